@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The settings record of the program. Byte flags are tested for the value 1
+// (PrefixOption, ReadjustOption, DeleteSendChars, ShowOptions) or for any
+// value other than 0 (RTS, DTR, Peculiar).
+struct SettingsRecord {
+    quint8 ComPort = 0;        // zero-based: COMn is ComPort + 1
+    quint8 Baudrate = 0;       // index into the baud-rate table
+    quint8 Dataformat = 0;     // index into the data-format table
+    quint8 Handshake = 0;      // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both
+    quint8 RTS = 0;            // raise RTS around each transmission
+    quint8 DTR = 0;            // DTR on while the port is open
+    quint8 Peculiar = 0;       // show control characters as tokens
+    quint8 Language = 0;       // 0 German, anything else English
+    quint8 PrefixOption = 0;   // 1: PrefixChars goes in front of the send text
+    quint8 ReadjustOption = 0; // 1: ReadjustChars is appended to the send text
+    QString PrefixChars;       // token notation
+    QString ReadjustChars;     // token notation
+    quint8 DeleteSendChars = 0; // 1: the send box is emptied after sending
+    quint8 ShowOptions = 0;     // 1: the repetition controls are visible
+    qint16 CharDelay = 0;       // ms before each transmitted character
+    qint16 WaitTime = 0;        // ms, carries txtWaitTime between runs
+
+    // Run-time values, never stored.
+    QString LastErrorText;
+    qint32 LastErrorNumber = 0;
+    quint8 SpecialCharTarget = 0; // 0 txtPrefix, 1 txtReadjust, 2 ActiveTextBox
+    QString DataFolder;           // always ends with the path separator
+};
+
+namespace modGlobal {
+
+// The one process-wide record. Only the program's entry point reaches for it;
+// everything else is handed a reference, so tests can use records of their own.
+SettingsRecord &Settings();
+
+} // namespace modGlobal

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <exception>
+
+// Raised by a member of the serial port control whose operation cannot be
+// done (port closed, missing or busy, a value the device refuses). Callers
+// that report it show both the number and the description.
+class PortError : public std::exception {
+public:
+    PortError(qint32 number, QString description);
+    qint32 number() const { return m_number; }
+    const QString &description() const { return m_description; }
+    const char *what() const noexcept override { return m_what.constData(); }
+
+private:
+    qint32 m_number;
+    QString m_description;
+    QByteArray m_what;
+};
+
+// The members of the serial port control the terminal works with. Each
+// string carries one byte per character (through the codec of the text
+// layer). Every member may raise PortError.
+class SerialPortControl {
+public:
+    virtual ~SerialPortControl() = default;
+
+    virtual bool PortOpen() = 0;
+    // True opens the port with the members written before; False closes it.
+    virtual void setPortOpen(bool open) = 0;
+    virtual void setCommPort(qint16 n) = 0; // n of COMn
+    // Baud text followed by the format text, as '9600,N,8,1'.
+    virtual void setSettings(const QString &settings) = 0;
+    virtual void setInBufferSize(qint16 size) = 0;
+    virtual void setInputLen(qint16 len) = 0;
+    virtual void setRThreshold(qint16 threshold) = 0;
+    virtual void setSThreshold(qint16 threshold) = 0;
+    virtual void setEOFEnable(bool enable) = 0;
+    // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both.
+    virtual void setHandshaking(qint32 mode) = 0;
+    virtual void setDTREnable(bool enable) = 0;
+    virtual void setRTSEnable(bool enable) = 0;
+    // Writes the characters to the line, in order, before returning.
+    virtual void setOutput(const QString &chars) = 0;
+    // Characters waiting, at most InBufferSize.
+    virtual qint16 InBufferCount() = 0;
+    // The waiting characters (at most InBufferSize), removed from the buffer.
+    virtual QString Input() = 0;
+};
