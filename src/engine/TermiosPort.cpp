@@ -15,6 +15,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 using Clock = std::chrono::steady_clock;
 
