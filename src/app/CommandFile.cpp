@@ -39,9 +39,8 @@ bool fkt_MainSaveCommandFile(const QString &Path, const CommandTexts &texts,
     const QString path = resolvePath(Path, chooser);
     if (path.isEmpty())
         return false;
-    bool allWritten = true;
+    IniProfile::KeyValues keyValues;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        allWritten &= IniProfile::WritePrivateProfileString(SettingsSectionName(), paramKey(i),
-                                                            texts[i], path);
-    return allWritten;
+        keyValues.append({paramKey(i), texts[i]});
+    return IniProfile::WritePrivateProfileStrings(SettingsSectionName(), keyValues, path);
 }

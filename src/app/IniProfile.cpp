@@ -29,6 +29,32 @@ bool isWritableKey(const QString &key)
     return first != QLatin1Char('[') && first != QLatin1Char(';') && first != QLatin1Char('#');
 }
 
+// The file with key=value in section, or nothing when the write must be
+// refused.
+std::optional<QByteArray> withKey(const QByteArray &file, const QString &section,
+                                  const QString &key, const QString &value)
+{
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
+        return std::nullopt;
+    const auto sectionBytes = Codec::toBytes(section);
+    const auto keyBytes = Codec::toBytes(key);
+    const auto valueBytes = Codec::toBytes(value);
+    if (!sectionBytes || !keyBytes || !valueBytes)
+        return std::nullopt;
+    return IniText::withValue(file, *sectionBytes, *keyBytes,
+                              IniText::quotedIfNeeded(*valueBytes));
+}
+
+// The bytes of the file at path; empty for a missing file, nothing when
+// something is there that cannot be read, as replacing it would lose its
+// content.
+std::optional<QByteArray> existingContent(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return QByteArray();
+    return WholeFile::read(path, IniProfile::kMaxFileSize);
+}
+
 } // namespace
 
 namespace IniProfile {
@@ -50,25 +76,26 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
                                const QString &path)
 {
-    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
-        return false;
-    const auto sectionBytes = Codec::toBytes(section);
-    const auto keyBytes = Codec::toBytes(key);
-    const auto valueBytes = Codec::toBytes(value);
-    if (!sectionBytes || !keyBytes || !valueBytes)
-        return false;
+    return WritePrivateProfileStrings(section, {{key, value}}, path);
+}
 
-    QByteArray old;
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        // Never replace what could not be read: its content would be lost.
-        const auto existing = WholeFile::read(path, kMaxFileSize);
-        if (!existing)
-            return false;
-        old = *existing;
+bool WritePrivateProfileStrings(const QString &section, const KeyValues &keyValues,
+                                const QString &path)
+{
+    const auto old = existingContent(path);
+    if (!old)
+        return false;
+    QByteArray updated = *old;
+    qsizetype applied = 0;
+    for (const auto &[key, value] : keyValues) {
+        if (auto next = withKey(updated, section, key, value)) {
+            updated = std::move(*next);
+            ++applied;
+        }
     }
-    const QByteArray updated =
-        IniText::withValue(old, *sectionBytes, *keyBytes, IniText::quotedIfNeeded(*valueBytes));
-    return WholeFile::replace(path, updated);
+    if (applied == 0)
+        return keyValues.isEmpty(); // the file is left untouched, or not created
+    return WholeFile::replace(path, updated) && applied == keyValues.size();
 }
 
 } // namespace IniProfile

@@ -29,21 +29,23 @@ private:
     QString m_path;
 };
 
-// Writes the keys of the settings file one at a time; a failed write goes
-// unnoticed, as the program has nobody to tell at its end.
+// Collects the keys of the settings file in the order they are written.
 class KeyWriter {
 public:
-    explicit KeyWriter(QString path) : m_path(std::move(path)) {}
-
-    void number(const char *key, qint64 value) const { text(key, QString::number(value)); }
-    void text(const char *key, const QString &value) const
+    void number(const char *key, qint64 value) { text(key, QString::number(value)); }
+    void text(const char *key, const QString &value)
     {
-        IniProfile::WritePrivateProfileString(SettingsSectionName(), QString::fromLatin1(key),
-                                              value, m_path);
+        m_keyValues.append({QString::fromLatin1(key), value});
+    }
+    // A failed write goes unnoticed: at the program's end nobody is left to
+    // tell.
+    void writeTo(const QString &path) const
+    {
+        IniProfile::WritePrivateProfileStrings(SettingsSectionName(), m_keyValues, path);
     }
 
 private:
-    QString m_path;
+    IniProfile::KeyValues m_keyValues;
 };
 
 // Copies the program folder's template into the data folder when the data
@@ -84,9 +86,8 @@ void readKeys(const QString &path, SettingsRecord &s)
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
 // the file.
-void writeKeys(const QString &path, const SettingsRecord &s)
+void collectKeys(KeyWriter &w, const SettingsRecord &s)
 {
-    const KeyWriter w(path);
     w.number("ComPort", s.ComPort);
     w.number("Baudrate", s.Baudrate);
     w.number("Dataformat", s.Dataformat);
@@ -129,9 +130,10 @@ void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
     // Without this a first start that found no template would lose every
     // setting and command line at its end.
     fkt_FileCreateFolder(settings.DataFolder);
-    const QString path = SettingsFilePath(settings.DataFolder);
-    writeKeys(path, settings);
+    KeyWriter writer;
+    collectKeys(writer, settings);
     settings.WaitTime = SettingsNumber::valueOr<qint16>(waitTimeText, settings.WaitTime);
-    KeyWriter(path).number("WaitTime", settings.WaitTime);
+    writer.number("WaitTime", settings.WaitTime);
+    writer.writeTo(SettingsFilePath(settings.DataFolder));
     fkt_MainSaveCommandFile(DefaultCommandFilePath(settings.DataFolder), slots);
 }

@@ -91,6 +91,10 @@ private Q_SLOTS:
     void refusedWritesChangeNothing_data();
     void refusedWritesChangeNothing();
 
+    void batchEqualsOneWritePerKey_data();
+    void batchEqualsOneWritePerKey();
+    void batchPassesOverRefusedKeys();
+
     void writeKeepsPermissions_data();
     void writeKeepsPermissions();
     void fullDiskLeavesOldFileIntact();
@@ -388,6 +392,43 @@ void tst_IniProfile::refusedWritesChangeNothing()
     QCOMPARE(readBytes(path()), before);
     QVERIFY(!WritePrivateProfileString(section, key, value, path("new.ini")));
     QVERIFY(!QFile::exists(path("new.ini")));
+}
+
+void tst_IniProfile::batchEqualsOneWritePerKey_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("missing file") << QByteArray();
+    QTest::newRow("LF file with other sections")
+        << QByteArray("; c\n[A]\nx=1\n[SETTINGS]\nB=old\n\n[Z]\nC=1");
+    QTest::newRow("CRLF, duplicate keys") << QByteArray("[settings]\r\nc=1\r\nC=2\r\n");
+    QTest::newRow("garbage") << QByteArray("\0\0\xFF[\r=\n=x\n");
+}
+
+void tst_IniProfile::batchEqualsOneWritePerKey()
+{
+    QFETCH(QByteArray, before);
+    const IniProfile::KeyValues keyValues = {
+        {"A", "1"}, {"B", " two "}, {"C", "'3'"}, {"A", "again"}, {"D", ""}};
+    const QString one = path("one.ini");
+    const QString batch = path("batch.ini");
+    if (!before.isNull()) {
+        writeBytes(one, before);
+        writeBytes(batch, before);
+    }
+    for (const auto &[key, value] : keyValues)
+        QVERIFY(WritePrivateProfileString("SETTINGS", key, value, one));
+    QVERIFY(IniProfile::WritePrivateProfileStrings("SETTINGS", keyValues, batch));
+    QCOMPARE(readBytes(batch), readBytes(one));
+}
+
+void tst_IniProfile::batchPassesOverRefusedKeys()
+{
+    writeBytes(path(), "[SETTINGS]\nA=0\nB=0\n");
+    QVERIFY(!IniProfile::WritePrivateProfileStrings(
+        "SETTINGS", {{"A", "1"}, {"B", "x\ny"}, {"C", "3"}}, path()));
+    QCOMPARE(readBytes(path()), QByteArray("[SETTINGS]\nA=1\nB=0\nC=3\n"));
+    QVERIFY(IniProfile::WritePrivateProfileStrings("SETTINGS", {}, path("none.ini")));
+    QVERIFY(!QFile::exists(path("none.ini")));
 }
 
 void tst_IniProfile::writeKeepsPermissions_data()
