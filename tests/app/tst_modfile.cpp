@@ -2,29 +2,23 @@
 #include "app/SystemFolders.h"
 #include "app/modFile.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <sys/stat.h>
 #include <unistd.h>
+
+using namespace TestFiles;
 
 namespace {
 
-int modeOf(const QString &path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 07777);
-}
-
 void touch(const QString &path)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
+    writeBytes(path, QByteArray());
 }
 
 } // namespace

@@ -1,49 +1,20 @@
 #include "app/SettingsStore.h"
 #include "app/SystemFolders.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
 #include <map>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+using namespace TestFiles;
+
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (auto &b : bytes)
-        b = char(gen.bounded(256));
-    return bytes;
-}
-
-int modeOf(const QString &path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
 
 // Every stored field of the record by its key, as a number or a text.
 QString field(const SettingsRecord &s, const QString &key)
@@ -76,29 +47,6 @@ const QStringList kAllKeys = {"ComPort",       "Baudrate",       "Dataformat",  
 
 const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0",
                                "0", "0", "",  "",  "1", "0", "0", "0"};
-
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
 
 } // namespace
 
