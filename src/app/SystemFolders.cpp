@@ -4,8 +4,9 @@
 #include <QDir>
 
 #ifdef Q_OS_WIN
-#include <shlobj.h>
 #include <windows.h>
+// shlobj.h needs the types of windows.h.
+#include <shlobj.h>
 #endif
 
 namespace {
