@@ -51,6 +51,7 @@ private Q_SLOTS:
     void readOnlyFolderLeavesOldFileIntact();
     void pathThatIsAFolderIsNeitherReadNorWritten();
     void pipeDoesNotHang();
+    void oversizedFileIsNeitherReadNorWritten();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -445,6 +446,21 @@ void tst_IniProfile::pipeDoesNotHang()
     QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path("pipe.ini")), kDefault);
     QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "1", path("pipe.ini")));
     QVERIFY(timer.elapsed() < 5000);
+}
+
+void tst_IniProfile::oversizedFileIsNeitherReadNorWritten()
+{
+    writeBytes(path(), "[SETTINGS]\nA=1\n");
+    {
+        QFile f(path());
+        QVERIFY(f.resize(IniProfile::kMaxFileSize + 1)); // sparse: cheap to make
+    }
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), kDefault);
+    QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "2", path()));
+    QCOMPARE(QFileInfo(path()).size(), IniProfile::kMaxFileSize + 1);
+    QFile f(path());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.read(15), QByteArray("[SETTINGS]\nA=1\n"));
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()
