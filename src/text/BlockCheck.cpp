@@ -3,7 +3,8 @@
 #include "text/Codec.h"
 #include "text/Tokens.h"
 
-namespace {
+namespace
+{
 
 constexpr char kStx = 2;
 constexpr uchar kBit7 = 0x80;

@@ -1,6 +1,7 @@
 #include "text/ReportHook.h"
 
-namespace {
+namespace
+{
 
 // Only setReportHook and reportMessage see the hook.
 ReportHook &installedHook()

@@ -4,7 +4,8 @@
 #include <array>
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr qint32 kEnglishOffset = 10000;
 
@@ -67,7 +68,9 @@ constexpr std::array kEntries = {
     Entry{1522, u"Handshake"},
     Entry{1600, u"Keine Schnittstelle geöffnet!"},
     Entry{1601, u"Schnittstelle COM%% mit %% Baud %% und %% ist geöffnet."},
-    Entry{1602, u"Es ist ein Fehler bei folgender Aktion aufgetreten: %%.%%Beschreibung: %%.%%Fehler: %%."},
+    Entry{
+        1602,
+        u"Es ist ein Fehler bei folgender Aktion aufgetreten: %%.%%Beschreibung: %%.%%Fehler: %%."},
     Entry{1603, u"Fehler aufgetreten"},
     Entry{1605, u"Schnittstelle öffnen"},
     Entry{1606, u"Befehls-Konfigurationsdateien (*.icf)|*.icf"},
@@ -80,7 +83,9 @@ constexpr std::array kEntries = {
     Entry{1628, u"An 'Zu sendende Zeichen' anhängen:"},
     Entry{1629, u"Kommandozeile"},
     Entry{1630, u"(ASCII-Wert 0 - 255)"},
-    Entry{1700, u"COM-Port Anschlussnummer darf COM 16 nicht überschreiten, bitte konfigurieren Sie die COM-Anschlussnummer unter 'Anschlusseinstellungen' -> 'Erweitert' im Gerätemanager zu einer kleineren COM und wiederholen Sie den Vorgang!"},
+    Entry{1700, u"COM-Port Anschlussnummer darf COM 16 nicht überschreiten, bitte konfigurieren "
+                u"Sie die COM-Anschlussnummer unter 'Anschlusseinstellungen' -> 'Erweitert' im "
+                u"Gerätemanager zu einer kleineren COM und wiederholen Sie den Vorgang!"},
     Entry{1701, u"Überschreitung der COM Anschlussnummer"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
@@ -147,7 +152,9 @@ constexpr std::array kEntries = {
     Entry{11628, u"Attach to 'Characters to send':"},
     Entry{11629, u"Command line"},
     Entry{11630, u"(ASCI value 0 - 255)"},
-    Entry{11700, u"COM port port number may not exceed COM 16, please configure the COM port number under 'Port settings' -> 'Advanced' in the device manager to a smaller COM and repeat the process!"},
+    Entry{11700, u"COM port port number may not exceed COM 16, please configure the COM port "
+                 u"number under 'Port settings' -> 'Advanced' in the device manager to a smaller "
+                 u"COM and repeat the process!"},
     Entry{11701, u"Exceeding COM port number"},
 };
 
@@ -163,8 +170,9 @@ static_assert(isSortedById(), "lookups search the table by id, each id once");
 
 QString entry(qint32 id)
 {
-    const auto found = std::lower_bound(kEntries.begin(), kEntries.end(), id,
-                                        [](const Entry &e, qint32 wanted) { return e.id < wanted; });
+    const auto found =
+        std::lower_bound(kEntries.begin(), kEntries.end(), id,
+                         [](const Entry &e, qint32 wanted) { return e.id < wanted; });
     if (found == kEntries.end() || found->id != id)
         return QString();
     return QString::fromUtf16(found->text);

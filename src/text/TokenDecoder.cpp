@@ -4,17 +4,16 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr int kNone = -1;
 
 } // namespace
 
 TokenDecoder::TokenDecoder(const QString &text)
-    : m_chars(text)
-    , m_next(std::size_t(text.size()))
-    , m_nextBracket(std::size_t(text.size()), kNone)
-    , m_prevBracket(std::size_t(text.size()), kNone)
+    : m_chars(text), m_next(std::size_t(text.size())),
+      m_nextBracket(std::size_t(text.size()), kNone), m_prevBracket(std::size_t(text.size()), kNone)
 {
     const int size = int(text.size());
     int lastBracket = kNone;

@@ -28,7 +28,8 @@
 // The characters live in a linked list in text order (a replaced pair keeps the
 // node of its '<'), the brackets in a second list, and tight pairs with a valid
 // inside are indexed by their inside.
-class TokenDecoder {
+class TokenDecoder
+{
 public:
     explicit TokenDecoder(const QString &text);
 
@@ -47,9 +48,9 @@ private:
     void replacePair(int open, QChar ch);
     QString text() const;
 
-    QString m_chars;                 // the character of every node
-    std::vector<int> m_next;         // all nodes in text order
-    std::vector<int> m_nextBracket;  // bracket nodes in text order
+    QString m_chars;                // the character of every node
+    std::vector<int> m_next;        // all nodes in text order
+    std::vector<int> m_nextBracket; // bracket nodes in text order
     std::vector<int> m_prevBracket;
     QHash<QString, std::vector<int>> m_pairs; // valid inside -> '<' nodes of its tight pairs
 };

@@ -6,7 +6,8 @@
 
 #include <array>
 
-namespace {
+namespace
+{
 
 struct NamedToken {
     const char16_t *token;
@@ -15,24 +16,40 @@ struct NamedToken {
 
 // Table order is the replacement order of the send direction.
 constexpr std::array<NamedToken, 8> kSendTokens = {{
-    {u"<STX>", 2}, {u"<ETX>", 3}, {u"<EOT>", 4}, {u"<ENQ>", 5},
-    {u"<ACK>", 6}, {u"<LF>", 10}, {u"<CR>", 13}, {u"<NAK>", 21},
+    {u"<STX>", 2},
+    {u"<ETX>", 3},
+    {u"<EOT>", 4},
+    {u"<ENQ>", 5},
+    {u"<ACK>", 6},
+    {u"<LF>", 10},
+    {u"<CR>", 13},
+    {u"<NAK>", 21},
 }};
 
 // The display token of a character, or null when it is shown as it is.
 const char16_t *displayToken(QChar ch)
 {
     switch (ch.unicode()) {
-    case 2: return u"<STX>";
-    case 3: return u"<ETX>";
-    case 4: return u"<EOT>";
-    case 5: return u"<ENQ>";
-    case 6: return u"<ACK>";
-    case 10: return u"<LF>";
-    case 13: return u"<CR>";
-    case 21: return u"<NAK>";
-    case 0: return u"<NUL>";
-    default: return nullptr;
+    case 2:
+        return u"<STX>";
+    case 3:
+        return u"<ETX>";
+    case 4:
+        return u"<EOT>";
+    case 5:
+        return u"<ENQ>";
+    case 6:
+        return u"<ACK>";
+    case 10:
+        return u"<LF>";
+    case 13:
+        return u"<CR>";
+    case 21:
+        return u"<NAK>";
+    case 0:
+        return u"<NUL>";
+    default:
+        return nullptr;
     }
 }
 
@@ -89,8 +106,8 @@ QString fkt_ToolsCharFromCode(int code)
     if (!byte || *byte != code)
         ch = QChar(char16_t(code));
     if (ch.unicode() <= 255 && ch.unicode() != code)
-        reportMessage(QStringLiteral("Lintrova"),
-                      QStringLiteral("Error while converting char '") + QString::number(code)
-                          + QStringLiteral("' !"));
+        reportMessage(QStringLiteral("Lintrova"), QStringLiteral("Error while converting char '") +
+                                                      QString::number(code) +
+                                                      QStringLiteral("' !"));
     return QString(ch);
 }

@@ -4,7 +4,8 @@
 
 #include <exception>
 
-namespace {
+namespace
+{
 
 constexpr int kMaxParams = 11;
 constexpr QStringView kPlaceholder = u"%%";
@@ -15,9 +16,9 @@ constexpr QStringView kPlaceholder = u"%%";
 void reportUnexpected(const char *function, const char *label, const std::exception &error)
 {
     reportMessage(QStringLiteral("Lintrova"),
-                  QStringLiteral("Unerwartete Ausnahme in Funktion: ") + QLatin1String(function)
-                      + QStringLiteral("\r\n") + QLatin1String(label)
-                      + QString::fromLocal8Bit(error.what()) + QStringLiteral("."));
+                  QStringLiteral("Unerwartete Ausnahme in Funktion: ") + QLatin1String(function) +
+                      QStringLiteral("\r\n") + QLatin1String(label) +
+                      QString::fromLocal8Bit(error.what()) + QStringLiteral("."));
 }
 
 bool isKeptByFieldFilter(QChar ch)
@@ -92,7 +93,8 @@ QString fkt_FormatExtractSpecParameter(const QString &Text, quint8 Index, bool O
 QString fkt_FormatFilterOnlyNumericValue(const QString &Value)
 {
     try {
-        if (Value.indexOf(QStringLiteral("E+"), 1) >= 0 || Value.indexOf(QStringLiteral("E-"), 1) >= 0)
+        if (Value.indexOf(QStringLiteral("E+"), 1) >= 0 ||
+            Value.indexOf(QStringLiteral("E-"), 1) >= 0)
             return Value;
         if (Value.isEmpty())
             return QStringLiteral("0");
