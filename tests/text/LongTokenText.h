@@ -10,8 +10,8 @@
 // so that every token stays a token.
 inline QString longTokenText(qsizetype length, quint32 seed)
 {
-    static const QStringList named = QStringLiteral("<STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR> <NAK>")
-                                         .split(u' ');
+    static const QStringList named =
+        QStringLiteral("<STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR> <NAK>").split(u' ');
     QRandomGenerator random(seed);
     QSet<QString> used;
     QString text;
@@ -30,9 +30,9 @@ inline QString longTokenText(qsizetype length, quint32 seed)
             code = 'A';
         static const QStringList signs = {QString(), QStringLiteral("+"), QStringLiteral("-")};
         const QString sign = signs[random.bounded(code == 0 ? 3 : 2)]; // '-' only for zero
-        const QString token = u'<' + QString(random.bounded(3), u' ') + sign
-                              + QString(random.bounded(4), u'0') + QString::number(code)
-                              + QString(random.bounded(3), u' ') + u'>';
+        const QString token = u'<' + QString(random.bounded(3), u' ') + sign +
+                              QString(random.bounded(4), u'0') + QString::number(code) +
+                              QString(random.bounded(3), u' ') + u'>';
         if (used.contains(token) && random.bounded(8) != 0)
             continue; // mostly distinct spellings; a few repeats keep replace-all busy
         used.insert(token);

@@ -13,14 +13,14 @@
 // beginning. Only the tests compare against it.
 struct ReferenceResult {
     std::optional<QString> text;
-    int rounds = 0;            // replace-all rounds that were run
-    bool madeBracket = false;  // some round produced a '<' or '>'
+    int rounds = 0;           // replace-all rounds that were run
+    bool madeBracket = false; // some round produced a '<' or '>'
 };
 
 inline ReferenceResult referenceDecode(const QString &input)
 {
-    static const QStringList named = QStringLiteral("<STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR> <NAK>")
-                                         .split(u' ');
+    static const QStringList named =
+        QStringLiteral("<STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR> <NAK>").split(u' ');
     static const int namedCodes[] = {2, 3, 4, 5, 6, 10, 13, 21};
     // Blanks around the number, an optional sign directly before the digits.
     static const QRegularExpression numeric(QStringLiteral("^ *[+-]?[0-9]+ *$"));

@@ -7,7 +7,8 @@
 
 // DecodeTokens against the literal rule on many random texts: the same text or
 // both failing.
-class tst_DecodeProperty : public QObject {
+class tst_DecodeProperty : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
@@ -19,31 +20,37 @@ private:
     quint32 m_seed = 20181;
 };
 
-namespace {
+namespace
+{
 
 enum class Draw { Characters, Fragments, Tokens };
 
 // Characters that matter to the rule, with brackets and digits weighted up.
-const QString kAlphabet = QStringLiteral("<<<>>>0123456789012605  +-STXEONQACKLRUsa%") + QChar(0x20AC)
-                          + QChar(2);
+const QString kAlphabet =
+    QStringLiteral("<<<>>>0123456789012605  +-STXEONQACKLRUsa%") + QChar(0x20AC) + QChar(2);
 
 // Pieces that build tokens, half-tokens and bracket-producing tokens.
 const QStringList kFragments = {
-    QStringLiteral("<"),     QStringLiteral(">"),    QStringLiteral("<60>"),  QStringLiteral("<62>"),
-    QStringLiteral("<65>"),  QStringLiteral("<6"),   QStringLiteral("0>"),    QStringLiteral("2>"),
-    QStringLiteral("5>"),    QStringLiteral("6"),    QStringLiteral("<54>"),  QStringLiteral("<53>"),
-    QStringLiteral("< 6"),   QStringLiteral("<+0>"), QStringLiteral("<-0>"),  QStringLiteral("<060>"),
-    QStringLiteral("<STX>"), QStringLiteral("<ST"),  QStringLiteral("X>"),    QStringLiteral("<NUL>"),
-    QStringLiteral("<32>"),  QStringLiteral("<43>"), QStringLiteral("<45>"),  QStringLiteral("3"),
-    QStringLiteral("A"),     QStringLiteral(" "),    QStringLiteral("+"),     QStringLiteral("<2>"),
+    QStringLiteral("<"),     QStringLiteral(">"),     QStringLiteral("<60>"),
+    QStringLiteral("<62>"),  QStringLiteral("<65>"),  QStringLiteral("<6"),
+    QStringLiteral("0>"),    QStringLiteral("2>"),    QStringLiteral("5>"),
+    QStringLiteral("6"),     QStringLiteral("<54>"),  QStringLiteral("<53>"),
+    QStringLiteral("< 6"),   QStringLiteral("<+0>"),  QStringLiteral("<-0>"),
+    QStringLiteral("<060>"), QStringLiteral("<STX>"), QStringLiteral("<ST"),
+    QStringLiteral("X>"),    QStringLiteral("<NUL>"), QStringLiteral("<32>"),
+    QStringLiteral("<43>"),  QStringLiteral("<45>"),  QStringLiteral("3"),
+    QStringLiteral("A"),     QStringLiteral(" "),     QStringLiteral("+"),
+    QStringLiteral("<2>"),
 };
 
 // Mostly whole tokens, so that long texts still decode now and then.
 const QStringList kTokenFragments = {
-    QStringLiteral("<60>"), QStringLiteral("<62>"), QStringLiteral("<65>"), QStringLiteral("<54>"),
-    QStringLiteral("<53>"), QStringLiteral("<6"),   QStringLiteral("0>"),   QStringLiteral("2>"),
-    QStringLiteral("5>"),   QStringLiteral("3>"),   QStringLiteral("<STX>"), QStringLiteral("< 65 >"),
-    QStringLiteral("<+0>"), QStringLiteral("<48>"), QStringLiteral("A"),    QStringLiteral("x"),
+    QStringLiteral("<60>"), QStringLiteral("<62>"),  QStringLiteral("<65>"),
+    QStringLiteral("<54>"), QStringLiteral("<53>"),  QStringLiteral("<6"),
+    QStringLiteral("0>"),   QStringLiteral("2>"),    QStringLiteral("5>"),
+    QStringLiteral("3>"),   QStringLiteral("<STX>"), QStringLiteral("< 65 >"),
+    QStringLiteral("<+0>"), QStringLiteral("<48>"),  QStringLiteral("A"),
+    QStringLiteral("x"),
 };
 
 QString randomText(QRandomGenerator &random, Draw draw, int maxLength)
@@ -52,9 +59,15 @@ QString randomText(QRandomGenerator &random, Draw draw, int maxLength)
     QString text;
     while (text.size() < length) {
         switch (draw) {
-        case Draw::Characters: text += kAlphabet[random.bounded(kAlphabet.size())]; break;
-        case Draw::Fragments: text += kFragments[random.bounded(kFragments.size())]; break;
-        case Draw::Tokens: text += kTokenFragments[random.bounded(kTokenFragments.size())]; break;
+        case Draw::Characters:
+            text += kAlphabet[random.bounded(kAlphabet.size())];
+            break;
+        case Draw::Fragments:
+            text += kFragments[random.bounded(kFragments.size())];
+            break;
+        case Draw::Tokens:
+            text += kTokenFragments[random.bounded(kTokenFragments.size())];
+            break;
         }
     }
     text.truncate(length);
@@ -91,7 +104,8 @@ void tst_DecodeProperty::agreesWithLiteralRule_data()
     QTest::addColumn<int>("minSeveralRounds");
     QTest::addColumn<int>("minBracketMade");
     QTest::newRow("characters, short") << int(Draw::Characters) << 150000 << 40 << 30000 << 15 << 8;
-    QTest::newRow("fragments, short") << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000;
+    QTest::newRow("fragments, short")
+        << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000;
     QTest::newRow("fragments, long") << int(Draw::Fragments) << 2000 << 600 << 20 << 10 << 5;
     QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 100 << 50 << 30;
 }
@@ -113,12 +127,12 @@ void tst_DecodeProperty::agreesWithLiteralRule()
         const ReferenceResult expected = referenceDecode(text);
         const std::optional<QString> actual = DecodeTokens(text);
         if (actual != expected.text) {
-            const QString message = QStringLiteral("text '%1': expected %2, got %3")
-                                        .arg(visible(text),
-                                             expected.text ? u'\'' + visible(*expected.text) + u'\''
-                                                           : QStringLiteral("failure"),
-                                             actual ? u'\'' + visible(*actual) + u'\''
-                                                    : QStringLiteral("failure"));
+            const QString message =
+                QStringLiteral("text '%1': expected %2, got %3")
+                    .arg(visible(text),
+                         expected.text ? u'\'' + visible(*expected.text) + u'\''
+                                       : QStringLiteral("failure"),
+                         actual ? u'\'' + visible(*actual) + u'\'' : QStringLiteral("failure"));
             QFAIL(qPrintable(message));
         }
         if (expected.text) {
