@@ -1,25 +1,12 @@
 #include "text/modFormat.h"
 
-#include "text/ReportHook.h"
-
-#include <exception>
+#include "text/UnexpectedError.h"
 
 namespace
 {
 
 constexpr int kMaxParams = 11;
 constexpr QStringView kPlaceholder = u"%%";
-
-// These functions have no failure of their own; should anything throw inside
-// (memory, for one), the box names the function and the text they return is
-// empty.
-void reportUnexpected(const char *function, const char *label, const std::exception &error)
-{
-    reportMessage(QStringLiteral("Lintrova"),
-                  QStringLiteral("Unerwartete Ausnahme in Funktion: ") + QLatin1String(function) +
-                      QStringLiteral("\r\n") + QLatin1String(label) +
-                      QString::fromLocal8Bit(error.what()) + QStringLiteral("."));
-}
 
 bool isKeptByFieldFilter(QChar ch)
 {
@@ -42,6 +29,10 @@ bool replaceFirstPlaceholder(QString &text, const QString &param)
 
 } // namespace
 
+// The three functions have no failure of their own. Should anything throw
+// inside all the same (memory, for one), they show the fixed German box that
+// names the function and return the empty text.
+
 QString fkt_FormatInsertParam(QString &Template, const QStringList &Params)
 {
     try {
@@ -53,7 +44,8 @@ QString fkt_FormatInsertParam(QString &Template, const QStringList &Params)
         }
         return Template;
     } catch (const std::exception &error) {
-        reportUnexpected("fkt_FormatInsertParam", "Fehler: ", error);
+        reportUnexpectedError(QStringLiteral("fkt_FormatInsertParam"), QStringLiteral("Fehler: "),
+                              error);
         return QString();
     }
 }
@@ -85,7 +77,8 @@ QString fkt_FormatExtractSpecParameter(const QString &Text, quint8 Index, bool O
         }
         return QString();
     } catch (const std::exception &error) {
-        reportUnexpected("fkt_FormatExtractSpecParameter", "Fehler : ", error);
+        reportUnexpectedError(QStringLiteral("fkt_FormatExtractSpecParameter"),
+                              QStringLiteral("Fehler : "), error);
         return QString();
     }
 }
@@ -105,7 +98,8 @@ QString fkt_FormatFilterOnlyNumericValue(const QString &Value)
         }
         return kept;
     } catch (const std::exception &error) {
-        reportUnexpected("fkt_FormatFilterOnlyNumericValue", "Fehler: ", error);
+        reportUnexpectedError(QStringLiteral("fkt_FormatFilterOnlyNumericValue"),
+                              QStringLiteral("Fehler: "), error);
         return QString();
     }
 }

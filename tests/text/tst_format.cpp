@@ -1,5 +1,8 @@
 #include "text/ReportHook.h"
+#include "text/UnexpectedError.h"
 #include "text/modFormat.h"
+
+#include <stdexcept>
 
 #include <QTest>
 
@@ -17,6 +20,8 @@ private Q_SLOTS:
     void filterNumeric_data();
     void filterNumeric();
     void ordinaryInputNeverReports();
+    void unexpectedErrorBox_data();
+    void unexpectedErrorBox();
 };
 
 void tst_Format::insertParam_data()
@@ -168,6 +173,34 @@ void tst_Format::ordinaryInputNeverReports()
     fkt_FormatFilterOnlyNumericValue(QString(70000, u'E'));
     setReportHook({});
     QCOMPARE(reported, QStringList());
+}
+
+void tst_Format::unexpectedErrorBox_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("insert") << u"fkt_FormatInsertParam"_qs << u"Fehler: "_qs
+                            << u"Unerwartete Ausnahme in Funktion: fkt_FormatInsertParam\r\n"
+                               "Fehler: kaputt."_qs;
+    QTest::newRow("extract")
+        << u"fkt_FormatExtractSpecParameter"_qs << u"Fehler : "_qs
+        << u"Unerwartete Ausnahme in Funktion: fkt_FormatExtractSpecParameter\r\n"
+           "Fehler : kaputt."_qs;
+}
+
+void tst_Format::unexpectedErrorBox()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, label);
+    QFETCH(QString, expected);
+    QCOMPARE(unexpectedErrorText(function, label, u"kaputt"_qs), expected);
+
+    QStringList reported;
+    setReportHook([&](const QString &title, const QString &text) { reported << title << text; });
+    reportUnexpectedError(function, label, std::runtime_error("kaputt"));
+    setReportHook({});
+    QCOMPARE(reported, (QStringList{u"Lintrova"_qs, expected}));
 }
 
 QTEST_GUILESS_MAIN(tst_Format)
