@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Reading and writing single keys of INI files, the one way the program's
+// settings and command files are accessed. The line rules are those of
+// IniText; file bytes become text through Codec, so every byte round-trips.
+//
+// A file larger than kMaxFileSize, or a path that is not a regular file,
+// reads as missing and is never written: nothing sensible is that large, and
+// a device or pipe must not hang the program.
+namespace IniProfile {
+
+inline constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+inline constexpr int kMaxValueLength = 254;
+
+// Value of key in section, or defaultValue when the file, section or key is
+// missing. At most 254 characters (a longer default is cut as well).
+QString GetPrivateProfileString(const QString &section, const QString &key,
+                                const QString &defaultValue, const QString &path);
+
+// Writes key=value; true on success. The file is replaced as a whole once the
+// new content is complete, keeping its permissions; on failure it is left as
+// it was. A missing file is created. The value is written in quotes when the
+// reader would otherwise not give it back unchanged. Refused (false): a value
+// with CR or LF (it cannot stay on one line), names that cannot be written
+// (empty, containing a line end, '=' in a key, ']' in a section, a key that
+// would read as a section or comment), and characters without a byte.
+bool WritePrivateProfileString(const QString &section, const QString &key,
+                               const QString &value, const QString &path);
+
+} // namespace IniProfile

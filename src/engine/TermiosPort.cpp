@@ -1,0 +1,427 @@
+#include "engine/TermiosPort.h"
+
+#include "engine/PortErrors.h"
+#include "engine/termios2_baud.h"
+#include "text/Codec.h"
+
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
+
+using Clock = std::chrono::steady_clock;
+
+struct TermiosPort::SavedAttributes {
+    termios attributes{};
+    unsigned int baud = 0;
+    bool baudKnown = false;
+};
+
+namespace {
+
+constexpr int pollSliceMs = 100;
+
+QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Closes the descriptor unless released: opening has many ways to fail.
+class FdGuard {
+public:
+    explicit FdGuard(int fd) : m_fd(fd) {}
+    ~FdGuard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FdGuard(const FdGuard &) = delete;
+    FdGuard &operator=(const FdGuard &) = delete;
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+PortError busy(const QString &path)
+{
+    return PortError(EBUSY, QStringLiteral("port busy: %1 is in use by another program").arg(path));
+}
+
+bool isHangup(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE; }
+
+int remainingMs(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return int(std::clamp<qint64>(left.count(), 0, pollSliceMs));
+}
+
+} // namespace
+
+TermiosPort::TermiosPort(PortPathResolver resolver) : m_resolver(std::move(resolver)) {}
+
+TermiosPort::~TermiosPort() { close(); }
+
+bool TermiosPort::PortOpen() { return m_fd >= 0; }
+
+void TermiosPort::setPortOpen(bool open)
+{
+    if (open && m_fd < 0)
+        this->open();
+    else if (!open && m_fd >= 0)
+        close();
+}
+
+void TermiosPort::setCommPort(qint16 n)
+{
+    if (m_fd >= 0)
+        throw PortError(PortErrors::AlreadyOpen,
+                        QStringLiteral("the port number cannot change while the port is open"));
+    if (n < 1)
+        throw PortError(PortErrors::InvalidPortNumber,
+                        QStringLiteral("invalid port number %1").arg(n));
+    m_comPort = n;
+}
+
+void TermiosPort::setSettings(const QString &settings)
+{
+    const PortSettings parsed = parsePortSettings(settings);
+    if (m_fd >= 0)
+        applyLine(parsed, m_handshake);
+    m_settings = parsed;
+}
+
+void TermiosPort::setInBufferSize(qint16 size)
+{
+    if (size < 1)
+        throw PortError(PortErrors::InvalidValue,
+                        QStringLiteral("invalid receive buffer size %1").arg(size));
+    m_inBufferSize = size;
+}
+
+void TermiosPort::setInputLen(qint16 len)
+{
+    if (len < 0)
+        throw PortError(PortErrors::InvalidValue, QStringLiteral("invalid input length %1").arg(len));
+    m_inputLen = len;
+}
+
+// Thresholds and the end-of-file flag only shape events, and no event is
+// raised: reception is polled.
+void TermiosPort::setRThreshold(qint16) {}
+void TermiosPort::setSThreshold(qint16) {}
+void TermiosPort::setEOFEnable(bool) {}
+
+void TermiosPort::setHandshaking(qint32 mode)
+{
+    const Handshake handshake = handshakeFromMode(mode);
+    if (m_fd >= 0)
+        applyLine(m_settings, handshake);
+    m_handshake = handshake;
+}
+
+void TermiosPort::setDTREnable(bool enable)
+{
+    if (m_fd >= 0) {
+        requireDevice();
+        setModemLine(TIOCM_DTR, enable);
+    }
+    m_dtr = enable;
+}
+
+void TermiosPort::setRTSEnable(bool enable)
+{
+    if (m_fd >= 0) {
+        requireDevice();
+        // A half-duplex adapter turns the line around with RTS: the last
+        // character must have left before it drops.
+        if (!enable)
+            drainOutput();
+        setModemLine(TIOCM_RTS, enable);
+    }
+    m_rts = enable;
+}
+
+void TermiosPort::setOutput(const QString &chars)
+{
+    requireOpen();
+    const std::optional<QByteArray> bytes = Codec::toBytes(chars);
+    if (!bytes)
+        throw PortError(PortErrors::CharacterWithoutByte,
+                        QStringLiteral("a character to send has no byte in the character set"));
+    requireDevice();
+    writeAll(*bytes);
+}
+
+qint16 TermiosPort::InBufferCount()
+{
+    requireOpen();
+    readAvailable();
+    if (m_received.isEmpty() && m_goneErrno != 0)
+        throwGone();
+    return qint16(std::min<qsizetype>(m_received.size(), m_inBufferSize));
+}
+
+QString TermiosPort::Input()
+{
+    requireOpen();
+    readAvailable();
+    if (m_received.isEmpty() && m_goneErrno != 0)
+        throwGone();
+    const QString text = Codec::toText(m_received.take(deliverable()));
+    updateWatching(); // a full backlog may have room again
+    return text;
+}
+
+void TermiosPort::setBacklogCap(qsizetype bytes)
+{
+    m_backlogCap = std::max<qsizetype>(bytes, 1);
+    updateWatching();
+}
+
+bool TermiosPort::watchingDevice() const { return m_notifier && m_notifier->isEnabled(); }
+
+qsizetype TermiosPort::deliverable() const
+{
+    const qsizetype limit = m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
+    return std::min(m_received.size(), limit);
+}
+
+void TermiosPort::open()
+{
+    const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
+    if (!where.error.isEmpty() || where.path.isEmpty())
+        throw PortError(PortErrors::NoDevice,
+                        where.error.isEmpty()
+                            ? QStringLiteral("there is no device for COM%1").arg(m_comPort)
+                            : where.error);
+
+    const QByteArray path = where.path.toLocal8Bit();
+    const int handle = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0) {
+        const int err = errno;
+        if (err == EBUSY)
+            throw busy(where.path);
+        throw PortError(err, QStringLiteral("cannot open %1: %2").arg(where.path, systemText(err)));
+    }
+    FdGuard guard(handle);
+    if (!::isatty(handle))
+        throw PortError(ENOTTY, QStringLiteral("%1 is not a serial device").arg(where.path));
+    if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        if (err == EWOULDBLOCK)
+            throw busy(where.path);
+        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(where.path, systemText(err)));
+    }
+    ::ioctl(handle, TIOCEXCL); // keeps out other non-root openers; the lock covers the rest
+
+    auto saved = std::make_unique<SavedAttributes>();
+    if (::tcgetattr(handle, &saved->attributes) != 0) {
+        const int err = errno;
+        throw PortError(err, QStringLiteral("cannot read the line settings of %1: %2")
+                                 .arg(where.path, systemText(err)));
+    }
+    saved->baudKnown = termios2_getBaud(handle, &saved->baud) == 0;
+
+    m_fd = handle;
+    m_path = where.path;
+    m_saved = std::move(saved);
+    m_goneErrno = 0;
+    m_received.clear();
+    try {
+        applyLineAttributes(m_fd, m_settings, m_handshake);
+        setModemLine(TIOCM_DTR, m_dtr);
+        setModemLine(TIOCM_RTS, m_rts);
+    } catch (...) {
+        guard.release();
+        close();
+        throw;
+    }
+    guard.release();
+
+    m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                     [this] { readAvailable(); });
+}
+
+void TermiosPort::close()
+{
+    if (m_fd < 0)
+        return;
+    m_notifier.reset();
+    if (m_goneErrno == 0) {
+        try {
+            drainOutput();
+        } catch (const PortError &) {
+            // The device holds the line; what it refused to take is dropped
+            // below so that closing cannot hang in the driver.
+        }
+        ::tcflush(m_fd, TCOFLUSH);
+        ::tcsetattr(m_fd, TCSANOW, &m_saved->attributes);
+        unsigned int baud = 0;
+        if (m_saved->baudKnown && termios2_getBaud(m_fd, &baud) == 0 && baud != m_saved->baud)
+            termios2_setBaud(m_fd, m_saved->baud);
+        ::ioctl(m_fd, TIOCNXCL);
+    }
+    ::close(m_fd); // releases the lock too
+    m_fd = -1;
+    m_saved.reset();
+    m_received.clear();
+    m_goneErrno = 0;
+}
+
+void TermiosPort::requireOpen() const
+{
+    if (m_fd < 0)
+        throw PortError(PortErrors::NotOpen, QStringLiteral("port is not open"));
+}
+
+void TermiosPort::requireDevice() const
+{
+    if (m_goneErrno != 0)
+        throwGone();
+}
+
+void TermiosPort::throwGone() const
+{
+    throw PortError(m_goneErrno, QStringLiteral("the device has gone away (%1)").arg(m_path));
+}
+
+void TermiosPort::markGone(int err)
+{
+    m_goneErrno = err != 0 ? err : PortErrors::DeviceGone;
+    updateWatching();
+}
+
+void TermiosPort::readAvailable()
+{
+    if (m_fd < 0 || m_goneErrno != 0)
+        return;
+    char buffer[64 * 1024];
+    while (m_received.size() < m_backlogCap) {
+        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlogCap - m_received.size());
+        const ssize_t n = ::read(m_fd, buffer, size_t(room));
+        if (n > 0) {
+            m_received.append(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // With VMIN 1 an empty read is a hang-up, like EIO.
+        markGone(n == 0 ? 0 : errno);
+        return;
+    }
+    updateWatching();
+}
+
+void TermiosPort::updateWatching()
+{
+    if (m_notifier)
+        m_notifier->setEnabled(m_goneErrno == 0 && m_received.size() < m_backlogCap);
+}
+
+void TermiosPort::applyLine(const PortSettings &settings, Handshake handshake)
+{
+    requireDevice();
+    try {
+        applyLineAttributes(m_fd, settings, handshake);
+    } catch (const PortError &) {
+        try {
+            applyLineAttributes(m_fd, m_settings, m_handshake);
+        } catch (const PortError &) {
+            // The device took neither; the first refusal is the one to report.
+        }
+        throw;
+    }
+}
+
+void TermiosPort::setModemLine(int line, bool on)
+{
+    if (::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0)
+        return;
+    const int err = errno;
+    if (err == ENOTTY || err == EINVAL)
+        return; // no modem lines on this device (a pseudo-terminal, say)
+    if (isHangup(err)) {
+        markGone(err);
+        throwGone();
+    }
+    throw PortError(err, QStringLiteral("cannot set the %1 line: %2")
+                             .arg(line == TIOCM_DTR ? QLatin1String("DTR") : QLatin1String("RTS"),
+                                  systemText(err)));
+}
+
+void TermiosPort::writeAll(const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    auto deadline = Clock::now() + m_writeTimeout;
+    bool stalledAfterReady = false;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+            deadline = Clock::now() + m_writeTimeout; // the limit is on a stall
+            stalledAfterReady = false;
+            continue;
+        }
+        const int err = n < 0 ? errno : EAGAIN;
+        if (err == EINTR)
+            continue;
+        if (err == EAGAIN || err == EWOULDBLOCK) {
+            waitWritable(deadline, stalledAfterReady);
+            continue;
+        }
+        if (isHangup(err)) {
+            markGone(err);
+            throwGone();
+        }
+        throw PortError(err, QStringLiteral("writing to %1 failed: %2").arg(m_path, systemText(err)));
+    }
+}
+
+// Waits for room in the output in slices, reading arrivals in between so the
+// receive side keeps up; never spins, even with a driver that reports room
+// it then refuses.
+void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterReady)
+{
+    if (Clock::now() >= deadline)
+        throw PortError(PortErrors::WriteTimeout,
+                        QStringLiteral("write timed out: the device holds the line (flow control)"));
+    if (stalledAfterReady)
+        ::poll(nullptr, 0, remainingMs(deadline));
+    pollfd watch{m_fd, POLLOUT, 0};
+    const int ready = ::poll(&watch, 1, remainingMs(deadline));
+    readAvailable();
+    if (m_goneErrno != 0)
+        throwGone();
+    if (ready > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        markGone(0);
+        throwGone();
+    }
+    stalledAfterReady = ready > 0;
+}
+
+void TermiosPort::drainOutput()
+{
+    const auto deadline = Clock::now() + m_writeTimeout;
+    int waiting = 0;
+    while (::ioctl(m_fd, TIOCOUTQ, &waiting) == 0 && waiting > 0) {
+        if (Clock::now() >= deadline)
+            throw PortError(
+                PortErrors::WriteTimeout,
+                QStringLiteral("write timed out: the device holds the line (flow control)"));
+        // About the time the waiting bytes need at the set rate, 1 to 20 ms.
+        const qint64 ms = qint64(waiting) * 10 * 1000 / std::max(m_settings.baud, 1);
+        ::poll(nullptr, 0, int(std::clamp<qint64>(ms, 1, 20)));
+    }
+    // What is left sits in the transmitter; the driver bounds this wait.
+    while (::tcdrain(m_fd) != 0 && errno == EINTR) {
+    }
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "engine/ByteQueue.h"
+#include "engine/LineAttributes.h"
+#include "engine/PortSettingsString.h"
+#include "engine/SerialPortControl.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+// Where the device of a COM number lives. A non-empty error means there is
+// none; opening then raises PortError (PortErrors::NoDevice) with that text.
+struct PortPath {
+    QString path;
+    QString error;
+};
+using PortPathResolver = std::function<PortPath(int comNumber)>;
+
+// The serial port control over a POSIX terminal device.
+//
+// Members written while closed are kept and applied by setPortOpen(true).
+// setSettings, setHandshaking, setDTREnable and setRTSEnable written while
+// open take effect at once (a refused value leaves the previous one in
+// force); setCommPort while open raises PortErrors::AlreadyOpen.
+//
+// Opening takes the device exclusively (flock and TIOCEXCL): a second opener
+// gets EBUSY, "port busy". Closing restores the attributes found at opening.
+//
+// Received bytes are read into an own backlog whenever events are processed
+// and on every InBufferCount/Input, so a busy window loses nothing. Beyond
+// the backlog cap reading pauses and the device's own flow control (or the
+// pseudo-terminal's writer) waits; nothing is dropped.
+//
+// When the device goes away (hang-up, EIO), reading stops at once. The bytes
+// already received stay available; after them InBufferCount and Input raise
+// "the device has gone away", as do Output and the line members written
+// while open. setPortOpen(false) always works.
+//
+// Open and closed errors: Output, InBufferCount and Input on a closed port
+// raise PortErrors::NotOpen.
+class TermiosPort : public SerialPortControl {
+public:
+    static constexpr qsizetype defaultBacklogCap = 16 * 1024 * 1024;
+
+    explicit TermiosPort(PortPathResolver resolver);
+    ~TermiosPort() override;
+    TermiosPort(const TermiosPort &) = delete;
+    TermiosPort &operator=(const TermiosPort &) = delete;
+
+    bool PortOpen() override;
+    void setPortOpen(bool open) override;
+    void setCommPort(qint16 n) override;
+    void setSettings(const QString &settings) override;
+    void setInBufferSize(qint16 size) override;
+    void setInputLen(qint16 len) override;
+    void setRThreshold(qint16 threshold) override;
+    void setSThreshold(qint16 threshold) override;
+    void setEOFEnable(bool enable) override;
+    void setHandshaking(qint32 mode) override;
+    void setDTREnable(bool enable) override;
+    void setRTSEnable(bool enable) override;
+    void setOutput(const QString &chars) override;
+    qint16 InBufferCount() override;
+    QString Input() override;
+
+    // How long a write (or the drain before RTS drops) may wait for a device
+    // that holds the line before it fails with PortErrors::WriteTimeout.
+    void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // Bytes of backlog beyond which reading pauses.
+    void setBacklogCap(qsizetype bytes);
+    // Whether the device still answers; false after a hang-up.
+    bool deviceAlive() const { return m_fd >= 0 && m_goneErrno == 0; }
+    // Whether the layer is watching the device for arriving bytes.
+    bool watchingDevice() const;
+
+private:
+    void open();
+    void close();
+    void requireOpen() const;
+    void requireDevice() const;
+    [[noreturn]] void throwGone() const;
+    void markGone(int err);
+    void readAvailable();
+    void updateWatching();
+    void applyLine(const PortSettings &settings, Handshake handshake);
+    void setModemLine(int line, bool on);
+    void writeAll(const QByteArray &bytes);
+    void waitWritable(std::chrono::steady_clock::time_point deadline, bool &stalledAfterReady);
+    void drainOutput();
+    qsizetype deliverable() const;
+
+    PortPathResolver m_resolver;
+    qint16 m_comPort = 1;
+    PortSettings m_settings;
+    Handshake m_handshake = Handshake::None;
+    qint16 m_inBufferSize = 1024;
+    qint16 m_inputLen = 0;
+    bool m_dtr = true;
+    bool m_rts = false;
+    std::chrono::milliseconds m_writeTimeout{10000};
+    qsizetype m_backlogCap = defaultBacklogCap;
+
+    int m_fd = -1;
+    QString m_path;
+    int m_goneErrno = 0; // 0 while the device answers; errno or DeviceGone after
+    ByteQueue m_received;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct SavedAttributes;
+    std::unique_ptr<SavedAttributes> m_saved;
+};

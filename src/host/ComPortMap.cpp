@@ -1,0 +1,146 @@
+#include "host/ComPortMap.h"
+
+#include "host/StableDeviceNames.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// The device a path leads to, following links; empty when there is none.
+QString deviceBehind(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return {};
+    return info.canonicalFilePath();
+}
+
+// The present devices that already have a number, each with the lowest
+// number leading to it.
+QHash<QString, int> numbersOfPresentDevices(const QMap<int, QString> &assigned)
+{
+    QHash<QString, int> numbers;
+    for (auto it = assigned.cbegin(); it != assigned.cend(); ++it) {
+        const QString device = deviceBehind(it.value());
+        if (!device.isEmpty() && !numbers.contains(device))
+            numbers.insert(device, it.key());
+    }
+    return numbers;
+}
+
+QString friendlyName(const QString &storedPath, const QString &device, const QString &description)
+{
+    if (description.isEmpty())
+        return storedPath;
+    return description + QStringLiteral(" (") + QFileInfo(device).fileName() + QLatin1Char(')');
+}
+
+QString notAssignedText(int comNumber, const QString &iniPath)
+{
+    return QStringLiteral("COM%1 is not assigned to a device; assign one in %2 or connect the device")
+            .arg(comNumber)
+            .arg(iniPath);
+}
+
+QString notPresentText(int comNumber, const QString &storedPath, const QString &iniPath)
+{
+    return QStringLiteral("COM%1 is assigned to %2, which is not present; connect the device or "
+                          "change %3")
+            .arg(comNumber)
+            .arg(storedPath, iniPath);
+}
+
+} // namespace
+
+ComPortMap::ComPortMap(const QString &dataFolder, const SerialDeviceSource &source,
+                       const QString &byIdFolder)
+    : m_file(dataFolder), m_source(source), m_byIdFolder(byIdFolder)
+{
+}
+
+QList<DiscoveredPort> ComPortMap::discover()
+{
+    QMap<int, QString> assigned = m_file.entries();
+    QHash<QString, int> numbers = numbersOfPresentDevices(assigned);
+    const QHash<QString, QString> stableNames = scanStableDeviceNames(m_byIdFolder);
+    QHash<QString, QString> descriptions;
+
+    const QList<SerialDevice> devices = m_source.devices();
+    for (const SerialDevice &present : devices) {
+        const QString device = deviceBehind(present.path);
+        if (device.isEmpty())
+            continue; // unplugged since it was enumerated
+        if (!descriptions.contains(device))
+            descriptions.insert(device, present.description);
+        if (numbers.contains(device))
+            continue;
+        const int n = recordNewDevice(assigned, device, pathToRecord(device, stableNames));
+        if (n != 0)
+            numbers.insert(device, n);
+    }
+
+    // A device mapped twice by hand is listed under its first number only.
+    QList<DiscoveredPort> ports;
+    QSet<QString> listed;
+    for (auto it = assigned.cbegin(); it != assigned.cend(); ++it) {
+        const QString device = deviceBehind(it.value());
+        if (device.isEmpty() || listed.contains(device))
+            continue;
+        listed.insert(device);
+        ports.append({it.key(), it.value(),
+                      friendlyName(it.value(), device, descriptions.value(device))});
+    }
+    return ports;
+}
+
+QString ComPortMap::pathToRecord(const QString &device,
+                                 const QHash<QString, QString> &stableNames) const
+{
+    const QString stable = stableNames.value(device);
+    return PortsIniFile::isUsablePath(stable) ? stable : device;
+}
+
+int ComPortMap::recordNewDevice(QMap<int, QString> &assigned, const QString &device,
+                                const QString &storedPath)
+{
+    if (!PortsIniFile::isUsablePath(storedPath))
+        return 0;
+    for (int n = 1; n <= PortsIniFile::MaxComNumber; ++n) {
+        if (assigned.contains(n))
+            continue;
+        // Another instance may have taken the number since the file was read.
+        const QString takenMeanwhile = m_file.entry(n);
+        if (!takenMeanwhile.isEmpty()) {
+            assigned.insert(n, takenMeanwhile);
+            if (deviceBehind(takenMeanwhile) == device)
+                return n;
+            continue;
+        }
+        // A failed write still leaves the number in use for this run; the
+        // next run hands out the same number again as long as the
+        // machine's devices are the same.
+        m_file.setEntry(n, storedPath);
+        assigned.insert(n, storedPath);
+        return n;
+    }
+    return 0;
+}
+
+ComPortMap::Lookup ComPortMap::pathFor(int comNumber)
+{
+    QString stored = m_file.entry(comNumber);
+    if (stored.isEmpty() && PortsIniFile::isUsableNumber(comNumber)) {
+        const QList<DiscoveredPort> ports = discover();
+        for (const DiscoveredPort &port : ports) {
+            if (port.comNumber == comNumber)
+                stored = port.path;
+        }
+    }
+    if (stored.isEmpty())
+        return {QString(), notAssignedText(comNumber, m_file.filePath())};
+    const QString device = deviceBehind(stored);
+    if (device.isEmpty())
+        return {QString(), notPresentText(comNumber, stored, m_file.filePath())};
+    return {device, QString()};
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "host/PortsIniFile.h"
+#include "host/SerialDeviceSource.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// A port found by the discovery, under the COM number it keeps.
+struct DiscoveredPort {
+    int comNumber = 0;
+    QString path;         // as recorded in Ports.ini
+    QString friendlyName; // 'FT232R USB UART (ttyUSB0)', or the path
+};
+
+// Gives the serial devices of this machine COM numbers that stay the same
+// across runs and replugging. The numbers live in Ports.ini (see
+// PortsIniFile); a device is recorded under its by-id name where it has one,
+// so it keeps its number when the kernel names it differently next time.
+class ComPortMap {
+public:
+    struct Lookup {
+        QString path;  // the device to open; empty on failure
+        QString error; // why there is none; empty on success
+    };
+
+    ComPortMap(const QString &dataFolder, const SerialDeviceSource &source,
+               const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
+    // Gives every present device without a number the lowest free one,
+    // recording it at once, and returns the present ports (devices and
+    // hand-mapped paths that exist) by ascending COM number. Entries whose
+    // device is absent stay in the file but are not listed.
+    QList<DiscoveredPort> discover();
+
+    // The device behind COMn. A number without an entry runs the discovery
+    // once first, so a device plugged in since the last look can be opened.
+    Lookup pathFor(int comNumber);
+
+private:
+    int recordNewDevice(QMap<int, QString> &assigned, const QString &device,
+                        const QString &storedPath);
+    QString pathToRecord(const QString &device, const QHash<QString, QString> &stableNames) const;
+
+    PortsIniFile m_file;
+    const SerialDeviceSource &m_source;
+    QString m_byIdFolder;
+};

@@ -1,0 +1,64 @@
+#include "host/PortsIniFile.h"
+
+#include "app/IniProfile.h"
+#include "text/Codec.h"
+
+namespace {
+
+const QString section = QStringLiteral("PORTS");
+
+QString keyOf(int comNumber)
+{
+    return QStringLiteral("COM") + QString::number(comNumber);
+}
+
+} // namespace
+
+PortsIniFile::PortsIniFile(const QString &dataFolder)
+    : m_filePath(dataFolder + QStringLiteral("Ports.ini"))
+{
+}
+
+bool PortsIniFile::isUsableNumber(int comNumber)
+{
+    return comNumber >= 1 && comNumber <= MaxComNumber;
+}
+
+bool PortsIniFile::isUsablePath(const QString &devicePath)
+{
+    // The file carries one byte per character; a path the codec cannot
+    // carry would come back as another path, and a longer one than a value
+    // may hold would come back cut short.
+    return devicePath.startsWith(QLatin1Char('/')) && devicePath.trimmed() == devicePath
+           && devicePath.size() <= IniProfile::kMaxValueLength
+           && Codec::toBytes(devicePath).has_value();
+}
+
+QString PortsIniFile::entry(int comNumber) const
+{
+    if (!isUsableNumber(comNumber))
+        return {};
+    const QString value =
+            IniProfile::GetPrivateProfileString(section, keyOf(comNumber), QString(), m_filePath)
+                    .trimmed();
+    return isUsablePath(value) ? value : QString();
+}
+
+QMap<int, QString> PortsIniFile::entries() const
+{
+    QMap<int, QString> result;
+    for (int n = 1; n <= MaxComNumber; ++n) {
+        const QString path = entry(n);
+        if (!path.isEmpty())
+            result.insert(n, path);
+    }
+    return result;
+}
+
+bool PortsIniFile::setEntry(int comNumber, const QString &devicePath) const
+{
+    if (!isUsableNumber(comNumber) || !isUsablePath(devicePath))
+        return false;
+    IniProfile::WritePrivateProfileString(section, keyOf(comNumber), devicePath, m_filePath);
+    return entry(comNumber) == devicePath;
+}

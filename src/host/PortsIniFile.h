@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// The COM numbers given to devices, kept in Ports.ini in the data folder:
+// section PORTS, keys COM1, COM2, ... whose values are device paths. The
+// file may be edited by hand and is shared by every running instance; each
+// change is written at once, and the last writer wins.
+//
+// Only entries whose key is COMn with n from 1 to MaxComNumber and whose
+// value is an absolute path count. Anything else in the file (COMx, COM0,
+// empty or relative values) is left alone and read as no entry.
+class PortsIniFile {
+public:
+    // The settings store holds the port as a zero-based byte, so COM256 is
+    // the last number the program can ever open.
+    static constexpr int MaxComNumber = 256;
+
+    explicit PortsIniFile(const QString &dataFolder);
+
+    const QString &filePath() const { return m_filePath; }
+
+    // The device path of COMn, or an empty text when COMn has no usable entry.
+    QString entry(int comNumber) const;
+
+    // Every usable entry, by ascending COM number.
+    QMap<int, QString> entries() const;
+
+    // Records COMn = devicePath. False when n is out of range or the value
+    // would not read back as written (an unwritable folder, for instance).
+    bool setEntry(int comNumber, const QString &devicePath) const;
+
+    static bool isUsableNumber(int comNumber);
+    static bool isUsablePath(const QString &devicePath);
+
+private:
+    QString m_filePath;
+};

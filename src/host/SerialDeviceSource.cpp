@@ -1,0 +1,3 @@
+#include "host/SerialDeviceSource.h"
+
+SerialDeviceSource::~SerialDeviceSource() = default;

@@ -1,0 +1,495 @@
+#include "app/IniProfile.h"
+#include "text/Codec.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using IniProfile::GetPrivateProfileString;
+using IniProfile::WritePrivateProfileString;
+
+namespace {
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (auto &b : bytes)
+        b = char(gen.bounded(256));
+    return bytes;
+}
+
+// Lowers the largest file this process may write, so that a write fails like
+// on a full disk even when the tests run as root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
+const QString kDefault = QStringLiteral("DEF");
+
+} // namespace
+
+class tst_IniProfile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+
+    void reading_data();
+    void reading();
+    void missingFileOrFolderGivesDefault();
+    void defaultIsCutTo254();
+
+    void writing_data();
+    void writing();
+    void newFileUsesCrlf();
+    void valuesComeBackExactly_data();
+    void valuesComeBackExactly();
+    void everyByteOfAValueRoundTrips();
+    void longValueIsStoredWholeAndReadCut();
+    void refusedWritesChangeNothing_data();
+    void refusedWritesChangeNothing();
+
+    void writeKeepsPermissions_data();
+    void writeKeepsPermissions();
+    void fullDiskLeavesOldFileIntact();
+    void readOnlyFolderLeavesOldFileIntact();
+    void pathThatIsAFolderIsNeitherReadNorWritten();
+    void pipeDoesNotHang();
+
+    void garbageReadsDefaults_data();
+    void garbageReadsDefaults();
+    void writingIntoGarbageKeepsEveryByte();
+    void valueAfterTenMegabytesIsFound();
+
+private:
+    QString path(const QString &name = QStringLiteral("test.ini")) const
+    {
+        return m_dir->filePath(name);
+    }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_IniProfile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_IniProfile::reading_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const QString S = QStringLiteral("SETTINGS");
+    const QString K = QStringLiteral("ComPort");
+    QTest::newRow("plain") << QByteArray("[SETTINGS]\r\nComPort=3\r\n") << S << K << "3";
+    QTest::newRow("LF only") << QByteArray("[SETTINGS]\nComPort=3\n") << S << K << "3";
+    QTest::newRow("no line end at end") << QByteArray("[SETTINGS]\nComPort=3") << S << K << "3";
+    QTest::newRow("CR ends the file") << QByteArray("[SETTINGS]\r\nComPort=3\r") << S << K << "3";
+    QTest::newRow("names ignore case")
+        << QByteArray("[settings]\nCOMPORT=4\n") << QStringLiteral("Settings") << "comPort"
+        << "4";
+    QTest::newRow("accented names ignore case")
+        << QByteArray("[\xC4RGER]\n\x8A" "ALT=1\n") << QString::fromUtf8("\xC3\xA4rger")
+        << QString::fromUtf8("\xC5\xA1" "alt") << "1";
+    QTest::newRow("blanks around = and in brackets")
+        << QByteArray("[ SETTINGS ]\n  ComPort   =   7  \n") << S << K << "7";
+    QTest::newRow("tabs are blanks") << QByteArray("[SETTINGS]\n\tComPort\t=\t7\t\n") << S << K
+                                     << "7";
+    QTest::newRow("text after ] ignored")
+        << QByteArray("[SETTINGS] ; main\nComPort=2\n") << S << K << "2";
+    QTest::newRow("double quotes removed")
+        << QByteArray("[SETTINGS]\nComPort=\" a b \"\n") << S << K << " a b ";
+    QTest::newRow("single quotes removed")
+        << QByteArray("[SETTINGS]\nComPort=' a '\n") << S << K << " a ";
+    QTest::newRow("only one pair removed")
+        << QByteArray("[SETTINGS]\nComPort=\"\"x\"\"\n") << S << K << "\"x\"";
+    QTest::newRow("mixed quotes kept") << QByteArray("[SETTINGS]\nComPort=\"x'\n") << S << K
+                                       << "\"x'";
+    QTest::newRow("lone quote kept") << QByteArray("[SETTINGS]\nComPort=\"\n") << S << K << "\"";
+    QTest::newRow("inner quotes kept")
+        << QByteArray("[SETTINGS]\nComPort=a\"b\"c\n") << S << K << "a\"b\"c";
+    QTest::newRow("empty value is not the default")
+        << QByteArray("[SETTINGS]\nComPort=\n") << S << K << "";
+    QTest::newRow("= inside the value") << QByteArray("[SETTINGS]\nComPort=a=b\n") << S << K
+                                        << "a=b";
+    QTest::newRow("missing section") << QByteArray("[OTHER]\nComPort=3\n") << S << K << kDefault;
+    QTest::newRow("missing key") << QByteArray("[SETTINGS]\nBaudrate=3\n") << S << K << kDefault;
+    QTest::newRow("key of the next section")
+        << QByteArray("[SETTINGS]\nA=1\n[OTHER]\nComPort=3\n") << S << K << kDefault;
+    QTest::newRow("key before any section ignored")
+        << QByteArray("ComPort=9\n[SETTINGS]\nA=1\n") << S << K << kDefault;
+    QTest::newRow("first of two sections counts")
+        << QByteArray("[SETTINGS]\nComPort=1\n[X]\n[SETTINGS]\nComPort=2\n") << S << K << "1";
+    QTest::newRow("key only in second section not seen")
+        << QByteArray("[SETTINGS]\nA=1\n[SETTINGS]\nComPort=2\n") << S << K << kDefault;
+    QTest::newRow("first of two keys counts")
+        << QByteArray("[SETTINGS]\nComPort=1\ncomport=2\n") << S << K << "1";
+    QTest::newRow("line without = ignored")
+        << QByteArray("[SETTINGS]\nComPort\nComPort 5\nComPort=6\n") << S << K << "6";
+    QTest::newRow("semicolon comment") << QByteArray("[SETTINGS]\n;ComPort=9\n") << S << K
+                                       << kDefault;
+    QTest::newRow("hash comment") << QByteArray("[SETTINGS]\n  # ComPort=9\nComPort=1\n") << S
+                                  << K << "1";
+    QTest::newRow("header without ] ignored")
+        << QByteArray("[SETTINGS]\n[broken\nComPort=5\n") << S << K << "5";
+    QTest::newRow("byte-order mark skipped")
+        << QByteArray("\xEF\xBB\xBF[SETTINGS]\r\nComPort=8\r\n") << S << K << "8";
+    QTest::newRow("NUL bytes before the section")
+        << (QByteArray(100, '\0') + "\n[SETTINGS]\nComPort=4\n") << S << K << "4";
+    QTest::newRow("value cut to 254")
+        << (QByteArray("[SETTINGS]\nComPort=") + QByteArray(300, 'x') + "\n") << S << K
+        << QString(254, QLatin1Char('x'));
+    QTest::newRow("high bytes through the codec")
+        << QByteArray("[SETTINGS]\nComPort=\x80\xE4\x81\n") << S << K
+        << QString::fromUtf8("\xE2\x82\xAC\xC3\xA4\xC2\x81");
+    QTest::newRow("empty file") << QByteArray() << S << K << kDefault;
+}
+
+void tst_IniProfile::reading()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    writeBytes(path(), file);
+    QCOMPARE(GetPrivateProfileString(section, key, kDefault, path()), expected);
+}
+
+void tst_IniProfile::missingFileOrFolderGivesDefault()
+{
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), kDefault);
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path("no/such/dir/x.ini")),
+             kDefault);
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, QString()), kDefault);
+}
+
+void tst_IniProfile::defaultIsCutTo254()
+{
+    const QString longDefault(300, QLatin1Char('d'));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", longDefault, path()),
+             longDefault.left(254));
+}
+
+void tst_IniProfile::writing_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    const QString S = QStringLiteral("SETTINGS");
+    QTest::newRow("replaced in place, CRLF kept")
+        << QByteArray("; head\r\n[SETTINGS]\r\nA=1\r\nB=2\r\n") << S << "A" << "9"
+        << QByteArray("; head\r\n[SETTINGS]\r\nA=9\r\nB=2\r\n");
+    QTest::newRow("odd spacing of a replaced line goes, others stay")
+        << QByteArray("[ SETTINGS ]\n  a =  1  \n B = 2 \n") << S << "A" << "9"
+        << QByteArray("[ SETTINGS ]\nA=9\n B = 2 \n");
+    QTest::newRow("last line without line end replaced")
+        << QByteArray("[SETTINGS]\nA=1") << S << "A" << "2" << QByteArray("[SETTINGS]\nA=2");
+    QTest::newRow("first of two keys replaced")
+        << QByteArray("[SETTINGS]\nA=1\nA=2\n") << S << "A" << "3"
+        << QByteArray("[SETTINGS]\nA=3\nA=2\n");
+    QTest::newRow("first of two sections written")
+        << QByteArray("[SETTINGS]\nB=1\n[SETTINGS]\nA=2\n") << S << "A" << "3"
+        << QByteArray("[SETTINGS]\nB=1\nA=3\n[SETTINGS]\nA=2\n");
+    QTest::newRow("added after the last key, before blank lines and comments")
+        << QByteArray("[SETTINGS]\r\nA=1\r\n\r\n; next\r\n[OTHER]\r\nX=1\r\n") << S << "B"
+        << "2" << QByteArray("[SETTINGS]\r\nA=1\r\nB=2\r\n\r\n; next\r\n[OTHER]\r\nX=1\r\n");
+    QTest::newRow("added after the last key, ignored lines between keys stay")
+        << QByteArray("[SETTINGS]\nA=1\n; c\nB=2\njunk\n") << S << "C" << "3"
+        << QByteArray("[SETTINGS]\nA=1\n; c\nB=2\nC=3\njunk\n");
+    QTest::newRow("added after the header of an empty section")
+        << QByteArray("[SETTINGS]\n\n[OTHER]\n") << S << "A" << "1"
+        << QByteArray("[SETTINGS]\nA=1\n\n[OTHER]\n");
+    QTest::newRow("added after a last line without line end")
+        << QByteArray("[SETTINGS]\nA=1") << S << "B" << "2"
+        << QByteArray("[SETTINGS]\nA=1\nB=2\n");
+    QTest::newRow("added after a last line ending in CR")
+        << QByteArray("[SETTINGS]\r\nA=1\r") << S << "B" << "2"
+        << QByteArray("[SETTINGS]\r\nA=1\r\nB=2\r\n");
+    QTest::newRow("section appended, LF kept")
+        << QByteArray("[OTHER]\nX=1\n") << S << "A" << "1"
+        << QByteArray("[OTHER]\nX=1\n[SETTINGS]\nA=1\n");
+    QTest::newRow("section appended after a line without line end")
+        << QByteArray("; only a comment") << S << "A" << "1"
+        << QByteArray("; only a comment\r\n[SETTINGS]\r\nA=1\r\n");
+    QTest::newRow("byte-order mark kept")
+        << QByteArray("\xEF\xBB\xBF[SETTINGS]\nA=1\n") << S << "A" << "2"
+        << QByteArray("\xEF\xBB\xBF[SETTINGS]\nA=2\n");
+    QTest::newRow("only a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF") << S << "A" << "2"
+        << QByteArray("\xEF\xBB\xBF[SETTINGS]\r\nA=2\r\n");
+    QTest::newRow("key before any section is not replaced")
+        << QByteArray("A=0\n[SETTINGS]\n") << S << "A" << "1"
+        << QByteArray("A=0\n[SETTINGS]\nA=1\n");
+    QTest::newRow("case-insensitive match takes the caller's spelling")
+        << QByteArray("[settings]\ncomport=1\n") << S << "ComPort" << "2"
+        << QByteArray("[settings]\nComPort=2\n");
+    QTest::newRow("blank at the start is quoted")
+        << QByteArray("[SETTINGS]\n") << S << "A" << " x" << QByteArray("[SETTINGS]\nA=\" x\"\n");
+    QTest::newRow("blank at the end is quoted")
+        << QByteArray("[SETTINGS]\n") << S << "A" << "x\t" << QByteArray("[SETTINGS]\nA=\"x\t\"\n");
+    QTest::newRow("enclosing quotes are quoted")
+        << QByteArray("[SETTINGS]\n") << S << "A" << "'x'" << QByteArray("[SETTINGS]\nA=\"'x'\"\n");
+    QTest::newRow("inner blanks and quotes are not quoted")
+        << QByteArray("[SETTINGS]\n") << S << "A" << "a \"b\" c"
+        << QByteArray("[SETTINGS]\nA=a \"b\" c\n");
+    QTest::newRow("empty value") << QByteArray("[SETTINGS]\nA=1\n") << S << "A" << ""
+                                 << QByteArray("[SETTINGS]\nA=\n");
+}
+
+void tst_IniProfile::writing()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    writeBytes(path(), before);
+    QVERIFY(WritePrivateProfileString(section, key, value, path()));
+    QCOMPARE(readBytes(path()), after);
+    QCOMPARE(GetPrivateProfileString(section, key, kDefault, path()), value);
+}
+
+void tst_IniProfile::newFileUsesCrlf()
+{
+    QVERIFY(WritePrivateProfileString("SETTINGS", "A", "1", path()));
+    QVERIFY(WritePrivateProfileString("SETTINGS", "B", "2", path()));
+    QVERIFY(WritePrivateProfileString("OTHER", "C", "3", path()));
+    QCOMPARE(readBytes(path()), QByteArray("[SETTINGS]\r\nA=1\r\nB=2\r\n[OTHER]\r\nC=3\r\n"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"test.ini"}); // no temporary file left behind
+}
+
+void tst_IniProfile::valuesComeBackExactly_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("leading blank") << " <STX>";
+    QTest::newRow("trailing blank") << "<ETX> ";
+    QTest::newRow("only blanks") << "   ";
+    QTest::newRow("tab at both ends") << "\tx\t";
+    QTest::newRow("double-quoted") << "\"x\"";
+    QTest::newRow("single-quoted") << "'x'";
+    QTest::newRow("quote and blank") << "\" x \"";
+    QTest::newRow("lone quote") << "\"";
+    QTest::newRow("two quotes") << "\"\"";
+    QTest::newRow("equals sign") << "a=b";
+    QTest::newRow("looks like a section") << "[SETTINGS]";
+    QTest::newRow("looks like a comment") << ";x";
+    QTest::newRow("NUL inside") << QString(QChar(0)) + "a" + QChar(0);
+    QTest::newRow("exactly 254") << QString(254, QLatin1Char('z'));
+}
+
+void tst_IniProfile::valuesComeBackExactly()
+{
+    QFETCH(QString, value);
+    writeBytes(path(), "[SETTINGS]\r\nX=1\r\n");
+    QVERIFY(WritePrivateProfileString("SETTINGS", "Param1", value, path()));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "Param1", kDefault, path()), value);
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "X", kDefault, path()), QString("1"));
+}
+
+void tst_IniProfile::everyByteOfAValueRoundTrips()
+{
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r' && b != '\n')
+            bytes.append(char(b));
+    }
+    // Two halves so that each stays within the 254 characters a read returns.
+    for (const QByteArray &part : {bytes.left(127), bytes.mid(127)}) {
+        const QString value = Codec::toText(part);
+        QVERIFY(WritePrivateProfileString("SETTINGS", "V", value, path()));
+        QCOMPARE(GetPrivateProfileString("SETTINGS", "V", kDefault, path()), value);
+    }
+}
+
+void tst_IniProfile::longValueIsStoredWholeAndReadCut()
+{
+    const QString value(300, QLatin1Char('L'));
+    QVERIFY(WritePrivateProfileString("SETTINGS", "A", value, path()));
+    QVERIFY(readBytes(path()).contains(QByteArray("A=" + QByteArray(300, 'L') + "\r\n")));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), value.left(254));
+}
+
+void tst_IniProfile::refusedWritesChangeNothing_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("LF in value") << "SETTINGS" << "A" << "x\ny";
+    QTest::newRow("CR in value") << "SETTINGS" << "A" << "x\r";
+    QTest::newRow("value without bytes") << "SETTINGS" << "A" << QString::fromUtf8("\xE6\x97\xA5");
+    QTest::newRow("empty key") << "SETTINGS" << "" << "1";
+    QTest::newRow("blank key") << "SETTINGS" << " " << "1";
+    QTest::newRow("= in key") << "SETTINGS" << "A=B" << "1";
+    QTest::newRow("key like a section") << "SETTINGS" << "[A" << "1";
+    QTest::newRow("key like a comment") << "SETTINGS" << ";A" << "1";
+    QTest::newRow("LF in key") << "SETTINGS" << "A\nB" << "1";
+    QTest::newRow("empty section") << "" << "A" << "1";
+    QTest::newRow("] in section") << "SET]TINGS" << "A" << "1";
+    QTest::newRow("LF in section") << "SET\nTINGS" << "A" << "1";
+}
+
+void tst_IniProfile::refusedWritesChangeNothing()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    const QByteArray before("[SETTINGS]\r\nA=0\r\n");
+    writeBytes(path(), before);
+    QVERIFY(!WritePrivateProfileString(section, key, value, path()));
+    QCOMPARE(readBytes(path()), before);
+    QVERIFY(!WritePrivateProfileString(section, key, value, path("new.ini")));
+    QVERIFY(!QFile::exists(path("new.ini")));
+}
+
+void tst_IniProfile::writeKeepsPermissions_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("0600") << 0600;
+    QTest::newRow("0640") << 0640;
+    QTest::newRow("0664") << 0664;
+}
+
+void tst_IniProfile::writeKeepsPermissions()
+{
+    QFETCH(int, mode);
+    writeBytes(path(), "[SETTINGS]\nA=1\n");
+    QCOMPARE(::chmod(QFile::encodeName(path()).constData(), mode_t(mode)), 0);
+    QVERIFY(WritePrivateProfileString("SETTINGS", "A", "2", path()));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path()).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+}
+
+void tst_IniProfile::fullDiskLeavesOldFileIntact()
+{
+    const QByteArray before = "[SETTINGS]\r\n" + QByteArray(200, 'k') + "=1\r\n";
+    writeBytes(path(), before);
+    {
+        FileSizeLimit limit(64);
+        QVERIFY(limit.active());
+        QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "2", path()));
+        QVERIFY(!WritePrivateProfileString("SETTINGS", "A", QString(100, 'x'), path("new.ini")));
+    }
+    QCOMPARE(readBytes(path()), before);
+    QVERIFY(!QFile::exists(path("new.ini")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"test.ini"});
+}
+
+void tst_IniProfile::readOnlyFolderLeavesOldFileIntact()
+{
+    if (::geteuid() == 0)
+        QSKIP("root writes into read-only folders; the full-disk test covers the failure path");
+    const QByteArray before("[SETTINGS]\nA=1\n");
+    writeBytes(path(), before);
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool written = WritePrivateProfileString("SETTINGS", "A", "2", path());
+    QFile::setPermissions(m_dir->path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(!written);
+    QCOMPARE(readBytes(path()), before);
+}
+
+void tst_IniProfile::pathThatIsAFolderIsNeitherReadNorWritten()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir("folder.ini"));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path("folder.ini")), kDefault);
+    QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "1", path("folder.ini")));
+    QVERIFY(QFileInfo(path("folder.ini")).isDir());
+}
+
+void tst_IniProfile::pipeDoesNotHang()
+{
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.ini")).constData(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path("pipe.ini")), kDefault);
+    QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "1", path("pipe.ini")));
+    QVERIFY(timer.elapsed() < 5000);
+}
+
+void tst_IniProfile::garbageReadsDefaults_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("random bytes") << randomBytes(64 * 1024, 1);
+    QTest::newRow("NUL bytes") << QByteArray(64 * 1024, '\0');
+    QTest::newRow("10 MB of random bytes") << randomBytes(10 * 1024 * 1024, 2);
+    QTest::newRow("10 MB without a line end") << QByteArray(10 * 1024 * 1024, 'x');
+    QTest::newRow("brackets and equals") << QByteArray(1024 * 1024, '[') + QByteArray(100, '=');
+}
+
+void tst_IniProfile::garbageReadsDefaults()
+{
+    QFETCH(QByteArray, file);
+    writeBytes(path(), file);
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "ComPort", kDefault, path()), kDefault);
+}
+
+void tst_IniProfile::writingIntoGarbageKeepsEveryByte()
+{
+    const QByteArray garbage = randomBytes(256 * 1024, 3) + QByteArray(1000, '\0');
+    writeBytes(path(), garbage);
+    QVERIFY(WritePrivateProfileString("SETTINGS", "ComPort", "3", path()));
+    const QByteArray after = readBytes(path());
+    QVERIFY(after.startsWith(garbage));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "ComPort", kDefault, path()), QString("3"));
+}
+
+void tst_IniProfile::valueAfterTenMegabytesIsFound()
+{
+    const QByteArray file =
+        randomBytes(10 * 1024 * 1024, 4).replace('[', 'x') + "\n[SETTINGS]\nComPort=5\n";
+    writeBytes(path(), file);
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "ComPort", kDefault, path()), QString("5"));
+}
+
+QTEST_APPLESS_MAIN(tst_IniProfile)
+#include "tst_iniprofile.moc"

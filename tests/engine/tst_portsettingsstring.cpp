@@ -1,0 +1,112 @@
+#include "engine/PortErrors.h"
+#include "engine/PortSettingsString.h"
+#include "engine/SerialPortControl.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(Parity)
+Q_DECLARE_METATYPE(StopBits)
+
+class tst_PortSettingsString : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void goodStrings_data();
+    void goodStrings();
+    void everyRateOfTheTable_data();
+    void everyRateOfTheTable();
+    void badStrings_data();
+    void badStrings();
+};
+
+void tst_PortSettingsString::goodStrings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<Parity>("parity");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<StopBits>("stopBits");
+    QTest::newRow("8N1") << "9600,N,8,1" << 9600 << Parity::None << 8 << StopBits::One;
+    QTest::newRow("7N2") << "9600,N,7,2" << 9600 << Parity::None << 7 << StopBits::Two;
+    QTest::newRow("7E1") << "19200,E,7,1" << 19200 << Parity::Even << 7 << StopBits::One;
+    QTest::newRow("7O1") << "300,O,7,1" << 300 << Parity::Odd << 7 << StopBits::One;
+    QTest::newRow("8N2") << "921600,N,8,2" << 921600 << Parity::None << 8 << StopBits::Two;
+    QTest::newRow("mark") << "1200,M,8,1" << 1200 << Parity::Mark << 8 << StopBits::One;
+    QTest::newRow("space") << "1200,S,6,1" << 1200 << Parity::Space << 6 << StopBits::One;
+    QTest::newRow("lower case") << "4800,e,8,1" << 4800 << Parity::Even << 8 << StopBits::One;
+    QTest::newRow("blanks") << " 2400 , o , 5 , 1.5 " << 2400 << Parity::Odd << 5
+                            << StopBits::OneAndHalf;
+    QTest::newRow("odd rate") << "31250,N,8,1" << 31250 << Parity::None << 8 << StopBits::One;
+}
+
+void tst_PortSettingsString::goodStrings()
+{
+    QFETCH(QString, text);
+    QFETCH(int, baud);
+    QFETCH(Parity, parity);
+    QFETCH(int, dataBits);
+    QFETCH(StopBits, stopBits);
+    const PortSettings settings = parsePortSettings(text);
+    QCOMPARE(settings.baud, baud);
+    QCOMPARE(settings.parity, parity);
+    QCOMPARE(settings.dataBits, dataBits);
+    QCOMPARE(settings.stopBits, stopBits);
+}
+
+void tst_PortSettingsString::everyRateOfTheTable_data()
+{
+    QTest::addColumn<int>("baud");
+    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 56000, 57600, 115200,
+                     230400, 460800, 921600})
+        QTest::addRow("%d", baud) << baud;
+}
+
+void tst_PortSettingsString::everyRateOfTheTable()
+{
+    QFETCH(int, baud);
+    for (const char *format : {",N,8,1", ",N,7,2", ",E,7,1", ",O,7,1", ",N,8,2", ",E,8,1", ",O,8,1"})
+        QCOMPARE(parsePortSettings(QString::number(baud) + QLatin1String(format)).baud, baud);
+}
+
+void tst_PortSettingsString::badStrings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("empty") << "" << "expected baud,parity,data bits,stop bits";
+    QTest::newRow("baud only") << "9600" << "expected baud";
+    QTest::newRow("five fields") << "9600,N,8,1,1" << "expected baud";
+    QTest::newRow("no baud") << ",N,8,1" << "baud rate";
+    QTest::newRow("zero baud") << "0,N,8,1" << "baud rate";
+    QTest::newRow("negative baud") << "-9600,N,8,1" << "baud rate";
+    QTest::newRow("plus baud") << "+9600,N,8,1" << "baud rate";
+    QTest::newRow("huge baud") << "99999999999,N,8,1" << "baud rate";
+    QTest::newRow("baud too high") << "4000001,N,8,1" << "baud rate";
+    QTest::newRow("baud with blank inside") << "96 00,N,8,1" << "baud rate";
+    QTest::newRow("hex baud") << "0x2580,N,8,1" << "baud rate";
+    QTest::newRow("parity X") << "9600,X,8,1" << "parity";
+    QTest::newRow("parity word") << "9600,None,8,1" << "parity";
+    QTest::newRow("parity empty") << "9600,,8,1" << "parity";
+    QTest::newRow("4 data bits") << "9600,N,4,1" << "data bits";
+    QTest::newRow("9 data bits") << "9600,N,9,1" << "data bits";
+    QTest::newRow("data bits 08") << "9600,N,08,1" << "data bits";
+    QTest::newRow("0 stop bits") << "9600,N,8,0" << "stop bits";
+    QTest::newRow("3 stop bits") << "9600,N,8,3" << "stop bits";
+    QTest::newRow("stop 1,5 comma") << "9600,N,5,1,5" << "expected baud";
+    QTest::newRow("1.5 with 8 bits") << "9600,N,8,1.5" << "1.5 stop bits need 5 data bits";
+}
+
+void tst_PortSettingsString::badStrings()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, complaint);
+    try {
+        parsePortSettings(text);
+        QFAIL("a malformed settings string was accepted");
+    } catch (const PortError &error) {
+        QCOMPARE(error.number(), PortErrors::InvalidSettings);
+        QVERIFY2(error.description().contains(complaint), qPrintable(error.description()));
+        QVERIFY(error.description().contains(QLatin1String("'") + text + QLatin1String("'")));
+    }
+}
+
+QTEST_APPLESS_MAIN(tst_PortSettingsString)
+#include "tst_portsettingsstring.moc"

@@ -1,0 +1,447 @@
+#include "FakeMachine.h"
+
+#include "app/IniProfile.h"
+#include "host/ComPortMap.h"
+
+#include <QTest>
+
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+const QString ftdi = QStringLiteral("usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
+const QString prolific = QStringLiteral("usb-Prolific_PL2303-if00-port0");
+const QString cp210x = QStringLiteral("usb-Silicon_Labs_CP2102_0001-if00-port0");
+
+// "n path name" per port, which QCOMPARE can show when it fails.
+QStringList describe(const QList<DiscoveredPort> &ports)
+{
+    QStringList lines;
+    for (const DiscoveredPort &p : ports)
+        lines << QString::number(p.comNumber) + QLatin1Char(' ') + p.path + QLatin1Char(' ')
+                         + p.friendlyName;
+    return lines;
+}
+
+int numberOf(const QList<DiscoveredPort> &ports, const QString &path)
+{
+    for (const DiscoveredPort &p : ports) {
+        if (p.path == path)
+            return p.comNumber;
+    }
+    return 0;
+}
+
+QString iniEntry(const FakeMachine &m, int n)
+{
+    return IniProfile::GetPrivateProfileString(QStringLiteral("PORTS"),
+                                               QStringLiteral("COM%1").arg(n), QString(),
+                                               m.iniPath());
+}
+
+// A pseudo-terminal pair that closes with the test.
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    QString path;
+    Pty()
+    {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
+            path = QString::fromLocal8Bit(name);
+    }
+    ~Pty()
+    {
+        if (master >= 0)
+            ::close(master);
+        if (slave >= 0)
+            ::close(slave);
+    }
+};
+
+} // namespace
+
+class tst_ComPortMap : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstDeviceIsCom1AtFirstStart();
+    void numbersStableAcrossRuns();
+    void numberKeptAcrossReplug_data();
+    void numberKeptAcrossReplug();
+    void absentDeviceKeepsItsNumberReserved();
+    void lowestFreeNumberTaken_data();
+    void lowestFreeNumberTaken();
+    void numberTakenByOtherInstanceMeanwhile_data();
+    void numberTakenByOtherInstanceMeanwhile();
+    void kernelNameMappingKept();
+    void deviceMappedTwiceListedOnce();
+    void friendlyNames_data();
+    void friendlyNames();
+    void handMappedPseudoTerminal();
+    void unassignedNumberDiscoversOnceThenFails();
+    void unassignedNumberPicksUpNewDevice();
+    void absentDeviceGivesError();
+    void outOfRangeNumberGivesError_data();
+    void outOfRangeNumberGivesError();
+    void garbageEntriesIgnored_data();
+    void garbageEntriesIgnored();
+    void missingByIdFolder();
+    void overlongStableNameNotRecorded();
+    void unwritableDataFolder();
+};
+
+void tst_ComPortMap::firstDeviceIsCom1AtFirstStart()
+{
+    FakeMachine m;
+    QVERIFY(m.isValid());
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const ComPortMap::Lookup found = map.pathFor(1);
+    QCOMPARE(found.error, QString());
+    QCOMPARE(found.path, m.node(QStringLiteral("ttyUSB0")));
+    // Recorded under the name that survives replugging.
+    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi));
+    QCOMPARE(describe(map.discover()),
+             QStringList{QStringLiteral("1 ") + m.stableName(ftdi)
+                         + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
+}
+
+void tst_ComPortMap::numbersStableAcrossRuns()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QStringLiteral("USB-Serial Controller"));
+    m.plug(QStringLiteral("ttyACM0"), QString(), QStringLiteral("Arduino Uno"));
+    const QStringList first = describe(ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover());
+    QCOMPARE(first.size(), 3);
+
+    m.reverseOrder();
+    const QStringList second = describe(ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover());
+    QCOMPARE(second, first);
+}
+
+void tst_ComPortMap::numberKeptAcrossReplug_data()
+{
+    QTest::addColumn<QString>("replugAs");
+    QTest::newRow("same kernel name") << QStringLiteral("ttyUSB0");
+    QTest::newRow("other kernel name") << QStringLiteral("ttyUSB7");
+}
+
+void tst_ComPortMap::numberKeptAcrossReplug()
+{
+    QFETCH(QString, replugAs);
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QStringLiteral("USB-Serial Controller"));
+    ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+
+    m.unplug(QStringLiteral("ttyUSB0"), ftdi);
+    m.unplug(QStringLiteral("ttyUSB1"), prolific);
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QStringLiteral("USB-Serial Controller"));
+    m.plug(replugAs, ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    const QList<DiscoveredPort> ports = map.discover();
+
+    QCOMPARE(numberOf(ports, m.stableName(ftdi)), 1);
+    QCOMPARE(numberOf(ports, m.stableName(prolific)), 2);
+    QCOMPARE(ports.size(), 2);
+    QCOMPARE(ports.first().friendlyName, QStringLiteral("FT232R USB UART (%1)").arg(replugAs));
+    QCOMPARE(map.pathFor(1).path, m.node(replugAs));
+}
+
+void tst_ComPortMap::absentDeviceKeepsItsNumberReserved()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QString());
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    map.discover();
+
+    m.unplug(QStringLiteral("ttyUSB0"), ftdi);
+    QCOMPARE(describe(map.discover()),
+             QStringList{QStringLiteral("2 %1 %1").arg(m.stableName(prolific))});
+    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi));
+
+    // A new device must not take the absent device's number.
+    m.plug(QStringLiteral("ttyUSB0"), cp210x, QStringLiteral("CP2102"));
+    QCOMPARE(numberOf(map.discover(), m.stableName(cp210x)), 3);
+}
+
+void tst_ComPortMap::lowestFreeNumberTaken_data()
+{
+    QTest::addColumn<QList<int>>("taken");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("none taken") << QList<int>{} << 1;
+    QTest::newRow("gap at 2") << QList<int>{1, 3, 4} << 2;
+    QTest::newRow("gap at 1") << QList<int>{2, 3} << 1;
+    QTest::newRow("first five taken") << QList<int>{1, 2, 3, 4, 5} << 6;
+    QTest::newRow("up to COM16") << QList<int>{1,  2,  3,  4,  5,  6,  7,  8,
+                                               9, 10, 11, 12, 13, 14, 15, 16}
+                                 << 17;
+}
+
+void tst_ComPortMap::lowestFreeNumberTaken()
+{
+    QFETCH(QList<int>, taken);
+    QFETCH(int, expected);
+    FakeMachine m;
+    for (int n : taken) {
+        // Devices that are away right now still own their numbers.
+        IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM%1").arg(n),
+                                              QStringLiteral("/dev/serial/by-id/away-%1").arg(n),
+                                              m.iniPath());
+    }
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    const QList<DiscoveredPort> ports = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+
+    QCOMPARE(numberOf(ports, m.stableName(ftdi)), expected);
+    QCOMPARE(iniEntry(m, expected), m.stableName(ftdi));
+    for (int n : taken)
+        QCOMPARE(iniEntry(m, n), QStringLiteral("/dev/serial/by-id/away-%1").arg(n));
+}
+
+void tst_ComPortMap::numberTakenByOtherInstanceMeanwhile_data()
+{
+    QTest::addColumn<bool>("sameDevice");
+    QTest::newRow("another device") << false;
+    QTest::newRow("this device") << true;
+}
+
+void tst_ComPortMap::numberTakenByOtherInstanceMeanwhile()
+{
+    QFETCH(bool, sameDevice);
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    const QString otherPath =
+            sameDevice ? m.node(QStringLiteral("ttyUSB0")) : QStringLiteral("/dev/serial/by-id/other");
+    m.whileEnumerating = [&] {
+        IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM1"),
+                                              otherPath, m.iniPath());
+    };
+    const QList<DiscoveredPort> ports = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+
+    QCOMPARE(iniEntry(m, 1), otherPath); // not overwritten
+    QCOMPARE(ports.size(), 1);
+    QCOMPARE(ports.first().comNumber, sameDevice ? 1 : 2);
+    QCOMPARE(iniEntry(m, 2), sameDevice ? QString() : m.stableName(ftdi));
+}
+
+void tst_ComPortMap::kernelNameMappingKept()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM2"),
+                                          m.node(QStringLiteral("ttyUSB0")), m.iniPath());
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const QList<DiscoveredPort> ports = map.discover();
+    QCOMPARE(describe(ports), QStringList{QStringLiteral("2 ") + m.node(QStringLiteral("ttyUSB0"))
+                                          + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
+    QCOMPARE(iniEntry(m, 1), QString()); // no second number
+    QCOMPARE(iniEntry(m, 2), m.node(QStringLiteral("ttyUSB0")));
+}
+
+void tst_ComPortMap::deviceMappedTwiceListedOnce()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM4"),
+                                          m.node(QStringLiteral("ttyUSB0")), m.iniPath());
+    IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM3"),
+                                          m.stableName(ftdi), m.iniPath());
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const QList<DiscoveredPort> ports = map.discover();
+    QCOMPARE(ports.size(), 1);
+    QCOMPARE(ports.first().comNumber, 3);
+    // Both numbers still open the device.
+    QCOMPARE(map.pathFor(3).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(4).path, m.node(QStringLiteral("ttyUSB0")));
+}
+
+void tst_ComPortMap::friendlyNames_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("nameIsPath");
+    QTest::addColumn<QString>("expectedName");
+    QTest::newRow("description, by-id") << ftdi << QStringLiteral("FT232R USB UART") << false
+                                        << QStringLiteral("FT232R USB UART (ttyUSB0)");
+    QTest::newRow("description, no by-id") << QString() << QStringLiteral("Arduino Uno") << false
+                                           << QStringLiteral("Arduino Uno (ttyUSB0)");
+    QTest::newRow("no description, by-id") << ftdi << QString() << true << QString();
+    QTest::newRow("no description, no by-id") << QString() << QString() << true << QString();
+}
+
+void tst_ComPortMap::friendlyNames()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, description);
+    QFETCH(bool, nameIsPath);
+    QFETCH(QString, expectedName);
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), id, description);
+    const QList<DiscoveredPort> ports = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+
+    QCOMPARE(ports.size(), 1);
+    const QString expectedPath = id.isEmpty() ? m.node(QStringLiteral("ttyUSB0")) : m.stableName(id);
+    QCOMPARE(ports.first().path, expectedPath);
+    QCOMPARE(ports.first().friendlyName, nameIsPath ? expectedPath : expectedName);
+}
+
+void tst_ComPortMap::handMappedPseudoTerminal()
+{
+    Pty pty;
+    QVERIFY(!pty.path.isEmpty());
+    FakeMachine m;
+    m.writeIni("[PORTS]\r\nCOM5=" + pty.path.toLocal8Bit() + "\r\n");
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    QCOMPARE(describe(map.discover()), QStringList{QStringLiteral("5 %1 %1").arg(pty.path)});
+    const ComPortMap::Lookup found = map.pathFor(5);
+    QCOMPARE(found.path, pty.path);
+    QCOMPARE(found.error, QString());
+}
+
+void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const ComPortMap::Lookup found = map.pathFor(3);
+    QCOMPARE(m.enumerations(), 1);
+    QCOMPARE(found.path, QString());
+    QVERIFY2(found.error.startsWith(QStringLiteral("COM3 is not assigned to a device")),
+             qPrintable(found.error));
+    QVERIFY2(found.error.contains(m.iniPath()), qPrintable(found.error));
+    // The discovery it ran still numbered the device that is there.
+    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi));
+}
+
+void tst_ComPortMap::unassignedNumberPicksUpNewDevice()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    QVERIFY(!map.pathFor(2).error.isEmpty());
+
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QString());
+    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    // A number that has its entry is opened without enumerating.
+    const int before = m.enumerations();
+    QCOMPARE(map.pathFor(1).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(m.enumerations(), before);
+}
+
+void tst_ComPortMap::absentDeviceGivesError()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    map.discover();
+    m.unplug(QStringLiteral("ttyUSB0"), ftdi);
+
+    const ComPortMap::Lookup found = map.pathFor(1);
+    QCOMPARE(found.path, QString());
+    QVERIFY2(found.error.startsWith(QStringLiteral("COM1 is assigned to ") + m.stableName(ftdi)),
+             qPrintable(found.error));
+    QVERIFY2(found.error.contains(QStringLiteral("not present")), qPrintable(found.error));
+    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi)); // kept for its return
+}
+
+void tst_ComPortMap::outOfRangeNumberGivesError_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::newRow("0") << 0;
+    QTest::newRow("-1") << -1;
+    QTest::newRow("257") << 257;
+}
+
+void tst_ComPortMap::outOfRangeNumberGivesError()
+{
+    QFETCH(int, number);
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    const ComPortMap::Lookup found = ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(number);
+    QCOMPARE(found.path, QString());
+    QVERIFY(found.error.startsWith(QStringLiteral("COM%1 is not assigned").arg(number)));
+}
+
+void tst_ComPortMap::garbageEntriesIgnored_data()
+{
+    // $ stands for an existing file that no enumeration reports.
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("expected"); // number the plugged device gets
+    QTest::newRow("COMx") << QByteArray("[PORTS]\nCOMx=$\n") << 1;
+    QTest::newRow("COM0") << QByteArray("[PORTS]\nCOM0=$\n") << 1;
+    QTest::newRow("COM-1") << QByteArray("[PORTS]\nCOM-1=$\n") << 1;
+    QTest::newRow("COM257") << QByteArray("[PORTS]\nCOM257=$\n") << 1;
+    QTest::newRow("empty value") << QByteArray("[PORTS]\nCOM1=\n") << 1;
+    QTest::newRow("blank value") << QByteArray("[PORTS]\nCOM1=   \n") << 1;
+    QTest::newRow("relative value") << QByteArray("[PORTS]\nCOM1=dev/ttyUSB0\n") << 1;
+    QTest::newRow("other section") << QByteArray("[SETTINGS]\nCOM1=$\n") << 1;
+    QTest::newRow("no section") << QByteArray("COM1=$\n") << 1;
+    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 20) << 1;
+    QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2;
+    QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2;
+}
+
+void tst_ComPortMap::garbageEntriesIgnored()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, expected);
+    FakeMachine m;
+    const QString decoy = m.plainFile(QStringLiteral("decoy"));
+    m.writeIni(ini.replace('$', decoy.toLocal8Bit()));
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const QList<DiscoveredPort> ports = map.discover();
+    QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
+                                          + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
+    QCOMPARE(map.pathFor(expected).path, m.node(QStringLiteral("ttyUSB0")));
+}
+
+void tst_ComPortMap::missingByIdFolder()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyS4"), QString(), QString());
+    const QList<DiscoveredPort> ports =
+            ComPortMap(m.dataFolder(), m, m.dataFolder() + QStringLiteral("nowhere")).discover();
+    QCOMPARE(describe(ports), QStringList{QStringLiteral("1 %1 %1").arg(m.node(QStringLiteral("ttyS4")))});
+}
+
+void tst_ComPortMap::overlongStableNameNotRecorded()
+{
+    // The file could not give such a value back whole; the next run would
+    // find a cut name and hand the device a new number every time.
+    FakeMachine m;
+    const QString longId = QStringLiteral("usb-") + QString(240, QLatin1Char('x'));
+    m.plug(QStringLiteral("ttyUSB0"), longId, QStringLiteral("FT232R USB UART"));
+    QVERIFY(QFileInfo(m.stableName(longId)).isSymLink());
+    const QList<DiscoveredPort> first = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+    const QList<DiscoveredPort> second = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
+
+    QCOMPARE(describe(second), describe(first));
+    QCOMPARE(iniEntry(m, 1), m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(iniEntry(m, 2), QString());
+}
+
+void tst_ComPortMap::unwritableDataFolder()
+{
+    FakeMachine m;
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    m.plug(QStringLiteral("ttyUSB1"), prolific, QString());
+    // A data folder that does not exist cannot take Ports.ini.
+    ComPortMap map(m.dataFolder() + QStringLiteral("missing/"), m, m.byIdFolder());
+
+    QCOMPARE(numberOf(map.discover(), m.stableName(prolific)), 2);
+    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    QVERIFY(!QFileInfo::exists(m.dataFolder() + QStringLiteral("missing")));
+}
+
+QTEST_GUILESS_MAIN(tst_ComPortMap)
+#include "tst_comportmap.moc"
