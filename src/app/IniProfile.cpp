@@ -1,29 +1,12 @@
 #include "app/IniProfile.h"
 
 #include "app/IniText.h"
+#include "app/WholeFile.h"
 #include "text/Codec.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
-
-// The whole file, or nothing when it is missing, not a regular file,
-// unreadable or too large.
-std::optional<QByteArray> readWholeFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.read(IniProfile::kMaxFileSize + 1);
-    if (bytes.size() > IniProfile::kMaxFileSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
 
 bool hasLineEnd(const QString &text)
 {
@@ -46,17 +29,30 @@ bool isWritableKey(const QString &key)
     return first != QLatin1Char('[') && first != QLatin1Char(';') && first != QLatin1Char('#');
 }
 
-bool replaceFile(const QString &path, const QByteArray &bytes)
+// The file with key=value in section, or nothing when the write must be
+// refused.
+std::optional<QByteArray> withKey(const QByteArray &file, const QString &section,
+                                  const QString &key, const QString &value)
 {
-    // Unbuffered, because a buffered QSaveFile takes a short write (disk full,
-    // file size limit) for success and commits a truncated file. An
-    // uncommitted QSaveFile removes its temporary file and leaves the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
+        return std::nullopt;
+    const auto sectionBytes = Codec::toBytes(section);
+    const auto keyBytes = Codec::toBytes(key);
+    const auto valueBytes = Codec::toBytes(value);
+    if (!sectionBytes || !keyBytes || !valueBytes)
+        return std::nullopt;
+    return IniText::withValue(file, *sectionBytes, *keyBytes,
+                              IniText::quotedIfNeeded(*valueBytes));
+}
+
+// The bytes of the file at path; empty for a missing file, nothing when
+// something is there that cannot be read, as replacing it would lose its
+// content.
+std::optional<QByteArray> existingContent(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return QByteArray();
+    return WholeFile::read(path, IniProfile::kMaxFileSize);
 }
 
 } // namespace
@@ -68,7 +64,7 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 {
     const auto sectionBytes = Codec::toBytes(section);
     const auto keyBytes = Codec::toBytes(key);
-    const auto file = readWholeFile(path);
+    const auto file = WholeFile::read(path, kMaxFileSize);
     if (!sectionBytes || !keyBytes || !file)
         return defaultValue.left(kMaxValueLength);
     const auto value = IniText::findValue(*file, sectionBytes->trimmed(), keyBytes->trimmed());
@@ -80,25 +76,26 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
                                const QString &path)
 {
-    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
-        return false;
-    const auto sectionBytes = Codec::toBytes(section);
-    const auto keyBytes = Codec::toBytes(key);
-    const auto valueBytes = Codec::toBytes(value);
-    if (!sectionBytes || !keyBytes || !valueBytes)
-        return false;
+    return WritePrivateProfileStrings(section, {{key, value}}, path);
+}
 
-    QByteArray old;
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        // Never replace what could not be read: its content would be lost.
-        const auto existing = readWholeFile(path);
-        if (!existing)
-            return false;
-        old = *existing;
+bool WritePrivateProfileStrings(const QString &section, const KeyValues &keyValues,
+                                const QString &path)
+{
+    const auto old = existingContent(path);
+    if (!old)
+        return false;
+    QByteArray updated = *old;
+    qsizetype applied = 0;
+    for (const auto &[key, value] : keyValues) {
+        if (auto next = withKey(updated, section, key, value)) {
+            updated = std::move(*next);
+            ++applied;
+        }
     }
-    const QByteArray updated =
-        IniText::withValue(old, *sectionBytes, *keyBytes, IniText::quotedIfNeeded(*valueBytes));
-    return replaceFile(path, updated);
+    if (applied == 0)
+        return keyValues.isEmpty(); // the file is left untouched, or not created
+    return WholeFile::replace(path, updated) && applied == keyValues.size();
 }
 
 } // namespace IniProfile

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // Reading and writing single keys of INI files, the one way the program's
 // settings and command files are accessed. The line rules are those of
@@ -28,5 +31,15 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 // would read as a section or comment), and characters without a byte.
 bool WritePrivateProfileString(const QString &section, const QString &key,
                                const QString &value, const QString &path);
+
+using KeyValues = QList<std::pair<QString, QString>>;
+
+// Writes each key=value in the given order, with the same result in the file
+// as one WritePrivateProfileString per key, but replaces the file only once:
+// one durable replacement instead of one per key, and the keys land together
+// or not at all. A key that cannot be written is passed over; true when every
+// key was written.
+bool WritePrivateProfileStrings(const QString &section, const KeyValues &keyValues,
+                                const QString &path);
 
 } // namespace IniProfile

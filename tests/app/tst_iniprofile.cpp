@@ -1,71 +1,21 @@
 #include "app/IniProfile.h"
 #include "text/Codec.h"
 
-#include <QDir>
+#include "TestFiles.h"
+
 #include <QElapsedTimer>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using IniProfile::GetPrivateProfileString;
 using IniProfile::WritePrivateProfileString;
 
+using namespace TestFiles;
+
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (auto &b : bytes)
-        b = char(gen.bounded(256));
-    return bytes;
-}
-
-// Lowers the largest file this process may write, so that a write fails like
-// on a full disk even when the tests run as root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
 
 const QString kDefault = QStringLiteral("DEF");
 
@@ -91,12 +41,17 @@ private Q_SLOTS:
     void refusedWritesChangeNothing_data();
     void refusedWritesChangeNothing();
 
+    void batchEqualsOneWritePerKey_data();
+    void batchEqualsOneWritePerKey();
+    void batchPassesOverRefusedKeys();
+
     void writeKeepsPermissions_data();
     void writeKeepsPermissions();
     void fullDiskLeavesOldFileIntact();
     void readOnlyFolderLeavesOldFileIntact();
     void pathThatIsAFolderIsNeitherReadNorWritten();
     void pipeDoesNotHang();
+    void oversizedFileIsNeitherReadNorWritten();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -390,6 +345,43 @@ void tst_IniProfile::refusedWritesChangeNothing()
     QVERIFY(!QFile::exists(path("new.ini")));
 }
 
+void tst_IniProfile::batchEqualsOneWritePerKey_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("missing file") << QByteArray();
+    QTest::newRow("LF file with other sections")
+        << QByteArray("; c\n[A]\nx=1\n[SETTINGS]\nB=old\n\n[Z]\nC=1");
+    QTest::newRow("CRLF, duplicate keys") << QByteArray("[settings]\r\nc=1\r\nC=2\r\n");
+    QTest::newRow("garbage") << QByteArray("\0\0\xFF[\r=\n=x\n");
+}
+
+void tst_IniProfile::batchEqualsOneWritePerKey()
+{
+    QFETCH(QByteArray, before);
+    const IniProfile::KeyValues keyValues = {
+        {"A", "1"}, {"B", " two "}, {"C", "'3'"}, {"A", "again"}, {"D", ""}};
+    const QString one = path("one.ini");
+    const QString batch = path("batch.ini");
+    if (!before.isNull()) {
+        writeBytes(one, before);
+        writeBytes(batch, before);
+    }
+    for (const auto &[key, value] : keyValues)
+        QVERIFY(WritePrivateProfileString("SETTINGS", key, value, one));
+    QVERIFY(IniProfile::WritePrivateProfileStrings("SETTINGS", keyValues, batch));
+    QCOMPARE(readBytes(batch), readBytes(one));
+}
+
+void tst_IniProfile::batchPassesOverRefusedKeys()
+{
+    writeBytes(path(), "[SETTINGS]\nA=0\nB=0\n");
+    QVERIFY(!IniProfile::WritePrivateProfileStrings(
+        "SETTINGS", {{"A", "1"}, {"B", "x\ny"}, {"C", "3"}}, path()));
+    QCOMPARE(readBytes(path()), QByteArray("[SETTINGS]\nA=1\nB=0\nC=3\n"));
+    QVERIFY(IniProfile::WritePrivateProfileStrings("SETTINGS", {}, path("none.ini")));
+    QVERIFY(!QFile::exists(path("none.ini")));
+}
+
 void tst_IniProfile::writeKeepsPermissions_data()
 {
     QTest::addColumn<int>("mode");
@@ -454,6 +446,21 @@ void tst_IniProfile::pipeDoesNotHang()
     QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path("pipe.ini")), kDefault);
     QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "1", path("pipe.ini")));
     QVERIFY(timer.elapsed() < 5000);
+}
+
+void tst_IniProfile::oversizedFileIsNeitherReadNorWritten()
+{
+    writeBytes(path(), "[SETTINGS]\nA=1\n");
+    {
+        QFile f(path());
+        QVERIFY(f.resize(IniProfile::kMaxFileSize + 1)); // sparse: cheap to make
+    }
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), kDefault);
+    QVERIFY(!WritePrivateProfileString("SETTINGS", "A", "2", path()));
+    QCOMPARE(QFileInfo(path()).size(), IniProfile::kMaxFileSize + 1);
+    QFile f(path());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.read(15), QByteArray("[SETTINGS]\nA=1\n"));
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()

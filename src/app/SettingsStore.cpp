@@ -1,0 +1,139 @@
+#include "app/SettingsStore.h"
+
+#include "app/IniProfile.h"
+#include "app/SettingsNumber.h"
+#include "app/SystemFolders.h"
+#include "app/WholeFile.h"
+#include "app/modFile.h"
+
+
+namespace {
+
+// Reads the keys of the settings file one at a time.
+class KeyReader {
+public:
+    explicit KeyReader(QString path) : m_path(std::move(path)) {}
+
+    template <class T> void number(const char *key, T &field, T defaultValue) const
+    {
+        field = SettingsNumber::valueOr<T>(read(key, QString::number(defaultValue)), defaultValue);
+    }
+    void text(const char *key, QString &field) const { field = read(key, QString()); }
+
+private:
+    QString read(const char *key, const QString &defaultValue) const
+    {
+        return IniProfile::GetPrivateProfileString(
+            SettingsSectionName(), QString::fromLatin1(key), defaultValue, m_path);
+    }
+    QString m_path;
+};
+
+// Collects the keys of the settings file in the order they are written.
+class KeyWriter {
+public:
+    void number(const char *key, qint64 value) { text(key, QString::number(value)); }
+    void text(const char *key, const QString &value)
+    {
+        m_keyValues.append({QString::fromLatin1(key), value});
+    }
+    // A failed write goes unnoticed: at the program's end nobody is left to
+    // tell.
+    void writeTo(const QString &path) const
+    {
+        IniProfile::WritePrivateProfileStrings(SettingsSectionName(), m_keyValues, path);
+    }
+
+private:
+    IniProfile::KeyValues m_keyValues;
+};
+
+// Copies the program folder's template into the data folder when the data
+// folder has no settings file yet. Copied through a complete replacement,
+// so a failing copy leaves no half file, and owner-writable whatever the
+// template's own permissions, so the settings can be saved later.
+void copyTemplateOnFirstRun(const QString &dataFolder)
+{
+    const QString target = SettingsFilePath(dataFolder);
+    const QString source = SystemFolders::ProgramFolder() + QStringLiteral("/Settings.ini");
+    if (fkt_FileExists(target) || !fkt_FileExists(source) || !fkt_FileCreateFolder(dataFolder))
+        return;
+    const auto content = WholeFile::read(source, IniProfile::kMaxFileSize);
+    if (content)
+        WholeFile::replace(target, *content);
+}
+
+void readKeys(const QString &path, SettingsRecord &s)
+{
+    const KeyReader r(path);
+    r.number<quint8>("ComPort", s.ComPort, 0);
+    r.number<quint8>("Baudrate", s.Baudrate, 0);
+    r.number<quint8>("Dataformat", s.Dataformat, 0);
+    r.number<quint8>("Handshake", s.Handshake, 0);
+    r.number<quint8>("RTS", s.RTS, 0);
+    r.number<quint8>("DTR", s.DTR, 1);
+    r.number<quint8>("Peculiar", s.Peculiar, 1);
+    r.number<quint8>("Language", s.Language, 0);
+    r.number<quint8>("PrefixOption", s.PrefixOption, 0);
+    r.number<quint8>("ReadjustOption", s.ReadjustOption, 0);
+    r.text("PrefixChars", s.PrefixChars);
+    r.text("ReadjustChars", s.ReadjustChars);
+    r.number<quint8>("DeleteSendChars", s.DeleteSendChars, 1);
+    r.number<quint8>("ShowOptions", s.ShowOptions, 0);
+    r.number<qint16>("CharDelay", s.CharDelay, 0);
+    r.number<qint16>("WaitTime", s.WaitTime, 0);
+}
+
+// RTS, DTR and ShowOptions are never written: they belong to whoever edits
+// the file.
+void collectKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    w.number("ComPort", s.ComPort);
+    w.number("Baudrate", s.Baudrate);
+    w.number("Dataformat", s.Dataformat);
+    w.number("Handshake", s.Handshake);
+    w.number("Peculiar", s.Peculiar);
+    w.number("Language", s.Language);
+    w.number("PrefixOption", s.PrefixOption);
+    w.number("ReadjustOption", s.ReadjustOption);
+    w.text("PrefixChars", s.PrefixChars);
+    w.text("ReadjustChars", s.ReadjustChars);
+    w.number("DeleteSendChars", s.DeleteSendChars);
+    w.number("CharDelay", s.CharDelay);
+}
+
+} // namespace
+
+QString SettingsFilePath(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("Settings.ini");
+}
+
+QString DefaultCommandFilePath(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("DefaultCommands.icf");
+}
+
+void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots)
+{
+    settings.DataFolder = SystemFolders::DataFolder();
+    copyTemplateOnFirstRun(settings.DataFolder);
+    readKeys(SettingsFilePath(settings.DataFolder), settings);
+    slots = *fkt_MainLoadCommandFile(DefaultCommandFilePath(settings.DataFolder));
+}
+
+void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
+                          const CommandTexts &slots)
+{
+    if (settings.DataFolder.isEmpty())
+        return;
+    // Without this a first start that found no template would lose every
+    // setting and command line at its end.
+    fkt_FileCreateFolder(settings.DataFolder);
+    KeyWriter writer;
+    collectKeys(writer, settings);
+    settings.WaitTime = SettingsNumber::valueOr<qint16>(waitTimeText, settings.WaitTime);
+    writer.number("WaitTime", settings.WaitTime);
+    writer.writeTo(SettingsFilePath(settings.DataFolder));
+    fkt_MainSaveCommandFile(DefaultCommandFilePath(settings.DataFolder), slots);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The folders the program keeps its files in and takes its template from.
+namespace SystemFolders {
+
+// The per-machine data folder, always ending with the path separator. On
+// Linux $XDG_DATA_HOME/Kavrel/Lintrova/ (an unset, empty or relative
+// XDG_DATA_HOME means ~/.local/share); on Windows the common application
+// data folder + \Kavrel\Lintrova\. Only computed: nothing is created here.
+QString DataFolder();
+
+// The folder holding the program's executable, without a trailing separator.
+QString ProgramFolder();
+
+// Makes ProgramFolder() answer folder instead; an empty folder ends the
+// override. For tests, which run from a build folder of their own.
+void SetProgramFolderForTesting(const QString &folder);
+
+} // namespace SystemFolders

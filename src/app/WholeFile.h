@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Whole-file reading and replacing for the program's small text files.
+namespace WholeFile {
+
+// Every byte of the regular file at path, or nothing when it is missing,
+// not a regular file (a device or pipe would block), unreadable or larger
+// than maxSize.
+std::optional<QByteArray> read(const QString &path, qint64 maxSize);
+
+// Replaces (or creates) the file at path with bytes. The new content goes
+// to a temporary file beside it, which takes the old file's place, with the
+// old file's permissions, only once it is complete; on any failure the old
+// file stays as it was and false is returned.
+bool replace(const QString &path, const QByteArray &bytes);
+
+} // namespace WholeFile

@@ -1,0 +1,430 @@
+#include "app/SettingsStore.h"
+#include "app/SystemFolders.h"
+
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <map>
+#include <unistd.h>
+
+using namespace TestFiles;
+
+namespace {
+
+// Every stored field of the record by its key, as a number or a text.
+QString field(const SettingsRecord &s, const QString &key)
+{
+    static const std::map<QString, std::function<QString(const SettingsRecord &)>> fields = {
+        {"ComPort", [](auto &r) { return QString::number(r.ComPort); }},
+        {"Baudrate", [](auto &r) { return QString::number(r.Baudrate); }},
+        {"Dataformat", [](auto &r) { return QString::number(r.Dataformat); }},
+        {"Handshake", [](auto &r) { return QString::number(r.Handshake); }},
+        {"RTS", [](auto &r) { return QString::number(r.RTS); }},
+        {"DTR", [](auto &r) { return QString::number(r.DTR); }},
+        {"Peculiar", [](auto &r) { return QString::number(r.Peculiar); }},
+        {"Language", [](auto &r) { return QString::number(r.Language); }},
+        {"PrefixOption", [](auto &r) { return QString::number(r.PrefixOption); }},
+        {"ReadjustOption", [](auto &r) { return QString::number(r.ReadjustOption); }},
+        {"PrefixChars", [](auto &r) { return r.PrefixChars; }},
+        {"ReadjustChars", [](auto &r) { return r.ReadjustChars; }},
+        {"DeleteSendChars", [](auto &r) { return QString::number(r.DeleteSendChars); }},
+        {"ShowOptions", [](auto &r) { return QString::number(r.ShowOptions); }},
+        {"CharDelay", [](auto &r) { return QString::number(r.CharDelay); }},
+        {"WaitTime", [](auto &r) { return QString::number(r.WaitTime); }},
+    };
+    return fields.at(key)(s);
+}
+
+const QStringList kAllKeys = {"ComPort",       "Baudrate",       "Dataformat",      "Handshake",
+                              "RTS",           "DTR",            "Peculiar",        "Language",
+                              "PrefixOption",  "ReadjustOption", "PrefixChars",     "ReadjustChars",
+                              "DeleteSendChars", "ShowOptions",  "CharDelay",       "WaitTime"};
+
+const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0",
+                               "0", "0", "",  "",  "1", "0", "0", "0"};
+
+} // namespace
+
+class tst_SettingsStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void firstStartWithTemplate();
+    void firstStartWithoutTemplateKeepsSettingsAtExit();
+    void existingSettingsAreNotReplacedByTemplate();
+    void readOnlyTemplateGivesWritableCopy();
+    void roundTripOfEveryField_data();
+    void roundTripOfEveryField();
+    void numericKeys_data();
+    void numericKeys();
+    void waitTimeText_data();
+    void waitTimeText();
+    void handWrittenFileKeepsForeignLines();
+    void garbageFilesLoadDefaults_data();
+    void garbageFilesLoadDefaults();
+    void failedSaveKeepsOldFiles();
+    void readOnlyDataFolder();
+    void recordNeverLoadedSavesNothing();
+
+private:
+    QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
+    QString programFolder() const { return m_root->path() + "/program"; }
+    std::unique_ptr<QTemporaryDir> m_root;
+};
+
+void tst_SettingsStore::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->path() + "/xdg"));
+    QVERIFY(QDir().mkpath(programFolder()));
+    SystemFolders::SetProgramFolderForTesting(programFolder());
+}
+
+void tst_SettingsStore::cleanup()
+{
+    SystemFolders::SetProgramFolderForTesting(QString());
+}
+
+void tst_SettingsStore::firstStartWithTemplate()
+{
+    const QByteArray templ("[SETTINGS]\r\nComPort=3\r\nBaudrate=5\r\nRTS=1\r\nDTR=0\r\n"
+                           "ShowOptions=1\r\nPrefixChars=<STX>\r\nWaitTime=100\r\n");
+    writeBytes(programFolder() + "/Settings.ini", templ);
+    writeBytes(programFolder() + "/DefaultCommands.icf", "[SETTINGS]\r\nParam1=x\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    slots.fill("before");
+    fkt_MainLoadSettings(s, slots);
+
+    QCOMPARE(s.DataFolder, dataFolder());
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), templ);
+    QVERIFY(!QFile::exists(dataFolder() + "DefaultCommands.icf"));
+    QCOMPARE(modeOf(m_root->path() + "/xdg/Kavrel"), 0700);
+    QCOMPARE(modeOf(dataFolder()), 0700);
+    QCOMPARE(int(s.ComPort), 3);
+    QCOMPARE(int(s.Baudrate), 5);
+    QCOMPARE(int(s.RTS), 1);
+    QCOMPARE(int(s.DTR), 0);
+    QCOMPARE(int(s.ShowOptions), 1);
+    QCOMPARE(s.PrefixChars, QString("<STX>"));
+    QCOMPARE(int(s.WaitTime), 100);
+    QCOMPARE(int(s.Peculiar), 1); // missing from the template: its default
+    QCOMPARE(slots, CommandTexts{});
+}
+
+void tst_SettingsStore::firstStartWithoutTemplateKeepsSettingsAtExit()
+{
+    SettingsRecord s;
+    s.ComPort = 9; // every field is loaded, none keeps what it had
+    CommandTexts slots;
+    slots.fill("before");
+    fkt_MainLoadSettings(s, slots);
+    for (int i = 0; i < kAllKeys.size(); ++i)
+        QCOMPARE(field(s, kAllKeys[i]), kDefaults[i]);
+    QCOMPARE(slots, CommandTexts{});
+    QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
+
+    s.Baudrate = 5;
+    s.PrefixChars = "<STX>";
+    slots[0] = "<ENQ>";
+    fkt_MainSaveSettings(s, "250", slots);
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"),
+             QByteArray("[SETTINGS]\r\nComPort=0\r\nBaudrate=5\r\nDataformat=0\r\nHandshake=0\r\n"
+                        "Peculiar=1\r\nLanguage=0\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
+                        "PrefixChars=<STX>\r\nReadjustChars=\r\nDeleteSendChars=1\r\n"
+                        "CharDelay=0\r\nWaitTime=250\r\n"));
+    QCOMPARE(modeOf(dataFolder()), 0700);
+    SettingsRecord again;
+    CommandTexts slotsAgain;
+    fkt_MainLoadSettings(again, slotsAgain);
+    QCOMPARE(int(again.Baudrate), 5);
+    QCOMPARE(int(again.WaitTime), 250);
+    QCOMPARE(slotsAgain, slots);
+}
+
+void tst_SettingsStore::existingSettingsAreNotReplacedByTemplate()
+{
+    writeBytes(programFolder() + "/Settings.ini", "[SETTINGS]\nComPort=3\n");
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\nComPort=7\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.ComPort), 7);
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), QByteArray("[SETTINGS]\nComPort=7\n"));
+}
+
+void tst_SettingsStore::readOnlyTemplateGivesWritableCopy()
+{
+    writeBytes(programFolder() + "/Settings.ini", "[SETTINGS]\nComPort=3\n");
+    QVERIFY(QFile::setPermissions(programFolder() + "/Settings.ini",
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.ComPort), 3);
+    QVERIFY(modeOf(dataFolder() + "Settings.ini") & 0200);
+}
+
+void tst_SettingsStore::roundTripOfEveryField_data()
+{
+    QTest::addColumn<int>("byteValue");
+    QTest::addColumn<int>("wordValue");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zeros") << 0 << 0 << "";
+    QTest::newRow("largest") << 255 << 32767 << "<STX>";
+    QTest::newRow("smallest 16-bit") << 1 << -32768 << "<CR><LF>";
+    QTest::newRow("blanks at the edges") << 2 << -1 << " <STX> ";
+    QTest::newRow("quoted text") << 3 << 10 << "\"<ETX>\"";
+    QTest::newRow("254 characters") << 4 << 20 << QString(254, '#');
+    QTest::newRow("semicolon and equals") << 5 << 30 << ";a=b[c]";
+}
+
+void tst_SettingsStore::roundTripOfEveryField()
+{
+    QFETCH(int, byteValue);
+    QFETCH(int, wordValue);
+    QFETCH(QString, text);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nRTS=1\r\nDTR=0\r\nShowOptions=2\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    s.ComPort = s.Baudrate = s.Dataformat = s.Handshake = quint8(byteValue);
+    s.Peculiar = s.Language = s.PrefixOption = s.ReadjustOption = quint8(byteValue);
+    s.DeleteSendChars = quint8(byteValue);
+    s.RTS = s.DTR = s.ShowOptions = 77; // never written
+    s.PrefixChars = text;
+    s.ReadjustChars = text + "x";
+    s.CharDelay = qint16(wordValue);
+    for (auto &slot : slots)
+        slot = text;
+    fkt_MainSaveSettings(s, QString::number(wordValue), slots);
+
+    SettingsRecord back;
+    CommandTexts slotsBack;
+    fkt_MainLoadSettings(back, slotsBack);
+    for (const QString &key : kAllKeys) {
+        if (key == "RTS" || key == "DTR" || key == "ShowOptions")
+            continue;
+        QCOMPARE(field(back, key), key == "ReadjustChars" ? field(s, key).left(254)
+                                                          : field(s, key));
+    }
+    QCOMPARE(int(back.RTS), 1);
+    QCOMPARE(int(back.DTR), 0);
+    QCOMPARE(int(back.ShowOptions), 2);
+    QCOMPARE(int(back.WaitTime), wordValue);
+    QCOMPARE(slotsBack, slots);
+}
+
+void tst_SettingsStore::numericKeys_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << "ComPort" << QByteArray("") << "0";
+    QTest::newRow("words") << "Baudrate" << QByteArray("fast") << "0";
+    QTest::newRow("trailing letters") << "Dataformat" << QByteArray("12abc") << "0";
+    QTest::newRow("256 in an 8-bit key") << "Handshake" << QByteArray("256") << "0";
+    QTest::newRow("255 in an 8-bit key") << "Handshake" << QByteArray("255") << "255";
+    QTest::newRow("negative in an 8-bit key") << "Language" << QByteArray("-1") << "0";
+    QTest::newRow("words where the default is 1") << "DTR" << QByteArray("on") << "1";
+    QTest::newRow("256 where the default is 1") << "Peculiar" << QByteArray("256") << "1";
+    QTest::newRow("empty where the default is 1") << "DeleteSendChars" << QByteArray("") << "1";
+    QTest::newRow("plus sign") << "ComPort" << QByteArray("+5") << "5";
+    QTest::newRow("blanks inside quotes") << "ComPort" << QByteArray("\" 5 \"") << "5";
+    QTest::newRow("40000 in CharDelay") << "CharDelay" << QByteArray("40000") << "0";
+    QTest::newRow("negative CharDelay") << "CharDelay" << QByteArray("-32768") << "-32768";
+    QTest::newRow("32768 in WaitTime") << "WaitTime" << QByteArray("32768") << "0";
+    QTest::newRow("decimal point in WaitTime") << "WaitTime" << QByteArray("1.5") << "0";
+    QTest::newRow("prefix keeps its text") << "PrefixChars" << QByteArray("<STX>") << "<STX>";
+}
+
+void tst_SettingsStore::numericKeys()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    writeBytes(dataFolder() + "Settings.ini",
+               "[SETTINGS]\r\n" + key.toLatin1() + "=" + text + "\r\nComPort=9\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(field(s, key), expected);
+}
+
+void tst_SettingsStore::waitTimeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("number") << "250" << 250;
+    QTest::newRow("blanks around") << " 12 " << 12;
+    QTest::newRow("negative") << "-1" << -1;
+    QTest::newRow("empty keeps") << "" << 100;
+    QTest::newRow("words keep") << "soon" << 100;
+    QTest::newRow("40000 keeps") << "40000" << 100;
+}
+
+void tst_SettingsStore::waitTimeText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nWaitTime=100\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    fkt_MainSaveSettings(s, text, slots);
+    QCOMPARE(int(s.WaitTime), expected);
+    QVERIFY(readBytes(dataFolder() + "Settings.ini")
+                .contains(QByteArray("\r\nWaitTime=" + QByteArray::number(expected) + "\r\n")));
+}
+
+void tst_SettingsStore::handWrittenFileKeepsForeignLines()
+{
+    const QByteArray before = "; Lintrova settings, edited by hand\r\n"
+                              "\r\n"
+                              "[Window]\r\n"
+                              "Left = 10\r\n"
+                              "\r\n"
+                              "[ settings ]\r\n"
+                              "  comport =  2   \r\n"
+                              "# the line is slow\r\n"
+                              "CharDelay=\t5\r\n"
+                              "RTS = 1\r\n"
+                              "Unknown=keep me\r\n"
+                              "DTR=0\r\n"
+                              "ShowOptions = 1 ; visible\r\n"
+                              "a line without equals\r\n"
+                              "\r\n"
+                              "; trailing comment of the section\r\n"
+                              "[Extra]\r\n"
+                              "ComPort=99\r\n";
+    writeBytes(dataFolder() + "Settings.ini", before);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.ComPort), 2);
+    QCOMPARE(int(s.CharDelay), 5);
+    QCOMPARE(int(s.RTS), 1);
+    QCOMPARE(int(s.ShowOptions), 0); // "1 ; visible" is no number
+    s.ComPort = 4;
+    fkt_MainSaveSettings(s, "30", slots);
+    const QByteArray after = "; Lintrova settings, edited by hand\r\n"
+                             "\r\n"
+                             "[Window]\r\n"
+                             "Left = 10\r\n"
+                             "\r\n"
+                             "[ settings ]\r\n"
+                             "ComPort=4\r\n"
+                             "# the line is slow\r\n"
+                             "CharDelay=5\r\n"
+                             "RTS = 1\r\n"
+                             "Unknown=keep me\r\n"
+                             "DTR=0\r\n"
+                             "ShowOptions = 1 ; visible\r\n"
+                             "Baudrate=0\r\n"
+                             "Dataformat=0\r\n"
+                             "Handshake=0\r\n"
+                             "Peculiar=1\r\n"
+                             "Language=0\r\n"
+                             "PrefixOption=0\r\n"
+                             "ReadjustOption=0\r\n"
+                             "PrefixChars=\r\n"
+                             "ReadjustChars=\r\n"
+                             "DeleteSendChars=1\r\n"
+                             "WaitTime=30\r\n"
+                             "a line without equals\r\n"
+                             "\r\n"
+                             "; trailing comment of the section\r\n"
+                             "[Extra]\r\n"
+                             "ComPort=99\r\n";
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), after);
+}
+
+void tst_SettingsStore::garbageFilesLoadDefaults_data()
+{
+    QTest::addColumn<QByteArray>("garbage");
+    QTest::newRow("random bytes") << randomBytes(100 * 1024, 11);
+    QTest::newRow("NUL bytes") << QByteArray(100 * 1024, '\0');
+    QTest::newRow("10 MB") << randomBytes(10 * 1024 * 1024, 12).replace('[', '(');
+}
+
+void tst_SettingsStore::garbageFilesLoadDefaults()
+{
+    QFETCH(QByteArray, garbage);
+    writeBytes(dataFolder() + "Settings.ini", garbage);
+    writeBytes(dataFolder() + "DefaultCommands.icf", garbage);
+    SettingsRecord s;
+    CommandTexts slots;
+    slots.fill("before");
+    fkt_MainLoadSettings(s, slots);
+    for (int i = 0; i < kAllKeys.size(); ++i)
+        QCOMPARE(field(s, kAllKeys[i]), kDefaults[i]);
+    QCOMPARE(slots, CommandTexts{});
+
+    s.ComPort = 6;
+    slots[3] = "four";
+    fkt_MainSaveSettings(s, "7", slots);
+    QVERIFY(readBytes(dataFolder() + "Settings.ini").startsWith(garbage));
+    SettingsRecord back;
+    CommandTexts slotsBack;
+    fkt_MainLoadSettings(back, slotsBack);
+    QCOMPARE(int(back.ComPort), 6);
+    QCOMPARE(int(back.WaitTime), 7);
+    QCOMPARE(slotsBack, slots);
+}
+
+void tst_SettingsStore::failedSaveKeepsOldFiles()
+{
+    const QByteArray settings = "[SETTINGS]\r\nComPort=1\r\n" + QByteArray(300, ';') + "\r\n";
+    const QByteArray commands = "[SETTINGS]\r\nParam1=old\r\n" + QByteArray(300, ';') + "\r\n";
+    writeBytes(dataFolder() + "Settings.ini", settings);
+    writeBytes(dataFolder() + "DefaultCommands.icf", commands);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    s.ComPort = 2;
+    slots[0] = "new";
+    {
+        FileSizeLimit diskFull(100);
+        QVERIFY(diskFull.active());
+        fkt_MainSaveSettings(s, "5", slots); // goes on without a word
+    }
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
+    QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf"), commands);
+    QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_SettingsStore::readOnlyDataFolder()
+{
+    if (::geteuid() == 0)
+        QSKIP("root writes into read-only folders; failedSaveKeepsOldFiles covers the failure");
+    const QByteArray settings = "[SETTINGS]\r\nComPort=1\r\n";
+    writeBytes(dataFolder() + "Settings.ini", settings);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    s.ComPort = 2;
+    QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
+    fkt_MainSaveSettings(s, "5", slots);
+    QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
+}
+
+void tst_SettingsStore::recordNeverLoadedSavesNothing()
+{
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainSaveSettings(s, "5", slots);
+    QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
+    QVERIFY(!QFileInfo::exists("Settings.ini"));
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsStore)
+#include "tst_settingsstore.moc"
