@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 struct EngineContext;
 
 // Turns the port fields of the settings record into an open connection and

@@ -42,7 +42,8 @@ frmMain::frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *par
     setObjectName(QStringLiteral("frmMain"));
     if (const QScreen *s = screen())
         m_dpi = s->logicalDotsPerInchY();
-    m_engine = std::make_unique<TerminalEngine>(settings, port, *this);
+    TerminalView &view = *this;
+    m_engine = std::make_unique<TerminalEngine>(settings, port, view);
     buildControls();
     buildMenus();
     connectControls();

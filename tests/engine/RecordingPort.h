@@ -26,7 +26,7 @@ public:
     }
     void setPortOpen(bool value) override
     {
-        record(QStringLiteral("PortOpen=%1").arg(value));
+        record(QStringLiteral("PortOpen=") + flag(value));
         open = value;
     }
     void setCommPort(qint16 n) override { record(QStringLiteral("CommPort=%1").arg(n)); }
@@ -35,12 +35,12 @@ public:
     void setInputLen(qint16 n) override { record(QStringLiteral("InputLen=%1").arg(n)); }
     void setRThreshold(qint16 n) override { record(QStringLiteral("RThreshold=%1").arg(n)); }
     void setSThreshold(qint16 n) override { record(QStringLiteral("SThreshold=%1").arg(n)); }
-    void setEOFEnable(bool b) override { record(QStringLiteral("EOFEnable=%1").arg(b)); }
+    void setEOFEnable(bool b) override { record(QStringLiteral("EOFEnable=") + flag(b)); }
     void setHandshaking(qint32 n) override { record(QStringLiteral("Handshaking=%1").arg(n)); }
-    void setDTREnable(bool b) override { record(QStringLiteral("DTREnable=%1").arg(b)); }
+    void setDTREnable(bool b) override { record(QStringLiteral("DTREnable=") + flag(b)); }
     void setRTSEnable(bool b) override
     {
-        record(QStringLiteral("RTSEnable=%1").arg(b));
+        record(QStringLiteral("RTSEnable=") + flag(b));
         rts = b;
     }
     void setOutput(const QString &chars) override
@@ -73,6 +73,7 @@ public:
     }
 
 private:
+    static QString flag(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
     void record(const QString &call, bool keep = true)
     {
         const QString name = call.section(u'=', 0, 0).remove(u'?');

@@ -13,7 +13,7 @@ namespace {
 
 QDateTime at(int h, int m, int s, int ms)
 {
-    return QDateTime(QDate(2026, 12, 7), QTime(h, m, s, ms), QTimeZone::UTC);
+    return QDateTime(QDate(2026, 12, 7), QTime(h, m, s, ms), Qt::UTC);
 }
 
 // An engine over a recording port and a plain-data window, with a clock the

@@ -121,7 +121,9 @@ struct Program {
     QByteArray wire(int expectedSize)
     {
         QByteArray all;
-        QTRY_VERIFY_WITH_TIMEOUT((all += peer.readAll()).size() >= expectedSize, 1000);
+        QDeadlineTimer deadline(1000);
+        while ((all += peer.readAll()).size() < expectedSize && !deadline.hasExpired())
+            QTest::qWait(5);
         QTest::qWait(30);
         all += peer.readAll();
         return all;
@@ -131,7 +133,7 @@ struct Program {
         QStringList out;
         TrafficLog &log = window->engine().log();
         for (int i = 0; i < log.count(); ++i)
-            out.append(log.line(i).mid(12)); // without the time
+            out.append(log.line(i).mid(14)); // without the time and the leading blanks
         return out;
     }
 };
