@@ -9,6 +9,39 @@
 #include "text/Codec.h"
 #include "text/Tokens.h"
 
+namespace {
+
+// Paces the characters of a transmission. Each pause is counted from where
+// the previous one should have ended, so the small lateness of every wake-up
+// does not add up over a long text; a pause is never more than a millisecond
+// short of the delay, and after a long interruption the full delay applies.
+class CharacterPacer {
+public:
+    explicit CharacterPacer(qint16 delayMs) : m_delayNs(qint64(delayMs) * 1'000'000)
+    {
+        m_next = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
+    }
+    void pause()
+    {
+        if (m_delayNs <= 0)
+            return;
+        const qint64 now = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
+        m_next += m_delayNs;
+        if (m_next < now + m_delayNs - kToleranceNs)
+            m_next = now + m_delayNs;
+        QDeadlineTimer deadline(Qt::PreciseTimer);
+        deadline.setPreciseDeadline(0, m_next, Qt::PreciseTimer);
+        WaitUntil(deadline);
+    }
+
+private:
+    static constexpr qint64 kToleranceNs = 1'000'000;
+    qint64 m_delayNs;
+    qint64 m_next;
+};
+
+} // namespace
+
 void Transmitter::cmdSend_Click()
 {
     try {
@@ -45,8 +78,9 @@ void Transmitter::SendText(const QString &text)
             m.port.setRTSEnable(true);
             rtsRaised = true;
         }
+        CharacterPacer pacer(m.settings.CharDelay);
         for (const QChar ch : *decoded) {
-            WaitMilliseconds(m.settings.CharDelay);
+            pacer.pause();
             m.port.setOutput(QString(ch));
         }
         if (useRts) {
