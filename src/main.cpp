@@ -1,4 +1,9 @@
 #include "app/modGlobal.h"
+#include "engine/TermiosPort.h"
+#include "host/ComPortMap.h"
+#include "host/SystemSerialDeviceSource.h"
+#include "text/ReportHook.h"
+#include "ui/MessageBoxes.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -32,7 +37,23 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Lintrova"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
-    frmMain window(modGlobal::Settings());
+    SettingsRecord &settings = modGlobal::Settings();
+    SystemSerialDeviceSource devices;
+    // COM numbers are looked up when the port opens, after the settings have
+    // named the data folder that holds Ports.ini.
+    TermiosPort port([&settings, &devices](int comNumber) {
+        ComPortMap map(settings.DataFolder, devices);
+        const ComPortMap::Lookup found = map.pathFor(comNumber);
+        return PortPath{found.path, found.error};
+    });
+
+    frmMain window(settings, port);
+    setReportHook([&window](const QString &title, const QString &text) {
+        MessageBoxes::show({&window, MessageBoxes::Icon::None, title, text});
+    });
+    window.Form_Load();
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    setReportHook({});
+    return result;
 }

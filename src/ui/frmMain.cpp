@@ -1,11 +1,283 @@
 #include "ui/frmMain.h"
 
+#include "app/SettingsStore.h"
 #include "app/modGlobal.h"
+#include "engine/SerialPortControl.h"
+#include "engine/TerminalEngine.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
+#include "ui/LogView.h"
+#include "ui/MainLayout.h"
+#include "ui/Twips.h"
 
-frmMain::frmMain(SettingsRecord &settings, QWidget *parent)
-    : QMainWindow(parent), m_settings(settings)
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace {
+
+constexpr std::array<int, 8> kSlotButtonTops = {240, 990, 1740, 2490, 3240, 3990, 4770, 5490};
+constexpr std::array<int, 8> kSlotBoxTops = {570, 1320, 2070, 2820, 3570, 4320, 5070, 5820};
+
+template <typename W>
+W *named(QWidget *parent, const char *name)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+} // namespace
+
+frmMain::frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *parent)
+    : QMainWindow(parent), m_settings(settings), m_port(port)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Lintrova"));
-    resize(718, 586);
+    if (const QScreen *s = screen())
+        m_dpi = s->logicalDotsPerInchY();
+    TerminalView &view = *this;
+    m_engine = std::make_unique<TerminalEngine>(settings, port, view);
+    buildControls();
+    buildMenus();
+    connectControls();
+    applyTabOrder();
+    placeControls();
+}
+
+frmMain::~frmMain()
+{
+    m_engine->stopTimers();
+}
+
+void frmMain::buildControls()
+{
+    QFont form = font();
+    form.setPointSize(8); // the design sizes were made for an 8-point face
+    setFont(form);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(9);
+
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    labSendText = named<QLabel>(m_client, "labSendText");
+    txtSend = named<QLineEdit>(m_client, "txtSend");
+    txtSend->setFont(fixed);
+    cmdInsertSpecialChar = named<QPushButton>(m_client, "cmdInsertSpecialChar");
+    cmdSend = named<QPushButton>(m_client, "cmdSend");
+    cmdBlockcheck = named<QPushButton>(m_client, "cmdBlockcheck");
+    labSendReceiveText = named<QLabel>(m_client, "labSendReceiveText");
+    lstSendReceive = named<LogView>(m_client, "lstSendReceive");
+    lstSendReceive->setFont(fixed);
+    lstSendReceive->setLog(&m_engine->log());
+    cmdDelete = named<QPushButton>(m_client, "cmdDelete");
+    chkRepeat = named<QCheckBox>(m_client, "chkRepeat");
+    chkRepeat->setText(QStringLiteral("Zu sendende Zeichen wiederholen..."));
+    chkRepeatCommandConfig = named<QCheckBox>(m_client, "chkRepeatCommandConfig");
+    chkRepeatCommandConfig->setText(QStringLiteral("Befehls-Konfigurationen wiederholen..."));
+    txtWaitTime = named<QLineEdit>(m_client, "txtWaitTime");
+    txtWaitTime->setText(QStringLiteral("500"));
+    labDelay = named<QLabel>(m_client, "labDelay");
+    labDelay->setText(QStringLiteral("Delay [ms]"));
+    fraCommands = named<QGroupBox>(m_client, "fraCommands");
+    for (int i = 0; i < 8; ++i) {
+        cmdBefehl[i] = new QPushButton(fraCommands);
+        cmdBefehl[i]->setObjectName(QStringLiteral("cmdBefehl%1").arg(i + 1));
+        txtBefehl[i] = new QLineEdit(fraCommands);
+        txtBefehl[i]->setObjectName(QStringLiteral("txtBefehl%1").arg(i + 1));
+    }
+    cmdQuit = named<QPushButton>(m_client, "cmdQuit");
+
+    stbStatus = new QLabel(this);
+    stbStatus->setObjectName(QStringLiteral("stbStatus"));
+    statusBar()->setObjectName(QStringLiteral("stbStatusBar"));
+    statusBar()->addWidget(stbStatus, 1);
+    statusBar()->setSizeGripEnabled(true);
+
+    for (QWidget *w : {static_cast<QWidget *>(txtSend), static_cast<QWidget *>(lstSendReceive),
+                       static_cast<QWidget *>(cmdInsertSpecialChar), static_cast<QWidget *>(cmdSend),
+                       static_cast<QWidget *>(cmdDelete)})
+        w->setEnabled(false);
+    for (QWidget *w : {static_cast<QWidget *>(chkRepeat), static_cast<QWidget *>(chkRepeatCommandConfig),
+                       static_cast<QWidget *>(txtWaitTime), static_cast<QWidget *>(labDelay)})
+        w->setVisible(false);
+    for (QPushButton *b : cmdBefehl)
+        b->setEnabled(false);
+    // Buttons react to Enter only through the key filter, never as defaults.
+    for (QPushButton *b : findChildren<QPushButton *>())
+        b->setAutoDefault(false);
+    for (QObject *o : m_client->findChildren<QWidget *>())
+        o->installEventFilter(this);
+}
+
+void frmMain::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name) {
+        QAction *a = menu->addAction(QString());
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    mnuFile = menuBar()->addMenu(QString());
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileLoadConfig = action(mnuFile, "mnuFileLoadConfig");
+    mnuFileSaveConfig = action(mnuFile, "mnuFileSaveConfig");
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSpace1"));
+    mnuFileQuit = action(mnuFile, "mnuFileQuit");
+    mnuEdit = menuBar()->addMenu(QString());
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEditSettings = action(mnuEdit, "mnuEditSettings");
+    mnuQuestion = menuBar()->addMenu(QString());
+    mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
+    mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
+}
+
+void frmMain::placeControls()
+{
+    auto place = [this](QWidget *w, int left, int top, int width, int height) {
+        w->setGeometry(Twips::toPixels(QRect(left, top, width, height), m_dpi));
+    };
+    place(labSendText, 60, 120, 1620, 195);
+    place(labSendReceiveText, 60, 690, 2700, 195);
+    for (int i = 0; i < 8; ++i) {
+        place(cmdBefehl[i], 120, kSlotButtonTops[i], 3300, 315);
+        place(txtBefehl[i], 120, kSlotBoxTops[i], 3300, 315);
+    }
+    const int clientWidth = Twips::toPixels(MainLayout::kClientWidth, m_dpi);
+    const int clientHeight = Twips::toPixels(MainLayout::kStatusTop, m_dpi);
+    const int statusHeight = Twips::toPixels(MainLayout::kStatusHeight, m_dpi);
+    m_client->setMinimumSize(clientWidth, clientHeight);
+    statusBar()->setFixedHeight(statusHeight);
+    resize(clientWidth, clientHeight + statusHeight + menuBar()->sizeHint().height());
+    ArrangeControls();
+}
+
+void frmMain::Form_Load()
+{
+    CommandTexts slots;
+    fkt_MainLoadSettings(m_settings, slots);
+    setSlotTexts(slots);
+    m_engine->connection().fkt_MainOpenPort();
+    ApplyLanguage();
+    for (QLineEdit *box : txtBefehl)
+        box->setToolTip(box->text());
+    txtSend->setText(QString());
+    UpdateSendButton();
+    m_activeTextBox = txtSend;
+    m_engine->startTimers();
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_engine->stopTimers();
+    fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
+    try {
+        if (m_port.PortOpen())
+            m_port.setPortOpen(false);
+    } catch (const PortError &) {
+        // The program ends either way.
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::ApplyLanguage()
+{
+    const quint8 lang = m_settings.Language;
+    auto res = [lang](qint32 id) { return fkt_ToolsGetResString(id, lang); };
+    setWindowTitle(res(1000));
+    mnuFile->setTitle(res(1001));
+    mnuFileQuit->setText(res(1002));
+    mnuFileLoadConfig->setText(res(1007));
+    mnuFileSaveConfig->setText(res(1008));
+    cmdBlockcheck->setText(res(1010));
+    fraCommands->setTitle(res(1009));
+    mnuEdit->setTitle(res(1003));
+    mnuEditSettings->setText(res(1004));
+    mnuQuestion->setTitle(res(1005));
+    mnuQuestionProgramInfo->setText(res(1006));
+    labSendText->setText(res(1030));
+    labSendReceiveText->setText(res(1031));
+    cmdInsertSpecialChar->setText(res(1032));
+    cmdSend->setText(res(1033));
+    cmdDelete->setText(res(1034));
+    for (int n = 1; n <= 8; ++n) {
+        const QString number = QString::number(n);
+        cmdBefehl[n - 1]->setText(fkt_FormatInsertParam(res(1035), {number, number}));
+    }
+    cmdQuit->setText(res(1036));
+
+    const bool showOptions = m_settings.ShowOptions == 1;
+    for (QWidget *w : {static_cast<QWidget *>(chkRepeat), static_cast<QWidget *>(chkRepeatCommandConfig),
+                       static_cast<QWidget *>(txtWaitTime), static_cast<QWidget *>(labDelay)})
+        w->setVisible(showOptions);
+    if (!showOptions) { // hidden repetition cannot stay switched on
+        chkRepeat->setChecked(false);
+        chkRepeatCommandConfig->setChecked(false);
+    }
+    txtWaitTime->setText(QString::number(m_settings.WaitTime));
+    ArrangeControls();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    ArrangeControls();
+}
+
+void frmMain::ArrangeControls()
+{
+    if (isMinimized())
+        return;
+    // The window's minimum size keeps it at least at the design size in its
+    // normal state; a maximized window on a small screen is laid out as it is.
+    const int dx = qRound(Twips::fromPixels(m_client->width(), m_dpi)) - MainLayout::kClientWidth;
+    const int dy = qRound(Twips::fromPixels(m_client->height(), m_dpi)) - MainLayout::kStatusTop;
+    const MainLayout::Geometry g = MainLayout::arrange(dx, dy, chkRepeat->isVisibleTo(this));
+    auto put = [this](QWidget *w, const QRect &twips) {
+        w->setGeometry(Twips::toPixels(twips, m_dpi));
+    };
+    put(lstSendReceive, g.lstSendReceive);
+    put(cmdDelete, g.cmdDelete);
+    put(txtSend, g.txtSend);
+    put(cmdQuit, g.cmdQuit);
+    put(cmdSend, g.cmdSend);
+    put(fraCommands, g.fraCommands);
+    put(cmdBlockcheck, g.cmdBlockcheck);
+    put(cmdInsertSpecialChar, g.cmdInsertSpecialChar);
+    put(chkRepeat, g.chkRepeat);
+    put(chkRepeatCommandConfig, g.chkRepeatCommandConfig);
+    put(txtWaitTime, g.txtWaitTime);
+    put(labDelay, g.labDelay);
+}
+
+void frmMain::UpdateSendButton()
+{
+    cmdSend->setEnabled(!txtSend->text().isEmpty() && cmdBefehl[0]->isEnabled());
+}
+
+void frmMain::setSlotTexts(const std::array<QString, 8> &texts)
+{
+    for (int i = 0; i < 8; ++i)
+        txtBefehl[i]->setText(texts[i]);
+}
+
+std::array<QString, 8> frmMain::slotTexts() const
+{
+    std::array<QString, 8> texts;
+    for (int i = 0; i < 8; ++i)
+        texts[i] = txtBefehl[i]->text();
+    return texts;
 }

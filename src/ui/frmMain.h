@@ -1,15 +1,130 @@
 #pragma once
 
+#include "engine/TerminalView.h"
+
 #include <QMainWindow>
 
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class LogView;
+class SerialPortControl;
+class TerminalEngine;
 struct SettingsRecord;
 
-// The program's main window.
-class frmMain : public QMainWindow {
+// The program's main window: the text to send, the traffic log, the eight
+// command slots, the repetition controls, the status bar and the menus. What
+// sending, receiving and repetition do is the engine's business; the window
+// routes its controls to it.
+class frmMain : public QMainWindow, private TerminalView {
     Q_OBJECT
 public:
-    explicit frmMain(SettingsRecord &settings, QWidget *parent = nullptr);
+    // Asks for a command file: save or open; empty when cancelled.
+    using FileChooser = std::function<QString(bool save)>;
+    // Opens a dialog of the program modally.
+    using DialogOpener = std::function<void(frmMain &)>;
+
+    frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start sequence: settings and command slots, the port, the captions.
+    void Form_Load();
+
+    TerminalEngine &engine() { return *m_engine; }
+    SettingsRecord &settings() { return m_settings; }
+    QLineEdit *ActiveTextBox() const { return m_activeTextBox; }
+
+    void cmdBlockcheck_Click();
+    void cmdInsertSpecialChar_Click();
+    void lstSendReceive_DblClick();
+    void mnuFileLoadConfig_Click();
+    void mnuFileSaveConfig_Click();
+    void mnuEditSettings_Click();
+    void mnuQuestionProgramInfo_Click();
+
+    void ApplyLanguage();
+    void ArrangeControls();
+    void UpdateSendButton();
+
+    // Test seams: the file dialog and the three dialogs.
+    void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    void setSettingsDialog(DialogOpener opener) { m_settingsDialog = std::move(opener); }
+    void setProgramInfoDialog(DialogOpener opener) { m_programInfoDialog = std::move(opener); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
+    void buildMenus();
+    void connectControls();
+    void placeControls();
+    void applyTabOrder();
+    void Form_Unload();
+    void setSlotTexts(const std::array<QString, 8> &texts);
+    std::array<QString, 8> slotTexts() const;
+    QString chooseCommandFile(bool save);
+    bool handleKeyPress(QObject *watched, QKeyEvent *event);
+    bool handleKeyRelease(QObject *watched, QKeyEvent *event);
+    int slotOf(const QObject *watched) const;
+
+    // TerminalView
+    QString sendText() const override;
+    void setSendText(const QString &text) override;
+    QString slotText(int slot) const override;
+    QString waitTimeText() const override;
+    bool repeatChecked() const override;
+    bool repeatCommandConfigChecked() const override;
+    void pressSendButton() override;
+    void pressSlotButton(int slot) override;
+    void enablePortControls(bool enabled) override;
+    void setStatusText(const QString &text) override;
+    void showCriticalMessage(const QString &title, const QString &text) override;
+    void showPlainMessage(const QString &text) override;
+
     SettingsRecord &m_settings;
+    SerialPortControl &m_port;
+    std::unique_ptr<TerminalEngine> m_engine;
+    double m_dpi = 96.0;
+    bool m_unloaded = false;
+    FileChooser m_fileChooser;
+    DialogOpener m_settingsDialog;
+    DialogOpener m_programInfoDialog;
+
+    QWidget *m_client = nullptr;
+    QLabel *labSendText = nullptr;
+    QLineEdit *txtSend = nullptr;
+    QPushButton *cmdInsertSpecialChar = nullptr;
+    QPushButton *cmdSend = nullptr;
+    QPushButton *cmdBlockcheck = nullptr;
+    QLabel *labSendReceiveText = nullptr;
+    LogView *lstSendReceive = nullptr;
+    QPushButton *cmdDelete = nullptr;
+    QCheckBox *chkRepeat = nullptr;
+    QCheckBox *chkRepeatCommandConfig = nullptr;
+    QLineEdit *txtWaitTime = nullptr;
+    QLabel *labDelay = nullptr;
+    QGroupBox *fraCommands = nullptr;
+    std::array<QPushButton *, 8> cmdBefehl{};
+    std::array<QLineEdit *, 8> txtBefehl{};
+    QPushButton *cmdQuit = nullptr;
+    QLabel *stbStatus = nullptr;
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileLoadConfig = nullptr;
+    QAction *mnuFileSaveConfig = nullptr;
+    QAction *mnuFileQuit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuEditSettings = nullptr;
+    QMenu *mnuQuestion = nullptr;
+    QAction *mnuQuestionProgramInfo = nullptr;
+    QLineEdit *m_activeTextBox = nullptr;
 };

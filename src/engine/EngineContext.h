@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDateTime>
+
+#include <functional>
+
+struct SettingsRecord;
+class SerialPortControl;
+class TerminalView;
+class TrafficLog;
+
+using UtcClock = std::function<QDateTime()>;
+
+// What the parts of the engine share: the settings record, the port, the
+// window, the log and the clock that stamps the log lines.
+struct EngineContext {
+    SettingsRecord &settings;
+    SerialPortControl &port;
+    TerminalView &view;
+    TrafficLog &log;
+    UtcClock clock;
+};

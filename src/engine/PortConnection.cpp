@@ -1,0 +1,81 @@
+#include "engine/PortConnection.h"
+
+#include "app/modGlobal.h"
+#include "engine/EngineContext.h"
+#include "engine/PortTables.h"
+#include "engine/SerialPortControl.h"
+#include "engine/TerminalView.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
+
+namespace {
+constexpr qint32 kNoConnectionText = 1600;
+constexpr qint32 kConnectedTemplate = 1601;
+constexpr qint32 kErrorTemplate = 1602;
+constexpr qint32 kErrorTitle = 1603;
+constexpr qint32 kOpenAction = 1605;
+constexpr qint32 kHandshakeWord = 1522;
+} // namespace
+
+void PortConnection::fkt_MainOpenPort()
+{
+    const quint8 lang = m.settings.Language;
+    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
+    fkt_MainEnableControls(false);
+    try {
+        if (m.port.PortOpen())
+            m.port.setPortOpen(false);
+        const QString baud = PortTables::baudText(m.settings.Baudrate);
+        const QString format = PortTables::formatText(m.settings.Dataformat);
+        m.port.setCommPort(qint16(m.settings.ComPort + 1));
+        m.port.setSettings(baud + format);
+        m.port.setInBufferSize(2048);
+        m.port.setInputLen(0);
+        m.port.setRThreshold(1);
+        m.port.setSThreshold(1);
+        m.port.setEOFEnable(false);
+        m.port.setHandshaking(qint32(m.settings.Handshake));
+        m.port.setDTREnable(m.settings.DTR != 0);
+        if (!m.port.PortOpen())
+            m.port.setPortOpen(true);
+    } catch (const PortError &e) {
+        reportOpenFailure(e.number(), e.description());
+        return;
+    }
+    fkt_MainEnableControls(true);
+    m.view.setStatusText(connectedStatusText());
+}
+
+QString PortConnection::connectedStatusText() const
+{
+    const quint8 lang = m.settings.Language;
+    // A data format outside the table opens as 8N1, so the status names that
+    // format rather than an unrelated text of the string table.
+    const quint8 format =
+        m.settings.Dataformat < PortTables::kFormatCount ? m.settings.Dataformat : 0;
+    return fkt_FormatInsertParam(
+        fkt_ToolsGetResString(kConnectedTemplate, lang),
+        {QString::number(m.settings.ComPort + 1), PortTables::baudText(m.settings.Baudrate),
+         fkt_ToolsGetResString(PortTables::kFirstFormatDescriptionId + format, lang),
+         fkt_ToolsGetResString(kHandshakeWord, lang) + u' ' +
+             PortTables::handshakeName(m.settings.Handshake)});
+}
+
+void PortConnection::reportOpenFailure(qint32 number, const QString &description)
+{
+    const quint8 lang = m.settings.Language;
+    fkt_MainEnableControls(false);
+    m.settings.LastErrorText = description;
+    m.settings.LastErrorNumber = number;
+    const QString crlf = QStringLiteral("\r\n");
+    const QString report = fkt_FormatInsertParam(
+        fkt_ToolsGetResString(kErrorTemplate, lang),
+        {fkt_ToolsGetResString(kOpenAction, lang), crlf, m.settings.LastErrorText, crlf,
+         QString::number(m.settings.LastErrorNumber)});
+    m.view.showCriticalMessage(fkt_ToolsGetResString(kErrorTitle, lang), report);
+}
+
+void PortConnection::fkt_MainEnableControls(bool enabled)
+{
+    m.view.enablePortControls(enabled);
+}

@@ -1,0 +1,51 @@
+#include "engine/Receiver.h"
+
+#include "app/modGlobal.h"
+#include "engine/EngineContext.h"
+#include "engine/NumberText.h"
+#include "engine/SerialPortControl.h"
+#include "engine/TerminalView.h"
+#include "engine/TrafficLog.h"
+#include "engine/WaitMilliseconds.h"
+#include "text/Tokens.h"
+
+#include <QCoreApplication>
+
+void Receiver::PollReceiveBuffer()
+{
+    if (m.log.selectedIndex() > TrafficLog::kClearAboveIndex)
+        m.log.clear();
+    QCoreApplication::processEvents();
+    ReadReceivedBlock();
+}
+
+void Receiver::ReadReceivedBlock()
+{
+    try {
+        // A closed port has nothing waiting; asking it would only raise.
+        if (!m.port.PortOpen())
+            return;
+        qint16 n = m.port.InBufferCount();
+        if (n <= 0)
+            return;
+        for (;;) {
+            const auto quiet = NumberText::leadingInt16(m.view.waitTimeText());
+            if (!quiet)
+                return;
+            WaitMilliseconds(*quiet);
+            QCoreApplication::processEvents();
+            const qint16 again = m.port.InBufferCount();
+            if (again == n)
+                break;
+            n = m.port.InBufferCount();
+        }
+        const QDateTime received = m.clock();
+        QString block = m.port.Input();
+        if (block.isEmpty())
+            return;
+        if (m.settings.Peculiar != 0)
+            block = EncodeControlChars(block);
+        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received);
+    } catch (const PortError &) {
+    }
+}

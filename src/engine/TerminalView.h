@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// What the terminal engine needs of the main window. The engine holds no
+// widget; the window implements this, and tests implement it with plain data.
+class TerminalView {
+public:
+    virtual ~TerminalView() = default;
+
+    virtual QString sendText() const = 0; // txtSend
+    virtual void setSendText(const QString &text) = 0;
+    virtual QString slotText(int slot) const = 0; // txtBefehl1 to txtBefehl8
+    virtual QString waitTimeText() const = 0;     // txtWaitTime
+
+    virtual bool repeatChecked() const = 0;              // chkRepeat
+    virtual bool repeatCommandConfigChecked() const = 0; // chkRepeatCommandConfig
+
+    // Presses a button as a click would: a disabled button does nothing.
+    virtual void pressSendButton() = 0;
+    virtual void pressSlotButton(int slot) = 0;
+
+    // Enables or disables the controls that need an open port.
+    virtual void enablePortControls(bool enabled) = 0;
+    virtual void setStatusText(const QString &text) = 0;
+    // A modal box with the critical icon and an OK button.
+    virtual void showCriticalMessage(const QString &title, const QString &text) = 0;
+    // A box with an OK button, no icon and the program's title.
+    virtual void showPlainMessage(const QString &text) = 0;
+};

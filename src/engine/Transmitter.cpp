@@ -1,0 +1,103 @@
+#include "engine/Transmitter.h"
+
+#include "app/modGlobal.h"
+#include "engine/EngineContext.h"
+#include "engine/SerialPortControl.h"
+#include "engine/TerminalView.h"
+#include "engine/TrafficLog.h"
+#include "engine/WaitMilliseconds.h"
+#include "text/Codec.h"
+#include "text/Tokens.h"
+
+namespace {
+
+// Paces the characters of a transmission. Each pause is counted from where
+// the previous one should have ended, so the small lateness of every wake-up
+// does not add up over a long text; a pause is never more than a millisecond
+// short of the delay, and after a long interruption the full delay applies.
+class CharacterPacer {
+public:
+    explicit CharacterPacer(qint16 delayMs) : m_delayNs(qint64(delayMs) * 1'000'000)
+    {
+        m_next = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
+    }
+    void pause()
+    {
+        if (m_delayNs <= 0)
+            return;
+        const qint64 now = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
+        m_next += m_delayNs;
+        if (m_next < now + m_delayNs - kToleranceNs)
+            m_next = now + m_delayNs;
+        QDeadlineTimer deadline(Qt::PreciseTimer);
+        deadline.setPreciseDeadline(0, m_next, Qt::PreciseTimer);
+        WaitUntil(deadline);
+    }
+
+private:
+    static constexpr qint64 kToleranceNs = 1'000'000;
+    qint64 m_delayNs;
+    qint64 m_next;
+};
+
+} // namespace
+
+void Transmitter::cmdSend_Click()
+{
+    try {
+        const QString typed = m.view.sendText();
+        if (typed.isEmpty())
+            return;
+        QString text = typed;
+        if (m.settings.PrefixOption == 1)
+            text = m.settings.PrefixChars + text;
+        if (m.settings.ReadjustOption == 1)
+            text = text + m.settings.ReadjustChars;
+        SendText(text);
+        if (m.settings.DeleteSendChars == 1)
+            m.view.setSendText(QString());
+    } catch (const std::exception &e) {
+        m.view.showPlainMessage(QStringLiteral("Beschreibung: ") + QString::fromLocal8Bit(e.what()) +
+                                QStringLiteral("\r\nFehler: ") + QString::number(0));
+    }
+}
+
+void Transmitter::SendText(const QString &text)
+{
+    // The [OUT] line keeps the time its own transmission started, even when a
+    // reception is logged during the character pauses.
+    const QDateTime started = m.clock();
+    const auto decoded = DecodeTokens(text);
+    if (!decoded || !Codec::toBytes(*decoded))
+        return;
+
+    const bool useRts = m.settings.RTS != 0;
+    bool rtsRaised = false;
+    try {
+        if (useRts) {
+            m.port.setRTSEnable(true);
+            rtsRaised = true;
+        }
+        CharacterPacer pacer(m.settings.CharDelay);
+        for (const QChar ch : *decoded) {
+            pacer.pause();
+            m.port.setOutput(QString(ch));
+        }
+        if (useRts) {
+            rtsRaised = false;
+            m.port.setRTSEnable(false);
+        }
+    } catch (const PortError &) {
+        // Left raised, RTS would hold a half-duplex line in transmit until the
+        // next transmission.
+        if (rtsRaised) {
+            try {
+                m.port.setRTSEnable(false);
+            } catch (const PortError &) {
+            }
+        }
+        return;
+    }
+    const QString content = m.settings.Peculiar != 0 ? text : *decoded;
+    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
+}

@@ -1,0 +1,51 @@
+#include "ui/LogView.h"
+
+#include "engine/TrafficLog.h"
+#include "ui/ControlPictures.h"
+
+#include <QStyledItemDelegate>
+
+namespace {
+
+class ControlPictureDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant &value, const QLocale &) const override
+    {
+        return withControlPictures(value.toString());
+    }
+};
+
+} // namespace
+
+LogView::LogView(QWidget *parent) : QListView(parent)
+{
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new ControlPictureDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void LogView::setLog(TrafficLog *log)
+{
+    m_log = log;
+    setModel(log);
+    connect(log, &TrafficLog::selectedIndexChanged, this, &LogView::followSelection);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (m_log && current.isValid())
+                    m_log->setSelectedIndex(current.row());
+            });
+}
+
+void LogView::followSelection(int row)
+{
+    if (row < 0) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = model()->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+}

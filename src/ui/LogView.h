@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QListView>
+
+class TrafficLog;
+
+// The traffic log list: follows the log's selected line (scrolling to it)
+// and reports the user's own selection back to the log.
+class LogView : public QListView {
+    Q_OBJECT
+public:
+    explicit LogView(QWidget *parent = nullptr);
+    void setLog(TrafficLog *log);
+
+private:
+    void followSelection(int row);
+    TrafficLog *m_log = nullptr;
+};

@@ -1,0 +1,155 @@
+// Keys and control events of the main window. A main window has no default
+// or cancel button, so Enter and Esc are built here: Enter presses the
+// focused button, or else the send button; Esc presses Quit from anywhere.
+// F1 to F8 press the slot buttons on key press, but in the slot boxes on key
+// release; a few controls do not dispatch them at all.
+
+#include "ui/frmMain.h"
+
+#include "engine/TerminalEngine.h"
+#include "text/BlockCheck.h"
+#include "ui/LogView.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The key codes the engine knows: F1 is 112.
+qint16 functionKeyCode(int qtKey)
+{
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return qint16(112 + (qtKey - Qt::Key_F1));
+    return 0;
+}
+
+bool isFunctionKey(int qtKey)
+{
+    return qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24;
+}
+
+bool isEnter(int qtKey)
+{
+    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
+}
+
+} // namespace
+
+void frmMain::connectControls()
+{
+    connect(cmdSend, &QPushButton::clicked, this, [this] { m_engine->transmitter().cmdSend_Click(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { m_engine->cmdDelete_Click(); });
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdBlockcheck, &QPushButton::clicked, this, &frmMain::cmdBlockcheck_Click);
+    connect(cmdInsertSpecialChar, &QPushButton::clicked, this, &frmMain::cmdInsertSpecialChar_Click);
+    for (int i = 0; i < 8; ++i) {
+        connect(cmdBefehl[i], &QPushButton::clicked, this,
+                [this, i] { m_engine->repeater().cmdBefehl_Click(i + 1); });
+    }
+    connect(txtSend, &QLineEdit::textChanged, this, &frmMain::UpdateSendButton);
+    connect(lstSendReceive, &QAbstractItemView::doubleClicked, this, &frmMain::lstSendReceive_DblClick);
+    connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
+    connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
+    connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
+    connect(mnuFileQuit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuEditSettings, &QAction::triggered, this, &frmMain::mnuEditSettings_Click);
+    connect(mnuQuestionProgramInfo, &QAction::triggered, this,
+            &frmMain::mnuQuestionProgramInfo_Click);
+}
+
+void frmMain::applyTabOrder()
+{
+    QList<QWidget *> order{txtSend, cmdInsertSpecialChar, cmdSend};
+    for (QLineEdit *box : txtBefehl)
+        order.append(box);
+    for (QPushButton *button : cmdBefehl)
+        order.append(button);
+    order << cmdDelete << cmdQuit << lstSendReceive << chkRepeat << cmdBlockcheck << txtWaitTime
+          << chkRepeatCommandConfig;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frmMain::cmdBlockcheck_Click()
+{
+    txtSend->setText(AppendBlockCheck(txtSend->text()));
+}
+
+int frmMain::slotOf(const QObject *watched) const
+{
+    for (int i = 0; i < 8; ++i)
+        if (watched == txtBefehl[i])
+            return i + 1;
+    return 0;
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress)
+        return handleKeyPress(watched, static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::KeyRelease)
+        return handleKeyRelease(watched, static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == txtSend || slotOf(watched) != 0)
+            m_activeTextBox = static_cast<QLineEdit *>(watched);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        cmdQuit->click();
+        return true;
+    }
+    if (isEnter(key)) {
+        if (auto *button = qobject_cast<QPushButton *>(watched))
+            button->click();
+        else
+            pressSendButton();
+        return true;
+    }
+    if (!isFunctionKey(key))
+        return false;
+    // The key is consumed everywhere, so it never reaches the window as a
+    // second dispatch.
+    const bool dispatchesOnPress = watched == txtSend || watched == lstSendReceive ||
+                                   watched == cmdSend || watched == cmdDelete ||
+                                   watched == cmdInsertSpecialChar || watched == cmdQuit ||
+                                   std::find(cmdBefehl.begin(), cmdBefehl.end(), watched) !=
+                                       cmdBefehl.end();
+    if (dispatchesOnPress)
+        m_engine->repeater().DispatchFunctionKey(functionKeyCode(key));
+    return true;
+}
+
+bool frmMain::handleKeyRelease(QObject *watched, QKeyEvent *event)
+{
+    const int slot = slotOf(watched);
+    if (slot != 0) {
+        m_engine->repeater().DispatchFunctionKey(functionKeyCode(event->key()));
+        txtBefehl[slot - 1]->setToolTip(txtBefehl[slot - 1]->text());
+    } else if (watched == txtSend) {
+        UpdateSendButton();
+    }
+    return false;
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    // Reached only when no control took the key, e.g. with the focus on the
+    // window itself.
+    if (event->key() == Qt::Key_Escape) {
+        cmdQuit->click();
+        return;
+    }
+    if (isEnter(event->key())) {
+        pressSendButton();
+        return;
+    }
+    m_engine->repeater().DispatchFunctionKey(functionKeyCode(event->key()));
+    QMainWindow::keyPressEvent(event);
+}

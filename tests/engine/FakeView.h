@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/TerminalView.h"
+
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+// The window as plain data. Button presses are routed to callbacks the test
+// connects to the engine, honouring the enabled state as a real button does.
+class FakeView : public TerminalView {
+public:
+    QString send;
+    std::array<QString, 8> slots;
+    QString waitTime = QStringLiteral("0");
+    bool repeat = false;
+    bool repeatCommandConfig = false;
+    bool portControlsEnabled = false;
+    bool sendButtonEnabled = true;
+    QString status;
+    QStringList messages; // "title|text"
+    QList<int> pressedSlots;
+    std::function<void()> onSend;
+    std::function<void(int)> onSlot;
+
+    QString sendText() const override { return send; }
+    void setSendText(const QString &text) override { send = text; }
+    QString slotText(int slot) const override { return slots.at(slot - 1); }
+    QString waitTimeText() const override { return waitTime; }
+    bool repeatChecked() const override { return repeat; }
+    bool repeatCommandConfigChecked() const override { return repeatCommandConfig; }
+    void pressSendButton() override
+    {
+        if (sendButtonEnabled && onSend)
+            onSend();
+    }
+    void pressSlotButton(int slot) override
+    {
+        pressedSlots.append(slot);
+        if (portControlsEnabled && onSlot)
+            onSlot(slot);
+    }
+    void enablePortControls(bool enabled) override { portControlsEnabled = enabled; }
+    void setStatusText(const QString &text) override { status = text; }
+    void showCriticalMessage(const QString &title, const QString &text) override
+    {
+        messages.append(title + u'|' + text);
+    }
+    void showPlainMessage(const QString &text) override { messages.append(u'|' + text); }
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "engine/SerialPortControl.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+
+// A serial port control that records every member call, in order, and can be
+// told to fail at one of them. Received characters are fed by the test.
+class RecordingPort : public SerialPortControl {
+public:
+    QStringList calls;          // "CommPort=1", "Output=A", ...
+    QString failAt;             // member name whose next call raises
+    bool open = false;
+    QString waiting;            // characters the device has sent
+    bool rts = false;
+    QList<qint64> outputTimes;  // ms since creation, one per Output call
+    QElapsedTimer clock;
+
+    RecordingPort() { clock.start(); }
+
+    bool PortOpen() override
+    {
+        record(QStringLiteral("PortOpen?"));
+        return open;
+    }
+    void setPortOpen(bool value) override
+    {
+        record(QStringLiteral("PortOpen=") + flag(value));
+        open = value;
+    }
+    void setCommPort(qint16 n) override { record(QStringLiteral("CommPort=%1").arg(n)); }
+    void setSettings(const QString &s) override { record(QStringLiteral("Settings=") + s); }
+    void setInBufferSize(qint16 n) override { record(QStringLiteral("InBufferSize=%1").arg(n)); }
+    void setInputLen(qint16 n) override { record(QStringLiteral("InputLen=%1").arg(n)); }
+    void setRThreshold(qint16 n) override { record(QStringLiteral("RThreshold=%1").arg(n)); }
+    void setSThreshold(qint16 n) override { record(QStringLiteral("SThreshold=%1").arg(n)); }
+    void setEOFEnable(bool b) override { record(QStringLiteral("EOFEnable=") + flag(b)); }
+    void setHandshaking(qint32 n) override { record(QStringLiteral("Handshaking=%1").arg(n)); }
+    void setDTREnable(bool b) override { record(QStringLiteral("DTREnable=") + flag(b)); }
+    void setRTSEnable(bool b) override
+    {
+        record(QStringLiteral("RTSEnable=") + flag(b));
+        rts = b;
+    }
+    void setOutput(const QString &chars) override
+    {
+        record(QStringLiteral("Output=") + chars);
+        if (!open)
+            throw PortError(8018, QStringLiteral("port is not open"));
+        outputTimes.append(clock.elapsed());
+    }
+    qint16 InBufferCount() override
+    {
+        record(QStringLiteral("InBufferCount"), false);
+        return qint16(qMin<qsizetype>(waiting.size(), 2048));
+    }
+    QString Input() override
+    {
+        record(QStringLiteral("Input"), false);
+        const QString block = waiting.left(2048);
+        waiting.remove(0, block.size());
+        return block;
+    }
+
+    QStringList callsWithout(const QString &prefix) const
+    {
+        QStringList out;
+        for (const QString &c : calls)
+            if (!c.startsWith(prefix))
+                out.append(c);
+        return out;
+    }
+
+private:
+    static QString flag(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
+    void record(const QString &call, bool keep = true)
+    {
+        const QString name = call.section(u'=', 0, 0).remove(u'?');
+        if (keep)
+            calls.append(call);
+        if (!failAt.isEmpty() && name == failAt) {
+            failAt.clear();
+            throw PortError(4242, QStringLiteral("refused %1").arg(name));
+        }
+    }
+};

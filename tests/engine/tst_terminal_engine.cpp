@@ -1,0 +1,528 @@
+#include "FakeView.h"
+#include "RecordingPort.h"
+
+#include "app/modGlobal.h"
+#include "engine/TerminalEngine.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QDateTime at(int h, int m, int s, int ms)
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(h, m, s, ms), Qt::UTC);
+}
+
+// An engine over a recording port and a plain-data window, with a clock the
+// test sets.
+struct Rig {
+    SettingsRecord settings;
+    RecordingPort port;
+    FakeView view;
+    QDateTime now = at(9, 5, 3, 7);
+    std::unique_ptr<TerminalEngine> engine;
+
+    Rig()
+    {
+        settings.DTR = 1;
+        settings.Peculiar = 1;
+        settings.DeleteSendChars = 1;
+        settings.Baudrate = 5;
+        engine = std::make_unique<TerminalEngine>(settings, port, view, [this] { return now; });
+        view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
+        view.onSlot = [this](int n) { engine->repeater().cmdBefehl_Click(n); };
+    }
+    void openPort()
+    {
+        engine->connection().fkt_MainOpenPort();
+        port.calls.clear();
+    }
+    QStringList outputs() const
+    {
+        QStringList out;
+        for (const QString &c : port.calls)
+            if (c.startsWith(QLatin1String("Output=")))
+                out.append(c.mid(7));
+        return out;
+    }
+    QStringList lines() const
+    {
+        QStringList out;
+        for (int i = 0; i < engine->log().count(); ++i)
+            out.append(engine->log().line(i));
+        return out;
+    }
+};
+
+QString chars(std::initializer_list<int> codes)
+{
+    QString s;
+    for (int c : codes)
+        s.append(QChar(char16_t(c)));
+    return s;
+}
+
+} // namespace
+
+class tst_TerminalEngine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void openPortWritesMembersInOrder_data();
+    void openPortWritesMembersInOrder();
+    void openPortStatusText_data();
+    void openPortStatusText();
+    void openPortFailureReports();
+    void openPortFailureWithEmptyDescriptionKeepsPlaceholders();
+
+    void sendButtonAddsPrefixAndSuffix_data();
+    void sendButtonAddsPrefixAndSuffix();
+    void sendTextThatCannotBeDecodedSendsNothing_data();
+    void sendTextThatCannotBeDecodedSendsNothing();
+    void emptySlotLogsEmptyLine();
+    void rtsFramesTheTransmission();
+    void failingWriteDropsRtsAndLogsNothing();
+    void characterDelayComesBeforeEachCharacter();
+    void outLineKeepsItsStartTime();
+    void noPortSendsAndLogsNothing();
+
+    void receivedBlockIsLogged_data();
+    void receivedBlockIsLogged();
+    void quietTimeGroupsParts();
+    void invalidQuietTimeLeavesCharactersWaiting();
+    void logClearsBeyondLimitAndDeleteButtonFollows();
+
+    void functionKeysPressSlotButtons_data();
+    void functionKeysPressSlotButtons();
+    void repetitionOrder_data();
+    void repetitionOrder();
+    void repetitionStopsForGoodOnBadPause();
+    void repetitionPressesSendButton();
+    void slotIgnoresPrefixAndSuffix();
+};
+
+void tst_TerminalEngine::openPortWritesMembersInOrder_data()
+{
+    QTest::addColumn<bool>("wasOpen");
+    QTest::newRow("closed before") << false;
+    QTest::newRow("open before") << true;
+}
+
+void tst_TerminalEngine::openPortWritesMembersInOrder()
+{
+    QFETCH(bool, wasOpen);
+    Rig rig;
+    rig.port.open = wasOpen;
+    rig.settings.ComPort = 2;
+    rig.settings.Baudrate = 10;
+    rig.settings.Dataformat = 2;
+    rig.settings.Handshake = 3;
+    rig.settings.DTR = 0;
+    rig.engine->connection().fkt_MainOpenPort();
+    QStringList expected{QStringLiteral("PortOpen?")};
+    if (wasOpen)
+        expected << QStringLiteral("PortOpen=false");
+    expected << QStringLiteral("CommPort=3") << QStringLiteral("Settings=115200,E,7,1")
+             << QStringLiteral("InBufferSize=2048") << QStringLiteral("InputLen=0")
+             << QStringLiteral("RThreshold=1") << QStringLiteral("SThreshold=1")
+             << QStringLiteral("EOFEnable=false") << QStringLiteral("Handshaking=3")
+             << QStringLiteral("DTREnable=false") << QStringLiteral("PortOpen?")
+             << QStringLiteral("PortOpen=true");
+    QCOMPARE(rig.port.calls, expected);
+    QVERIFY(rig.view.portControlsEnabled);
+    QVERIFY(rig.view.messages.isEmpty());
+}
+
+void tst_TerminalEngine::openPortStatusText_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("comPort");
+    QTest::addColumn<int>("baudrate");
+    QTest::addColumn<int>("handshake");
+    QTest::addColumn<QString>("settingsString");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("German COM1") << 0 << 0 << 5 << 0 << "9600,N,8,1"
+                                 << QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 "
+                                                   "Stoppbit, Keine Parität und Handshake None ist "
+                                                   "geöffnet.");
+    QTest::newRow("English COM1") << 1 << 0 << 5 << 0 << "9600,N,8,1"
+                                  << QStringLiteral("Interface COM1 is opened with 9600 baud 8 Data "
+                                                    "bits, 1 Stop bit, no Parity and Handshake None.");
+    QTest::newRow("baud outside table") << 0 << 0 << 200 << 1 << "9600,N,8,1"
+                                        << QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 "
+                                                          "Datenbits, 1 Stoppbit, Keine Parität "
+                                                          "und Handshake XOnXoff ist geöffnet.");
+    QTest::newRow("COM16") << 1 << 15 << 13 << 2 << "921600,N,8,1"
+                           << QStringLiteral("Interface COM16 is opened with 921600 baud 8 Data "
+                                             "bits, 1 Stop bit, no Parity and Handshake RTS.");
+}
+
+void tst_TerminalEngine::openPortStatusText()
+{
+    QFETCH(int, language);
+    QFETCH(int, comPort);
+    QFETCH(int, baudrate);
+    QFETCH(int, handshake);
+    QFETCH(QString, settingsString);
+    QFETCH(QString, status);
+    Rig rig;
+    rig.settings.Language = quint8(language);
+    rig.settings.ComPort = quint8(comPort);
+    rig.settings.Baudrate = quint8(baudrate);
+    rig.settings.Handshake = quint8(handshake);
+    rig.engine->connection().fkt_MainOpenPort();
+    QVERIFY(rig.port.calls.contains(QStringLiteral("Settings=") + settingsString));
+    QVERIFY(rig.port.calls.contains(QStringLiteral("CommPort=%1").arg(comPort + 1)));
+    QCOMPARE(rig.view.status, status);
+}
+
+void tst_TerminalEngine::openPortFailureReports()
+{
+    Rig rig;
+    rig.port.failAt = QStringLiteral("Handshaking");
+    rig.view.portControlsEnabled = true;
+    rig.engine->connection().fkt_MainOpenPort();
+    QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(!rig.view.portControlsEnabled);
+    QVERIFY(!rig.port.calls.contains(QStringLiteral("DTREnable=true")));
+    QCOMPARE(rig.settings.LastErrorNumber, 4242);
+    QCOMPARE(rig.settings.LastErrorText, QStringLiteral("refused Handshaking"));
+    QCOMPARE(rig.view.messages,
+             QStringList{QStringLiteral("Fehler aufgetreten|Es ist ein Fehler bei folgender Aktion "
+                                        "aufgetreten: Schnittstelle öffnen.\r\nBeschreibung: "
+                                        "refused Handshaking.\r\nFehler: 4242.")});
+}
+
+void tst_TerminalEngine::openPortFailureWithEmptyDescriptionKeepsPlaceholders()
+{
+    // A port layer that gives no description leaves the rest of the template
+    // unfilled rather than inventing a text.
+    class SilentFailure : public RecordingPort {
+        void setSettings(const QString &) override { throw PortError(5, QString()); }
+    } port;
+    Rig rig;
+    rig.settings.Language = 1;
+    FakeView view;
+    TerminalEngine engine(rig.settings, port, view);
+    engine.connection().fkt_MainOpenPort();
+    QCOMPARE(view.messages,
+             QStringList{QStringLiteral("Error occured|An error occured with followning action: "
+                                        "Open Interface.\r\nDescription: %%.%%Error: %%.")});
+}
+
+void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()
+{
+    QTest::addColumn<int>("prefixOption");
+    QTest::addColumn<int>("readjustOption");
+    QTest::addColumn<int>("peculiar");
+    QTest::addColumn<int>("deleteSendChars");
+    QTest::addColumn<QString>("wire");
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("boxAfter");
+    QTest::newRow("both, tokens shown") << 1 << 1 << 1 << 1 << chars({2, 65, 66, 67, 3})
+                                        << QStringLiteral("<STX>ABC<ETX>") << QString();
+    QTest::newRow("both, raw shown") << 1 << 1 << 0 << 0 << chars({2, 65, 66, 67, 3})
+                                     << chars({2, 65, 66, 67, 3}) << QStringLiteral("ABC");
+    QTest::newRow("prefix only") << 1 << 0 << 1 << 1 << chars({2, 65, 66, 67})
+                                 << QStringLiteral("<STX>ABC") << QString();
+    QTest::newRow("option 2 is not on") << 2 << 2 << 1 << 2 << QStringLiteral("ABC")
+                                        << QStringLiteral("ABC") << QStringLiteral("ABC");
+}
+
+void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
+{
+    QFETCH(int, prefixOption);
+    QFETCH(int, readjustOption);
+    QFETCH(int, peculiar);
+    QFETCH(int, deleteSendChars);
+    QFETCH(QString, wire);
+    QFETCH(QString, logged);
+    QFETCH(QString, boxAfter);
+    Rig rig;
+    rig.settings.PrefixOption = quint8(prefixOption);
+    rig.settings.ReadjustOption = quint8(readjustOption);
+    rig.settings.PrefixChars = QStringLiteral("<STX>");
+    rig.settings.ReadjustChars = QStringLiteral("<ETX>");
+    rig.settings.Peculiar = quint8(peculiar);
+    rig.settings.DeleteSendChars = quint8(deleteSendChars);
+    rig.openPort();
+    rig.view.send = QStringLiteral("ABC");
+    rig.engine->transmitter().cmdSend_Click();
+    QCOMPARE(rig.outputs().join(QString()), wire);
+    for (const QString &o : rig.outputs())
+        QCOMPARE(o.size(), 1); // one character per write
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  ") + logged});
+    QCOMPARE(rig.view.send, boxAfter);
+}
+
+void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("lower-case name") << QStringLiteral("A<stx>");
+    QTest::newRow("NUL name") << QStringLiteral("<NUL>");
+    QTest::newRow("out of range") << QStringLiteral("<256>");
+    QTest::newRow("character without a byte") << QStringLiteral("AB\u65E5");
+}
+
+void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing()
+{
+    QFETCH(QString, text);
+    Rig rig;
+    rig.settings.RTS = 1;
+    rig.openPort();
+    rig.view.send = text;
+    rig.engine->transmitter().cmdSend_Click();
+    QVERIFY(rig.port.calls.isEmpty()); // not even RTS moves
+    QCOMPARE(rig.engine->log().count(), 0);
+    QCOMPARE(rig.view.send, QString()); // the box is emptied all the same
+}
+
+void tst_TerminalEngine::emptySlotLogsEmptyLine()
+{
+    Rig rig;
+    rig.openPort();
+    rig.engine->repeater().cmdBefehl_Click(4);
+    QVERIFY(rig.outputs().isEmpty());
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  ")});
+}
+
+void tst_TerminalEngine::rtsFramesTheTransmission()
+{
+    Rig rig;
+    rig.settings.RTS = 1;
+    rig.openPort();
+    rig.engine->transmitter().SendText(QStringLiteral("AB"));
+    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=A", "Output=B",
+                                          "RTSEnable=false"}));
+}
+
+void tst_TerminalEngine::failingWriteDropsRtsAndLogsNothing()
+{
+    Rig rig;
+    rig.settings.RTS = 1;
+    rig.openPort();
+    rig.port.failAt = QStringLiteral("Output");
+    rig.engine->transmitter().SendText(QStringLiteral("AB"));
+    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=A", "RTSEnable=false"}));
+    QVERIFY(!rig.port.rts);
+    QCOMPARE(rig.engine->log().count(), 0);
+}
+
+void tst_TerminalEngine::characterDelayComesBeforeEachCharacter()
+{
+    Rig rig;
+    rig.settings.CharDelay = 100;
+    rig.openPort();
+    QElapsedTimer elapsed;
+    const qint64 start = rig.port.clock.elapsed();
+    elapsed.start();
+    rig.engine->transmitter().SendText(QStringLiteral("ABCDE"));
+    QVERIFY(elapsed.elapsed() >= 500);
+    QCOMPARE(rig.port.outputTimes.size(), 5);
+    QVERIFY(rig.port.outputTimes.first() - start >= 100);
+    for (int i = 1; i < 5; ++i)
+        QVERIFY(rig.port.outputTimes[i] - rig.port.outputTimes[i - 1] >= 99);
+}
+
+void tst_TerminalEngine::outLineKeepsItsStartTime()
+{
+    Rig rig;
+    rig.settings.CharDelay = 30;
+    rig.openPort();
+    rig.port.waiting = QStringLiteral("X");
+    rig.view.waitTime = QStringLiteral("0");
+    // A reception logged during the pauses gets the later time; the [OUT]
+    // line keeps the time its transmission began.
+    QTimer::singleShot(10, [&rig] {
+        rig.now = at(10, 0, 0, 0);
+        rig.engine->receiver().PollReceiveBuffer();
+    });
+    rig.engine->transmitter().SendText(QStringLiteral("AB"));
+    QCOMPARE(rig.lines(), (QStringList{QStringLiteral("10:00:00.000  [IN]   X"),
+                                       QStringLiteral("09:05:03.007  [OUT]  AB")}));
+}
+
+void tst_TerminalEngine::noPortSendsAndLogsNothing()
+{
+    Rig rig; // never opened
+    rig.engine->transmitter().SendText(QStringLiteral("ABC"));
+    QCOMPARE(rig.engine->log().count(), 0);
+}
+
+void tst_TerminalEngine::receivedBlockIsLogged_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("content");
+    QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t");
+    QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0});
+}
+
+void tst_TerminalEngine::receivedBlockIsLogged()
+{
+    QFETCH(int, peculiar);
+    QFETCH(QString, received);
+    QFETCH(QString, content);
+    Rig rig;
+    rig.settings.Peculiar = quint8(peculiar);
+    rig.openPort();
+    rig.port.waiting = received;
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   ") + content});
+    QVERIFY(rig.engine->log().deleteEnabled());
+    QCOMPARE(rig.engine->log().selectedIndex(), 0);
+}
+
+void tst_TerminalEngine::quietTimeGroupsParts()
+{
+    Rig rig;
+    rig.openPort();
+    rig.view.waitTime = QStringLiteral("300");
+    rig.port.waiting = QStringLiteral("AB");
+    QTimer::singleShot(100, [&rig] { rig.port.waiting += QStringLiteral("CD"); });
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   ABCD")});
+}
+
+void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
+{
+    Rig rig;
+    rig.openPort();
+    rig.port.waiting = QStringLiteral("AB");
+    rig.view.waitTime = QStringLiteral("40000");
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.engine->log().count(), 0);
+    QCOMPARE(rig.port.waiting, QStringLiteral("AB"));
+    rig.view.waitTime = QStringLiteral("abc"); // no number: no quiet time
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.engine->log().count(), 1);
+}
+
+void tst_TerminalEngine::logClearsBeyondLimitAndDeleteButtonFollows()
+{
+    Rig rig;
+    TrafficLog &log = rig.engine->log();
+    for (int i = 0; i < 32002; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), rig.now);
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(log.count(), 0);
+    QVERIFY(log.deleteEnabled());
+    for (int i = 0; i < 5; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), rig.now);
+    log.setSelectedIndex(2); // the user picked a line
+    rig.engine->cmdDelete_Click();
+    QCOMPARE(log.count(), 0);
+    QVERIFY(!log.deleteEnabled());
+    log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("y"), rig.now);
+    QVERIFY(log.deleteEnabled());
+}
+
+void tst_TerminalEngine::functionKeysPressSlotButtons_data()
+{
+    QTest::addColumn<int>("keyCode");
+    QTest::addColumn<int>("slot");
+    QTest::newRow("F1") << 112 << 1;
+    QTest::newRow("F3") << 114 << 3;
+    QTest::newRow("F8") << 119 << 8;
+    QTest::newRow("F9") << 120 << 0;
+    QTest::newRow("key 111") << 111 << 0;
+    QTest::newRow("Enter") << 13 << 0;
+}
+
+void tst_TerminalEngine::functionKeysPressSlotButtons()
+{
+    QFETCH(int, keyCode);
+    QFETCH(int, slot);
+    Rig rig;
+    rig.openPort();
+    rig.view.slots = {"s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8"};
+    rig.engine->repeater().DispatchFunctionKey(qint16(keyCode));
+    if (slot == 0) {
+        QVERIFY(rig.view.pressedSlots.isEmpty());
+        QVERIFY(rig.outputs().isEmpty());
+    } else {
+        QCOMPARE(rig.view.pressedSlots, QList<int>{slot});
+        QCOMPARE(rig.outputs().join(QString()), QStringLiteral("s%1").arg(slot));
+    }
+}
+
+void tst_TerminalEngine::repetitionOrder_data()
+{
+    QTest::addColumn<QList<int>>("filled");
+    QTest::addColumn<QStringList>("perTick"); // what each tick sends ("" for nothing)
+    QTest::newRow("slots 1 and 3") << QList<int>{1, 3}
+                                   << QStringList{"", "c1", "c3", "", "c1", "c3", "", "c1"};
+    QTest::newRow("only slot 8") << QList<int>{8} << QStringList{"", "c8", "c8", "c8"};
+    QTest::newRow("none") << QList<int>{} << QStringList{"", "", "", ""};
+    QTest::newRow("all") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8}
+                         << QStringList{"", "c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8", "c1"};
+}
+
+void tst_TerminalEngine::repetitionOrder()
+{
+    QFETCH(QList<int>, filled);
+    QFETCH(QStringList, perTick);
+    Rig rig;
+    rig.openPort();
+    for (int n : filled)
+        rig.view.slots[n - 1] = QStringLiteral("c%1").arg(n);
+    rig.view.repeatCommandConfig = true;
+    for (const QString &expected : perTick) {
+        rig.port.calls.clear();
+        QVERIFY(rig.engine->repeater().RepeatTick());
+        QCOMPARE(rig.outputs().join(QString()), expected);
+    }
+    if (filled.isEmpty())
+        QCOMPARE(rig.engine->repeater().RepeatCommandIndex(), qint16(8));
+}
+
+void tst_TerminalEngine::repetitionStopsForGoodOnBadPause()
+{
+    Rig rig;
+    rig.openPort();
+    rig.view.slots[0] = QStringLiteral("c1");
+    rig.view.repeatCommandConfig = true;
+    rig.view.waitTime = QString();
+    rig.engine->startTimers();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.outputs().join(QString()), QStringLiteral("c1"), 2000);
+    QTRY_VERIFY(!rig.engine->repeatTimerEnabled());
+    QTest::qWait(100);
+    QCOMPARE(rig.outputs().join(QString()), QStringLiteral("c1")); // sent once, then stopped
+    rig.port.waiting = QStringLiteral("Z"); // the receive timer still polls
+    QTRY_COMPARE(rig.engine->log().count(), 2);
+    rig.engine->stopTimers();
+}
+
+void tst_TerminalEngine::repetitionPressesSendButton()
+{
+    Rig rig;
+    rig.openPort();
+    rig.view.send = QStringLiteral("hi");
+    rig.view.repeat = true;
+    rig.settings.DeleteSendChars = 0;
+    QVERIFY(rig.engine->repeater().RepeatTick());
+    QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.outputs().join(QString()), QStringLiteral("hihi"));
+    rig.view.sendButtonEnabled = false; // a disabled button cannot be pressed
+    QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.outputs().join(QString()), QStringLiteral("hihi"));
+}
+
+void tst_TerminalEngine::slotIgnoresPrefixAndSuffix()
+{
+    Rig rig;
+    rig.settings.PrefixOption = 1;
+    rig.settings.ReadjustOption = 1;
+    rig.settings.PrefixChars = QStringLiteral("<CR>");
+    rig.settings.ReadjustChars = QStringLiteral("<LF>");
+    rig.openPort();
+    rig.view.slots[1] = QStringLiteral("<STX>ABC<ETX>");
+    rig.engine->repeater().cmdBefehl_Click(2);
+    QCOMPARE(rig.outputs().join(QString()), chars({2, 65, 66, 67, 3}));
+    QCOMPARE(rig.view.slots[1], QStringLiteral("<STX>ABC<ETX>")); // not cleared
+}
+
+QTEST_GUILESS_MAIN(tst_TerminalEngine)
+#include "tst_terminal_engine.moc"

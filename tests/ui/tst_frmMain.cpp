@@ -1,0 +1,420 @@
+#include "app/SystemFolders.h"
+#include "app/modGlobal.h"
+#include "engine/TermiosPort.h"
+#include "engine/TerminalEngine.h"
+#include "ui/InputBox.h"
+#include "ui/MessageBoxes.h"
+#include "ui/frmMain.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+// The far end of a pseudo-terminal: the window opens its slave as COM1.
+class PtyPeer {
+public:
+    PtyPeer()
+    {
+        int slave = -1;
+        char name[256] = {};
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0) {
+            m_slavePath = QString::fromLocal8Bit(name);
+            ::close(slave);
+            ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        }
+    }
+    ~PtyPeer()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    const QString &slavePath() const { return m_slavePath; }
+    // Everything the window has written so far.
+    QByteArray readAll()
+    {
+        QByteArray all;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            all.append(buffer, n);
+        }
+        return all;
+    }
+    void write(const QByteArray &bytes) { (void)::write(m_master, bytes.constData(), bytes.size()); }
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+};
+
+struct Program {
+    QTemporaryDir data;
+    PtyPeer peer;
+    SettingsRecord settings;
+    std::unique_ptr<TermiosPort> port;
+    std::unique_ptr<frmMain> window;
+    QStringList messages;
+    QStringList inputBoxes;
+
+    explicit Program(const QByteArray &settingsIni = QByteArray(),
+                     const QByteArray &commands = QByteArray())
+    {
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
+        const QString folder = SystemFolders::DataFolder();
+        QDir().mkpath(folder);
+        writeFile(folder + QStringLiteral("Settings.ini"),
+                  settingsIni.isEmpty() ? QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n")
+                                        : settingsIni);
+        if (!commands.isEmpty())
+            writeFile(folder + QStringLiteral("DefaultCommands.icf"), commands);
+        MessageBoxes::setPresenter(
+            [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
+        InputBox::setPresenter([this](const InputBox::Request &r) {
+            inputBoxes.append(r.prompt + u'|' + r.title + u'|' + r.defaultValue);
+        });
+        const QString slave = peer.slavePath();
+        port = std::make_unique<TermiosPort>([slave](int n) {
+            return n == 1 ? PortPath{slave, QString()} : PortPath{QString(), QStringLiteral("none")};
+        });
+        window = std::make_unique<frmMain>(settings, *port);
+        window->Form_Load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    ~Program()
+    {
+        MessageBoxes::setPresenter({});
+        InputBox::setPresenter({});
+    }
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    template <typename W>
+    W *child(const QString &name)
+    {
+        return window->findChild<W *>(name);
+    }
+    QLineEdit *edit(const QString &name) { return child<QLineEdit>(name); }
+    QPushButton *button(const QString &name) { return child<QPushButton>(name); }
+    // Waits for the bytes the window has sent, up to a second.
+    QByteArray wire(int expectedSize)
+    {
+        QByteArray all;
+        QDeadlineTimer deadline(1000);
+        while ((all += peer.readAll()).size() < expectedSize && !deadline.hasExpired())
+            QTest::qWait(5);
+        QTest::qWait(30);
+        all += peer.readAll();
+        return all;
+    }
+    QStringList logContents() const
+    {
+        QStringList out;
+        TrafficLog &log = window->engine().log();
+        for (int i = 0; i < log.count(); ++i)
+            out.append(log.line(i).mid(14)); // without the time and the leading blanks
+        return out;
+    }
+};
+
+} // namespace
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void opensThePortAndEnablesControls();
+    void enterInSendBoxSendsOnce();
+    void enterInSlotBoxSendsTheSendBox();
+    void focusedButtonTakesEnter();
+    void functionKeys_data();
+    void functionKeys();
+    void functionKeyReleasedInSlotBox();
+    void sendButtonFollowsTextAndPort();
+    void blockCheckAppendsToken();
+    void escapeSavesAndEnds();
+    void doubleClickShowsLine_data();
+    void doubleClickShowsLine();
+    void captionsFollowLanguage();
+    void geometry_data();
+    void geometry();
+    void portErrorIsReported();
+    void receivedControlCharactersKeepRawText();
+    void commandFileMenu();
+};
+
+void tst_frmMain::opensThePortAndEnablesControls()
+{
+    Program p;
+    QVERIFY(p.edit("txtSend")->isEnabled());
+    QVERIFY(p.button("cmdBefehl1")->isEnabled());
+    QVERIFY(!p.button("cmdSend")->isEnabled());
+    QCOMPARE(p.child<QLabel>("stbStatus")->text(),
+             QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine "
+                            "Parität und Handshake None ist geöffnet."));
+    QCOMPARE(p.edit("txtSend")->palette().color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(p.window->ActiveTextBox(), p.edit("txtSend"));
+}
+
+void tst_frmMain::enterInSendBoxSendsOnce()
+{
+    Program p;
+    QLineEdit *send = p.edit("txtSend");
+    send->setFocus();
+    QTest::keyClicks(send, "AB<CR>");
+    QTest::keyClick(send, Qt::Key_Return);
+    QCOMPARE(p.wire(3), QByteArray("AB\r"));
+    QCOMPARE(p.logContents(), QStringList{QStringLiteral("[OUT]  AB<CR>")});
+    QCOMPARE(send->text(), QString()); // DeleteSendChars defaults to 1
+}
+
+void tst_frmMain::enterInSlotBoxSendsTheSendBox()
+{
+    Program p;
+    p.edit("txtSend")->setText(QStringLiteral("X"));
+    p.edit("txtBefehl3")->setText(QStringLiteral("slot3"));
+    p.edit("txtBefehl3")->setFocus();
+    QTest::keyClick(p.edit("txtBefehl3"), Qt::Key_Enter);
+    QCOMPARE(p.wire(1), QByteArray("X"));
+    QCOMPARE(p.window->ActiveTextBox(), p.edit("txtBefehl3"));
+}
+
+void tst_frmMain::focusedButtonTakesEnter()
+{
+    Program p;
+    p.edit("txtSend")->setText(QStringLiteral("X"));
+    p.edit("txtBefehl2")->setText(QStringLiteral("two"));
+    p.button("cmdBefehl2")->setFocus();
+    QTest::keyClick(p.button("cmdBefehl2"), Qt::Key_Return);
+    QCOMPARE(p.wire(3), QByteArray("two"));
+}
+
+void tst_frmMain::functionKeys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("F3 in the log") << "lstSendReceive" << int(Qt::Key_F3) << 0 << QByteArray("s3");
+    QTest::newRow("Shift+F3 in the log")
+        << "lstSendReceive" << int(Qt::Key_F3) << int(Qt::ShiftModifier) << QByteArray("s3");
+    QTest::newRow("Ctrl+F8 in the send box")
+        << "txtSend" << int(Qt::Key_F8) << int(Qt::ControlModifier) << QByteArray("s8");
+    QTest::newRow("F1 on Quit") << "cmdQuit" << int(Qt::Key_F1) << 0 << QByteArray("s1");
+    QTest::newRow("F9 nothing") << "lstSendReceive" << int(Qt::Key_F9) << 0 << QByteArray();
+    QTest::newRow("F2 on block check nothing") << "cmdBlockcheck" << int(Qt::Key_F2) << 0 << QByteArray();
+}
+
+void tst_frmMain::functionKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QByteArray, sent);
+    Program p;
+    for (int n = 1; n <= 8; ++n)
+        p.edit(QStringLiteral("txtBefehl%1").arg(n))->setText(QStringLiteral("s%1").arg(n));
+    QWidget *target = p.window->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (sent.isEmpty()) {
+        QTest::qWait(50);
+        QCOMPARE(p.peer.readAll(), QByteArray());
+        QCOMPARE(p.window->engine().log().count(), 0);
+    } else {
+        QCOMPARE(p.wire(sent.size()), sent);
+    }
+}
+
+void tst_frmMain::functionKeyReleasedInSlotBox()
+{
+    Program p;
+    p.edit("txtBefehl5")->setText(QStringLiteral("five"));
+    QLineEdit *box = p.edit("txtBefehl2");
+    box->setFocus();
+    QTest::keyClicks(box, "new");
+    QTest::keyPress(box, Qt::Key_F5);
+    QTest::qWait(30);
+    QCOMPARE(p.peer.readAll(), QByteArray()); // not on press
+    QTest::keyRelease(box, Qt::Key_F5);
+    QCOMPARE(p.wire(4), QByteArray("five"));
+    QCOMPARE(box->toolTip(), QStringLiteral("new"));
+}
+
+void tst_frmMain::sendButtonFollowsTextAndPort()
+{
+    Program p;
+    QLineEdit *send = p.edit("txtSend");
+    QPushButton *cmdSend = p.button("cmdSend");
+    send->setFocus();
+    QTest::keyClick(send, Qt::Key_A);
+    QVERIFY(cmdSend->isEnabled());
+    QTest::keyClick(send, Qt::Key_Backspace);
+    QVERIFY(!cmdSend->isEnabled());
+}
+
+void tst_frmMain::blockCheckAppendsToken()
+{
+    Program p;
+    p.edit("txtSend")->setText(QStringLiteral("<STX>ABC<ETX>"));
+    p.button("cmdBlockcheck")->click();
+    QCOMPARE(p.edit("txtSend")->text(), QStringLiteral("<STX>ABC<ETX><195>"));
+    p.edit("txtSend")->setText(QStringLiteral("<stx>"));
+    p.button("cmdBlockcheck")->click();
+    QCOMPARE(p.edit("txtSend")->text(), QStringLiteral("<stx>"));
+}
+
+void tst_frmMain::escapeSavesAndEnds()
+{
+    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nShowOptions=1\r\n"));
+    p.edit("txtBefehl4")->setText(QStringLiteral("<STX>four"));
+    p.edit("txtWaitTime")->setText(QStringLiteral("250"));
+    p.edit("txtWaitTime")->setFocus();
+    QTest::keyClick(p.edit("txtWaitTime"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray saved = ini.readAll();
+    QVERIFY2(saved.contains("WaitTime=250"), saved.constData());
+    QVERIFY(saved.contains("ShowOptions=1"));
+    QFile icf(SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf"));
+    QVERIFY(icf.open(QIODevice::ReadOnly));
+    QVERIFY(icf.readAll().contains("Param4=<STX>four"));
+}
+
+void tst_frmMain::doubleClickShowsLine_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("German") << 0 << QStringLiteral("Inhalt der Zeile: 3");
+    QTest::newRow("English") << 1 << QStringLiteral("Line data content: 3");
+}
+
+void tst_frmMain::doubleClickShowsLine()
+{
+    QFETCH(int, language);
+    QFETCH(QString, prompt);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    TrafficLog &log = p.window->engine().log();
+    for (const char *text : {"one", "two", "three", "four"})
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QString::fromLatin1(text),
+                              QDateTime::currentDateTimeUtc());
+    auto *list = p.child<QListView>("lstSendReceive");
+    const QModelIndex third = list->model()->index(2, 0);
+    const QPoint centre = list->visualRect(third).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    QCOMPARE(p.inputBoxes.size(), 1);
+    QCOMPARE(p.inputBoxes.first(), prompt + QStringLiteral("|Lintrova|") + log.line(2));
+    QCOMPARE(log.count(), 4);
+}
+
+void tst_frmMain::captionsFollowLanguage()
+{
+    Program p;
+    QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Befehl 3 [F3]"));
+    QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
+    p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
+    p.window->mnuEditSettings_Click();
+    QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
+    QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
+    QCOMPARE(p.child<QGroupBox>("fraCommands")->title(), QStringLiteral("Command Configuration"));
+    QCOMPARE(p.window->windowTitle(), QStringLiteral("Lintrova"));
+    QCOMPARE(p.child<QCheckBox>("chkRepeat")->text(),
+             QStringLiteral("Zu sendende Zeichen wiederholen...")); // fixed caption
+}
+
+void tst_frmMain::geometry_data()
+{
+    QTest::addColumn<int>("showOptions");
+    QTest::addColumn<int>("grow"); // pixels added to width and height
+    QTest::addColumn<QRect>("list");
+    QTest::addColumn<QRect>("deleteButton");
+    QTest::addColumn<QRect>("frame");
+    QTest::newRow("design, options") << 1 << 0 << QRect(4, 62, 461, 376) << QRect(4, 444, 160, 21)
+                                     << QRect(472, 56, 233, 419);
+    QTest::newRow("design, no options") << 0 << 0 << QRect(4, 62, 461, 412)
+                                        << QRect(4, 480, 160, 21) << QRect(472, 56, 233, 419);
+    QTest::newRow("larger, options") << 1 << 100 << QRect(4, 62, 561, 476)
+                                     << QRect(4, 544, 160, 21) << QRect(572, 56, 233, 419);
+}
+
+void tst_frmMain::geometry()
+{
+    QFETCH(int, showOptions);
+    QFETCH(int, grow);
+    QFETCH(QRect, list);
+    QFETCH(QRect, deleteButton);
+    QFETCH(QRect, frame);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n").arg(showOptions).toLatin1());
+    if (p.window->logicalDpiY() != 96)
+        QSKIP("the expected pixels are for 96 dots per inch");
+    const QSize design = p.window->size();
+    p.window->resize(design + QSize(grow, grow));
+    QTRY_COMPARE(p.child<QListView>("lstSendReceive")->geometry(), list);
+    QCOMPARE(p.button("cmdDelete")->geometry(), deleteButton);
+    QCOMPARE(p.child<QGroupBox>("fraCommands")->geometry(), frame);
+    QCOMPARE(p.button("cmdQuit")->geometry().left(), frame.left());
+    p.window->resize(design - QSize(200, 200)); // below the minimum
+    QTRY_COMPARE(p.window->size(), design);
+}
+
+void tst_frmMain::portErrorIsReported()
+{
+    Program p(QByteArray("[SETTINGS]\r\nComPort=2\r\n"));
+    QCOMPARE(p.child<QLabel>("stbStatus")->text(), QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(!p.edit("txtSend")->isEnabled());
+    QVERIFY(!p.button("cmdBefehl1")->isEnabled());
+    QCOMPARE(p.messages.size(), 1);
+    QVERIFY(p.messages.first().startsWith(
+        QStringLiteral("Fehler aufgetreten|Es ist ein Fehler bei folgender Aktion aufgetreten: "
+                       "Schnittstelle öffnen.")));
+    QVERIFY(p.edit("txtSend")->palette().color(QPalette::Base) != QColor(Qt::white));
+}
+
+void tst_frmMain::receivedControlCharactersKeepRawText()
+{
+    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=0\r\nWaitTime=0\r\n"));
+    p.peer.write(QByteArray("A\r\nB", 4));
+    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    QCOMPARE(p.logContents(), QStringList{QStringLiteral("[IN]   A\r\nB")});
+}
+
+void tst_frmMain::commandFileMenu()
+{
+    Program p;
+    const QString file = p.data.path() + QStringLiteral("/set.icf");
+    Program::writeFile(file, "[SETTINGS]\r\nParam3=three\r\n");
+    p.edit("txtBefehl1")->setText(QStringLiteral("old"));
+    p.window->setFileChooser([](bool) { return QString(); }); // cancelled
+    p.window->mnuFileLoadConfig_Click();
+    QCOMPARE(p.edit("txtBefehl1")->text(), QStringLiteral("old"));
+    p.window->setFileChooser([file](bool save) { return save ? QString() : file; });
+    p.window->mnuFileLoadConfig_Click();
+    QCOMPARE(p.edit("txtBefehl1")->text(), QString());
+    QCOMPARE(p.edit("txtBefehl3")->text(), QStringLiteral("three"));
+    QCOMPARE(p.edit("txtBefehl3")->toolTip(), QString()); // tooltips follow key releases only
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
