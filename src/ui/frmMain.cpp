@@ -228,7 +228,19 @@ void frmMain::ApplyLanguage()
         chkRepeatCommandConfig->setChecked(false);
     }
     txtWaitTime->setText(QString::number(m_settings.WaitTime));
+    fitLabels();
     ArrangeControls();
+}
+
+void frmMain::fitLabels()
+{
+    // The design widths were made for a narrower face; a caption that does
+    // not fit is given the room it needs rather than being cut off.
+    for (QLabel *label : {labSendText, labSendReceiveText}) {
+        const int needed = label->sizeHint().width();
+        if (label->width() < needed)
+            label->resize(needed, label->height());
+    }
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -69,6 +69,7 @@ private:
     void connectControls();
     void placeControls();
     void applyTabOrder();
+    void fitLabels();
     void Form_Unload();
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
