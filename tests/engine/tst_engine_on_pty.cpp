@@ -1,0 +1,213 @@
+// The terminal engine on real pseudo-terminals: the bytes on the wire, the
+// [IN] lines a device's answers give, port numbers from Ports.ini.
+
+#include "FakeView.h"
+#include "PtyPair.h"
+
+#include "app/modGlobal.h"
+#include "host/ComPortMap.h"
+#include "engine/TermiosPort.h"
+#include "engine/TerminalEngine.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+class NoDevices : public SerialDeviceSource {
+public:
+    QList<SerialDevice> devices() const override { return {}; }
+};
+
+// An engine whose COM1 is the slave of a pseudo-terminal.
+struct Terminal {
+    PtyPair device;
+    SettingsRecord settings;
+    FakeView view;
+    std::unique_ptr<TermiosPort> port;
+    std::unique_ptr<TerminalEngine> engine;
+
+    explicit Terminal(PortPathResolver resolver = {})
+    {
+        settings.Baudrate = 5;
+        settings.DTR = 1;
+        settings.Peculiar = 1;
+        if (!resolver) {
+            const QString path = device.path();
+            resolver = [path](int) { return PortPath{path, QString()}; };
+        }
+        port = std::make_unique<TermiosPort>(std::move(resolver));
+        engine = std::make_unique<TerminalEngine>(settings, *port, view);
+        view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
+    }
+    ~Terminal() { engine->stopTimers(); }
+    bool open()
+    {
+        engine->connection().fkt_MainOpenPort();
+        return port->PortOpen() && view.messages.isEmpty();
+    }
+    QStringList contents() const
+    {
+        QStringList out;
+        for (int i = 0; i < engine->log().count(); ++i)
+            out.append(engine->log().line(i).mid(12));
+        return out;
+    }
+};
+
+} // namespace
+
+class tst_EngineOnPty : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void prefixAndSuffixOnTheWire();
+    void receivedControlCharacters_data();
+    void receivedControlCharacters();
+    void quietTimeEndsBlocks_data();
+    void quietTimeEndsBlocks();
+    void blockEndsAtBufferSize();
+    void vanishingDeviceKeepsTheLog();
+    void secondOpenerIsRefused();
+    void comNumbersFromPortsIni();
+};
+
+void tst_EngineOnPty::prefixAndSuffixOnTheWire()
+{
+    Terminal t;
+    t.settings.PrefixOption = 1;
+    t.settings.ReadjustOption = 1;
+    t.settings.PrefixChars = QStringLiteral("<STX>");
+    t.settings.ReadjustChars = QStringLiteral("<ETX>");
+    QVERIFY(t.open());
+    t.view.send = QStringLiteral("ABC");
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(t.device.read(5), QByteArray("\x02" "ABC\x03"));
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  <STX>ABC<ETX>")});
+}
+
+void tst_EngineOnPty::receivedControlCharacters_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::addColumn<QString>("content");
+    QTest::newRow("as tokens") << 1 << QStringLiteral("A<CR><LF><NUL>B\xE4");
+    QTest::newRow("raw") << 0 << QString::fromLatin1("A\r\n\0B\xE4", 6);
+}
+
+void tst_EngineOnPty::receivedControlCharacters()
+{
+    QFETCH(int, peculiar);
+    QFETCH(QString, content);
+    Terminal t;
+    t.settings.Peculiar = quint8(peculiar);
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("20");
+    t.engine->startTimers();
+    QVERIFY(t.device.write(QByteArray("A\r\n\0B\xE4", 6)));
+    QTRY_COMPARE(t.engine->log().count(), 1);
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   ") + content});
+}
+
+void tst_EngineOnPty::quietTimeEndsBlocks_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("200 ms apart") << 200 << QStringList{"  [IN]   ABCD"};
+    QTest::newRow("1200 ms apart") << 1200 << QStringList{"  [IN]   AB", "  [IN]   CD"};
+}
+
+void tst_EngineOnPty::quietTimeEndsBlocks()
+{
+    QFETCH(int, gapMs);
+    QFETCH(QStringList, lines);
+    Terminal t;
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("500");
+    t.engine->startTimers();
+    QVERIFY(t.device.write("AB"));
+    QTimer::singleShot(gapMs, [&t] { t.device.write("CD"); });
+    QTRY_VERIFY_WITH_TIMEOUT(t.contents().join(QString()).contains(u'D'), 5000);
+    QTest::qWait(600); // nothing else may follow
+    QCOMPARE(t.contents(), lines);
+}
+
+void tst_EngineOnPty::blockEndsAtBufferSize()
+{
+    Terminal t;
+    t.settings.Peculiar = 0;
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("50");
+    QByteArray data;
+    for (int i = 0; i < 5000; ++i)
+        data.append(char('a' + i % 26));
+    QVERIFY(t.device.write(data));
+    QTest::qWait(50);
+    t.engine->receiver().PollReceiveBuffer();
+    t.engine->receiver().PollReceiveBuffer();
+    t.engine->receiver().PollReceiveBuffer();
+    const QStringList got = t.contents();
+    QCOMPARE(got.size(), 3);
+    QCOMPARE(got[0].size() - 9, 2048);
+    QCOMPARE(got[1].size() - 9, 2048);
+    QCOMPARE(got.join(QString()).remove(QStringLiteral("  [IN]   ")), QString::fromLatin1(data));
+}
+
+void tst_EngineOnPty::vanishingDeviceKeepsTheLog()
+{
+    Terminal t;
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("0");
+    t.engine->startTimers();
+    QVERIFY(t.device.write("AB"));
+    QTRY_COMPARE(t.engine->log().count(), 1);
+    t.device.closeMaster();
+    QTest::qWait(100);
+    t.engine->transmitter().SendText(QStringLiteral("X"));
+    QTest::qWait(50);
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
+}
+
+void tst_EngineOnPty::secondOpenerIsRefused()
+{
+    Terminal first;
+    QVERIFY(first.open());
+    const QString path = first.device.path();
+    Terminal second([path](int) { return PortPath{path, QString()}; });
+    second.engine->connection().fkt_MainOpenPort();
+    QVERIFY(!second.port->PortOpen());
+    QVERIFY(!second.view.portControlsEnabled);
+    QCOMPARE(second.view.messages.size(), 1);
+    QVERIFY2(second.view.messages.first().contains(QStringLiteral("busy")),
+             qPrintable(second.view.messages.first()));
+}
+
+void tst_EngineOnPty::comNumbersFromPortsIni()
+{
+    QTemporaryDir data;
+    const QString folder = data.path() + u'/';
+    PtyPair device;
+    QFile ini(folder + QStringLiteral("Ports.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(device.path()).toLocal8Bit());
+    ini.close();
+    NoDevices none;
+    Terminal t([folder, &none](int n) {
+        ComPortMap map(folder, none);
+        const auto found = map.pathFor(n);
+        return PortPath{found.path, found.error};
+    });
+    t.settings.ComPort = 4;
+    QVERIFY(t.open());
+    QVERIFY(t.view.status.startsWith(QStringLiteral("Schnittstelle COM5 mit 9600 Baud")));
+    t.settings.ComPort = 5;
+    t.engine->connection().fkt_MainOpenPort();
+    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QCOMPARE(t.view.messages.size(), 1);
+    QVERIFY2(t.view.messages.first().contains(QStringLiteral("COM6 is not assigned")),
+             qPrintable(t.view.messages.first()));
+}
+
+QTEST_GUILESS_MAIN(tst_EngineOnPty)
+#include "tst_engine_on_pty.moc"
