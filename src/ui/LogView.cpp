@@ -4,6 +4,7 @@
 #include "ui/ControlPictures.h"
 
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 
@@ -39,9 +40,22 @@ void LogView::setLog(TrafficLog *log)
             });
 }
 
-void LogView::followSelection(int row)
+void LogView::followSelection()
 {
-    if (row < 0) {
+    // Selecting a row makes the view lay out all rows first, so a burst of
+    // appended lines is followed once, when the events of the burst are done.
+    if (m_followPending)
+        return;
+    m_followPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_followPending = false;
+        showSelection(m_log ? m_log->selectedIndex() : -1);
+    });
+}
+
+void LogView::showSelection(int row)
+{
+    if (row < 0 || row >= model()->rowCount()) {
         selectionModel()->clearSelection();
         return;
     }

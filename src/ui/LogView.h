@@ -13,6 +13,8 @@ public:
     void setLog(TrafficLog *log);
 
 private:
-    void followSelection(int row);
+    void followSelection();
+    void showSelection(int row);
     TrafficLog *m_log = nullptr;
+    bool m_followPending = false;
 };
