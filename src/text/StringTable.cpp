@@ -1,0 +1,209 @@
+#include "text/StringTable.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace
+{
+
+constexpr qint32 kEnglishOffset = 10000;
+
+struct Entry {
+    qint32 id;
+    const char16_t *text;
+};
+
+// Sorted by id; German entries first, then English ones (German id + 10000).
+// 1606 is a file-dialog filter; 1608 exists in English only.
+constexpr std::array kEntries = {
+    Entry{1000, u"Lintrova"},
+    Entry{1001, u"Datei"},
+    Entry{1002, u"Beenden"},
+    Entry{1003, u"Bearbeiten"},
+    Entry{1004, u"Voreinstellungen"},
+    Entry{1005, u"?"},
+    Entry{1006, u"Programm Info"},
+    Entry{1007, u"Befehls-Konfigurationsdatei laden..."},
+    Entry{1008, u"Befehls-Konfigurationsdatei speichern..."},
+    Entry{1009, u"Befehls-Konfiguration"},
+    Entry{1010, u"Blockcheck errechnen!"},
+    Entry{1030, u"Zu sendende Zeichen:"},
+    Entry{1031, u"Gesendete und empfangene Zeichen:"},
+    Entry{1032, u"Sonderzeichen einfügen..."},
+    Entry{1033, u"Zeichen senden"},
+    Entry{1034, u"Liste löschen"},
+    Entry{1035, u"Befehl %% [F%%]"},
+    Entry{1036, u"Beenden"},
+    Entry{1050, u"Inhalt der Zeile:"},
+    Entry{1200, u"Programm Info"},
+    Entry{1201, u"Programm:"},
+    Entry{1202, u"Software Version:"},
+    Entry{1203, u"Datum:"},
+    Entry{1204, u"Entwickler:"},
+    Entry{1205, u"OK"},
+    Entry{1300, u"Sonderzeichen auswählen und einfügen"},
+    Entry{1301, u"Übernehmen"},
+    Entry{1302, u"Abbrechen"},
+    Entry{1500, u"Voreinstellungen"},
+    Entry{1501, u"Schnittstelle"},
+    Entry{1502, u"International"},
+    Entry{1503, u"Darstellung"},
+    Entry{1504, u"Einstellung"},
+    Entry{1507, u"PC-Schnittstelle"},
+    Entry{1508, u"Baudrate"},
+    Entry{1509, u"Datenformat"},
+    Entry{1510, u"Programmsprache"},
+    Entry{1511, u"Sonderzeichen interpretiert darstellen"},
+    Entry{1512, u"Übernehmen"},
+    Entry{1513, u"Abbrechen"},
+    Entry{1514, u"8 Datenbits, 1 Stoppbit, Keine Parität"},
+    Entry{1515, u"7 Datenbits, 2 Stoppbit, keine Parität"},
+    Entry{1516, u"7 Datenbits, 1 Stoppbit, gerade Parität"},
+    Entry{1517, u"7 Datenbits, 1 Stoppbit, ungerade Parität"},
+    Entry{1518, u"8 Datenbits, 2 Stoppbit, keine Parität"},
+    Entry{1519, u"8 Datenbits, 1 Stoppbit, gerade Parität"},
+    Entry{1520, u"8 Datenbits, 1 Stoppbit, ungerade Parität"},
+    Entry{1521, u"Zeichenverzögerung"},
+    Entry{1522, u"Handshake"},
+    Entry{1600, u"Keine Schnittstelle geöffnet!"},
+    Entry{1601, u"Schnittstelle COM%% mit %% Baud %% und %% ist geöffnet."},
+    Entry{
+        1602,
+        u"Es ist ein Fehler bei folgender Aktion aufgetreten: %%.%%Beschreibung: %%.%%Fehler: %%."},
+    Entry{1603, u"Fehler aufgetreten"},
+    Entry{1605, u"Schnittstelle öffnen"},
+    Entry{1606, u"Befehls-Konfigurationsdateien (*.icf)|*.icf"},
+    Entry{1622, u"Benutzerdefiniertes Zeichen"},
+    Entry{1623, u"Vordefinierte Sonderzeichen"},
+    Entry{1624, u"Einstellungen"},
+    Entry{1625, u"'Zu sendende Zeichen' nach Abarbeitung löschen"},
+    Entry{1626, u"An 'Zu sendende Zeichen' voranstellen:"},
+    Entry{1627, u"Sonderzeichen einfügen..."},
+    Entry{1628, u"An 'Zu sendende Zeichen' anhängen:"},
+    Entry{1629, u"Kommandozeile"},
+    Entry{1630, u"(ASCII-Wert 0 - 255)"},
+    Entry{1700, u"COM-Port Anschlussnummer darf COM 16 nicht überschreiten, bitte konfigurieren "
+                u"Sie die COM-Anschlussnummer unter 'Anschlusseinstellungen' -> 'Erweitert' im "
+                u"Gerätemanager zu einer kleineren COM und wiederholen Sie den Vorgang!"},
+    Entry{1701, u"Überschreitung der COM Anschlussnummer"},
+    Entry{11000, u"Lintrova"},
+    Entry{11001, u"File"},
+    Entry{11002, u"Quit"},
+    Entry{11003, u"Edit"},
+    Entry{11004, u"General Settings"},
+    Entry{11005, u"?"},
+    Entry{11006, u"Program Info"},
+    Entry{11007, u"Load command configuration file..."},
+    Entry{11008, u"Save command configuration file..."},
+    Entry{11009, u"Command Configuration"},
+    Entry{11010, u"Calculate block check!"},
+    Entry{11030, u"Characters to send:"},
+    Entry{11031, u"Sent and received characters:"},
+    Entry{11032, u"Insert special character..."},
+    Entry{11033, u"Send Characters"},
+    Entry{11034, u"Delete list"},
+    Entry{11035, u"Command %% [F%%]"},
+    Entry{11036, u"Quit"},
+    Entry{11050, u"Line data content:"},
+    Entry{11200, u"Program Info"},
+    Entry{11201, u"Program:"},
+    Entry{11202, u"Software version:"},
+    Entry{11203, u"Date:"},
+    Entry{11204, u"Engineer:"},
+    Entry{11205, u"OK"},
+    Entry{11300, u"Select and insert special character"},
+    Entry{11301, u"Accept"},
+    Entry{11302, u"Cancel"},
+    Entry{11500, u"General Settings"},
+    Entry{11501, u"Interface"},
+    Entry{11502, u"International"},
+    Entry{11503, u"Presentation"},
+    Entry{11504, u"Interface"},
+    Entry{11507, u"PC-Interface"},
+    Entry{11508, u"Baud rate"},
+    Entry{11509, u"Data format"},
+    Entry{11510, u"Program language"},
+    Entry{11511, u"Interpret special characters"},
+    Entry{11512, u"Accept"},
+    Entry{11513, u"Cancel"},
+    Entry{11514, u"8 Data bits, 1 Stop bit, no Parity"},
+    Entry{11515, u"7 Data bits, 2 Stop bits, no Parity"},
+    Entry{11516, u"7 Data bits, 1 Stop bit, even Parity"},
+    Entry{11517, u"7 Data bits, 1 Stop bit, odd Parity"},
+    Entry{11518, u"8 Data bits, 2 Stop bits, no Parity"},
+    Entry{11519, u"8 Data bits, 1 Stop bit, even Parity"},
+    Entry{11520, u"8 Data bits, 1 Stop bit, odd Parity"},
+    Entry{11521, u"Character Delay"},
+    Entry{11522, u"Handshake"},
+    Entry{11600, u"No interface connection opened!"},
+    Entry{11601, u"Interface COM%% is opened with %% baud %% and %%."},
+    Entry{11602, u"An error occured with followning action: %%.%%Description: %%.%%Error: %%."},
+    Entry{11603, u"Error occured"},
+    Entry{11605, u"Open Interface"},
+    Entry{11606, u"Command configuration files (*.icf)|*.icf"},
+    Entry{11608, u"Calculate block check"},
+    Entry{11622, u"User defined character"},
+    Entry{11623, u"Predefined character"},
+    Entry{11624, u"Settings"},
+    Entry{11625, u"Delete 'Characters to send' after processing"},
+    Entry{11626, u"Prefix to 'Characters to send':"},
+    Entry{11627, u"Insert special character..."},
+    Entry{11628, u"Attach to 'Characters to send':"},
+    Entry{11629, u"Command line"},
+    Entry{11630, u"(ASCI value 0 - 255)"},
+    Entry{11700, u"COM port port number may not exceed COM 16, please configure the COM port "
+                 u"number under 'Port settings' -> 'Advanced' in the device manager to a smaller "
+                 u"COM and repeat the process!"},
+    Entry{11701, u"Exceeding COM port number"},
+};
+
+constexpr bool isSortedById()
+{
+    for (std::size_t i = 1; i < kEntries.size(); ++i) {
+        if (kEntries[i - 1].id >= kEntries[i].id)
+            return false;
+    }
+    return true;
+}
+static_assert(isSortedById(), "lookups search the table by id, each id once");
+
+QString entry(qint32 id)
+{
+    const auto found =
+        std::lower_bound(kEntries.begin(), kEntries.end(), id,
+                         [](const Entry &e, qint32 wanted) { return e.id < wanted; });
+    if (found == kEntries.end() || found->id != id)
+        return QString();
+    return QString::fromUtf16(found->text);
+}
+
+} // namespace
+
+QString fkt_ToolsGetResString(qint32 id, quint8 language)
+{
+    // Emptiness of the text decides, not existence of the entry.
+    QString text = fkt_ToolsGetResStringByLanguage(id, language);
+    if (text.isEmpty())
+        text = fkt_ToolsGetResStringEnglish(id);
+    if (text.isEmpty())
+        text = fkt_ToolsGetResStringGerman(id);
+    return text;
+}
+
+QString fkt_ToolsGetResStringByLanguage(qint32 id, quint8 language)
+{
+    return language == 0 ? fkt_ToolsGetResStringGerman(id) : fkt_ToolsGetResStringEnglish(id);
+}
+
+QString fkt_ToolsGetResStringEnglish(qint32 id)
+{
+    if (id > std::numeric_limits<qint32>::max() - kEnglishOffset)
+        return QString();
+    return entry(id + kEnglishOffset);
+}
+
+QString fkt_ToolsGetResStringGerman(qint32 id)
+{
+    return entry(id);
+}

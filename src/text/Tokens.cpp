@@ -1,0 +1,113 @@
+#include "text/Tokens.h"
+
+#include "text/Codec.h"
+#include "text/ReportHook.h"
+#include "text/TokenDecoder.h"
+
+#include <array>
+
+namespace
+{
+
+struct NamedToken {
+    const char16_t *token;
+    uchar code;
+};
+
+// Table order is the replacement order of the send direction.
+constexpr std::array<NamedToken, 8> kSendTokens = {{
+    {u"<STX>", 2},
+    {u"<ETX>", 3},
+    {u"<EOT>", 4},
+    {u"<ENQ>", 5},
+    {u"<ACK>", 6},
+    {u"<LF>", 10},
+    {u"<CR>", 13},
+    {u"<NAK>", 21},
+}};
+
+// The display token of a character, or null when it is shown as it is.
+const char16_t *displayToken(QChar ch)
+{
+    switch (ch.unicode()) {
+    case 2:
+        return u"<STX>";
+    case 3:
+        return u"<ETX>";
+    case 4:
+        return u"<EOT>";
+    case 5:
+        return u"<ENQ>";
+    case 6:
+        return u"<ACK>";
+    case 10:
+        return u"<LF>";
+    case 13:
+        return u"<CR>";
+    case 21:
+        return u"<NAK>";
+    case 0:
+        return u"<NUL>";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::optional<QString> DecodeTokens(const QString &text)
+{
+    const QString named = ReplaceNamedTokens(text);
+    if (!named.contains(u'<'))
+        return named;
+    return TokenDecoder(named).run();
+}
+
+QString ReplaceNamedTokens(const QString &text)
+{
+    QString result = text;
+    for (const NamedToken &named : kSendTokens)
+        result.replace(QString::fromUtf16(named.token), QString(Codec::charFromByte(named.code)),
+                       Qt::CaseSensitive);
+    return result;
+}
+
+// The display characters all lie below 0x80, where the codec's character is the
+// character of the same code, so a switch on the code is exact. Replacing the
+// nine characters one after another in a text gives the same as this single
+// pass: no token contains any of the nine characters.
+QString ReplaceControlChars(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / 4);
+    for (const QChar ch : text) {
+        if (const char16_t *token = displayToken(ch))
+            result.append(QStringView(token));
+        else
+            result.append(ch);
+    }
+    return result;
+}
+
+// Character by character, as the receive path hands it over; linear in the text.
+QString EncodeControlChars(const QString &text)
+{
+    return ReplaceControlChars(text);
+}
+
+QString fkt_ToolsCharFromCode(int code)
+{
+    if (code < 0 || code > 255)
+        return QString();
+    QChar ch = Codec::charFromByte(uchar(code));
+    // The read-back test: with a one-to-one codec neither branch below can
+    // change the result; it stays as the guard it is meant to be.
+    const auto byte = Codec::byteFromChar(ch);
+    if (!byte || *byte != code)
+        ch = QChar(char16_t(code));
+    if (ch.unicode() <= 255 && ch.unicode() != code)
+        reportMessage(QStringLiteral("Lintrova"), QStringLiteral("Error while converting char '") +
+                                                      QString::number(code) +
+                                                      QStringLiteral("' !"));
+    return QString(ch);
+}

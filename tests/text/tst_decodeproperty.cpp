@@ -1,0 +1,162 @@
+#include "text/LongTokenText.h"
+#include "text/ReferenceDecoder.h"
+#include "text/Tokens.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+// DecodeTokens against the literal rule on many random texts: the same text or
+// both failing.
+class tst_DecodeProperty : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void agreesWithLiteralRule_data();
+    void agreesWithLiteralRule();
+    void agreesOnLongTokenText();
+
+private:
+    quint32 m_seed = 20181;
+};
+
+namespace
+{
+
+enum class Draw { Characters, Fragments, Tokens };
+
+// Characters that matter to the rule, with brackets and digits weighted up.
+const QString kAlphabet =
+    QStringLiteral("<<<>>>0123456789012605  +-STXEONQACKLRUsa%") + QChar(0x20AC) + QChar(2);
+
+// Pieces that build tokens, half-tokens and bracket-producing tokens.
+const QStringList kFragments = {
+    QStringLiteral("<"),     QStringLiteral(">"),     QStringLiteral("<60>"),
+    QStringLiteral("<62>"),  QStringLiteral("<65>"),  QStringLiteral("<6"),
+    QStringLiteral("0>"),    QStringLiteral("2>"),    QStringLiteral("5>"),
+    QStringLiteral("6"),     QStringLiteral("<54>"),  QStringLiteral("<53>"),
+    QStringLiteral("< 6"),   QStringLiteral("<+0>"),  QStringLiteral("<-0>"),
+    QStringLiteral("<060>"), QStringLiteral("<STX>"), QStringLiteral("<ST"),
+    QStringLiteral("X>"),    QStringLiteral("<NUL>"), QStringLiteral("<32>"),
+    QStringLiteral("<43>"),  QStringLiteral("<45>"),  QStringLiteral("3"),
+    QStringLiteral("A"),     QStringLiteral(" "),     QStringLiteral("+"),
+    QStringLiteral("<2>"),
+};
+
+// Mostly whole tokens, so that long texts still decode now and then.
+const QStringList kTokenFragments = {
+    QStringLiteral("<60>"), QStringLiteral("<62>"),  QStringLiteral("<65>"),
+    QStringLiteral("<54>"), QStringLiteral("<53>"),  QStringLiteral("<6"),
+    QStringLiteral("0>"),   QStringLiteral("2>"),    QStringLiteral("5>"),
+    QStringLiteral("3>"),   QStringLiteral("<STX>"), QStringLiteral("< 65 >"),
+    QStringLiteral("<+0>"), QStringLiteral("<48>"),  QStringLiteral("A"),
+    QStringLiteral("x"),
+};
+
+QString randomText(QRandomGenerator &random, Draw draw, int maxLength)
+{
+    const int length = random.bounded(maxLength + 1);
+    QString text;
+    while (text.size() < length) {
+        switch (draw) {
+        case Draw::Characters:
+            text += kAlphabet[random.bounded(kAlphabet.size())];
+            break;
+        case Draw::Fragments:
+            text += kFragments[random.bounded(kFragments.size())];
+            break;
+        case Draw::Tokens:
+            text += kTokenFragments[random.bounded(kTokenFragments.size())];
+            break;
+        }
+    }
+    text.truncate(length);
+    return text;
+}
+
+QString visible(const QString &text)
+{
+    QString shown;
+    for (const QChar ch : text)
+        shown += ch.unicode() < 32 ? QStringLiteral("{%1}").arg(int(ch.unicode())) : QString(ch);
+    return shown;
+}
+
+} // namespace
+
+void tst_DecodeProperty::initTestCase()
+{
+    bool ok = false;
+    const quint32 fromEnvironment = qEnvironmentVariable("LINTROVA_SEED").toUInt(&ok);
+    if (ok)
+        m_seed = fromEnvironment;
+    qInfo("seed %u (set LINTROVA_SEED to repeat another run)", m_seed);
+}
+
+void tst_DecodeProperty::agreesWithLiteralRule_data()
+{
+    QTest::addColumn<int>("draw");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("maxLength");
+    // Lower bounds of how many texts decode, need several rounds, produce a
+    // bracket: the comparison is only worth something if the texts get there.
+    QTest::addColumn<int>("minDecoded");
+    QTest::addColumn<int>("minSeveralRounds");
+    QTest::addColumn<int>("minBracketMade");
+    QTest::newRow("characters, short") << int(Draw::Characters) << 150000 << 40 << 30000 << 15 << 8;
+    QTest::newRow("fragments, short")
+        << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000;
+    QTest::newRow("fragments, long") << int(Draw::Fragments) << 2000 << 600 << 20 << 10 << 5;
+    QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 100 << 50 << 30;
+}
+
+void tst_DecodeProperty::agreesWithLiteralRule()
+{
+    QFETCH(int, draw);
+    QFETCH(int, count);
+    QFETCH(int, maxLength);
+    QFETCH(int, minDecoded);
+    QFETCH(int, minSeveralRounds);
+    QFETCH(int, minBracketMade);
+    QRandomGenerator random(m_seed + quint32(draw) * 7919 + quint32(maxLength));
+    int decoded = 0;
+    int severalRounds = 0;
+    int bracketMade = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString text = randomText(random, Draw(draw), maxLength);
+        const ReferenceResult expected = referenceDecode(text);
+        const std::optional<QString> actual = DecodeTokens(text);
+        if (actual != expected.text) {
+            const QString message =
+                QStringLiteral("text '%1': expected %2, got %3")
+                    .arg(visible(text),
+                         expected.text ? u'\'' + visible(*expected.text) + u'\''
+                                       : QStringLiteral("failure"),
+                         actual ? u'\'' + visible(*actual) + u'\'' : QStringLiteral("failure"));
+            QFAIL(qPrintable(message));
+        }
+        if (expected.text) {
+            ++decoded;
+            severalRounds += expected.rounds > 1;
+            bracketMade += expected.madeBracket;
+        }
+    }
+    qInfo("%d texts: %d decoded, %d over several rounds, %d producing a bracket", count, decoded,
+          severalRounds, bracketMade);
+    QCOMPARE_GE(decoded, minDecoded);
+    QCOMPARE_GE(severalRounds, minSeveralRounds);
+    QCOMPARE_GE(bracketMade, minBracketMade);
+}
+
+void tst_DecodeProperty::agreesOnLongTokenText()
+{
+    const QString text = longTokenText(32767, m_seed);
+    QCOMPARE(text.size(), 32767);
+    const ReferenceResult expected = referenceDecode(text);
+    QVERIFY(expected.text.has_value());
+    QVERIFY(expected.rounds > 1000);
+    QCOMPARE(DecodeTokens(text), expected.text);
+}
+
+QTEST_GUILESS_MAIN(tst_DecodeProperty)
+#include "tst_decodeproperty.moc"

@@ -1,0 +1,178 @@
+#include "text/StringTable.h"
+
+#include <QTest>
+
+#include <limits>
+
+class tst_StringTable : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyIdInBothLanguages();
+    void gapsAreEmpty();
+    void exactTexts_data();
+    void exactTexts();
+    void lookupOrder_data();
+    void lookupOrder();
+    void extremeIds_data();
+    void extremeIds();
+};
+
+namespace
+{
+
+struct Range {
+    qint32 first;
+    qint32 last;
+};
+
+// The IDs without an entry, in either language.
+const QList<Range> kGaps = {{1011, 1029}, {1037, 1049}, {1051, 1199}, {1206, 1299},
+                            {1303, 1499}, {1505, 1506}, {1523, 1599}, {1604, 1604},
+                            {1607, 1607}, {1609, 1621}, {1631, 1699}};
+constexpr qint32 kFirstId = 1000;
+constexpr qint32 kLastId = 1701;
+constexpr qint32 kEnglishOnly = 1608;
+
+bool inGap(qint32 id)
+{
+    return std::any_of(kGaps.begin(), kGaps.end(),
+                       [id](const Range &gap) { return id >= gap.first && id <= gap.last; });
+}
+
+} // namespace
+
+void tst_StringTable::everyIdInBothLanguages()
+{
+    int entries = 0;
+    for (qint32 id = kFirstId; id <= kLastId; ++id) {
+        if (inGap(id))
+            continue;
+        QVERIFY2(!fkt_ToolsGetResStringEnglish(id).isEmpty(), qPrintable(QString::number(id)));
+        QCOMPARE(fkt_ToolsGetResStringGerman(id).isEmpty(), id == kEnglishOnly);
+        ++entries;
+    }
+    QCOMPARE(entries, 67);
+}
+
+void tst_StringTable::gapsAreEmpty()
+{
+    for (const Range &gap : kGaps) {
+        for (qint32 id = gap.first; id <= gap.last; ++id) {
+            for (quint8 language : {quint8(0), quint8(1)})
+                QVERIFY2(fkt_ToolsGetResString(id, language).isEmpty(),
+                         qPrintable(QString::number(id)));
+        }
+    }
+    for (qint32 id : {kFirstId - 1, kLastId + 1, 0, 21000, -1000})
+        QVERIFY(fkt_ToolsGetResString(id, 1).isEmpty() && fkt_ToolsGetResString(id, 0).isEmpty());
+}
+
+void tst_StringTable::exactTexts_data()
+{
+    QTest::addColumn<qint32>("id");
+    QTest::addColumn<QString>("german");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("1000") << 1000 << u"Lintrova"_qs << u"Lintrova"_qs;
+    QTest::newRow("1005") << 1005 << u"?"_qs << u"?"_qs;
+    QTest::newRow("1010") << 1010 << u"Blockcheck errechnen!"_qs << u"Calculate block check!"_qs;
+    QTest::newRow("1032") << 1032 << u"Sonderzeichen einfügen..."_qs
+                          << u"Insert special character..."_qs;
+    QTest::newRow("1035") << 1035 << u"Befehl %% [F%%]"_qs << u"Command %% [F%%]"_qs;
+    QTest::newRow("1034") << 1034 << u"Liste löschen"_qs << u"Delete list"_qs;
+    QTest::newRow("1300") << 1300 << u"Sonderzeichen auswählen und einfügen"_qs
+                          << u"Select and insert special character"_qs;
+    QTest::newRow("1050") << 1050 << u"Inhalt der Zeile:"_qs << u"Line data content:"_qs;
+    QTest::newRow("1202") << 1202 << u"Software Version:"_qs << u"Software version:"_qs;
+    QTest::newRow("1301") << 1301 << u"Übernehmen"_qs << u"Accept"_qs;
+    QTest::newRow("1504") << 1504 << u"Einstellung"_qs << u"Interface"_qs;
+    QTest::newRow("1514") << 1514 << u"8 Datenbits, 1 Stoppbit, Keine Parität"_qs
+                          << u"8 Data bits, 1 Stop bit, no Parity"_qs;
+    QTest::newRow("1515") << 1515 << u"7 Datenbits, 2 Stoppbit, keine Parität"_qs
+                          << u"7 Data bits, 2 Stop bits, no Parity"_qs;
+    QTest::newRow("1521") << 1521 << u"Zeichenverzögerung"_qs << u"Character Delay"_qs;
+    QTest::newRow("1600") << 1600 << u"Keine Schnittstelle geöffnet!"_qs
+                          << u"No interface connection opened!"_qs;
+    QTest::newRow("1601") << 1601 << u"Schnittstelle COM%% mit %% Baud %% und %% ist geöffnet."_qs
+                          << u"Interface COM%% is opened with %% baud %% and %%."_qs;
+    QTest::newRow("1602")
+        << 1602
+        << u"Es ist ein Fehler bei folgender Aktion aufgetreten: %%.%%Beschreibung: %%.%%Fehler: %%."_qs
+        << u"An error occured with followning action: %%.%%Description: %%.%%Error: %%."_qs;
+    QTest::newRow("1603") << 1603 << u"Fehler aufgetreten"_qs << u"Error occured"_qs;
+    QTest::newRow("1605") << 1605 << u"Schnittstelle öffnen"_qs << u"Open Interface"_qs;
+    QTest::newRow("1606") << 1606 << u"Befehls-Konfigurationsdateien (*.icf)|*.icf"_qs
+                          << u"Command configuration files (*.icf)|*.icf"_qs;
+    QTest::newRow("1608") << 1608 << QString() << u"Calculate block check"_qs;
+    QTest::newRow("1625") << 1625 << u"'Zu sendende Zeichen' nach Abarbeitung löschen"_qs
+                          << u"Delete 'Characters to send' after processing"_qs;
+    QTest::newRow("1626") << 1626 << u"An 'Zu sendende Zeichen' voranstellen:"_qs
+                          << u"Prefix to 'Characters to send':"_qs;
+    QTest::newRow("1628") << 1628 << u"An 'Zu sendende Zeichen' anhängen:"_qs
+                          << u"Attach to 'Characters to send':"_qs;
+    QTest::newRow("1630") << 1630 << u"(ASCII-Wert 0 - 255)"_qs << u"(ASCI value 0 - 255)"_qs;
+    QTest::newRow("1700")
+        << 1700
+        << u"COM-Port Anschlussnummer darf COM 16 nicht überschreiten, bitte konfigurieren Sie die "
+           "COM-Anschlussnummer unter 'Anschlusseinstellungen' -> 'Erweitert' im Gerätemanager zu "
+           "einer kleineren COM und wiederholen Sie den Vorgang!"_qs
+        << u"COM port port number may not exceed COM 16, please configure the COM port number "
+           u"under "
+           "'Port settings' -> 'Advanced' in the device manager to a smaller COM and repeat the "
+           "process!"_qs;
+    QTest::newRow("1701") << 1701 << u"Überschreitung der COM Anschlussnummer"_qs
+                          << u"Exceeding COM port number"_qs;
+}
+
+void tst_StringTable::exactTexts()
+{
+    QFETCH(qint32, id);
+    QFETCH(QString, german);
+    QFETCH(QString, english);
+    QCOMPARE(fkt_ToolsGetResStringGerman(id), german);
+    QCOMPARE(fkt_ToolsGetResStringEnglish(id), english);
+    QCOMPARE(fkt_ToolsGetResStringByLanguage(id, 0), german);
+    QCOMPARE(fkt_ToolsGetResStringByLanguage(id, 1), english);
+}
+
+void tst_StringTable::lookupOrder_data()
+{
+    QTest::addColumn<qint32>("id");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("German") << 1033 << 0 << u"Zeichen senden"_qs;
+    QTest::newRow("English") << 1033 << 1 << u"Send Characters"_qs;
+    QTest::newRow("any other value is English") << 1033 << 7 << u"Send Characters"_qs;
+    QTest::newRow("255 is English") << 1033 << 255 << u"Send Characters"_qs;
+    QTest::newRow("German falls back to English") << 1608 << 0 << u"Calculate block check"_qs;
+    QTest::newRow("English only, English") << 1608 << 1 << u"Calculate block check"_qs;
+    QTest::newRow("neither") << 1607 << 0 << QString();
+    QTest::newRow("neither, English") << 1607 << 1 << QString();
+    QTest::newRow("template unfilled") << 1035 << 0 << u"Befehl %% [F%%]"_qs;
+}
+
+void tst_StringTable::lookupOrder()
+{
+    QFETCH(qint32, id);
+    QFETCH(int, language);
+    QFETCH(QString, expected);
+    QCOMPARE(fkt_ToolsGetResString(id, quint8(language)), expected);
+}
+
+void tst_StringTable::extremeIds_data()
+{
+    QTest::addColumn<qint32>("id");
+    QTest::newRow("max") << std::numeric_limits<qint32>::max();
+    QTest::newRow("just below overflow") << std::numeric_limits<qint32>::max() - 10000;
+    QTest::newRow("min") << std::numeric_limits<qint32>::min();
+}
+
+void tst_StringTable::extremeIds()
+{
+    QFETCH(qint32, id);
+    QCOMPARE(fkt_ToolsGetResString(id, 0), QString());
+    QCOMPARE(fkt_ToolsGetResString(id, 1), QString());
+}
+
+QTEST_GUILESS_MAIN(tst_StringTable)
+#include "tst_stringtable.moc"

@@ -1,0 +1,202 @@
+#include "text/Codec.h"
+#include "text/ReportHook.h"
+#include "text/Tokens.h"
+
+#include <QTest>
+
+class tst_Tokens : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void decode_data();
+    void decode();
+    void replaceNamedTokens_data();
+    void replaceNamedTokens();
+    void encode_data();
+    void encode();
+    void encodeLeavesOtherCodesAlone();
+    void encodedControlCharsDecodeBack();
+    void charFromCode_data();
+    void charFromCode();
+    void charFromCodeNeverReports();
+};
+
+namespace
+{
+
+QString codes(std::initializer_list<int> list)
+{
+    QString text;
+    for (int code : list)
+        text += Codec::charFromByte(uchar(code));
+    return text;
+}
+
+// A row whose decoding fails.
+const std::optional<QString> kFails = std::nullopt;
+
+} // namespace
+
+void tst_Tokens::decode_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QString>>("expected");
+
+    QTest::newRow("named tokens") << u"<STX>A<ETX>"_qs << std::optional(codes({2, 65, 3}));
+    QTest::newRow("numeric tokens") << u"<2>A<3>"_qs << std::optional(codes({2, 65, 3}));
+    QTest::newRow("all eight names") << u"<STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>"_qs
+                                     << std::optional(codes({2, 3, 4, 5, 6, 10, 13, 21}));
+    QTest::newRow("same token twice, one round") << u"<65><65>"_qs << std::optional(u"AA"_qs);
+    QTest::newRow("produced '<' opens a token") << u"<60>65>"_qs << std::optional(u"A"_qs);
+    QTest::newRow("produced '>' closes nothing before it") << u"<62>"_qs << std::optional(u">"_qs);
+    QTest::newRow("produced '<' without '>'") << u"a<60>b"_qs << std::optional(u"a<b"_qs);
+    QTest::newRow("produced digits form a token") << u"<54><6<54>>"_qs << std::optional(u"6B"_qs);
+    QTest::newRow("pair formed in a round waits for the next")
+        << u"<53><<53>3>"_qs << std::optional(u"55"_qs);
+    QTest::newRow("different spellings, two rounds") << u"<065><65>"_qs << std::optional(u"AA"_qs);
+    QTest::newRow("named tokens only before the rounds") << u"<60>STX>"_qs << kFails;
+    QTest::newRow("NUL by number") << u"<0>"_qs << std::optional(codes({0}));
+    QTest::newRow("NUL by name") << u"<NUL>"_qs << kFails;
+    QTest::newRow("lower-case nul") << u"<nul>"_qs << kFails;
+    QTest::newRow("lower-case stx") << u"<stx>"_qs << kFails;
+    QTest::newRow("empty token") << u"<>"_qs << kFails;
+    QTest::newRow("256") << u"<256>"_qs << kFails;
+    QTest::newRow("letter") << u"<A>"_qs << kFails;
+    QTest::newRow("between digits") << u"1<2>3"_qs << std::optional(codes({'1', 2, '3'}));
+    QTest::newRow("no '>' after '<'") << u"a<b"_qs << std::optional(u"a<b"_qs);
+    QTest::newRow("'>' only") << u"x>y"_qs << std::optional(u"x>y"_qs);
+    QTest::newRow("'>' before '<'") << u"x>y<z"_qs << std::optional(u"x>y<z"_qs);
+    QTest::newRow("letter token") << u"a<b>"_qs << kFails;
+    QTest::newRow("comparison text") << u"1 < 2 and 3 > 2"_qs << kFails;
+    QTest::newRow("'<' inside the first pair") << u"<<65>"_qs << kFails;
+    QTest::newRow("'<' twice, no '>'") << u"<<STX"_qs << std::optional(u"<<STX"_qs);
+    QTest::newRow("no token") << u"plain"_qs << std::optional(u"plain"_qs);
+    QTest::newRow("empty") << QString() << std::optional(QString());
+    QTest::newRow("blanks around") << u"< 65 >"_qs << std::optional(u"A"_qs);
+    QTest::newRow("plus sign") << u"<+65>"_qs << std::optional(u"A"_qs);
+    QTest::newRow("minus zero") << u"<-0>"_qs << std::optional(codes({0}));
+    QTest::newRow("blanks and sign") << u"<  +065  >"_qs << std::optional(u"A"_qs);
+    QTest::newRow("many leading zeros")
+        << u"<00000000000000000000065>"_qs << std::optional(u"A"_qs);
+    QTest::newRow("huge number") << u"<99999999999999999999999>"_qs << kFails;
+    QTest::newRow("minus one") << u"<-1>"_qs << kFails;
+    QTest::newRow("blank after sign") << u"<+ 65>"_qs << kFails;
+    QTest::newRow("two signs") << u"<+-1>"_qs << kFails;
+    QTest::newRow("sign only") << u"<+>"_qs << kFails;
+    QTest::newRow("blanks only") << u"<  >"_qs << kFails;
+    QTest::newRow("blank inside the number") << u"<6 5>"_qs << kFails;
+    QTest::newRow("tab is no blank") << u"<\t65>"_qs << kFails;
+    QTest::newRow("hexadecimal") << u"<0x41>"_qs << kFails;
+    QTest::newRow("fraction") << u"<6.5>"_qs << kFails;
+    QTest::newRow("exponent") << u"<1e2>"_qs << kFails;
+    QTest::newRow("non-ASCII digit") << (u"<"_qs + QChar(0x0665) + u">"_qs) << kFails;
+    QTest::newRow("euro byte") << u"<128>"_qs << std::optional(QString(QChar(0x20AC)));
+    QTest::newRow("last byte") << u"<255>"_qs << std::optional(QString(QChar(0xFF)));
+    QTest::newRow("unassigned byte") << u"<129>"_qs << std::optional(QString(QChar(0x81)));
+}
+
+void tst_Tokens::decode()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<QString>, expected);
+    QCOMPARE(DecodeTokens(text), expected);
+}
+
+void tst_Tokens::replaceNamedTokens_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("all eight") << u"<STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>"_qs
+                               << codes({2, 3, 4, 5, 6, 10, 13, 21});
+    QTest::newRow("NUL is not sent by name") << u"<NUL>"_qs << u"<NUL>"_qs;
+    QTest::newRow("case-sensitive") << u"<stx><Stx>"_qs << u"<stx><Stx>"_qs;
+    QTest::newRow("nested brackets") << u"<<STX>>"_qs << (u"<"_qs + codes({2}) + u">"_qs);
+    QTest::newRow("numeric tokens stay") << u"<2><STX>"_qs << (u"<2>"_qs + codes({2}));
+    QTest::newRow("one pass only") << u"<<LF>CR>"_qs << (u"<"_qs + codes({10}) + u"CR>"_qs);
+}
+
+void tst_Tokens::replaceNamedTokens()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(ReplaceNamedTokens(text), expected);
+}
+
+void tst_Tokens::encode_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("telegram") << codes({2, 65, 3, 13, 10}) << u"<STX>A<ETX><CR><LF>"_qs;
+    QTest::newRow("NUL") << codes({0}) << u"<NUL>"_qs;
+    QTest::newRow("all nine") << codes({0, 2, 3, 4, 5, 6, 10, 13, 21})
+                              << u"<NUL><STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>"_qs;
+    QTest::newRow("TAB and ESC stay") << codes({9, 27}) << codes({9, 27});
+    QTest::newRow("brackets stay") << u"<2>"_qs << u"<2>"_qs;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void tst_Tokens::encode()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(EncodeControlChars(text), expected);
+    QCOMPARE(ReplaceControlChars(text), expected);
+}
+
+void tst_Tokens::encodeLeavesOtherCodesAlone()
+{
+    const QList<int> shown = {0, 2, 3, 4, 5, 6, 10, 13, 21};
+    for (int code = 0; code < 256; ++code) {
+        if (shown.contains(code))
+            continue;
+        const QString ch = codes({code});
+        QCOMPARE(EncodeControlChars(ch), ch);
+    }
+}
+
+// Every byte but NUL and the two brackets comes back after a display round
+// trip; NUL does not, since "<NUL>" is no sending token.
+void tst_Tokens::encodedControlCharsDecodeBack()
+{
+    QString all;
+    for (int code = 1; code < 256; ++code) {
+        if (code != '<' && code != '>')
+            all += codes({code});
+    }
+    QCOMPARE(DecodeTokens(EncodeControlChars(all)), std::optional(all));
+    QCOMPARE(DecodeTokens(EncodeControlChars(codes({0}))), kFails);
+}
+
+void tst_Tokens::charFromCode_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("NUL") << 0 << codes({0});
+    QTest::newRow("A") << 65 << u"A"_qs;
+    QTest::newRow("euro") << 128 << QString(QChar(0x20AC));
+    QTest::newRow("unassigned 0x8D") << 0x8D << QString(QChar(0x8D));
+    QTest::newRow("y diaeresis") << 255 << QString(QChar(0xFF));
+    QTest::newRow("below range") << -1 << QString();
+    QTest::newRow("above range") << 256 << QString();
+    QTest::newRow("far above") << 0x20AC << QString();
+}
+
+void tst_Tokens::charFromCode()
+{
+    QFETCH(int, code);
+    QFETCH(QString, expected);
+    QCOMPARE(fkt_ToolsCharFromCode(code), expected);
+}
+
+void tst_Tokens::charFromCodeNeverReports()
+{
+    QStringList reported;
+    setReportHook([&](const QString &, const QString &text) { reported << text; });
+    for (int code = -300; code < 600; ++code)
+        fkt_ToolsCharFromCode(code);
+    setReportHook({});
+    QCOMPARE(reported, QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_Tokens)
+#include "tst_tokens.moc"
