@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+struct SettingsRecord;
+
+// The settings dialog: copies the record into its controls on opening and
+// back only on Accept, then has the port reopened with the new parameters.
+class frmSettings : public QDialog {
+    Q_OBJECT
+public:
+    // portListSource delivers the port list text of the machine (count, then
+    // number and friendly name per port, split by ETX); openPort reopens the
+    // serial port from the record after Accept has stored it.
+    frmSettings(SettingsRecord &settings, std::function<QString()> portListSource,
+                std::function<void()> openPort, QWidget *parent = nullptr);
+
+private:
+    void buildControls();
+    QWidget *buildInterfacePage();
+    QWidget *buildInternationalPage();
+    QWidget *buildPresentationPage();
+    QWidget *buildTerminalPage();
+
+    void ApplyLanguage();
+    void LoadSettings();
+    void StoreSettings();
+    void UpdateAffixControls();
+    void cmdOk_Click();
+    void cmdInsertSpecialCharPrefix_Click();
+    void cmdInsertSpecialCharReadjust_Click();
+
+    SettingsRecord &m_settings;
+    std::function<QString()> m_portListSource;
+    std::function<void()> m_openPort;
+
+    QTabWidget *SSTab1;
+    QGroupBox *fraInterface;
+    QLabel *labSpsPcPort;
+    QComboBox *cboPcPort;
+    QComboBox *cboPcPortTemp;
+    QLabel *labSpsBaudrate;
+    QComboBox *cboBaudrate;
+    QLabel *labHandshake;
+    QComboBox *cboHandshake;
+    QLabel *labDataformat;
+    QComboBox *cboDataformat;
+    QLabel *labCharDelay;
+    QLineEdit *txtCharDelay;
+    QLabel *labCharDelayMs;
+    QGroupBox *fraInternational;
+    QLabel *labLanguageProgram;
+    QComboBox *cboLanguageProgram;
+    QGroupBox *fraPresentation;
+    QCheckBox *chkSpecialChar;
+    QGroupBox *fraTerminal;
+    QCheckBox *chkDeleteSendText;
+    QCheckBox *chkPrefix;
+    QLineEdit *txtPrefix;
+    QPushButton *cmdInsertSpecialCharPrefix;
+    QCheckBox *chkReadjust;
+    QLineEdit *txtReadjust;
+    QPushButton *cmdInsertSpecialCharReadjust;
+    QPushButton *cmdOk;
+    QPushButton *cmdCancel;
+};

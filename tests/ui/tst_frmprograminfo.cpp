@@ -1,0 +1,89 @@
+#include "ui/frmProgramInfo.h"
+
+#include "UiTestSupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using UiTestSupport::captionOf;
+
+class tst_frmProgramInfo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void captions_data();
+    void captions();
+    void versionText();
+    void logoAndFocus();
+    void okCloses();
+};
+
+void tst_frmProgramInfo::captions_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+
+    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+        {"window", "Programm Info", "Program Info"},
+        {"labProgramVersion", "Programm:", "Program:"},
+        {"labSoftwareVersion", "Software Version:", "Software version:"},
+        {"labDate", "Datum:", "Date:"},
+        {"labEngineer", "Entwickler:", "Engineer:"},
+        {"cmdOk", "OK", "OK"},
+        {"fraInfo", "Information", "Information"},
+        {"labProgramVersionValue", "Lintrova", "Lintrova"},
+        {"labDateValue", "19.04.2018", "19.04.2018"},
+        {"labEngineerValue", "Jonas Brenner", "Jonas Brenner"},
+        {"labSoftwareVersionValue", "V2018.1.0", "V2018.1.0"},
+    };
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
+        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
+    }
+    QTest::newRow("any other language is English") << 7 << "labDate" << "Date:";
+}
+
+void tst_frmProgramInfo::captions()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+
+    frmProgramInfo dialog(static_cast<quint8>(language));
+    QWidget *widget = dialog.findChild<QWidget *>(control);
+    QVERIFY(control == "window" || widget);
+    QCOMPARE(control == "window" ? dialog.windowTitle() : captionOf(widget), caption);
+}
+
+void tst_frmProgramInfo::versionText()
+{
+    QCOMPARE(frmProgramInfo::versionText(), QStringLiteral("V2018.1.0"));
+}
+
+void tst_frmProgramInfo::logoAndFocus()
+{
+    frmProgramInfo dialog(0);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *logo = dialog.findChild<QLabel *>("Image1");
+    QVERIFY(logo);
+    QVERIFY(!logo->pixmap().isNull());
+    auto *ok = dialog.findChild<QPushButton *>("cmdOk");
+    QCOMPARE(QApplication::focusWidget(), ok);
+    // The logo sits right of the frame, the button below the logo.
+    auto *frame = dialog.findChild<QWidget *>("fraInfo");
+    QVERIFY(logo->x() >= frame->geometry().right());
+    QVERIFY(ok->y() > logo->geometry().bottom());
+}
+
+void tst_frmProgramInfo::okCloses()
+{
+    frmProgramInfo dialog(1);
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+}
+
+QTEST_MAIN(tst_frmProgramInfo)
+#include "tst_frmprograminfo.moc"

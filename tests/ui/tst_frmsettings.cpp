@@ -1,0 +1,521 @@
+#include "ui/frmSettings.h"
+
+#include "UiTestSupport.h"
+#include "app/modGlobal.h"
+#include "ui/MessageBoxes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using UiTestSupport::captionOf;
+using UiTestSupport::itemsOf;
+
+namespace {
+
+QString ports(const QStringList &fields)
+{
+    return fields.join(QChar(3));
+}
+
+SettingsRecord sampleRecord()
+{
+    SettingsRecord r;
+    r.ComPort = 2;
+    r.Baudrate = 5;
+    r.Dataformat = 3;
+    r.Handshake = 1;
+    r.RTS = 1;
+    r.DTR = 1;
+    r.Peculiar = 1;
+    r.Language = 0;
+    r.PrefixOption = 1;
+    r.ReadjustOption = 0;
+    r.PrefixChars = QStringLiteral("<STX>");
+    r.ReadjustChars = QStringLiteral("<ETX>");
+    r.DeleteSendChars = 1;
+    r.ShowOptions = 1;
+    r.CharDelay = 123;
+    r.WaitTime = 50;
+    r.LastErrorText = QStringLiteral("old");
+    r.LastErrorNumber = 8002;
+    r.SpecialCharTarget = 2;
+    r.DataFolder = QStringLiteral("/tmp/x/");
+    return r;
+}
+
+// Every field, so a wrong mapping anywhere shows up.
+QStringList describe(const SettingsRecord &r)
+{
+    return {QString::number(r.ComPort),        QString::number(r.Baudrate),
+            QString::number(r.Dataformat),     QString::number(r.Handshake),
+            QString::number(r.RTS),            QString::number(r.DTR),
+            QString::number(r.Peculiar),       QString::number(r.Language),
+            QString::number(r.PrefixOption),   QString::number(r.ReadjustOption),
+            r.PrefixChars,                     r.ReadjustChars,
+            QString::number(r.DeleteSendChars), QString::number(r.ShowOptions),
+            QString::number(r.CharDelay),      QString::number(r.WaitTime),
+            r.LastErrorText,                   QString::number(r.LastErrorNumber),
+            QString::number(r.SpecialCharTarget), r.DataFolder};
+}
+
+const QString kThreePorts = ports({"3", "5", "Five", "3", "Three", "1", "One"});
+
+// One dialog over a record, counting the port reopenings and the boxes shown.
+struct Fixture {
+    explicit Fixture(SettingsRecord record = sampleRecord(), QString portList = kThreePorts)
+        : settings(record)
+    {
+        MessageBoxes::setPresenter(
+            [this](const MessageBoxes::Message &message) { messages.append(message); });
+        dialog = std::make_unique<frmSettings>(
+            settings, [portList]() { return portList; },
+            [this]() {
+                ++opened;
+                comPortWhenOpened = settings.ComPort;
+            });
+        dialog->show();
+    }
+    ~Fixture() { MessageBoxes::setPresenter({}); }
+
+    template <typename T>
+    T *get(const char *name)
+    {
+        auto *child = dialog->findChild<T *>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+    void accept() { get<QPushButton>("cmdOk")->click(); }
+
+    SettingsRecord settings;
+    std::unique_ptr<frmSettings> dialog;
+    QList<MessageBoxes::Message> messages;
+    int opened = 0;
+    int comPortWhenOpened = -1;
+};
+
+} // namespace
+
+class tst_frmSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void captions_data();
+    void captions();
+    void fixedLists_data();
+    void fixedLists();
+    void opensOnFirstPageWithDefaultButton();
+    void loadsControlsFromRecord();
+    void acceptUnchangedKeepsRecord();
+    void acceptStoresEveryControl();
+    void outOfListValueKeptOnAccept_data();
+    void outOfListValueKeptOnAccept();
+    void peculiarOtherThanOneShowsChecked();
+    void comAbove16Refused();
+    void com16Accepted();
+    void fixedListChoiceStored();
+    void charDelayOnAccept_data();
+    void charDelayOnAccept();
+    void leavingWithoutAcceptChangesNothing_data();
+    void leavingWithoutAcceptChangesNothing();
+    void affixControlsFollowTheirOption();
+};
+
+void tst_frmSettings::captions_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+
+    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+        {"labSpsPcPort", "PC-Schnittstelle", "PC-Interface"},
+        {"labSpsBaudrate", "Baudrate", "Baud rate"},
+        {"labDataformat", "Datenformat", "Data format"},
+        {"labCharDelay", "Zeichenverzögerung", "Character Delay"},
+        {"labHandshake", "Handshake", "Handshake"},
+        {"labCharDelayMs", "ms", "ms"},
+        {"labLanguageProgram", "Programmsprache", "Program language"},
+        {"fraInterface", "Einstellung", "Interface"},
+        {"fraInternational", "Einstellung", "Interface"},
+        {"fraPresentation", "Einstellung", "Interface"},
+        {"fraTerminal", "Einstellungen", "Settings"},
+        {"chkSpecialChar", "Sonderzeichen interpretiert darstellen",
+         "Interpret special characters"},
+        {"chkDeleteSendText", "'Zu sendende Zeichen' nach Abarbeitung löschen",
+         "Delete 'Characters to send' after processing"},
+        {"chkPrefix", "An 'Zu sendende Zeichen' voranstellen:",
+         "Prefix to 'Characters to send':"},
+        {"chkReadjust", "An 'Zu sendende Zeichen' anhängen:", "Attach to 'Characters to send':"},
+        {"cmdInsertSpecialCharPrefix", "Sonderzeichen einfügen...", "Insert special character..."},
+        {"cmdInsertSpecialCharReadjust", "Sonderzeichen einfügen...",
+         "Insert special character..."},
+        {"cmdOk", "Übernehmen", "Accept"},
+        {"cmdCancel", "Abbrechen", "Cancel"},
+    };
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
+        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
+    }
+    // Tabs and window: checked with their own names.
+    const QList<std::tuple<const char *, const char *, const char *>> pages = {
+        {"window", "Voreinstellungen", "General Settings"},
+        {"tab0", "Schnittstelle", "Interface"},
+        {"tab1", "International", "International"},
+        {"tab2", "Darstellung", "Presentation"},
+        {"tab3", "Kommandozeile", "Command line"},
+    };
+    for (const auto &[control, german, english] : pages) {
+        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
+        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
+    }
+}
+
+void tst_frmSettings::captions()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+
+    SettingsRecord record = sampleRecord();
+    record.Language = static_cast<quint8>(language);
+    Fixture f(record);
+    QString shown;
+    if (control == "window")
+        shown = f.dialog->windowTitle();
+    else if (control.startsWith("tab"))
+        shown = f.get<QTabWidget>("SSTab1")->tabText(control.mid(3).toInt());
+    else
+        shown = captionOf(f.get<QWidget>(control.toLatin1().constData()));
+    QCOMPARE(shown, caption);
+}
+
+void tst_frmSettings::fixedLists_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("dataFormats");
+
+    QTest::newRow("German") << 0
+                            << QStringList{"8 Datenbits, 1 Stoppbit, Keine Parität",
+                                           "7 Datenbits, 2 Stoppbit, keine Parität",
+                                           "7 Datenbits, 1 Stoppbit, gerade Parität",
+                                           "7 Datenbits, 1 Stoppbit, ungerade Parität",
+                                           "8 Datenbits, 2 Stoppbit, keine Parität",
+                                           "8 Datenbits, 1 Stoppbit, gerade Parität",
+                                           "8 Datenbits, 1 Stoppbit, ungerade Parität"};
+    QTest::newRow("English") << 1
+                             << QStringList{"8 Data bits, 1 Stop bit, no Parity",
+                                            "7 Data bits, 2 Stop bits, no Parity",
+                                            "7 Data bits, 1 Stop bit, even Parity",
+                                            "7 Data bits, 1 Stop bit, odd Parity",
+                                            "8 Data bits, 2 Stop bits, no Parity",
+                                            "8 Data bits, 1 Stop bit, even Parity",
+                                            "8 Data bits, 1 Stop bit, odd Parity"};
+}
+
+void tst_frmSettings::fixedLists()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, dataFormats);
+
+    SettingsRecord record = sampleRecord();
+    record.Language = static_cast<quint8>(language);
+    Fixture f(record);
+    QCOMPARE(itemsOf(f.get<QComboBox>("cboDataformat")), dataFormats);
+    QCOMPARE(itemsOf(f.get<QComboBox>("cboLanguageProgram")),
+             (QStringList{"Deutsch", "Englisch"}));
+    QCOMPARE(itemsOf(f.get<QComboBox>("cboHandshake")),
+             (QStringList{"None", "XOnXOff", "RTS", "RTSXOnXOff"}));
+    QCOMPARE(itemsOf(f.get<QComboBox>("cboBaudrate")),
+             (QStringList{"300", "600", "1200", "2400", "4800", "9600 *", "19200", "38400",
+                          "56000", "57600", "115200", "230400", "460800", "921600"}));
+    for (const char *name : {"cboPcPort", "cboBaudrate", "cboDataformat", "cboHandshake",
+                             "cboLanguageProgram"})
+        QVERIFY2(!f.get<QComboBox>(name)->isEditable(), name);
+}
+
+void tst_frmSettings::opensOnFirstPageWithDefaultButton()
+{
+    Fixture f;
+    QCOMPARE(f.get<QTabWidget>("SSTab1")->count(), 4);
+    QCOMPARE(f.get<QTabWidget>("SSTab1")->currentIndex(), 0);
+    QVERIFY(f.get<QPushButton>("cmdOk")->isDefault());
+    QVERIFY(!f.get<QComboBox>("cboPcPortTemp")->isVisible());
+    QVERIFY(f.get<QComboBox>("cboPcPort")->isVisible());
+}
+
+void tst_frmSettings::loadsControlsFromRecord()
+{
+    Fixture f;
+    QCOMPARE(f.get<QComboBox>("cboPcPort")->currentText(), QStringLiteral("COM3  -  Three"));
+    QCOMPARE(f.get<QComboBox>("cboBaudrate")->currentIndex(), 5);
+    QCOMPARE(f.get<QComboBox>("cboDataformat")->currentIndex(), 3);
+    QCOMPARE(f.get<QComboBox>("cboHandshake")->currentIndex(), 1);
+    QCOMPARE(f.get<QComboBox>("cboLanguageProgram")->currentIndex(), 0);
+    QVERIFY(f.get<QCheckBox>("chkSpecialChar")->isChecked());
+    QVERIFY(f.get<QCheckBox>("chkDeleteSendText")->isChecked());
+    QVERIFY(f.get<QCheckBox>("chkPrefix")->isChecked());
+    QVERIFY(!f.get<QCheckBox>("chkReadjust")->isChecked());
+    QCOMPARE(f.get<QLineEdit>("txtPrefix")->text(), QStringLiteral("<STX>"));
+    QCOMPARE(f.get<QLineEdit>("txtReadjust")->text(), QStringLiteral("<ETX>"));
+    QCOMPARE(f.get<QLineEdit>("txtCharDelay")->text(), QStringLiteral("123"));
+}
+
+void tst_frmSettings::acceptUnchangedKeepsRecord()
+{
+    Fixture f;
+    const SettingsRecord before = f.settings;
+    f.accept();
+    QCOMPARE(describe(f.settings), describe(before));
+    QCOMPARE(f.opened, 1);
+    QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+    QVERIFY(!f.dialog->isVisible());
+}
+
+void tst_frmSettings::acceptStoresEveryControl()
+{
+    Fixture f;
+    f.get<QComboBox>("cboPcPort")->setCurrentIndex(2); // COM5
+    f.get<QComboBox>("cboBaudrate")->setCurrentIndex(13);
+    f.get<QComboBox>("cboDataformat")->setCurrentIndex(6);
+    f.get<QComboBox>("cboHandshake")->setCurrentIndex(3);
+    f.get<QComboBox>("cboLanguageProgram")->setCurrentIndex(1);
+    f.get<QCheckBox>("chkSpecialChar")->setChecked(false);
+    f.get<QCheckBox>("chkDeleteSendText")->setChecked(false);
+    f.get<QCheckBox>("chkPrefix")->setChecked(false);
+    f.get<QCheckBox>("chkReadjust")->setChecked(true);
+    f.get<QLineEdit>("txtPrefix")->setText("<1>");
+    f.get<QLineEdit>("txtReadjust")->setText("<CR><LF>");
+    f.get<QLineEdit>("txtCharDelay")->setText("7");
+    f.accept();
+
+    SettingsRecord expected = sampleRecord();
+    expected.ComPort = 4;
+    expected.Baudrate = 13;
+    expected.Dataformat = 6;
+    expected.Handshake = 3;
+    expected.Language = 1;
+    expected.Peculiar = 0;
+    expected.DeleteSendChars = 0;
+    expected.PrefixOption = 0;
+    expected.ReadjustOption = 1;
+    expected.PrefixChars = "<1>";
+    expected.ReadjustChars = "<CR><LF>";
+    expected.CharDelay = 7;
+    QCOMPARE(describe(f.settings), describe(expected));
+    QCOMPARE(f.opened, 1);
+    // The port is reopened with what has just been stored.
+    QCOMPARE(f.comPortWhenOpened, 4);
+}
+
+void tst_frmSettings::outOfListValueKeptOnAccept_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("Baudrate 200") << "cboBaudrate" << 200;
+    QTest::newRow("Baudrate 14") << "cboBaudrate" << 14;
+    QTest::newRow("Dataformat 9") << "cboDataformat" << 9;
+    QTest::newRow("Handshake 7") << "cboHandshake" << 7;
+    QTest::newRow("Language 5") << "cboLanguageProgram" << 5;
+}
+
+void tst_frmSettings::outOfListValueKeptOnAccept()
+{
+    QFETCH(QString, list);
+    QFETCH(int, value);
+
+    SettingsRecord record = sampleRecord();
+    quint8 *field = list == "cboBaudrate"     ? &record.Baudrate
+                    : list == "cboDataformat" ? &record.Dataformat
+                    : list == "cboHandshake"  ? &record.Handshake
+                                              : &record.Language;
+    *field = static_cast<quint8>(value);
+    Fixture f(record);
+    QVERIFY(f.dialog->isVisible());
+    QCOMPARE(f.get<QComboBox>(list.toLatin1().constData())->currentIndex(), -1);
+    f.get<QLineEdit>("txtPrefix")->setText("changed");
+    f.accept();
+    SettingsRecord expected = record;
+    expected.PrefixChars = "changed";
+    QCOMPARE(describe(f.settings), describe(expected));
+}
+
+void tst_frmSettings::peculiarOtherThanOneShowsChecked()
+{
+    SettingsRecord record = sampleRecord();
+    record.Peculiar = 2;
+    record.DeleteSendChars = 2; // only 1 means on for this flag
+    Fixture f(record);
+    QVERIFY(f.get<QCheckBox>("chkSpecialChar")->isChecked());
+    QVERIFY(!f.get<QCheckBox>("chkDeleteSendText")->isChecked());
+}
+
+void tst_frmSettings::comAbove16Refused()
+{
+    SettingsRecord record = sampleRecord();
+    record.ComPort = 16;
+    Fixture f(record, ports({"2", "17", "Far", "16", "Near"}));
+    QCOMPARE(f.get<QComboBox>("cboPcPort")->currentText(), QStringLiteral("COM17  -  Far"));
+    f.get<QLineEdit>("txtPrefix")->setText("changed");
+    f.get<QComboBox>("cboBaudrate")->setCurrentIndex(0);
+    const SettingsRecord before = f.settings;
+    f.accept();
+
+    QCOMPARE(f.messages.size(), 1);
+    QCOMPARE(f.messages[0].icon, MessageBoxes::Icon::Critical);
+    QCOMPARE(f.messages[0].title, QStringLiteral("Überschreitung der COM Anschlussnummer"));
+    QVERIFY(f.messages[0].text.startsWith(
+        QStringLiteral("COM-Port Anschlussnummer darf COM 16 nicht überschreiten")));
+    QCOMPARE(f.messages[0].parent, f.dialog.get());
+    QCOMPARE(describe(f.settings), describe(before));
+    QCOMPARE(f.opened, 0);
+    QVERIFY(f.dialog->isVisible());
+    QCOMPARE(f.get<QLineEdit>("txtPrefix")->text(), QStringLiteral("changed"));
+
+    // Another choice then goes through.
+    f.get<QComboBox>("cboPcPort")->setCurrentIndex(0);
+    f.accept();
+    QCOMPARE(f.settings.ComPort, 15);
+    QCOMPARE(f.settings.PrefixChars, QStringLiteral("changed"));
+    QCOMPARE(f.opened, 1);
+}
+
+void tst_frmSettings::com16Accepted()
+{
+    SettingsRecord record = sampleRecord();
+    record.Language = 1;
+    record.ComPort = 15;
+    Fixture f(record, ports({"1", "16", "Near"}));
+    f.accept();
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.settings.ComPort, 15);
+    QCOMPARE(f.opened, 1);
+    QCOMPARE(f.comPortWhenOpened, 15);
+    QVERIFY(!f.dialog->isVisible());
+}
+
+void tst_frmSettings::fixedListChoiceStored()
+{
+    Fixture f(sampleRecord(), QStringLiteral("0"));
+    auto *list = f.get<QComboBox>("cboPcPort");
+    QCOMPARE(list->count(), 14);
+    QCOMPARE(list->currentText(), QStringLiteral("COM3"));
+    list->setCurrentIndex(0);
+    f.accept();
+    QCOMPARE(f.settings.ComPort, 0);
+}
+
+void tst_frmSettings::charDelayOnAccept_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("stored");
+
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("9999") << "9999" << 9999;
+    QTest::newRow("10000") << "10000" << 123;
+    QTest::newRow("-1") << "-1" << 123;
+    QTest::newRow("abc") << "abc" << 123;
+    QTest::newRow("empty") << "" << 123;
+    QTest::newRow("2.5") << "2.5" << 2;
+    QTest::newRow("3.5") << "3.5" << 4;
+    QTest::newRow("40000") << "40000" << 123;
+}
+
+void tst_frmSettings::charDelayOnAccept()
+{
+    QFETCH(QString, text);
+    QFETCH(int, stored);
+
+    Fixture f;
+    f.get<QLineEdit>("txtCharDelay")->setText(text);
+    f.get<QComboBox>("cboHandshake")->setCurrentIndex(2);
+    f.accept();
+    QCOMPARE(int(f.settings.CharDelay), stored);
+    QCOMPARE(f.settings.Handshake, 2); // the rest is stored regardless
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.opened, 1);
+}
+
+void tst_frmSettings::leavingWithoutAcceptChangesNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "cancel";
+    QTest::newRow("Esc") << "escape";
+    QTest::newRow("close box") << "close";
+}
+
+void tst_frmSettings::leavingWithoutAcceptChangesNothing()
+{
+    QFETCH(QString, how);
+
+    Fixture f;
+    const SettingsRecord before = f.settings;
+    f.get<QComboBox>("cboPcPort")->setCurrentIndex(0);
+    f.get<QComboBox>("cboBaudrate")->setCurrentIndex(0);
+    f.get<QComboBox>("cboDataformat")->setCurrentIndex(0);
+    f.get<QComboBox>("cboHandshake")->setCurrentIndex(0);
+    f.get<QComboBox>("cboLanguageProgram")->setCurrentIndex(1);
+    f.get<QCheckBox>("chkSpecialChar")->click();
+    f.get<QCheckBox>("chkDeleteSendText")->click();
+    f.get<QCheckBox>("chkPrefix")->click();
+    f.get<QCheckBox>("chkReadjust")->click();
+    f.get<QLineEdit>("txtPrefix")->setText("x");
+    f.get<QLineEdit>("txtReadjust")->setText("y");
+    f.get<QLineEdit>("txtCharDelay")->setText("5");
+
+    if (how == "cancel") {
+        f.get<QPushButton>("cmdCancel")->click();
+    } else if (how == "escape") {
+        QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+        QTest::keyClick(f.dialog.get(), Qt::Key_Escape);
+    } else {
+        f.dialog->close();
+    }
+    QVERIFY(!f.dialog->isVisible());
+    QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(describe(f.settings), describe(before));
+    QCOMPARE(f.opened, 0);
+}
+
+void tst_frmSettings::affixControlsFollowTheirOption()
+{
+    Fixture f; // prefix on, suffix off
+    auto *chkPrefix = f.get<QCheckBox>("chkPrefix");
+    auto *txtPrefix = f.get<QLineEdit>("txtPrefix");
+    auto *cmdPrefix = f.get<QPushButton>("cmdInsertSpecialCharPrefix");
+    auto *txtReadjust = f.get<QLineEdit>("txtReadjust");
+    auto *cmdReadjust = f.get<QPushButton>("cmdInsertSpecialCharReadjust");
+    const QColor input = f.get<QComboBox>("cboPcPort")->palette().color(QPalette::Base);
+    const QColor greyed = f.get<QPushButton>("cmdOk")->palette().color(QPalette::Button);
+    QVERIFY2(input != greyed, "the style must tell the two colours apart for this test");
+
+    QVERIFY(txtPrefix->isEnabled() && cmdPrefix->isEnabled());
+    QCOMPARE(txtPrefix->palette().color(QPalette::Base), input);
+    QVERIFY(!txtReadjust->isEnabled() && !cmdReadjust->isEnabled());
+    QCOMPARE(txtReadjust->palette().color(QPalette::Base), greyed);
+
+    f.get<QTabWidget>("SSTab1")->setCurrentIndex(3);
+    QTest::mouseClick(chkPrefix, Qt::LeftButton);
+    QVERIFY(!chkPrefix->isChecked());
+    QVERIFY(!txtPrefix->isEnabled() && !cmdPrefix->isEnabled());
+    QCOMPARE(txtPrefix->palette().color(QPalette::Base), greyed);
+    QVERIFY(!txtReadjust->isEnabled() && !cmdReadjust->isEnabled());
+
+    QTest::mouseClick(f.get<QCheckBox>("chkReadjust"), Qt::LeftButton);
+    QVERIFY(txtReadjust->isEnabled() && cmdReadjust->isEnabled());
+    QCOMPARE(txtReadjust->palette().color(QPalette::Base), input);
+    QVERIFY(!txtPrefix->isEnabled());
+
+    f.accept();
+    QCOMPARE(f.settings.PrefixOption, 0);
+    QCOMPARE(f.settings.PrefixChars, QStringLiteral("<STX>"));
+    QCOMPARE(f.settings.ReadjustOption, 1);
+}
+
+QTEST_MAIN(tst_frmSettings)
+#include "tst_frmsettings.moc"
