@@ -1,5 +1,6 @@
 #include "app/modGlobal.h"
 #include "engine/TermiosPort.h"
+#include "host/ComPortList.h"
 #include "host/ComPortMap.h"
 #include "host/SystemSerialDeviceSource.h"
 #include "text/ReportHook.h"
@@ -48,6 +49,10 @@ int main(int argc, char *argv[])
     });
 
     frmMain window(settings, port);
+    window.setPortListSource([&settings, &devices] {
+        ComPortMap map(settings.DataFolder, devices);
+        return fkt_ToolsGetComPortList(map);
+    });
     setReportHook([&window](const QString &title, const QString &text) {
         MessageBoxes::show({&window, MessageBoxes::Icon::None, title, text});
     });

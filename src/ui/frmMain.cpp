@@ -70,6 +70,8 @@ void frmMain::buildControls()
     txtSend = named<QLineEdit>(m_client, "txtSend");
     txtSend->setFont(fixed);
     cmdInsertSpecialChar = named<QPushButton>(m_client, "cmdInsertSpecialChar");
+    // A click leaves the focus, caret and selection in the box the token goes to.
+    cmdInsertSpecialChar->setFocusPolicy(Qt::TabFocus);
     cmdSend = named<QPushButton>(m_client, "cmdSend");
     cmdBlockcheck = named<QPushButton>(m_client, "cmdBlockcheck");
     labSendReceiveText = named<QLabel>(m_client, "labSendReceiveText");

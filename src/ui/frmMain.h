@@ -56,6 +56,8 @@ public:
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
     void setSettingsDialog(DialogOpener opener) { m_settingsDialog = std::move(opener); }
     void setProgramInfoDialog(DialogOpener opener) { m_programInfoDialog = std::move(opener); }
+    // The port list text the settings dialog offers; without one, no port is found.
+    void setPortListSource(std::function<QString()> source) { m_portListSource = std::move(source); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +102,7 @@ private:
     FileChooser m_fileChooser;
     DialogOpener m_settingsDialog;
     DialogOpener m_programInfoDialog;
+    std::function<QString()> m_portListSource;
 
     QWidget *m_client = nullptr;
     QLabel *labSendText = nullptr;

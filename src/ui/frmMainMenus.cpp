@@ -8,6 +8,9 @@
 #include "text/StringTable.h"
 #include "ui/CommandFileDialog.h"
 #include "ui/InputBox.h"
+#include "ui/SpecialCharDialog.h"
+#include "ui/frmProgramInfo.h"
+#include "ui/frmSettings.h"
 
 #include <QLineEdit>
 
@@ -42,18 +45,29 @@ void frmMain::mnuFileSaveConfig_Click()
 
 void frmMain::mnuEditSettings_Click()
 {
-    if (m_settingsDialog)
+    if (m_settingsDialog) {
         m_settingsDialog(*this);
+    } else {
+        const auto portList = m_portListSource ? m_portListSource
+                                               : [] { return QStringLiteral("0"); };
+        frmSettings dialog(m_settings, portList,
+                           [this] { m_engine->connection().fkt_MainOpenPort(); }, this);
+        dialog.exec();
+    }
     ApplyLanguage();
 }
 
 void frmMain::mnuQuestionProgramInfo_Click()
 {
-    if (m_programInfoDialog)
+    if (m_programInfoDialog) {
         m_programInfoDialog(*this);
+        return;
+    }
+    frmProgramInfo dialog(m_settings.Language, this);
+    dialog.exec();
 }
 
 void frmMain::cmdInsertSpecialChar_Click()
 {
-    // Opens the special character dialog once it is part of the program.
+    fkt_ToolsShowSpecialCharDialog(2, m_settings, m_activeTextBox, this);
 }

@@ -5,8 +5,13 @@
 #include "ui/InputBox.h"
 #include "ui/MessageBoxes.h"
 #include "ui/frmMain.h"
+#include "ui/frmSettings.h"
+#include "ui/frmSpecialChar.h"
+
+#include "UiTestSupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +24,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <memory>
@@ -44,6 +50,7 @@ public:
             ::close(m_master);
     }
     const QString &slavePath() const { return m_slavePath; }
+    int master() const { return m_master; }
     // Everything the window has written so far.
     QByteArray readAll()
     {
@@ -161,6 +168,9 @@ private Q_SLOTS:
     void portErrorIsReported();
     void receivedControlCharactersKeepRawText();
     void commandFileMenu();
+    void specialCharacterGoesToActiveBox_data();
+    void specialCharacterGoesToActiveBox();
+    void settingsDialogReopensPort();
 };
 
 void tst_frmMain::opensThePortAndEnablesControls()
@@ -414,6 +424,53 @@ void tst_frmMain::commandFileMenu()
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
     QCOMPARE(p.edit("txtBefehl3")->text(), QStringLiteral("three"));
     QCOMPARE(p.edit("txtBefehl3")->toolTip(), QString()); // tooltips follow key releases only
+}
+
+void tst_frmMain::specialCharacterGoesToActiveBox_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("send box") << "txtSend";
+    QTest::newRow("slot 3") << "txtBefehl3";
+}
+
+void tst_frmMain::specialCharacterGoesToActiveBox()
+{
+    QFETCH(QString, box);
+    Program p;
+    QLineEdit *target = p.edit(box);
+    target->setFocus();
+    QTest::keyClicks(target, "AB");
+    target->setCursorPosition(1);
+    UiTestSupport::whenModalShows<frmSpecialChar>([](frmSpecialChar *dialog) {
+        QTest::keyClicks(dialog->findChild<QLineEdit *>("txtNumeric"), "65");
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.button("cmdInsertSpecialChar")->click();
+    QTRY_COMPARE(target->text(), QStringLiteral("A<65>B"));
+    QCOMPARE(p.settings.SpecialCharTarget, quint8(2));
+    if (box == QLatin1String("txtSend"))
+        QVERIFY(p.button("cmdSend")->isEnabled());
+    else
+        QCOMPARE(target->toolTip(), QStringLiteral("A<65>B")); // follows the typed token
+    QCOMPARE(p.edit(box == QLatin1String("txtSend") ? "txtBefehl3" : "txtSend")->text(), QString());
+}
+
+void tst_frmMain::settingsDialogReopensPort()
+{
+    Program p;
+    UiTestSupport::whenModalShows<frmSettings>([](frmSettings *dialog) {
+        dialog->findChild<QComboBox *>("cboBaudrate")->setCurrentIndex(13);
+        dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(1);
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.window->mnuEditSettings_Click();
+    termios attributes{};
+    QCOMPARE(::tcgetattr(p.peer.master(), &attributes), 0);
+    QCOMPARE(cfgetospeed(&attributes), speed_t(B921600));
+    QCOMPARE(p.child<QLabel>("stbStatus")->text(),
+             QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
+                            "no Parity and Handshake None."));
+    QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
 }
 
 QTEST_MAIN(tst_frmMain)
