@@ -4,7 +4,10 @@
 #include "engine/termios2_baud.h"
 #include "text/Codec.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +31,7 @@ struct TermiosPort::SavedAttributes {
 namespace {
 
 constexpr int pollSliceMs = 100;
+constexpr int closeDrainMs = 500;
 
 QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
@@ -141,7 +145,7 @@ void TermiosPort::setRTSEnable(bool enable)
         // A half-duplex adapter turns the line around with RTS: the last
         // character must have left before it drops.
         if (!enable)
-            drainOutput();
+            drainOutput(m_writeTimeout, true);
         setModemLine(TIOCM_RTS, enable);
     }
     m_rts = enable;
@@ -229,6 +233,7 @@ void TermiosPort::open()
     saved->baudKnown = termios2_getBaud(handle, &saved->baud) == 0;
 
     m_fd = handle;
+    ++m_generation;
     m_path = where.path;
     m_saved = std::move(saved);
     m_goneErrno = 0;
@@ -253,10 +258,15 @@ void TermiosPort::close()
 {
     if (m_fd < 0)
         return;
+    ++m_generation;
     m_notifier.reset();
+    for (QSocketNotifier *wait : std::as_const(m_writeWaits))
+        wait->setEnabled(false);
     if (m_goneErrno == 0) {
         try {
-            drainOutput();
+            // Closing does not wait long for a device that holds the line:
+            // the window would stand still meanwhile.
+            drainOutput(std::min(m_writeTimeout, std::chrono::milliseconds(closeDrainMs)), false);
         } catch (const PortError &) {
             // The device holds the line; what it refused to take is dropped
             // below so that closing cannot hang in the driver.
@@ -394,10 +404,13 @@ void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterRea
     if (Clock::now() >= deadline)
         throw PortError(PortErrors::WriteTimeout,
                         QStringLiteral("write timed out: the device holds the line (flow control)"));
-    if (stalledAfterReady)
-        ::poll(nullptr, 0, remainingMs(deadline));
+    const quint64 generation = m_generation;
+    pauseWithEvents(std::min(remainingMs(deadline), pollSliceMs), !stalledAfterReady);
+    if (generation != m_generation)
+        throw PortError(PortErrors::NotOpen,
+                        QStringLiteral("the port was closed while waiting to send"));
     pollfd watch{m_fd, POLLOUT, 0};
-    const int ready = ::poll(&watch, 1, remainingMs(deadline));
+    const int ready = ::poll(&watch, 1, 0);
     readAvailable();
     if (m_goneErrno != 0)
         throwGone();
@@ -408,9 +421,33 @@ void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterRea
     stalledAfterReady = ready > 0;
 }
 
-void TermiosPort::drainOutput()
+// Lets the window's events run while the device holds the line, so a long
+// flow-control stop does not freeze the program; without an application
+// (tools, some tests) it simply sleeps.
+void TermiosPort::pauseWithEvents(int ms, bool untilWritable)
 {
-    const auto deadline = Clock::now() + m_writeTimeout;
+    ms = std::max(ms, 1);
+    if (!QCoreApplication::instance()) {
+        pollfd watch{m_fd, POLLOUT, 0};
+        ::poll(untilWritable ? &watch : nullptr, untilWritable ? 1 : 0, ms);
+        return;
+    }
+    QEventLoop loop;
+    std::unique_ptr<QSocketNotifier> writable;
+    if (untilWritable) {
+        writable = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+        QObject::connect(writable.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+        m_writeWaits.append(writable.get());
+    }
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (writable)
+        m_writeWaits.removeOne(writable.get());
+}
+
+void TermiosPort::drainOutput(std::chrono::milliseconds limit, bool letEventsRun)
+{
+    const auto deadline = Clock::now() + limit;
     int waiting = 0;
     while (::ioctl(m_fd, TIOCOUTQ, &waiting) == 0 && waiting > 0) {
         if (Clock::now() >= deadline)
@@ -419,7 +456,15 @@ void TermiosPort::drainOutput()
                 QStringLiteral("write timed out: the device holds the line (flow control)"));
         // About the time the waiting bytes need at the set rate, 1 to 20 ms.
         const qint64 ms = qint64(waiting) * 10 * 1000 / std::max(m_settings.baud, 1);
-        ::poll(nullptr, 0, int(std::clamp<qint64>(ms, 1, 20)));
+        if (letEventsRun) {
+            const quint64 generation = m_generation;
+            pauseWithEvents(int(std::clamp<qint64>(ms, 1, 20)), false);
+            if (generation != m_generation)
+                throw PortError(PortErrors::NotOpen,
+                                QStringLiteral("the port was closed while waiting to send"));
+        } else {
+            ::poll(nullptr, 0, int(std::clamp<qint64>(ms, 1, 20)));
+        }
     }
     // What is left sits in the transmitter; the driver bounds this wait.
     while (::tcdrain(m_fd) != 0 && errno == EINTR) {

@@ -5,6 +5,7 @@
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
 
+#include <QList>
 #include <QString>
 
 #include <chrono>
@@ -91,7 +92,8 @@ private:
     void setModemLine(int line, bool on);
     void writeAll(const QByteArray &bytes);
     void waitWritable(std::chrono::steady_clock::time_point deadline, bool &stalledAfterReady);
-    void drainOutput();
+    void drainOutput(std::chrono::milliseconds limit, bool letEventsRun);
+    void pauseWithEvents(int ms, bool untilWritable);
     qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
@@ -112,4 +114,10 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     struct SavedAttributes;
     std::unique_ptr<SavedAttributes> m_saved;
+    // Counts openings and closings, so a wait that let events run can tell
+    // that the port was closed or reopened meanwhile.
+    quint64 m_generation = 0;
+    // The write watchers of the waits in progress (they may nest); closing
+    // switches them off before the descriptor goes.
+    QList<QSocketNotifier *> m_writeWaits;
 };

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <sys/file.h>
@@ -125,6 +126,8 @@ private Q_SLOTS:
     void unknownHandshakeIsRefused_data();
     void unknownHandshakeIsRefused();
     void heldLineTimesOutWithoutSpinning();
+    void heldLineKeepsEventsFlowing();
+    void closingDuringHeldLineEndsTheWrite();
     void modemLinesAbsentIsSilent();
     void vanishedDeviceKeepsReceivedBytes();
     void refusedCalls_data();
@@ -518,6 +521,43 @@ void tst_TermiosPort::heldLineTimesOutWithoutSpinning()
     QTest::qWait(20);
     opened.port.setOutput(QStringLiteral("B"));
     QCOMPARE(pty.read(1), QByteArray("B"));
+}
+
+void tst_TermiosPort::heldLineKeepsEventsFlowing()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    OpenedPort opened(pty, QStringLiteral("9600,N,8,1"), 1);
+    opened.port.setPortOpen(true);
+    QVERIFY(pty.write("\x13"));
+    QTest::qWait(20);
+    int ticks = 0;
+    QTimer window; // stands for the window's own timers and input
+    QObject::connect(&window, &QTimer::timeout, [&ticks] { ++ticks; });
+    window.start(10);
+    QTimer::singleShot(300, [&pty] { pty.write("\x11"); });
+    opened.port.setOutput(QStringLiteral("A"));
+    QCOMPARE(pty.read(1), QByteArray("A"));
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+}
+
+void tst_TermiosPort::closingDuringHeldLineEndsTheWrite()
+{
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    OpenedPort opened(pty, QStringLiteral("9600,N,8,1"), 1);
+    opened.port.setPortOpen(true);
+    QVERIFY(pty.write("\x13"));
+    QTest::qWait(20);
+    QTimer::singleShot(150, [&opened] { opened.port.setPortOpen(false); });
+    QElapsedTimer clock;
+    clock.start();
+    expectPortError([&] { opened.port.setOutput(QStringLiteral("A")); }, PortErrors::NotOpen,
+                    QStringLiteral("the port was closed while waiting to send"));
+    QVERIFY(clock.elapsed() < 2000); // the close itself does not wait out the stop
+    QVERIFY(!opened.port.PortOpen());
+    opened.port.setPortOpen(true); // and the port opens again afterwards
+    QVERIFY(opened.port.PortOpen());
 }
 
 void tst_TermiosPort::modemLinesAbsentIsSilent()
