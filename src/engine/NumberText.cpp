@@ -72,13 +72,24 @@ std::optional<qint16> leadingInt16(const QString &text)
     return roundToInt16(text.mid(start, len).toDouble());
 }
 
-std::optional<qint16> toInt16(const QString &text)
+std::optional<double> toNumber(const QString &text)
 {
     const qsizetype start = skipBlanks(text, 0);
     const qsizetype len = numberLength(text, start);
     if (len == 0 || skipBlanks(text, start + len) != text.size())
         return std::nullopt;
-    return roundToInt16(text.mid(start, len).toDouble());
+    const double value = text.mid(start, len).toDouble();
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<qint16> toInt16(const QString &text)
+{
+    const auto value = toNumber(text);
+    if (!value)
+        return std::nullopt;
+    return roundToInt16(*value);
 }
 
 } // namespace NumberText

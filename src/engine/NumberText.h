@@ -14,6 +14,10 @@ namespace NumberText {
 // outside the 16-bit signed range.
 std::optional<qint16> leadingInt16(const QString &text);
 
+// The whole text as a number: blanks around it, an optional sign, digits
+// with an optional fraction and exponent. Nothing for any other text.
+std::optional<double> toNumber(const QString &text);
+
 // The whole text as a number rounded to a whole number (a half goes to the
 // even neighbour), blanks around it allowed. Nothing when the text is not a
 // number or lies outside the 16-bit signed range.

@@ -9,6 +9,7 @@
 #include "ui/frmSpecialChar.h"
 
 #include "UiTestSupport.h"
+#include "engine/PtyPair.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,59 +22,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <memory>
 
 namespace {
 
-// The far end of a pseudo-terminal: the window opens its slave as COM1.
-class PtyPeer {
-public:
-    PtyPeer()
-    {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0) {
-            m_slavePath = QString::fromLocal8Bit(name);
-            ::close(slave);
-            ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        }
-    }
-    ~PtyPeer()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-    }
-    const QString &slavePath() const { return m_slavePath; }
-    int master() const { return m_master; }
-    // Everything the window has written so far.
-    QByteArray readAll()
-    {
-        QByteArray all;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            all.append(buffer, n);
-        }
-        return all;
-    }
-    void write(const QByteArray &bytes) { (void)::write(m_master, bytes.constData(), bytes.size()); }
-
-private:
-    int m_master = -1;
-    QString m_slavePath;
-};
-
 struct Program {
     QTemporaryDir data;
-    PtyPeer peer;
+    PtyPair peer; // the device: the window opens its slave as COM1
     SettingsRecord settings;
     std::unique_ptr<TermiosPort> port;
     std::unique_ptr<frmMain> window;
@@ -97,7 +54,7 @@ struct Program {
         InputBox::setPresenter([this](const InputBox::Request &r) {
             inputBoxes.append(r.prompt + u'|' + r.title + u'|' + r.defaultValue);
         });
-        const QString slave = peer.slavePath();
+        const QString slave = peer.path();
         port = std::make_unique<TermiosPort>([slave](int n) {
             return n == 1 ? PortPath{slave, QString()} : PortPath{QString(), QStringLiteral("none")};
         });
@@ -127,13 +84,8 @@ struct Program {
     // Waits for the bytes the window has sent, up to a second.
     QByteArray wire(int expectedSize)
     {
-        QByteArray all;
-        QDeadlineTimer deadline(1000);
-        while ((all += peer.readAll()).size() < expectedSize && !deadline.hasExpired())
-            QTest::qWait(5);
-        QTest::qWait(30);
-        all += peer.readAll();
-        return all;
+        QByteArray all = peer.read(expectedSize, 1000);
+        return all + peer.readPending(30); // and nothing more may follow
     }
     QStringList logContents() const
     {
@@ -249,7 +201,7 @@ void tst_frmMain::functionKeys()
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     if (sent.isEmpty()) {
         QTest::qWait(50);
-        QCOMPARE(p.peer.readAll(), QByteArray());
+        QCOMPARE(p.peer.readPending(30), QByteArray());
         QCOMPARE(p.window->engine().log().count(), 0);
     } else {
         QCOMPARE(p.wire(sent.size()), sent);
@@ -265,7 +217,7 @@ void tst_frmMain::functionKeyReleasedInSlotBox()
     QTest::keyClicks(box, "new");
     QTest::keyPress(box, Qt::Key_F5);
     QTest::qWait(30);
-    QCOMPARE(p.peer.readAll(), QByteArray()); // not on press
+    QCOMPARE(p.peer.readPending(30), QByteArray()); // not on press
     QTest::keyRelease(box, Qt::Key_F5);
     QCOMPARE(p.wire(4), QByteArray("five"));
     QCOMPARE(box->toolTip(), QStringLiteral("new"));
