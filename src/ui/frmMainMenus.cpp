@@ -8,7 +8,7 @@
 #include "text/StringTable.h"
 #include "ui/CommandFileDialog.h"
 #include "ui/InputBox.h"
-#include "ui/SpecialCharDialog.h"
+#include "ui/InsertSpecialChar.h"
 #include "ui/frmProgramInfo.h"
 #include "ui/frmSettings.h"
 

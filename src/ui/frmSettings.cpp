@@ -5,7 +5,7 @@
 #include "ui/CharDelayInput.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PortList.h"
-#include "ui/SpecialCharDialog.h"
+#include "ui/InsertSpecialChar.h"
 
 #include <QCheckBox>
 #include <QComboBox>

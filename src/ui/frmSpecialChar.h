@@ -10,7 +10,7 @@ class QPushButton;
 
 // Lets the user pick one predefined control character or type a character
 // code, and hands back the token text for it. Typing the token into a box is
-// the caller's business (see SpecialCharDialog.h).
+// the caller's business (see InsertSpecialChar.h).
 class frmSpecialChar : public QDialog {
     Q_OBJECT
 public:

@@ -1,4 +1,4 @@
-#include "ui/SpecialCharDialog.h"
+#include "ui/InsertSpecialChar.h"
 #include "ui/frmSettings.h"
 #include "ui/frmSpecialChar.h"
 

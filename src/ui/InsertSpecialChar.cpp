@@ -1,4 +1,4 @@
-#include "ui/SpecialCharDialog.h"
+#include "ui/InsertSpecialChar.h"
 
 #include "app/modGlobal.h"
 #include "ui/KeyboardTyping.h"
