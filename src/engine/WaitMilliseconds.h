@@ -11,3 +11,7 @@ void WaitMilliseconds(qint16 ms);
 
 // The same, up to a deadline computed by the caller.
 void WaitUntil(const QDeadlineTimer &deadline);
+
+// Ends every pause in progress. When the window closes, a transmission or a
+// repetition pause of many seconds must not keep the program alive behind it.
+void AbandonWaits();

@@ -4,6 +4,7 @@
 #include "app/modGlobal.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
+#include "engine/WaitMilliseconds.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
@@ -181,6 +182,7 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     m_engine->stopTimers();
     fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
+    AbandonWaits();
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -123,6 +124,7 @@ private Q_SLOTS:
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
+    void closingEndsLongRepetitionPause();
 };
 
 void tst_frmMain::opensThePortAndEnablesControls()
@@ -423,6 +425,24 @@ void tst_frmMain::settingsDialogReopensPort()
              QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
                             "no Parity and Handshake None."));
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
+}
+
+void tst_frmMain::closingEndsLongRepetitionPause()
+{
+    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\n"));
+    p.edit("txtBefehl1")->setText(QStringLiteral("c1"));
+    p.edit("txtWaitTime")->setText(QStringLiteral("30000"));
+    QElapsedTimer clock;
+    clock.start();
+    // The repetition sends slot 1 and then pauses for 30 s; the window is
+    // closed during that pause.
+    QTimer::singleShot(500, p.window.get(), &QWidget::close);
+    p.child<QCheckBox>("chkRepeatCommandConfig")->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.window->isVisible(), 5000);
+    QTest::qWait(50);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(p.peer.readPending(30), QByteArray("c1"));
+    QVERIFY(!p.window->engine().repeatTimerEnabled());
 }
 
 QTEST_MAIN(tst_frmMain)
