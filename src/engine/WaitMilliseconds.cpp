@@ -4,11 +4,15 @@
 #include <QList>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // Raised by AbandonWaits; a pause that began before it ends.
 quint64 g_generation = 0;
 QList<QEventLoop *> g_running;
+constexpr qint64 kNsPerMs = 1'000'000;
 
 } // namespace
 
@@ -25,8 +29,15 @@ void WaitUntil(const QDeadlineTimer &deadline)
     // return early; the deadline decides when the pause is over.
     const quint64 generation = g_generation;
     while (generation == g_generation && !deadline.hasExpired()) {
+        const qint64 leftNs = deadline.remainingTimeNSecs();
+        if (leftNs < kNsPerMs) {
+            // Timers count whole milliseconds and would wake up late; the
+            // last fraction is slept out, too short to hold up the window.
+            std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
+            break;
+        }
         QEventLoop loop;
-        QTimer::singleShot(deadline.remainingTime(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        QTimer::singleShot(int(leftNs / kNsPerMs), Qt::PreciseTimer, &loop, &QEventLoop::quit);
         g_running.append(&loop);
         loop.exec();
         g_running.removeOne(&loop);
