@@ -60,5 +60,18 @@ int main(int argc, char **argv)
     std::printf("port list text (all numbered):      %.2f ms\n", again);
     std::printf("lookup of a numbered COM port:      %.3f ms\n", lookup);
     std::printf("lookup of an unassigned COM port:   %.2f ms\n", missing);
+
+    // A hand-edited Ports.ini of 10 MB: the port list must still come at once.
+    QTemporaryDir big;
+    QFile file(big.filePath(QStringLiteral("Ports.ini")));
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write("[PORTS]\r\n");
+    for (int i = 0; file.size() < 10'000'000; ++i)
+        file.write(QStringLiteral("COM%1=/dev/absent%2\r\n").arg(i % 300).arg(i).toLatin1());
+    file.close();
+    ComPortMap bigMap(big.path() + QLatin1Char('/'), source, byId);
+    const double bigList = millisecondsPerRun(3, [&] { fkt_ToolsGetComPortList(bigMap); });
+    std::printf("port list text, 10 MB Ports.ini:    %.1f ms\n", bigList);
     return 0;
 }

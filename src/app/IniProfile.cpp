@@ -38,11 +38,10 @@ std::optional<QByteArray> withKey(const QByteArray &file, const QString &section
         return std::nullopt;
     const auto sectionBytes = Codec::toBytes(section);
     const auto keyBytes = Codec::toBytes(key);
-    const auto valueBytes = Codec::toBytes(value);
-    if (!sectionBytes || !keyBytes || !valueBytes)
+    if (!sectionBytes || !keyBytes)
         return std::nullopt;
     return IniText::withValue(file, *sectionBytes, *keyBytes,
-                              IniText::quotedIfNeeded(*valueBytes));
+                              IniText::quotedIfNeeded(Codec::toBytesReplacing(value, '?')));
 }
 
 // The bytes of the file at path; empty for a missing file, nothing when
@@ -71,6 +70,19 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
     if (!value)
         return defaultValue.left(kMaxValueLength);
     return Codec::toText(QByteArrayView(*value).first(qMin(value->size(), kMaxValueLength)));
+}
+
+KeyValues GetPrivateProfileSection(const QString &section, const QString &path)
+{
+    KeyValues values;
+    const auto sectionBytes = Codec::toBytes(section);
+    const auto file = WholeFile::read(path, kMaxFileSize);
+    if (!sectionBytes || !file)
+        return values;
+    for (const auto &[key, value] : IniText::sectionValues(*file, sectionBytes->trimmed()))
+        values.append({Codec::toText(key),
+                       Codec::toText(QByteArrayView(value).first(qMin(value.size(), kMaxValueLength)))});
+    return values;
 }
 
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,

@@ -22,17 +22,23 @@ inline constexpr int kMaxValueLength = 254;
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path);
 
+using KeyValues = QList<std::pair<QString, QString>>;
+
+// Every key of section with its value (each cut to 254 characters), read
+// with one look at the file; empty when the file or section is missing.
+KeyValues GetPrivateProfileSection(const QString &section, const QString &path);
+
 // Writes key=value; true on success. The file is replaced as a whole once the
 // new content is complete, keeping its permissions; on failure it is left as
 // it was. A missing file is created. The value is written in quotes when the
 // reader would otherwise not give it back unchanged. Refused (false): a value
 // with CR or LF (it cannot stay on one line), names that cannot be written
 // (empty, containing a line end, '=' in a key, ']' in a section, a key that
-// would read as a section or comment), and characters without a byte.
+// would read as a section or comment) and names with characters without a
+// byte. In a value such a character is written as '?', as an 8-bit profile
+// writer does, so that the rest of a changed value is not lost.
 bool WritePrivateProfileString(const QString &section, const QString &key,
                                const QString &value, const QString &path);
-
-using KeyValues = QList<std::pair<QString, QString>>;
 
 // Writes each key=value in the given order, with the same result in the file
 // as one WritePrivateProfileString per key, but replaces the file only once:

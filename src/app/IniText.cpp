@@ -2,6 +2,8 @@
 
 #include "text/Codec.h"
 
+#include <QSet>
+
 #include <array>
 #include <cstring>
 
@@ -59,6 +61,15 @@ const std::array<uchar, 256> &foldTable()
         return t;
     }();
     return table;
+}
+
+QByteArray folded(QByteArrayView name)
+{
+    const auto &fold = foldTable();
+    QByteArray out(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        out[i] = char(fold[uchar(name[i])]);
+    return out;
 }
 
 bool namesEqual(QByteArrayView a, QByteArrayView b)
@@ -165,6 +176,13 @@ QByteArray terminatorBeforeAppending(QByteArrayView file, QByteArrayView lineEnd
     return lineEnd.toByteArray();
 }
 
+QByteArray unquoted(QByteArrayView value)
+{
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.sliced(1, value.size() - 2);
+    return value.toByteArray();
+}
+
 QByteArray keyLine(QByteArrayView key, QByteArrayView valueField)
 {
     return key.toByteArray() + '=' + valueField.toByteArray();
@@ -180,10 +198,30 @@ std::optional<QByteArray> findValue(QByteArrayView file, QByteArrayView section,
     const Location where = locate(file, section, key);
     if (!where.keyLine)
         return std::nullopt;
-    QByteArrayView value = parse(contentOf(file, *where.keyLine)).value;
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-        value = value.sliced(1, value.size() - 2);
-    return value.toByteArray();
+    return unquoted(parse(contentOf(file, *where.keyLine)).value);
+}
+
+QList<std::pair<QByteArray, QByteArray>> sectionValues(QByteArrayView file, QByteArrayView section)
+{
+    QList<std::pair<QByteArray, QByteArray>> values;
+    QSet<QByteArray> seen;
+    bool inSection = false;
+    forEachLine(file, [&](const Line &line) {
+        const ParsedLine parsed = parse(contentOf(file, line));
+        if (parsed.kind == Kind::Section) {
+            if (inSection)
+                return false; // only the first section of the name counts
+            inSection = namesEqual(parsed.name, section);
+        } else if (parsed.kind == Kind::Key && inSection) {
+            const QByteArray name = folded(parsed.name);
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                values.append({parsed.name.toByteArray(), unquoted(parsed.value)});
+            }
+        }
+        return true;
+    });
+    return values;
 }
 
 QByteArray withValue(QByteArrayView file, QByteArrayView section, QByteArrayView key,

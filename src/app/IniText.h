@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <QList>
+
 #include <optional>
+#include <utility>
 
 // The rules of the INI format on the bytes of a whole file, without any file
 // access: finding a value and producing the bytes of the file with one key
@@ -31,6 +34,11 @@ namespace IniText {
 // section or key is missing.
 std::optional<QByteArray> findValue(QByteArrayView file, QByteArrayView section,
                                     QByteArrayView key);
+
+// Every key of section with its value (as findValue gives it), in file order;
+// of keys that appear twice only the first. Empty when the section is missing.
+QList<std::pair<QByteArray, QByteArray>> sectionValues(QByteArrayView file,
+                                                       QByteArrayView section);
 
 // The file with key=valueField in section: the key's line replaced in place
 // (keeping its line end), or a new line after the section's last key line (or

@@ -12,6 +12,16 @@ QString keyOf(int comNumber)
     return QStringLiteral("COM") + QString::number(comNumber);
 }
 
+// n of a key "COMn" (any case, n as keyOf writes it), or 0.
+int numberOfKey(const QString &key)
+{
+    if (!key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int n = key.mid(3).toInt(&ok);
+    return ok && key.compare(keyOf(n), Qt::CaseInsensitive) == 0 ? n : 0;
+}
+
 } // namespace
 
 PortsIniFile::PortsIniFile(const QString &dataFolder)
@@ -46,10 +56,12 @@ QString PortsIniFile::entry(int comNumber) const
 
 QMap<int, QString> PortsIniFile::entries() const
 {
+    // One read of the file, however many keys a hand-edited file holds.
     QMap<int, QString> result;
-    for (int n = 1; n <= MaxComNumber; ++n) {
-        const QString path = entry(n);
-        if (!path.isEmpty())
+    for (const auto &[key, value] : IniProfile::GetPrivateProfileSection(section, m_filePath)) {
+        const int n = numberOfKey(key);
+        const QString path = value.trimmed();
+        if (isUsableNumber(n) && isUsablePath(path))
             result.insert(n, path);
     }
     return result;

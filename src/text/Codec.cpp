@@ -57,4 +57,14 @@ std::optional<QByteArray> toBytes(QStringView text)
     return bytes;
 }
 
+QByteArray toBytesReplacing(QStringView text, char standIn)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto b = byteFromChar(text[i]);
+        bytes[i] = b ? char(*b) : standIn;
+    }
+    return bytes;
+}
+
 } // namespace Codec

@@ -28,4 +28,9 @@ QString toText(QByteArrayView bytes);
 // A character without a byte is never replaced by '?'.
 std::optional<QByteArray> toBytes(QStringView text);
 
+// Every character as its byte, a character without a byte as the given
+// stand-in. Only for files whose format has no other way to keep the text;
+// nothing that is sent to a device goes through here.
+QByteArray toBytesReplacing(QStringView text, char standIn);
+
 } // namespace Codec

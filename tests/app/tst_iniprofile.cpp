@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -38,6 +39,8 @@ private Q_SLOTS:
     void valuesComeBackExactly();
     void everyByteOfAValueRoundTrips();
     void longValueIsStoredWholeAndReadCut();
+    void sectionReadAgreesWithSingleReads();
+    void characterWithoutByteIsWrittenAsQuestionMark();
     void refusedWritesChangeNothing_data();
     void refusedWritesChangeNothing();
 
@@ -313,6 +316,36 @@ void tst_IniProfile::longValueIsStoredWholeAndReadCut()
     QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), value.left(254));
 }
 
+void tst_IniProfile::sectionReadAgreesWithSingleReads()
+{
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Early=0\r\n[Other]\r\nA=other\r\n[ports]\r\n; comment\r\nCOM1=/dev/a\r\n"
+               "com1=/dev/second\r\n  COM2 = \" /dev/b \"\r\nnoequals\r\nLong=" +
+               QByteArray(300, 'x') + "\r\n[PORTS]\r\nCOM3=/dev/later\r\n");
+    file.close();
+    const IniProfile::KeyValues values = IniProfile::GetPrivateProfileSection("PORTS", path());
+    QStringList keys;
+    for (const auto &[key, value] : values) {
+        keys << key;
+        QCOMPARE(value, GetPrivateProfileString("PORTS", key, kDefault, path()));
+    }
+    QCOMPARE(keys, (QStringList{"COM1", "COM2", "Long"}));
+    QCOMPARE(values[1].second, QStringLiteral(" /dev/b "));
+    QCOMPARE(values[2].second.size(), 254);
+    QVERIFY(IniProfile::GetPrivateProfileSection("MISSING", path()).isEmpty());
+    QVERIFY(IniProfile::GetPrivateProfileSection("PORTS", path("none.ini")).isEmpty());
+}
+
+void tst_IniProfile::characterWithoutByteIsWrittenAsQuestionMark()
+{
+    QVERIFY(WritePrivateProfileString("SETTINGS", "A", "old", path()));
+    QVERIFY(WritePrivateProfileString("SETTINGS", "A", QString::fromUtf8("x\xE6\x97\xA5\xC3\xA4"),
+                                      path()));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()),
+             QString::fromUtf8("x?\xC3\xA4"));
+}
+
 void tst_IniProfile::refusedWritesChangeNothing_data()
 {
     QTest::addColumn<QString>("section");
@@ -320,7 +353,6 @@ void tst_IniProfile::refusedWritesChangeNothing_data()
     QTest::addColumn<QString>("value");
     QTest::newRow("LF in value") << "SETTINGS" << "A" << "x\ny";
     QTest::newRow("CR in value") << "SETTINGS" << "A" << "x\r";
-    QTest::newRow("value without bytes") << "SETTINGS" << "A" << QString::fromUtf8("\xE6\x97\xA5");
     QTest::newRow("empty key") << "SETTINGS" << "" << "1";
     QTest::newRow("blank key") << "SETTINGS" << " " << "1";
     QTest::newRow("= in key") << "SETTINGS" << "A=B" << "1";
