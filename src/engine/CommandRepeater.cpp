@@ -21,8 +21,10 @@ void CommandRepeater::DispatchFunctionKey(qint16 keyCode)
 
 bool CommandRepeater::RepeatTick()
 {
+    if (m.closing)
+        return false;
     if (m.view.repeatCommandConfigChecked()) {
-        if (!SendRepeatCommandChecked())
+        if (!SendRepeatCommandChecked() || m.closing)
             return false;
         NextRepeatCommand();
     }
@@ -46,7 +48,7 @@ bool CommandRepeater::SendRepeatCommandChecked()
     m_transmitter.SendText(text);
     // Read after sending, as the user may change the box meanwhile.
     const auto pause = NumberText::toInt16(m.view.waitTimeText());
-    if (!pause)
+    if (!pause || m.closing)
         return false;
     WaitMilliseconds(*pause);
     return true;

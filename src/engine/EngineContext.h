@@ -19,4 +19,7 @@ struct EngineContext {
     TerminalView &view;
     TrafficLog &log;
     UtcClock clock;
+    // Set when the window unloads: nothing new is sent and no new pause
+    // begins, so the program can end at once.
+    bool closing = false;
 };

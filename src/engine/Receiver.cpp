@@ -33,6 +33,8 @@ void Receiver::ReadReceivedBlock()
             if (!quiet)
                 return;
             WaitMilliseconds(*quiet);
+            if (m.closing)
+                return;
             QCoreApplication::processEvents();
             const qint16 again = m.port.InBufferCount();
             if (again == n)

@@ -1,5 +1,7 @@
 #include "engine/TerminalEngine.h"
 
+#include "engine/WaitMilliseconds.h"
+
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
     : QObject(parent), m_context{settings, port, view, m_log, std::move(clock)},
@@ -31,6 +33,13 @@ void TerminalEngine::stopTimers()
     m_timersRunning = false;
     m_timTimer.stop();
     m_timRepeat.stop();
+}
+
+void TerminalEngine::shutDown()
+{
+    stopTimers();
+    m_context.closing = true;
+    AbandonWaits();
 }
 
 void TerminalEngine::timTimer_Timer()

@@ -31,6 +31,9 @@ public:
     // Starts both timers; they run for the life of the window.
     void startTimers();
     void stopTimers();
+    // The window unloads: the timers stop, pauses in progress end and no
+    // transmission, pause or poll starts any more.
+    void shutDown();
     bool receiveTimerEnabled() const { return m_timTimer.isActive(); }
     bool repeatTimerEnabled() const { return m_timRepeat.isActive(); }
 

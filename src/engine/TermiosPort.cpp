@@ -144,8 +144,17 @@ void TermiosPort::setRTSEnable(bool enable)
         requireDevice();
         // A half-duplex adapter turns the line around with RTS: the last
         // character must have left before it drops.
-        if (!enable)
-            drainOutput(m_writeTimeout, true);
+        if (!enable) {
+            try {
+                drainOutput(m_writeTimeout, true);
+            } catch (const PortError &) {
+                // Left raised, RTS would hold a half-duplex line in transmit.
+                if (m_fd >= 0 && m_goneErrno == 0)
+                    setModemLine(TIOCM_RTS, false);
+                m_rts = false;
+                throw;
+            }
+        }
         setModemLine(TIOCM_RTS, enable);
     }
     m_rts = enable;

@@ -80,7 +80,11 @@ void Transmitter::SendText(const QString &text)
         }
         CharacterPacer pacer(m.settings.CharDelay);
         for (const QChar ch : *decoded) {
+            if (m.closing)
+                throw PortError(0, QStringLiteral("the program is ending"));
             pacer.pause();
+            if (m.closing)
+                throw PortError(0, QStringLiteral("the program is ending"));
             m.port.setOutput(QString(ch));
         }
         if (useRts) {

@@ -40,6 +40,12 @@ void LogView::setLog(TrafficLog *log)
             });
 }
 
+void LogView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    Q_EMIT doubleClickedAnywhere();
+}
+
 void LogView::followSelection()
 {
     // Selecting a row makes the view lay out all rows first, so a burst of

@@ -12,6 +12,13 @@ public:
     explicit LogView(QWidget *parent = nullptr);
     void setLog(TrafficLog *log);
 
+Q_SIGNALS:
+    // A double click on the list, on a line or below the last one.
+    void doubleClickedAnywhere();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
     void followSelection();
     void showSelection(int row);

@@ -4,7 +4,6 @@
 #include "app/modGlobal.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
-#include "engine/WaitMilliseconds.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
@@ -22,7 +21,13 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <limits>
+
 namespace {
+
+// A line edit keeps at most 32767 characters unless told otherwise; commands
+// and the text to send have no limit of their own.
+constexpr int kUnlimitedText = std::numeric_limits<int>::max();
 
 constexpr std::array<int, 8> kSlotButtonTops = {240, 990, 1740, 2490, 3240, 3990, 4770, 5490};
 constexpr std::array<int, 8> kSlotBoxTops = {570, 1320, 2070, 2820, 3570, 4320, 5070, 5820};
@@ -70,6 +75,7 @@ void frmMain::buildControls()
     labSendText = named<QLabel>(m_client, "labSendText");
     txtSend = named<QLineEdit>(m_client, "txtSend");
     txtSend->setFont(fixed);
+    txtSend->setMaxLength(kUnlimitedText);
     cmdInsertSpecialChar = named<QPushButton>(m_client, "cmdInsertSpecialChar");
     // A click leaves the focus, caret and selection in the box the token goes to.
     cmdInsertSpecialChar->setFocusPolicy(Qt::TabFocus);
@@ -94,6 +100,7 @@ void frmMain::buildControls()
         cmdBefehl[i]->setObjectName(QStringLiteral("cmdBefehl%1").arg(i + 1));
         txtBefehl[i] = new QLineEdit(fraCommands);
         txtBefehl[i]->setObjectName(QStringLiteral("txtBefehl%1").arg(i + 1));
+        txtBefehl[i]->setMaxLength(kUnlimitedText);
     }
     cmdQuit = named<QPushButton>(m_client, "cmdQuit");
 
@@ -182,7 +189,7 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     m_engine->stopTimers();
     fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
-    AbandonWaits();
+    m_engine->shutDown();
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);

@@ -49,7 +49,7 @@ void frmMain::connectControls()
                 [this, i] { m_engine->repeater().cmdBefehl_Click(i + 1); });
     }
     connect(txtSend, &QLineEdit::textChanged, this, &frmMain::UpdateSendButton);
-    connect(lstSendReceive, &QAbstractItemView::doubleClicked, this, &frmMain::lstSendReceive_DblClick);
+    connect(lstSendReceive, &LogView::doubleClickedAnywhere, this, &frmMain::lstSendReceive_DblClick);
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
@@ -129,7 +129,9 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
 bool frmMain::handleKeyRelease(QObject *watched, QKeyEvent *event)
 {
     const int slot = slotOf(watched);
-    if (slot != 0) {
+    // A held key repeats as press and release pairs; the slot boxes act on
+    // the release of the key, once.
+    if (slot != 0 && !event->isAutoRepeat()) {
         m_engine->repeater().DispatchFunctionKey(functionKeyCode(event->key()));
         txtBefehl[slot - 1]->setToolTip(txtBefehl[slot - 1]->text());
     } else if (watched == txtSend) {

@@ -11,7 +11,9 @@
 #include "UiTestSupport.h"
 #include "engine/PtyPair.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -124,7 +126,11 @@ private Q_SLOTS:
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
+    void closingEndsLongRepetitionPause_data();
     void closingEndsLongRepetitionPause();
+    void heldFunctionKeySendsOnceFromSlotBox();
+    void doubleClickBelowTheLines();
+    void textBoxesHaveNoLengthLimit();
 };
 
 void tst_frmMain::opensThePortAndEnablesControls()
@@ -427,22 +433,85 @@ void tst_frmMain::settingsDialogReopensPort()
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
 }
 
+void tst_frmMain::closingEndsLongRepetitionPause_data()
+{
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<int>("closeAt"); // ms after the repetition began
+    QTest::addColumn<QByteArray>("sent");
+    // Slot 1 goes out, then the 30 s pause runs when the window closes.
+    QTest::newRow("no character delay") << 0 << 500 << QByteArray("c");
+    // The send box is to be pressed after the pause, which would begin a
+    // character pause of 3 s after the window has gone.
+    QTest::newRow("character delay") << 3000 << 4000 << QByteArray("c");
+}
+
 void tst_frmMain::closingEndsLongRepetitionPause()
 {
-    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\n"));
-    p.edit("txtBefehl1")->setText(QStringLiteral("c1"));
+    QFETCH(int, charDelay);
+    QFETCH(int, closeAt);
+    QFETCH(QByteArray, sent);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nDeleteSendChars=0\r\n"
+                             "CharDelay=%1\r\n").arg(charDelay).toLatin1());
+    p.edit("txtBefehl1")->setText(QStringLiteral("c"));
+    p.edit("txtSend")->setText(QStringLiteral("s"));
     p.edit("txtWaitTime")->setText(QStringLiteral("30000"));
     QElapsedTimer clock;
     clock.start();
-    // The repetition sends slot 1 and then pauses for 30 s; the window is
-    // closed during that pause.
-    QTimer::singleShot(500, p.window.get(), &QWidget::close);
+    auto *repeatSend = p.child<QCheckBox>("chkRepeat");
+    QTimer::singleShot(closeAt - 300, repeatSend, [repeatSend] { repeatSend->setChecked(true); });
+    QTimer::singleShot(closeAt, p.window.get(), &QWidget::close);
     p.child<QCheckBox>("chkRepeatCommandConfig")->setChecked(true);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.window->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.window->isVisible(), closeAt + 5000);
     QTest::qWait(50);
-    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(p.peer.readPending(30), QByteArray("c1"));
+    // Everything the tick had begun has returned by now: nothing keeps the
+    // program from ending.
+    QVERIFY2(clock.elapsed() < closeAt + 1500, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(p.peer.readPending(30), sent);
     QVERIFY(!p.window->engine().repeatTimerEnabled());
+}
+
+void tst_frmMain::heldFunctionKeySendsOnceFromSlotBox()
+{
+    Program p;
+    p.edit("txtBefehl5")->setText(QStringLiteral("five"));
+    QLineEdit *box = p.edit("txtBefehl2");
+    box->setFocus();
+    for (int i = 0; i < 3; ++i) { // the releases of a held key repeating
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier, QString(), i > 0);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(box, &press);
+        QApplication::sendEvent(box, &release);
+    }
+    QCOMPARE(p.peer.readPending(30), QByteArray());
+    QKeyEvent last(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(box, &last);
+    QCOMPARE(p.wire(4), QByteArray("five"));
+}
+
+void tst_frmMain::doubleClickBelowTheLines()
+{
+    Program p;
+    TrafficLog &log = p.window->engine().log();
+    log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("one"),
+                          QDateTime::currentDateTimeUtc());
+    auto *list = p.child<QListView>("lstSendReceive");
+    const QPoint below(20, list->viewport()->height() - 5);
+    QTRY_VERIFY(list->indexAt(below) == QModelIndex() && list->currentIndex().row() == 0);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(p.inputBoxes, QStringList{QStringLiteral("Inhalt der Zeile: 1|Lintrova|") + log.line(0)});
+    p.button("cmdDelete")->click(); // no line left, none selected
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(p.inputBoxes.last(), QStringLiteral("Inhalt der Zeile: 0|Lintrova|"));
+}
+
+void tst_frmMain::textBoxesHaveNoLengthLimit()
+{
+    Program p;
+    const QString longText(40000, u'a');
+    for (const char *name : {"txtSend", "txtBefehl1", "txtBefehl8"}) {
+        p.edit(name)->setText(longText);
+        QCOMPARE(p.edit(name)->text().size(), longText.size());
+    }
 }
 
 QTEST_MAIN(tst_frmMain)
