@@ -34,7 +34,6 @@ public:
     // The window unloads: the timers stop, pauses in progress end and no
     // transmission, pause or poll starts any more.
     void shutDown();
-    bool receiveTimerEnabled() const { return m_timTimer.isActive(); }
     bool repeatTimerEnabled() const { return m_timRepeat.isActive(); }
 
     void timTimer_Timer();

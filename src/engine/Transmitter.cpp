@@ -66,6 +66,8 @@ void Transmitter::SendText(const QString &text)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
+    if (m.closing)
+        return;
     const QDateTime started = m.clock();
     const auto decoded = DecodeTokens(text);
     if (!decoded || !Codec::toBytes(*decoded))
@@ -80,8 +82,6 @@ void Transmitter::SendText(const QString &text)
         }
         CharacterPacer pacer(m.settings.CharDelay);
         for (const QChar ch : *decoded) {
-            if (m.closing)
-                throw PortError(0, QStringLiteral("the program is ending"));
             pacer.pause();
             if (m.closing)
                 throw PortError(0, QStringLiteral("the program is ending"));

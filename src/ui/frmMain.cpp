@@ -187,9 +187,9 @@ void frmMain::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_engine->stopTimers();
-    fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
+    // Saving may let events run; nothing is sent or polled from here on.
     m_engine->shutDown();
+    fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
