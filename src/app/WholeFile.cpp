@@ -1,8 +1,9 @@
 #include "app/WholeFile.h"
 
+#include "app/ReplacingFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace WholeFile {
 
@@ -21,15 +22,8 @@ std::optional<QByteArray> read(const QString &path, qint64 maxSize)
 
 bool replace(const QString &path, const QByteArray &bytes)
 {
-    // Unbuffered, because a buffered QSaveFile takes a short write (disk full,
-    // file size limit) for success and commits a truncated file. An
-    // uncommitted QSaveFile removes its temporary file and leaves the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    ReplacingFile file(path);
+    return file.open() && file.write(bytes) && file.commit();
 }
 
 } // namespace WholeFile

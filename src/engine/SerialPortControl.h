@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <exception>
+#include <functional>
 
 // Raised by a member of the serial port control whose operation cannot be
 // done (port closed, missing or busy, a value the device refuses). Callers
@@ -49,4 +50,11 @@ public:
     virtual qint16 InBufferCount() = 0;
     // The waiting characters (at most InBufferSize), removed from the buffer.
     virtual QString Input() = 0;
+
+    // Whether the port tells when characters arrive. One that does calls the
+    // handler (on the window's thread, while events are processed) when
+    // characters arrive or the device goes away, so an idle terminal need not
+    // poll it; one that does not is polled all the time.
+    virtual bool signalsArrival() const { return false; }
+    virtual void setArrivalHandler(std::function<void()> handler) { (void)handler; }
 };

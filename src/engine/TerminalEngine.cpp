@@ -1,5 +1,7 @@
 #include "engine/TerminalEngine.h"
 
+#include "engine/SerialPortControl.h"
+#include "engine/TerminalView.h"
 #include "engine/WaitMilliseconds.h"
 
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
@@ -14,6 +16,18 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     }
     connect(&m_timTimer, &QTimer::timeout, this, &TerminalEngine::timTimer_Timer);
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
+    port.setArrivalHandler([this] { onArrival(); });
+    // A line selected beyond the limit is cleared by the next poll, as if the
+    // receive timer had been running all along.
+    connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {
+        if (index > TrafficLog::kClearAboveIndex)
+            armReceiveTimer();
+    });
+}
+
+TerminalEngine::~TerminalEngine()
+{
+    m_context.port.setArrivalHandler({});
 }
 
 UtcClock TerminalEngine::defaultClock()
@@ -24,8 +38,10 @@ UtcClock TerminalEngine::defaultClock()
 void TerminalEngine::startTimers()
 {
     m_timersRunning = true;
-    m_timTimer.start();
-    m_timRepeat.start();
+    // Characters that were waiting before the timers started are polled once;
+    // a port that cannot tell of arrivals is polled all the time.
+    armReceiveTimer();
+    repetitionSwitched();
 }
 
 void TerminalEngine::stopTimers()
@@ -42,22 +58,79 @@ void TerminalEngine::shutDown()
     AbandonWaits();
 }
 
+void TerminalEngine::repetitionSwitched()
+{
+    // A tick in progress restarts the timer itself when it ends.
+    if (!m_timersRunning || m_repeatStoppedForGood || m_inRepeatTick)
+        return;
+    if (!repetitionOn())
+        m_timRepeat.stop();
+    else if (!m_timRepeat.isActive())
+        m_timRepeat.start();
+}
+
+bool TerminalEngine::repetitionOn() const
+{
+    return m_context.view.repeatChecked() || m_context.view.repeatCommandConfigChecked();
+}
+
+void TerminalEngine::onArrival()
+{
+    if (m_inReceiveTick)
+        m_arrivedDuringTick = true;
+    else
+        armReceiveTimer();
+}
+
+void TerminalEngine::armReceiveTimer()
+{
+    // A running timer keeps its phase: restarting it on every arrival would
+    // put the poll off while characters keep coming.
+    if (m_timersRunning && !m_inReceiveTick && !m_timTimer.isActive())
+        m_timTimer.start();
+}
+
+// Whether the next poll could find anything to do.
+bool TerminalEngine::receiveWorkLeft()
+{
+    SerialPortControl &port = m_context.port;
+    if (!port.signalsArrival() || m_arrivedDuringTick ||
+        m_log.selectedIndex() > TrafficLog::kClearAboveIndex)
+        return true;
+    try {
+        return port.PortOpen() && port.InBufferCount() > 0;
+    } catch (const PortError &) {
+        return false; // a vanished device has nothing more to give
+    }
+}
+
 void TerminalEngine::timTimer_Timer()
 {
     // Disabled while its own tick runs: the poll processes events and would
     // otherwise let the timer fire inside itself.
     m_timTimer.stop();
+    m_inReceiveTick = true;
+    m_arrivedDuringTick = false;
     m_receiver.PollReceiveBuffer();
-    if (m_timersRunning)
+    m_inReceiveTick = false;
+    if (m_timersRunning && receiveWorkLeft())
         m_timTimer.start();
+    m_arrivedDuringTick = false;
 }
 
 void TerminalEngine::timRepeat_Timer()
 {
     m_timRepeat.stop();
+    m_inRepeatTick = true;
+    const bool ticked = m_repeater.RepeatTick();
+    m_inRepeatTick = false;
     // A tick that fails leaves the repetition timer off until the program
     // is restarted; the receive timer goes on polling.
-    if (m_repeater.RepeatTick() && m_timersRunning)
+    if (!ticked) {
+        m_repeatStoppedForGood = true;
+        return;
+    }
+    if (m_timersRunning && repetitionOn())
         m_timRepeat.start();
 }
 

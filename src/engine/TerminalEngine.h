@@ -13,11 +13,19 @@
 // The terminal: transmit, receive and log, the port connection, the command
 // slots and their repetition, and the two 10 ms timers that drive polling
 // and repetition. It reaches the window only through TerminalView.
+//
+// The timers only run while they have something to do, so an idle terminal
+// never wakes up: the receive timer while characters are waiting, arriving or
+// being collected, and while the log waits for its size check (a port that
+// cannot tell when characters arrive is polled all the time); the repetition
+// timer while a repetition box is ticked. Each tick runs as it would if the
+// timers ran all the time, so the log and the line see no difference.
 class TerminalEngine : public QObject {
     Q_OBJECT
 public:
     TerminalEngine(SettingsRecord &settings, SerialPortControl &port, TerminalView &view,
                    UtcClock clock = defaultClock(), QObject *parent = nullptr);
+    ~TerminalEngine() override;
 
     static UtcClock defaultClock();
     static constexpr int kTimerIntervalMs = 10;
@@ -28,13 +36,18 @@ public:
     PortConnection &connection() { return m_connection; }
     CommandRepeater &repeater() { return m_repeater; }
 
-    // Starts both timers; they run for the life of the window.
+    // Starts both timers; they run for the life of the window, whenever there
+    // is work for them.
     void startTimers();
     void stopTimers();
     // The window unloads: the timers stop, pauses in progress end and no
     // transmission, pause or poll starts any more.
     void shutDown();
     bool repeatTimerEnabled() const { return m_timRepeat.isActive(); }
+    bool receiveTimerEnabled() const { return m_timTimer.isActive(); }
+    // A repetition box was ticked or cleared: the repetition timer runs while
+    // one is ticked, unless a failed tick stopped it for good.
+    void repetitionSwitched();
 
     void timTimer_Timer();
     void timRepeat_Timer();
@@ -42,6 +55,11 @@ public:
     void cmdDelete_Click();
 
 private:
+    void onArrival();
+    void armReceiveTimer();
+    bool receiveWorkLeft();
+    bool repetitionOn() const;
+
     TrafficLog m_log;
     EngineContext m_context;
     Transmitter m_transmitter;
@@ -51,4 +69,8 @@ private:
     QTimer m_timTimer;
     QTimer m_timRepeat;
     bool m_timersRunning = false;
+    bool m_inReceiveTick = false;
+    bool m_inRepeatTick = false;
+    bool m_arrivedDuringTick = false;
+    bool m_repeatStoppedForGood = false;
 };

@@ -259,8 +259,11 @@ void TermiosPort::open()
     guard.release();
 
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
-                     [this] { readAvailable(); });
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
+        readAvailable();
+        if (m_arrivalHandler)
+            m_arrivalHandler();
+    });
 }
 
 void TermiosPort::close()

@@ -37,6 +37,9 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // the backlog cap reading pauses and the device's own flow control (or the
 // pseudo-terminal's writer) waits; nothing is dropped.
 //
+// The arrival handler is called after bytes were read into the backlog by the
+// watcher, and when the device goes away.
+//
 // When the device goes away (hang-up, EIO), reading stops at once. The bytes
 // already received stay available; after them InBufferCount and Input raise
 // "the device has gone away", as do Output and the line members written
@@ -68,6 +71,11 @@ public:
     void setOutput(const QString &chars) override;
     qint16 InBufferCount() override;
     QString Input() override;
+    bool signalsArrival() const override { return true; }
+    void setArrivalHandler(std::function<void()> handler) override
+    {
+        m_arrivalHandler = std::move(handler);
+    }
 
     // How long a write (or the drain before RTS drops) may wait for a device
     // that holds the line before it fails with PortErrors::WriteTimeout.
@@ -97,6 +105,7 @@ private:
     qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
+    std::function<void()> m_arrivalHandler;
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;

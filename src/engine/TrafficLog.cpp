@@ -1,5 +1,8 @@
 #include "engine/TrafficLog.h"
 
+#include "text/Codec.h"
+#include "text/Tokens.h"
+
 TrafficLog::TrafficLog(QObject *parent) : QAbstractListModel(parent) {}
 
 int TrafficLog::rowCount(const QModelIndex &parent) const
@@ -12,7 +15,7 @@ QVariant TrafficLog::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_lines.size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return m_lines.at(index.row());
+        return line(index.row());
     return {};
 }
 
@@ -28,17 +31,30 @@ void TrafficLog::AppendTrafficLine(Direction direction, const QString &content,
                                    const QDateTime &utc)
 {
     const int row = int(m_lines.size());
+    QByteArray bytes = Codec::toBytesReplacing(formatLine(utc, direction, content), '?');
+    m_longest = std::max(m_longest, int(bytes.size()));
     beginInsertRows({}, row, row);
-    m_lines.append(formatLine(utc, direction, content));
+    m_lines.append(std::move(bytes));
     endInsertRows();
     setSelectedIndex(row);
     setDeleteEnabled(true);
+}
+
+QString TrafficLog::line(int index) const
+{
+    return Codec::toText(m_lines.at(index));
+}
+
+QString TrafficLog::spelledLine(int index) const
+{
+    return SpellControlChars(line(index));
 }
 
 void TrafficLog::clear()
 {
     beginResetModel();
     m_lines.clear();
+    m_longest = 0;
     endResetModel();
     setSelectedIndex(-1);
 }

@@ -87,6 +87,18 @@ constexpr std::array kEntries = {
                 u"Sie die COM-Anschlussnummer unter 'Anschlusseinstellungen' -> 'Erweitert' im "
                 u"Gerätemanager zu einer kleineren COM und wiederholen Sie den Vorgang!"},
     Entry{1701, u"Überschreitung der COM Anschlussnummer"},
+    Entry{1800, u"Protokoll speichern..."},
+    Entry{1801, u"Zeile kopieren"},
+    Entry{1802, u"Alles kopieren"},
+    Entry{1803, u"Protokolldateien (*.log)"},
+    Entry{1804, u"Alle Dateien (*)"},
+    Entry{1805, u"Das Protokoll konnte nicht als %% gespeichert werden. %%"},
+    Entry{1806, u"Protokoll speichern"},
+    Entry{1810, u"Der Datenträger ist voll."},
+    Entry{1811, u"Keine Berechtigung."},
+    Entry{1812, u"Der Datenträger ist schreibgeschützt."},
+    Entry{1813, u"Die Datei oder der Ordner existiert nicht."},
+    Entry{1814, u"Der Name ist der eines Ordners."},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -156,6 +168,18 @@ constexpr std::array kEntries = {
                  u"number under 'Port settings' -> 'Advanced' in the device manager to a smaller "
                  u"COM and repeat the process!"},
     Entry{11701, u"Exceeding COM port number"},
+    Entry{11800, u"Save log..."},
+    Entry{11801, u"Copy line"},
+    Entry{11802, u"Copy all"},
+    Entry{11803, u"Log files (*.log)"},
+    Entry{11804, u"All files (*)"},
+    Entry{11805, u"The log could not be saved as %%. %%"},
+    Entry{11806, u"Save log"},
+    Entry{11810, u"The disk is full."},
+    Entry{11811, u"Permission denied."},
+    Entry{11812, u"The file system is read-only."},
+    Entry{11813, u"The file or folder does not exist."},
+    Entry{11814, u"The name is that of a folder."},
 };
 
 constexpr bool isSortedById()

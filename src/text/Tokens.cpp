@@ -95,6 +95,25 @@ QString EncodeControlChars(const QString &text)
     return ReplaceControlChars(text);
 }
 
+QString SpellControlChars(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u >= 0x20 && u != 0x7F) {
+            result.append(ch);
+        } else if (const char16_t *token = displayToken(ch)) {
+            result.append(QStringView(token));
+        } else {
+            result.append(u'<');
+            result.append(QString::number(u));
+            result.append(u'>');
+        }
+    }
+    return result;
+}
+
 QString fkt_ToolsCharFromCode(int code)
 {
     if (code < 0 || code > 255)

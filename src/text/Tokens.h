@@ -24,6 +24,12 @@ QString EncodeControlChars(const QString &text);
 // The same replacement for a text of any length.
 QString ReplaceControlChars(const QString &text);
 
+// Every control character (codes 0-31 and 127) spelled as a token: the named
+// token where there is one ("<STX>", "<CR>", "<NUL>" ...), else its code as
+// "<n>". For text that must show every character and must not break at a raw
+// line end: the saved log, the copied log, what a screen reader reads.
+QString SpellControlChars(QStringView text);
+
 // The codec's character of a code as a one-character text; empty for a code
 // outside 0-255.
 QString fkt_ToolsCharFromCode(int code);

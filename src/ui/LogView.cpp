@@ -1,71 +1,397 @@
 #include "ui/LogView.h"
 
+#include "engine/LogFile.h"
 #include "engine/TrafficLog.h"
-#include "ui/ControlPictures.h"
+#include "ui/LogViewAccessible.h"
 
-#include <QStyledItemDelegate>
-#include <QTimer>
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+#include <cmath>
 
 namespace {
 
-class ControlPictureDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant &value, const QLocale &) const override
-    {
-        return withControlPictures(value.toString());
-    }
-};
+// Room between the frame and the first column.
+constexpr int kTextLeft = 2;
+
+bool isWholePixelRatio(qreal dpr)
+{
+    return std::abs(dpr - std::round(dpr)) < 1e-6;
+}
 
 } // namespace
 
-LogView::LogView(QWidget *parent) : QListView(parent)
+LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setItemDelegate(new ControlPictureDelegate(this));
+    LogViewAccessible::install();
+    setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is painted here, so Qt neither clears the viewport first nor
+    // repaints it whole when its contents are moved by a blit.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_frameTimer.setSingleShot(true);
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameTimer, &QTimer::timeout, this, &LogView::frame);
+    takeFont();
 }
 
 void LogView::setLog(TrafficLog *log)
 {
+    if (m_log)
+        disconnect(m_log, nullptr, this, nullptr);
     m_log = log;
-    setModel(log);
-    connect(log, &TrafficLog::selectedIndexChanged, this, &LogView::followSelection);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (m_log && current.isValid())
-                    m_log->setSelectedIndex(current.row());
-            });
+    if (log) {
+        connect(log, &TrafficLog::rowsInserted, this,
+                [this](const QModelIndex &, int first, int) { rowsAppended(first); });
+        connect(log, &TrafficLog::modelReset, this, &LogView::logReset);
+        connect(log, &TrafficLog::selectedIndexChanged, this, &LogView::selectionMoved);
+    }
+    logReset();
+    selectionMoved();
+}
+
+int LogView::firstVisibleRow() const { return verticalScrollBar()->value(); }
+
+int LogView::fullRows() const { return viewport()->height() / m_cells.rowHeight(); }
+
+int LogView::fullColumns() const
+{
+    return std::max(0, viewport()->width() - kTextLeft) / m_cells.cellWidth();
+}
+
+int LogView::textLeft() const { return kTextLeft; }
+
+int LogView::rowAt(QPoint viewportPoint) const
+{
+    if (!m_log || viewportPoint.y() < 0)
+        return -1;
+    const int row = firstVisibleRow() + viewportPoint.y() / m_cells.rowHeight();
+    return row < m_log->count() ? row : -1;
+}
+
+QRect LogView::rowRect(int row) const
+{
+    const int rowHeight = m_cells.rowHeight();
+    return QRect(0, (row - firstVisibleRow()) * rowHeight, viewport()->width(), rowHeight);
+}
+
+void LogView::copyLine(int row) const
+{
+    if (m_log && row >= 0 && row < m_log->count())
+        QGuiApplication::clipboard()->setText(m_log->line(row));
+}
+
+void LogView::copyAll() const
+{
+    if (m_log)
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(LogFile::text(*m_log)));
+}
+
+void LogView::rowsAppended(int first)
+{
+    if (m_firstNewRow < 0 || first < m_firstNewRow)
+        m_firstNewRow = first;
+    requestFrame();
+}
+
+void LogView::logReset()
+{
+    m_wholeView = true;
+    m_firstNewRow = -1;
+    m_accessibleReset = true;
+    requestFrame();
+}
+
+void LogView::selectionMoved()
+{
+    m_follow = true;
+    requestFrame();
+}
+
+// Changes are gathered into frames: the first change after a quiet spell is
+// drawn at once (after the events already queued), later ones wait for the
+// next frame, so a stream of lines costs at most one frame per interval.
+void LogView::requestFrame()
+{
+    if (m_frameTimer.isActive())
+        return;
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : kFrameIntervalMs;
+    m_frameTimer.start(int(std::clamp<qint64>(kFrameIntervalMs - since, 0, kFrameIntervalMs)));
+}
+
+void LogView::frame()
+{
+    m_sinceFrame.start();
+    ++m_frames;
+    updateScrollBars();
+    const int selected = m_log ? m_log->selectedIndex() : -1;
+    // Scrolling first: the blit moves what is on screen, and the rows marked
+    // below are then where they are drawn.
+    if (m_follow && selected >= 0)
+        scrollToRow(selected);
+    m_follow = false;
+    if (m_wholeView) {
+        viewport()->update();
+    } else {
+        if (m_firstNewRow >= 0)
+            updateRows(m_firstNewRow, m_log->count() - 1);
+        if (selected != m_paintedSelection) {
+            updateRows(m_paintedSelection, m_paintedSelection);
+            updateRows(selected, selected);
+        }
+    }
+    m_wholeView = false;
+    m_firstNewRow = -1;
+    notifyAccessibility();
+    m_paintedSelection = selected;
+}
+
+void LogView::updateScrollBars()
+{
+    const int count = m_log ? m_log->count() : 0;
+    const int longest = m_log ? m_log->longestLineLength() : 0;
+    const int rows = std::max(1, fullRows());
+    const int columns = std::max(1, fullColumns());
+    QScrollBar *vertical = verticalScrollBar();
+    vertical->setRange(0, std::max(0, count - rows));
+    vertical->setPageStep(rows);
+    vertical->setSingleStep(1);
+    QScrollBar *horizontal = horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, longest - columns));
+    horizontal->setPageStep(columns);
+    horizontal->setSingleStep(1);
+}
+
+void LogView::scrollToRow(int row)
+{
+    const int top = firstVisibleRow();
+    const int rows = std::max(1, fullRows());
+    if (row < top)
+        verticalScrollBar()->setValue(row);
+    else if (row >= top + rows)
+        verticalScrollBar()->setValue(row - rows + 1);
+}
+
+void LogView::updateRows(int first, int last)
+{
+    if (first < 0 || last < first)
+        return;
+    const int top = firstVisibleRow();
+    const int bottom = top + fullRows(); // the partly shown row included
+    first = std::max(first, top);
+    last = std::min(last, bottom);
+    if (first > last)
+        return;
+    const int rowHeight = m_cells.rowHeight();
+    viewport()->update(
+        QRect(0, (first - top) * rowHeight, viewport()->width(), (last - first + 1) * rowHeight));
+}
+
+void LogView::scrollContentsBy(int dx, int dy)
+{
+    // Scroll bars count rows and columns; the blit moves whole cells. With a
+    // fractional pixel ratio a blit would leave seams, so the view is redrawn.
+    if ((dx != 0 && dy != 0) || !isWholePixelRatio(viewport()->devicePixelRatioF())) {
+        viewport()->update();
+        return;
+    }
+    if (dy != 0) {
+        viewport()->scroll(0, dy * m_cells.rowHeight());
+    } else if (dx != 0) {
+        // The room left of the first column stays where it is.
+        QRect columns = viewport()->rect();
+        columns.setLeft(kTextLeft);
+        viewport()->scroll(dx * m_cells.cellWidth(), 0, columns);
+    }
+}
+
+void LogView::paintEvent(QPaintEvent *event)
+{
+    if (!qFuzzyCompare(viewport()->devicePixelRatioF(), m_cellsDpr))
+        takeFont();
+    QPainter painter(viewport());
+    for (const QRect &rect : event->region())
+        paintRect(painter, rect);
+    const int selected = m_log ? m_log->selectedIndex() : -1;
+    if (hasFocus() && selected >= 0 && event->region().intersects(rowRect(selected))) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rowRect(selected);
+        option.backgroundColor = palette().color(QPalette::Highlight);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void LogView::paintRect(QPainter &painter, const QRect &rect)
+{
+    const QPalette::ColorGroup group = !isEnabled()       ? QPalette::Disabled
+                                       : isActiveWindow() ? QPalette::Active
+                                                          : QPalette::Inactive;
+    const QPalette &colours = palette();
+    painter.fillRect(rect, colours.color(group, QPalette::Base));
+    if (!m_log || m_log->count() == 0)
+        return;
+    const int rowHeight = m_cells.rowHeight();
+    const int cellWidth = m_cells.cellWidth();
+    const int top = firstVisibleRow();
+    const int left = horizontalScrollBar()->value();
+    const int firstRow = top + std::max(0, rect.top()) / rowHeight;
+    const int lastRow = std::min(m_log->count() - 1, top + rect.bottom() / rowHeight);
+    const int firstColumn = left + std::max(0, rect.left() - kTextLeft) / cellWidth;
+    const int lastColumn = left + std::max(0, rect.right() - kTextLeft) / cellWidth;
+    const int selected = m_log->selectedIndex();
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const int y = (row - top) * rowHeight;
+        QColor ink = colours.color(group, QPalette::Text);
+        if (row == selected) {
+            painter.fillRect(QRect(rect.left(), y, rect.width(), rowHeight),
+                             colours.color(group, QPalette::Highlight));
+            ink = colours.color(group, QPalette::HighlightedText);
+        }
+        m_cells.paintRow(painter, m_log->lineBytes(row), firstColumn,
+                         lastColumn - firstColumn + 1,
+                         QPoint(kTextLeft + (firstColumn - left) * cellWidth, y), ink);
+    }
+}
+
+void LogView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void LogView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const int row = rowAt(event->position().toPoint());
+        if (row >= 0)
+            selectRow(row);
+    }
+    QAbstractScrollArea::mousePressEvent(event);
 }
 
 void LogView::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    QListView::mouseDoubleClickEvent(event);
+    const int row = rowAt(event->position().toPoint());
+    if (row >= 0)
+        selectRow(row);
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
     Q_EMIT doubleClickedAnywhere();
 }
 
-void LogView::followSelection()
+void LogView::keyPressEvent(QKeyEvent *event)
 {
-    // Selecting a row makes the view lay out all rows first, so a burst of
-    // appended lines is followed once, when the events of the burst are done.
-    if (m_followPending)
-        return;
-    m_followPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_followPending = false;
-        showSelection(m_log ? m_log->selectedIndex() : -1);
-    });
-}
-
-void LogView::showSelection(int row)
-{
-    if (row < 0 || row >= model()->rowCount()) {
-        selectionModel()->clearSelection();
+    if (!m_log) {
+        QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    const QModelIndex index = model()->index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    scrollTo(index);
+    const int selected = m_log->selectedIndex();
+    if (event->matches(QKeySequence::Copy)) {
+        copyLine(selected);
+        return;
+    }
+    const int page = std::max(1, fullRows() - 1);
+    int row = selected;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        row = selected - 1;
+        break;
+    case Qt::Key_Down:
+        row = selected + 1;
+        break;
+    case Qt::Key_PageUp:
+        row = selected - page;
+        break;
+    case Qt::Key_PageDown:
+        row = selected + page;
+        break;
+    case Qt::Key_Home:
+        row = 0;
+        break;
+    case Qt::Key_End:
+        row = m_log->count() - 1;
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event); // Left and Right scroll sideways
+        return;
+    }
+    if (m_log->count() > 0)
+        selectRow(std::clamp(row, 0, m_log->count() - 1));
+    event->accept();
+}
+
+void LogView::selectRow(int row)
+{
+    if (m_log)
+        m_log->setSelectedIndex(row);
+}
+
+void LogView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::FontChange:
+        takeFont();
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::EnabledChange:
+    case QEvent::ActivationChange:
+        viewport()->update();
+        break;
+    default:
+        break;
+    }
+}
+
+void LogView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    if (m_log)
+        updateRows(m_log->selectedIndex(), m_log->selectedIndex());
+}
+
+void LogView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    if (m_log)
+        updateRows(m_log->selectedIndex(), m_log->selectedIndex());
+}
+
+void LogView::takeFont()
+{
+    m_cellsDpr = viewport()->devicePixelRatioF();
+    m_cells.setFont(font(), m_cellsDpr);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void LogView::notifyAccessibility()
+{
+    // Only the selected line is announced, once a frame: a screen reader
+    // cannot follow a hundred lines a second, and building every line's
+    // interface would cost the time the frames save.
+    if (!QAccessible::isActive() || !m_log)
+        return;
+    const int selected = m_log->selectedIndex();
+    if (m_accessibleReset)
+        LogViewAccessible::logReset(this);
+    m_accessibleReset = false;
+    if (selected < 0 || selected == m_paintedSelection)
+        return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(selected);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(selected);
+        QAccessible::updateAccessibility(&focus);
+    }
 }

@@ -1,27 +1,93 @@
 #pragma once
 
-#include <QListView>
+#include "ui/LogCellPainter.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
 
 class TrafficLog;
 
-// The traffic log list: follows the log's selected line (scrolling to it)
-// and reports the user's own selection back to the log.
-class LogView : public QListView {
+// The traffic log on screen: one row per line in a fixed-pitch font, the
+// selected line highlighted and followed.
+//
+// It is drawn for speed at any line rate: the vertical scroll bar counts rows
+// and the horizontal one columns (reaching the end of the longest line); only
+// the rows and columns inside the exposed region are painted; new lines move
+// what is already on screen by a blit, so a frame paints only the rows that
+// came in and the two whose selection changed. Changes of the log are
+// gathered into frames of at most 60 a second.
+//
+// The user selects a line with the mouse or the arrow, page, Home and End
+// keys; Ctrl+C copies the selected line with its raw characters.
+class LogView : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    static constexpr int kFrameIntervalMs = 16;
+
     explicit LogView(QWidget *parent = nullptr);
     void setLog(TrafficLog *log);
+    TrafficLog *log() const { return m_log; }
+
+    // The line shown at a point of the viewport, or -1.
+    int rowAt(QPoint viewportPoint) const;
+    // Where a line is drawn in the viewport (it may lie outside the viewport).
+    QRect rowRect(int row) const;
+    int firstVisibleRow() const;
+    // Rows and columns that fit whole.
+    int fullRows() const;
+    int fullColumns() const;
+    const LogCellPainter &cells() const { return m_cells; }
+
+    // The line's raw characters to the clipboard; nothing for a line that
+    // does not exist.
+    void copyLine(int row) const;
+    // Every line, in the form of the saved log.
+    void copyAll() const;
+
+    // Frames painted so far, for measurements.
+    quint64 framesDone() const { return m_frames; }
 
 Q_SIGNALS:
     // A double click on the list, on a line or below the last one.
     void doubleClickedAnywhere();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void followSelection();
-    void showSelection(int row);
+    void rowsAppended(int first);
+    void logReset();
+    void selectionMoved();
+    void requestFrame();
+    void frame();
+    void updateScrollBars();
+    void scrollToRow(int row);
+    void updateRows(int first, int last);
+    void takeFont();
+    void selectRow(int row);
+    void paintRect(QPainter &painter, const QRect &rect);
+    void notifyAccessibility();
+    int textLeft() const;
+
     TrafficLog *m_log = nullptr;
-    bool m_followPending = false;
+    LogCellPainter m_cells;
+    QTimer m_frameTimer;
+    QElapsedTimer m_sinceFrame;
+    quint64 m_frames = 0;
+    // What changed since the last frame.
+    int m_firstNewRow = -1;
+    bool m_wholeView = false;
+    bool m_follow = false;
+    int m_paintedSelection = -1;
+    bool m_accessibleReset = false;
+    qreal m_cellsDpr = 1.0;
 };

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -85,6 +86,8 @@ void frmMain::buildControls()
     lstSendReceive = named<LogView>(m_client, "lstSendReceive");
     lstSendReceive->setFont(fixed);
     lstSendReceive->setLog(&m_engine->log());
+    lstSendReceive->setContextMenuPolicy(Qt::CustomContextMenu);
+    labSendReceiveText->setBuddy(lstSendReceive);
     cmdDelete = named<QPushButton>(m_client, "cmdDelete");
     chkRepeat = named<QCheckBox>(m_client, "chkRepeat");
     chkRepeat->setText(QStringLiteral("Zu sendende Zeichen wiederholen..."));
@@ -137,6 +140,7 @@ void frmMain::buildMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileLoadConfig = action(mnuFile, "mnuFileLoadConfig");
     mnuFileSaveConfig = action(mnuFile, "mnuFileSaveConfig");
+    mnuFileSaveLog = action(mnuFile, "mnuFileSaveLog");
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSpace1"));
     mnuFileQuit = action(mnuFile, "mnuFileQuit");
     mnuEdit = menuBar()->addMenu(QString());
@@ -145,6 +149,13 @@ void frmMain::buildMenus()
     mnuQuestion = menuBar()->addMenu(QString());
     mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
     mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
+
+    mnuLog = new QMenu(this);
+    mnuLog->setObjectName(QStringLiteral("mnuLog"));
+    mnuLogCopyLine = action(mnuLog, "mnuLogCopyLine");
+    mnuLogCopyAll = action(mnuLog, "mnuLogCopyAll");
+    mnuLog->addSeparator();
+    mnuLog->addAction(mnuFileSaveLog);
 }
 
 void frmMain::placeControls()
@@ -213,6 +224,9 @@ void frmMain::ApplyLanguage()
     mnuFileQuit->setText(res(1002));
     mnuFileLoadConfig->setText(res(1007));
     mnuFileSaveConfig->setText(res(1008));
+    mnuFileSaveLog->setText(res(1800));
+    mnuLogCopyLine->setText(res(1801));
+    mnuLogCopyAll->setText(res(1802));
     cmdBlockcheck->setText(res(1010));
     fraCommands->setTitle(res(1009));
     mnuEdit->setTitle(res(1003));

@@ -27,6 +27,8 @@ class frmMain : public QMainWindow, private TerminalView {
 public:
     // Asks for a command file: save or open; empty when cancelled.
     using FileChooser = std::function<QString(bool save)>;
+    // Asks where to save the log, offering a path; empty when cancelled.
+    using LogFileChooser = std::function<QString(const QString &suggested)>;
     // Opens a dialog of the program modally.
     using DialogOpener = std::function<void(frmMain &)>;
 
@@ -45,6 +47,7 @@ public:
     void lstSendReceive_DblClick();
     void mnuFileLoadConfig_Click();
     void mnuFileSaveConfig_Click();
+    void mnuFileSaveLog_Click();
     void mnuEditSettings_Click();
     void mnuQuestionProgramInfo_Click();
 
@@ -54,6 +57,7 @@ public:
 
     // Test seams: the file dialog and the three dialogs.
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    void setLogFileChooser(LogFileChooser chooser) { m_logFileChooser = std::move(chooser); }
     void setSettingsDialog(DialogOpener opener) { m_settingsDialog = std::move(opener); }
     void setProgramInfoDialog(DialogOpener opener) { m_programInfoDialog = std::move(opener); }
     // The port list text the settings dialog offers; without one, no port is found.
@@ -76,6 +80,7 @@ private:
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
+    void showLogMenu(const QPoint &viewportPoint);
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
@@ -100,6 +105,8 @@ private:
     double m_dpi = 96.0;
     bool m_unloaded = false;
     FileChooser m_fileChooser;
+    LogFileChooser m_logFileChooser;
+    QString m_logFolder; // where the log was last saved
     DialogOpener m_settingsDialog;
     DialogOpener m_programInfoDialog;
     std::function<QString()> m_portListSource;
@@ -125,6 +132,11 @@ private:
     QMenu *mnuFile = nullptr;
     QAction *mnuFileLoadConfig = nullptr;
     QAction *mnuFileSaveConfig = nullptr;
+    QAction *mnuFileSaveLog = nullptr;
+    QMenu *mnuLog = nullptr; // the log's context menu
+    QAction *mnuLogCopyLine = nullptr;
+    QAction *mnuLogCopyAll = nullptr;
+    int m_logMenuRow = -1;
     QAction *mnuFileQuit = nullptr;
     QMenu *mnuEdit = nullptr;
     QAction *mnuEditSettings = nullptr;

@@ -53,6 +53,14 @@ void frmMain::connectControls()
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
+    connect(mnuFileSaveLog, &QAction::triggered, this, &frmMain::mnuFileSaveLog_Click);
+    connect(mnuLogCopyLine, &QAction::triggered, this,
+            [this] { lstSendReceive->copyLine(m_logMenuRow); });
+    connect(mnuLogCopyAll, &QAction::triggered, lstSendReceive, &LogView::copyAll);
+    connect(lstSendReceive, &QWidget::customContextMenuRequested, this, &frmMain::showLogMenu);
+    // The repetition timer runs only while one of the boxes is ticked.
+    for (QCheckBox *box : {chkRepeat, chkRepeatCommandConfig})
+        connect(box, &QCheckBox::toggled, this, [this] { m_engine->repetitionSwitched(); });
     connect(mnuFileQuit, &QAction::triggered, this, &QWidget::close);
     connect(mnuEditSettings, &QAction::triggered, this, &frmMain::mnuEditSettings_Click);
     connect(mnuQuestionProgramInfo, &QAction::triggered, this,

@@ -7,12 +7,20 @@
 #include "engine/TerminalEngine.h"
 #include "text/StringTable.h"
 #include "ui/CommandFileDialog.h"
+#include "engine/LogFile.h"
+#include "text/FileErrorText.h"
+#include "text/modFormat.h"
 #include "ui/InputBox.h"
+#include "ui/LogFileDialog.h"
+#include "ui/LogView.h"
+#include "ui/MessageBoxes.h"
 #include "ui/InsertSpecialChar.h"
 #include "ui/frmProgramInfo.h"
 #include "ui/frmSettings.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 
 void frmMain::lstSendReceive_DblClick()
 {
@@ -41,6 +49,32 @@ void frmMain::mnuFileLoadConfig_Click()
 void frmMain::mnuFileSaveConfig_Click()
 {
     fkt_MainSaveCommandFile(QString(), slotTexts(), [this] { return chooseCommandFile(true); });
+}
+
+void frmMain::mnuFileSaveLog_Click()
+{
+    const quint8 lang = m_settings.Language;
+    const QString suggested =
+        LogFileDialog::suggestedPath(m_logFolder, QDateTime::currentDateTimeUtc());
+    const QString path = m_logFileChooser ? m_logFileChooser(suggested)
+                                          : LogFileDialog::choose(this, suggested, lang);
+    if (path.isEmpty())
+        return;
+    m_logFolder = QFileInfo(path).absolutePath();
+    const int error = LogFile::save(m_engine->log(), path);
+    if (error == 0)
+        return;
+    const QString text = fkt_FormatInsertParam(fkt_ToolsGetResString(1805, lang),
+                                               {path, fileErrorReason(error, lang)});
+    MessageBoxes::show({this, MessageBoxes::Icon::Critical, fkt_ToolsGetResString(1806, lang), text});
+}
+
+void frmMain::showLogMenu(const QPoint &viewportPoint)
+{
+    m_logMenuRow = lstSendReceive->rowAt(viewportPoint);
+    mnuLogCopyLine->setEnabled(m_logMenuRow >= 0);
+    mnuLogCopyAll->setEnabled(m_engine->log().count() > 0);
+    mnuLog->popup(lstSendReceive->viewport()->mapToGlobal(viewportPoint));
 }
 
 void frmMain::mnuEditSettings_Click()

@@ -1,7 +1,10 @@
+#include "text/FileErrorText.h"
 #include "text/StringTable.h"
 
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 class tst_StringTable : public QObject
@@ -10,6 +13,9 @@ class tst_StringTable : public QObject
 private Q_SLOTS:
     void everyIdInBothLanguages();
     void gapsAreEmpty();
+    void ownTextsInBothLanguages();
+    void fileErrorReasons_data();
+    void fileErrorReasons();
     void exactTexts_data();
     void exactTexts();
     void lookupOrder_data();
@@ -66,6 +72,44 @@ void tst_StringTable::gapsAreEmpty()
     }
     for (qint32 id : {kFirstId - 1, kLastId + 1, 0, 21000, -1000})
         QVERIFY(fkt_ToolsGetResString(id, 1).isEmpty() && fkt_ToolsGetResString(id, 0).isEmpty());
+}
+
+// Texts the program added beyond the original table: each in both languages.
+void tst_StringTable::ownTextsInBothLanguages()
+{
+    int entries = 0;
+    for (qint32 id = kLastId + 1; id < 2000; ++id) {
+        const bool german = !fkt_ToolsGetResStringGerman(id).isEmpty();
+        QVERIFY2(german == !fkt_ToolsGetResStringEnglish(id).isEmpty(),
+                 qPrintable(QString::number(id)));
+        entries += german ? 1 : 0;
+    }
+    QVERIFY(entries >= 12);
+}
+
+void tst_StringTable::fileErrorReasons_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("german");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("disk full") << ENOSPC << u"Der Datenträger ist voll."_qs << u"The disk is full."_qs;
+    QTest::newRow("quota") << EDQUOT << u"Der Datenträger ist voll."_qs << u"The disk is full."_qs;
+    QTest::newRow("no permission") << EACCES << u"Keine Berechtigung."_qs << u"Permission denied."_qs;
+    QTest::newRow("read-only") << EROFS << u"Der Datenträger ist schreibgeschützt."_qs
+                               << u"The file system is read-only."_qs;
+    QTest::newRow("missing folder") << ENOENT << u"Die Datei oder der Ordner existiert nicht."_qs
+                                    << u"The file or folder does not exist."_qs;
+    const QString system = QString::fromLocal8Bit(std::strerror(EIO));
+    QTest::newRow("other: the system's text") << EIO << system << system;
+}
+
+void tst_StringTable::fileErrorReasons()
+{
+    QFETCH(int, error);
+    QFETCH(QString, german);
+    QFETCH(QString, english);
+    QCOMPARE(fileErrorReason(error, 0), german);
+    QCOMPARE(fileErrorReason(error, 1), english);
 }
 
 void tst_StringTable::exactTexts_data()

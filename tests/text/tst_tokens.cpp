@@ -126,21 +126,31 @@ void tst_Tokens::encode_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("telegram") << codes({2, 65, 3, 13, 10}) << u"<STX>A<ETX><CR><LF>"_qs;
-    QTest::newRow("NUL") << codes({0}) << u"<NUL>"_qs;
+    QTest::addColumn<QString>("spelled"); // every control character as a token
+    QTest::newRow("telegram") << codes({2, 65, 3, 13, 10}) << u"<STX>A<ETX><CR><LF>"_qs
+                              << u"<STX>A<ETX><CR><LF>"_qs;
+    QTest::newRow("NUL") << codes({0}) << u"<NUL>"_qs << u"<NUL>"_qs;
     QTest::newRow("all nine") << codes({0, 2, 3, 4, 5, 6, 10, 13, 21})
+                              << u"<NUL><STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>"_qs
                               << u"<NUL><STX><ETX><EOT><ENQ><ACK><LF><CR><NAK>"_qs;
-    QTest::newRow("TAB and ESC stay") << codes({9, 27}) << codes({9, 27});
-    QTest::newRow("brackets stay") << u"<2>"_qs << u"<2>"_qs;
-    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("TAB and ESC stay") << codes({9, 27}) << codes({9, 27}) << u"<9><27>"_qs;
+    QTest::newRow("SOH, US, DEL") << codes({1, 31, 127}) << codes({1, 31, 127})
+                                  << u"<1><31><127>"_qs;
+    QTest::newRow("upper half stays") << codes({0x80, 0x81, 0x9D, 0xA0, 0xFF})
+                                      << codes({0x80, 0x81, 0x9D, 0xA0, 0xFF})
+                                      << codes({0x80, 0x81, 0x9D, 0xA0, 0xFF});
+    QTest::newRow("brackets stay") << u"<2>"_qs << u"<2>"_qs << u"<2>"_qs;
+    QTest::newRow("empty") << QString() << QString() << QString();
 }
 
 void tst_Tokens::encode()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
+    QFETCH(QString, spelled);
     QCOMPARE(EncodeControlChars(text), expected);
     QCOMPARE(ReplaceControlChars(text), expected);
+    QCOMPARE(SpellControlChars(text), spelled);
 }
 
 void tst_Tokens::encodeLeavesOtherCodesAlone()
@@ -155,7 +165,8 @@ void tst_Tokens::encodeLeavesOtherCodesAlone()
 }
 
 // Every byte but NUL and the two brackets comes back after a display round
-// trip; NUL does not, since "<NUL>" is no sending token.
+// trip; NUL does not, since "<NUL>" is no sending token. Spelled, every byte but
+// the brackets comes back, and no control character is left.
 void tst_Tokens::encodedControlCharsDecodeBack()
 {
     QString all;
@@ -165,6 +176,10 @@ void tst_Tokens::encodedControlCharsDecodeBack()
     }
     QCOMPARE(DecodeTokens(EncodeControlChars(all)), std::optional(all));
     QCOMPARE(DecodeTokens(EncodeControlChars(codes({0}))), kFails);
+    const QString spelled = SpellControlChars(QString(codes({0}) + all));
+    QCOMPARE(DecodeTokens(spelled.mid(5)), std::optional(all));
+    for (const QChar ch : spelled)
+        QVERIFY(ch.unicode() >= 0x20 && ch.unicode() != 0x7F);
 }
 
 void tst_Tokens::charFromCode_data()

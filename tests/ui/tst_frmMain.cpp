@@ -3,6 +3,7 @@
 #include "engine/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 #include "ui/InputBox.h"
+#include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
@@ -19,7 +20,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -289,9 +289,9 @@ void tst_frmMain::doubleClickShowsLine()
     for (const char *text : {"one", "two", "three", "four"})
         log.AppendTrafficLine(TrafficLog::Direction::Sent, QString::fromLatin1(text),
                               QDateTime::currentDateTimeUtc());
-    auto *list = p.child<QListView>("lstSendReceive");
-    const QModelIndex third = list->model()->index(2, 0);
-    const QPoint centre = list->visualRect(third).center();
+    auto *list = p.child<LogView>("lstSendReceive");
+    QTRY_VERIFY(list->framesDone() > 0);
+    const QPoint centre = list->rowRect(2).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
     QCOMPARE(p.inputBoxes.size(), 1);
@@ -341,7 +341,7 @@ void tst_frmMain::geometry()
         QSKIP("the expected pixels are for 96 dots per inch");
     const QSize design = p.window->size();
     p.window->resize(design + QSize(grow, grow));
-    QTRY_COMPARE(p.child<QListView>("lstSendReceive")->geometry(), list);
+    QTRY_COMPARE(p.child<LogView>("lstSendReceive")->geometry(), list);
     QCOMPARE(p.button("cmdDelete")->geometry(), deleteButton);
     QCOMPARE(p.child<QGroupBox>("fraCommands")->geometry(), frame);
     QCOMPARE(p.button("cmdQuit")->geometry().left(), frame.left());
@@ -494,9 +494,9 @@ void tst_frmMain::doubleClickBelowTheLines()
     TrafficLog &log = p.window->engine().log();
     log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("one"),
                           QDateTime::currentDateTimeUtc());
-    auto *list = p.child<QListView>("lstSendReceive");
+    auto *list = p.child<LogView>("lstSendReceive");
     const QPoint below(20, list->viewport()->height() - 5);
-    QTRY_VERIFY(list->indexAt(below) == QModelIndex() && list->currentIndex().row() == 0);
+    QTRY_VERIFY(list->rowAt(below) == -1 && log.selectedIndex() == 0);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
     QCOMPARE(p.inputBoxes, QStringList{QStringLiteral("Inhalt der Zeile: 1|Lintrova|") + log.line(0)});
     p.button("cmdDelete")->click(); // no line left, none selected

@@ -1,5 +1,4 @@
 #include "ui/CommandFileDialog.h"
-#include "ui/ControlPictures.h"
 #include "ui/MainLayout.h"
 
 #include <QTest>
@@ -7,32 +6,12 @@
 class tst_UiHelpers : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void controlPictures_data();
-    void controlPictures();
     void fileDialogFilter_data();
     void fileDialogFilter();
     void defaultExtension_data();
     void defaultExtension();
     void logTakesRoomOfHiddenOptions();
 };
-
-void tst_UiHelpers::controlPictures_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("CR LF") << QStringLiteral("A\r\nB") << QStringLiteral("A\u240D\u240AB");
-    QTest::newRow("NUL and ESC") << QString(QChar(0)) + QStringLiteral("\x1b")
-                                 << QStringLiteral("\u2400\u241B");
-    QTest::newRow("DEL") << QStringLiteral("\x7f") << QStringLiteral("\u2421");
-    QTest::newRow("printable and umlaut unchanged") << QStringLiteral("Aä€ ") << QStringLiteral("Aä€ ");
-}
-
-void tst_UiHelpers::controlPictures()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, shown);
-    QCOMPARE(withControlPictures(line), shown);
-}
 
 void tst_UiHelpers::fileDialogFilter_data()
 {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class TrafficLog;
+
+// The traffic log as a text file: one file line per log line, in UTF-8, with
+// every control character spelled as a token (so a raw CR or LF inside a line
+// cannot split it), each line ended by LF. The same text is what "copy all"
+// puts on the clipboard.
+namespace LogFile {
+
+QByteArray text(const TrafficLog &log);
+
+// Writes the text to path, replacing the file there only once the new one is
+// complete. Answers 0, or the errno of the failure; the old file then stays.
+int save(const TrafficLog &log, const QString &path);
+
+} // namespace LogFile

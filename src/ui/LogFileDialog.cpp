@@ -1,0 +1,34 @@
+#include "ui/LogFileDialog.h"
+
+#include "text/StringTable.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace LogFileDialog {
+
+QString suggestedPath(const QString &folder, const QDateTime &utc)
+{
+    const QString name = QStringLiteral("Lintrova-") +
+                         utc.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                         QStringLiteral(".log");
+    return QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(name);
+}
+
+QString choose(QWidget *parent, const QString &suggested, quint8 language)
+{
+    QFileDialog dialog(parent, fkt_ToolsGetResString(1806, language));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(
+        {fkt_ToolsGetResString(1803, language), fkt_ToolsGetResString(1804, language)});
+    dialog.setDefaultSuffix(QStringLiteral("log"));
+    dialog.setDirectory(QFileInfo(suggested).absolutePath());
+    dialog.selectFile(QFileInfo(suggested).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace LogFileDialog
