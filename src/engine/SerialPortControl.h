@@ -57,4 +57,8 @@ public:
     // poll it; one that does not is polled all the time.
     virtual bool signalsArrival() const { return false; }
     virtual void setArrivalHandler(std::function<void()> handler) { (void)handler; }
+    // Off while the terminal is about to poll anyway: the port then does not
+    // wake the program for every few characters that arrive, and the
+    // operating system's buffer holds them until the poll. On by default.
+    virtual void setArrivalWatch(bool on) { (void)on; }
 };

@@ -49,6 +49,7 @@ void TerminalEngine::stopTimers()
     m_timersRunning = false;
     m_timTimer.stop();
     m_timRepeat.stop();
+    m_context.port.setArrivalWatch(true);
 }
 
 void TerminalEngine::shutDown()
@@ -86,8 +87,11 @@ void TerminalEngine::armReceiveTimer()
 {
     // A running timer keeps its phase: restarting it on every arrival would
     // put the poll off while characters keep coming.
-    if (m_timersRunning && !m_inReceiveTick && !m_timTimer.isActive())
+    if (m_timersRunning && !m_inReceiveTick && !m_timTimer.isActive()) {
         m_timTimer.start();
+        // The poll is due within 10 ms; until then arrivals need not wake us.
+        m_context.port.setArrivalWatch(false);
+    }
 }
 
 // Whether the next poll could find anything to do.
@@ -109,12 +113,15 @@ void TerminalEngine::timTimer_Timer()
     // Disabled while its own tick runs: the poll processes events and would
     // otherwise let the timer fire inside itself.
     m_timTimer.stop();
+    // Characters arriving while the poll waits for the line to fall quiet are
+    // read into the port's backlog as they come.
+    m_context.port.setArrivalWatch(true);
     m_inReceiveTick = true;
     m_arrivedDuringTick = false;
     m_receiver.PollReceiveBuffer();
     m_inReceiveTick = false;
     if (m_timersRunning && receiveWorkLeft())
-        m_timTimer.start();
+        armReceiveTimer();
     m_arrivedDuringTick = false;
 }
 

@@ -31,6 +31,7 @@ struct TermiosPort::SavedAttributes {
 namespace {
 
 constexpr int pollSliceMs = 100;
+constexpr qsizetype kReadSliceBytes = 256 * 1024;
 constexpr int closeDrainMs = 500;
 
 QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
@@ -264,6 +265,7 @@ void TermiosPort::open()
         if (m_arrivalHandler)
             m_arrivalHandler();
     });
+    updateWatching();
 }
 
 void TermiosPort::close()
@@ -324,12 +326,18 @@ void TermiosPort::readAvailable()
 {
     if (m_fd < 0 || m_goneErrno != 0)
         return;
+    // A device that sends as fast as it is read (a flood on a second core)
+    // would keep this loop going until the backlog is full; a bounded slice
+    // lets the window's events run in between, and the watcher comes back for
+    // the rest.
     char buffer[64 * 1024];
-    while (m_received.size() < m_backlogCap) {
+    qsizetype slice = kReadSliceBytes;
+    while (m_received.size() < m_backlogCap && slice > 0) {
         const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlogCap - m_received.size());
         const ssize_t n = ::read(m_fd, buffer, size_t(room));
         if (n > 0) {
             m_received.append(buffer, n);
+            slice -= n;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -343,10 +351,19 @@ void TermiosPort::readAvailable()
     updateWatching();
 }
 
+void TermiosPort::setArrivalWatch(bool on)
+{
+    m_watchArrivals = on;
+    updateWatching();
+}
+
 void TermiosPort::updateWatching()
 {
-    if (m_notifier)
-        m_notifier->setEnabled(m_goneErrno == 0 && m_received.size() < m_backlogCap);
+    if (!m_notifier)
+        return;
+    const bool watch = m_watchArrivals && m_goneErrno == 0 && m_received.size() < m_backlogCap;
+    if (m_notifier->isEnabled() != watch)
+        m_notifier->setEnabled(watch);
 }
 
 void TermiosPort::applyLine(const PortSettings &settings, Handshake handshake)

@@ -38,7 +38,8 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // pseudo-terminal's writer) waits; nothing is dropped.
 //
 // The arrival handler is called after bytes were read into the backlog by the
-// watcher, and when the device goes away.
+// watcher, and when the device goes away. While the arrival watch is off the
+// device is read only by InBufferCount and Input (and the waits of a write).
 //
 // When the device goes away (hang-up, EIO), reading stops at once. The bytes
 // already received stay available; after them InBufferCount and Input raise
@@ -76,6 +77,7 @@ public:
     {
         m_arrivalHandler = std::move(handler);
     }
+    void setArrivalWatch(bool on) override;
 
     // How long a write (or the drain before RTS drops) may wait for a device
     // that holds the line before it fails with PortErrors::WriteTimeout.
@@ -106,6 +108,7 @@ private:
 
     PortPathResolver m_resolver;
     std::function<void()> m_arrivalHandler;
+    bool m_watchArrivals = true;
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;

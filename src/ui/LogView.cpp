@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
@@ -40,6 +41,8 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
     m_frameTimer.setSingleShot(true);
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_frameTimer, &QTimer::timeout, this, &LogView::frame);
+    m_scrollBarTimer.setSingleShot(true);
+    connect(&m_scrollBarTimer, &QTimer::timeout, this, &LogView::syncScrollBars);
     takeFont();
 }
 
@@ -58,7 +61,12 @@ void LogView::setLog(TrafficLog *log)
     selectionMoved();
 }
 
-int LogView::firstVisibleRow() const { return verticalScrollBar()->value(); }
+int LogView::firstVisibleRow() const { return m_top; }
+
+int LogView::lastTop() const
+{
+    return std::max(0, (m_log ? m_log->count() : 0) - std::max(1, fullRows()));
+}
 
 int LogView::fullRows() const { return viewport()->height() / m_cells.rowHeight(); }
 
@@ -116,28 +124,39 @@ void LogView::selectionMoved()
     requestFrame();
 }
 
-// Changes are gathered into frames: the first change after a quiet spell is
-// drawn at once (after the events already queued), later ones wait for the
-// next frame, so a stream of lines costs at most one frame per interval.
+// Changes are gathered into frames. A change after a quiet spell is drawn at
+// once (after the events already queued). While changes keep coming, the first
+// one a frame interval after the last frame is drawn in the same wake-up as
+// the change itself; a short timer, put off by each change, draws the last
+// ones when the stream stops. So a stream of lines causes no wake-ups of its own.
 void LogView::requestFrame()
 {
-    if (m_frameTimer.isActive())
-        return;
     const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : kFrameIntervalMs;
-    m_frameTimer.start(int(std::clamp<qint64>(kFrameIntervalMs - since, 0, kFrameIntervalMs)));
+    if (since >= kFrameIntervalMs) {
+        if (!m_frameTimer.isActive() || m_frameTimer.remainingTime() > 0)
+            m_frameTimer.start(0);
+        return;
+    }
+    m_frameTimer.start(int(std::max<qint64>(kFrameIntervalMs - since, kTrailingFrameMs)));
 }
 
 void LogView::frame()
 {
     m_sinceFrame.start();
     ++m_frames;
-    updateScrollBars();
     const int selected = m_log ? m_log->selectedIndex() : -1;
-    // Scrolling first: the blit moves what is on screen, and the rows marked
+    // Moving first: the blit shifts what is on screen, and the rows marked
     // below are then where they are drawn.
-    if (m_follow && selected >= 0)
-        scrollToRow(selected);
+    int top = std::min(m_top, lastTop());
+    if (m_follow && selected >= 0) {
+        const int rows = std::max(1, fullRows());
+        if (selected < top)
+            top = selected;
+        else if (selected >= top + rows)
+            top = selected - rows + 1;
+    }
     m_follow = false;
+    moveTo(top, m_left);
     if (m_wholeView) {
         viewport()->update();
     } else {
@@ -152,32 +171,63 @@ void LogView::frame()
     m_firstNewRow = -1;
     notifyAccessibility();
     m_paintedSelection = selected;
+    requestScrollBarSync();
 }
 
-void LogView::updateScrollBars()
+void LogView::requestScrollBarSync()
 {
-    const int count = m_log ? m_log->count() : 0;
+    if (!m_scrollBarTimer.isActive())
+        m_scrollBarTimer.start(kScrollBarIntervalMs);
+}
+
+// The scroll bars take the view's position without moving it again.
+void LogView::syncScrollBars()
+{
+    m_scrollBarTimer.stop();
     const int longest = m_log ? m_log->longestLineLength() : 0;
     const int rows = std::max(1, fullRows());
     const int columns = std::max(1, fullColumns());
     QScrollBar *vertical = verticalScrollBar();
-    vertical->setRange(0, std::max(0, count - rows));
-    vertical->setPageStep(rows);
-    vertical->setSingleStep(1);
+    {
+        const QSignalBlocker quiet(vertical);
+        vertical->setRange(0, lastTop());
+        vertical->setPageStep(rows);
+        vertical->setSingleStep(1);
+        vertical->setValue(m_top);
+    }
     QScrollBar *horizontal = horizontalScrollBar();
-    horizontal->setRange(0, std::max(0, longest - columns));
-    horizontal->setPageStep(columns);
-    horizontal->setSingleStep(1);
+    {
+        const QSignalBlocker quiet(horizontal);
+        horizontal->setRange(0, std::max(0, longest - columns));
+        horizontal->setPageStep(columns);
+        horizontal->setSingleStep(1);
+        horizontal->setValue(m_left);
+    }
+    // A range that shrank may have moved a bar's value.
+    moveTo(vertical->value(), horizontal->value());
 }
 
-void LogView::scrollToRow(int row)
+// Shows the rows from top and the columns from left, moving what is on
+// screen by whole cells and redrawing only what that uncovers.
+void LogView::moveTo(int top, int left)
 {
-    const int top = firstVisibleRow();
-    const int rows = std::max(1, fullRows());
-    if (row < top)
-        verticalScrollBar()->setValue(row);
-    else if (row >= top + rows)
-        verticalScrollBar()->setValue(row - rows + 1);
+    const int dy = m_top - top;
+    const int dx = m_left - left;
+    if (dx == 0 && dy == 0)
+        return;
+    m_top = top;
+    m_left = left;
+    // With a fractional pixel ratio a blit would leave seams.
+    if ((dx != 0 && dy != 0) || !isWholePixelRatio(viewport()->devicePixelRatioF())) {
+        viewport()->update();
+    } else if (dy != 0) {
+        viewport()->scroll(0, dy * m_cells.rowHeight());
+    } else {
+        // The room left of the first column stays where it is.
+        QRect columns = viewport()->rect();
+        columns.setLeft(kTextLeft);
+        viewport()->scroll(dx * m_cells.cellWidth(), 0, columns);
+    }
 }
 
 void LogView::updateRows(int first, int last)
@@ -195,22 +245,11 @@ void LogView::updateRows(int first, int last)
         QRect(0, (first - top) * rowHeight, viewport()->width(), (last - first + 1) * rowHeight));
 }
 
-void LogView::scrollContentsBy(int dx, int dy)
+void LogView::scrollContentsBy(int, int)
 {
-    // Scroll bars count rows and columns; the blit moves whole cells. With a
-    // fractional pixel ratio a blit would leave seams, so the view is redrawn.
-    if ((dx != 0 && dy != 0) || !isWholePixelRatio(viewport()->devicePixelRatioF())) {
-        viewport()->update();
-        return;
-    }
-    if (dy != 0) {
-        viewport()->scroll(0, dy * m_cells.rowHeight());
-    } else if (dx != 0) {
-        // The room left of the first column stays where it is.
-        QRect columns = viewport()->rect();
-        columns.setLeft(kTextLeft);
-        viewport()->scroll(dx * m_cells.cellWidth(), 0, columns);
-    }
+    // The user moved a scroll bar (which counts rows and columns); the bars
+    // may lag behind the view by a moment, so the view's own position counts.
+    moveTo(verticalScrollBar()->value(), horizontalScrollBar()->value());
 }
 
 void LogView::paintEvent(QPaintEvent *event)
@@ -242,7 +281,7 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
     const int rowHeight = m_cells.rowHeight();
     const int cellWidth = m_cells.cellWidth();
     const int top = firstVisibleRow();
-    const int left = horizontalScrollBar()->value();
+    const int left = m_left;
     const int firstRow = top + std::max(0, rect.top()) / rowHeight;
     const int lastRow = std::min(m_log->count() - 1, top + rect.bottom() / rowHeight);
     const int firstColumn = left + std::max(0, rect.left() - kTextLeft) / cellWidth;
@@ -265,7 +304,9 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
 void LogView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    updateScrollBars();
+    m_follow = true;
+    syncScrollBars();
+    requestFrame();
 }
 
 void LogView::mousePressEvent(QMouseEvent *event)
@@ -369,7 +410,7 @@ void LogView::takeFont()
 {
     m_cellsDpr = viewport()->devicePixelRatioF();
     m_cells.setFont(font(), m_cellsDpr);
-    updateScrollBars();
+    syncScrollBars();
     viewport()->update();
 }
 

@@ -1,0 +1,139 @@
+#include "Feed.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace Feed {
+
+namespace {
+
+constexpr int kLineLength = 64;
+
+char textByte(qint64 offset)
+{
+    static const QByteArray words =
+        QByteArrayLiteral(" The quick brown fox jumps over the lazy dog, 0123456789 ABCDEFGH");
+    const qint64 line = offset / kLineLength;
+    const int column = int(offset % kLineLength);
+    if (column == kLineLength - 2)
+        return '\r';
+    if (column == kLineLength - 1)
+        return '\n';
+    if (column < 7) { // the line number, seven digits
+        qint64 n = line;
+        for (int i = 6; i > column; --i)
+            n /= 10;
+        return char('0' + n % 10);
+    }
+    return words[column];
+}
+
+void sleepUntil(qint64 ns)
+{
+    timespec due{};
+    due.tv_sec = ns / 1'000'000'000;
+    due.tv_nsec = ns % 1'000'000'000;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
+    }
+}
+
+// Writes everything, waiting while the pseudo-terminal is full.
+bool writeAll(int fd, const QByteArray &data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes what the pseudo-terminal takes now; waits a little when it is full.
+qsizetype writeSome(int fd, const QByteArray &data)
+{
+    const ssize_t n = ::write(fd, data.constData(), size_t(data.size()));
+    if (n > 0)
+        return n;
+    pollfd p{fd, POLLOUT, 0};
+    ::poll(&p, 1, 10);
+    return 0;
+}
+
+Report run(int master, const Plan &plan)
+{
+    Report report;
+    const qint64 start = monotonicNs();
+    const qint64 end = start + qint64(plan.seconds * 1e9);
+    qint64 offset = 0;
+    for (qint64 k = 0;; ++k) {
+        if (plan.pace == Pace::Flood) {
+            if (monotonicNs() >= end)
+                break;
+            const qsizetype n = writeSome(master, bytes(plan.pattern, offset, plan.chunkBytes));
+            offset += n;
+            if (n > 0)
+                report.lastWriteNs = monotonicNs();
+            continue;
+        }
+        const qint64 due = plan.pace == Pace::Steady
+                               ? start + qint64(double(offset) * 1e9 / plan.bytesPerSecond)
+                               : start + k * 1'000'000'000LL / plan.burstsPerSecond;
+        if (due >= end)
+            break;
+        sleepUntil(due);
+        if (!writeAll(master, bytes(plan.pattern, offset, plan.chunkBytes)))
+            break;
+        offset += plan.chunkBytes;
+        report.lastWriteNs = monotonicNs();
+    }
+    report.bytesWritten = offset;
+    return report;
+}
+
+} // namespace
+
+char byteAt(Pattern pattern, qint64 offset)
+{
+    return pattern == Pattern::Text ? textByte(offset) : char(offset & 0xFF);
+}
+
+QByteArray bytes(Pattern pattern, qint64 offset, qsizetype n)
+{
+    QByteArray out(n, Qt::Uninitialized);
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = byteAt(pattern, offset + i);
+    return out;
+}
+
+qint64 monotonicNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+pid_t start(int master, const Plan &plan, int go, int done)
+{
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    char byte = 0;
+    if (::read(go, &byte, 1) != 1)
+        _exit(1);
+    const Report report = run(master, plan);
+    const ssize_t written = ::write(done, &report, sizeof report);
+    _exit(written == sizeof report ? 0 : 1);
+}
+
+} // namespace Feed

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+class QWidget;
+
+// Measurements taken inside the program under test.
+namespace Probes {
+
+double processCpuSeconds();          // this process, all its threads
+double processCpuSeconds(qint64 pid); // another process, from /proc; -1 if unknown
+long residentKiB();
+// Times the threads of this process went to sleep and were woken again.
+long wakeUps();
+
+// Percentile p (0-100) of the values; 0 for none.
+double percentile(QList<double> values, double p);
+
+// How late a 1 ms timer fires while the program works.
+class TimerLateness : public QObject {
+public:
+    TimerLateness();
+    void start();
+    void stop();
+    const QList<double> &latenessMs() const { return m_lateness; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    QList<double> m_lateness;
+};
+
+// From a key press in a widget to the end of the widget's next paint.
+class KeyToPaint : public QObject {
+public:
+    explicit KeyToPaint(QWidget *widget);
+    const QList<double> &latencyMs() const { return m_latency; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_widget;
+    QElapsedTimer m_clock;
+    qint64 m_pressNs = -1;
+    QList<double> m_latency;
+};
+
+} // namespace Probes

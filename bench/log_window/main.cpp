@@ -1,0 +1,69 @@
+// The traffic log in the real main window, on an X display, fed through a
+// pseudo-terminal by a peer process. Every scenario runs in a process of its
+// own and prints its figures; nothing here is a pass/fail test.
+//
+// Usage: bench_log_window [scenario ...]
+//   text-p0 text-p1 bytes-p0 bytes-p1   92,160 B/s for 20 s, quiet time 0
+//   bursts        2,048-byte and 20-byte bursts, 40 a second, 10 s each
+//   flood         the peer writes as fast as it can for 10 s
+//   responsive    text feed with a 1 ms timer probe and keys typed (xdotool)
+//   idle          port open, no traffic, 20 s
+//   memory        flood until 50 MB were logged, resident size on the way
+//   save          a full log of 32,000 lines saved through the File menu
+// Without arguments every scenario but memory runs. Starts a private Xvfb
+// when DISPLAY is not set.
+
+#include "Display.h"
+#include "Scenario.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QStringList kAll = {"text-p0", "text-p1", "bytes-p0", "bytes-p1", "bursts",
+                          "flood",   "responsive", "idle", "save"};
+
+int runChild(const char *self, const QString &scenario, qint64 serverPid)
+{
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        qputenv("LINTROVA_BENCH_XPID", QByteArray::number(serverPid));
+        const QByteArray name = scenario.toLocal8Bit();
+        ::execl(self, self, "--run", name.constData(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--run")
+        return Scenario::run(QString::fromLocal8Bit(argv[2]), argc, argv);
+
+    QStringList chosen;
+    for (int i = 1; i < argc; ++i)
+        chosen.append(QString::fromLocal8Bit(argv[i]));
+    if (chosen.isEmpty())
+        chosen = kAll;
+    Display display;
+    if (!display.open()) {
+        std::fprintf(stderr, "no X display: set DISPLAY or install Xvfb\n");
+        return 2;
+    }
+    std::printf("display %s (X server pid %lld)\n", qPrintable(display.name()),
+                display.serverPid());
+    int failures = 0;
+    for (const QString &scenario : chosen)
+        failures += runChild("/proc/self/exe", scenario, display.serverPid()) != 0;
+    return failures == 0 ? 0 : 1;
+}
