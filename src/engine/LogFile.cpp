@@ -6,17 +6,28 @@
 #include "text/Tokens.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
-// The saved form of every byte of a line, in UTF-8: one table look-up per
-// character instead of three conversions of each line.
-const std::array<QByteArray, 256> &savedForms()
+// The saved form of a byte in UTF-8: itself, two bytes for the upper half of
+// the character set, or a token of up to five characters.
+struct SavedForm {
+    std::array<char, 8> bytes{};
+    int size = 0;
+};
+
+// One table look-up per character instead of three conversions of each line.
+const std::array<SavedForm, 256> &savedForms()
 {
-    static const std::array<QByteArray, 256> forms = [] {
-        std::array<QByteArray, 256> table;
-        for (int byte = 0; byte < 256; ++byte)
-            table[byte] = SpellControlChars(QString(Codec::charFromByte(uchar(byte)))).toUtf8();
+    static const std::array<SavedForm, 256> forms = [] {
+        std::array<SavedForm, 256> table;
+        for (int byte = 0; byte < 256; ++byte) {
+            const QByteArray utf8 =
+                SpellControlChars(QString(Codec::charFromByte(uchar(byte)))).toUtf8();
+            table[byte].size = int(utf8.size());
+            std::copy(utf8.begin(), utf8.end(), table[byte].bytes.begin());
+        }
         return table;
     }();
     return forms;
@@ -25,9 +36,16 @@ const std::array<QByteArray, 256> &savedForms()
 void appendLine(QByteArray &out, const QByteArray &line)
 {
     const auto &forms = savedForms();
-    for (const char byte : line)
-        out.append(forms[uchar(byte)]);
-    out.append('\n');
+    const qsizetype start = out.size();
+    out.resize(start + line.size() * qsizetype(sizeof(SavedForm::bytes)) + 1);
+    char *at = out.data() + start;
+    for (const char byte : line) {
+        const SavedForm &form = forms[uchar(byte)];
+        std::memcpy(at, form.bytes.data(), sizeof(SavedForm::bytes)); // the room is there
+        at += form.size;
+    }
+    *at++ = '\n';
+    out.resize(at - out.constData());
 }
 
 constexpr qsizetype kChunk = 1 << 20;

@@ -16,6 +16,7 @@ public:
     bool rts = false;
     QList<qint64> outputTimes;  // ms since creation, one per Output call
     QElapsedTimer clock;
+    bool announcesArrival = false; // tells of arrivals, so an idle engine stops polling
 
     RecordingPort() { clock.start(); }
 
@@ -62,6 +63,8 @@ public:
         waiting.remove(0, block.size());
         return block;
     }
+
+    bool signalsArrival() const override { return announcesArrival; }
 
     QStringList callsWithout(const QString &prefix) const
     {

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void quietTimeEndsBlocks_data();
     void quietTimeEndsBlocks();
     void blockEndsAtBufferSize();
+    void idleTerminalWakesForABlock();
     void vanishingDeviceKeepsTheLog();
     void secondOpenerIsRefused();
     void comNumbersFromPortsIni();
@@ -152,6 +154,29 @@ void tst_EngineOnPty::blockEndsAtBufferSize()
     QCOMPARE(got[0].size() - 9, 2048);
     QCOMPARE(got[1].size() - 9, 2048);
     QCOMPARE(got.join(QString()).remove(QStringLiteral("  [IN]   ")), QString::fromLatin1(data));
+}
+
+// With nothing arriving no timer runs; the first character after a long idle
+// spell still has its block logged within 10 ms + 2 quiet times + 5 ms (the
+// bound checked here is wider, for a loaded machine).
+void tst_EngineOnPty::idleTerminalWakesForABlock()
+{
+    Terminal t;
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("20");
+    t.engine->startTimers();
+    QTest::qWait(300);
+    QVERIFY(!t.engine->receiveTimerEnabled());
+    QVERIFY(!t.engine->repeatTimerEnabled());
+    QElapsedTimer sinceWrite;
+    qint64 loggedAfter = -1;
+    QObject::connect(&t.engine->log(), &TrafficLog::rowsInserted,
+                     [&] { loggedAfter = sinceWrite.elapsed(); });
+    sinceWrite.start();
+    QVERIFY(t.device.write("AB"));
+    QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
+    QVERIFY2(loggedAfter <= 10 + 2 * 20 + 5 + 400, qPrintable(QString::number(loggedAfter)));
+    QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
 }
 
 void tst_EngineOnPty::vanishingDeviceKeepsTheLog()

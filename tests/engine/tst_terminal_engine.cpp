@@ -93,12 +93,16 @@ private Q_SLOTS:
     void quietTimeGroupsParts();
     void invalidQuietTimeLeavesCharactersWaiting();
     void logClearsBeyondLimitAndDeleteButtonFollows();
+    void sizeRuleHoldsWithoutPolls_data();
+    void sizeRuleHoldsWithoutPolls();
 
     void functionKeysPressSlotButtons_data();
     void functionKeysPressSlotButtons();
     void repetitionOrder_data();
     void repetitionOrder();
     void repetitionStopsForGoodOnBadPause();
+    void repetitionTimerFollowsTheBoxes_data();
+    void repetitionTimerFollowsTheBoxes();
     void repetitionPressesSendButton();
     void slotIgnoresPrefixAndSuffix();
 };
@@ -419,6 +423,34 @@ void tst_TerminalEngine::logClearsBeyondLimitAndDeleteButtonFollows()
     QVERIFY(log.deleteEnabled());
 }
 
+void tst_TerminalEngine::sizeRuleHoldsWithoutPolls_data()
+{
+    QTest::addColumn<int>("appended");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("32001 lines are kept") << 32001 << 32001;
+    QTest::newRow("32002 lines are cleared") << 32002 << 0;
+}
+
+// An idle terminal does not poll; the size rule still clears the log as the
+// next poll would have, also when only [OUT] lines come.
+void tst_TerminalEngine::sizeRuleHoldsWithoutPolls()
+{
+    QFETCH(int, appended);
+    QFETCH(int, kept);
+    Rig rig;
+    rig.port.announcesArrival = true;
+    rig.openPort();
+    rig.engine->startTimers();
+    QTRY_VERIFY(!rig.engine->receiveTimerEnabled()); // nothing waiting: no polls
+    TrafficLog &log = rig.engine->log();
+    for (int i = 0; i < appended; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), rig.now);
+    QTest::qWait(3 * TerminalEngine::kTimerIntervalMs);
+    QTRY_COMPARE(log.count(), kept);
+    QTRY_VERIFY(!rig.engine->receiveTimerEnabled());
+    rig.engine->stopTimers();
+}
+
 void tst_TerminalEngine::functionKeysPressSlotButtons_data()
 {
     QTest::addColumn<int>("keyCode");
@@ -490,8 +522,49 @@ void tst_TerminalEngine::repetitionStopsForGoodOnBadPause()
     QTRY_VERIFY(!rig.engine->repeatTimerEnabled());
     QTest::qWait(100);
     QCOMPARE(rig.outputs().join(QString()), QStringLiteral("c1")); // sent once, then stopped
+    rig.engine->repetitionSwitched(); // stopped for good
+    QVERIFY(!rig.engine->repeatTimerEnabled());
     rig.port.waiting = QStringLiteral("Z"); // the receive timer still polls
     QTRY_COMPARE(rig.engine->log().count(), 2);
+    rig.engine->stopTimers();
+}
+
+void tst_TerminalEngine::repetitionTimerFollowsTheBoxes_data()
+{
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<bool>("repeatCommands");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("both off") << false << false << false;
+    QTest::newRow("send box") << true << false << true;
+    QTest::newRow("commands") << false << true << true;
+}
+
+// The repetition timer runs while a box is ticked, and again after both
+// were cleared and one is ticked again.
+void tst_TerminalEngine::repetitionTimerFollowsTheBoxes()
+{
+    QFETCH(bool, repeat);
+    QFETCH(bool, repeatCommands);
+    QFETCH(bool, running);
+    Rig rig;
+    rig.openPort();
+    rig.view.slots[0] = QStringLiteral("c");
+    rig.view.waitTime = QStringLiteral("1");
+    rig.view.sendButtonEnabled = false;
+    rig.engine->startTimers();
+    QVERIFY(!rig.engine->repeatTimerEnabled());
+    for (int round = 0; round < 2; ++round) {
+        rig.view.repeat = repeat;
+        rig.view.repeatCommandConfig = repeatCommands;
+        rig.engine->repetitionSwitched();
+        QTest::qWait(50);
+        QCOMPARE(rig.engine->repeatTimerEnabled(), running);
+        QCOMPARE(rig.outputs().isEmpty(), !repeatCommands);
+        rig.view.repeat = rig.view.repeatCommandConfig = false;
+        rig.engine->repetitionSwitched();
+        QVERIFY(!rig.engine->repeatTimerEnabled());
+        rig.port.calls.clear();
+    }
     rig.engine->stopTimers();
 }
 

@@ -10,9 +10,12 @@
 #include "ui/frmSpecialChar.h"
 
 #include "UiTestSupport.h"
+#include "app/TestFiles.h"
 #include "engine/PtyPair.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QComboBox>
@@ -20,6 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -27,6 +31,8 @@
 
 #include <termios.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -123,6 +129,9 @@ private Q_SLOTS:
     void portErrorIsReported();
     void receivedControlCharactersKeepRawText();
     void commandFileMenu();
+    void saveLog_data();
+    void saveLog();
+    void logContextMenu();
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
@@ -304,10 +313,18 @@ void tst_frmMain::captionsFollowLanguage()
     Program p;
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Befehl 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
+    QStringList fileMenu;
+    for (const QAction *action : p.child<QMenu>("mnuFile")->actions())
+        fileMenu << action->objectName();
+    QCOMPARE(fileMenu, QStringList({"mnuFileLoadConfig", "mnuFileSaveConfig", "mnuFileSaveLog",
+                                    "mnuSpace1", "mnuFileQuit"}));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Protokoll speichern..."));
     p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
     p.window->mnuEditSettings_Click();
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save log..."));
+    QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy all"));
     QCOMPARE(p.child<QGroupBox>("fraCommands")->title(), QStringLiteral("Command Configuration"));
     QCOMPARE(p.window->windowTitle(), QStringLiteral("Lintrova"));
     QCOMPARE(p.child<QCheckBox>("chkRepeat")->text(),
@@ -384,6 +401,95 @@ void tst_frmMain::commandFileMenu()
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
     QCOMPARE(p.edit("txtBefehl3")->text(), QStringLiteral("three"));
     QCOMPARE(p.edit("txtBefehl3")->toolTip(), QString()); // tooltips follow key releases only
+}
+
+void tst_frmMain::saveLog_data()
+{
+    QTest::addColumn<bool>("withLines");
+    QTest::addColumn<QString>("target"); // "file", "folder" or "full disk"
+    QTest::addColumn<QString>("message"); // the reason shown; empty when saved
+    QTest::newRow("lines with control and upper-half characters") << true << "file" << QString();
+    QTest::newRow("an empty log writes an empty file") << false << "file" << QString();
+    QTest::newRow("a folder") << true << "folder" << u"Der Name ist der eines Ordners."_qs;
+    QTest::newRow("disk full") << true << "full disk"
+                               << QString::fromLocal8Bit(std::strerror(EFBIG));
+}
+
+// One file line per log line, in UTF-8, control characters as tokens; a
+// failed save says why and leaves the old file.
+void tst_frmMain::saveLog()
+{
+    QFETCH(bool, withLines);
+    QFETCH(QString, target);
+    QFETCH(QString, message);
+    Program p;
+    TrafficLog &log = p.window->engine().log();
+    const QString contents[] = {QStringLiteral("A\r\n") + QChar(1) + QStringLiteral("B\x7f\xe4\u20ac\u0081"),
+                                QStringLiteral("<STX>plain")};
+    if (withLines)
+        for (const QString &content : contents)
+            log.AppendTrafficLine(TrafficLog::Direction::Sent, content, QDateTime::currentDateTimeUtc());
+    const QString path = target == "folder" ? p.data.path() : p.data.filePath("old.log");
+    Program::writeFile(p.data.filePath("old.log"), "old\n");
+    QStringList offered;
+    p.window->setLogFileChooser([&](const QString &suggested) {
+        offered << suggested;
+        return path;
+    });
+    {
+        std::unique_ptr<TestFiles::FileSizeLimit> full;
+        if (target == "full disk")
+            full = std::make_unique<TestFiles::FileSizeLimit>(8);
+        p.child<QAction>("mnuFileSaveLog")->trigger();
+    }
+    QFile saved(p.data.filePath("old.log"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    if (!message.isEmpty()) {
+        QCOMPARE(p.messages, QStringList{QStringLiteral("Protokoll speichern|Das Protokoll konnte nicht als %1 "
+                                                        "gespeichert werden. %2").arg(path, message)});
+        QCOMPARE(bytes, QByteArray("old\n"));
+        QCOMPARE(QDir(p.data.path()).entryList({"old.log.*"}, QDir::Files), QStringList());
+        return;
+    }
+    QCOMPARE(p.messages, QStringList());
+    QByteArray expected;
+    if (withLines) {
+        expected = log.line(0).left(21).toUtf8() + "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
+                   log.line(1).left(21).toUtf8() + "<STX>plain\n";
+    }
+    QCOMPARE(bytes, expected);
+    // Offered first in the home folder, then where the log was saved last.
+    const QRegularExpression name(QStringLiteral("/Lintrova-\\d{8}-\\d{6}\\.log$"));
+    QVERIFY(offered.first().startsWith(QDir::homePath() + u'/'));
+    QVERIFY(offered.first().contains(name));
+    p.child<QAction>("mnuFileSaveLog")->trigger();
+    QVERIFY(offered.last().startsWith(p.data.path() + u'/'));
+}
+
+void tst_frmMain::logContextMenu()
+{
+    Program p;
+    TrafficLog &log = p.window->engine().log();
+    for (const QString &text : {QStringLiteral("first\r"), QStringLiteral("second")})
+        log.AppendTrafficLine(TrafficLog::Direction::Received, text, QDateTime::currentDateTimeUtc());
+    auto *list = p.child<LogView>("lstSendReceive");
+    QTRY_VERIFY(list->framesDone() > 0 && list->rowAt(list->rowRect(1).center()) == 1);
+    auto *menu = p.child<QMenu>("mnuLog");
+    Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
+    QTRY_VERIFY(menu->isVisible());
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items << action->text();
+    QCOMPARE(items, QStringList({"Zeile kopieren", "Alles kopieren", "", "Protokoll speichern..."}));
+    p.child<QAction>("mnuLogCopyLine")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), log.line(0)); // raw, with its CR
+    p.child<QAction>("mnuLogCopyAll")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text().count(u'\n'), 2);
+    menu->close();
+    Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
+    QVERIFY(!p.child<QAction>("mnuLogCopyLine")->isEnabled()); // no line under the pointer
+    menu->close();
 }
 
 void tst_frmMain::specialCharacterGoesToActiveBox_data()

@@ -1,0 +1,243 @@
+#include "engine/LogFile.h"
+#include "engine/TrafficLog.h"
+#include "ui/LogCellPainter.h"
+#include "ui/LogView.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+
+class tst_LogView : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void controlCharactersLookDistinct_data();
+    void controlCharactersLookDistinct();
+    void scrollRangeReachesLongestLine();
+    void newLinePaintsOnlyWhatChanged();
+    void framesAreGathered();
+    void keysMoveTheSelection_data();
+    void keysMoveTheSelection();
+    void copyingKeepsOrSpellsCharacters();
+    void accessibleLines();
+};
+
+namespace {
+
+// A log view of its own size with lines of the given texts.
+struct Shown {
+    TrafficLog log;
+    LogView view;
+    explicit Shown(const QStringList &lines = {}, QSize size = QSize(400, 200))
+    {
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPointSize(9);
+        view.setFont(fixed);
+        view.setLog(&log);
+        view.resize(size);
+        view.show();
+        for (const QString &line : lines)
+            append(line);
+    }
+    void append(const QString &content)
+    {
+        log.AppendTrafficLine(TrafficLog::Direction::Received, content,
+                              QDateTime::currentDateTimeUtc());
+    }
+    // Lets the pending frame and its paint happen.
+    bool settle()
+    {
+        const quint64 frames = view.framesDone();
+        return QTest::qWaitFor([&] { return view.framesDone() > frames; }, 1000) &&
+               (QTest::qWait(2 * LogView::kScrollBarIntervalMs), true);
+    }
+};
+
+// Collects the regions the viewport paints.
+class PaintWatch : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+
+QString codeText(int code) { return QString(QChar(char16_t(code))); }
+
+} // namespace
+
+void tst_LogView::controlCharactersLookDistinct_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("9 pt") << 9 << 1.0;
+    QTest::newRow("9 pt, pixel ratio 2") << 9 << 2.0;
+    QTest::newRow("14 pt") << 14 << 1.0;
+}
+
+// Every C0 code and DEL must be told apart, whatever glyphs the font has
+// (a font without control pictures once drew them all as the same box).
+void tst_LogView::controlCharactersLookDistinct()
+{
+    QFETCH(int, pointSize);
+    QFETCH(qreal, dpr);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(pointSize);
+    LogCellPainter cells;
+    cells.setFont(font, dpr);
+    QList<int> codes;
+    for (int code = 0; code < 32; ++code)
+        codes << code;
+    codes << 127 << 0x81 << 0x8D << 0x8F << 0x90 << 0x9D; // and the C1 codes the set keeps
+    const QSize cell(cells.cellWidth(), cells.rowHeight());
+    QImage blank(cell * dpr, QImage::Format_ARGB32_Premultiplied);
+    blank.setDevicePixelRatio(dpr);
+    blank.fill(Qt::white);
+    QList<QImage> drawn, own;
+    for (int code : codes) {
+        QImage image = blank.copy();
+        QPainter painter(&image);
+        cells.paintRow(painter, QByteArray(1, char(code)), 0, 1, QPoint(0, 0), Qt::black);
+        painter.end();
+        QVERIFY2(image != blank, qPrintable(QString::number(code)));
+        drawn << image;
+        own << LogCellPainter::ownGlyph(uchar(code), cell, dpr, Qt::black);
+    }
+    for (int i = 0; i < codes.size(); ++i) {
+        for (int j = i + 1; j < codes.size(); ++j) {
+            QVERIFY2(drawn[i] != drawn[j], qPrintable(QStringLiteral("%1 and %2 look alike")
+                                                          .arg(codes[i])
+                                                          .arg(codes[j])));
+            QVERIFY(own[i] != own[j]);
+        }
+    }
+}
+
+// A short line after a long one once cut the range to the short one.
+void tst_LogView::scrollRangeReachesLongestLine()
+{
+    Shown shown({QString(500, u'x') + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
+    QVERIFY(shown.settle());
+    QScrollBar *bar = shown.view.horizontalScrollBar();
+    QCOMPARE(bar->maximum(), shown.log.longestLineLength() - shown.view.fullColumns());
+    bar->setValue(bar->maximum()); // the long line's last character in the last whole column
+    QCOMPARE(shown.log.longestLineLength() - bar->value(), shown.view.fullColumns());
+    shown.log.clear();
+    QTRY_COMPARE(bar->maximum(), 0);
+}
+
+// A new line moves the rows on screen by a blit: what is painted is the new
+// row and the rows whose selection changed, not the whole view.
+void tst_LogView::newLinePaintsOnlyWhatChanged()
+{
+    Shown shown;
+    for (int i = 0; i < 50; ++i)
+        shown.append(QStringLiteral("line %1").arg(i));
+    QVERIFY(shown.settle());
+    PaintWatch watch;
+    shown.view.viewport()->installEventFilter(&watch);
+    shown.append(QStringLiteral("the new one"));
+    QVERIFY(shown.settle());
+    const int rowHeight = shown.view.cells().rowHeight();
+    QVERIFY(!watch.painted.isEmpty());
+    QVERIFY2(watch.painted.boundingRect().height() <= 3 * rowHeight + 2,
+             qPrintable(QString::number(watch.painted.boundingRect().height())));
+    QCOMPARE(shown.log.selectedIndex(), 50);
+    QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
+    QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
+}
+
+void tst_LogView::framesAreGathered()
+{
+    Shown shown;
+    QVERIFY(shown.settle());
+    const quint64 before = shown.view.framesDone();
+    QElapsedTimer clock;
+    clock.start();
+    QTimer feeder;
+    int appended = 0;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        shown.append(QStringLiteral("line %1").arg(++appended));
+    });
+    feeder.start(1);
+    QTRY_VERIFY(appended >= 300);
+    feeder.stop();
+    QVERIFY(shown.settle());
+    const quint64 frames = shown.view.framesDone() - before;
+    const qint64 bound = clock.elapsed() / LogView::kFrameIntervalMs + 2;
+    QVERIFY2(frames >= 2 && qint64(frames) <= bound,
+             qPrintable(QStringLiteral("%1 frames, at most %2").arg(frames).arg(bound)));
+    QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(appended - 1)));
+}
+
+void tst_LogView::keysMoveTheSelection_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("up") << 10 << int(Qt::Key_Up) << 9;
+    QTest::newRow("down at the end stays") << 29 << int(Qt::Key_Down) << 29;
+    QTest::newRow("home") << 10 << int(Qt::Key_Home) << 0;
+    QTest::newRow("end") << 3 << int(Qt::Key_End) << 29;
+    QTest::newRow("page up stops at the first") << 2 << int(Qt::Key_PageUp) << 0;
+}
+
+void tst_LogView::keysMoveTheSelection()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    QStringList lines;
+    for (int i = 0; i < 30; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    Shown shown(lines);
+    shown.log.setSelectedIndex(from);
+    QTest::keyClick(&shown.view, Qt::Key(key));
+    QCOMPARE(shown.log.selectedIndex(), to);
+    QVERIFY(shown.settle());
+    QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(to)));
+}
+
+// Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
+// line ends cannot split a line.
+void tst_LogView::copyingKeepsOrSpellsCharacters()
+{
+    const QString raw = QStringLiteral("A\r\nB") + codeText(1) + codeText(0xE4);
+    Shown shown({raw, QStringLiteral("second")});
+    shown.log.setSelectedIndex(0);
+    QTest::keyClick(&shown.view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), shown.log.line(0));
+    QVERIFY(shown.log.line(0).endsWith(raw));
+    shown.view.copyAll();
+    const QStringList copied = QGuiApplication::clipboard()->text().split(u'\n');
+    QCOMPARE(copied.size(), 3); // two lines, each ended by LF
+    QVERIFY(copied[0].endsWith(QStringLiteral("A<CR><LF>B<1>\u00E4")));
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(shown.log));
+}
+
+void tst_LogView::accessibleLines()
+{
+    Shown shown({QStringLiteral("A") + codeText(1) + codeText(0x7F) + QStringLiteral("\r"),
+                 QStringLiteral("plain")});
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&shown.view);
+    QVERIFY(list);
+    QCOMPARE(list->role(), QAccessible::List);
+    QCOMPARE(list->childCount(), 2);
+    QAccessibleInterface *first = list->child(0);
+    QVERIFY(first);
+    QCOMPARE(first->role(), QAccessible::ListItem);
+    QVERIFY(first->text(QAccessible::Name).endsWith(QStringLiteral("A<1><127><CR>")));
+    QCOMPARE(list->indexOfChild(list->child(1)), 1);
+    QVERIFY(list->child(1)->state().selected);
+    shown.log.clear();
+    QCOMPARE(list->childCount(), 0);
+    QVERIFY(!first->isValid());
+}
+
+QTEST_MAIN(tst_LogView)
+#include "tst_logview.moc"
