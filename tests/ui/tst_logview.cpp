@@ -46,12 +46,14 @@ struct Shown {
         log.AppendTrafficLine(TrafficLog::Direction::Received, content,
                               QDateTime::currentDateTimeUtc());
     }
-    // Lets the pending frame and its paint happen.
+    // Lets the pending frame, its paint and the scroll bars' catching up happen.
     bool settle()
     {
         const quint64 frames = view.framesDone();
-        return QTest::qWaitFor([&] { return view.framesDone() > frames; }, 1000) &&
-               (QTest::qWait(2 * LogView::kScrollBarIntervalMs), true);
+        if (!QTest::qWaitFor([&] { return view.framesDone() > frames; }, 1000))
+            return false;
+        QTest::qWait(2 * LogView::kScrollBarIntervalMs);
+        return true;
     }
 };
 
