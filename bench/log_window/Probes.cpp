@@ -37,16 +37,22 @@ double processCpuSeconds(qint64 pid)
     return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
-long residentKiB()
+namespace {
+long statusKiB(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
     return -1;
 }
+} // namespace
+
+long residentKiB() { return statusKiB("VmRSS:"); }
+
+long peakResidentKiB() { return statusKiB("VmHWM:"); }
 
 long wakeUps()
 {

@@ -13,6 +13,7 @@ namespace Probes {
 double processCpuSeconds();          // this process, all its threads
 double processCpuSeconds(qint64 pid); // another process, from /proc; -1 if unknown
 long residentKiB();
+long peakResidentKiB();
 // Times the threads of this process went to sleep and were woken again.
 long wakeUps();
 

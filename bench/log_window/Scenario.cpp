@@ -95,7 +95,7 @@ std::optional<Spec> specFor(const QString &name)
         spec.idleSeconds = 20;
     } else if (name == "memory") {
         spec.phases = {{name, flood(3600)}};
-        spec.logUntilBytes = 50'000'000;
+        spec.logUntilBytes = 100'000'000;
     } else if (name == "save") {
         spec.save = true;
     } else {
@@ -246,8 +246,9 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
         runEventsFor(200);
         if (spec.logUntilBytes > 0) {
             while (checker.bytesSeen() >= nextRssMark) {
-                std::printf("  %3ld MB logged: resident %ld KiB, log %d lines\n",
-                            nextRssMark / 1'000'000, Probes::residentKiB(), log.count());
+                std::printf("  %3ld MB logged: resident %ld KiB (peak %ld KiB), log %d lines\n",
+                            nextRssMark / 1'000'000, Probes::residentKiB(),
+                            Probes::peakResidentKiB(), log.count());
                 std::fflush(stdout);
                 nextRssMark += 10'000'000;
             }

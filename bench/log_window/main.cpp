@@ -8,7 +8,7 @@
 //   flood         the peer writes as fast as it can for 10 s
 //   responsive    text feed with a 1 ms timer probe and keys typed (xdotool)
 //   idle          port open, no traffic, 20 s
-//   memory        flood until 50 MB were logged, resident size on the way
+//   memory        flood until 100 MB were logged, resident size on the way
 //   save          a full log of 32,000 lines saved through the File menu
 // Without arguments every scenario but memory runs. Starts a private Xvfb
 // when DISPLAY is not set.
