@@ -156,8 +156,11 @@ QByteArray ProgramLogoSvg()
 
 QIcon ProgramIcon()
 {
+    const QString name = QStringLiteral("de.kavrel.Lintrova");
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
     QIcon drawn;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
         drawn.addPixmap(ProgramLogo(size));
-    return QIcon::fromTheme(QStringLiteral("de.kavrel.Lintrova"), drawn);
+    return drawn;
 }
