@@ -47,7 +47,8 @@ deb=build/lintrova_${version}_$(dpkg --print-architecture).deb
 
 step "lintian (no errors; warnings and notes are listed)"
 status=0
-lintian --fail-on error --info "$deb" >"$work/lintian" 2>&1 || status=$?
+# lintian leaves files in TMPDIR; they go with the work folder.
+TMPDIR=$work lintian --fail-on error --info "$deb" >"$work/lintian" 2>&1 || status=$?
 grep -v 'running with root privileges' "$work/lintian" || true
 [ "$status" -eq 0 ] || fail "lintian found errors"
 
@@ -86,9 +87,10 @@ home=$work/home
 userdel "$user" 2>/dev/null || true
 useradd --no-create-home --home-dir "$home" --shell /bin/sh "$user"
 chmod 755 "$work"
-install -d -o "$user" -m 700 "$home"
+install -d -o "$user" -m 700 "$home" "$work/runtime"
 # A simple command, so that $! of a background run is runuser's own id.
-as_user=(runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8)
+as_user=(runuser -u "$user" -- env -i HOME="$home" XDG_RUNTIME_DIR="$work/runtime"
+         PATH=/usr/bin:/bin LANG=C.UTF-8)
 display=:70
 while [ -e "/tmp/.X${display#:}-lock" ] || [ -e "/tmp/.X11-unix/X${display#:}" ]; do
   display=:$((${display#:} + 1))
