@@ -9,8 +9,8 @@
 namespace {
 
 enum class Value {
-    None,          // -reverse
-    Separate,      // -platform offscreen
+    None,             // -reverse
+    Separate,         // -platform offscreen
     SeparateOrJoined, // -style fusion or -style=fusion
 };
 
