@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/modGlobal.h"
 #include "engine/TermiosPort.h"
 #include "host/ComPortList.h"
@@ -5,12 +6,14 @@
 #include "host/SystemSerialDeviceSource.h"
 #include "text/ReportHook.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramLogo.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -25,11 +28,40 @@ bool displayAvailable()
     return has("QT_QPA_PLATFORM") || has("DISPLAY") || has("WAYLAND_DISPLAY");
 }
 
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// Answers --help, --version and refused arguments; anything else starts the
+// window. Nothing here needs the application object or a display.
+std::optional<int> answerCommandLine(const CommandLine::Reading &reading)
+{
+    switch (reading.request) {
+    case CommandLine::Request::Start:
+        return std::nullopt;
+    case CommandLine::Request::Help:
+    case CommandLine::Request::Version:
+        std::fputs(reading.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Request::Refuse:
+        std::fputs(reading.output.toLocal8Bit().constData(), stderr);
+        return CommandLine::kRefusedStatus;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
+    const CommandLine::Reading reading = CommandLine::read(argumentsOf(argc, argv));
+    if (const std::optional<int> status = answerCommandLine(reading))
+        return *status;
+    if (!reading.displayNamed && !displayAvailable()) {
         std::fprintf(stderr, "Lintrova needs a graphical display, and none was found "
                              "(DISPLAY and WAYLAND_DISPLAY are not set).\n");
         return 2;
@@ -37,6 +69,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lintrova"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    // Ties the window to its desktop entry (Wayland's app id), so the
+    // desktop shows the entry's name and icon for it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.kavrel.Lintrova"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     SettingsRecord &settings = modGlobal::Settings();
     SystemSerialDeviceSource devices;

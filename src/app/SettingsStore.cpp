@@ -48,19 +48,28 @@ private:
     IniProfile::KeyValues m_keyValues;
 };
 
-// Copies the program folder's template into the data folder when the data
-// folder has no settings file yet. Copied through a complete replacement,
-// so a failing copy leaves no half file, and owner-writable whatever the
-// template's own permissions, so the settings can be saved later.
+// Copies the template into the data folder when the data folder has no
+// settings file yet: the first template of TemplateFolders() that can be
+// read, so one beside the program wins over the installed one. Copied
+// through a complete replacement, so a failing copy leaves no half file, and
+// owner-writable whatever the template's own permissions (an installed one
+// belongs to root), so the settings can be saved later.
 void copyTemplateOnFirstRun(const QString &dataFolder)
 {
     const QString target = SettingsFilePath(dataFolder);
-    const QString source = SystemFolders::ProgramFolder() + QStringLiteral("/Settings.ini");
-    if (fkt_FileExists(target) || !fkt_FileExists(source) || !fkt_FileCreateFolder(dataFolder))
+    if (fkt_FileExists(target))
         return;
-    const auto content = WholeFile::read(source, IniProfile::kMaxFileSize);
-    if (content)
-        WholeFile::replace(target, *content);
+    for (const QString &folder : SystemFolders::TemplateFolders()) {
+        const QString source = folder + QStringLiteral("/Settings.ini");
+        if (!fkt_FileExists(source))
+            continue;
+        const auto content = WholeFile::read(source, IniProfile::kMaxFileSize);
+        if (!content)
+            continue;
+        if (fkt_FileCreateFolder(dataFolder))
+            WholeFile::replace(target, *content);
+        return;
+    }
 }
 
 void readKeys(const QString &path, SettingsRecord &s)

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#ifndef LINTROVA_SHARED_FOLDER
+#error "the build passes the installation's shared folder in"
+#endif
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 // shlobj.h needs the types of windows.h.
@@ -12,6 +16,12 @@
 namespace {
 
 QString &programFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString &sharedFolderOverride()
 {
     static QString folder;
     return folder;
@@ -59,9 +69,24 @@ QString ProgramFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QStringList TemplateFolders()
+{
+    QStringList folders{ProgramFolder()};
+#ifndef Q_OS_WIN
+    folders.append(sharedFolderOverride().isEmpty() ? QStringLiteral(LINTROVA_SHARED_FOLDER)
+                                                    : sharedFolderOverride());
+#endif
+    return folders;
+}
+
 void SetProgramFolderForTesting(const QString &folder)
 {
     programFolderOverride() = folder;
+}
+
+void SetSharedFolderForTesting(const QString &folder)
+{
+    sharedFolderOverride() = folder;
 }
 
 } // namespace SystemFolders

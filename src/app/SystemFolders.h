@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The folders the program keeps its files in and takes its template from.
 namespace SystemFolders {
@@ -14,8 +15,18 @@ QString DataFolder();
 // The folder holding the program's executable, without a trailing separator.
 QString ProgramFolder();
 
+// The folders a first start looks in, in this order, for the template
+// Settings.ini: the program's own folder, then (not on Windows) the folder
+// an installation puts the program's shared files in,
+// <prefix>/share/lintrova, such as /usr/share/lintrova for /usr/bin/lintrova.
+// No trailing separators; nothing is checked here.
+QStringList TemplateFolders();
+
 // Makes ProgramFolder() answer folder instead; an empty folder ends the
 // override. For tests, which run from a build folder of their own.
 void SetProgramFolderForTesting(const QString &folder);
+
+// The same for the installation's shared folder in TemplateFolders().
+void SetSharedFolderForTesting(const QString &folder);
 
 } // namespace SystemFolders

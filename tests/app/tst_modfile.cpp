@@ -44,6 +44,7 @@ private Q_SLOTS:
     void dataFolder();
     void dataFolderIsOnlyComputed();
     void programFolderOverride();
+    void templateFolders();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -217,6 +218,23 @@ void tst_ModFile::programFolderOverride()
     QCOMPARE(SystemFolders::ProgramFolder(), m_dir->path());
     SystemFolders::SetProgramFolderForTesting(QString());
     QCOMPARE(SystemFolders::ProgramFolder(), QCoreApplication::applicationDirPath());
+}
+
+void tst_ModFile::templateFolders()
+{
+    // Beside the program first, then the installation's shared folder.
+    const QStringList folders = SystemFolders::TemplateFolders();
+    QCOMPARE(folders.size(), 2);
+    QCOMPARE(folders[0], SystemFolders::ProgramFolder());
+    QVERIFY2(QDir::isAbsolutePath(folders[1]) && folders[1].endsWith("/share/lintrova"),
+             qPrintable(folders[1]));
+    SystemFolders::SetSharedFolderForTesting(m_dir->path());
+    SystemFolders::SetProgramFolderForTesting(m_dir->filePath("bin"));
+    const QStringList overridden = SystemFolders::TemplateFolders();
+    SystemFolders::SetSharedFolderForTesting(QString());
+    SystemFolders::SetProgramFolderForTesting(QString());
+    QCOMPARE(overridden, QStringList({m_dir->filePath("bin"), m_dir->path()}));
+    QCOMPARE(SystemFolders::TemplateFolders(), folders);
 }
 
 QTEST_GUILESS_MAIN(tst_ModFile)

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestFiles;
@@ -60,6 +61,8 @@ private Q_SLOTS:
     void firstStartWithoutTemplateKeepsSettingsAtExit();
     void existingSettingsAreNotReplacedByTemplate();
     void readOnlyTemplateGivesWritableCopy();
+    void templateFolders_data();
+    void templateFolders();
     void roundTripOfEveryField_data();
     void roundTripOfEveryField();
     void numericKeys_data();
@@ -76,6 +79,7 @@ private Q_SLOTS:
 private:
     QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
     QString programFolder() const { return m_root->path() + "/program"; }
+    QString sharedFolder() const { return m_root->path() + "/share/lintrova"; }
     std::unique_ptr<QTemporaryDir> m_root;
 };
 
@@ -86,11 +90,14 @@ void tst_SettingsStore::init()
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->path() + "/xdg"));
     QVERIFY(QDir().mkpath(programFolder()));
     SystemFolders::SetProgramFolderForTesting(programFolder());
+    // Never the template of a Lintrova installed on this machine.
+    SystemFolders::SetSharedFolderForTesting(sharedFolder());
 }
 
 void tst_SettingsStore::cleanup()
 {
     SystemFolders::SetProgramFolderForTesting(QString());
+    SystemFolders::SetSharedFolderForTesting(QString());
 }
 
 void tst_SettingsStore::firstStartWithTemplate()
@@ -171,6 +178,60 @@ void tst_SettingsStore::readOnlyTemplateGivesWritableCopy()
     fkt_MainLoadSettings(s, slots);
     QCOMPARE(int(s.ComPort), 3);
     QVERIFY(modeOf(dataFolder() + "Settings.ini") & 0200);
+}
+
+// A null beside or installed means no file there; "<pipe>" a named pipe,
+// which would block a reader. A null expected means no copy is made.
+void tst_SettingsStore::templateFolders_data()
+{
+    QTest::addColumn<QByteArray>("beside");
+    QTest::addColumn<QByteArray>("installed");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("comPort");
+    const QByteArray none;
+    const QByteArray beside("[SETTINGS]\nComPort=1\n");
+    const QByteArray installed("[SETTINGS]\nComPort=2\n");
+    QTest::newRow("beside the program only") << beside << none << beside << 1;
+    QTest::newRow("installed only") << none << installed << installed << 2;
+    QTest::newRow("beside the program wins over installed") << beside << installed << beside << 1;
+    QTest::newRow("an empty template beside the program still wins")
+        << QByteArray("") << installed << QByteArray("") << 0;
+    QTest::newRow("a pipe beside the program is passed over")
+        << QByteArray("<pipe>") << installed << installed << 2;
+    QTest::newRow("a pipe and nothing installed copies nothing")
+        << QByteArray("<pipe>") << none << none << 0;
+    QTest::newRow("no template anywhere") << none << none << none << 0;
+}
+
+void tst_SettingsStore::templateFolders()
+{
+    QFETCH(QByteArray, beside);
+    QFETCH(QByteArray, installed);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, comPort);
+    const auto place = [](const QString &folder, const QByteArray &content) {
+        if (content.isNull())
+            return true;
+        if (content != "<pipe>") {
+            writeBytes(folder + "/Settings.ini", content);
+            return !QTest::currentTestFailed();
+        }
+        return QDir().mkpath(folder) &&
+               ::mkfifo(QFile::encodeName(folder + "/Settings.ini").constData(), 0600) == 0;
+    };
+    QVERIFY(place(programFolder(), beside));
+    QVERIFY(place(sharedFolder(), installed));
+    if (installed.isNull())
+        QVERIFY(!QFileInfo::exists(sharedFolder() + "/Settings.ini"));
+
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.ComPort), comPort);
+    if (expected.isNull())
+        QVERIFY(!QFileInfo::exists(dataFolder()));
+    else
+        QCOMPARE(readBytes(dataFolder() + "Settings.ini"), expected);
 }
 
 void tst_SettingsStore::roundTripOfEveryField_data()

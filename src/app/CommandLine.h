@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The program's arguments, read before the application object exists so
+// that --help and --version answer without a display. Lintrova takes no
+// arguments of its own: Qt's own options (-platform, -display, -style ...)
+// are left for the application object, anything else is refused. Only reads
+// and answers: printing and ending the program are the caller's.
+namespace CommandLine {
+
+enum class Request {
+    Start,   // start the window; Qt takes its options from the arguments
+    Help,    // print output on standard output, status 0
+    Version, // print output on standard output, status 0
+    Refuse,  // print output on standard error, status kRefusedStatus
+};
+
+struct Reading {
+    Request request = Request::Start;
+    QString output; // what to print for Help, Version and Refuse
+    // Start only: -platform or -display name where the window goes, so the
+    // environment need not name a display.
+    bool displayNamed = false;
+};
+
+// The status for arguments that are refused, as for any misuse of a command.
+constexpr int kRefusedStatus = 2;
+
+// arguments come without the program's name. They are read in order and the
+// first --help, --version or refused argument decides, so an argument after
+// --help is not looked at. A Qt option's value is never read as an option.
+Reading read(const QStringList &arguments);
+
+} // namespace CommandLine
