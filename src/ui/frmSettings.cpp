@@ -50,12 +50,11 @@ quint8 checkValue(const QCheckBox *box)
     return box->isChecked() ? 1 : 0;
 }
 
-// Enter goes to Accept wherever the focus is.
-QPushButton *plainButton(const char *name, QWidget *parent)
+// Every button of a dialog takes Enter while it has the focus (it is an
+// auto-default button); with the focus anywhere else Enter presses Accept.
+QPushButton *button(const char *name, QWidget *parent)
 {
-    auto *button = named(new QPushButton(parent), name);
-    button->setAutoDefault(false);
-    return button;
+    return named(new QPushButton(parent), name);
 }
 
 } // namespace
@@ -86,7 +85,7 @@ void frmSettings::buildControls()
 
     cmdOk = named(new QPushButton(this), "cmdOk");
     cmdOk->setDefault(true);
-    cmdCancel = plainButton("cmdCancel", this);
+    cmdCancel = button("cmdCancel", this);
     connect(cmdOk, &QPushButton::clicked, this, &frmSettings::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::reject);
 
@@ -184,10 +183,10 @@ QWidget *frmSettings::buildTerminalPage()
     chkDeleteSendText = named(new QCheckBox(fraTerminal), "chkDeleteSendText");
     chkPrefix = named(new QCheckBox(fraTerminal), "chkPrefix");
     txtPrefix = named(new QLineEdit(fraTerminal), "txtPrefix");
-    cmdInsertSpecialCharPrefix = plainButton("cmdInsertSpecialCharPrefix", fraTerminal);
+    cmdInsertSpecialCharPrefix = button("cmdInsertSpecialCharPrefix", fraTerminal);
     chkReadjust = named(new QCheckBox(fraTerminal), "chkReadjust");
     txtReadjust = named(new QLineEdit(fraTerminal), "txtReadjust");
-    cmdInsertSpecialCharReadjust = plainButton("cmdInsertSpecialCharReadjust", fraTerminal);
+    cmdInsertSpecialCharReadjust = button("cmdInsertSpecialCharReadjust", fraTerminal);
     // A click on these buttons leaves the caret and any selection in the box,
     // which is where the token will be typed.
     cmdInsertSpecialCharPrefix->setFocusPolicy(Qt::TabFocus);

@@ -21,7 +21,8 @@ QPushButton *makeCharBox(const QString &name, const QString &caption, QWidget *p
     auto *box = new QPushButton(caption, parent);
     box->setObjectName(name);
     box->setCheckable(true);
-    // Enter belongs to Accept, never to the box that has the focus.
+    // The boxes are check boxes drawn as buttons: Enter on one of them
+    // presses Accept, as on any other control that is not a button.
     box->setAutoDefault(false);
     return box;
 }
@@ -78,7 +79,6 @@ void frmSpecialChar::buildControls()
     cmdOk->setEnabled(false);
     cmdCancel = new QPushButton(this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmSpecialChar::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSpecialChar::reject);
 

@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStringList>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,6 +33,19 @@ inline QStringList itemsOf(const QComboBox *list)
     for (int i = 0; i < list->count(); ++i)
         items << list->itemText(i);
     return items;
+}
+
+// Gives widget the focus, first showing the page of a tab widget it lies on,
+// and presses key (Return or the keypad's Enter) there, as a user would.
+inline void pressEnterOn(QWidget *widget, Qt::Key key = Qt::Key_Return)
+{
+    for (QWidget *page = widget; page && page->parentWidget(); page = page->parentWidget()) {
+        auto *tabs = qobject_cast<QTabWidget *>(page->parentWidget()->parentWidget());
+        if (tabs && tabs->indexOf(page) >= 0)
+            tabs->setCurrentWidget(page);
+    }
+    widget->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(widget, key);
 }
 
 // Runs action on the first modal window of type Dialog that shows up, from

@@ -19,6 +19,8 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QInputDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -140,6 +142,8 @@ private Q_SLOTS:
     void heldFunctionKeySendsOnceFromSlotBox();
     void doubleClickBelowTheLines();
     void textBoxesHaveNoLengthLimit();
+    void lineBoxTakesEnter_data();
+    void lineBoxTakesEnter();
 };
 
 void tst_frmMain::opensThePortAndEnablesControls()
@@ -618,6 +622,36 @@ void tst_frmMain::textBoxesHaveNoLengthLimit()
         p.edit(name)->setText(longText);
         QCOMPARE(p.edit(name)->text().size(), longText.size());
     }
+}
+
+void tst_frmMain::lineBoxTakesEnter_data()
+{
+    QTest::addColumn<QString>("focus"); // "ok", "cancel" or "line"
+    QTest::addColumn<int>("result");
+    QTest::newRow("Cancel") << "cancel" << int(QDialog::Rejected);
+    QTest::newRow("OK") << "ok" << int(QDialog::Accepted);
+    QTest::newRow("the line") << "line" << int(QDialog::Accepted);
+}
+
+// The real line box: Enter presses the focused button, else OK.
+void tst_frmMain::lineBoxTakesEnter()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, result);
+    Program p;
+    InputBox::setPresenter({});
+    int finished = -1;
+    UiTestSupport::whenModalShows<QInputDialog>([&finished, focus](QInputDialog *box) {
+        QObject::connect(box, &QDialog::finished, [&finished](int r) { finished = r; });
+        QVERIFY(QTest::qWaitForWindowActive(box));
+        auto *buttons = box->findChild<QDialogButtonBox *>();
+        QWidget *target = focus == "line" ? static_cast<QWidget *>(box->findChild<QLineEdit *>())
+                          : buttons->button(focus == "ok" ? QDialogButtonBox::Ok
+                                                          : QDialogButtonBox::Cancel);
+        UiTestSupport::pressEnterOn(target);
+    });
+    p.window->lstSendReceive_DblClick();
+    QCOMPARE(finished, result);
 }
 
 QTEST_MAIN(tst_frmMain)

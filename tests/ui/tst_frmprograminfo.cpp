@@ -15,6 +15,7 @@ private Q_SLOTS:
     void captions();
     void versionText();
     void logoAndFocus();
+    void okCloses_data();
     void okCloses();
 };
 
@@ -77,12 +78,27 @@ void tst_frmProgramInfo::logoAndFocus()
     QVERIFY(ok->y() > logo->geometry().bottom());
 }
 
+void tst_frmProgramInfo::okCloses_data()
+{
+    QTest::addColumn<int>("key"); // 0: a click
+    QTest::newRow("click") << 0;
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+}
+
 void tst_frmProgramInfo::okCloses()
 {
+    QFETCH(int, key);
     frmProgramInfo dialog(1);
     dialog.show();
-    QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *ok = dialog.findChild<QPushButton *>("cmdOk");
+    if (key == 0)
+        QTest::mouseClick(ok, Qt::LeftButton);
+    else
+        UiTestSupport::pressEnterOn(ok, Qt::Key(key));
     QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(tst_frmProgramInfo)

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 #include "app/modGlobal.h"
 #include "ui/MessageBoxes.h"
+#include "ui/frmSpecialChar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,6 +125,8 @@ private Q_SLOTS:
     void leavingWithoutAcceptChangesNothing_data();
     void leavingWithoutAcceptChangesNothing();
     void affixControlsFollowTheirOption();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
 };
 
 void tst_frmSettings::captions_data()
@@ -515,6 +518,55 @@ void tst_frmSettings::affixControlsFollowTheirOption()
     QCOMPARE(f.settings.PrefixOption, 0);
     QCOMPARE(f.settings.PrefixChars, QStringLiteral("<STX>"));
     QCOMPARE(f.settings.ReadjustOption, 1);
+}
+
+void tst_frmSettings::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("pressed"); // "accept", "cancel" or "insert" (special characters)
+    const int ret = Qt::Key_Return;
+    const int enter = Qt::Key_Enter;
+    QTest::newRow("Cancel, fault: it accepted") << "cmdCancel" << ret << "cancel";
+    QTest::newRow("Cancel, keypad Enter") << "cmdCancel" << enter << "cancel";
+    QTest::newRow("prefix insert button, fault: it accepted")
+        << "cmdInsertSpecialCharPrefix" << ret << "insert";
+    QTest::newRow("suffix insert button") << "cmdInsertSpecialCharReadjust" << enter << "insert";
+    QTest::newRow("Accept") << "cmdOk" << ret << "accept";
+    QTest::newRow("port list") << "cboPcPort" << ret << "accept";
+    QTest::newRow("character delay") << "txtCharDelay" << enter << "accept";
+    QTest::newRow("language list") << "cboLanguageProgram" << ret << "accept";
+    QTest::newRow("check box") << "chkDeleteSendText" << ret << "accept";
+    QTest::newRow("prefix box") << "txtPrefix" << ret << "accept";
+}
+
+// Enter presses the button that has the focus; anywhere else it presses
+// Accept, the default button.
+void tst_frmSettings::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, pressed);
+
+    SettingsRecord record = sampleRecord();
+    record.ReadjustOption = 1; // both insert buttons usable
+    Fixture f(record);
+    QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+    f.get<QComboBox>("cboBaudrate")->setCurrentIndex(0); // a change Accept would store
+    int insertDialogs = 0;
+    if (pressed == "insert")
+        UiTestSupport::whenModalShows<frmSpecialChar>([&insertDialogs](frmSpecialChar *special) {
+            ++insertDialogs;
+            special->reject();
+        });
+    UiTestSupport::pressEnterOn(f.get<QWidget>(focus.toLatin1().constData()), Qt::Key(key));
+
+    QCOMPARE(insertDialogs, pressed == "insert" ? 1 : 0);
+    QCOMPARE(f.dialog->isVisible(), pressed == "insert");
+    QCOMPARE(f.opened, pressed == "accept" ? 1 : 0);
+    QCOMPARE(int(f.settings.Baudrate), pressed == "accept" ? 0 : 5);
+    if (pressed != "insert")
+        QCOMPARE(f.dialog->result(), int(pressed == "accept" ? QDialog::Accepted : QDialog::Rejected));
 }
 
 QTEST_MAIN(tst_frmSettings)

@@ -117,6 +117,8 @@ private Q_SLOTS:
     void choiceGivesToken_data();
     void choiceGivesToken();
     void escapeDoesNotClose();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void typedIntoTarget_data();
     void typedIntoTarget();
     void leavingWithoutAcceptInsertsNothing_data();
@@ -264,6 +266,40 @@ void tst_frmSpecialChar::escapeDoesNotClose()
     QVERIFY(dialog.isVisible());
     QTest::keyClick(child<QPushButton>(&dialog, "chkStx"), Qt::Key_Escape);
     QVERIFY(dialog.isVisible());
+}
+
+void tst_frmSpecialChar::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("token");
+    const int accepted = QDialog::Accepted;
+    QTest::newRow("Cancel, fault: it accepted")
+        << QStringList{"type:65"} << "cmdCancel" << int(QDialog::Rejected) << "";
+    QTest::newRow("Accept") << QStringList{"type:65"} << "cmdOk" << accepted << "<65>";
+    QTest::newRow("number box") << QStringList{"type:65"} << "txtNumeric" << accepted << "<65>";
+    // The boxes are check boxes: Enter presses Accept and leaves them as they are.
+    QTest::newRow("checked box") << QStringList{"click:chkEtx"} << "chkEtx" << accepted << "<ETX>";
+    QTest::newRow("unchecked box")
+        << QStringList{"click:chkEtx"} << "chkStx" << accepted << "<ETX>";
+}
+
+void tst_frmSpecialChar::enterPressesTheFocusedButton()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, focus);
+    QFETCH(int, result);
+    QFETCH(QString, token);
+
+    frmSpecialChar dialog(0);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    perform(&dialog, steps);
+    UiTestSupport::pressEnterOn(child<QWidget>(&dialog, focus));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), result);
+    QCOMPARE(dialog.token(), token);
 }
 
 void tst_frmSpecialChar::typedIntoTarget_data()
