@@ -3,6 +3,7 @@
 #include "engine/TerminalView.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -84,6 +85,9 @@ private:
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
+    void focusEntered(QWidget *control, Qt::FocusReason reason);
+    void rememberFocusOfPortControls();
+    void returnFocusToPortControls();
 
     // TerminalView
     QString sendText() const override;
@@ -143,4 +147,9 @@ private:
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;
+    // Switching the port controls off hands the focus on to the next control
+    // (slot 1); the control the user had left it in gets it back when they
+    // are switched on again, unless the user has moved it meanwhile.
+    QPointer<QWidget> m_focusToReturn;
+    bool m_switchingPortControls = false;
 };

@@ -142,6 +142,8 @@ private Q_SLOTS:
     void heldFunctionKeySendsOnceFromSlotBox();
     void doubleClickBelowTheLines();
     void textBoxesHaveNoLengthLimit();
+    void focusStaysAfterReopening_data();
+    void focusStaysAfterReopening();
     void lineBoxTakesEnter_data();
     void lineBoxTakesEnter();
 };
@@ -622,6 +624,51 @@ void tst_frmMain::textBoxesHaveNoLengthLimit()
         p.edit(name)->setText(longText);
         QCOMPARE(p.edit(name)->text().size(), longText.size());
     }
+}
+
+void tst_frmMain::focusStaysAfterReopening_data()
+{
+    QTest::addColumn<int>("comPort"); // 0 opens at start, 2 fails
+    QTest::addColumn<QString>("clicked"); // where the user puts the focus; empty: nowhere
+    QTest::addColumn<QString>("focus");   // where it is after Accept
+    QTest::addColumn<QString>("active");  // the special character dialog's target
+    QTest::newRow("send box, fault: focus went to slot 1")
+        << 0 << "txtSend" << "txtSend" << "txtSend";
+    QTest::newRow("slot 3") << 0 << "txtBefehl3" << "txtBefehl3" << "txtBefehl3";
+    QTest::newRow("the log") << 0 << "lstSendReceive" << "lstSendReceive" << "txtSend";
+    QTest::newRow("Quit") << 0 << "cmdQuit" << "cmdQuit" << "txtSend";
+    QTest::newRow("failed at start, fault: slot 1 was the target")
+        << 2 << "" << "txtSend" << "txtSend";
+    QTest::newRow("failed at start, the user chose slot 2")
+        << 2 << "txtBefehl2" << "txtBefehl2" << "txtBefehl2";
+}
+
+// The port closes and opens again on Accept in the settings dialog.
+void tst_frmMain::focusStaysAfterReopening()
+{
+    QFETCH(int, comPort);
+    QFETCH(QString, clicked);
+    QFETCH(QString, focus);
+    QFETCH(QString, active);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nComPort=%1\r\n").arg(comPort).toLatin1());
+    QCOMPARE(p.button("cmdBefehl1")->isEnabled(), comPort == 0);
+    if (!clicked.isEmpty()) {
+        auto *control = p.window->findChild<QWidget *>(clicked);
+        control->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), control);
+    }
+    UiTestSupport::whenModalShows<frmSettings>([](frmSettings *dialog) {
+        dialog->findChild<QComboBox *>("cboPcPort")->setCurrentIndex(0); // COM1
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QVERIFY(p.button("cmdBefehl1")->isEnabled());
+    p.window->activateWindow(); // as the desktop does when the dialog has gone
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QCOMPARE(QApplication::focusWidget(), p.window->findChild<QWidget *>(focus));
+    QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
+    QTest::keyClicks(QApplication::focusWidget(), "x"); // typing goes where the focus is
+    QCOMPARE(p.edit("txtBefehl1")->text(), QString());
 }
 
 void tst_frmMain::lineBoxTakesEnter_data()
