@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -187,6 +188,10 @@ QWidget *frmSettings::buildTerminalPage()
     chkReadjust = named(new QCheckBox(fraTerminal), "chkReadjust");
     txtReadjust = named(new QLineEdit(fraTerminal), "txtReadjust");
     cmdInsertSpecialCharReadjust = button("cmdInsertSpecialCharReadjust", fraTerminal);
+    // Like the send box, the prefix and suffix have no length limit: a long
+    // token inserted into them must not be cut.
+    for (QLineEdit *box : {txtPrefix, txtReadjust})
+        box->setMaxLength(std::numeric_limits<int>::max());
     // A click on these buttons leaves the caret and any selection in the box,
     // which is where the token will be typed.
     cmdInsertSpecialCharPrefix->setFocusPolicy(Qt::TabFocus);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -66,6 +67,8 @@ void frmSpecialChar::buildControls()
     fraNumeric->setObjectName(QStringLiteral("fraNumeric"));
     txtNumeric = new QLineEdit(fraNumeric);
     txtNumeric->setObjectName(QStringLiteral("txtNumeric"));
+    // No length limit: whatever is pasted goes into the token unchanged.
+    txtNumeric->setMaxLength(std::numeric_limits<int>::max());
     txtNumeric->installEventFilter(this);
     labUserDefinedCharAscii = new QLabel(fraNumeric);
     labUserDefinedCharAscii->setObjectName(QStringLiteral("labUserDefinedCharAscii"));
