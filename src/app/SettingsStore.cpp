@@ -122,7 +122,7 @@ void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots)
     slots = *fkt_MainLoadCommandFile(DefaultCommandFilePath(settings.DataFolder));
 }
 
-void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
+void fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,
                           const CommandTexts &slots)
 {
     if (settings.DataFolder.isEmpty())
@@ -132,7 +132,8 @@ void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
     fkt_FileCreateFolder(settings.DataFolder);
     KeyWriter writer;
     collectKeys(writer, settings);
-    settings.WaitTime = SettingsNumber::valueOr<qint16>(waitTimeText, settings.WaitTime);
+    if (waitTime)
+        settings.WaitTime = *waitTime;
     writer.number("WaitTime", settings.WaitTime);
     writer.writeTo(SettingsFilePath(settings.DataFolder));
     fkt_MainSaveCommandFile(DefaultCommandFilePath(settings.DataFolder), slots);

@@ -15,9 +15,10 @@ QString DefaultCommandFilePath(const QString &dataFolder);
 // no number in its field's range takes the key's default.
 void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots);
 
-// End: all written keys in their order, WaitTime from waitTimeText (kept as
-// it is when the text is no 16-bit number), then the default command file.
-// The data folder is created first when it is missing. Failures go
-// unnoticed; a record never loaded (no DataFolder) saves nothing.
-void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
+// End: all written keys in their order, WaitTime from waitTime (the number
+// the window reads from its box; without one WaitTime keeps its value), then
+// the default command file. The data folder is created first when it is
+// missing. Failures go unnoticed; a record never loaded (no DataFolder)
+// saves nothing.
+void fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,
                           const CommandTexts &slots);

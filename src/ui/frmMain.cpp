@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/modGlobal.h"
+#include "engine/NumberText.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
 #include "text/StringTable.h"
@@ -200,7 +201,9 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     // Saving may let events run; nothing is sent or polled from here on.
     m_engine->shutDown();
-    fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
+    // The box is read as the quiet time reads it; a text that does not begin
+    // with a 16-bit number keeps the stored value.
+    fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()), slotTexts());
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);

@@ -135,7 +135,7 @@ void tst_SettingsStore::firstStartWithoutTemplateKeepsSettingsAtExit()
     s.Baudrate = 5;
     s.PrefixChars = "<STX>";
     slots[0] = "<ENQ>";
-    fkt_MainSaveSettings(s, "250", slots);
+    fkt_MainSaveSettings(s, 250, slots);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"),
              QByteArray("[SETTINGS]\r\nComPort=0\r\nBaudrate=5\r\nDataformat=0\r\nHandshake=0\r\n"
                         "Peculiar=1\r\nLanguage=0\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
@@ -205,7 +205,7 @@ void tst_SettingsStore::roundTripOfEveryField()
     s.CharDelay = qint16(wordValue);
     for (auto &slot : slots)
         slot = text;
-    fkt_MainSaveSettings(s, QString::number(wordValue), slots);
+    fkt_MainSaveSettings(s, qint16(wordValue), slots);
 
     SettingsRecord back;
     CommandTexts slotsBack;
@@ -259,27 +259,27 @@ void tst_SettingsStore::numericKeys()
     QCOMPARE(field(s, key), expected);
 }
 
+// How the window reads its box is tested with the window (tst_frmMain).
 void tst_SettingsStore::waitTimeText_data()
 {
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<qint16>>("waitTime");
     QTest::addColumn<int>("expected");
-    QTest::newRow("number") << "250" << 250;
-    QTest::newRow("blanks around") << " 12 " << 12;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("empty keeps") << "" << 100;
-    QTest::newRow("words keep") << "soon" << 100;
-    QTest::newRow("40000 keeps") << "40000" << 100;
+    QTest::newRow("number") << std::optional<qint16>(250) << 250;
+    QTest::newRow("zero") << std::optional<qint16>(0) << 0;
+    QTest::newRow("negative") << std::optional<qint16>(-1) << -1;
+    QTest::newRow("smallest") << std::optional<qint16>(-32768) << -32768;
+    QTest::newRow("no number keeps") << std::optional<qint16>() << 100;
 }
 
 void tst_SettingsStore::waitTimeText()
 {
-    QFETCH(QString, text);
+    QFETCH(std::optional<qint16>, waitTime);
     QFETCH(int, expected);
     writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nWaitTime=100\r\n");
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    fkt_MainSaveSettings(s, text, slots);
+    fkt_MainSaveSettings(s, waitTime, slots);
     QCOMPARE(int(s.WaitTime), expected);
     QVERIFY(readBytes(dataFolder() + "Settings.ini")
                 .contains(QByteArray("\r\nWaitTime=" + QByteArray::number(expected) + "\r\n")));
@@ -314,7 +314,7 @@ void tst_SettingsStore::handWrittenFileKeepsForeignLines()
     QCOMPARE(int(s.RTS), 1);
     QCOMPARE(int(s.ShowOptions), 0); // "1 ; visible" is no number
     s.ComPort = 4;
-    fkt_MainSaveSettings(s, "30", slots);
+    fkt_MainSaveSettings(s, 30, slots);
     const QByteArray after = "; Lintrova settings, edited by hand\r\n"
                              "\r\n"
                              "[Window]\r\n"
@@ -370,7 +370,7 @@ void tst_SettingsStore::garbageFilesLoadDefaults()
 
     s.ComPort = 6;
     slots[3] = "four";
-    fkt_MainSaveSettings(s, "7", slots);
+    fkt_MainSaveSettings(s, 7, slots);
     QVERIFY(readBytes(dataFolder() + "Settings.ini").startsWith(garbage));
     SettingsRecord back;
     CommandTexts slotsBack;
@@ -394,7 +394,7 @@ void tst_SettingsStore::failedSaveKeepsOldFiles()
     {
         FileSizeLimit diskFull(100);
         QVERIFY(diskFull.active());
-        fkt_MainSaveSettings(s, "5", slots); // goes on without a word
+        fkt_MainSaveSettings(s, 5, slots); // goes on without a word
     }
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
     QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf"), commands);
@@ -412,7 +412,7 @@ void tst_SettingsStore::readOnlyDataFolder()
     fkt_MainLoadSettings(s, slots);
     s.ComPort = 2;
     QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-    fkt_MainSaveSettings(s, "5", slots);
+    fkt_MainSaveSettings(s, 5, slots);
     QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
 }
@@ -421,7 +421,7 @@ void tst_SettingsStore::recordNeverLoadedSavesNothing()
 {
     SettingsRecord s;
     CommandTexts slots;
-    fkt_MainSaveSettings(s, "5", slots);
+    fkt_MainSaveSettings(s, 5, slots);
     QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
     QVERIFY(!QFileInfo::exists("Settings.ini"));
 }

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void sendButtonFollowsTextAndPort();
     void blockCheckAppendsToken();
     void escapeSavesAndEnds();
+    void waitTimeSavedAtExit_data();
+    void waitTimeSavedAtExit();
     void doubleClickShowsLine_data();
     void doubleClickShowsLine();
     void captionsFollowLanguage();
@@ -285,6 +287,44 @@ void tst_frmMain::escapeSavesAndEnds()
     QFile icf(SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf"));
     QVERIFY(icf.open(QIODevice::ReadOnly));
     QVERIFY(icf.readAll().contains("Param4=<STX>four"));
+}
+
+void tst_frmMain::waitTimeSavedAtExit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("saved");
+    const int kept = 77; // the WaitTime the program started with
+    QTest::newRow("number") << "250" << 250;
+    QTest::newRow("a half to the even 12, fault: refused") << "12.5" << 12;
+    QTest::newRow("a half to the even 14") << "13.5" << 14;
+    QTest::newRow("blanks around") << " 12 " << 12;
+    QTest::newRow("trailing words") << "300ms" << 300;
+    QTest::newRow("exponent") << "1e3" << 1000;
+    QTest::newRow("negative") << "-1" << -1;
+    QTest::newRow("smallest after rounding") << "-32768.4" << -32768;
+    QTest::newRow("empty keeps") << "" << kept;
+    QTest::newRow("words keep") << "soon" << kept;
+    QTest::newRow("40000 keeps") << "40000" << kept;
+    QTest::newRow("rounding beyond the range keeps") << "32767.5" << kept;
+}
+
+// At exit the box is read as the quiet time reads it.
+void tst_frmMain::waitTimeSavedAtExit()
+{
+    QFETCH(QString, text);
+    QFETCH(int, saved);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\nCharDelay=55\r\nWaitTime=77\r\nShowOptions=1\r\n");
+    QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("77")); // filled from WaitTime
+    p.edit("txtWaitTime")->setText(text);
+    p.edit("txtWaitTime")->setFocus();
+    QTest::keyClick(p.edit("txtWaitTime"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray file = ini.readAll();
+    const QByteArray line = "\r\nWaitTime=" + QByteArray::number(saved) + "\r\n";
+    QVERIFY2(file.contains(line), file.constData());
+    QCOMPARE(int(p.settings.WaitTime), saved);
 }
 
 void tst_frmMain::doubleClickShowsLine_data()
