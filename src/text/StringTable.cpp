@@ -99,6 +99,8 @@ constexpr std::array kEntries = {
     Entry{1812, u"Der Datenträger ist schreibgeschützt."},
     Entry{1813, u"Die Datei oder der Ordner existiert nicht."},
     Entry{1814, u"Der Name ist der eines Ordners."},
+    Entry{1840, u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"},
+    Entry{1841, u"Einstellungen nicht gespeichert"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -180,6 +182,8 @@ constexpr std::array kEntries = {
     Entry{11812, u"The file system is read-only."},
     Entry{11813, u"The file or folder does not exist."},
     Entry{11814, u"The name is that of a folder."},
+    Entry{11840, u"The file %% could not be saved at exit. %%"},
+    Entry{11841, u"Settings not saved"},
 };
 
 constexpr bool isSortedById()

@@ -5,14 +5,17 @@
 #include "engine/NumberText.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
+#include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
 #include "ui/MainLayout.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +26,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -184,6 +188,10 @@ void frmMain::Form_Load()
     CommandTexts slots;
     fkt_MainLoadSettings(m_settings, slots);
     setSlotTexts(slots);
+    // From here on an unload saves what was loaded, also when the system ends
+    // the program while the port's error box is open.
+    txtWaitTime->setText(QString::number(m_settings.WaitTime));
+    m_settingsLoaded = true;
     m_engine->connection().fkt_MainOpenPort();
     ApplyLanguage();
     for (QLineEdit *box : txtBefehl)
@@ -191,7 +199,15 @@ void frmMain::Form_Load()
     txtSend->setText(QString());
     UpdateSendButton();
     m_activeTextBox = txtSend;
-    m_engine->startTimers();
+    if (!m_unloaded)
+        m_engine->startTimers();
+}
+
+void frmMain::unloadForSystem()
+{
+    m_unloadForSystem = true;
+    Form_Unload();
+    hide();
 }
 
 void frmMain::Form_Unload()
@@ -201,15 +217,42 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     // Saving may let events run; nothing is sent or polled from here on.
     m_engine->shutDown();
+    QList<SaveFailure> failures;
     // The box is read as the quiet time reads it; a text that does not begin
     // with a 16-bit number keeps the stored value.
-    fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()), slotTexts());
+    if (m_settingsLoaded)
+        failures = fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()),
+                                        slotTexts());
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
     } catch (const PortError &) {
         // The program ends either way.
     }
+    reportSaveFailures(failures);
+}
+
+// The old files are still there, but the user must not believe the changes
+// were kept.
+void frmMain::reportSaveFailures(const QList<SaveFailure> &failures)
+{
+    if (failures.isEmpty())
+        return;
+    const quint8 lang = m_settings.Language;
+    QStringList lines;
+    for (const SaveFailure &failure : failures)
+        lines << fkt_FormatInsertParam(fkt_ToolsGetResString(1840, lang),
+                                       {QDir::toNativeSeparators(failure.path),
+                                        fileErrorReason(failure.error, lang)});
+    if (m_unloadForSystem) {
+        // Nobody may be there to close a box: the session is ending.
+        for (const QString &line : std::as_const(lines))
+            std::fprintf(stderr, "Lintrova: %s\n", line.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return;
+    }
+    MessageBoxes::show({this, MessageBoxes::Icon::Critical, fkt_ToolsGetResString(1841, lang),
+                        lines.join(u'\n')});
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -55,6 +55,8 @@ private Q_SLOTS:
     void pathThatIsAFolderIsNeitherReadNorWritten();
     void pipeDoesNotHang();
     void oversizedFileIsNeitherReadNorWritten();
+    void failedWriteSaysWhy_data();
+    void failedWriteSaysWhy();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -493,6 +495,57 @@ void tst_IniProfile::oversizedFileIsNeitherReadNorWritten()
     QFile f(path());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(15), QByteArray("[SETTINGS]\nA=1\n"));
+}
+
+void tst_IniProfile::failedWriteSaysWhy_data()
+{
+    QTest::addColumn<QString>("target"); // what stands at the path
+    QTest::addColumn<int>("error");
+    QTest::newRow("written") << "file" << 0;
+    QTest::newRow("new file") << "nothing" << 0;
+    QTest::newRow("a folder") << "folder" << EISDIR;
+    QTest::newRow("a pipe") << "pipe" << EINVAL;
+    QTest::newRow("larger than the limit") << "oversized" << EFBIG;
+    QTest::newRow("disk full") << "full disk" << EFBIG;
+    QTest::newRow("missing folder") << "missing folder" << ENOENT;
+    QTest::newRow("a file where a folder should be") << "file as folder" << ENOTDIR;
+    QTest::newRow("a refused key") << "refused key" << EINVAL;
+}
+
+// The errno of the failure comes back to the caller, for a message.
+void tst_IniProfile::failedWriteSaysWhy()
+{
+    QFETCH(QString, target);
+    QFETCH(int, error);
+    QString at = path();
+    if (target == "file" || target == "full disk" || target == "refused key") {
+        writeBytes(at, "[SETTINGS]\nA=1\n");
+    } else if (target == "folder") {
+        QVERIFY(QDir(m_dir->path()).mkdir("test.ini"));
+    } else if (target == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(at).constData(), 0600), 0);
+    } else if (target == "oversized") {
+        writeBytes(at, "[SETTINGS]\nA=1\n");
+        QFile f(at);
+        QVERIFY(f.resize(IniProfile::kMaxFileSize + 1));
+    } else if (target == "missing folder") {
+        at = path("missing/test.ini");
+    } else if (target == "file as folder") {
+        writeBytes(path("plain"), "x");
+        at = path("plain/test.ini");
+    }
+    const IniProfile::KeyValues keys{{"A", QString(200, 'x')},
+                                     {target == "refused key" ? "=" : "B", "2"}};
+    int reported = -1;
+    bool written = false;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (target == "full disk")
+            limit = std::make_unique<FileSizeLimit>(64);
+        written = IniProfile::WritePrivateProfileStrings("SETTINGS", keys, at, &reported);
+    }
+    QCOMPARE(written, error == 0);
+    QCOMPARE(reported, error);
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <unistd.h>
@@ -70,6 +71,8 @@ private Q_SLOTS:
     void garbageFilesLoadDefaults_data();
     void garbageFilesLoadDefaults();
     void failedSaveKeepsOldFiles();
+    void saveFailuresNameFileAndReason_data();
+    void saveFailuresNameFileAndReason();
     void readOnlyDataFolder();
     void recordNeverLoadedSavesNothing();
 
@@ -391,14 +394,53 @@ void tst_SettingsStore::failedSaveKeepsOldFiles()
     fkt_MainLoadSettings(s, slots);
     s.ComPort = 2;
     slots[0] = "new";
+    QList<SaveFailure> failures;
     {
         FileSizeLimit diskFull(100);
         QVERIFY(diskFull.active());
-        fkt_MainSaveSettings(s, 5, slots); // goes on without a word
+        failures = fkt_MainSaveSettings(s, 5, slots);
     }
+    QCOMPARE(failures.size(), 2); // the command file is tried all the same
+    QCOMPARE(failures[0].path, dataFolder() + "Settings.ini");
+    QCOMPARE(failures[0].error, EFBIG);
+    QCOMPARE(failures[1].path, dataFolder() + "DefaultCommands.icf");
+    QCOMPARE(failures[1].error, EFBIG);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
     QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf"), commands);
     QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_SettingsStore::saveFailuresNameFileAndReason_data()
+{
+    QTest::addColumn<QString>("folderName"); // a folder where a file should be
+    QTest::addColumn<QStringList>("failed");
+    QTest::addColumn<int>("error");
+    QTest::newRow("saved") << "" << QStringList() << 0;
+    QTest::newRow("settings file") << "Settings.ini" << QStringList{"Settings.ini"} << EISDIR;
+    QTest::newRow("command file") << "DefaultCommands.icf" << QStringList{"DefaultCommands.icf"}
+                                  << EISDIR;
+}
+
+void tst_SettingsStore::saveFailuresNameFileAndReason()
+{
+    QFETCH(QString, folderName);
+    QFETCH(QStringList, failed);
+    QFETCH(int, error);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=1\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    if (!folderName.isEmpty()) {
+        QFile::remove(dataFolder() + folderName);
+        QVERIFY(QDir().mkpath(dataFolder() + folderName));
+    }
+    QStringList named;
+    for (const SaveFailure &failure : fkt_MainSaveSettings(s, 5, slots)) {
+        named << QFileInfo(failure.path).fileName();
+        QCOMPARE(failure.error, error);
+        QCOMPARE(QFileInfo(failure.path).path() + u'/', dataFolder());
+    }
+    QCOMPARE(named, failed);
 }
 
 void tst_SettingsStore::readOnlyDataFolder()
@@ -412,16 +454,18 @@ void tst_SettingsStore::readOnlyDataFolder()
     fkt_MainLoadSettings(s, slots);
     s.ComPort = 2;
     QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-    fkt_MainSaveSettings(s, 5, slots);
+    const QList<SaveFailure> failures = fkt_MainSaveSettings(s, 5, slots);
     QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
+    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures[0].error, EACCES);
 }
 
 void tst_SettingsStore::recordNeverLoadedSavesNothing()
 {
     SettingsRecord s;
     CommandTexts slots;
-    fkt_MainSaveSettings(s, 5, slots);
+    QVERIFY(fkt_MainSaveSettings(s, 5, slots).isEmpty());
     QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
     QVERIFY(!QFileInfo::exists("Settings.ini"));
 }

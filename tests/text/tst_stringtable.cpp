@@ -166,6 +166,9 @@ void tst_StringTable::exactTexts_data()
            "process!"_qs;
     QTest::newRow("1701") << 1701 << u"Überschreitung der COM Anschlussnummer"_qs
                           << u"Exceeding COM port number"_qs;
+    QTest::newRow("1840") << 1840 << u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"_qs
+                          << u"The file %% could not be saved at exit. %%"_qs;
+    QTest::newRow("1841") << 1841 << u"Einstellungen nicht gespeichert"_qs << u"Settings not saved"_qs;
 }
 
 void tst_StringTable::exactTexts()

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void sendButtonFollowsTextAndPort();
     void blockCheckAppendsToken();
     void escapeSavesAndEnds();
+    void saveFailureAtExitIsShown_data();
+    void saveFailureAtExitIsShown();
     void waitTimeSavedAtExit_data();
     void waitTimeSavedAtExit();
     void doubleClickShowsLine_data();
@@ -287,6 +289,49 @@ void tst_frmMain::escapeSavesAndEnds()
     QFile icf(SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf"));
     QVERIFY(icf.open(QIODevice::ReadOnly));
     QVERIFY(icf.readAll().contains("Param4=<STX>four"));
+}
+
+void tst_frmMain::saveFailureAtExitIsShown_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("folders"); // folders put where the files should be
+    QTest::addColumn<QString>("message");     // "title|text"; %1 is the data folder
+    const QString de = u"Einstellungen nicht gespeichert|"_qs;
+    const QString en = u"Settings not saved|"_qs;
+    QTest::newRow("saved") << 0 << QStringList() << QString();
+    QTest::newRow("settings file, fault: silent")
+        << 0 << QStringList{"Settings.ini"}
+        << de + u"Die Datei %1Settings.ini konnte beim Beenden nicht gespeichert werden. "
+                "Der Name ist der eines Ordners."_qs;
+    QTest::newRow("both files, English")
+        << 1 << QStringList{"Settings.ini", "DefaultCommands.icf"}
+        << en + u"The file %1Settings.ini could not be saved at exit. The name is that of a folder.\n"
+                "The file %1DefaultCommands.icf could not be saved at exit. The name is that of a "
+                "folder."_qs;
+}
+
+// The old files stay; the user is told before the program ends.
+void tst_frmMain::saveFailureAtExitIsShown()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, message);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    const QString dataFolder = SystemFolders::DataFolder();
+    for (const QString &name : folders) {
+        QFile::remove(dataFolder + name);
+        QVERIFY(QDir().mkpath(dataFolder + name));
+    }
+    bool visibleWhileShown = false;
+    MessageBoxes::setPresenter([&](const MessageBoxes::Message &m) {
+        p.messages.append(m.title + u'|' + m.text);
+        visibleWhileShown = p.window->isVisible();
+        QCOMPARE(m.icon, MessageBoxes::Icon::Critical);
+    });
+    p.button("cmdQuit")->click();
+    QVERIFY(!p.window->isVisible());
+    QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(dataFolder)});
+    QCOMPARE(visibleWhileShown, !message.isEmpty());
 }
 
 void tst_frmMain::waitTimeSavedAtExit_data()
