@@ -187,6 +187,8 @@ void frmMain::Form_Load()
 {
     CommandTexts slots;
     fkt_MainLoadSettings(m_settings, slots);
+    if (m_unloaded)
+        return; // the system ended the program while the settings were read
     setSlotTexts(slots);
     // From here on an unload saves what was loaded, also when the system ends
     // the program while the port's error box is open.

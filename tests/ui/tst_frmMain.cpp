@@ -5,6 +5,7 @@
 #include "ui/InputBox.h"
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramEnd.h"
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
 #include "ui/frmSpecialChar.h"
@@ -28,12 +29,17 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <termios.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -108,6 +114,44 @@ struct Program {
     }
 };
 
+// Collects what the program writes to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        if (m_file.open()) {
+            m_saved = ::dup(2);
+            ::dup2(m_file.handle(), 2);
+        }
+    }
+    ~StandardErrorCapture() { restore(); }
+    // The lines the program itself wrote (Qt's warnings left out).
+    QStringList programLines()
+    {
+        restore();
+        m_file.seek(0);
+        QStringList lines;
+        for (const QByteArray &line : m_file.readAll().split('\n'))
+            if (line.startsWith("Lintrova: "))
+                lines << QString::fromLocal8Bit(line);
+        return lines;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
 } // namespace
 
 class tst_frmMain : public QObject {
@@ -148,6 +192,10 @@ private Q_SLOTS:
     void textBoxesHaveNoLengthLimit();
     void focusStaysAfterReopening_data();
     void focusStaysAfterReopening();
+    void endForTheSystem_data();
+    void endForTheSystem();
+    void programEndsBySignal_data();
+    void programEndsBySignal();
     void lineBoxTakesEnter_data();
     void lineBoxTakesEnter();
 };
@@ -754,6 +802,117 @@ void tst_frmMain::focusStaysAfterReopening()
     QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
     QTest::keyClicks(QApplication::focusWidget(), "x"); // typing goes where the focus is
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
+}
+
+void tst_frmMain::endForTheSystem_data()
+{
+    QTest::addColumn<QString>("how"); // a signal's name, or "session"
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("commandFileFails");
+    QTest::newRow("SIGTERM") << "SIGTERM" << 128 + SIGTERM << false;
+    QTest::newRow("SIGHUP") << "SIGHUP" << 128 + SIGHUP << false;
+    QTest::newRow("SIGINT, the save fails") << "SIGINT" << 128 + SIGINT << true;
+    QTest::newRow("the session's end") << "session" << 0 << false;
+    QTest::newRow("the session's end, the save fails") << "session" << 0 << true;
+}
+
+// Unloaded as Esc does, once, without a box; a failure goes to standard error.
+void tst_frmMain::endForTheSystem()
+{
+    QFETCH(QString, how);
+    QFETCH(int, code);
+    QFETCH(bool, commandFileFails);
+    QVERIFY(ProgramEnd::catchSignals());
+    Program p;
+    const QString commandFile = SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf");
+    if (commandFileFails)
+        QVERIFY(QDir().mkpath(commandFile));
+    p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
+    QList<int> exits;
+    ProgramEnd end(*p.window, [&exits](int c) { exits << c; });
+    StandardErrorCapture errors;
+    const int number = how == "SIGTERM" ? SIGTERM : how == "SIGHUP" ? SIGHUP : SIGINT;
+    for (int i = 0; i < 2; ++i) { // the second one finds the program ending
+        if (how == "session")
+            end.endWithSession();
+        else
+            ::raise(number);
+        QTRY_VERIFY(!exits.isEmpty());
+    }
+    QTest::qWait(20);
+    QCOMPARE(exits, QList<int>{code});
+    QCOMPARE(end.exitCode(), code);
+    QVERIFY(!p.window->isVisible());
+    QCOMPARE(p.messages, QStringList());
+    const QStringList expectedErrors{
+        QStringLiteral("Lintrova: Die Datei %1 konnte beim Beenden nicht gespeichert werden. "
+                       "Der Name ist der eines Ordners.").arg(commandFile)};
+    QCOMPARE(errors.programLines(), commandFileFails ? expectedErrors : QStringList());
+    if (!commandFileFails) {
+        QFile saved(commandFile);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("Param2=edited"));
+    }
+}
+
+void tst_frmMain::programEndsBySignal_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("commandFileFails");
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGHUP") << SIGHUP << false;
+    QTest::newRow("SIGINT") << SIGINT << false;
+    QTest::newRow("SIGTERM, the save fails") << SIGTERM << true;
+}
+
+// The program itself, as the system ends it.
+void tst_frmMain::programEndsBySignal()
+{
+    QFETCH(int, number);
+    QFETCH(bool, commandFileFails);
+    QTemporaryDir home;
+    PtyPair device;
+    const QString folder = home.path() + QStringLiteral("/Kavrel/Lintrova/");
+    QVERIFY(QDir().mkpath(folder));
+    Program::writeFile(folder + QStringLiteral("Settings.ini"), "[SETTINGS]\r\nBaudrate=5\r\n");
+    Program::writeFile(folder + QStringLiteral("Ports.ini"),
+                       "[PORTS]\r\nCOM1=" + device.path().toLocal8Bit() + "\r\n");
+    if (commandFileFails)
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("DefaultCommands.icf")));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LINTROVA_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    // The port is open at 9600 baud once the start sequence has run.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            termios attributes{};
+            return ::tcgetattr(device.master(), &attributes) == 0 &&
+                   cfgetospeed(&attributes) == B9600;
+        }(),
+        10000);
+    ::kill(pid_t(program.processId()), number);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + number);
+    QStringList errorLines;
+    for (const QByteArray &line : program.readAllStandardError().split('\n'))
+        if (line.startsWith("Lintrova: "))
+            errorLines << QString::fromLocal8Bit(line);
+    QFile settings(folder + QStringLiteral("Settings.ini"));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(settings.readAll().contains("\r\nCharDelay=0\r\n")); // written at the end
+    if (commandFileFails) {
+        QCOMPARE(errorLines, QStringList{QStringLiteral(
+            "Lintrova: Die Datei %1DefaultCommands.icf konnte beim Beenden nicht gespeichert "
+            "werden. Der Name ist der eines Ordners.").arg(folder)});
+    } else {
+        QCOMPARE(errorLines, QStringList());
+        QVERIFY(QFileInfo(folder + QStringLiteral("DefaultCommands.icf")).isFile());
+    }
 }
 
 void tst_frmMain::lineBoxTakesEnter_data()
