@@ -1,10 +1,12 @@
 #include "ui/frmMain.h"
 
+#include "app/ReplacingFile.h"
 #include "app/SettingsStore.h"
 #include "app/modGlobal.h"
 #include "engine/NumberText.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
+#include "host/PortsIniFile.h"
 #include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
@@ -44,6 +46,17 @@ W *named(QWidget *parent, const char *name)
     auto *w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;
+}
+
+// Saves killed halfway (a crash, a kill -9) leave their temporary files
+// behind; another instance saving right now has a younger one.
+void removeLeftoversOfSaves(const QString &dataFolder)
+{
+    if (dataFolder.isEmpty())
+        return;
+    for (const QString &file : {SettingsFilePath(dataFolder), DefaultCommandFilePath(dataFolder),
+                                PortsIniFile(dataFolder).filePath()})
+        ReplacingFile::removeLeftovers(file, std::chrono::minutes(1));
 }
 
 } // namespace
@@ -189,6 +202,7 @@ void frmMain::Form_Load()
     fkt_MainLoadSettings(m_settings, slots);
     if (m_unloaded)
         return; // the system ended the program while the settings were read
+    removeLeftoversOfSaves(m_settings.DataFolder);
     setSlotTexts(slots);
     // From here on an unload saves what was loaded, also when the system ends
     // the program while the port's error box is open.

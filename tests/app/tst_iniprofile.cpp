@@ -1,4 +1,5 @@
 #include "app/IniProfile.h"
+#include "app/ReplacingFile.h"
 #include "text/Codec.h"
 
 #include "TestFiles.h"
@@ -8,8 +9,11 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 using IniProfile::GetPrivateProfileString;
 using IniProfile::WritePrivateProfileString;
@@ -57,6 +61,8 @@ private Q_SLOTS:
     void oversizedFileIsNeitherReadNorWritten();
     void failedWriteSaysWhy_data();
     void failedWriteSaysWhy();
+    void leftoversOfKilledSaves_data();
+    void leftoversOfKilledSaves();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -546,6 +552,54 @@ void tst_IniProfile::failedWriteSaysWhy()
     }
     QCOMPARE(written, error == 0);
     QCOMPARE(reported, error);
+}
+
+void tst_IniProfile::leftoversOfKilledSaves_data()
+{
+    QTest::addColumn<QString>("name"); // in the folder of the file saved
+    QTest::addColumn<QString>("kind"); // "file", "folder" or "link"
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("older than a minute") << "test.ini.a1B2c3" << "file" << 120 << true;
+    QTest::newRow("a save in progress") << "test.ini.a1B2c3" << "file" << 10 << false;
+    QTest::newRow("five characters") << "test.ini.a1B2c" << "file" << 120 << false;
+    QTest::newRow("seven characters") << "test.ini.a1B2c3d" << "file" << 120 << false;
+    QTest::newRow("not from mkstemp") << "test.ini.a1-2c3" << "file" << 120 << false;
+    QTest::newRow("another file's") << "other.ini.a1B2c3" << "file" << 120 << false;
+    QTest::newRow("a folder") << "test.ini.a1B2c3" << "folder" << 120 << false;
+    QTest::newRow("a link") << "test.ini.a1B2c3" << "link" << 120 << false;
+    QTest::newRow("the file itself") << "test.ini" << "file" << 120 << false;
+    QTest::newRow("beside the linked file") << "linked/real.ini.ZZZZZZ" << "file" << 120 << true;
+}
+
+void tst_IniProfile::leftoversOfKilledSaves()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    writeBytes(path(), "[SETTINGS]\nA=1\n");
+    if (name.startsWith("linked/")) { // test.ini is a link to linked/real.ini
+        writeBytes(path("linked/real.ini"), "[SETTINGS]\n");
+        QFile::remove(path());
+        QVERIFY(QFile::link(path("linked/real.ini"), path()));
+    }
+    const QString leftover = path(name);
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(leftover));
+    } else if (kind == "link") {
+        writeBytes(path("elsewhere"), "x");
+        QVERIFY(QFile::link(path("elsewhere"), leftover));
+    } else if (name != "test.ini") {
+        writeBytes(leftover, "[SETTINGS]\nA=");
+    }
+    timespec times[2] = {};
+    times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - ageSeconds;
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times,
+                         AT_SYMLINK_NOFOLLOW), 0);
+    QCOMPARE(ReplacingFile::removeLeftovers(path(), std::chrono::minutes(1)), removed ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !removed);
+    QVERIFY(QFileInfo::exists(path()));
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()

@@ -34,6 +34,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -41,6 +43,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -54,8 +58,10 @@ struct Program {
     QStringList messages;
     QStringList inputBoxes;
 
+    // prepare may put more into the data folder before the program starts.
     explicit Program(const QByteArray &settingsIni = QByteArray(),
-                     const QByteArray &commands = QByteArray())
+                     const QByteArray &commands = QByteArray(),
+                     const std::function<void(const QString &folder)> &prepare = {})
     {
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
@@ -66,6 +72,8 @@ struct Program {
                                         : settingsIni);
         if (!commands.isEmpty())
             writeFile(folder + QStringLiteral("DefaultCommands.icf"), commands);
+        if (prepare)
+            prepare(folder);
         MessageBoxes::setPresenter(
             [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
         InputBox::setPresenter([this](const InputBox::Request &r) {
@@ -169,6 +177,7 @@ private Q_SLOTS:
     void escapeSavesAndEnds();
     void saveFailureAtExitIsShown_data();
     void saveFailureAtExitIsShown();
+    void leftoversOfSavesRemovedAtStart();
     void waitTimeSavedAtExit_data();
     void waitTimeSavedAtExit();
     void doubleClickShowsLine_data();
@@ -380,6 +389,27 @@ void tst_frmMain::saveFailureAtExitIsShown()
     QVERIFY(!p.window->isVisible());
     QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(dataFolder)});
     QCOMPARE(visibleWhileShown, !message.isEmpty());
+}
+
+// Temporary files of the program's own saves that were killed halfway.
+void tst_frmMain::leftoversOfSavesRemovedAtStart()
+{
+    const QStringList old{"Settings.ini.Ab12Cd", "DefaultCommands.icf.000000", "Ports.ini.zzzzzz"};
+    const QStringList kept{"Settings.ini.young1", "Notes.txt.Ab12Cd", "Settings.ini.Ab12C"};
+    QString dataFolder;
+    Program p({}, {}, [&](const QString &folder) {
+        dataFolder = folder;
+        for (const QString &name : old + kept) {
+            Program::writeFile(folder + name, "[SETTINGS]\r\n");
+            timespec times[2] = {};
+            times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - (name.contains("young") ? 5 : 90);
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder + name).constData(), times, 0), 0);
+        }
+    });
+    for (const QString &name : old)
+        QVERIFY2(!QFileInfo::exists(dataFolder + name), qPrintable(name));
+    for (const QString &name : kept)
+        QVERIFY2(QFileInfo::exists(dataFolder + name), qPrintable(name));
 }
 
 void tst_frmMain::waitTimeSavedAtExit_data()
