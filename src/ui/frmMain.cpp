@@ -13,6 +13,7 @@
 #include "ui/LogView.h"
 #include "ui/MainLayout.h"
 #include "ui/MessageBoxes.h"
+#include "ui/QtTranslations.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
@@ -281,6 +282,7 @@ void frmMain::ApplyLanguage()
 {
     const quint8 lang = m_settings.Language;
     auto res = [lang](qint32 id) { return fkt_ToolsGetResString(id, lang); };
+    QtTranslations::apply(lang);
     setWindowTitle(res(1000));
     mnuFile->setTitle(res(1001));
     mnuFileQuit->setText(res(1002));

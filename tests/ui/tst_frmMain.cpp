@@ -21,7 +21,10 @@
 #include <QKeyEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QTreeView>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -164,7 +167,9 @@ private:
 
 class tst_frmMain : public QObject {
     Q_OBJECT
+    QTemporaryDir m_config; // where Qt's file dialog keeps its history
 private Q_SLOTS:
+    void initTestCase();
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
@@ -205,9 +210,16 @@ private Q_SLOTS:
     void endForTheSystem();
     void programEndsBySignal_data();
     void programEndsBySignal();
+    void qtDialogsSpeakTheLanguage_data();
+    void qtDialogsSpeakTheLanguage();
     void lineBoxTakesEnter_data();
     void lineBoxTakesEnter();
 };
+
+void tst_frmMain::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+}
 
 void tst_frmMain::opensThePortAndEnablesControls()
 {
@@ -943,6 +955,63 @@ void tst_frmMain::programEndsBySignal()
         QCOMPARE(errorLines, QStringList());
         QVERIFY(QFileInfo(folder + QStringLiteral("DefaultCommands.icf")).isFile());
     }
+}
+
+void tst_frmMain::qtDialogsSpeakTheLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("switchedTo"); // in the settings dialog; -1: not switched
+    QTest::addColumn<QStringList>("texts"); // Cancel, "Look in:", the file dialog's Open
+    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen"};
+    const QStringList english{"Cancel", "Look in:", "&Open"};
+    QTest::newRow("German, fault: English") << 0 << -1 << german;
+    QTest::newRow("English") << 1 << -1 << english;
+    QTest::newRow("switched to English") << 0 << 1 << english;
+    QTest::newRow("switched to German") << 1 << 0 << german;
+}
+
+// The line box and the file dialog are Qt's own; the file dialog shows its
+// columns whole.
+void tst_frmMain::qtDialogsSpeakTheLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(int, switchedTo);
+    QFETCH(QStringList, texts);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    if (switchedTo >= 0) {
+        UiTestSupport::whenModalShows<frmSettings>([switchedTo](frmSettings *dialog) {
+            dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(switchedTo);
+            dialog->findChild<QPushButton *>("cmdOk")->click();
+        });
+        p.child<QAction>("mnuEditSettings")->trigger();
+    }
+    InputBox::setPresenter({});
+    QString cancel;
+    UiTestSupport::whenModalShows<QInputDialog>([&cancel](QInputDialog *box) {
+        cancel = box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text();
+        box->reject();
+    });
+    p.window->lstSendReceive_DblClick();
+    QStringList shown{cancel};
+    QStringList cutColumns; // "column: width < needed"
+    UiTestSupport::whenModalShows<QFileDialog>([&shown, &cutColumns](QFileDialog *dialog) {
+        shown << dialog->findChild<QLabel *>("lookInLabel")->text()
+              << dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Open)->text();
+        auto *view = dialog->findChild<QTreeView *>("treeView");
+        const QHeaderView *header = view->header();
+        for (int column = 1; column < header->count(); ++column)
+            if (header->sectionSize(column) < header->sectionSizeHint(column))
+                cutColumns << QStringLiteral("%1: %2 < %3").arg(column).arg(header->sectionSize(column))
+                                  .arg(header->sectionSizeHint(column));
+        if (header->sectionSize(0) < view->fontMetrics().horizontalAdvance(QString(26, u'w')))
+            cutColumns << QStringLiteral("name: %1").arg(header->sectionSize(0));
+        if (header->length() > view->viewport()->width())
+            cutColumns << QStringLiteral("all: %1 > %2").arg(header->length()).arg(view->viewport()->width());
+        dialog->reject();
+    });
+    p.child<QAction>("mnuFileLoadConfig")->trigger();
+    QCOMPARE(shown, texts);
+    QCOMPARE(cutColumns, QStringList());
 }
 
 void tst_frmMain::lineBoxTakesEnter_data()
