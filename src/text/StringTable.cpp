@@ -101,6 +101,12 @@ constexpr std::array kEntries = {
     Entry{1814, u"Der Name ist der eines Ordners."},
     Entry{1840, u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"},
     Entry{1841, u"Einstellungen nicht gespeichert"},
+    Entry{1860, u"Befehl %%"},
+    Entry{1861, u"Voranzustellende Zeichen"},
+    Entry{1862, u"Anzuhängende Zeichen"},
+    Entry{1863, u"Sonderzeichen einfügen... (voranzustellende Zeichen)"},
+    Entry{1864, u"Sonderzeichen einfügen... (anzuhängende Zeichen)"},
+    Entry{1865, u"Lintrova-Logo"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -184,6 +190,12 @@ constexpr std::array kEntries = {
     Entry{11814, u"The name is that of a folder."},
     Entry{11840, u"The file %% could not be saved at exit. %%"},
     Entry{11841, u"Settings not saved"},
+    Entry{11860, u"Command %%"},
+    Entry{11861, u"Characters to prefix"},
+    Entry{11862, u"Characters to attach"},
+    Entry{11863, u"Insert special character... (characters to prefix)"},
+    Entry{11864, u"Insert special character... (characters to attach)"},
+    Entry{11865, u"Lintrova logo"},
 };
 
 constexpr bool isSortedById()

@@ -72,6 +72,7 @@ void frmSpecialChar::buildControls()
     txtNumeric->installEventFilter(this);
     labUserDefinedCharAscii = new QLabel(fraNumeric);
     labUserDefinedCharAscii->setObjectName(QStringLiteral("labUserDefinedCharAscii"));
+    labUserDefinedCharAscii->setBuddy(txtNumeric);
     auto *numericRow = new QHBoxLayout(fraNumeric);
     numericRow->addWidget(txtNumeric);
     numericRow->addWidget(labUserDefinedCharAscii);
@@ -104,6 +105,9 @@ void frmSpecialChar::ApplyLanguage()
     fraChar->setTitle(fkt_ToolsGetResString(1623, m_language));
     fraNumeric->setTitle(fkt_ToolsGetResString(1622, m_language));
     labUserDefinedCharAscii->setText(fkt_ToolsGetResString(1630, m_language));
+    // The box is named by its frame; the hint beside it describes it.
+    txtNumeric->setAccessibleName(fraNumeric->title());
+    txtNumeric->setAccessibleDescription(labUserDefinedCharAscii->text());
 }
 
 // Runs before the press reaches the box, so a left click then checks just the

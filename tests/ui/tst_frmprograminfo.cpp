@@ -17,6 +17,8 @@ private Q_SLOTS:
     void logoAndFocus();
     void okCloses_data();
     void okCloses();
+    void accessibleNames_data();
+    void accessibleNames();
 };
 
 void tst_frmProgramInfo::captions_data()
@@ -99,6 +101,32 @@ void tst_frmProgramInfo::okCloses()
         UiTestSupport::pressEnterOn(ok, Qt::Key(key));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void tst_frmProgramInfo::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("logo");
+    QTest::newRow("de") << 0 << "Lintrova-Logo";
+    QTest::newRow("en") << 1 << "Lintrova logo";
+}
+
+// The logo is named (fault: no name); the dialog opens on its named button,
+// which Tab keeps reaching.
+void tst_frmProgramInfo::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, logo);
+    frmProgramInfo dialog(static_cast<quint8>(language));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *image = dialog.findChild<QLabel *>("Image1");
+    QCOMPARE(UiTestSupport::accessibleName(image), logo);
+    QCOMPARE(QAccessible::queryAccessibleInterface(image)->role(), QAccessible::Graphic);
+    QCOMPARE(UiTestSupport::accessibleName(QApplication::focusWidget()), QStringLiteral("OK"));
+    QCOMPARE(UiTestSupport::namingFaults(&dialog), QStringList());
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()),
+             UiTestSupport::namesOf(UiTestSupport::focusableControls(&dialog)));
 }
 
 QTEST_MAIN(tst_frmProgramInfo)

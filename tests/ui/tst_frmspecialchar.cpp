@@ -135,6 +135,10 @@ private Q_SLOTS:
     void acceptWithoutChoiceInsertsNothing();
     void settingsDialogAffixBoxes_data();
     void settingsDialogAffixBoxes();
+    void accessibleNames_data();
+    void accessibleNames();
+    void keyboardReachesEveryControl_data();
+    void keyboardReachesEveryControl();
 };
 
 void tst_frmSpecialChar::captions_data()
@@ -482,6 +486,61 @@ void tst_frmSpecialChar::settingsDialogAffixBoxes()
     QVERIFY(dialog.isVisible());
     // The record itself only changes on Accept.
     QCOMPARE(settings.PrefixChars, QStringLiteral("AB"));
+}
+
+void tst_frmSpecialChar::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("de number box") << 0 << "txtNumeric" << "Benutzerdefiniertes Zeichen"
+                                   << "(ASCII-Wert 0 - 255)";
+    QTest::newRow("en number box") << 1 << "txtNumeric" << "User defined character"
+                                   << "(ASCI value 0 - 255)";
+    QTest::newRow("de STX") << 0 << "chkStx" << "STX" << "";
+    QTest::newRow("en Cancel") << 1 << "cmdCancel" << "Cancel" << "";
+}
+
+// The hint beside the number box describes it (fault: tied to nothing).
+void tst_frmSpecialChar::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    frmSpecialChar dialog(static_cast<quint8>(language));
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(child<QWidget>(&dialog, control));
+    QCOMPARE(face->text(QAccessible::Name), name);
+    QCOMPARE(face->text(QAccessible::Description), description);
+}
+
+void tst_frmSpecialChar::keyboardReachesEveryControl_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("steps"); // Accept is reached once it is enabled
+    QTest::newRow("de") << 0 << QStringList();
+    QTest::newRow("en") << 1 << QStringList();
+    QTest::newRow("de, Accept enabled") << 0 << QStringList{"type:1"};
+}
+
+// Every control that takes the focus has a name of its own, Tab reaches each,
+// and the dialog opens with the focus on a named control.
+void tst_frmSpecialChar::keyboardReachesEveryControl()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, steps);
+    frmSpecialChar dialog(static_cast<quint8>(language));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QWidget *first = QApplication::focusWidget();
+    QVERIFY(first);
+    QVERIFY(!UiTestSupport::accessibleName(first).isEmpty());
+    perform(&dialog, steps);
+    QCOMPARE(UiTestSupport::namingFaults(&dialog), QStringList());
+    const QList<QWidget *> reachable = UiTestSupport::focusableControls(&dialog);
+    QCOMPARE(reachable.size(), steps.isEmpty() ? 10 : 11); // eight boxes, the number, Cancel (, Accept)
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
 QTEST_MAIN(tst_frmSpecialChar)
