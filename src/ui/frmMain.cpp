@@ -94,6 +94,7 @@ void frmMain::buildControls()
     setCentralWidget(m_client);
     labSendText = named<QLabel>(m_client, "labSendText");
     txtSend = named<QLineEdit>(m_client, "txtSend");
+    labSendText->setBuddy(txtSend); // names the box for assistive technology
     txtSend->setFont(fixed);
     txtSend->setMaxLength(kUnlimitedText);
     cmdInsertSpecialChar = named<QPushButton>(m_client, "cmdInsertSpecialChar");
@@ -116,6 +117,7 @@ void frmMain::buildControls()
     txtWaitTime->setText(QStringLiteral("500"));
     labDelay = named<QLabel>(m_client, "labDelay");
     labDelay->setText(QStringLiteral("Delay [ms]"));
+    labDelay->setBuddy(txtWaitTime);
     fraCommands = named<QGroupBox>(m_client, "fraCommands");
     for (int i = 0; i < 8; ++i) {
         cmdBefehl[i] = new QPushButton(fraCommands);
@@ -305,6 +307,8 @@ void frmMain::ApplyLanguage()
     for (int n = 1; n <= 8; ++n) {
         const QString number = QString::number(n);
         cmdBefehl[n - 1]->setText(fkt_FormatInsertParam(res(1035), {number, number}));
+        // The frame's title would name all eight boxes alike.
+        txtBefehl[n - 1]->setAccessibleName(fkt_FormatInsertParam(res(1860), {number}));
     }
     cmdQuit->setText(res(1036));
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStatusBar>
 
 QString frmMain::sendText() const
 {
@@ -121,6 +122,9 @@ void frmMain::focusEntered(QWidget *control, Qt::FocusReason reason)
 void frmMain::setStatusText(const QString &text)
 {
     stbStatus->setText(text);
+    // The bar itself carries the text, so a screen reader finds it there and
+    // is told of each change (a name-changed event).
+    statusBar()->setAccessibleName(text);
 }
 
 void frmMain::showCriticalMessage(const QString &title, const QString &text)

@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -212,6 +213,15 @@ private Q_SLOTS:
     void programEndsBySignal();
     void qtDialogsSpeakTheLanguage_data();
     void qtDialogsSpeakTheLanguage();
+    void accessibleNames_data();
+    void accessibleNames();
+    void keyboardReachesEveryControl_data();
+    void keyboardReachesEveryControl();
+    void namesFollowLanguage();
+    void logLinesSpellControlCharacters_data();
+    void logLinesSpellControlCharacters();
+    void lineBoxIsNamed_data();
+    void lineBoxIsNamed();
     void lineBoxTakesEnter_data();
     void lineBoxTakesEnter();
 };
@@ -1012,6 +1022,153 @@ void tst_frmMain::qtDialogsSpeakTheLanguage()
     p.child<QAction>("mnuFileLoadConfig")->trigger();
     QCOMPARE(shown, texts);
     QCOMPARE(cutColumns, QStringList());
+}
+
+void tst_frmMain::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    const QList<std::tuple<QString, QString, QString>> rows = {
+        {"txtSend", "Zu sendende Zeichen:", "Characters to send:"}, // fault: no name
+        {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
+        {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
+        {"cmdBefehl3", "Befehl 3 [F3]", "Command 3 [F3]"},
+        {"stbStatusBar", // fault: an empty name
+         "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
+         "None ist geöffnet.",
+         "Interface COM1 is opened with 9600 baud 8 Data bits, 1 Stop bit, no Parity and "
+         "Handshake None."},
+    };
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", qPrintable(control)) << 0 << control << german;
+        QTest::addRow("en %s", qPrintable(control)) << 1 << control << english;
+    }
+    // Fault: all eight were named by their frame, "Befehls-Konfiguration".
+    for (int n = 1; n <= 8; ++n) {
+        QTest::addRow("de txtBefehl%d", n) << 0 << QStringLiteral("txtBefehl%1").arg(n)
+                                           << QStringLiteral("Befehl %1").arg(n);
+        QTest::addRow("en txtBefehl%d", n) << 1 << QStringLiteral("txtBefehl%1").arg(n)
+                                           << QStringLiteral("Command %1").arg(n);
+    }
+}
+
+// As a screen reader finds them, through QAccessible.
+void tst_frmMain::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nLanguage=%1\r\n")
+                  .arg(language).toLatin1());
+    QCOMPARE(UiTestSupport::accessibleName(p.window->findChild<QWidget *>(control)), name);
+}
+
+void tst_frmMain::keyboardReachesEveryControl_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("showOptions");
+    QTest::newRow("de") << 0 << 0;
+    QTest::newRow("de, repetition controls") << 0 << 1;
+    QTest::newRow("en, repetition controls") << 1 << 1;
+}
+
+// Every control that takes the focus has a name no other one has, and Tab
+// reaches each of them.
+void tst_frmMain::keyboardReachesEveryControl()
+{
+    QFETCH(int, language);
+    QFETCH(int, showOptions);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\nLanguage=%2\r\n")
+                  .arg(showOptions).arg(language).toLatin1());
+    p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
+    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                                              QDateTime::currentDateTimeUtc());
+    QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
+    QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
+    const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
+    QCOMPARE(reachable.size(), showOptions == 1 ? 26 : 23);
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
+}
+
+// The settings dialog switches the language and reopens the port: the names
+// follow at once, and the status bar carries its new text (setting its name
+// sends assistive technology a name-changed event).
+void tst_frmMain::namesFollowLanguage()
+{
+    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nComPort=1\r\n")); // COM2: none
+    QCOMPARE(UiTestSupport::accessibleName(p.child<QStatusBar>("stbStatusBar")),
+             QStringLiteral("Keine Schnittstelle geöffnet!"));
+    p.window->setSettingsDialog([](frmMain &w) {
+        w.settings().Language = 1;
+        w.settings().ComPort = 0;
+        w.engine().connection().fkt_MainOpenPort();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QCOMPARE(UiTestSupport::accessibleName(p.edit("txtBefehl5")), QStringLiteral("Command 5"));
+    QCOMPARE(UiTestSupport::accessibleName(p.edit("txtSend")), QStringLiteral("Characters to send:"));
+    QCOMPARE(UiTestSupport::accessibleName(p.child<QStatusBar>("stbStatusBar")),
+             QStringLiteral("Interface COM1 is opened with 9600 baud 8 Data bits, 1 Stop bit, no "
+                            "Parity and Handshake None."));
+}
+
+void tst_frmMain::logLinesSpellControlCharacters_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::newRow("Peculiar 0, fault: raw characters") << 0;
+    QTest::newRow("Peculiar 1") << 1;
+}
+
+// A line's accessible text spells control characters as tokens; the log is a
+// list with one item per line.
+void tst_frmMain::logLinesSpellControlCharacters()
+{
+    QFETCH(int, peculiar);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=%1\r\n").arg(peculiar).toLatin1());
+    p.peer.write(QByteArray("A\x01\x7f\r\x02", 5));
+    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(p.child<LogView>("lstSendReceive"));
+    QCOMPARE(list->role(), QAccessible::List);
+    QCOMPARE(list->childCount(), 1);
+    QCOMPARE(list->child(0)->role(), QAccessible::ListItem);
+    QVERIFY2(list->child(0)->text(QAccessible::Name).endsWith(QStringLiteral("  [IN]   A<1><127><CR><STX>")),
+             qPrintable(list->child(0)->text(QAccessible::Name)));
+}
+
+void tst_frmMain::lineBoxIsNamed_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("names"); // the line, OK, Cancel
+    QTest::newRow("de") << 0 << QStringList{"Inhalt der Zeile: 1", "OK", "Abbrechen"};
+    QTest::newRow("en") << 1 << QStringList{"Line data content: 1", "OK", "Cancel"};
+}
+
+// The real line box: it opens on the named line, and Tab reaches its buttons.
+void tst_frmMain::lineBoxIsNamed()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, names);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                                              QDateTime::currentDateTimeUtc());
+    InputBox::setPresenter({});
+    QStringList shown, faults, cycle, reachable;
+    UiTestSupport::whenModalShows<QInputDialog>([&](QInputDialog *box) {
+        if (QTest::qWaitForWindowActive(box)) {
+            auto *buttons = box->findChild<QDialogButtonBox *>();
+            shown << UiTestSupport::accessibleName(QApplication::focusWidget())
+                  << UiTestSupport::accessibleName(buttons->button(QDialogButtonBox::Ok))
+                  << UiTestSupport::accessibleName(buttons->button(QDialogButtonBox::Cancel));
+            faults = UiTestSupport::namingFaults(box);
+            cycle = UiTestSupport::namesOf(UiTestSupport::tabCycle());
+            reachable = UiTestSupport::namesOf(UiTestSupport::focusableControls(box));
+        }
+        box->reject();
+    });
+    p.window->lstSendReceive_DblClick();
+    QCOMPARE(shown, names);
+    QCOMPARE(faults, QStringList());
+    QCOMPARE(cycle, reachable);
 }
 
 void tst_frmMain::lineBoxTakesEnter_data()
