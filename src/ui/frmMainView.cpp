@@ -12,6 +12,8 @@
 #include <QScopedValueRollback>
 #include <QStatusBar>
 
+#include <algorithm>
+
 QString frmMain::sendText() const
 {
     return txtSend->text();
