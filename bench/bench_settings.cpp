@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     report("load settings + default command file", 50, 5, normalFiles,
            [&] { fkt_MainLoadSettings(settings, slots); });
     report("save settings + default command file", 50, 5, normalFiles,
-           [&] { fkt_MainSaveSettings(settings, QStringLiteral("100"), slots); });
+           [&] { fkt_MainSaveSettings(settings, qint16(100), slots); });
 
     QByteArray garbage(10 * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator gen(1);

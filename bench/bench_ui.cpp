@@ -2,21 +2,28 @@
 //   start    time from the start of main() to the window shown, resident memory then
 //   log      32,002 lines appended while the window shows the log, then the poll
 //            that clears it: mean cost of one append, longest stall of the event loop
+//   token    a 32,767-character token from the special character dialog into a
+//            command box: time and processor time from Accept to the token in place
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
 #include "engine/TermiosPort.h"
 #include "engine/TerminalEngine.h"
+#include "ui/InsertSpecialChar.h"
 #include "ui/MessageBoxes.h"
 #include "ui/frmMain.h"
+#include "ui/frmSpecialChar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -29,6 +36,41 @@ long residentKiB()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+qint64 processCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// Accepts the special character dialog with a code of `digits` characters
+// and measures until the token stands in the box.
+void insertLongToken(frmMain &window, SettingsRecord &settings, int digits)
+{
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("txtBefehl1"));
+    box->clear();
+    QElapsedTimer wall;
+    qint64 cpuAtAccept = 0;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<frmSpecialChar *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *number = dialog->findChild<QLineEdit *>(QStringLiteral("txtNumeric"));
+        QTest::keyClick(number, Qt::Key_7);
+        number->setText(QString(digits, u'7'));
+        wall.start();
+        cpuAtAccept = processCpuNs();
+        dialog->findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
+    });
+    fkt_ToolsShowSpecialCharDialog(2, settings, box, &window);
+    while (box->text().size() < digits + 2)
+        QCoreApplication::processEvents();
+    std::printf("token: %d characters into a command box in %.1f ms (processor %.1f ms), "
+                "tooltip %lld characters\n",
+                int(box->text().size()), wall.nsecsElapsed() / 1e6,
+                (processCpuNs() - cpuAtAccept) / 1e6, static_cast<long long>(box->toolTip().size()));
 }
 
 } // namespace
@@ -104,6 +146,8 @@ int main(int argc, char *argv[])
                 "(log now %d lines)\n",
                 total, appendNs / 1000.0 / total, appendStallNs / 1e6, clearNs / 1e6,
                 clearStallNs / 1e6, log.count());
+
+    insertLongToken(window, settings, 32765);
     window.close();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "host/SystemSerialDeviceSource.h"
 #include "text/ReportHook.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramEnd.h"
 #include "ui/ProgramLogo.h"
 #include "ui/frmMain.h"
 
@@ -66,6 +67,8 @@ int main(int argc, char *argv[])
                              "(DISPLAY and WAYLAND_DISPLAY are not set).\n");
         return 2;
     }
+    // From here on SIGTERM, SIGHUP and SIGINT save the user's edits first.
+    ProgramEnd::catchSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lintrova"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
@@ -92,7 +95,13 @@ int main(int argc, char *argv[])
     setReportHook([&window](const QString &title, const QString &text) {
         MessageBoxes::show({&window, MessageBoxes::Icon::None, title, text});
     });
+    ProgramEnd programEnd(window);
     window.Form_Load();
+    // A signal handled in the start sequence (its error box, say) has ended it.
+    if (programEnd.exitCode() >= 0) {
+        setReportHook({});
+        return programEnd.exitCode();
+    }
     window.show();
     const int result = app.exec();
     setReportHook({});

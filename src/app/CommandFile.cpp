@@ -34,13 +34,15 @@ std::optional<CommandTexts> fkt_MainLoadCommandFile(const QString &Path,
 }
 
 bool fkt_MainSaveCommandFile(const QString &Path, const CommandTexts &texts,
-                             const FileChooser &chooser)
+                             const FileChooser &chooser, int *error)
 {
+    if (error)
+        *error = 0;
     const QString path = resolvePath(Path, chooser);
     if (path.isEmpty())
         return false;
     IniProfile::KeyValues keyValues;
     for (std::size_t i = 0; i < texts.size(); ++i)
         keyValues.append({paramKey(i), texts[i]});
-    return IniProfile::WritePrivateProfileStrings(SettingsSectionName(), keyValues, path);
+    return IniProfile::WritePrivateProfileStrings(SettingsSectionName(), keyValues, path, error);
 }

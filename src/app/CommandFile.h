@@ -28,6 +28,7 @@ std::optional<CommandTexts> fkt_MainLoadCommandFile(const QString &Path,
 
 // Writes Param1..Param8, keeping every other key and section of the file.
 // With an empty Path the chooser is asked first; a cancel writes nothing.
-// True when all eight keys were written.
+// True when all eight keys were written; otherwise *error (when given) says
+// why as an errno value (0 after a cancel).
 bool fkt_MainSaveCommandFile(const QString &Path, const CommandTexts &texts,
-                             const FileChooser &chooser = {});
+                             const FileChooser &chooser = {}, int *error = nullptr);

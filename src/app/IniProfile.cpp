@@ -4,7 +4,13 @@
 #include "app/WholeFile.h"
 #include "text/Codec.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +60,49 @@ std::optional<QByteArray> existingContent(const QString &path)
     return WholeFile::read(path, IniProfile::kMaxFileSize);
 }
 
+// Why the file at path could not be read as a whole, as an errno value.
+int readFailure(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL; // a device or pipe is never read
+    if (st.st_size > IniProfile::kMaxFileSize)
+        return EFBIG;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return EIO;
+}
+
+// Writes every key it can with one replacement of the file: 0 when all were
+// written, else why not as an errno value.
+int writeKeys(const QString &section, const IniProfile::KeyValues &keyValues, const QString &path)
+{
+    const auto old = existingContent(path);
+    if (!old)
+        return readFailure(path);
+    QByteArray updated = *old;
+    qsizetype applied = 0;
+    for (const auto &[key, value] : keyValues) {
+        if (auto next = withKey(updated, section, key, value)) {
+            updated = std::move(*next);
+            ++applied;
+        }
+    }
+    if (applied == 0) // the file is left untouched, or not created
+        return keyValues.isEmpty() ? 0 : EINVAL;
+    int replaceFailure = 0;
+    if (!WholeFile::replace(path, updated, &replaceFailure))
+        return replaceFailure;
+    return applied == keyValues.size() ? 0 : EINVAL;
+}
+
 } // namespace
 
 namespace IniProfile {
@@ -92,22 +141,12 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
 }
 
 bool WritePrivateProfileStrings(const QString &section, const KeyValues &keyValues,
-                                const QString &path)
+                                const QString &path, int *error)
 {
-    const auto old = existingContent(path);
-    if (!old)
-        return false;
-    QByteArray updated = *old;
-    qsizetype applied = 0;
-    for (const auto &[key, value] : keyValues) {
-        if (auto next = withKey(updated, section, key, value)) {
-            updated = std::move(*next);
-            ++applied;
-        }
-    }
-    if (applied == 0)
-        return keyValues.isEmpty(); // the file is left untouched, or not created
-    return WholeFile::replace(path, updated) && applied == keyValues.size();
+    const int failure = writeKeys(section, keyValues, path);
+    if (error)
+        *error = failure;
+    return failure == 0;
 }
 
 } // namespace IniProfile

@@ -44,8 +44,10 @@ bool WritePrivateProfileString(const QString &section, const QString &key,
 // as one WritePrivateProfileString per key, but replaces the file only once:
 // one durable replacement instead of one per key, and the keys land together
 // or not at all. A key that cannot be written is passed over; true when every
-// key was written.
+// key was written. On false, *error (when given) says why as an errno value:
+// the file's own failure (unreadable, a folder, disk full, ...), or EINVAL
+// when a key was refused.
 bool WritePrivateProfileStrings(const QString &section, const KeyValues &keyValues,
-                                const QString &path);
+                                const QString &path, int *error = nullptr);
 
 } // namespace IniProfile

@@ -1,7 +1,10 @@
 #include "app/ReplacingFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -18,7 +21,46 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
+// The file a save of path replaces: the one a link leads to, or path itself.
+QString replacedFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
+}
+
+// The six characters mkostemp puts in place of XXXXXX.
+bool isTemporarySuffix(QStringView suffix)
+{
+    if (suffix.size() != 6)
+        return false;
+    return std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
+}
+
 } // namespace
+
+int ReplacingFile::removeLeftovers(const QString &path, std::chrono::seconds minimumAge)
+{
+    const QString target = replacedFile(path);
+    if (target.isEmpty())
+        return 0;
+    const QFileInfo targetInfo(target);
+    const QString prefix = targetInfo.fileName() + u'.';
+    const QDateTime latest = QDateTime::currentDateTimeUtc().addSecs(-minimumAge.count());
+    int removed = 0;
+    // Links and folders are never a save's own temporary file.
+    const QFileInfoList candidates = QDir(targetInfo.absolutePath())
+        .entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &file : candidates) {
+        const QString name = file.fileName();
+        if (!name.startsWith(prefix) || !isTemporarySuffix(QStringView(name).mid(prefix.size())))
+            continue;
+        if (file.lastModified().toUTC() < latest && QFile::remove(file.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
+}
 
 ReplacingFile::ReplacingFile(const QString &path) : m_path(path) {}
 
@@ -28,8 +70,7 @@ bool ReplacingFile::open()
 {
     if (m_error != 0)
         return false;
-    const QFileInfo info(m_path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;
+    const QString target = replacedFile(m_path);
     if (target.isEmpty())
         return fail(ENOENT);
     if (QFileInfo(target).isDir())

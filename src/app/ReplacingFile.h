@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <chrono>
+
 // Writes a file that takes the place of the file at a path only once it is
 // complete. The bytes go to a temporary file beside the target (the target's
 // name + ".XXXXXX"); commit() puts it to disk and renames it over the target,
@@ -26,6 +28,13 @@ public:
 
     // The errno of the first failure, 0 while everything worked.
     int error() const { return m_error; }
+
+    // Removes the temporary files that saves of the file at path left behind
+    // when they were killed: regular files named as above (the name of the
+    // file a link leads to, '.' and six letters or digits) last changed more
+    // than minimumAge ago; a younger one may belong to a save running in
+    // another instance. Returns how many were removed.
+    static int removeLeftovers(const QString &path, std::chrono::seconds minimumAge);
 
 private:
     bool fail(int err);

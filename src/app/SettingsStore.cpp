@@ -37,11 +37,12 @@ public:
     {
         m_keyValues.append({QString::fromLatin1(key), value});
     }
-    // A failed write goes unnoticed: at the program's end nobody is left to
-    // tell.
-    void writeTo(const QString &path) const
+    // 0 when written, else why not (an errno value).
+    int writeTo(const QString &path) const
     {
-        IniProfile::WritePrivateProfileStrings(SettingsSectionName(), m_keyValues, path);
+        int error = 0;
+        IniProfile::WritePrivateProfileStrings(SettingsSectionName(), m_keyValues, path, &error);
+        return error;
     }
 
 private:
@@ -131,18 +132,26 @@ void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots)
     slots = *fkt_MainLoadCommandFile(DefaultCommandFilePath(settings.DataFolder));
 }
 
-void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
-                          const CommandTexts &slots)
+QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,
+                                        const CommandTexts &slots)
 {
+    QList<SaveFailure> failures;
     if (settings.DataFolder.isEmpty())
-        return;
+        return failures;
     // Without this a first start that found no template would lose every
     // setting and command line at its end.
     fkt_FileCreateFolder(settings.DataFolder);
     KeyWriter writer;
     collectKeys(writer, settings);
-    settings.WaitTime = SettingsNumber::valueOr<qint16>(waitTimeText, settings.WaitTime);
+    if (waitTime)
+        settings.WaitTime = *waitTime;
     writer.number("WaitTime", settings.WaitTime);
-    writer.writeTo(SettingsFilePath(settings.DataFolder));
-    fkt_MainSaveCommandFile(DefaultCommandFilePath(settings.DataFolder), slots);
+    const QString settingsFile = SettingsFilePath(settings.DataFolder);
+    if (const int error = writer.writeTo(settingsFile))
+        failures.append({settingsFile, error});
+    const QString commandFile = DefaultCommandFilePath(settings.DataFolder);
+    int error = 0;
+    if (!fkt_MainSaveCommandFile(commandFile, slots, {}, &error))
+        failures.append({commandFile, error});
+    return failures;
 }

@@ -3,6 +3,8 @@
 #include "app/CommandFile.h"
 #include "app/modGlobal.h"
 
+#include <QList>
+
 // Loading the settings and the default command set at start, saving both
 // at the end.
 
@@ -15,9 +17,17 @@ QString DefaultCommandFilePath(const QString &dataFolder);
 // no number in its field's range takes the key's default.
 void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots);
 
-// End: all written keys in their order, WaitTime from waitTimeText (kept as
-// it is when the text is no 16-bit number), then the default command file.
-// The data folder is created first when it is missing. Failures go
-// unnoticed; a record never loaded (no DataFolder) saves nothing.
-void fkt_MainSaveSettings(SettingsRecord &settings, const QString &waitTimeText,
-                          const CommandTexts &slots);
+// A file the end could not save, and why (an errno value).
+struct SaveFailure {
+    QString path;
+    int error = 0;
+};
+
+// End: all written keys in their order, WaitTime from waitTime (the number
+// the window reads from its box; without one WaitTime keeps its value), then
+// the default command file. The data folder is created first when it is
+// missing. A file that cannot be saved keeps its old content; each is named
+// in the answer, for the window to tell. A record never loaded (no
+// DataFolder) saves nothing.
+QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,
+                                        const CommandTexts &slots);

@@ -20,10 +20,13 @@ std::optional<QByteArray> read(const QString &path, qint64 maxSize)
     return bytes;
 }
 
-bool replace(const QString &path, const QByteArray &bytes)
+bool replace(const QString &path, const QByteArray &bytes, int *error)
 {
     ReplacingFile file(path);
-    return file.open() && file.write(bytes) && file.commit();
+    const bool replaced = file.open() && file.write(bytes) && file.commit();
+    if (error)
+        *error = file.error();
+    return replaced;
 }
 
 } // namespace WholeFile

@@ -16,7 +16,8 @@ std::optional<QByteArray> read(const QString &path, qint64 maxSize);
 // Replaces (or creates) the file at path with bytes. The new content goes
 // to a temporary file beside it, which takes the old file's place, with the
 // old file's permissions, only once it is complete; on any failure the old
-// file stays as it was and false is returned.
-bool replace(const QString &path, const QByteArray &bytes);
+// file stays as it was and false is returned, with the errno of the failure
+// in *error when error is given (0 on success).
+bool replace(const QString &path, const QByteArray &bytes, int *error = nullptr);
 
 } // namespace WholeFile

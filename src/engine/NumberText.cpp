@@ -66,9 +66,17 @@ namespace NumberText {
 std::optional<qint16> leadingInt16(const QString &text)
 {
     const qsizetype start = skipBlanks(text, 0);
+    if (numberLength(text, start) == 0)
+        return qint16(0);
+    return startingInt16(text);
+}
+
+std::optional<qint16> startingInt16(const QString &text)
+{
+    const qsizetype start = skipBlanks(text, 0);
     const qsizetype len = numberLength(text, start);
     if (len == 0)
-        return qint16(0);
+        return std::nullopt;
     return roundToInt16(text.mid(start, len).toDouble());
 }
 

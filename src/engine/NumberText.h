@@ -14,6 +14,11 @@ namespace NumberText {
 // outside the 16-bit signed range.
 std::optional<qint16> leadingInt16(const QString &text);
 
+// The same number, but nothing when the text does not begin with a number
+// (an empty text, words, a sign alone) or the value lies outside the 16-bit
+// signed range.
+std::optional<qint16> startingInt16(const QString &text);
+
 // The whole text as a number: blanks around it, an optional sign, digits
 // with an optional fraction and exponent. Nothing for any other text.
 std::optional<double> toNumber(const QString &text);

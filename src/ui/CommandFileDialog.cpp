@@ -2,6 +2,7 @@
 
 #include "app/modGlobal.h"
 #include "text/StringTable.h"
+#include "ui/FileDialogColumns.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -34,6 +35,7 @@ QString choose(QWidget *parent, bool save, const SettingsRecord &settings)
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("icf"));
     dialog.selectFile(QStringLiteral("UserDefinedCommands.icf"));
+    FileDialogColumns::giveRoom(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return withDefaultExtension(dialog.selectedFiles().constFirst());

@@ -22,11 +22,11 @@ void fkt_ToolsShowSpecialCharDialog(quint8 target, SettingsRecord &settings, QLi
         token = dialog.token();
     }
     if (!targetBox) {
-        KeyboardTyping::postText(QApplication::focusWidget(), token);
+        KeyboardTyping::postInsertion(QApplication::focusWidget(), token);
         return;
     }
     if (!box)
         return; // its window has closed; the token has nowhere to go
     box->setFocus(Qt::OtherFocusReason);
-    KeyboardTyping::postText(box, token);
+    KeyboardTyping::postInsertion(box, token);
 }

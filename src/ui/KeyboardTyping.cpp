@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace {
@@ -27,6 +28,27 @@ void postText(QWidget *receiver, const QString &text)
         QCoreApplication::postEvent(receiver,
                                     new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, ch));
     }
+}
+
+void postInsertion(QWidget *receiver, const QString &text)
+{
+    auto *box = qobject_cast<QLineEdit *>(receiver);
+    if (!box) {
+        postText(receiver, text);
+        return;
+    }
+    if (text.isEmpty())
+        return;
+    // One key event per character made the box lay out its whole text again
+    // for each one: a long token froze the window for minutes.
+    QMetaObject::invokeMethod(
+        box,
+        [box, text] {
+            box->insert(text);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+            QCoreApplication::sendEvent(box, &release);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace KeyboardTyping

@@ -1,6 +1,7 @@
 #include "ui/LogFileDialog.h"
 
 #include "text/StringTable.h"
+#include "ui/FileDialogColumns.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -26,6 +27,7 @@ QString choose(QWidget *parent, const QString &suggested, quint8 language)
     dialog.setDefaultSuffix(QStringLiteral("log"));
     dialog.setDirectory(QFileInfo(suggested).absolutePath());
     dialog.selectFile(QFileInfo(suggested).fileName());
+    FileDialogColumns::giveRoom(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

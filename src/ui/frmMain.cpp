@@ -1,17 +1,24 @@
 #include "ui/frmMain.h"
 
+#include "app/ReplacingFile.h"
 #include "app/SettingsStore.h"
 #include "app/modGlobal.h"
+#include "engine/NumberText.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
+#include "host/PortsIniFile.h"
+#include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
 #include "ui/MainLayout.h"
+#include "ui/MessageBoxes.h"
+#include "ui/QtTranslations.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,6 +29,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -39,6 +47,17 @@ W *named(QWidget *parent, const char *name)
     auto *w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;
+}
+
+// Saves killed halfway (a crash, a kill -9) leave their temporary files
+// behind; another instance saving right now has a younger one.
+void removeLeftoversOfSaves(const QString &dataFolder)
+{
+    if (dataFolder.isEmpty())
+        return;
+    for (const QString &file : {SettingsFilePath(dataFolder), DefaultCommandFilePath(dataFolder),
+                                PortsIniFile(dataFolder).filePath()})
+        ReplacingFile::removeLeftovers(file, std::chrono::minutes(1));
 }
 
 } // namespace
@@ -75,6 +94,7 @@ void frmMain::buildControls()
     setCentralWidget(m_client);
     labSendText = named<QLabel>(m_client, "labSendText");
     txtSend = named<QLineEdit>(m_client, "txtSend");
+    labSendText->setBuddy(txtSend); // names the box for assistive technology
     txtSend->setFont(fixed);
     txtSend->setMaxLength(kUnlimitedText);
     cmdInsertSpecialChar = named<QPushButton>(m_client, "cmdInsertSpecialChar");
@@ -97,6 +117,7 @@ void frmMain::buildControls()
     txtWaitTime->setText(QStringLiteral("500"));
     labDelay = named<QLabel>(m_client, "labDelay");
     labDelay->setText(QStringLiteral("Delay [ms]"));
+    labDelay->setBuddy(txtWaitTime);
     fraCommands = named<QGroupBox>(m_client, "fraCommands");
     for (int i = 0; i < 8; ++i) {
         cmdBefehl[i] = new QPushButton(fraCommands);
@@ -182,7 +203,14 @@ void frmMain::Form_Load()
 {
     CommandTexts slots;
     fkt_MainLoadSettings(m_settings, slots);
+    if (m_unloaded)
+        return; // the system ended the program while the settings were read
+    removeLeftoversOfSaves(m_settings.DataFolder);
     setSlotTexts(slots);
+    // From here on an unload saves what was loaded, also when the system ends
+    // the program while the port's error box is open.
+    txtWaitTime->setText(QString::number(m_settings.WaitTime));
+    m_settingsLoaded = true;
     m_engine->connection().fkt_MainOpenPort();
     ApplyLanguage();
     for (QLineEdit *box : txtBefehl)
@@ -190,7 +218,15 @@ void frmMain::Form_Load()
     txtSend->setText(QString());
     UpdateSendButton();
     m_activeTextBox = txtSend;
-    m_engine->startTimers();
+    if (!m_unloaded)
+        m_engine->startTimers();
+}
+
+void frmMain::unloadForSystem()
+{
+    m_unloadForSystem = true;
+    Form_Unload();
+    hide();
 }
 
 void frmMain::Form_Unload()
@@ -200,13 +236,42 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     // Saving may let events run; nothing is sent or polled from here on.
     m_engine->shutDown();
-    fkt_MainSaveSettings(m_settings, txtWaitTime->text(), slotTexts());
+    QList<SaveFailure> failures;
+    // The box is read as the quiet time reads it; a text that does not begin
+    // with a 16-bit number keeps the stored value.
+    if (m_settingsLoaded)
+        failures = fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()),
+                                        slotTexts());
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
     } catch (const PortError &) {
         // The program ends either way.
     }
+    reportSaveFailures(failures);
+}
+
+// The old files are still there, but the user must not believe the changes
+// were kept.
+void frmMain::reportSaveFailures(const QList<SaveFailure> &failures)
+{
+    if (failures.isEmpty())
+        return;
+    const quint8 lang = m_settings.Language;
+    QStringList lines;
+    for (const SaveFailure &failure : failures)
+        lines << fkt_FormatInsertParam(fkt_ToolsGetResString(1840, lang),
+                                       {QDir::toNativeSeparators(failure.path),
+                                        fileErrorReason(failure.error, lang)});
+    if (m_unloadForSystem) {
+        // Nobody may be there to close a box: the session is ending.
+        for (const QString &line : std::as_const(lines))
+            std::fprintf(stderr, "Lintrova: %s\n", line.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return;
+    }
+    MessageBoxes::show({this, MessageBoxes::Icon::Critical, fkt_ToolsGetResString(1841, lang),
+                        lines.join(u'\n')});
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -219,6 +284,7 @@ void frmMain::ApplyLanguage()
 {
     const quint8 lang = m_settings.Language;
     auto res = [lang](qint32 id) { return fkt_ToolsGetResString(id, lang); };
+    QtTranslations::apply(lang);
     setWindowTitle(res(1000));
     mnuFile->setTitle(res(1001));
     mnuFileQuit->setText(res(1002));
@@ -241,6 +307,8 @@ void frmMain::ApplyLanguage()
     for (int n = 1; n <= 8; ++n) {
         const QString number = QString::number(n);
         cmdBefehl[n - 1]->setText(fkt_FormatInsertParam(res(1035), {number, number}));
+        // The frame's title would name all eight boxes alike.
+        txtBefehl[n - 1]->setAccessibleName(fkt_FormatInsertParam(res(1860), {number}));
     }
     cmdQuit->setText(res(1036));
 

@@ -3,6 +3,7 @@
 #include "engine/TerminalView.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -16,6 +17,7 @@ class QPushButton;
 class LogView;
 class SerialPortControl;
 class TerminalEngine;
+struct SaveFailure;
 struct SettingsRecord;
 
 // The program's main window: the text to send, the traffic log, the eight
@@ -37,6 +39,11 @@ public:
 
     // The start sequence: settings and command slots, the port, the captions.
     void Form_Load();
+
+    // Unloads the window as Esc does, for the system ending the program (a
+    // signal, the desktop session's end): no message box is shown, a failed
+    // save is written to standard error. Only the first unload saves.
+    void unloadForSystem();
 
     TerminalEngine &engine() { return *m_engine; }
     SettingsRecord &settings() { return m_settings; }
@@ -77,6 +84,7 @@ private:
     void applyTabOrder();
     void fitLabels();
     void Form_Unload();
+    void reportSaveFailures(const QList<SaveFailure> &failures);
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
@@ -84,6 +92,9 @@ private:
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
+    void focusEntered(QWidget *control, Qt::FocusReason reason);
+    void rememberFocusOfPortControls();
+    void returnFocusToPortControls();
 
     // TerminalView
     QString sendText() const override;
@@ -104,6 +115,8 @@ private:
     std::unique_ptr<TerminalEngine> m_engine;
     double m_dpi = 96.0;
     bool m_unloaded = false;
+    bool m_settingsLoaded = false;  // an unload before this saves nothing
+    bool m_unloadForSystem = false; // failures go to standard error
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
     QString m_logFolder; // where the log was last saved
@@ -143,4 +156,9 @@ private:
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;
+    // Switching the port controls off hands the focus on to the next control
+    // (slot 1); the control the user had left it in gets it back when they
+    // are switched on again, unless the user has moved it meanwhile.
+    QPointer<QWidget> m_focusToReturn;
+    bool m_switchingPortControls = false;
 };

@@ -99,10 +99,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return handleKeyPress(watched, static_cast<QKeyEvent *>(event));
     if (event->type() == QEvent::KeyRelease)
         return handleKeyRelease(watched, static_cast<QKeyEvent *>(event));
-    if (event->type() == QEvent::FocusIn) {
-        if (watched == txtSend || slotOf(watched) != 0)
-            m_activeTextBox = static_cast<QLineEdit *>(watched);
-    }
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType())
+        focusEntered(static_cast<QWidget *>(watched), static_cast<QFocusEvent *>(event)->reason());
     return QMainWindow::eventFilter(watched, event);
 }
 

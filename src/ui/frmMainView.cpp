@@ -9,6 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+
+#include <algorithm>
 
 QString frmMain::sendText() const
 {
@@ -52,11 +56,18 @@ void frmMain::pressSlotButton(int slot)
 
 void frmMain::enablePortControls(bool enabled)
 {
-    lstSendReceive->setEnabled(enabled);
-    txtSend->setEnabled(enabled);
-    cmdInsertSpecialChar->setEnabled(enabled);
-    for (QPushButton *button : cmdBefehl)
-        button->setEnabled(enabled);
+    if (!enabled)
+        rememberFocusOfPortControls();
+    {
+        const QScopedValueRollback switching(m_switchingPortControls, true);
+        lstSendReceive->setEnabled(enabled);
+        txtSend->setEnabled(enabled);
+        cmdInsertSpecialChar->setEnabled(enabled);
+        for (QPushButton *button : cmdBefehl)
+            button->setEnabled(enabled);
+    }
+    if (enabled)
+        returnFocusToPortControls();
     // White while usable; the button face colour makes it look greyed.
     QPalette palette = txtSend->palette();
     const QColor background = enabled ? QColor(Qt::white) : cmdDelete->palette().color(QPalette::Button);
@@ -65,9 +76,57 @@ void frmMain::enablePortControls(bool enabled)
     txtSend->setPalette(palette);
 }
 
+void frmMain::rememberFocusOfPortControls()
+{
+    if (m_focusToReturn)
+        return; // still waiting to return it from an earlier switch
+    // The window's focus control, also while a dialog is active; before the
+    // window has been shown, the send box is the one to have it first.
+    QWidget *focus = focusWidget();
+    if (!focus)
+        focus = txtSend;
+    const bool isPortControl = focus == txtSend || focus == cmdInsertSpecialChar ||
+                               focus == cmdSend || focus == lstSendReceive ||
+                               std::find(cmdBefehl.begin(), cmdBefehl.end(), focus) != cmdBefehl.end();
+    if (isPortControl)
+        m_focusToReturn = focus;
+}
+
+void frmMain::returnFocusToPortControls()
+{
+    QWidget *target = m_focusToReturn;
+    m_focusToReturn = nullptr;
+    if (!target)
+        return;
+    // The send button stays off while the send box is empty.
+    if (!target->isEnabled())
+        target = m_activeTextBox ? m_activeTextBox : txtSend;
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+// Only where the user puts the focus counts: not where switching the port
+// controls off moves it, nor where the window's activation shows it while it
+// is still to be returned.
+void frmMain::focusEntered(QWidget *control, Qt::FocusReason reason)
+{
+    if (m_switchingPortControls)
+        return;
+    const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                        reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    if (byUser)
+        m_focusToReturn = nullptr;
+    else if (m_focusToReturn && reason == Qt::ActiveWindowFocusReason)
+        return;
+    if (control == txtSend || slotOf(control) != 0)
+        m_activeTextBox = static_cast<QLineEdit *>(control);
+}
+
 void frmMain::setStatusText(const QString &text)
 {
     stbStatus->setText(text);
+    // The bar itself carries the text, so a screen reader finds it there and
+    // is told of each change (a name-changed event).
+    statusBar()->setAccessibleName(text);
 }
 
 void frmMain::showCriticalMessage(const QString &title, const QString &text)

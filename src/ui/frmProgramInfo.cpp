@@ -102,4 +102,5 @@ void frmProgramInfo::ApplyLanguage()
     labDate->setText(fkt_ToolsGetResString(1203, m_language));
     labEngineer->setText(fkt_ToolsGetResString(1204, m_language));
     cmdOk->setText(fkt_ToolsGetResString(1205, m_language));
+    Image1->setAccessibleName(fkt_ToolsGetResString(1865, m_language));
 }

@@ -4,6 +4,7 @@
 #include "text/StringTable.h"
 #include "ui/CharDelayInput.h"
 #include "ui/MessageBoxes.h"
+#include "ui/NamedComboBox.h"
 #include "ui/PortList.h"
 #include "ui/InsertSpecialChar.h"
 
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -50,12 +52,11 @@ quint8 checkValue(const QCheckBox *box)
     return box->isChecked() ? 1 : 0;
 }
 
-// Enter goes to Accept wherever the focus is.
-QPushButton *plainButton(const char *name, QWidget *parent)
+// Every button of a dialog takes Enter while it has the focus (it is an
+// auto-default button); with the focus anywhere else Enter presses Accept.
+QPushButton *button(const char *name, QWidget *parent)
 {
-    auto *button = named(new QPushButton(parent), name);
-    button->setAutoDefault(false);
-    return button;
+    return named(new QPushButton(parent), name);
 }
 
 } // namespace
@@ -72,6 +73,8 @@ frmSettings::frmSettings(SettingsRecord &settings, std::function<QString()> port
     ApplyLanguage();
     LoadSettings();
     UpdateAffixControls();
+    // The first control of the first page, rather than the row of page tabs.
+    cboPcPort->setFocus();
 }
 
 void frmSettings::buildControls()
@@ -86,7 +89,7 @@ void frmSettings::buildControls()
 
     cmdOk = named(new QPushButton(this), "cmdOk");
     cmdOk->setDefault(true);
-    cmdCancel = plainButton("cmdCancel", this);
+    cmdCancel = button("cmdCancel", this);
     connect(cmdOk, &QPushButton::clicked, this, &frmSettings::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::reject);
 
@@ -104,11 +107,11 @@ QWidget *frmSettings::buildInterfacePage()
     auto *page = new QWidget;
     fraInterface = named(new QGroupBox(page), "fraInterface");
     labSpsPcPort = named(new QLabel(fraInterface), "labSpsPcPort");
-    cboPcPort = named(new QComboBox(fraInterface), "cboPcPort");
+    cboPcPort = named(new NamedComboBox(fraInterface), "cboPcPort");
     cboPcPortTemp = named(new QComboBox(fraInterface), "cboPcPortTemp");
     cboPcPortTemp->hide();
     labSpsBaudrate = named(new QLabel(fraInterface), "labSpsBaudrate");
-    cboBaudrate = named(new QComboBox(fraInterface), "cboBaudrate");
+    cboBaudrate = named(new NamedComboBox(fraInterface), "cboBaudrate");
     cboBaudrate->addItems({QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200"),
                            QStringLiteral("2400"), QStringLiteral("4800"),
                            QStringLiteral("9600 *"), QStringLiteral("19200"),
@@ -117,13 +120,21 @@ QWidget *frmSettings::buildInterfacePage()
                            QStringLiteral("230400"), QStringLiteral("460800"),
                            QStringLiteral("921600")});
     labHandshake = named(new QLabel(QStringLiteral("Handshake"), fraInterface), "labHandshake");
-    cboHandshake = named(new QComboBox(fraInterface), "cboHandshake");
+    cboHandshake = named(new NamedComboBox(fraInterface), "cboHandshake");
     labDataformat = named(new QLabel(fraInterface), "labDataformat");
-    cboDataformat = named(new QComboBox(fraInterface), "cboDataformat");
+    cboDataformat = named(new NamedComboBox(fraInterface), "cboDataformat");
     cboDataformat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     labCharDelay = named(new QLabel(fraInterface), "labCharDelay");
     txtCharDelay = named(new QLineEdit(fraInterface), "txtCharDelay");
     labCharDelayMs = named(new QLabel(QStringLiteral("ms"), fraInterface), "labCharDelayMs");
+    // Each control is named by the label above it, and the delay's unit is
+    // said after its name.
+    labSpsPcPort->setBuddy(cboPcPort);
+    labSpsBaudrate->setBuddy(cboBaudrate);
+    labHandshake->setBuddy(cboHandshake);
+    labDataformat->setBuddy(cboDataformat);
+    labCharDelay->setBuddy(txtCharDelay);
+    txtCharDelay->setAccessibleDescription(labCharDelayMs->text());
 
     auto *delay = new QHBoxLayout;
     delay->addWidget(txtCharDelay);
@@ -151,7 +162,8 @@ QWidget *frmSettings::buildInternationalPage()
     auto *page = new QWidget;
     fraInternational = named(new QGroupBox(page), "fraInternational");
     labLanguageProgram = named(new QLabel(fraInternational), "labLanguageProgram");
-    cboLanguageProgram = named(new QComboBox(fraInternational), "cboLanguageProgram");
+    cboLanguageProgram = named(new NamedComboBox(fraInternational), "cboLanguageProgram");
+    labLanguageProgram->setBuddy(cboLanguageProgram);
     cboLanguageProgram->addItems({QStringLiteral("Deutsch"), QStringLiteral("Englisch")});
 
     auto *frame = new QVBoxLayout(fraInternational);
@@ -184,10 +196,14 @@ QWidget *frmSettings::buildTerminalPage()
     chkDeleteSendText = named(new QCheckBox(fraTerminal), "chkDeleteSendText");
     chkPrefix = named(new QCheckBox(fraTerminal), "chkPrefix");
     txtPrefix = named(new QLineEdit(fraTerminal), "txtPrefix");
-    cmdInsertSpecialCharPrefix = plainButton("cmdInsertSpecialCharPrefix", fraTerminal);
+    cmdInsertSpecialCharPrefix = button("cmdInsertSpecialCharPrefix", fraTerminal);
     chkReadjust = named(new QCheckBox(fraTerminal), "chkReadjust");
     txtReadjust = named(new QLineEdit(fraTerminal), "txtReadjust");
-    cmdInsertSpecialCharReadjust = plainButton("cmdInsertSpecialCharReadjust", fraTerminal);
+    cmdInsertSpecialCharReadjust = button("cmdInsertSpecialCharReadjust", fraTerminal);
+    // Like the send box, the prefix and suffix have no length limit: a long
+    // token inserted into them must not be cut.
+    for (QLineEdit *box : {txtPrefix, txtReadjust})
+        box->setMaxLength(std::numeric_limits<int>::max());
     // A click on these buttons leaves the caret and any selection in the box,
     // which is where the token will be typed.
     cmdInsertSpecialCharPrefix->setFocusPolicy(Qt::TabFocus);
@@ -237,6 +253,12 @@ void frmSettings::ApplyLanguage()
     cmdInsertSpecialCharPrefix->setText(text(1627));
     cmdInsertSpecialCharReadjust->setText(text(1627));
     chkReadjust->setText(text(1628));
+    // Names for assistive technology where no label tells the control apart:
+    // the two boxes beside their check boxes and the two alike buttons.
+    txtPrefix->setAccessibleName(text(1861));
+    txtReadjust->setAccessibleName(text(1862));
+    cmdInsertSpecialCharPrefix->setAccessibleName(text(1863));
+    cmdInsertSpecialCharReadjust->setAccessibleName(text(1864));
     cboDataformat->clear();
     for (qint32 id = 1514; id <= 1520; ++id)
         cboDataformat->addItem(text(id));

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -21,7 +22,8 @@ QPushButton *makeCharBox(const QString &name, const QString &caption, QWidget *p
     auto *box = new QPushButton(caption, parent);
     box->setObjectName(name);
     box->setCheckable(true);
-    // Enter belongs to Accept, never to the box that has the focus.
+    // The boxes are check boxes drawn as buttons: Enter on one of them
+    // presses Accept, as on any other control that is not a button.
     box->setAutoDefault(false);
     return box;
 }
@@ -65,9 +67,12 @@ void frmSpecialChar::buildControls()
     fraNumeric->setObjectName(QStringLiteral("fraNumeric"));
     txtNumeric = new QLineEdit(fraNumeric);
     txtNumeric->setObjectName(QStringLiteral("txtNumeric"));
+    // No length limit: whatever is pasted goes into the token unchanged.
+    txtNumeric->setMaxLength(std::numeric_limits<int>::max());
     txtNumeric->installEventFilter(this);
     labUserDefinedCharAscii = new QLabel(fraNumeric);
     labUserDefinedCharAscii->setObjectName(QStringLiteral("labUserDefinedCharAscii"));
+    labUserDefinedCharAscii->setBuddy(txtNumeric);
     auto *numericRow = new QHBoxLayout(fraNumeric);
     numericRow->addWidget(txtNumeric);
     numericRow->addWidget(labUserDefinedCharAscii);
@@ -78,7 +83,6 @@ void frmSpecialChar::buildControls()
     cmdOk->setEnabled(false);
     cmdCancel = new QPushButton(this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmSpecialChar::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSpecialChar::reject);
 
@@ -101,6 +105,9 @@ void frmSpecialChar::ApplyLanguage()
     fraChar->setTitle(fkt_ToolsGetResString(1623, m_language));
     fraNumeric->setTitle(fkt_ToolsGetResString(1622, m_language));
     labUserDefinedCharAscii->setText(fkt_ToolsGetResString(1630, m_language));
+    // The box is named by its frame; the hint beside it describes it.
+    txtNumeric->setAccessibleName(fraNumeric->title());
+    txtNumeric->setAccessibleDescription(labUserDefinedCharAscii->text());
 }
 
 // Runs before the press reaches the box, so a left click then checks just the

@@ -1,4 +1,5 @@
 #include "app/IniProfile.h"
+#include "app/ReplacingFile.h"
 #include "text/Codec.h"
 
 #include "TestFiles.h"
@@ -8,8 +9,11 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 using IniProfile::GetPrivateProfileString;
 using IniProfile::WritePrivateProfileString;
@@ -55,6 +59,10 @@ private Q_SLOTS:
     void pathThatIsAFolderIsNeitherReadNorWritten();
     void pipeDoesNotHang();
     void oversizedFileIsNeitherReadNorWritten();
+    void failedWriteSaysWhy_data();
+    void failedWriteSaysWhy();
+    void leftoversOfKilledSaves_data();
+    void leftoversOfKilledSaves();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -493,6 +501,105 @@ void tst_IniProfile::oversizedFileIsNeitherReadNorWritten()
     QFile f(path());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(15), QByteArray("[SETTINGS]\nA=1\n"));
+}
+
+void tst_IniProfile::failedWriteSaysWhy_data()
+{
+    QTest::addColumn<QString>("target"); // what stands at the path
+    QTest::addColumn<int>("error");
+    QTest::newRow("written") << "file" << 0;
+    QTest::newRow("new file") << "nothing" << 0;
+    QTest::newRow("a folder") << "folder" << EISDIR;
+    QTest::newRow("a pipe") << "pipe" << EINVAL;
+    QTest::newRow("larger than the limit") << "oversized" << EFBIG;
+    QTest::newRow("disk full") << "full disk" << EFBIG;
+    QTest::newRow("missing folder") << "missing folder" << ENOENT;
+    QTest::newRow("a file where a folder should be") << "file as folder" << ENOTDIR;
+    QTest::newRow("a refused key") << "refused key" << EINVAL;
+}
+
+// The errno of the failure comes back to the caller, for a message.
+void tst_IniProfile::failedWriteSaysWhy()
+{
+    QFETCH(QString, target);
+    QFETCH(int, error);
+    QString at = path();
+    if (target == "file" || target == "full disk" || target == "refused key") {
+        writeBytes(at, "[SETTINGS]\nA=1\n");
+    } else if (target == "folder") {
+        QVERIFY(QDir(m_dir->path()).mkdir("test.ini"));
+    } else if (target == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(at).constData(), 0600), 0);
+    } else if (target == "oversized") {
+        writeBytes(at, "[SETTINGS]\nA=1\n");
+        QFile f(at);
+        QVERIFY(f.resize(IniProfile::kMaxFileSize + 1));
+    } else if (target == "missing folder") {
+        at = path("missing/test.ini");
+    } else if (target == "file as folder") {
+        writeBytes(path("plain"), "x");
+        at = path("plain/test.ini");
+    }
+    const IniProfile::KeyValues keys{{"A", QString(200, 'x')},
+                                     {target == "refused key" ? "=" : "B", "2"}};
+    int reported = -1;
+    bool written = false;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (target == "full disk")
+            limit = std::make_unique<FileSizeLimit>(64);
+        written = IniProfile::WritePrivateProfileStrings("SETTINGS", keys, at, &reported);
+    }
+    QCOMPARE(written, error == 0);
+    QCOMPARE(reported, error);
+}
+
+void tst_IniProfile::leftoversOfKilledSaves_data()
+{
+    QTest::addColumn<QString>("name"); // in the folder of the file saved
+    QTest::addColumn<QString>("kind"); // "file", "folder" or "link"
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("older than a minute") << "test.ini.a1B2c3" << "file" << 120 << true;
+    QTest::newRow("a save in progress") << "test.ini.a1B2c3" << "file" << 10 << false;
+    QTest::newRow("five characters") << "test.ini.a1B2c" << "file" << 120 << false;
+    QTest::newRow("seven characters") << "test.ini.a1B2c3d" << "file" << 120 << false;
+    QTest::newRow("not from mkstemp") << "test.ini.a1-2c3" << "file" << 120 << false;
+    QTest::newRow("another file's") << "other.ini.a1B2c3" << "file" << 120 << false;
+    QTest::newRow("a folder") << "test.ini.a1B2c3" << "folder" << 120 << false;
+    QTest::newRow("a link") << "test.ini.a1B2c3" << "link" << 120 << false;
+    QTest::newRow("the file itself") << "test.ini" << "file" << 120 << false;
+    QTest::newRow("beside the linked file") << "linked/real.ini.ZZZZZZ" << "file" << 120 << true;
+}
+
+void tst_IniProfile::leftoversOfKilledSaves()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    writeBytes(path(), "[SETTINGS]\nA=1\n");
+    if (name.startsWith("linked/")) { // test.ini is a link to linked/real.ini
+        writeBytes(path("linked/real.ini"), "[SETTINGS]\n");
+        QFile::remove(path());
+        QVERIFY(QFile::link(path("linked/real.ini"), path()));
+    }
+    const QString leftover = path(name);
+    if (kind == "folder") {
+        QVERIFY(QDir().mkpath(leftover));
+    } else if (kind == "link") {
+        writeBytes(path("elsewhere"), "x");
+        QVERIFY(QFile::link(path("elsewhere"), leftover));
+    } else if (name != "test.ini") {
+        writeBytes(leftover, "[SETTINGS]\nA=");
+    }
+    timespec times[2] = {};
+    times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - ageSeconds;
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times,
+                         AT_SYMLINK_NOFOLLOW), 0);
+    QCOMPARE(ReplacingFile::removeLeftovers(path(), std::chrono::minutes(1)), removed ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !removed);
+    QVERIFY(QFileInfo::exists(path()));
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()

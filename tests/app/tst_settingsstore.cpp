@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <sys/stat.h>
@@ -73,6 +74,8 @@ private Q_SLOTS:
     void garbageFilesLoadDefaults_data();
     void garbageFilesLoadDefaults();
     void failedSaveKeepsOldFiles();
+    void saveFailuresNameFileAndReason_data();
+    void saveFailuresNameFileAndReason();
     void readOnlyDataFolder();
     void recordNeverLoadedSavesNothing();
 
@@ -142,7 +145,7 @@ void tst_SettingsStore::firstStartWithoutTemplateKeepsSettingsAtExit()
     s.Baudrate = 5;
     s.PrefixChars = "<STX>";
     slots[0] = "<ENQ>";
-    fkt_MainSaveSettings(s, "250", slots);
+    fkt_MainSaveSettings(s, 250, slots);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"),
              QByteArray("[SETTINGS]\r\nComPort=0\r\nBaudrate=5\r\nDataformat=0\r\nHandshake=0\r\n"
                         "Peculiar=1\r\nLanguage=0\r\nPrefixOption=0\r\nReadjustOption=0\r\n"
@@ -266,7 +269,7 @@ void tst_SettingsStore::roundTripOfEveryField()
     s.CharDelay = qint16(wordValue);
     for (auto &slot : slots)
         slot = text;
-    fkt_MainSaveSettings(s, QString::number(wordValue), slots);
+    fkt_MainSaveSettings(s, qint16(wordValue), slots);
 
     SettingsRecord back;
     CommandTexts slotsBack;
@@ -320,27 +323,27 @@ void tst_SettingsStore::numericKeys()
     QCOMPARE(field(s, key), expected);
 }
 
+// How the window reads its box is tested with the window (tst_frmMain).
 void tst_SettingsStore::waitTimeText_data()
 {
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<qint16>>("waitTime");
     QTest::addColumn<int>("expected");
-    QTest::newRow("number") << "250" << 250;
-    QTest::newRow("blanks around") << " 12 " << 12;
-    QTest::newRow("negative") << "-1" << -1;
-    QTest::newRow("empty keeps") << "" << 100;
-    QTest::newRow("words keep") << "soon" << 100;
-    QTest::newRow("40000 keeps") << "40000" << 100;
+    QTest::newRow("number") << std::optional<qint16>(250) << 250;
+    QTest::newRow("zero") << std::optional<qint16>(0) << 0;
+    QTest::newRow("negative") << std::optional<qint16>(-1) << -1;
+    QTest::newRow("smallest") << std::optional<qint16>(-32768) << -32768;
+    QTest::newRow("no number keeps") << std::optional<qint16>() << 100;
 }
 
 void tst_SettingsStore::waitTimeText()
 {
-    QFETCH(QString, text);
+    QFETCH(std::optional<qint16>, waitTime);
     QFETCH(int, expected);
     writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nWaitTime=100\r\n");
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    fkt_MainSaveSettings(s, text, slots);
+    fkt_MainSaveSettings(s, waitTime, slots);
     QCOMPARE(int(s.WaitTime), expected);
     QVERIFY(readBytes(dataFolder() + "Settings.ini")
                 .contains(QByteArray("\r\nWaitTime=" + QByteArray::number(expected) + "\r\n")));
@@ -375,7 +378,7 @@ void tst_SettingsStore::handWrittenFileKeepsForeignLines()
     QCOMPARE(int(s.RTS), 1);
     QCOMPARE(int(s.ShowOptions), 0); // "1 ; visible" is no number
     s.ComPort = 4;
-    fkt_MainSaveSettings(s, "30", slots);
+    fkt_MainSaveSettings(s, 30, slots);
     const QByteArray after = "; Lintrova settings, edited by hand\r\n"
                              "\r\n"
                              "[Window]\r\n"
@@ -431,7 +434,7 @@ void tst_SettingsStore::garbageFilesLoadDefaults()
 
     s.ComPort = 6;
     slots[3] = "four";
-    fkt_MainSaveSettings(s, "7", slots);
+    fkt_MainSaveSettings(s, 7, slots);
     QVERIFY(readBytes(dataFolder() + "Settings.ini").startsWith(garbage));
     SettingsRecord back;
     CommandTexts slotsBack;
@@ -452,14 +455,53 @@ void tst_SettingsStore::failedSaveKeepsOldFiles()
     fkt_MainLoadSettings(s, slots);
     s.ComPort = 2;
     slots[0] = "new";
+    QList<SaveFailure> failures;
     {
         FileSizeLimit diskFull(100);
         QVERIFY(diskFull.active());
-        fkt_MainSaveSettings(s, "5", slots); // goes on without a word
+        failures = fkt_MainSaveSettings(s, 5, slots);
     }
+    QCOMPARE(failures.size(), 2); // the command file is tried all the same
+    QCOMPARE(failures[0].path, dataFolder() + "Settings.ini");
+    QCOMPARE(failures[0].error, EFBIG);
+    QCOMPARE(failures[1].path, dataFolder() + "DefaultCommands.icf");
+    QCOMPARE(failures[1].error, EFBIG);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
     QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf"), commands);
     QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_SettingsStore::saveFailuresNameFileAndReason_data()
+{
+    QTest::addColumn<QString>("folderName"); // a folder where a file should be
+    QTest::addColumn<QStringList>("failed");
+    QTest::addColumn<int>("error");
+    QTest::newRow("saved") << "" << QStringList() << 0;
+    QTest::newRow("settings file") << "Settings.ini" << QStringList{"Settings.ini"} << EISDIR;
+    QTest::newRow("command file") << "DefaultCommands.icf" << QStringList{"DefaultCommands.icf"}
+                                  << EISDIR;
+}
+
+void tst_SettingsStore::saveFailuresNameFileAndReason()
+{
+    QFETCH(QString, folderName);
+    QFETCH(QStringList, failed);
+    QFETCH(int, error);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=1\r\n");
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    if (!folderName.isEmpty()) {
+        QFile::remove(dataFolder() + folderName);
+        QVERIFY(QDir().mkpath(dataFolder() + folderName));
+    }
+    QStringList named;
+    for (const SaveFailure &failure : fkt_MainSaveSettings(s, 5, slots)) {
+        named << QFileInfo(failure.path).fileName();
+        QCOMPARE(failure.error, error);
+        QCOMPARE(QFileInfo(failure.path).path() + u'/', dataFolder());
+    }
+    QCOMPARE(named, failed);
 }
 
 void tst_SettingsStore::readOnlyDataFolder()
@@ -473,16 +515,18 @@ void tst_SettingsStore::readOnlyDataFolder()
     fkt_MainLoadSettings(s, slots);
     s.ComPort = 2;
     QVERIFY(QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::ExeOwner));
-    fkt_MainSaveSettings(s, "5", slots);
+    const QList<SaveFailure> failures = fkt_MainSaveSettings(s, 5, slots);
     QFile::setPermissions(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(readBytes(dataFolder() + "Settings.ini"), settings);
+    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures[0].error, EACCES);
 }
 
 void tst_SettingsStore::recordNeverLoadedSavesNothing()
 {
     SettingsRecord s;
     CommandTexts slots;
-    fkt_MainSaveSettings(s, "5", slots);
+    QVERIFY(fkt_MainSaveSettings(s, 5, slots).isEmpty());
     QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
     QVERIFY(!QFileInfo::exists("Settings.ini"));
 }

@@ -114,24 +114,34 @@ void tst_EngineOnPty::receivedControlCharacters()
 
 void tst_EngineOnPty::quietTimeEndsBlocks_data()
 {
-    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<int>("quietMs");
+    QTest::addColumn<QList<int>>("partsAt"); // ms after the first part; parts "AB", "CD", "EF"
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("200 ms apart") << 200 << QStringList{"  [IN]   ABCD"};
-    QTest::newRow("1200 ms apart") << 1200 << QStringList{"  [IN]   AB", "  [IN]   CD"};
+    QTest::newRow("200 ms apart") << 500 << QList<int>{0, 200} << QStringList{"  [IN]   ABCD"};
+    QTest::newRow("1200 ms apart") << 500 << QList<int>{0, 1200}
+                                   << QStringList{"  [IN]   AB", "  [IN]   CD"};
+    // Each part comes within the quiet time of the one before, though the
+    // last one comes later than one quiet time after the first.
+    QTest::newRow("a block goes on while characters keep arriving")
+        << 300 << QList<int>{0, 200, 450} << QStringList{"  [IN]   ABCDEF"};
 }
 
 void tst_EngineOnPty::quietTimeEndsBlocks()
 {
-    QFETCH(int, gapMs);
+    QFETCH(int, quietMs);
+    QFETCH(QList<int>, partsAt);
     QFETCH(QStringList, lines);
     Terminal t;
     QVERIFY(t.open());
-    t.view.waitTime = QStringLiteral("500");
+    t.view.waitTime = QString::number(quietMs);
     t.engine->startTimers();
-    QVERIFY(t.device.write("AB"));
-    QTimer::singleShot(gapMs, [&t] { t.device.write("CD"); });
-    QTRY_VERIFY_WITH_TIMEOUT(t.contents().join(QString()).contains(u'D'), 5000);
-    QTest::qWait(600); // nothing else may follow
+    const QByteArray parts[] = {"AB", "CD", "EF"};
+    QVERIFY(t.device.write(parts[0]));
+    for (int i = 1; i < partsAt.size(); ++i)
+        QTimer::singleShot(partsAt[i], [&t, part = parts[i]] { t.device.write(part); });
+    const QChar last = QChar::fromLatin1(parts[partsAt.size() - 1].back());
+    QTRY_VERIFY_WITH_TIMEOUT(t.contents().join(QString()).contains(last), 5000);
+    QTest::qWait(quietMs + 100); // nothing else may follow
     QCOMPARE(t.contents(), lines);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/modGlobal.h"
 #include "engine/TerminalEngine.h"
+#include "engine/WaitMilliseconds.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -85,11 +86,14 @@ private Q_SLOTS:
     void rtsFramesTheTransmission();
     void failingWriteDropsRtsAndLogsNothing();
     void characterDelayComesBeforeEachCharacter();
+    void waitRunsEventsOnlyWhenItWaits_data();
+    void waitRunsEventsOnlyWhenItWaits();
     void outLineKeepsItsStartTime();
     void noPortSendsAndLogsNothing();
 
     void receivedBlockIsLogged_data();
     void receivedBlockIsLogged();
+    void quietTimeGroupsParts_data();
     void quietTimeGroupsParts();
     void invalidQuietTimeLeavesCharactersWaiting();
     void logClearsBeyondLimitAndDeleteButtonFollows();
@@ -223,16 +227,19 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()
     QTest::addColumn<int>("peculiar");
     QTest::addColumn<int>("deleteSendChars");
     QTest::addColumn<QString>("wire");
-    QTest::addColumn<QString>("logged");
+    QTest::addColumn<QString>("logged"); // null: no line
     QTest::addColumn<QString>("boxAfter");
+    QTest::addColumn<QString>("typed");
+    const QString abc = QStringLiteral("ABC");
     QTest::newRow("both, tokens shown") << 1 << 1 << 1 << 1 << chars({2, 65, 66, 67, 3})
-                                        << QStringLiteral("<STX>ABC<ETX>") << QString();
+                                        << QStringLiteral("<STX>ABC<ETX>") << QString() << abc;
     QTest::newRow("both, raw shown") << 1 << 1 << 0 << 0 << chars({2, 65, 66, 67, 3})
-                                     << chars({2, 65, 66, 67, 3}) << QStringLiteral("ABC");
+                                     << chars({2, 65, 66, 67, 3}) << abc << abc;
     QTest::newRow("prefix only") << 1 << 0 << 1 << 1 << chars({2, 65, 66, 67})
-                                 << QStringLiteral("<STX>ABC") << QString();
-    QTest::newRow("option 2 is not on") << 2 << 2 << 1 << 2 << QStringLiteral("ABC")
-                                        << QStringLiteral("ABC") << QStringLiteral("ABC");
+                                 << QStringLiteral("<STX>ABC") << QString() << abc;
+    QTest::newRow("option 2 is not on") << 2 << 2 << 1 << 2 << abc << abc << abc << abc;
+    QTest::newRow("an empty box sends nothing, even with a prefix and a suffix")
+        << 1 << 1 << 1 << 0 << QString() << QString() << QString() << QString();
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
@@ -244,6 +251,7 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
     QFETCH(QString, wire);
     QFETCH(QString, logged);
     QFETCH(QString, boxAfter);
+    QFETCH(QString, typed);
     Rig rig;
     rig.settings.PrefixOption = quint8(prefixOption);
     rig.settings.ReadjustOption = quint8(readjustOption);
@@ -252,12 +260,13 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
     rig.settings.Peculiar = quint8(peculiar);
     rig.settings.DeleteSendChars = quint8(deleteSendChars);
     rig.openPort();
-    rig.view.send = QStringLiteral("ABC");
+    rig.view.send = typed;
     rig.engine->transmitter().cmdSend_Click();
     QCOMPARE(rig.outputs().join(QString()), wire);
     for (const QString &o : rig.outputs())
         QCOMPARE(o.size(), 1); // one character per write
-    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  ") + logged});
+    QCOMPARE(rig.lines(), logged.isNull() ? QStringList()
+                                          : QStringList{QStringLiteral("09:05:03.007  [OUT]  ") + logged});
     QCOMPARE(rig.view.send, boxAfter);
 }
 
@@ -330,6 +339,30 @@ void tst_TerminalEngine::characterDelayComesBeforeEachCharacter()
         QVERIFY(rig.port.outputTimes[i] - rig.port.outputTimes[i - 1] >= 99);
 }
 
+void tst_TerminalEngine::waitRunsEventsOnlyWhenItWaits_data()
+{
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<bool>("eventsRun");
+    QTest::newRow("0") << 0 << false;
+    QTest::newRow("-1") << -1 << false;
+    QTest::newRow("-32768") << -32768 << false;
+    QTest::newRow("5") << 5 << true;
+}
+
+// A pause of 0 or less returns at once: a handler waiting 0 ms must not be
+// re-entered by the events of its own window.
+void tst_TerminalEngine::waitRunsEventsOnlyWhenItWaits()
+{
+    QFETCH(int, ms);
+    QFETCH(bool, eventsRun);
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    WaitMilliseconds(qint16(ms));
+    QCOMPARE(ran, eventsRun);
+    QCoreApplication::processEvents();
+    QVERIFY(ran);
+}
+
 void tst_TerminalEngine::outLineKeepsItsStartTime()
 {
     Rig rig;
@@ -379,15 +412,35 @@ void tst_TerminalEngine::receivedBlockIsLogged()
     QCOMPARE(rig.engine->log().selectedIndex(), 0);
 }
 
+void tst_TerminalEngine::quietTimeGroupsParts_data()
+{
+    QTest::addColumn<QString>("during"); // what happens 100 ms into the quiet wait
+    QTest::addColumn<QStringList>("contents");
+    QTest::newRow("more characters") << "arrive" << QStringList{"ABCD"};
+    // The nested poll reads and logs the block; the outer one then finds
+    // nothing and logs no empty line.
+    QTest::newRow("a poll nested in the quiet wait") << "poll" << QStringList{"AB"};
+}
+
 void tst_TerminalEngine::quietTimeGroupsParts()
 {
+    QFETCH(QString, during);
+    QFETCH(QStringList, contents);
     Rig rig;
     rig.openPort();
     rig.view.waitTime = QStringLiteral("300");
     rig.port.waiting = QStringLiteral("AB");
-    QTimer::singleShot(100, [&rig] { rig.port.waiting += QStringLiteral("CD"); });
+    QTimer::singleShot(100, [&rig, during] {
+        if (during == "arrive")
+            rig.port.waiting += QStringLiteral("CD");
+        else
+            rig.engine->receiver().PollReceiveBuffer();
+    });
     rig.engine->receiver().PollReceiveBuffer();
-    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   ABCD")});
+    QStringList expected;
+    for (const QString &content : contents)
+        expected << QStringLiteral("09:05:03.007  [IN]   ") + content;
+    QCOMPARE(rig.lines(), expected);
 }
 
 void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
@@ -427,8 +480,11 @@ void tst_TerminalEngine::sizeRuleHoldsWithoutPolls_data()
 {
     QTest::addColumn<int>("appended");
     QTest::addColumn<int>("kept");
-    QTest::newRow("32001 lines are kept") << 32001 << 32001;
-    QTest::newRow("32002 lines are cleared") << 32002 << 0;
+    QTest::addColumn<bool>("byPoll"); // the next poll, run by hand
+    QTest::newRow("32001 lines are kept") << 32001 << 32001 << false;
+    QTest::newRow("32002 lines are cleared") << 32002 << 0 << false;
+    QTest::newRow("32001 lines are kept by the next poll") << 32001 << 32001 << true;
+    QTest::newRow("32002 lines are cleared by the next poll") << 32002 << 0 << true;
 }
 
 // An idle terminal does not poll; the size rule still clears the log as the
@@ -437,9 +493,18 @@ void tst_TerminalEngine::sizeRuleHoldsWithoutPolls()
 {
     QFETCH(int, appended);
     QFETCH(int, kept);
+    QFETCH(bool, byPoll);
     Rig rig;
     rig.port.announcesArrival = true;
     rig.openPort();
+    if (byPoll) {
+        TrafficLog &log = rig.engine->log();
+        for (int i = 0; i < appended; ++i)
+            log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("x"), rig.now);
+        rig.engine->receiver().PollReceiveBuffer();
+        QCOMPARE(log.count(), kept);
+        return;
+    }
     rig.engine->startTimers();
     QTRY_VERIFY(!rig.engine->receiveTimerEnabled()); // nothing waiting: no polls
     TrafficLog &log = rig.engine->log();

@@ -166,6 +166,17 @@ void tst_StringTable::exactTexts_data()
            "process!"_qs;
     QTest::newRow("1701") << 1701 << u"Überschreitung der COM Anschlussnummer"_qs
                           << u"Exceeding COM port number"_qs;
+    QTest::newRow("1840") << 1840 << u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"_qs
+                          << u"The file %% could not be saved at exit. %%"_qs;
+    QTest::newRow("1841") << 1841 << u"Einstellungen nicht gespeichert"_qs << u"Settings not saved"_qs;
+    QTest::newRow("1860") << 1860 << u"Befehl %%"_qs << u"Command %%"_qs;
+    QTest::newRow("1861") << 1861 << u"Voranzustellende Zeichen"_qs << u"Characters to prefix"_qs;
+    QTest::newRow("1862") << 1862 << u"Anzuhängende Zeichen"_qs << u"Characters to attach"_qs;
+    QTest::newRow("1863") << 1863 << u"Sonderzeichen einfügen... (voranzustellende Zeichen)"_qs
+                          << u"Insert special character... (characters to prefix)"_qs;
+    QTest::newRow("1864") << 1864 << u"Sonderzeichen einfügen... (anzuhängende Zeichen)"_qs
+                          << u"Insert special character... (characters to attach)"_qs;
+    QTest::newRow("1865") << 1865 << u"Lintrova-Logo"_qs << u"Lintrova logo"_qs;
 }
 
 void tst_StringTable::exactTexts()

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QStringList>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,6 +35,89 @@ inline QStringList itemsOf(const QComboBox *list)
     for (int i = 0; i < list->count(); ++i)
         items << list->itemText(i);
     return items;
+}
+
+// What a screen reader calls object.
+inline QString accessibleName(QObject *object)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<no interface>");
+}
+
+// The controls of window a user can reach with the keyboard now: shown,
+// enabled and taking the focus by Tab (a widget that hands its focus to
+// another is left out; that other one counts).
+inline QList<QWidget *> focusableControls(QWidget *window)
+{
+    QList<QWidget *> controls;
+    const QList<QWidget *> all = window->findChildren<QWidget *>();
+    for (QWidget *w : all)
+        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            controls << w;
+    return controls;
+}
+
+// "objectName: name" of every focusable control of window that has no
+// accessible name, or one that another focusable control has too.
+inline QStringList namingFaults(QWidget *window)
+{
+    QStringList faults;
+    QHash<QString, QWidget *> byName;
+    for (QWidget *control : focusableControls(window)) {
+        const QString name = accessibleName(control);
+        const QString who = (control->objectName().isEmpty() ? QString::fromLatin1(control->metaObject()->className())
+                                                             : control->objectName());
+        if (name.trimmed().isEmpty())
+            faults << who + QStringLiteral(": no name");
+        else if (byName.contains(name))
+            faults << who + QStringLiteral(": '") + name + QStringLiteral("' as ") +
+                          byName[name]->objectName();
+        byName.insert(name, control);
+    }
+    return faults;
+}
+
+// The controls Tab visits, starting from the one with the focus, until it
+// comes back there (at most 200 steps).
+inline QList<QWidget *> tabCycle()
+{
+    QList<QWidget *> visited;
+    QWidget *start = QApplication::focusWidget();
+    QWidget *at = start;
+    for (int step = 0; at && step < 200; ++step) {
+        visited << at;
+        QTest::keyClick(at, Qt::Key_Tab);
+        at = QApplication::focusWidget();
+        if (at == start)
+            break;
+    }
+    return visited;
+}
+
+// The object names of controls, sorted, for comparing sets of them.
+inline QStringList namesOf(const QList<QWidget *> &controls)
+{
+    QStringList names;
+    for (const QWidget *control : controls)
+        names << (control->objectName().isEmpty() ? QString::fromLatin1(control->metaObject()->className())
+                                                  : control->objectName());
+    names.sort();
+    names.removeDuplicates();
+    return names;
+}
+
+// Gives widget the focus, first showing the page of a tab widget it lies on,
+// and presses key (Return or the keypad's Enter) there, as a user would.
+inline void pressEnterOn(QWidget *widget, Qt::Key key = Qt::Key_Return)
+{
+    for (QWidget *page = widget; page && page->parentWidget(); page = page->parentWidget()) {
+        auto *tabs = qobject_cast<QTabWidget *>(page->parentWidget()->parentWidget());
+        if (tabs && tabs->indexOf(page) >= 0)
+            tabs->setCurrentWidget(page);
+    }
+    widget->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(widget, key);
 }
 
 // Runs action on the first modal window of type Dialog that shows up, from

@@ -5,6 +5,7 @@
 #include "ui/InputBox.h"
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramEnd.h"
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
 #include "ui/frmSpecialChar.h"
@@ -19,20 +20,35 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QTreeView>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -46,8 +62,10 @@ struct Program {
     QStringList messages;
     QStringList inputBoxes;
 
+    // prepare may put more into the data folder before the program starts.
     explicit Program(const QByteArray &settingsIni = QByteArray(),
-                     const QByteArray &commands = QByteArray())
+                     const QByteArray &commands = QByteArray(),
+                     const std::function<void(const QString &folder)> &prepare = {})
     {
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
@@ -58,6 +76,8 @@ struct Program {
                                         : settingsIni);
         if (!commands.isEmpty())
             writeFile(folder + QStringLiteral("DefaultCommands.icf"), commands);
+        if (prepare)
+            prepare(folder);
         MessageBoxes::setPresenter(
             [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
         InputBox::setPresenter([this](const InputBox::Request &r) {
@@ -106,11 +126,51 @@ struct Program {
     }
 };
 
+// Collects what the program writes to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        if (m_file.open()) {
+            m_saved = ::dup(2);
+            ::dup2(m_file.handle(), 2);
+        }
+    }
+    ~StandardErrorCapture() { restore(); }
+    // The lines the program itself wrote (Qt's warnings left out).
+    QStringList programLines()
+    {
+        restore();
+        m_file.seek(0);
+        QStringList lines;
+        for (const QByteArray &line : m_file.readAll().split('\n'))
+            if (line.startsWith("Lintrova: "))
+                lines << QString::fromLocal8Bit(line);
+        return lines;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
 } // namespace
 
 class tst_frmMain : public QObject {
     Q_OBJECT
+    QTemporaryDir m_config; // where Qt's file dialog keeps its history
 private Q_SLOTS:
+    void initTestCase();
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
@@ -121,6 +181,11 @@ private Q_SLOTS:
     void sendButtonFollowsTextAndPort();
     void blockCheckAppendsToken();
     void escapeSavesAndEnds();
+    void saveFailureAtExitIsShown_data();
+    void saveFailureAtExitIsShown();
+    void leftoversOfSavesRemovedAtStart();
+    void waitTimeSavedAtExit_data();
+    void waitTimeSavedAtExit();
     void doubleClickShowsLine_data();
     void doubleClickShowsLine();
     void captionsFollowLanguage();
@@ -140,7 +205,31 @@ private Q_SLOTS:
     void heldFunctionKeySendsOnceFromSlotBox();
     void doubleClickBelowTheLines();
     void textBoxesHaveNoLengthLimit();
+    void focusStaysAfterReopening_data();
+    void focusStaysAfterReopening();
+    void endForTheSystem_data();
+    void endForTheSystem();
+    void programEndsBySignal_data();
+    void programEndsBySignal();
+    void qtDialogsSpeakTheLanguage_data();
+    void qtDialogsSpeakTheLanguage();
+    void accessibleNames_data();
+    void accessibleNames();
+    void keyboardReachesEveryControl_data();
+    void keyboardReachesEveryControl();
+    void namesFollowLanguage();
+    void logLinesSpellControlCharacters_data();
+    void logLinesSpellControlCharacters();
+    void lineBoxIsNamed_data();
+    void lineBoxIsNamed();
+    void lineBoxTakesEnter_data();
+    void lineBoxTakesEnter();
 };
+
+void tst_frmMain::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+}
 
 void tst_frmMain::opensThePortAndEnablesControls()
 {
@@ -279,6 +368,108 @@ void tst_frmMain::escapeSavesAndEnds()
     QFile icf(SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf"));
     QVERIFY(icf.open(QIODevice::ReadOnly));
     QVERIFY(icf.readAll().contains("Param4=<STX>four"));
+}
+
+void tst_frmMain::saveFailureAtExitIsShown_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("folders"); // folders put where the files should be
+    QTest::addColumn<QString>("message");     // "title|text"; %1 is the data folder
+    const QString de = u"Einstellungen nicht gespeichert|"_qs;
+    const QString en = u"Settings not saved|"_qs;
+    QTest::newRow("saved") << 0 << QStringList() << QString();
+    QTest::newRow("settings file, fault: silent")
+        << 0 << QStringList{"Settings.ini"}
+        << de + u"Die Datei %1Settings.ini konnte beim Beenden nicht gespeichert werden. "
+                "Der Name ist der eines Ordners."_qs;
+    QTest::newRow("both files, English")
+        << 1 << QStringList{"Settings.ini", "DefaultCommands.icf"}
+        << en + u"The file %1Settings.ini could not be saved at exit. The name is that of a folder.\n"
+                "The file %1DefaultCommands.icf could not be saved at exit. The name is that of a "
+                "folder."_qs;
+}
+
+// The old files stay; the user is told before the program ends.
+void tst_frmMain::saveFailureAtExitIsShown()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, message);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    const QString dataFolder = SystemFolders::DataFolder();
+    for (const QString &name : folders) {
+        QFile::remove(dataFolder + name);
+        QVERIFY(QDir().mkpath(dataFolder + name));
+    }
+    bool visibleWhileShown = false;
+    MessageBoxes::setPresenter([&](const MessageBoxes::Message &m) {
+        p.messages.append(m.title + u'|' + m.text);
+        visibleWhileShown = p.window->isVisible();
+        QCOMPARE(m.icon, MessageBoxes::Icon::Critical);
+    });
+    p.button("cmdQuit")->click();
+    QVERIFY(!p.window->isVisible());
+    QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(dataFolder)});
+    QCOMPARE(visibleWhileShown, !message.isEmpty());
+}
+
+// Temporary files of the program's own saves that were killed halfway.
+void tst_frmMain::leftoversOfSavesRemovedAtStart()
+{
+    const QStringList old{"Settings.ini.Ab12Cd", "DefaultCommands.icf.000000", "Ports.ini.zzzzzz"};
+    const QStringList kept{"Settings.ini.young1", "Notes.txt.Ab12Cd", "Settings.ini.Ab12C"};
+    QString dataFolder;
+    Program p({}, {}, [&](const QString &folder) {
+        dataFolder = folder;
+        for (const QString &name : old + kept) {
+            Program::writeFile(folder + name, "[SETTINGS]\r\n");
+            timespec times[2] = {};
+            times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - (name.contains("young") ? 5 : 90);
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder + name).constData(), times, 0), 0);
+        }
+    });
+    for (const QString &name : old)
+        QVERIFY2(!QFileInfo::exists(dataFolder + name), qPrintable(name));
+    for (const QString &name : kept)
+        QVERIFY2(QFileInfo::exists(dataFolder + name), qPrintable(name));
+}
+
+void tst_frmMain::waitTimeSavedAtExit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("saved");
+    const int kept = 77; // the WaitTime the program started with
+    QTest::newRow("number") << "250" << 250;
+    QTest::newRow("a half to the even 12, fault: refused") << "12.5" << 12;
+    QTest::newRow("a half to the even 14") << "13.5" << 14;
+    QTest::newRow("blanks around") << " 12 " << 12;
+    QTest::newRow("trailing words") << "300ms" << 300;
+    QTest::newRow("exponent") << "1e3" << 1000;
+    QTest::newRow("negative") << "-1" << -1;
+    QTest::newRow("smallest after rounding") << "-32768.4" << -32768;
+    QTest::newRow("empty keeps") << "" << kept;
+    QTest::newRow("words keep") << "soon" << kept;
+    QTest::newRow("40000 keeps") << "40000" << kept;
+    QTest::newRow("rounding beyond the range keeps") << "32767.5" << kept;
+}
+
+// At exit the box is read as the quiet time reads it.
+void tst_frmMain::waitTimeSavedAtExit()
+{
+    QFETCH(QString, text);
+    QFETCH(int, saved);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\nCharDelay=55\r\nWaitTime=77\r\nShowOptions=1\r\n");
+    QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("77")); // filled from WaitTime
+    p.edit("txtWaitTime")->setText(text);
+    p.edit("txtWaitTime")->setFocus();
+    QTest::keyClick(p.edit("txtWaitTime"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray file = ini.readAll();
+    const QByteArray line = "\r\nWaitTime=" + QByteArray::number(saved) + "\r\n";
+    QVERIFY2(file.contains(line), file.constData());
+    QCOMPARE(int(p.settings.WaitTime), saved);
 }
 
 void tst_frmMain::doubleClickShowsLine_data()
@@ -618,6 +809,396 @@ void tst_frmMain::textBoxesHaveNoLengthLimit()
         p.edit(name)->setText(longText);
         QCOMPARE(p.edit(name)->text().size(), longText.size());
     }
+}
+
+void tst_frmMain::focusStaysAfterReopening_data()
+{
+    QTest::addColumn<int>("comPort"); // 0 opens at start, 2 fails
+    QTest::addColumn<QString>("clicked"); // where the user puts the focus; empty: nowhere
+    QTest::addColumn<QString>("focus");   // where it is after Accept
+    QTest::addColumn<QString>("active");  // the special character dialog's target
+    QTest::newRow("send box, fault: focus went to slot 1")
+        << 0 << "txtSend" << "txtSend" << "txtSend";
+    QTest::newRow("slot 3") << 0 << "txtBefehl3" << "txtBefehl3" << "txtBefehl3";
+    QTest::newRow("the log") << 0 << "lstSendReceive" << "lstSendReceive" << "txtSend";
+    QTest::newRow("Quit") << 0 << "cmdQuit" << "cmdQuit" << "txtSend";
+    QTest::newRow("failed at start, fault: slot 1 was the target")
+        << 2 << "" << "txtSend" << "txtSend";
+    QTest::newRow("failed at start, the user chose slot 2")
+        << 2 << "txtBefehl2" << "txtBefehl2" << "txtBefehl2";
+}
+
+// The port closes and opens again on Accept in the settings dialog.
+void tst_frmMain::focusStaysAfterReopening()
+{
+    QFETCH(int, comPort);
+    QFETCH(QString, clicked);
+    QFETCH(QString, focus);
+    QFETCH(QString, active);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nComPort=%1\r\n").arg(comPort).toLatin1());
+    QCOMPARE(p.button("cmdBefehl1")->isEnabled(), comPort == 0);
+    if (!clicked.isEmpty()) {
+        auto *control = p.window->findChild<QWidget *>(clicked);
+        control->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), control);
+    }
+    UiTestSupport::whenModalShows<frmSettings>([](frmSettings *dialog) {
+        dialog->findChild<QComboBox *>("cboPcPort")->setCurrentIndex(0); // COM1
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QVERIFY(p.button("cmdBefehl1")->isEnabled());
+    p.window->activateWindow(); // as the desktop does when the dialog has gone
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QCOMPARE(QApplication::focusWidget(), p.window->findChild<QWidget *>(focus));
+    QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
+    QTest::keyClicks(QApplication::focusWidget(), "x"); // typing goes where the focus is
+    QCOMPARE(p.edit("txtBefehl1")->text(), QString());
+}
+
+void tst_frmMain::endForTheSystem_data()
+{
+    QTest::addColumn<QString>("how"); // a signal's name, or "session"
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("commandFileFails");
+    QTest::newRow("SIGTERM") << "SIGTERM" << 128 + SIGTERM << false;
+    QTest::newRow("SIGHUP") << "SIGHUP" << 128 + SIGHUP << false;
+    QTest::newRow("SIGINT, the save fails") << "SIGINT" << 128 + SIGINT << true;
+    QTest::newRow("the session's end") << "session" << 0 << false;
+    QTest::newRow("the session's end, the save fails") << "session" << 0 << true;
+}
+
+// Unloaded as Esc does, once, without a box; a failure goes to standard error.
+void tst_frmMain::endForTheSystem()
+{
+    QFETCH(QString, how);
+    QFETCH(int, code);
+    QFETCH(bool, commandFileFails);
+    QVERIFY(ProgramEnd::catchSignals());
+    Program p;
+    const QString commandFile = SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf");
+    if (commandFileFails)
+        QVERIFY(QDir().mkpath(commandFile));
+    p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
+    QList<int> exits;
+    ProgramEnd end(*p.window, [&exits](int c) { exits << c; });
+    StandardErrorCapture errors;
+    const int number = how == "SIGTERM" ? SIGTERM : how == "SIGHUP" ? SIGHUP : SIGINT;
+    for (int i = 0; i < 2; ++i) { // the second one finds the program ending
+        if (how == "session")
+            end.endWithSession();
+        else
+            ::raise(number);
+        QTRY_VERIFY(!exits.isEmpty());
+    }
+    QTest::qWait(20);
+    QCOMPARE(exits, QList<int>{code});
+    QCOMPARE(end.exitCode(), code);
+    QVERIFY(!p.window->isVisible());
+    QCOMPARE(p.messages, QStringList());
+    const QStringList expectedErrors{
+        QStringLiteral("Lintrova: Die Datei %1 konnte beim Beenden nicht gespeichert werden. "
+                       "Der Name ist der eines Ordners.").arg(commandFile)};
+    QCOMPARE(errors.programLines(), commandFileFails ? expectedErrors : QStringList());
+    if (!commandFileFails) {
+        QFile saved(commandFile);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("Param2=edited"));
+    }
+}
+
+void tst_frmMain::programEndsBySignal_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("commandFileFails");
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGHUP") << SIGHUP << false;
+    QTest::newRow("SIGINT") << SIGINT << false;
+    QTest::newRow("SIGTERM, the save fails") << SIGTERM << true;
+}
+
+// The program itself, as the system ends it.
+void tst_frmMain::programEndsBySignal()
+{
+    QFETCH(int, number);
+    QFETCH(bool, commandFileFails);
+    QTemporaryDir home;
+    PtyPair device;
+    const QString folder = home.path() + QStringLiteral("/Kavrel/Lintrova/");
+    QVERIFY(QDir().mkpath(folder));
+    Program::writeFile(folder + QStringLiteral("Settings.ini"), "[SETTINGS]\r\nBaudrate=5\r\n");
+    Program::writeFile(folder + QStringLiteral("Ports.ini"),
+                       "[PORTS]\r\nCOM1=" + device.path().toLocal8Bit() + "\r\n");
+    if (commandFileFails)
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("DefaultCommands.icf")));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LINTROVA_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    // The port is open at 9600 baud once the start sequence has run.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            termios attributes{};
+            return ::tcgetattr(device.master(), &attributes) == 0 &&
+                   cfgetospeed(&attributes) == B9600;
+        }(),
+        10000);
+    ::kill(pid_t(program.processId()), number);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + number);
+    QStringList errorLines;
+    for (const QByteArray &line : program.readAllStandardError().split('\n'))
+        if (line.startsWith("Lintrova: "))
+            errorLines << QString::fromLocal8Bit(line);
+    QFile settings(folder + QStringLiteral("Settings.ini"));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(settings.readAll().contains("\r\nCharDelay=0\r\n")); // written at the end
+    if (commandFileFails) {
+        QCOMPARE(errorLines, QStringList{QStringLiteral(
+            "Lintrova: Die Datei %1DefaultCommands.icf konnte beim Beenden nicht gespeichert "
+            "werden. Der Name ist der eines Ordners.").arg(folder)});
+    } else {
+        QCOMPARE(errorLines, QStringList());
+        QVERIFY(QFileInfo(folder + QStringLiteral("DefaultCommands.icf")).isFile());
+    }
+}
+
+void tst_frmMain::qtDialogsSpeakTheLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("switchedTo"); // in the settings dialog; -1: not switched
+    QTest::addColumn<QStringList>("texts"); // Cancel, "Look in:", the file dialog's Open
+    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen"};
+    const QStringList english{"Cancel", "Look in:", "&Open"};
+    QTest::newRow("German, fault: English") << 0 << -1 << german;
+    QTest::newRow("English") << 1 << -1 << english;
+    QTest::newRow("switched to English") << 0 << 1 << english;
+    QTest::newRow("switched to German") << 1 << 0 << german;
+}
+
+// The line box and the file dialog are Qt's own; the file dialog shows its
+// columns whole.
+void tst_frmMain::qtDialogsSpeakTheLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(int, switchedTo);
+    QFETCH(QStringList, texts);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    if (switchedTo >= 0) {
+        UiTestSupport::whenModalShows<frmSettings>([switchedTo](frmSettings *dialog) {
+            dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(switchedTo);
+            dialog->findChild<QPushButton *>("cmdOk")->click();
+        });
+        p.child<QAction>("mnuEditSettings")->trigger();
+    }
+    InputBox::setPresenter({});
+    QString cancel;
+    UiTestSupport::whenModalShows<QInputDialog>([&cancel](QInputDialog *box) {
+        cancel = box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text();
+        box->reject();
+    });
+    p.window->lstSendReceive_DblClick();
+    QStringList shown{cancel};
+    QStringList cutColumns; // "column: width < needed"
+    UiTestSupport::whenModalShows<QFileDialog>([&shown, &cutColumns](QFileDialog *dialog) {
+        shown << dialog->findChild<QLabel *>("lookInLabel")->text()
+              << dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Open)->text();
+        auto *view = dialog->findChild<QTreeView *>("treeView");
+        const QHeaderView *header = view->header();
+        for (int column = 1; column < header->count(); ++column)
+            if (header->sectionSize(column) < header->sectionSizeHint(column))
+                cutColumns << QStringLiteral("%1: %2 < %3").arg(column).arg(header->sectionSize(column))
+                                  .arg(header->sectionSizeHint(column));
+        if (header->sectionSize(0) < view->fontMetrics().horizontalAdvance(QString(26, u'w')))
+            cutColumns << QStringLiteral("name: %1").arg(header->sectionSize(0));
+        if (header->length() > view->viewport()->width())
+            cutColumns << QStringLiteral("all: %1 > %2").arg(header->length()).arg(view->viewport()->width());
+        dialog->reject();
+    });
+    p.child<QAction>("mnuFileLoadConfig")->trigger();
+    QCOMPARE(shown, texts);
+    QCOMPARE(cutColumns, QStringList());
+}
+
+void tst_frmMain::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    const QList<std::tuple<QString, QString, QString>> rows = {
+        {"txtSend", "Zu sendende Zeichen:", "Characters to send:"}, // fault: no name
+        {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
+        {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
+        {"cmdBefehl3", "Befehl 3 [F3]", "Command 3 [F3]"},
+        {"stbStatusBar", // fault: an empty name
+         "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
+         "None ist geöffnet.",
+         "Interface COM1 is opened with 9600 baud 8 Data bits, 1 Stop bit, no Parity and "
+         "Handshake None."},
+    };
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", qPrintable(control)) << 0 << control << german;
+        QTest::addRow("en %s", qPrintable(control)) << 1 << control << english;
+    }
+    // Fault: all eight were named by their frame, "Befehls-Konfiguration".
+    for (int n = 1; n <= 8; ++n) {
+        QTest::addRow("de txtBefehl%d", n) << 0 << QStringLiteral("txtBefehl%1").arg(n)
+                                           << QStringLiteral("Befehl %1").arg(n);
+        QTest::addRow("en txtBefehl%d", n) << 1 << QStringLiteral("txtBefehl%1").arg(n)
+                                           << QStringLiteral("Command %1").arg(n);
+    }
+}
+
+// As a screen reader finds them, through QAccessible.
+void tst_frmMain::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nLanguage=%1\r\n")
+                  .arg(language).toLatin1());
+    QCOMPARE(UiTestSupport::accessibleName(p.window->findChild<QWidget *>(control)), name);
+}
+
+void tst_frmMain::keyboardReachesEveryControl_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("showOptions");
+    QTest::newRow("de") << 0 << 0;
+    QTest::newRow("de, repetition controls") << 0 << 1;
+    QTest::newRow("en, repetition controls") << 1 << 1;
+}
+
+// Every control that takes the focus has a name no other one has, and Tab
+// reaches each of them.
+void tst_frmMain::keyboardReachesEveryControl()
+{
+    QFETCH(int, language);
+    QFETCH(int, showOptions);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\nLanguage=%2\r\n")
+                  .arg(showOptions).arg(language).toLatin1());
+    p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
+    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                                              QDateTime::currentDateTimeUtc());
+    QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
+    QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
+    const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
+    QCOMPARE(reachable.size(), showOptions == 1 ? 26 : 23);
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
+}
+
+// The settings dialog switches the language and reopens the port: the names
+// follow at once, and the status bar carries its new text (setting its name
+// sends assistive technology a name-changed event).
+void tst_frmMain::namesFollowLanguage()
+{
+    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nComPort=1\r\n")); // COM2: none
+    QCOMPARE(UiTestSupport::accessibleName(p.child<QStatusBar>("stbStatusBar")),
+             QStringLiteral("Keine Schnittstelle geöffnet!"));
+    p.window->setSettingsDialog([](frmMain &w) {
+        w.settings().Language = 1;
+        w.settings().ComPort = 0;
+        w.engine().connection().fkt_MainOpenPort();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QCOMPARE(UiTestSupport::accessibleName(p.edit("txtBefehl5")), QStringLiteral("Command 5"));
+    QCOMPARE(UiTestSupport::accessibleName(p.edit("txtSend")), QStringLiteral("Characters to send:"));
+    QCOMPARE(UiTestSupport::accessibleName(p.child<QStatusBar>("stbStatusBar")),
+             QStringLiteral("Interface COM1 is opened with 9600 baud 8 Data bits, 1 Stop bit, no "
+                            "Parity and Handshake None."));
+}
+
+void tst_frmMain::logLinesSpellControlCharacters_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::newRow("Peculiar 0, fault: raw characters") << 0;
+    QTest::newRow("Peculiar 1") << 1;
+}
+
+// A line's accessible text spells control characters as tokens; the log is a
+// list with one item per line.
+void tst_frmMain::logLinesSpellControlCharacters()
+{
+    QFETCH(int, peculiar);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=%1\r\n").arg(peculiar).toLatin1());
+    p.peer.write(QByteArray("A\x01\x7f\r\x02", 5));
+    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(p.child<LogView>("lstSendReceive"));
+    QCOMPARE(list->role(), QAccessible::List);
+    QCOMPARE(list->childCount(), 1);
+    QCOMPARE(list->child(0)->role(), QAccessible::ListItem);
+    QVERIFY2(list->child(0)->text(QAccessible::Name).endsWith(QStringLiteral("  [IN]   A<1><127><CR><STX>")),
+             qPrintable(list->child(0)->text(QAccessible::Name)));
+}
+
+void tst_frmMain::lineBoxIsNamed_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("names"); // the line, OK, Cancel
+    QTest::newRow("de") << 0 << QStringList{"Inhalt der Zeile: 1", "OK", "Abbrechen"};
+    QTest::newRow("en") << 1 << QStringList{"Line data content: 1", "OK", "Cancel"};
+}
+
+// The real line box: it opens on the named line, and Tab reaches its buttons.
+void tst_frmMain::lineBoxIsNamed()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, names);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                                              QDateTime::currentDateTimeUtc());
+    InputBox::setPresenter({});
+    QStringList shown, faults, cycle, reachable;
+    UiTestSupport::whenModalShows<QInputDialog>([&](QInputDialog *box) {
+        if (QTest::qWaitForWindowActive(box)) {
+            auto *buttons = box->findChild<QDialogButtonBox *>();
+            shown << UiTestSupport::accessibleName(QApplication::focusWidget())
+                  << UiTestSupport::accessibleName(buttons->button(QDialogButtonBox::Ok))
+                  << UiTestSupport::accessibleName(buttons->button(QDialogButtonBox::Cancel));
+            faults = UiTestSupport::namingFaults(box);
+            cycle = UiTestSupport::namesOf(UiTestSupport::tabCycle());
+            reachable = UiTestSupport::namesOf(UiTestSupport::focusableControls(box));
+        }
+        box->reject();
+    });
+    p.window->lstSendReceive_DblClick();
+    QCOMPARE(shown, names);
+    QCOMPARE(faults, QStringList());
+    QCOMPARE(cycle, reachable);
+}
+
+void tst_frmMain::lineBoxTakesEnter_data()
+{
+    QTest::addColumn<QString>("focus"); // "ok", "cancel" or "line"
+    QTest::addColumn<int>("result");
+    QTest::newRow("Cancel") << "cancel" << int(QDialog::Rejected);
+    QTest::newRow("OK") << "ok" << int(QDialog::Accepted);
+    QTest::newRow("the line") << "line" << int(QDialog::Accepted);
+}
+
+// The real line box: Enter presses the focused button, else OK.
+void tst_frmMain::lineBoxTakesEnter()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, result);
+    Program p;
+    InputBox::setPresenter({});
+    int finished = -1;
+    UiTestSupport::whenModalShows<QInputDialog>([&finished, focus](QInputDialog *box) {
+        QObject::connect(box, &QDialog::finished, [&finished](int r) { finished = r; });
+        QVERIFY(QTest::qWaitForWindowActive(box));
+        auto *buttons = box->findChild<QDialogButtonBox *>();
+        QWidget *target = focus == "line" ? static_cast<QWidget *>(box->findChild<QLineEdit *>())
+                          : buttons->button(focus == "ok" ? QDialogButtonBox::Ok
+                                                          : QDialogButtonBox::Cancel);
+        UiTestSupport::pressEnterOn(target);
+    });
+    p.window->lstSendReceive_DblClick();
+    QCOMPARE(finished, result);
 }
 
 QTEST_MAIN(tst_frmMain)

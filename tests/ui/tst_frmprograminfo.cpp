@@ -15,7 +15,10 @@ private Q_SLOTS:
     void captions();
     void versionText();
     void logoAndFocus();
+    void okCloses_data();
     void okCloses();
+    void accessibleNames_data();
+    void accessibleNames();
 };
 
 void tst_frmProgramInfo::captions_data()
@@ -77,12 +80,53 @@ void tst_frmProgramInfo::logoAndFocus()
     QVERIFY(ok->y() > logo->geometry().bottom());
 }
 
+void tst_frmProgramInfo::okCloses_data()
+{
+    QTest::addColumn<int>("key"); // 0: a click
+    QTest::newRow("click") << 0;
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+}
+
 void tst_frmProgramInfo::okCloses()
 {
+    QFETCH(int, key);
     frmProgramInfo dialog(1);
     dialog.show();
-    QTest::mouseClick(dialog.findChild<QPushButton *>("cmdOk"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *ok = dialog.findChild<QPushButton *>("cmdOk");
+    if (key == 0)
+        QTest::mouseClick(ok, Qt::LeftButton);
+    else
+        UiTestSupport::pressEnterOn(ok, Qt::Key(key));
     QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void tst_frmProgramInfo::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("logo");
+    QTest::newRow("de") << 0 << "Lintrova-Logo";
+    QTest::newRow("en") << 1 << "Lintrova logo";
+}
+
+// The logo is named (fault: no name); the dialog opens on its named button,
+// which Tab keeps reaching.
+void tst_frmProgramInfo::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, logo);
+    frmProgramInfo dialog(static_cast<quint8>(language));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *image = dialog.findChild<QLabel *>("Image1");
+    QCOMPARE(UiTestSupport::accessibleName(image), logo);
+    QCOMPARE(QAccessible::queryAccessibleInterface(image)->role(), QAccessible::Graphic);
+    QCOMPARE(UiTestSupport::accessibleName(QApplication::focusWidget()), QStringLiteral("OK"));
+    QCOMPARE(UiTestSupport::namingFaults(&dialog), QStringList());
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()),
+             UiTestSupport::namesOf(UiTestSupport::focusableControls(&dialog)));
 }
 
 QTEST_MAIN(tst_frmProgramInfo)

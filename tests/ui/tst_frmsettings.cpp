@@ -3,11 +3,13 @@
 #include "UiTestSupport.h"
 #include "app/modGlobal.h"
 #include "ui/MessageBoxes.h"
+#include "ui/frmSpecialChar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -124,6 +126,12 @@ private Q_SLOTS:
     void leavingWithoutAcceptChangesNothing_data();
     void leavingWithoutAcceptChangesNothing();
     void affixControlsFollowTheirOption();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void accessibleNames_data();
+    void accessibleNames();
+    void keyboardReachesEveryControl_data();
+    void keyboardReachesEveryControl();
 };
 
 void tst_frmSettings::captions_data()
@@ -515,6 +523,136 @@ void tst_frmSettings::affixControlsFollowTheirOption()
     QCOMPARE(f.settings.PrefixOption, 0);
     QCOMPARE(f.settings.PrefixChars, QStringLiteral("<STX>"));
     QCOMPARE(f.settings.ReadjustOption, 1);
+}
+
+void tst_frmSettings::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("pressed"); // "accept", "cancel" or "insert" (special characters)
+    const int ret = Qt::Key_Return;
+    const int enter = Qt::Key_Enter;
+    QTest::newRow("Cancel, fault: it accepted") << "cmdCancel" << ret << "cancel";
+    QTest::newRow("Cancel, keypad Enter") << "cmdCancel" << enter << "cancel";
+    QTest::newRow("prefix insert button, fault: it accepted")
+        << "cmdInsertSpecialCharPrefix" << ret << "insert";
+    QTest::newRow("suffix insert button") << "cmdInsertSpecialCharReadjust" << enter << "insert";
+    QTest::newRow("Accept") << "cmdOk" << ret << "accept";
+    QTest::newRow("port list") << "cboPcPort" << ret << "accept";
+    QTest::newRow("character delay") << "txtCharDelay" << enter << "accept";
+    QTest::newRow("language list") << "cboLanguageProgram" << ret << "accept";
+    QTest::newRow("check box") << "chkDeleteSendText" << ret << "accept";
+    QTest::newRow("prefix box") << "txtPrefix" << ret << "accept";
+}
+
+// Enter presses the button that has the focus; anywhere else it presses
+// Accept, the default button.
+void tst_frmSettings::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, pressed);
+
+    SettingsRecord record = sampleRecord();
+    record.ReadjustOption = 1; // both insert buttons usable
+    Fixture f(record);
+    QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+    f.get<QComboBox>("cboBaudrate")->setCurrentIndex(0); // a change Accept would store
+    int insertDialogs = 0;
+    if (pressed == "insert")
+        UiTestSupport::whenModalShows<frmSpecialChar>([&insertDialogs](frmSpecialChar *special) {
+            ++insertDialogs;
+            special->reject();
+        });
+    UiTestSupport::pressEnterOn(f.get<QWidget>(focus.toLatin1().constData()), Qt::Key(key));
+
+    QCOMPARE(insertDialogs, pressed == "insert" ? 1 : 0);
+    QCOMPARE(f.dialog->isVisible(), pressed == "insert");
+    QCOMPARE(f.opened, pressed == "accept" ? 1 : 0);
+    QCOMPARE(int(f.settings.Baudrate), pressed == "accept" ? 0 : 5);
+    if (pressed != "insert")
+        QCOMPARE(f.dialog->result(), int(pressed == "accept" ? QDialog::Accepted : QDialog::Rejected));
+}
+
+void tst_frmSettings::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+        // The lists by their labels, fault: by their current entries.
+        {"cboPcPort", "PC-Schnittstelle", "PC-Interface"},
+        {"cboBaudrate", "Baudrate", "Baud rate"},
+        {"cboDataformat", "Datenformat", "Data format"},
+        {"cboHandshake", "Handshake", "Handshake"},
+        {"cboLanguageProgram", "Programmsprache", "Program language"},
+        {"txtCharDelay", "Zeichenverzögerung", "Character Delay"},
+        {"txtPrefix", "Voranzustellende Zeichen", "Characters to prefix"},
+        {"txtReadjust", "Anzuhängende Zeichen", "Characters to attach"},
+        {"cmdInsertSpecialCharPrefix", "Sonderzeichen einfügen... (voranzustellende Zeichen)",
+         "Insert special character... (characters to prefix)"},
+        {"cmdInsertSpecialCharReadjust", "Sonderzeichen einfügen... (anzuhängende Zeichen)",
+         "Insert special character... (characters to attach)"},
+        {"chkPrefix", "An 'Zu sendende Zeichen' voranstellen:", "Prefix to 'Characters to send':"},
+        {"tabs", "Schnittstelle", "Interface"}, // the row of page tabs, by the page shown
+        {"cmdOk", "Übernehmen", "Accept"},
+        {"window", "Voreinstellungen", "General Settings"},
+    };
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
+        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
+    }
+}
+
+// As a screen reader finds them (QAccessible); the lists keep their entry as
+// their value.
+void tst_frmSettings::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    SettingsRecord record = sampleRecord();
+    record.Language = quint8(language);
+    Fixture f(record);
+    QObject *object = control == "window" ? static_cast<QObject *>(f.dialog.get())
+                      : control == "tabs" ? f.get<QTabWidget>("SSTab1")->tabBar()
+                                          : f.get<QWidget>(control.toLatin1().constData());
+    QCOMPARE(UiTestSupport::accessibleName(object), name);
+    QAccessibleInterface *baud = QAccessible::queryAccessibleInterface(f.get<QComboBox>("cboBaudrate"));
+    QCOMPARE(baud->role(), QAccessible::ComboBox);
+    QCOMPARE(baud->text(QAccessible::Value), QStringLiteral("9600 *"));
+    QCOMPARE(baud->childCount(), 1); // the popup list
+}
+
+void tst_frmSettings::keyboardReachesEveryControl_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("page");
+    for (int language = 0; language < 2; ++language)
+        for (int page = 0; page < 4; ++page)
+            QTest::addRow("%s, page %d", language == 0 ? "de" : "en", page + 1) << language << page;
+}
+
+// On every page: every control that takes the focus has a name of its own,
+// and Tab reaches each of them. The dialog opens with the focus on a named
+// control (fault: an object without a name).
+void tst_frmSettings::keyboardReachesEveryControl()
+{
+    QFETCH(int, language);
+    QFETCH(int, page);
+    SettingsRecord record = sampleRecord();
+    record.Language = quint8(language);
+    record.ReadjustOption = 1;
+    Fixture f(record);
+    QVERIFY(QTest::qWaitForWindowActive(f.dialog.get()));
+    QWidget *first = QApplication::focusWidget();
+    QVERIFY(first);
+    QCOMPARE(first, f.get<QWidget>("cboPcPort"));
+    f.get<QTabWidget>("SSTab1")->setCurrentIndex(page);
+    QCOMPARE(UiTestSupport::namingFaults(f.dialog.get()), QStringList());
+    const QList<QWidget *> reachable = UiTestSupport::focusableControls(f.dialog.get());
+    QVERIFY(reachable.size() >= 4); // the page's own, the tab bar, Accept and Cancel
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
 QTEST_MAIN(tst_frmSettings)

@@ -6,6 +6,7 @@
 #include "app/modGlobal.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -13,6 +14,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include <limits>
 
 using UiTestSupport::captionOf;
 using UiTestSupport::whenModalShows;
@@ -44,7 +47,7 @@ void doubleClick(QPushButton *box)
 }
 
 // Steps written as "click:chkStx", "right:chkEtx", "double:chkCr",
-// "space:chkLf" or "type:65".
+// "space:chkLf", "type:65" or "paste:40000" (that many digits with Ctrl+V).
 void perform(QWidget *dialog, const QStringList &steps)
 {
     for (const QString &step : steps) {
@@ -52,6 +55,11 @@ void perform(QWidget *dialog, const QStringList &steps)
         const QString arg = step.section(':', 1);
         if (verb == "type") {
             QTest::keyClicks(child<QLineEdit>(dialog, "txtNumeric"), arg);
+            continue;
+        }
+        if (verb == "paste") {
+            QGuiApplication::clipboard()->setText(QString(arg.toInt(), u'7'));
+            QTest::keyClick(child<QLineEdit>(dialog, "txtNumeric"), Qt::Key_V, Qt::ControlModifier);
             continue;
         }
         auto *box = child<QPushButton>(dialog, arg);
@@ -84,6 +92,7 @@ struct TargetWindow {
         auto *layout = new QVBoxLayout(&window);
         other = new QLineEdit(&window);
         target = new QLineEdit(&window);
+        target->setMaxLength(std::numeric_limits<int>::max()); // as the program's boxes
         layout->addWidget(other);
         layout->addWidget(target);
         window.show();
@@ -94,14 +103,14 @@ struct TargetWindow {
     QLineEdit *target;
 };
 
-// Counts the key releases a box sees, as a key filter of the caller would.
+// Records the key releases a box sees, as a key filter of the caller would.
 class ReleaseCounter : public QObject {
 public:
-    int releases = 0;
+    QStringList texts;
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::KeyRelease)
-            ++releases;
+            texts << static_cast<QKeyEvent *>(event)->text();
         return false;
     }
 };
@@ -117,6 +126,8 @@ private Q_SLOTS:
     void choiceGivesToken_data();
     void choiceGivesToken();
     void escapeDoesNotClose();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void typedIntoTarget_data();
     void typedIntoTarget();
     void leavingWithoutAcceptInsertsNothing_data();
@@ -124,6 +135,10 @@ private Q_SLOTS:
     void acceptWithoutChoiceInsertsNothing();
     void settingsDialogAffixBoxes_data();
     void settingsDialogAffixBoxes();
+    void accessibleNames_data();
+    void accessibleNames();
+    void keyboardReachesEveryControl_data();
+    void keyboardReachesEveryControl();
 };
 
 void tst_frmSpecialChar::captions_data()
@@ -266,6 +281,40 @@ void tst_frmSpecialChar::escapeDoesNotClose()
     QVERIFY(dialog.isVisible());
 }
 
+void tst_frmSpecialChar::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("token");
+    const int accepted = QDialog::Accepted;
+    QTest::newRow("Cancel, fault: it accepted")
+        << QStringList{"type:65"} << "cmdCancel" << int(QDialog::Rejected) << "";
+    QTest::newRow("Accept") << QStringList{"type:65"} << "cmdOk" << accepted << "<65>";
+    QTest::newRow("number box") << QStringList{"type:65"} << "txtNumeric" << accepted << "<65>";
+    // The boxes are check boxes: Enter presses Accept and leaves them as they are.
+    QTest::newRow("checked box") << QStringList{"click:chkEtx"} << "chkEtx" << accepted << "<ETX>";
+    QTest::newRow("unchecked box")
+        << QStringList{"click:chkEtx"} << "chkStx" << accepted << "<ETX>";
+}
+
+void tst_frmSpecialChar::enterPressesTheFocusedButton()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, focus);
+    QFETCH(int, result);
+    QFETCH(QString, token);
+
+    frmSpecialChar dialog(0);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    perform(&dialog, steps);
+    UiTestSupport::pressEnterOn(child<QWidget>(&dialog, focus));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), result);
+    QCOMPARE(dialog.token(), token);
+}
+
 void tst_frmSpecialChar::typedIntoTarget_data()
 {
     QTest::addColumn<QString>("text");
@@ -276,6 +325,10 @@ void tst_frmSpecialChar::typedIntoTarget_data()
 
     QTest::newRow("65 at the caret") << "abcd" << -1 << 2 << QStringList{"type:65"}
                                      << "ab<65>cd";
+    // Typed as one key event per character, 8,000 took seconds: in one step now.
+    QTest::newRow("40,000 pasted digits, no length limit")
+        << "ab" << -1 << 1 << QStringList{"paste:40000"}
+        << QStringLiteral("a<") + QString(40000, u'7') + QStringLiteral(">b");
     QTest::newRow("into an empty box") << "" << -1 << 0 << QStringList{"click:chkStx"}
                                        << "<STX>";
     QTest::newRow("at the end") << "M01" << -1 << 3 << QStringList{"click:chkEtx"}
@@ -322,10 +375,13 @@ void tst_frmSpecialChar::typedIntoTarget()
     QCOMPARE(w.target->text(), text);
     QCOMPARE(settings.SpecialCharTarget, 2);
     QTRY_COMPARE(w.target->text(), expected);
-    const int typed = int(expected.size() - text.size() + (selectionStart >= 0 ? position : 0));
-    QCOMPARE(edited.size(), typed);
-    QCOMPARE(changed.size(), typed);
-    QCOMPARE(releases.releases, typed);
+    // In one step: one change, and one key release carrying the token, which
+    // ends at the caret.
+    const qsizetype tokenLength = expected.size() - text.size() + (selectionStart >= 0 ? position : 0);
+    const QString token = expected.mid(w.target->cursorPosition() - tokenLength, tokenLength);
+    QCOMPARE(edited.size(), 1);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(releases.texts, QStringList{token});
     QCOMPARE(w.window.focusWidget(), w.target);
     QVERIFY(w.other->text().isEmpty());
 }
@@ -430,6 +486,61 @@ void tst_frmSpecialChar::settingsDialogAffixBoxes()
     QVERIFY(dialog.isVisible());
     // The record itself only changes on Accept.
     QCOMPARE(settings.PrefixChars, QStringLiteral("AB"));
+}
+
+void tst_frmSpecialChar::accessibleNames_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("de number box") << 0 << "txtNumeric" << "Benutzerdefiniertes Zeichen"
+                                   << "(ASCII-Wert 0 - 255)";
+    QTest::newRow("en number box") << 1 << "txtNumeric" << "User defined character"
+                                   << "(ASCI value 0 - 255)";
+    QTest::newRow("de STX") << 0 << "chkStx" << "STX" << "";
+    QTest::newRow("en Cancel") << 1 << "cmdCancel" << "Cancel" << "";
+}
+
+// The hint beside the number box describes it (fault: tied to nothing).
+void tst_frmSpecialChar::accessibleNames()
+{
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    frmSpecialChar dialog(static_cast<quint8>(language));
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(child<QWidget>(&dialog, control));
+    QCOMPARE(face->text(QAccessible::Name), name);
+    QCOMPARE(face->text(QAccessible::Description), description);
+}
+
+void tst_frmSpecialChar::keyboardReachesEveryControl_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("steps"); // Accept is reached once it is enabled
+    QTest::newRow("de") << 0 << QStringList();
+    QTest::newRow("en") << 1 << QStringList();
+    QTest::newRow("de, Accept enabled") << 0 << QStringList{"type:1"};
+}
+
+// Every control that takes the focus has a name of its own, Tab reaches each,
+// and the dialog opens with the focus on a named control.
+void tst_frmSpecialChar::keyboardReachesEveryControl()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, steps);
+    frmSpecialChar dialog(static_cast<quint8>(language));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QWidget *first = QApplication::focusWidget();
+    QVERIFY(first);
+    QVERIFY(!UiTestSupport::accessibleName(first).isEmpty());
+    perform(&dialog, steps);
+    QCOMPARE(UiTestSupport::namingFaults(&dialog), QStringList());
+    const QList<QWidget *> reachable = UiTestSupport::focusableControls(&dialog);
+    QCOMPARE(reachable.size(), steps.isEmpty() ? 10 : 11); // eight boxes, the number, Cancel (, Accept)
+    QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
 QTEST_MAIN(tst_frmSpecialChar)
