@@ -48,8 +48,10 @@ public:
     // Every line, in the form of the saved log.
     void copyAll() const;
 
-    // Frames painted so far, for measurements.
+    // Frames painted so far, and whether one waits to be drawn; for tests and
+    // measurements.
     quint64 framesDone() const { return m_frames; }
+    bool framePending() const { return m_frameTimer.isActive(); }
 
 Q_SIGNALS:
     // A double click on the list, on a line or below the last one.

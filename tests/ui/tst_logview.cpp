@@ -49,11 +49,10 @@ struct Shown {
     // Lets the pending frame, its paint and the scroll bars' catching up happen.
     bool settle()
     {
-        const quint64 frames = view.framesDone();
-        if (!QTest::qWaitFor([&] { return view.framesDone() > frames; }, 1000))
+        if (!QTest::qWaitFor([&] { return !view.framePending() && view.framesDone() > 0; }, 2000))
             return false;
         QTest::qWait(2 * LogView::kScrollBarIntervalMs);
-        return true;
+        return !view.framePending();
     }
 };
 
