@@ -5,6 +5,7 @@
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QString>
 
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class DeviceCalls;
 class QSocketNotifier;
 
 // Where the device of a COM number lives. A non-empty error means there is
@@ -30,7 +32,10 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // force); setCommPort while open raises PortErrors::AlreadyOpen.
 //
 // Opening takes the device exclusively (flock and TIOCEXCL): a second opener
-// gets EBUSY, "port busy". Closing restores the attributes found at opening.
+// gets EBUSY, "port busy". Closing waits for the characters still queued for
+// the line (as setRTSEnable(false) does, see drainLimit in LineTime.h) with
+// the window's events but not its input running, then restores the
+// attributes found at opening. While it waits the port counts as closed.
 //
 // Received bytes are read into an own backlog whenever events are processed
 // and on every InBufferCount/Input, so a busy window loses nothing. Beyond
@@ -79,9 +84,13 @@ public:
     }
     void setArrivalWatch(bool on) override;
 
-    // How long a write (or the drain before RTS drops) may wait for a device
-    // that holds the line before it fails with PortErrors::WriteTimeout.
+    // How long a write may wait for a device that holds the line before it
+    // fails with PortErrors::WriteTimeout. Waiting for the output to drain
+    // (before RTS drops, and when closing) follows the line time instead.
     void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // The system calls made on the device (a test seam); the real ones by
+    // default. The object must outlive the port.
+    void setDeviceCalls(DeviceCalls &calls);
     // Bytes of backlog beyond which reading pauses.
     void setBacklogCap(qsizetype bytes);
     // Whether the device still answers; false after a hang-up.
@@ -90,8 +99,11 @@ public:
     bool watchingDevice() const;
 
 private:
+    // How a wait for the output to drain spends its time.
+    enum class DrainWait { EventsRun, EventsButInput, Sleeping };
+
     void open();
-    void close();
+    void close(DrainWait wait);
     void requireOpen() const;
     void requireDevice() const;
     [[noreturn]] void throwGone() const;
@@ -102,11 +114,13 @@ private:
     void setModemLine(int line, bool on);
     void writeAll(const QByteArray &bytes);
     void waitWritable(std::chrono::steady_clock::time_point deadline, bool &stalledAfterReady);
-    void drainOutput(std::chrono::milliseconds limit, bool letEventsRun);
-    void pauseWithEvents(int ms, bool untilWritable);
+    void drainOutput(DrainWait wait);
+    int queuedOutput();
+    void pauseWithEvents(int ms, bool untilWritable, QEventLoop::ProcessEventsFlags flags);
     qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
+    DeviceCalls *m_calls;
     std::function<void()> m_arrivalHandler;
     bool m_watchArrivals = true;
     qint16 m_comPort = 1;
@@ -120,6 +134,7 @@ private:
     qsizetype m_backlogCap = defaultBacklogCap;
 
     int m_fd = -1;
+    bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;
     int m_goneErrno = 0; // 0 while the device answers; errno or DeviceGone after
     ByteQueue m_received;

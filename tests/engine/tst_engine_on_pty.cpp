@@ -3,6 +3,7 @@
 
 #include "FakeView.h"
 #include "PtyPair.h"
+#include "ScriptedDevice.h"
 
 #include "app/modGlobal.h"
 #include "host/ComPortMap.h"
@@ -25,6 +26,7 @@ public:
 
 // An engine whose COM1 is the slave of a pseudo-terminal.
 struct Terminal {
+    ScriptedDevice calls; // the port's system calls, recorded
     PtyPair device;
     SettingsRecord settings;
     FakeView view;
@@ -41,6 +43,7 @@ struct Terminal {
             resolver = [path](int) { return PortPath{path, QString()}; };
         }
         port = std::make_unique<TermiosPort>(std::move(resolver));
+        port->setDeviceCalls(calls);
         engine = std::make_unique<TerminalEngine>(settings, *port, view);
         view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
     }
@@ -71,6 +74,8 @@ private Q_SLOTS:
     void quietTimeEndsBlocks();
     void blockEndsAtBufferSize();
     void idleTerminalWakesForABlock();
+    void longTransmissionWithRts_data();
+    void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
     void secondOpenerIsRefused();
     void comNumbersFromPortsIni();
@@ -177,6 +182,33 @@ void tst_EngineOnPty::idleTerminalWakesForABlock()
     QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
     QVERIFY2(loggedAfter <= 10 + 2 * 20 + 5 + 400, qPrintable(QString::number(loggedAfter)));
     QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
+}
+
+void tst_EngineOnPty::longTransmissionWithRts_data()
+{
+    QTest::addColumn<double>("charsPerSecond"); // how fast the line takes them; 0: held
+    QTest::addColumn<bool>("logged");
+    // 400 characters need 13.3 s at 300 baud, longer than the drain once waited.
+    QTest::newRow("every character left: logged") << 30.0 << true;
+    QTest::newRow("the device holds the line: not logged") << 0.0 << false;
+}
+
+void tst_EngineOnPty::longTransmissionWithRts()
+{
+    QFETCH(double, charsPerSecond);
+    QFETCH(bool, logged);
+    Terminal t;
+    t.settings.RTS = 1;
+    t.settings.Baudrate = 0;
+    QVERIFY(t.open());
+    t.calls.scriptLine = true;
+    t.calls.charsPerSecond = charsPerSecond;
+    t.calls.step = std::chrono::milliseconds(1000);
+    const QString text(400, QLatin1Char('x'));
+    t.engine->transmitter().SendText(text);
+    QCOMPARE(t.device.read(400).size(), 400);
+    QCOMPARE(t.contents(), logged ? QStringList{QStringLiteral("  [OUT]  ") + text} : QStringList());
+    QCOMPARE(t.calls.calls.last(), QStringLiteral("RTS off")); // dropped in either case
 }
 
 void tst_EngineOnPty::vanishingDeviceKeepsTheLog()

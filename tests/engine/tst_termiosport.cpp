@@ -2,6 +2,7 @@
 #include "engine/TermiosPort.h"
 #include "engine/termios2_baud.h"
 #include "engine/PtyPair.h"
+#include "engine/ScriptedDevice.h"
 #include "text/Codec.h"
 
 #include <QCoreApplication>
@@ -129,6 +130,8 @@ private Q_SLOTS:
     void heldLineKeepsEventsFlowing();
     void closingDuringHeldLineEndsTheWrite();
     void modemLinesAbsentIsSilent();
+    void drainFollowsLineTime_data();
+    void drainFollowsLineTime();
     void vanishedDeviceKeepsReceivedBytes();
     void refusedCalls_data();
     void refusedCalls();
@@ -574,6 +577,88 @@ void tst_TermiosPort::modemLinesAbsentIsSilent()
     opened.port.setRTSEnable(false); // drains first, then drops RTS
     QCOMPARE(pty.read(1), QByteArray("x"));
     QVERIFY(opened.port.PortOpen());
+}
+
+void tst_TermiosPort::drainFollowsLineTime_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<double>("charsPerSecond"); // 0: the device holds the line
+    QTest::addColumn<bool>("closing");          // else RTS drops after the characters
+    QTest::addColumn<int>("waitedMs");          // when the wait should end
+    // Each needs longer on the line than the fixed 10 s the drain once had.
+    QTest::newRow("RTS, 400 characters at 300 baud (13.3 s)")
+        << "300,N,8,1" << 400 << 30.0 << false << 13334;
+    QTest::newRow("RTS, 9,600 characters 8N2 at 9,600 baud (11 s)")
+        << "9600,N,8,2" << 9600 << 9600.0 / 11 << false << 11000;
+    QTest::newRow("RTS, held line: 1.25 x line time + 1 s")
+        << "300,N,8,1" << 400 << 0.0 << false << 17667;
+    QTest::newRow("RTS, held line: at most 60 s") << "300,N,8,1" << 4000 << 0.0 << false << 60000;
+    // Closing once dropped what was queued after 0.5 s.
+    QTest::newRow("closing, 400 characters at 300 baud (13.3 s)")
+        << "300,N,8,1" << 400 << 30.0 << true << 13334;
+    QTest::newRow("closing, held line: dropped after the limit")
+        << "1200,N,8,1" << 1000 << 0.0 << true << 11417;
+}
+
+// A line scripted through the device seam: what is queued leaves at the
+// line's pace on the test's clock, so a minute of line time takes a moment.
+void tst_TermiosPort::drainFollowsLineTime()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, characters);
+    QFETCH(double, charsPerSecond);
+    QFETCH(bool, closing);
+    QFETCH(int, waitedMs);
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    ScriptedDevice device; // outlives the port
+    OpenedPort opened(pty, settings);
+    opened.port.setDeviceCalls(device);
+    opened.port.setPortOpen(true);
+    if (!closing)
+        opened.port.setRTSEnable(true);
+    device.scriptLine = true;
+    device.charsPerSecond = charsPerSecond;
+    // About 16 looks at the queue in all: each costs a real pause of 20 ms.
+    device.step = std::chrono::milliseconds(waitedMs / 16);
+    opened.port.setOutput(QString(characters, QLatin1Char('x')));
+    device.calls.clear();
+    int ticks = 0; // the window's timers run while it waits
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&ticks] { ++ticks; });
+    window.start(5);
+
+    bool timedOut = false;
+    try {
+        if (closing)
+            opened.port.setPortOpen(false);
+        else
+            opened.port.setRTSEnable(false);
+    } catch (const PortError &error) {
+        QCOMPARE(error.number(), PortErrors::WriteTimeout);
+        timedOut = true;
+    }
+    const bool drained = charsPerSecond > 0;
+    QCOMPARE(timedOut, !drained && !closing); // closing gives up silently
+    QVERIFY(!opened.port.PortOpen() || !closing);
+    const qint64 waited = device.elapsed().count();
+    QVERIFY2(waited >= waitedMs && waited <= waitedMs + 2 * device.step.count(),
+             qPrintable(QStringLiteral("waited %1 ms").arg(waited)));
+    QVERIFY(ticks > 0);
+
+    // RTS drops (or the output is dropped) only after the last look at the
+    // queue; after a drain, only once the queue was empty and the
+    // transmitter had finished.
+    const QStringList &calls = device.calls;
+    const int end = calls.lastIndexOf(closing ? QStringLiteral("discard") : QStringLiteral("RTS off"));
+    QVERIFY2(end > 0, qPrintable(calls.join(u',')));
+    int lastLook = end;
+    while (lastLook >= 0 && !calls[lastLook].startsWith(QLatin1String("queued")))
+        --lastLook;
+    QVERIFY2(lastLook >= 0, qPrintable(calls.join(u',')));
+    QCOMPARE(calls[lastLook] == QLatin1String("queued 0"), drained);
+    QCOMPARE(calls.mid(lastLook + 1, end - lastLook - 1).contains(QStringLiteral("drain")), drained);
 }
 
 void tst_TermiosPort::vanishedDeviceKeepsReceivedBytes()
