@@ -82,6 +82,7 @@ private Q_SLOTS:
     void sendTextThatCannotBeDecodedSendsNothing_data();
     void sendTextThatCannotBeDecodedSendsNothing();
     void emptySlotLogsEmptyLine();
+    void rtsFramesTheTransmission_data();
     void rtsFramesTheTransmission();
     void failingWriteDropsRtsAndLogsNothing();
     void characterDelayComesBeforeEachCharacter();
@@ -110,20 +111,27 @@ private Q_SLOTS:
 void tst_TerminalEngine::openPortWritesMembersInOrder_data()
 {
     QTest::addColumn<bool>("wasOpen");
-    QTest::newRow("closed before") << false;
-    QTest::newRow("open before") << true;
+    QTest::addColumn<int>("dtr");
+    QTest::addColumn<QString>("dtrEnable");
+    QTest::newRow("closed before") << false << 0 << "false";
+    QTest::newRow("open before") << true << 0 << "false";
+    QTest::newRow("DTR 1 is on") << false << 1 << "true";
+    QTest::newRow("DTR 2 is on too") << false << 2 << "true";
+    QTest::newRow("DTR 255 is on too") << true << 255 << "true";
 }
 
 void tst_TerminalEngine::openPortWritesMembersInOrder()
 {
     QFETCH(bool, wasOpen);
+    QFETCH(int, dtr);
+    QFETCH(QString, dtrEnable);
     Rig rig;
     rig.port.open = wasOpen;
     rig.settings.ComPort = 2;
     rig.settings.Baudrate = 10;
     rig.settings.Dataformat = 2;
     rig.settings.Handshake = 3;
-    rig.settings.DTR = 0;
+    rig.settings.DTR = quint8(dtr);
     rig.engine->connection().fkt_MainOpenPort();
     QStringList expected{QStringLiteral("PortOpen?")};
     if (wasOpen)
@@ -132,7 +140,7 @@ void tst_TerminalEngine::openPortWritesMembersInOrder()
              << QStringLiteral("InBufferSize=2048") << QStringLiteral("InputLen=0")
              << QStringLiteral("RThreshold=1") << QStringLiteral("SThreshold=1")
              << QStringLiteral("EOFEnable=false") << QStringLiteral("Handshaking=3")
-             << QStringLiteral("DTREnable=false") << QStringLiteral("PortOpen?")
+             << QStringLiteral("DTREnable=") + dtrEnable << QStringLiteral("PortOpen?")
              << QStringLiteral("PortOpen=true");
     QCOMPARE(rig.port.calls, expected);
     QVERIFY(rig.view.portControlsEnabled);
@@ -161,6 +169,16 @@ void tst_TerminalEngine::openPortStatusText_data()
     QTest::newRow("COM16") << 1 << 15 << 13 << 2 << "921600,N,8,1"
                            << QStringLiteral("Interface COM16 is opened with 921600 baud 8 Data "
                                              "bits, 1 Stop bit, no Parity and Handshake RTS.");
+    // Every index of the baud-rate table, and the first one beyond it.
+    const QStringList rates{"300",   "600",   "1200",  "2400",   "4800",   "9600",   "19200",
+                            "38400", "56000", "57600", "115200", "230400", "460800", "921600",
+                            "9600"};
+    for (int index = 0; index < rates.size(); ++index)
+        QTest::addRow("Baudrate %d", index)
+            << 1 << 0 << index << 0 << rates[index] + QStringLiteral(",N,8,1")
+            << QStringLiteral("Interface COM1 is opened with %1 baud 8 Data bits, 1 Stop bit, no "
+                              "Parity and Handshake None.")
+                   .arg(rates[index]);
 }
 
 void tst_TerminalEngine::openPortStatusText()
@@ -233,6 +251,8 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()
                                  << QStringLiteral("<STX>ABC") << QString();
     QTest::newRow("option 2 is not on") << 2 << 2 << 1 << 2 << QStringLiteral("ABC")
                                         << QStringLiteral("ABC") << QStringLiteral("ABC");
+    QTest::newRow("Peculiar 2 shows tokens too") << 1 << 1 << 2 << 1 << chars({2, 65, 66, 67, 3})
+                                                 << QStringLiteral("<STX>ABC<ETX>") << QString();
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
@@ -292,14 +312,26 @@ void tst_TerminalEngine::emptySlotLogsEmptyLine()
     QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  ")});
 }
 
+void tst_TerminalEngine::rtsFramesTheTransmission_data()
+{
+    QTest::addColumn<int>("rts");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList framed{"RTSEnable=true", "Output=A", "Output=B", "RTSEnable=false"};
+    QTest::newRow("RTS 1") << 1 << framed;
+    QTest::newRow("RTS 2 is on too") << 2 << framed;
+    QTest::newRow("RTS 0 leaves the line alone") << 0 << QStringList{"Output=A", "Output=B"};
+}
+
 void tst_TerminalEngine::rtsFramesTheTransmission()
 {
+    QFETCH(int, rts);
+    QFETCH(QStringList, calls);
     Rig rig;
-    rig.settings.RTS = 1;
+    rig.settings.RTS = quint8(rts);
     rig.openPort();
     rig.engine->transmitter().SendText(QStringLiteral("AB"));
-    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=A", "Output=B",
-                                          "RTSEnable=false"}));
+    QCOMPARE(rig.port.calls, calls);
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  AB")});
 }
 
 void tst_TerminalEngine::failingWriteDropsRtsAndLogsNothing()
@@ -362,6 +394,7 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     QTest::addColumn<QString>("content");
     QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t");
     QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0});
+    QTest::newRow("Peculiar 2 gives tokens too") << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>");
 }
 
 void tst_TerminalEngine::receivedBlockIsLogged()
