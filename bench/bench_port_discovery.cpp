@@ -52,8 +52,8 @@ int main(int argc, char **argv)
     ComPortMap map(root.path() + QLatin1Char('/'), source, byId);
     const double first = millisecondsPerRun(1, [&] { map.discover(); });
     const double again = millisecondsPerRun(20, [&] { fkt_ToolsGetComPortList(map); });
-    const double lookup = millisecondsPerRun(20, [&] { map.pathFor(1); });
-    const double missing = millisecondsPerRun(20, [&] { map.pathFor(deviceCount + 1); });
+    const double lookup = millisecondsPerRun(20, [&] { map.pathFor(1, 1); });
+    const double missing = millisecondsPerRun(20, [&] { map.pathFor(deviceCount + 1, 1); });
 
     std::printf("devices: %d\n", deviceCount);
     std::printf("first discovery (numbers recorded): %.2f ms\n", first);

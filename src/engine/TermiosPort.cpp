@@ -5,6 +5,8 @@
 #include "engine/PortErrors.h"
 #include "engine/termios2_baud.h"
 #include "text/Codec.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -54,10 +56,12 @@ private:
     int m_fd;
 };
 
-PortError busy(const QString &path)
-{
-    return PortError(EBUSY, QStringLiteral("port busy: %1 is in use by another program").arg(path));
-}
+// String-table IDs of the port's own descriptions.
+constexpr qint32 kPathNotPresent = 1822;
+constexpr qint32 kBusy = 1823;
+constexpr qint32 kNoPermission = 1824;
+constexpr qint32 kNotSerial = 1825;
+constexpr qint32 kNoDevice = 1826;
 
 bool isHangup(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE; }
 
@@ -69,8 +73,9 @@ int remainingMs(Clock::time_point now, Clock::time_point deadline)
 
 } // namespace
 
-TermiosPort::TermiosPort(PortPathResolver resolver)
-    : m_resolver(std::move(resolver)), m_calls(&DeviceCalls::system())
+TermiosPort::TermiosPort(PortPathResolver resolver, LanguageSource language)
+    : m_resolver(std::move(resolver)), m_language(std::move(language)),
+      m_calls(&DeviceCalls::system())
 {
 }
 
@@ -216,31 +221,28 @@ qsizetype TermiosPort::deliverable() const
 
 void TermiosPort::open()
 {
-    const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
-    if (!where.error.isEmpty() || where.path.isEmpty())
-        throw PortError(PortErrors::NoDevice,
-                        where.error.isEmpty()
-                            ? QStringLiteral("there is no device for COM%1").arg(m_comPort)
-                            : where.error);
-
-    const QByteArray path = where.path.toLocal8Bit();
     if (m_fd >= 0) // still closing: a wait let this call in
         throw PortError(PortErrors::NotOpen, QStringLiteral("the port is still closing"));
+    const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
+    if (!where.error.isEmpty() || where.path.isEmpty())
+        throw PortError(PortErrors::NoDevice, where.error.isEmpty()
+                                                  ? text(kNoDevice, {QString::number(m_comPort)})
+                                                  : where.error);
+    // Messages name the device as the user mapped it, not the kernel's name.
+    const QString name = where.mappedPath.isEmpty() ? where.path : where.mappedPath;
+
+    const QByteArray path = where.path.toLocal8Bit();
     const int handle = m_calls->open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0) {
-        const int err = errno;
-        if (err == EBUSY)
-            throw busy(where.path);
-        throw PortError(err, QStringLiteral("cannot open %1: %2").arg(where.path, systemText(err)));
-    }
+    if (handle < 0)
+        throw openFailure(errno, name);
     FdGuard guard(handle);
     if (!::isatty(handle))
-        throw PortError(ENOTTY, QStringLiteral("%1 is not a serial device").arg(where.path));
+        throw PortError(ENOTTY, text(kNotSerial, {name}));
     if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         if (err == EWOULDBLOCK)
-            throw busy(where.path);
-        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(where.path, systemText(err)));
+            throw PortError(EBUSY, text(kBusy, {name}));
+        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(name, systemText(err)));
     }
     ::ioctl(handle, TIOCEXCL); // keeps out other non-root openers; the lock covers the rest
 
@@ -309,6 +311,30 @@ void TermiosPort::close(DrainWait wait)
     m_saved.reset();
     m_received.clear();
     m_goneErrno = 0;
+}
+
+PortError TermiosPort::openFailure(int err, const QString &name) const
+{
+    switch (err) {
+    case EBUSY:
+        return PortError(err, text(kBusy, {name}));
+    case EACCES:
+    case EPERM:
+        return PortError(err, text(kNoPermission, {name}));
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return PortError(err, text(kPathNotPresent, {name}));
+    case EISDIR:
+        return PortError(err, text(kNotSerial, {name}));
+    default:
+        return PortError(err, QStringLiteral("cannot open %1: %2").arg(name, systemText(err)));
+    }
+}
+
+QString TermiosPort::text(qint32 id, const QStringList &params) const
+{
+    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, m_language ? m_language() : 1), params);
 }
 
 void TermiosPort::requireOpen() const

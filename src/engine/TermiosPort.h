@@ -18,11 +18,20 @@ class QSocketNotifier;
 
 // Where the device of a COM number lives. A non-empty error means there is
 // none; opening then raises PortError (PortErrors::NoDevice) with that text.
+// The mapped path is the name the user gave the device (the Ports.ini
+// entry), which messages use; empty when it is the path itself.
 struct PortPath {
+    PortPath(QString path = {}, QString error = {}, QString mappedPath = {})
+        : path(std::move(path)), error(std::move(error)), mappedPath(std::move(mappedPath))
+    {
+    }
     QString path;
     QString error;
+    QString mappedPath;
 };
 using PortPathResolver = std::function<PortPath(int comNumber)>;
+// The program's language (the Language setting), asked when a text is made.
+using LanguageSource = std::function<quint8()>;
 
 // The serial port control over a POSIX terminal device.
 //
@@ -32,7 +41,10 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // force); setCommPort while open raises PortErrors::AlreadyOpen.
 //
 // Opening takes the device exclusively (flock and TIOCEXCL): a second opener
-// gets EBUSY, "port busy". Closing waits for the characters still queued for
+// gets EBUSY, "port busy". The common failures of opening are described in
+// the program's language: no device for the number, not present, busy,
+// permission denied, not a serial device (string table 1822-1826); other
+// descriptions are the system's. Closing waits for the characters still queued for
 // the line (as setRTSEnable(false) does, see drainLimit in LineTime.h) with
 // the window's events but not its input running, then restores the
 // attributes found at opening. While it waits the port counts as closed.
@@ -57,7 +69,8 @@ class TermiosPort : public SerialPortControl {
 public:
     static constexpr qsizetype defaultBacklogCap = 16 * 1024 * 1024;
 
-    explicit TermiosPort(PortPathResolver resolver);
+    // Without a language source the descriptions are English.
+    explicit TermiosPort(PortPathResolver resolver, LanguageSource language = {});
     ~TermiosPort() override;
     TermiosPort(const TermiosPort &) = delete;
     TermiosPort &operator=(const TermiosPort &) = delete;
@@ -104,6 +117,8 @@ private:
 
     void open();
     void close(DrainWait wait);
+    PortError openFailure(int err, const QString &name) const;
+    QString text(qint32 id, const QStringList &params) const;
     void requireOpen() const;
     void requireDevice() const;
     [[noreturn]] void throwGone() const;
@@ -120,6 +135,7 @@ private:
     qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
+    LanguageSource m_language;
     DeviceCalls *m_calls;
     std::function<void()> m_arrivalHandler;
     bool m_watchArrivals = true;

@@ -21,8 +21,9 @@ struct DiscoveredPort {
 class ComPortMap {
 public:
     struct Lookup {
-        QString path;  // the device to open; empty on failure
-        QString error; // why there is none; empty on success
+        QString path;       // the device to open; empty on failure
+        QString error;      // why there is none, in the program's language; empty on success
+        QString mappedPath; // COMn's entry as written in Ports.ini; empty without one
     };
 
     ComPortMap(const QString &dataFolder, const SerialDeviceSource &source,
@@ -36,7 +37,8 @@ public:
 
     // The device behind COMn. A number without an entry runs the discovery
     // once first, so a device plugged in since the last look can be opened.
-    Lookup pathFor(int comNumber);
+    // The error texts come in the given language (the Language setting).
+    Lookup pathFor(int comNumber, quint8 language);
 
 private:
     int recordNewDevice(QMap<int, QString> &assigned, const QString &device,

@@ -42,7 +42,8 @@ struct Terminal {
             const QString path = device.path();
             resolver = [path](int) { return PortPath{path, QString()}; };
         }
-        port = std::make_unique<TermiosPort>(std::move(resolver));
+        port = std::make_unique<TermiosPort>(std::move(resolver),
+                                             [this] { return settings.Language; });
         port->setDeviceCalls(calls);
         engine = std::make_unique<TerminalEngine>(settings, *port, view);
         view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
     void secondOpenerIsRefused();
+    void comNumbersFromPortsIni_data();
     void comNumbersFromPortsIni();
 };
 
@@ -236,33 +238,67 @@ void tst_EngineOnPty::secondOpenerIsRefused()
     QVERIFY(!second.port->PortOpen());
     QVERIFY(!second.view.portControlsEnabled);
     QCOMPARE(second.view.messages.size(), 1);
-    QVERIFY2(second.view.messages.first().contains(QStringLiteral("busy")),
+    QVERIFY2(second.view.messages.first().contains(QStringLiteral("belegt")),
              qPrintable(second.view.messages.first()));
 }
 
+void tst_EngineOnPty::comNumbersFromPortsIni_data()
+{
+    // $ stands for COM5's entry in Ports.ini, & for Ports.ini itself.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("busy");
+    QTest::addColumn<QString>("notAssigned");
+    QTest::newRow("German") << 0 << "Schnittstelle belegt: $ wird von einem anderen Programm benutzt"
+                            << u"COM6 ist keinem Gerät zugeordnet; ordnen Sie in & eines zu oder "
+                               "schließen Sie das Gerät an"_qs;
+    QTest::newRow("English") << 1 << "port busy: $ is in use by another program"
+                             << "COM6 is not assigned to a device; assign one in & or connect the "
+                                "device";
+}
+
+// COM5 is mapped by hand to a link to the pseudo-terminal; messages name the
+// link, as the user wrote it, in the program's language.
 void tst_EngineOnPty::comNumbersFromPortsIni()
 {
+    QFETCH(int, language);
+    QFETCH(QString, busy);
+    QFETCH(QString, notAssigned);
     QTemporaryDir data;
     const QString folder = data.path() + u'/';
     PtyPair device;
+    const QString link = folder + QStringLiteral("my-device");
+    QVERIFY(QFile::link(device.path(), link));
     QFile ini(folder + QStringLiteral("Ports.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(device.path()).toLocal8Bit());
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(link).toLocal8Bit());
     ini.close();
     NoDevices none;
-    Terminal t([folder, &none](int n) {
+    const auto resolver = [folder, &none, language](int n) {
         ComPortMap map(folder, none);
-        const auto found = map.pathFor(n);
-        return PortPath{found.path, found.error};
-    });
+        const auto found = map.pathFor(n, quint8(language));
+        return PortPath{found.path, found.error, found.mappedPath};
+    };
+    Terminal t(resolver);
+    t.settings.Language = quint8(language);
     t.settings.ComPort = 4;
     QVERIFY(t.open());
-    QVERIFY(t.view.status.startsWith(QStringLiteral("Schnittstelle COM5 mit 9600 Baud")));
+    QVERIFY(t.view.status.startsWith(language == 0 ? QStringLiteral("Schnittstelle COM5 mit 9600 Baud")
+                                                   : QStringLiteral("Interface COM5 is opened")));
+
+    Terminal second(resolver);
+    second.settings.Language = quint8(language);
+    second.settings.ComPort = 4;
+    second.engine->connection().fkt_MainOpenPort();
+    QCOMPARE(second.view.messages.size(), 1);
+    QVERIFY2(second.view.messages.first().contains(busy.replace(u'$', link) + u'.'),
+             qPrintable(second.view.messages.first()));
+
     t.settings.ComPort = 5;
     t.engine->connection().fkt_MainOpenPort();
-    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QCOMPARE(t.view.status, language == 0 ? QStringLiteral("Keine Schnittstelle geöffnet!")
+                                          : QStringLiteral("No interface connection opened!"));
     QCOMPARE(t.view.messages.size(), 1);
-    QVERIFY2(t.view.messages.first().contains(QStringLiteral("COM6 is not assigned")),
+    QVERIFY2(t.view.messages.first().contains(notAssigned.replace(u'&', folder + "Ports.ini") + u'.'),
              qPrintable(t.view.messages.first()));
 }
 

@@ -748,27 +748,63 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("mappedPath"); // the name messages use
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("openErrno"); // the device node refuses with this; 0: it does not
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("words");
-        QTest::newRow("resolver says no") << "" << "COM7 is not present" << PortErrors::NoDevice
-                                          << "COM7 is not present";
+        QTest::newRow("resolver says no") << "" << "COM7 is not present" << "" << 1 << 0
+                                          << PortErrors::NoDevice << "COM7 is not present";
         QTest::newRow("resolver knows nothing")
-            << "" << "" << PortErrors::NoDevice << "there is no device for COM7";
-        QTest::newRow("missing file") << "/dev/lintrova-missing" << "" << ENOENT
-                                      << "cannot open /dev/lintrova-missing";
-        QTest::newRow("not a terminal") << "/dev/null" << "" << ENOTTY << "not a serial device";
+            << "" << "" << "" << 1 << 0 << PortErrors::NoDevice << "there is no device for COM7";
+        QTest::newRow("resolver knows nothing, German") << "" << "" << "" << 0 << 0
+                                                        << PortErrors::NoDevice
+                                                        << u"Für COM7 ist kein Gerät bekannt"_qs;
+        QTest::newRow("missing file") << "/dev/lintrova-missing" << "" << "" << 1 << 0 << ENOENT
+                                      << "/dev/lintrova-missing is not present";
+        QTest::newRow("missing file, German") << "/dev/lintrova-missing" << "" << "" << 0 << 0
+                                              << ENOENT << "/dev/lintrova-missing ist nicht vorhanden";
+        QTest::newRow("not a terminal") << "/dev/null" << "" << "" << 1 << 0 << ENOTTY
+                                        << "/dev/null is not a serial device";
+        QTest::newRow("not a terminal, named as mapped, German")
+            << "/dev/null" << "" << "/home/me/device" << 0 << 0 << ENOTTY
+            << "/home/me/device ist keine serielle Schnittstelle";
+        // A folder was once "not present".
+        QTest::newRow("a folder") << "/tmp" << "" << "" << 1 << 0 << EISDIR
+                                  << "/tmp is not a serial device";
+        QTest::newRow("permission denied") << "/dev/null" << "" << "/dev/serial/by-id/x" << 1
+                                           << EACCES << EACCES
+                                           << "permission denied for /dev/serial/by-id/x: on "
+                                              "Debian the user must be in the group dialout and "
+                                              "log in again";
+        QTest::newRow("permission denied, German")
+            << "/dev/null" << "" << "/dev/serial/by-id/x" << 0 << EPERM << EPERM
+            << u"Keine Berechtigung für /dev/serial/by-id/x: Unter Debian muss der Benutzer zur "
+               "Gruppe dialout gehören und sich danach neu anmelden"_qs;
+        QTest::newRow("busy, German") << "/dev/null" << "" << "/dev/ttyUSB0" << 0 << EBUSY << EBUSY
+                                      << "Schnittstelle belegt: /dev/ttyUSB0 wird von einem anderen "
+                                         "Programm benutzt";
     }
     void unknownNumber()
     {
         QFETCH(QString, path);
         QFETCH(QString, error);
+        QFETCH(QString, mappedPath);
+        QFETCH(int, language);
+        QFETCH(int, openErrno);
         QFETCH(int, number);
         QFETCH(QString, words);
         int asked = 0;
-        TermiosPort port([&](int com) {
-            asked = com;
-            return PortPath{path, error};
-        });
+        ScriptedDevice device;
+        device.failingOpens = openErrno != 0 ? 1 : 0;
+        device.openErrno = openErrno;
+        TermiosPort port(
+            [&](int com) {
+                asked = com;
+                return PortPath{path, error, mappedPath};
+            },
+            [language] { return quint8(language); });
+        port.setDeviceCalls(device);
         port.setCommPort(7);
         expectPortError([&] { port.setPortOpen(true); }, number, words);
         QCOMPARE(asked, 7);

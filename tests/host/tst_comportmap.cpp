@@ -81,6 +81,7 @@ private Q_SLOTS:
     void handMappedPseudoTerminal();
     void unassignedNumberDiscoversOnceThenFails();
     void unassignedNumberPicksUpNewDevice();
+    void absentDeviceGivesError_data();
     void absentDeviceGivesError();
     void outOfRangeNumberGivesError_data();
     void outOfRangeNumberGivesError();
@@ -98,9 +99,10 @@ void tst_ComPortMap::firstDeviceIsCom1AtFirstStart()
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
-    const ComPortMap::Lookup found = map.pathFor(1);
+    const ComPortMap::Lookup found = map.pathFor(1, 1);
     QCOMPARE(found.error, QString());
     QCOMPARE(found.path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(found.mappedPath, m.stableName(ftdi)); // the name errors speak of
     // Recorded under the name that survives replugging.
     QCOMPARE(iniEntry(m, 1), m.stableName(ftdi));
     QCOMPARE(describe(map.discover()),
@@ -148,7 +150,7 @@ void tst_ComPortMap::numberKeptAcrossReplug()
     QCOMPARE(numberOf(ports, m.stableName(prolific)), 2);
     QCOMPARE(ports.size(), 2);
     QCOMPARE(ports.first().friendlyName, QStringLiteral("FT232R USB UART (%1)").arg(replugAs));
-    QCOMPARE(map.pathFor(1).path, m.node(replugAs));
+    QCOMPARE(map.pathFor(1, 1).path, m.node(replugAs));
 }
 
 void tst_ComPortMap::absentDeviceKeepsItsNumberReserved()
@@ -257,8 +259,8 @@ void tst_ComPortMap::deviceMappedTwiceListedOnce()
     QCOMPARE(ports.size(), 1);
     QCOMPARE(ports.first().comNumber, 3);
     // Both numbers still open the device.
-    QCOMPARE(map.pathFor(3).path, m.node(QStringLiteral("ttyUSB0")));
-    QCOMPARE(map.pathFor(4).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(3, 1).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(4, 1).path, m.node(QStringLiteral("ttyUSB0")));
 }
 
 void tst_ComPortMap::friendlyNames_data()
@@ -300,9 +302,10 @@ void tst_ComPortMap::handMappedPseudoTerminal()
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
     QCOMPARE(describe(map.discover()), QStringList{QStringLiteral("5 %1 %1").arg(pty.path)});
-    const ComPortMap::Lookup found = map.pathFor(5);
+    const ComPortMap::Lookup found = map.pathFor(5, 1);
     QCOMPARE(found.path, pty.path);
     QCOMPARE(found.error, QString());
+    QCOMPARE(found.mappedPath, pty.path);
 }
 
 void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
@@ -311,7 +314,7 @@ void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
-    const ComPortMap::Lookup found = map.pathFor(3);
+    const ComPortMap::Lookup found = map.pathFor(3, 1);
     QCOMPARE(m.enumerations(), 1);
     QCOMPARE(found.path, QString());
     QVERIFY2(found.error.startsWith(QStringLiteral("COM3 is not assigned to a device")),
@@ -326,48 +329,88 @@ void tst_ComPortMap::unassignedNumberPicksUpNewDevice()
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
-    QVERIFY(!map.pathFor(2).error.isEmpty());
+    QVERIFY(!map.pathFor(2, 1).error.isEmpty());
 
     m.plug(QStringLiteral("ttyUSB1"), prolific, QString());
-    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    QCOMPARE(map.pathFor(2, 1).path, m.node(QStringLiteral("ttyUSB1")));
     // A number that has its entry is opened without enumerating.
     const int before = m.enumerations();
-    QCOMPARE(map.pathFor(1).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(1, 1).path, m.node(QStringLiteral("ttyUSB0")));
     QCOMPARE(m.enumerations(), before);
+}
+
+void tst_ComPortMap::absentDeviceGivesError_data()
+{
+    // $ stands for the entry as written in Ports.ini, & for Ports.ini itself.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("folder"); // the entry names a folder, not a device
+    QTest::addColumn<QString>("error");
+    QTest::newRow("English") << 1 << false
+                             << "COM1 is assigned to $, which is not present; connect the device "
+                                "or change &";
+    QTest::newRow("German") << 0 << false
+                            << u"COM1 ist $ zugeordnet, das nicht vorhanden ist; schließen Sie das "
+                               "Gerät an oder ändern Sie &"_qs;
+    // A folder was once reported as a device that is not present.
+    QTest::newRow("a folder, English") << 1 << true << "$ is not a serial device";
+    QTest::newRow("a folder, German") << 0 << true << "$ ist keine serielle Schnittstelle";
 }
 
 void tst_ComPortMap::absentDeviceGivesError()
 {
+    QFETCH(int, language);
+    QFETCH(bool, folder);
+    QFETCH(QString, error);
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
     map.discover();
     m.unplug(QStringLiteral("ttyUSB0"), ftdi);
+    QString entry = m.stableName(ftdi);
+    if (folder) {
+        entry = m.dataFolder() + QStringLiteral("folder");
+        QVERIFY(QDir().mkpath(entry));
+        IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM1"),
+                                              entry, m.iniPath());
+    }
 
-    const ComPortMap::Lookup found = map.pathFor(1);
+    const ComPortMap::Lookup found = map.pathFor(1, quint8(language));
     QCOMPARE(found.path, QString());
-    QVERIFY2(found.error.startsWith(QStringLiteral("COM1 is assigned to ") + m.stableName(ftdi)),
-             qPrintable(found.error));
-    QVERIFY2(found.error.contains(QStringLiteral("not present")), qPrintable(found.error));
-    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi)); // kept for its return
+    QCOMPARE(found.error, error.replace(u'$', entry).replace(u'&', m.iniPath()));
+    QCOMPARE(found.mappedPath, entry);
+    QCOMPARE(iniEntry(m, 1), entry); // kept for its return
 }
 
 void tst_ComPortMap::outOfRangeNumberGivesError_data()
 {
     QTest::addColumn<int>("number");
-    QTest::newRow("0") << 0;
-    QTest::newRow("-1") << -1;
-    QTest::newRow("257") << 257;
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("error"); // & for Ports.ini
+    QTest::newRow("0") << 0 << 1
+                       << "COM0 is not assigned to a device; assign one in & or connect the device";
+    QTest::newRow("-1") << -1 << 1
+                        << "COM-1 is not assigned to a device; assign one in & or connect the "
+                           "device";
+    QTest::newRow("257") << 257 << 1
+                         << "COM257 is not assigned to a device; assign one in & or connect the "
+                            "device";
+    QTest::newRow("257, German") << 257 << 0
+                                 << u"COM257 ist keinem Gerät zugeordnet; ordnen Sie in & eines zu "
+                                    "oder schließen Sie das Gerät an"_qs;
 }
 
 void tst_ComPortMap::outOfRangeNumberGivesError()
 {
     QFETCH(int, number);
+    QFETCH(int, language);
+    QFETCH(QString, error);
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
-    const ComPortMap::Lookup found = ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(number);
+    const ComPortMap::Lookup found =
+            ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(number, quint8(language));
     QCOMPARE(found.path, QString());
-    QVERIFY(found.error.startsWith(QStringLiteral("COM%1 is not assigned").arg(number)));
+    QCOMPARE(found.error, error.replace(u'&', m.iniPath()));
+    QCOMPARE(found.mappedPath, QString());
 }
 
 void tst_ComPortMap::garbageEntriesIgnored_data()
@@ -402,7 +445,7 @@ void tst_ComPortMap::garbageEntriesIgnored()
     const QList<DiscoveredPort> ports = map.discover();
     QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
                                           + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
-    QCOMPARE(map.pathFor(expected).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
 }
 
 void tst_ComPortMap::missingByIdFolder()
@@ -439,7 +482,7 @@ void tst_ComPortMap::unwritableDataFolder()
     ComPortMap map(m.dataFolder() + QStringLiteral("missing/"), m, m.byIdFolder());
 
     QCOMPARE(numberOf(map.discover(), m.stableName(prolific)), 2);
-    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    QCOMPARE(map.pathFor(2, 1).path, m.node(QStringLiteral("ttyUSB1")));
     QVERIFY(!QFileInfo::exists(m.dataFolder() + QStringLiteral("missing")));
 }
 
