@@ -46,7 +46,7 @@ int main(int argc, char **argv)
         const QString node = dev + QStringLiteral("/ttyUSB%1").arg(i);
         QFile(node).open(QIODevice::WriteOnly);
         QFile::link(node, byId + QStringLiteral("/usb-Maker_Model_%1-if00-port0").arg(i));
-        source.list.append({node, QStringLiteral("USB Serial %1").arg(i)});
+        source.list.append({node, QStringLiteral("USB Serial %1").arg(i), QString()});
     }
 
     ComPortMap map(root.path() + QLatin1Char('/'), source, byId);

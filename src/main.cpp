@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
         [&settings, &devices, language](int comNumber) {
             ComPortMap map(settings.DataFolder, devices);
             const ComPortMap::Lookup found = map.pathFor(comNumber, language());
-            return PortPath{found.path, found.error, found.mappedPath};
+            return PortPath{found.path, found.error, found.mappedPath, found.identity};
         },
         language);
 

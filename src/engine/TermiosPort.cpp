@@ -257,6 +257,8 @@ void TermiosPort::open()
     m_fd = handle;
     ++m_generation;
     m_path = where.path;
+    m_opened = where;
+    m_openedAs = m_comPort;
     m_saved = std::move(saved);
     m_goneErrno = 0;
     m_received.clear();
@@ -311,6 +313,21 @@ void TermiosPort::close(DrainWait wait)
     m_saved.reset();
     m_received.clear();
     m_goneErrno = 0;
+}
+
+QString TermiosPort::devicePath() const
+{
+    return m_opened.mappedPath.isEmpty() ? m_opened.path : m_opened.mappedPath;
+}
+
+bool TermiosPort::sameDeviceBack()
+{
+    if (m_fd >= 0 || !m_resolver || m_opened.path.isEmpty())
+        return false;
+    const PortPath now = m_resolver(m_openedAs);
+    return now.error.isEmpty() && !now.path.isEmpty() && now.mappedPath == m_opened.mappedPath &&
+           now.identity == m_opened.identity &&
+           (!now.mappedPath.isEmpty() || now.path == m_opened.path);
 }
 
 PortError TermiosPort::openFailure(int err, const QString &name) const

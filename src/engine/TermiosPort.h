@@ -19,15 +19,19 @@ class QSocketNotifier;
 // Where the device of a COM number lives. A non-empty error means there is
 // none; opening then raises PortError (PortErrors::NoDevice) with that text.
 // The mapped path is the name the user gave the device (the Ports.ini
-// entry), which messages use; empty when it is the path itself.
+// entry), which messages use and which is watched when the device goes away;
+// empty when it is the path itself. The identity tells a device apart from
+// another that takes the same name later (see ComPortMap::Lookup).
 struct PortPath {
-    PortPath(QString path = {}, QString error = {}, QString mappedPath = {})
-        : path(std::move(path)), error(std::move(error)), mappedPath(std::move(mappedPath))
+    PortPath(QString path = {}, QString error = {}, QString mappedPath = {}, QString identity = {})
+        : path(std::move(path)), error(std::move(error)), mappedPath(std::move(mappedPath)),
+          identity(std::move(identity))
     {
     }
     QString path;
     QString error;
     QString mappedPath;
+    QString identity;
 };
 using PortPathResolver = std::function<PortPath(int comNumber)>;
 // The program's language (the Language setting), asked when a text is made.
@@ -58,10 +62,12 @@ using LanguageSource = std::function<quint8()>;
 // watcher, and when the device goes away. While the arrival watch is off the
 // device is read only by InBufferCount and Input (and the waits of a write).
 //
-// When the device goes away (hang-up, EIO), reading stops at once. The bytes
-// already received stay available; after them InBufferCount and Input raise
-// "the device has gone away", as do Output and the line members written
-// while open. setPortOpen(false) always works.
+// When the device goes away (hang-up, EIO), reading stops at once and
+// deviceGone() tells. The bytes already received stay available; after them
+// InBufferCount and Input raise "the device has gone away", as do Output and
+// the line members written while open. setPortOpen(false) always works.
+// After that, sameDeviceBack() asks the resolver again whether the device
+// last opened is there once more: the same mapped path and identity.
 //
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
@@ -96,6 +102,9 @@ public:
         m_arrivalHandler = std::move(handler);
     }
     void setArrivalWatch(bool on) override;
+    bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
+    QString devicePath() const override;
+    bool sameDeviceBack() override;
 
     // How long a write may wait for a device that holds the line before it
     // fails with PortErrors::WriteTimeout. Waiting for the output to drain
@@ -149,6 +158,10 @@ private:
     std::chrono::milliseconds m_writeTimeout{10000};
     qsizetype m_backlogCap = defaultBacklogCap;
 
+    // The device last opened and the number it was opened as; kept after
+    // closing, to tell when it comes back.
+    PortPath m_opened;
+    qint16 m_openedAs = 0;
     int m_fd = -1;
     bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;

@@ -50,8 +50,8 @@ QString text(qint32 id, quint8 language, const QStringList &params)
 } // namespace
 
 ComPortMap::ComPortMap(const QString &dataFolder, const SerialDeviceSource &source,
-                       const QString &byIdFolder)
-    : m_file(dataFolder), m_source(source), m_byIdFolder(byIdFolder)
+                       const QString &byIdFolder, const QString &kernelFolder)
+    : m_file(dataFolder), m_source(source), m_byIdFolder(byIdFolder), m_kernelFolder(kernelFolder)
 {
 }
 
@@ -135,11 +135,25 @@ ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
     }
     const QString com = QString::number(comNumber);
     if (stored.isEmpty())
-        return {QString(), text(kNotAssigned, language, {com, m_file.filePath()}), QString()};
+        return {QString(), text(kNotAssigned, language, {com, m_file.filePath()}), QString(), {}};
     if (QFileInfo(stored).isDir())
-        return {QString(), text(kNotSerial, language, {stored}), stored};
+        return {QString(), text(kNotSerial, language, {stored}), stored, {}};
     const QString device = deviceBehind(stored);
     if (device.isEmpty())
-        return {QString(), text(kNotPresent, language, {com, stored, m_file.filePath()}), stored};
-    return {device, QString(), stored};
+        return {QString(), text(kNotPresent, language, {com, stored, m_file.filePath()}), stored,
+                {}};
+    return {device, QString(), stored, identityOf(stored, device)};
+}
+
+QString ComPortMap::identityOf(const QString &storedPath, const QString &device) const
+{
+    const QFileInfo entry(storedPath);
+    if (entry.isSymLink() || entry.absolutePath() != m_kernelFolder)
+        return {};
+    const QList<SerialDevice> devices = m_source.devices();
+    for (const SerialDevice &present : devices) {
+        if (deviceBehind(present.path) == device)
+            return present.serialNumber;
+    }
+    return {};
 }

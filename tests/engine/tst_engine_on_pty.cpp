@@ -78,6 +78,8 @@ private Q_SLOTS:
     void longTransmissionWithRts_data();
     void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
+    void vanishedDeviceComesBack_data();
+    void vanishedDeviceComesBack();
     void secondOpenerIsRefused();
     void comNumbersFromPortsIni_data();
     void comNumbersFromPortsIni();
@@ -226,6 +228,77 @@ void tst_EngineOnPty::vanishingDeviceKeepsTheLog()
     t.engine->transmitter().SendText(QStringLiteral("X"));
     QTest::qWait(50);
     QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
+}
+
+void tst_EngineOnPty::vanishedDeviceComesBack_data()
+{
+    QTest::addColumn<int>("refusedOpenings"); // permission denied at first, as udev sets it later
+    QTest::newRow("opens at once") << 0;
+    QTest::newRow("permissions come a moment later") << 3;
+}
+
+// COM5 is a link to a pseudo-terminal; closing its master takes the device
+// away, a link to a new pseudo-terminal brings it back.
+void tst_EngineOnPty::vanishedDeviceComesBack()
+{
+    QFETCH(int, refusedOpenings);
+    QTemporaryDir data;
+    const QString folder = data.path() + u'/';
+    auto first = std::make_unique<PtyPair>();
+    const QString link = folder + QStringLiteral("my-device");
+    QVERIFY(QFile::link(first->path(), link));
+    QFile ini(folder + QStringLiteral("Ports.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(link).toLocal8Bit());
+    ini.close();
+    NoDevices none;
+    Terminal t([folder, &none](int n) {
+        ComPortMap map(folder, none);
+        const auto found = map.pathFor(n, 0);
+        return PortPath{found.path, found.error, found.mappedPath, found.identity};
+    });
+    t.settings.ComPort = 4;
+    t.settings.DeleteSendChars = 1;
+    QVERIFY(t.open());
+    const QString openStatus = t.view.status;
+    t.view.waitTime = QStringLiteral("300");
+    t.engine->startTimers();
+    QVERIFY(first->write("AB"));
+    // Unplugged while the poll waits for the line to fall quiet (the kernel
+    // drops what the port has not read yet).
+    QTest::qWait(100);
+    first.reset();
+
+    QTRY_COMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(!t.view.portControlsEnabled);
+    QVERIFY(!t.port->PortOpen());
+    QCOMPARE(t.view.messages, QStringList());
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")}); // received before it went
+    t.view.send = QStringLiteral("hello");
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(t.view.send, QStringLiteral("hello"));
+    QCOMPARE(t.contents().size(), 1);
+    QTest::qWait(100);
+    QVERIFY(!t.engine->receiveTimerEnabled()); // nothing polls while it is away
+
+    PtyPair second;
+    t.calls.failingOpens = refusedOpenings;
+    t.calls.calls.clear();
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    QFile::remove(link);
+    QVERIFY(QFile::link(second.path(), link));
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 3000);
+    // Within a second of the first opening that could succeed.
+    QVERIFY2(sinceBack.elapsed() < 1000 + refusedOpenings * 250,
+             qPrintable(QString::number(sinceBack.elapsed())));
+    QCOMPARE(t.calls.calls.count(QStringLiteral("open")), refusedOpenings + 1);
+    QCOMPARE(t.view.status, openStatus);
+    QVERIFY(t.view.portControlsEnabled);
+    QCOMPARE(t.view.messages, QStringList());
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(second.read(5), QByteArray("hello"));
+    QCOMPARE(t.view.send, QString());
 }
 
 void tst_EngineOnPty::secondOpenerIsRefused()

@@ -5,6 +5,8 @@
 #include "engine/TerminalEngine.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -76,6 +78,10 @@ private Q_SLOTS:
     void openPortStatusText();
     void openPortFailureReports();
     void openPortFailureWithEmptyDescriptionKeepsPlaceholders();
+    void lostDeviceCountsAsClosed_data();
+    void lostDeviceCountsAsClosed();
+    void lostDeviceComesBack_data();
+    void lostDeviceComesBack();
 
     void sendButtonAddsPrefixAndSuffix_data();
     void sendButtonAddsPrefixAndSuffix();
@@ -232,6 +238,121 @@ void tst_TerminalEngine::openPortFailureWithEmptyDescriptionKeepsPlaceholders()
     QCOMPARE(view.messages,
              QStringList{QStringLiteral("Error occured|An error occured with followning action: "
                                         "Open Interface.\r\nDescription: %%.%%Error: %%.")});
+}
+
+void tst_TerminalEngine::lostDeviceCountsAsClosed_data()
+{
+    QTest::addColumn<QString>("seenBy"); // what finds the device gone
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("logged");
+    QTest::addColumn<QString>("boxAfter");
+    QTest::addColumn<QString>("quietTime");
+    const QString german = QStringLiteral("Keine Schnittstelle geöffnet!");
+    // Enter once emptied the box although nothing was sent or logged.
+    QTest::newRow("a transmission keeps the send box")
+        << "send" << 0 << german << QStringList() << "hello" << "0";
+    QTest::newRow("a transmission, English") << "send" << 1 << "No interface connection opened!"
+                                             << QStringList() << "hello" << "0";
+    QTest::newRow("a poll logs what came before")
+        << "poll" << 0 << german << QStringList{"09:05:03.007  [IN]   AB"} << "hello" << "0";
+    QTest::newRow("a poll that cannot take what came before")
+        << "poll" << 0 << german << QStringList() << "hello" << "40000";
+    QTest::newRow("the port tells") << "arrival" << 0 << german << QStringList() << "hello" << "0";
+}
+
+void tst_TerminalEngine::lostDeviceCountsAsClosed()
+{
+    QFETCH(QString, seenBy);
+    QFETCH(int, language);
+    QFETCH(QString, status);
+    QFETCH(QStringList, logged);
+    QFETCH(QString, boxAfter);
+    QFETCH(QString, quietTime);
+    Rig rig;
+    rig.view.waitTime = quietTime;
+    rig.settings.Language = quint8(language);
+    rig.port.announcesArrival = seenBy == QLatin1String("arrival");
+    rig.openPort();
+    QVERIFY(rig.view.portControlsEnabled);
+    rig.view.send = QStringLiteral("hello");
+    rig.port.gone = true;
+    if (seenBy == QLatin1String("send")) {
+        rig.engine->transmitter().cmdSend_Click();
+    } else {
+        rig.port.waiting = seenBy == QLatin1String("poll") ? QStringLiteral("AB") : QString();
+        rig.engine->startTimers();
+        if (rig.port.arrival)
+            rig.port.arrival();
+    }
+    QTRY_COMPARE(rig.view.status, status);
+    QVERIFY(!rig.view.portControlsEnabled);
+    QVERIFY(!rig.port.open);
+    QVERIFY(rig.port.calls.contains(QStringLiteral("PortOpen=false")));
+    QCOMPARE(rig.view.messages, QStringList()); // no box
+    QCOMPARE(rig.lines(), logged);
+    QCOMPARE(rig.view.send, boxAfter);
+    // Enter on the closed port keeps the text as well.
+    rig.engine->transmitter().cmdSend_Click();
+    QCOMPARE(rig.view.send, boxAfter);
+    rig.engine->stopTimers();
+}
+
+void tst_TerminalEngine::lostDeviceComesBack_data()
+{
+    QTest::addColumn<bool>("sameDevice"); // the device found at its path is the lost one
+    QTest::addColumn<bool>("modal");      // a modal dialog is open when it comes back
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("the same device") << true << false << true;
+    QTest::newRow("another device under its name") << false << false << false;
+    QTest::newRow("behind a modal dialog: once it closes") << true << true << true;
+}
+
+void tst_TerminalEngine::lostDeviceComesBack()
+{
+    QFETCH(bool, sameDevice);
+    QFETCH(bool, modal);
+    QFETCH(bool, reopened);
+    QTemporaryDir folder;
+    Rig rig;
+    rig.port.path = folder.filePath(QStringLiteral("device"));
+    rig.settings.Baudrate = 10;
+    rig.openPort();
+    rig.port.gone = true;
+    rig.engine->transmitter().SendText(QStringLiteral("x"));
+    QTRY_VERIFY(!rig.port.open);
+    QVERIFY(rig.engine->connection().awaitingDevice());
+    rig.port.calls.clear();
+    rig.settings.DTR = 0; // opened again with the settings of now
+
+    rig.port.back = sameDevice;
+    rig.view.modal = modal;
+    QFile device(rig.port.path);
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    if (modal) {
+        QTest::qWait(600);
+        QVERIFY(!rig.port.open);
+        rig.view.modal = false;
+        sinceBack.restart();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(rig.port.open, reopened, 2000);
+    QTest::qWait(reopened ? 0 : 600); // and not later either
+    QCOMPARE(rig.port.open, reopened);
+    QCOMPARE(rig.view.portControlsEnabled, reopened);
+    QCOMPARE(rig.view.messages, QStringList());
+    if (reopened) {
+        QVERIFY2(sinceBack.elapsed() < 1000, qPrintable(QString::number(sinceBack.elapsed())));
+        QVERIFY(rig.port.calls.contains(QStringLiteral("Settings=115200,N,8,1")));
+        QVERIFY(rig.port.calls.contains(QStringLiteral("DTREnable=false")));
+        QCOMPARE(rig.view.status, QStringLiteral("Schnittstelle COM1 mit 115200 Baud 8 Datenbits, 1 "
+                                                 "Stoppbit, Keine Parität und Handshake None ist "
+                                                 "geöffnet."));
+        QVERIFY(!rig.engine->connection().awaitingDevice());
+    } else {
+        QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    }
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()

@@ -79,6 +79,8 @@ private Q_SLOTS:
     void friendlyNames_data();
     void friendlyNames();
     void handMappedPseudoTerminal();
+    void identityTellsKernelNamesApart_data();
+    void identityTellsKernelNamesApart();
     void unassignedNumberDiscoversOnceThenFails();
     void unassignedNumberPicksUpNewDevice();
     void absentDeviceGivesError_data();
@@ -306,6 +308,50 @@ void tst_ComPortMap::handMappedPseudoTerminal()
     QCOMPARE(found.path, pty.path);
     QCOMPARE(found.error, QString());
     QCOMPARE(found.mappedPath, pty.path);
+}
+
+void tst_ComPortMap::identityTellsKernelNamesApart_data()
+{
+    QTest::addColumn<QString>("entry"); // what COM1 names: kernel, by-id or link
+    QTest::addColumn<QString>("serialBefore");
+    QTest::addColumn<QString>("serialAfter"); // of the device under the same name later
+    QTest::addColumn<bool>("same");
+    QTest::newRow("kernel name, same serial number") << "kernel" << "A1" << "A1" << true;
+    QTest::newRow("kernel name, another serial number") << "kernel" << "A1" << "B2" << false;
+    QTest::newRow("kernel name, none after one") << "kernel" << "A1" << "" << false;
+    QTest::newRow("kernel name, one after none") << "kernel" << "" << "B2" << false;
+    QTest::newRow("kernel name, neither has one") << "kernel" << "" << "" << true;
+    QTest::newRow("by-id name: names its device for good") << "by-id" << "A1" << "B2" << true;
+    QTest::newRow("a link the user made") << "link" << "A1" << "B2" << true;
+}
+
+void tst_ComPortMap::identityTellsKernelNamesApart()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, serialBefore);
+    QFETCH(QString, serialAfter);
+    QFETCH(bool, same);
+    FakeMachine m;
+    const QString kernelName = QStringLiteral("ttyUSB0");
+    m.plug(kernelName, ftdi, QStringLiteral("FT232R USB UART"), serialBefore);
+    QString path = m.node(kernelName);
+    if (entry == QLatin1String("by-id"))
+        path = m.stableName(ftdi);
+    if (entry == QLatin1String("link")) {
+        path = m.dataFolder() + QStringLiteral("my-device");
+        QVERIFY(QFile::link(m.node(kernelName), path));
+    }
+    m.writeIni("[PORTS]\nCOM1=" + path.toLocal8Bit() + "\n");
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder(), m.kernelFolder());
+    const ComPortMap::Lookup before = map.pathFor(1, 1);
+    QCOMPARE(before.identity, entry == QLatin1String("kernel") ? serialBefore : QString());
+
+    m.unplug(kernelName, ftdi);
+    m.plug(kernelName, ftdi, QStringLiteral("FT232R USB UART"), serialAfter);
+    const ComPortMap::Lookup after = map.pathFor(1, 1);
+    QCOMPARE(after.path, m.node(kernelName));
+    QCOMPARE(after.mappedPath, before.mappedPath);
+    QCOMPARE(after.identity == before.identity, same);
 }
 
 void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
