@@ -81,7 +81,12 @@ public:
     void setArrivalHandler(std::function<void()> handler) override { arrival = std::move(handler); }
     bool deviceGone() const override { return open && gone; }
     QString devicePath() const override { return path; }
-    bool sameDeviceBack() override { return !open && back; }
+    bool sameDeviceBack() override
+    {
+        ++backChecks;
+        return !open && back;
+    }
+    int backChecks = 0;
 
     QStringList callsWithout(const QString &prefix) const
     {

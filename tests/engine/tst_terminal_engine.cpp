@@ -2,6 +2,7 @@
 #include "RecordingPort.h"
 
 #include "app/modGlobal.h"
+#include "engine/DeviceReturnWatch.h"
 #include "engine/TerminalEngine.h"
 
 #include <QElapsedTimer>
@@ -302,16 +303,19 @@ void tst_TerminalEngine::lostDeviceComesBack_data()
 {
     QTest::addColumn<bool>("sameDevice"); // the device found at its path is the lost one
     QTest::addColumn<bool>("modal");      // a modal dialog is open when it comes back
+    QTest::addColumn<int>("sameAfterMs"); // it counts as the same only from then on
     QTest::addColumn<bool>("reopened");
-    QTest::newRow("the same device") << true << false << true;
-    QTest::newRow("another device under its name") << false << false << false;
-    QTest::newRow("behind a modal dialog: once it closes") << true << true << true;
+    QTest::newRow("the same device") << true << false << 0 << true;
+    QTest::newRow("another device under its name") << false << false << 0 << false;
+    QTest::newRow("behind a modal dialog: once it closes") << true << true << 0 << true;
+    QTest::newRow("tried every 250 ms for 5 s") << true << false << 4500 << true;
 }
 
 void tst_TerminalEngine::lostDeviceComesBack()
 {
     QFETCH(bool, sameDevice);
     QFETCH(bool, modal);
+    QFETCH(int, sameAfterMs);
     QFETCH(bool, reopened);
     QTemporaryDir folder;
     Rig rig;
@@ -325,7 +329,14 @@ void tst_TerminalEngine::lostDeviceComesBack()
     rig.port.calls.clear();
     rig.settings.DTR = 0; // opened again with the settings of now
 
-    rig.port.back = sameDevice;
+    rig.port.back = sameDevice && sameAfterMs == 0;
+    QElapsedTimer sinceSame;
+    if (sameAfterMs > 0) {
+        QTimer::singleShot(sameAfterMs, [&rig, &sinceSame] {
+            rig.port.back = true;
+            sinceSame.start();
+        });
+    }
     rig.view.modal = modal;
     QFile device(rig.port.path);
     QVERIFY(device.open(QIODevice::WriteOnly));
@@ -337,13 +348,18 @@ void tst_TerminalEngine::lostDeviceComesBack()
         rig.view.modal = false;
         sinceBack.restart();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(rig.port.open, reopened, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.port.open, reopened, 2000 + sameAfterMs);
     QTest::qWait(reopened ? 0 : 600); // and not later either
     QCOMPARE(rig.port.open, reopened);
+    if (sameAfterMs > 0) {
+        QVERIFY2(rig.port.backChecks >= sameAfterMs / DeviceReturnWatch::kRetryMs,
+                 qPrintable(QString::number(rig.port.backChecks)));
+    }
     QCOMPARE(rig.view.portControlsEnabled, reopened);
     QCOMPARE(rig.view.messages, QStringList());
     if (reopened) {
-        QVERIFY2(sinceBack.elapsed() < 1000, qPrintable(QString::number(sinceBack.elapsed())));
+        const qint64 waited = sameAfterMs > 0 ? sinceSame.elapsed() : sinceBack.elapsed();
+        QVERIFY2(waited < 1000, qPrintable(QString::number(waited)));
         QVERIFY(rig.port.calls.contains(QStringLiteral("Settings=115200,N,8,1")));
         QVERIFY(rig.port.calls.contains(QStringLiteral("DTREnable=false")));
         QCOMPARE(rig.view.status, QStringLiteral("Schnittstelle COM1 mit 115200 Baud 8 Datenbits, 1 "
