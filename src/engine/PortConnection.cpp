@@ -16,6 +16,18 @@ constexpr qint32 kErrorTemplate = 1602;
 constexpr qint32 kErrorTitle = 1603;
 constexpr qint32 kOpenAction = 1605;
 constexpr qint32 kHandshakeWord = 1522;
+
+// Marks an opening in progress for as long as it runs, however it ends.
+class OpeningGuard {
+public:
+    explicit OpeningGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~OpeningGuard() { m_flag = false; }
+    OpeningGuard(const OpeningGuard &) = delete;
+    OpeningGuard &operator=(const OpeningGuard &) = delete;
+
+private:
+    bool &m_flag;
+};
 } // namespace
 
 PortConnection::PortConnection(EngineContext &context)
@@ -29,6 +41,12 @@ PortConnection::~PortConnection() = default;
 
 void PortConnection::fkt_MainOpenPort()
 {
+    // Closing waits for queued characters while timers run, and a poll then
+    // processes input: a second press of Accept must not open the port
+    // inside the opening.
+    if (m_opening)
+        return;
+    const OpeningGuard opening(m_opening);
     const quint8 lang = m.settings.Language;
     m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
     fkt_MainEnableControls(false);
@@ -83,8 +101,9 @@ void PortConnection::portLost()
 
 bool PortConnection::reopenLostPort()
 {
-    if (m.settings.ComPort + 1 != m_lostComNumber || !m.port.sameDeviceBack())
+    if (m_opening || m.settings.ComPort + 1 != m_lostComNumber || !m.port.sameDeviceBack())
         return false;
+    const OpeningGuard opening(m_opening);
     try {
         openWithSettings();
     } catch (const PortError &) {

@@ -44,4 +44,5 @@ private:
     EngineContext &m;
     std::unique_ptr<DeviceReturnWatch> m_return;
     int m_lostComNumber = 0;
+    bool m_opening = false;
 };

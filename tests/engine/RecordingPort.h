@@ -16,6 +16,7 @@ public:
     QString failAt;             // member name whose next call raises
     bool open = false;
     QString waiting;            // characters the device has sent
+    std::function<void()> whileClosing;
     bool rts = false;
     QList<qint64> outputTimes;  // ms since creation, one per Output call
     QElapsedTimer clock;
@@ -35,6 +36,8 @@ public:
     void setPortOpen(bool value) override
     {
         record(QStringLiteral("PortOpen=") + flag(value));
+        if (!value && whileClosing)
+            whileClosing(); // events that run while the output drains
         open = value;
         if (open)
             gone = false;

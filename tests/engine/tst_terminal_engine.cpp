@@ -120,11 +120,13 @@ void tst_TerminalEngine::openPortWritesMembersInOrder_data()
     QTest::addColumn<bool>("wasOpen");
     QTest::addColumn<int>("dtr");
     QTest::addColumn<QString>("dtrEnable");
-    QTest::newRow("closed before") << false << 0 << "false";
-    QTest::newRow("open before") << true << 0 << "false";
-    QTest::newRow("DTR 1 is on") << false << 1 << "true";
-    QTest::newRow("DTR 2 is on too") << false << 2 << "true";
-    QTest::newRow("DTR 255 is on too") << true << 255 << "true";
+    QTest::addColumn<bool>("againWhileClosing"); // a second Accept while the output drains
+    QTest::newRow("closed before") << false << 0 << "false" << false;
+    QTest::newRow("open before") << true << 0 << "false" << false;
+    QTest::newRow("DTR 1 is on") << false << 1 << "true" << false;
+    QTest::newRow("DTR 2 is on too") << false << 2 << "true" << false;
+    QTest::newRow("DTR 255 is on too") << true << 255 << "true" << false;
+    QTest::newRow("opened again while closing: once") << true << 1 << "true" << true;
 }
 
 void tst_TerminalEngine::openPortWritesMembersInOrder()
@@ -132,8 +134,11 @@ void tst_TerminalEngine::openPortWritesMembersInOrder()
     QFETCH(bool, wasOpen);
     QFETCH(int, dtr);
     QFETCH(QString, dtrEnable);
+    QFETCH(bool, againWhileClosing);
     Rig rig;
     rig.port.open = wasOpen;
+    if (againWhileClosing)
+        rig.port.whileClosing = [&rig] { rig.engine->connection().fkt_MainOpenPort(); };
     rig.settings.ComPort = 2;
     rig.settings.Baudrate = 10;
     rig.settings.Dataformat = 2;
