@@ -48,10 +48,12 @@ using LanguageSource = std::function<quint8()>;
 // gets EBUSY, "port busy". The common failures of opening are described in
 // the program's language: no device for the number, not present, busy,
 // permission denied, not a serial device (string table 1822-1826); other
-// descriptions are the system's. Closing waits for the characters still queued for
-// the line (as setRTSEnable(false) does, see drainLimit in LineTime.h) with
-// the window's events but not its input running, then restores the
-// attributes found at opening. While it waits the port counts as closed.
+// descriptions are the system's.
+//
+// Closing waits for the characters still queued for the line (as
+// setRTSEnable(false) does; see drainLimit in LineTime.h) with the window's
+// events but not its input running, then restores the attributes found at
+// opening. While it waits the port counts as closed.
 //
 // Received bytes are read into an own backlog whenever events are processed
 // and on every InBufferCount/Input, so a busy window loses nothing. Beyond

@@ -810,6 +810,49 @@ private Q_SLOTS:
         QCOMPARE(asked, 7);
         QVERIFY(!port.PortOpen());
     }
+
+    void sameDeviceBack_data()
+    {
+        QTest::addColumn<QString>("mappedAfter");
+        QTest::addColumn<QString>("identityAfter");
+        QTest::addColumn<QString>("errorAfter");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same name and identity") << "/my/link" << "A1" << "" << true << true;
+        QTest::newRow("another device under a kernel name")
+            << "/my/link" << "B2" << "" << true << false;
+        QTest::newRow("the entry names another path") << "/other" << "A1" << "" << true << false;
+        QTest::newRow("not there") << "/my/link" << "A1" << "COM3 is not present" << true << false;
+        QTest::newRow("still open") << "/my/link" << "A1" << "" << false << false;
+    }
+    void sameDeviceBack()
+    {
+        QFETCH(QString, mappedAfter);
+        QFETCH(QString, identityAfter);
+        QFETCH(QString, errorAfter);
+        QFETCH(bool, closed);
+        QFETCH(bool, same);
+        PtyPair pty;
+        QVERIFY(pty.ok());
+        PortPath answer{pty.path(), QString(), QStringLiteral("/my/link"), QStringLiteral("A1")};
+        int asked = 0;
+        TermiosPort port([&](int com) {
+            asked = com;
+            return answer;
+        });
+        port.setCommPort(3);
+        port.setPortOpen(true);
+        if (closed)
+            port.setPortOpen(false);
+        QCOMPARE(port.devicePath(), QStringLiteral("/my/link"));
+        if (closed)
+            port.setCommPort(4); // asked about the number it was opened as
+        answer = PortPath{errorAfter.isEmpty() ? pty.path() : QString(), errorAfter, mappedAfter,
+                          identityAfter};
+        asked = 0;
+        QCOMPARE(port.sameDeviceBack(), same);
+        QCOMPARE(asked, closed ? 3 : 0);
+    }
 };
 
 int main(int argc, char *argv[])
