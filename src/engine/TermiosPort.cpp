@@ -324,6 +324,10 @@ bool TermiosPort::sameDeviceBack()
 {
     if (m_fd >= 0 || !m_resolver || m_opened.path.isEmpty())
         return false;
+    // A pseudo-terminal named by its number never comes back: the number goes
+    // to the next program that asks for one, and nothing tells them apart.
+    if (devicePath().startsWith(QLatin1String("/dev/pts/")))
+        return false;
     const PortPath now = m_resolver(m_openedAs);
     return now.error.isEmpty() && !now.path.isEmpty() && now.mappedPath == m_opened.mappedPath &&
            now.identity == m_opened.identity &&

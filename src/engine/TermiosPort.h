@@ -69,7 +69,8 @@ using LanguageSource = std::function<quint8()>;
 // InBufferCount and Input raise "the device has gone away", as do Output and
 // the line members written while open. setPortOpen(false) always works.
 // After that, sameDeviceBack() asks the resolver again whether the device
-// last opened is there once more: the same mapped path and identity.
+// last opened is there once more: the same mapped path and identity; never
+// for a pseudo-terminal named by its number (/dev/pts/N).
 //
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.

@@ -813,20 +813,27 @@ private Q_SLOTS:
 
     void sameDeviceBack_data()
     {
+        QTest::addColumn<QString>("mappedBefore");
         QTest::addColumn<QString>("mappedAfter");
         QTest::addColumn<QString>("identityAfter");
         QTest::addColumn<QString>("errorAfter");
         QTest::addColumn<bool>("closed");
         QTest::addColumn<bool>("same");
-        QTest::newRow("same name and identity") << "/my/link" << "A1" << "" << true << true;
+        QTest::newRow("same name and identity")
+            << "/my/link" << "/my/link" << "A1" << "" << true << true;
         QTest::newRow("another device under a kernel name")
-            << "/my/link" << "B2" << "" << true << false;
-        QTest::newRow("the entry names another path") << "/other" << "A1" << "" << true << false;
-        QTest::newRow("not there") << "/my/link" << "A1" << "COM3 is not present" << true << false;
-        QTest::newRow("still open") << "/my/link" << "A1" << "" << false << false;
+            << "/my/link" << "/my/link" << "B2" << "" << true << false;
+        QTest::newRow("the entry names another path")
+            << "/my/link" << "/other" << "A1" << "" << true << false;
+        QTest::newRow("not there")
+            << "/my/link" << "/my/link" << "A1" << "COM3 is not present" << true << false;
+        QTest::newRow("still open") << "/my/link" << "/my/link" << "A1" << "" << false << false;
+        QTest::newRow("a pseudo-terminal by its number")
+            << "/dev/pts/5" << "/dev/pts/5" << "A1" << "" << true << false;
     }
     void sameDeviceBack()
     {
+        QFETCH(QString, mappedBefore);
         QFETCH(QString, mappedAfter);
         QFETCH(QString, identityAfter);
         QFETCH(QString, errorAfter);
@@ -834,7 +841,7 @@ private Q_SLOTS:
         QFETCH(bool, same);
         PtyPair pty;
         QVERIFY(pty.ok());
-        PortPath answer{pty.path(), QString(), QStringLiteral("/my/link"), QStringLiteral("A1")};
+        PortPath answer{pty.path(), QString(), mappedBefore, QStringLiteral("A1")};
         int asked = 0;
         TermiosPort port([&](int com) {
             asked = com;
@@ -844,14 +851,14 @@ private Q_SLOTS:
         port.setPortOpen(true);
         if (closed)
             port.setPortOpen(false);
-        QCOMPARE(port.devicePath(), QStringLiteral("/my/link"));
+        QCOMPARE(port.devicePath(), mappedBefore);
         if (closed)
             port.setCommPort(4); // asked about the number it was opened as
         answer = PortPath{errorAfter.isEmpty() ? pty.path() : QString(), errorAfter, mappedAfter,
                           identityAfter};
         asked = 0;
         QCOMPARE(port.sameDeviceBack(), same);
-        QCOMPARE(asked, closed ? 3 : 0);
+        QCOMPARE(asked, closed && !mappedBefore.startsWith(QLatin1String("/dev/pts/")) ? 3 : 0);
     }
 };
 
