@@ -49,6 +49,7 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
     }
     void showPlainMessage(const QString &m) override { std::fprintf(stderr, "%s\n", qPrintable(m)); }
+    bool modalDialogOpen() const override { return false; }
 };
 
 double cpuSeconds()

@@ -46,14 +46,14 @@ int main(int argc, char **argv)
         const QString node = dev + QStringLiteral("/ttyUSB%1").arg(i);
         QFile(node).open(QIODevice::WriteOnly);
         QFile::link(node, byId + QStringLiteral("/usb-Maker_Model_%1-if00-port0").arg(i));
-        source.list.append({node, QStringLiteral("USB Serial %1").arg(i)});
+        source.list.append({node, QStringLiteral("USB Serial %1").arg(i), QString()});
     }
 
     ComPortMap map(root.path() + QLatin1Char('/'), source, byId);
     const double first = millisecondsPerRun(1, [&] { map.discover(); });
     const double again = millisecondsPerRun(20, [&] { fkt_ToolsGetComPortList(map); });
-    const double lookup = millisecondsPerRun(20, [&] { map.pathFor(1); });
-    const double missing = millisecondsPerRun(20, [&] { map.pathFor(deviceCount + 1); });
+    const double lookup = millisecondsPerRun(20, [&] { map.pathFor(1, 1); });
+    const double missing = millisecondsPerRun(20, [&] { map.pathFor(deviceCount + 1, 1); });
 
     std::printf("devices: %d\n", deviceCount);
     std::printf("first discovery (numbers recorded): %.2f ms\n", first);

@@ -81,11 +81,14 @@ int main(int argc, char *argv[])
     SystemSerialDeviceSource devices;
     // COM numbers are looked up when the port opens, after the settings have
     // named the data folder that holds Ports.ini.
-    TermiosPort port([&settings, &devices](int comNumber) {
-        ComPortMap map(settings.DataFolder, devices);
-        const ComPortMap::Lookup found = map.pathFor(comNumber);
-        return PortPath{found.path, found.error};
-    });
+    const LanguageSource language = [&settings] { return settings.Language; };
+    TermiosPort port(
+        [&settings, &devices, language](int comNumber) {
+            ComPortMap map(settings.DataFolder, devices);
+            const ComPortMap::Lookup found = map.pathFor(comNumber, language());
+            return PortPath{found.path, found.error, found.mappedPath, found.identity};
+        },
+        language);
 
     frmMain window(settings, port);
     window.setPortListSource([&settings, &devices] {

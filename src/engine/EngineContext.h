@@ -22,4 +22,7 @@ struct EngineContext {
     // Set when the window unloads: nothing new is sent and no new pause
     // begins, so the program can end at once.
     bool closing = false;
+    // Called by a part after the port raised an error, so the engine can
+    // tell whether its device went away.
+    std::function<void()> portFailed;
 };

@@ -1,6 +1,7 @@
 #include "engine/PortConnection.h"
 
 #include "app/modGlobal.h"
+#include "engine/DeviceReturnWatch.h"
 #include "engine/EngineContext.h"
 #include "engine/PortTables.h"
 #include "engine/SerialPortControl.h"
@@ -15,35 +16,115 @@ constexpr qint32 kErrorTemplate = 1602;
 constexpr qint32 kErrorTitle = 1603;
 constexpr qint32 kOpenAction = 1605;
 constexpr qint32 kHandshakeWord = 1522;
+
+// Marks an opening in progress for as long as it runs, however it ends.
+class OpeningGuard {
+public:
+    explicit OpeningGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~OpeningGuard() { m_flag = false; }
+    OpeningGuard(const OpeningGuard &) = delete;
+    OpeningGuard &operator=(const OpeningGuard &) = delete;
+
+private:
+    bool &m_flag;
+};
 } // namespace
+
+PortConnection::PortConnection(EngineContext &context)
+    : m(context), m_return(std::make_unique<DeviceReturnWatch>(DeviceReturnWatch::Hooks{
+                      [this] { return !m.closing && !m.view.modalDialogOpen(); },
+                      [this] { return reopenLostPort(); }}))
+{
+}
+
+PortConnection::~PortConnection() = default;
 
 void PortConnection::fkt_MainOpenPort()
 {
+    // Closing waits for queued characters while timers run, and a poll then
+    // processes input: a second press of Accept must not open the port
+    // inside the opening.
+    if (m_opening)
+        return;
+    const OpeningGuard opening(m_opening);
     const quint8 lang = m.settings.Language;
     m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
     fkt_MainEnableControls(false);
     try {
-        if (m.port.PortOpen())
-            m.port.setPortOpen(false);
-        const QString baud = PortTables::baudText(m.settings.Baudrate);
-        const QString format = PortTables::formatText(m.settings.Dataformat);
-        m.port.setCommPort(qint16(m.settings.ComPort + 1));
-        m.port.setSettings(baud + format);
-        m.port.setInBufferSize(2048);
-        m.port.setInputLen(0);
-        m.port.setRThreshold(1);
-        m.port.setSThreshold(1);
-        m.port.setEOFEnable(false);
-        m.port.setHandshaking(qint32(m.settings.Handshake));
-        m.port.setDTREnable(m.settings.DTR != 0);
-        if (!m.port.PortOpen())
-            m.port.setPortOpen(true);
+        openWithSettings();
     } catch (const PortError &e) {
+        // A lost device still comes back to its number, not to another one.
+        if (m.settings.ComPort + 1 != m_lostComNumber)
+            stopAwaiting();
         reportOpenFailure(e.number(), e.description());
         return;
     }
+    stopAwaiting();
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());
+}
+
+void PortConnection::openWithSettings()
+{
+    if (m.port.PortOpen())
+        m.port.setPortOpen(false);
+    const QString baud = PortTables::baudText(m.settings.Baudrate);
+    const QString format = PortTables::formatText(m.settings.Dataformat);
+    m.port.setCommPort(qint16(m.settings.ComPort + 1));
+    m.port.setSettings(baud + format);
+    m.port.setInBufferSize(2048);
+    m.port.setInputLen(0);
+    m.port.setRThreshold(1);
+    m.port.setSThreshold(1);
+    m.port.setEOFEnable(false);
+    m.port.setHandshaking(qint32(m.settings.Handshake));
+    m.port.setDTREnable(m.settings.DTR != 0);
+    if (!m.port.PortOpen())
+        m.port.setPortOpen(true);
+}
+
+void PortConnection::portLost()
+{
+    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
+    fkt_MainEnableControls(false);
+    const QString path = m.port.devicePath();
+    try {
+        m.port.setPortOpen(false);
+    } catch (const PortError &) {
+        // Closing a vanished device has nothing left to fail on; the port
+        // counts as closed either way.
+    }
+    m_lostComNumber = m.settings.ComPort + 1;
+    if (!path.isEmpty())
+        m_return->start(path);
+}
+
+bool PortConnection::reopenLostPort()
+{
+    if (m_opening || m.settings.ComPort + 1 != m_lostComNumber || !m.port.sameDeviceBack())
+        return false;
+    const OpeningGuard opening(m_opening);
+    try {
+        openWithSettings();
+    } catch (const PortError &) {
+        // Not yet (permissions come a moment later); the watch tries again.
+        return false;
+    }
+    m_lostComNumber = 0;
+    fkt_MainEnableControls(true);
+    m.view.setStatusText(connectedStatusText());
+    return true;
+}
+
+bool PortConnection::awaitingDevice() const
+{
+    return m_return->active();
+}
+
+void PortConnection::stopAwaiting()
+{
+    m_lostComNumber = 0;
+    m_return->stop();
 }
 
 QString PortConnection::connectedStatusText() const

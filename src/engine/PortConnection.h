@@ -2,13 +2,22 @@
 
 #include <QString>
 
+#include <memory>
+
 struct EngineContext;
+class DeviceReturnWatch;
 
 // Turns the port fields of the settings record into an open connection and
 // tells the user the result in the status bar, or in an error box.
+//
+// A device that goes away makes the port count as closed, as after a failed
+// opening but without a message; when the same device comes back the port
+// is opened again with the current settings (see DeviceReturnWatch), never
+// while a modal dialog is open.
 class PortConnection {
 public:
-    explicit PortConnection(EngineContext &context) : m(context) {}
+    explicit PortConnection(EngineContext &context);
+    ~PortConnection();
 
     // Closes the port if open, writes every member in a fixed order, opens
     // it, and writes the status text. The first failing member ends the steps:
@@ -18,9 +27,22 @@ public:
     // Enables or disables, as a group, the controls that need an open port.
     void fkt_MainEnableControls(bool enabled);
 
+    // The port's device went away: status "no connection", the controls
+    // disabled, the port closed, and its return watched for.
+    void portLost();
+    // Whether a lost device is being watched for.
+    bool awaitingDevice() const;
+    // Stops watching for a lost device (the program ends).
+    void stopAwaiting();
+
 private:
+    void openWithSettings();
+    bool reopenLostPort();
     void reportOpenFailure(qint32 number, const QString &description);
     QString connectedStatusText() const;
 
     EngineContext &m;
+    std::unique_ptr<DeviceReturnWatch> m_return;
+    int m_lostComNumber = 0;
+    bool m_opening = false;
 };

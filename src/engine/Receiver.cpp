@@ -49,5 +49,9 @@ void Receiver::ReadReceivedBlock()
             block = EncodeControlChars(block);
         m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received);
     } catch (const PortError &) {
+        // A failed read ends the poll quietly; the engine looks whether the
+        // device went away.
+        if (m.portFailed)
+            m.portFailed();
     }
 }

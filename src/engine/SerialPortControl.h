@@ -61,4 +61,15 @@ public:
     // wake the program for every few characters that arrive, and the
     // operating system's buffer holds them until the poll. On by default.
     virtual void setArrivalWatch(bool on) { (void)on; }
+
+    // The device went away while the port was open (a hang-up, a read or
+    // write error). The port stays open, with what it received still
+    // readable, until it is closed.
+    virtual bool deviceGone() const { return false; }
+    // Where the device opened last lives, under the name the user gave it:
+    // the path to watch for its return. Empty when the port cannot tell.
+    virtual QString devicePath() const { return {}; }
+    // Whether the device found there now is the one opened last, so that
+    // opening the port again reaches it. False while the port is open.
+    virtual bool sameDeviceBack() { return false; }
 };

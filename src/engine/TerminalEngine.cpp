@@ -4,9 +4,11 @@
 #include "engine/TerminalView.h"
 #include "engine/WaitMilliseconds.h"
 
+#include <QTimer>
+
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
-    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock)},
+    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}},
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
       m_repeater(m_context, m_transmitter, m_receiver)
 {
@@ -17,6 +19,7 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     connect(&m_timTimer, &QTimer::timeout, this, &TerminalEngine::timTimer_Timer);
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
     port.setArrivalHandler([this] { onArrival(); });
+    m_context.portFailed = [this] { noticeLostDevice(); };
     // A line selected beyond the limit is cleared by the next poll, as if the
     // receive timer had been running all along.
     connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {
@@ -56,6 +59,7 @@ void TerminalEngine::shutDown()
 {
     stopTimers();
     m_context.closing = true;
+    m_connection.stopAwaiting();
     AbandonWaits();
 }
 
@@ -81,6 +85,45 @@ void TerminalEngine::onArrival()
         m_arrivedDuringTick = true;
     else
         armReceiveTimer();
+    noticeLostDevice();
+}
+
+// The port may find its device gone deep inside a transmission or a poll;
+// the connection is changed once they have unwound.
+void TerminalEngine::noticeLostDevice()
+{
+    if (m_lossPending || !m_context.port.deviceGone())
+        return;
+    m_lossPending = true;
+    QTimer::singleShot(0, this, &TerminalEngine::takeLostDevice);
+}
+
+void TerminalEngine::takeLostDevice()
+{
+    m_lossPending = false;
+    SerialPortControl &port = m_context.port;
+    if (m_context.closing || !port.deviceGone()) {
+        m_lossBacklog = -1;
+        return;
+    }
+    // What arrived before the device went is logged first, by the polls; the
+    // end of each poll looks again. A poll that takes nothing (no quiet time
+    // in the box) leaves the rest to be dropped with the port.
+    int received = 0;
+    try {
+        received = port.InBufferCount();
+    } catch (const PortError &) {
+        // Nothing left: the device is gone and its characters all read.
+    }
+    const bool pollsTakeIt = m_lossBacklog < 0 || received < m_lossBacklog;
+    if (m_timersRunning && (m_inReceiveTick || (received > 0 && pollsTakeIt))) {
+        if (!m_inReceiveTick)
+            m_lossBacklog = received;
+        armReceiveTimer();
+        return;
+    }
+    m_lossBacklog = -1;
+    m_connection.portLost();
 }
 
 void TerminalEngine::armReceiveTimer()
@@ -123,6 +166,7 @@ void TerminalEngine::timTimer_Timer()
     if (m_timersRunning && receiveWorkLeft())
         armReceiveTimer();
     m_arrivedDuringTick = false;
+    noticeLostDevice();
 }
 
 void TerminalEngine::timRepeat_Timer()

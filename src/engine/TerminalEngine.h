@@ -20,6 +20,10 @@
 // cannot tell when characters arrive is polled all the time); the repetition
 // timer while a repetition box is ticked. Each tick runs as it would if the
 // timers ran all the time, so the log and the line see no difference.
+//
+// When the port's device goes away, what it had received is still polled and
+// logged; then the port counts as closed (PortConnection::portLost) until the
+// device comes back.
 class TerminalEngine : public QObject {
     Q_OBJECT
 public:
@@ -41,7 +45,8 @@ public:
     void startTimers();
     void stopTimers();
     // The window unloads: the timers stop, pauses in progress end and no
-    // transmission, pause or poll starts any more.
+    // transmission, pause or poll starts any more; a lost device is no
+    // longer waited for.
     void shutDown();
     bool repeatTimerEnabled() const { return m_timRepeat.isActive(); }
     bool receiveTimerEnabled() const { return m_timTimer.isActive(); }
@@ -56,6 +61,8 @@ public:
 
 private:
     void onArrival();
+    void noticeLostDevice();
+    void takeLostDevice();
     void armReceiveTimer();
     bool receiveWorkLeft();
     bool repetitionOn() const;
@@ -73,4 +80,6 @@ private:
     bool m_inRepeatTick = false;
     bool m_arrivedDuringTick = false;
     bool m_repeatStoppedForGood = false;
+    bool m_lossPending = false;
+    int m_lossBacklog = -1; // characters left when the lost device was last looked at
 };

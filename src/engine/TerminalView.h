@@ -27,4 +27,7 @@ public:
     virtual void showCriticalMessage(const QString &title, const QString &text) = 0;
     // A box with an OK button, no icon and the program's title.
     virtual void showPlainMessage(const QString &text) = 0;
+    // Whether a modal dialog or box of the program is open: a lost port is
+    // not opened again behind it.
+    virtual bool modalDialogOpen() const = 0;
 };

@@ -1,8 +1,12 @@
 #include "engine/TermiosPort.h"
 
+#include "engine/DeviceCalls.h"
+#include "engine/LineTime.h"
 #include "engine/PortErrors.h"
 #include "engine/termios2_baud.h"
 #include "text/Codec.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -20,7 +24,7 @@
 #include <unistd.h>
 #include <utility>
 
-using Clock = std::chrono::steady_clock;
+using Clock = DeviceCalls::Clock;
 
 struct TermiosPort::SavedAttributes {
     termios attributes{};
@@ -32,7 +36,6 @@ namespace {
 
 constexpr int pollSliceMs = 100;
 constexpr qsizetype kReadSliceBytes = 256 * 1024;
-constexpr int closeDrainMs = 500;
 
 QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
@@ -53,34 +56,44 @@ private:
     int m_fd;
 };
 
-PortError busy(const QString &path)
-{
-    return PortError(EBUSY, QStringLiteral("port busy: %1 is in use by another program").arg(path));
-}
+// String-table IDs of the port's own descriptions.
+constexpr qint32 kPathNotPresent = 1822;
+constexpr qint32 kBusy = 1823;
+constexpr qint32 kNoPermission = 1824;
+constexpr qint32 kNotSerial = 1825;
+constexpr qint32 kNoDevice = 1826;
 
 bool isHangup(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE; }
 
-int remainingMs(Clock::time_point deadline)
+int remainingMs(Clock::time_point now, Clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     return int(std::clamp<qint64>(left.count(), 0, pollSliceMs));
 }
 
 } // namespace
 
-TermiosPort::TermiosPort(PortPathResolver resolver) : m_resolver(std::move(resolver)) {}
+TermiosPort::TermiosPort(PortPathResolver resolver, LanguageSource language)
+    : m_resolver(std::move(resolver)), m_language(std::move(language)),
+      m_calls(&DeviceCalls::system())
+{
+}
 
-TermiosPort::~TermiosPort() { close(); }
+// The window is going away: closing must not run its events any more.
+TermiosPort::~TermiosPort() { close(DrainWait::Sleeping); }
 
-bool TermiosPort::PortOpen() { return m_fd >= 0; }
+// A port that is closing counts as closed: it takes nothing new.
+bool TermiosPort::PortOpen() { return m_fd >= 0 && !m_closing; }
 
 void TermiosPort::setPortOpen(bool open)
 {
-    if (open && m_fd < 0)
+    if (open && !PortOpen())
         this->open();
     else if (!open && m_fd >= 0)
-        close();
+        close(DrainWait::EventsButInput);
 }
+
+void TermiosPort::setDeviceCalls(DeviceCalls &calls) { m_calls = &calls; }
 
 void TermiosPort::setCommPort(qint16 n)
 {
@@ -96,7 +109,7 @@ void TermiosPort::setCommPort(qint16 n)
 void TermiosPort::setSettings(const QString &settings)
 {
     const PortSettings parsed = parsePortSettings(settings);
-    if (m_fd >= 0)
+    if (PortOpen())
         applyLine(parsed, m_handshake);
     m_settings = parsed;
 }
@@ -125,14 +138,14 @@ void TermiosPort::setEOFEnable(bool) {}
 void TermiosPort::setHandshaking(qint32 mode)
 {
     const Handshake handshake = handshakeFromMode(mode);
-    if (m_fd >= 0)
+    if (PortOpen())
         applyLine(m_settings, handshake);
     m_handshake = handshake;
 }
 
 void TermiosPort::setDTREnable(bool enable)
 {
-    if (m_fd >= 0) {
+    if (PortOpen()) {
         requireDevice();
         setModemLine(TIOCM_DTR, enable);
     }
@@ -141,13 +154,13 @@ void TermiosPort::setDTREnable(bool enable)
 
 void TermiosPort::setRTSEnable(bool enable)
 {
-    if (m_fd >= 0) {
+    if (PortOpen()) {
         requireDevice();
         // A half-duplex adapter turns the line around with RTS: the last
         // character must have left before it drops.
         if (!enable) {
             try {
-                drainOutput(m_writeTimeout, true);
+                drainOutput(DrainWait::EventsRun);
             } catch (const PortError &) {
                 // Left raised, RTS would hold a half-duplex line in transmit.
                 if (m_fd >= 0 && m_goneErrno == 0)
@@ -208,29 +221,28 @@ qsizetype TermiosPort::deliverable() const
 
 void TermiosPort::open()
 {
+    if (m_fd >= 0) // still closing: a wait let this call in
+        throw PortError(PortErrors::NotOpen, QStringLiteral("the port is still closing"));
     const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
     if (!where.error.isEmpty() || where.path.isEmpty())
-        throw PortError(PortErrors::NoDevice,
-                        where.error.isEmpty()
-                            ? QStringLiteral("there is no device for COM%1").arg(m_comPort)
-                            : where.error);
+        throw PortError(PortErrors::NoDevice, where.error.isEmpty()
+                                                  ? text(kNoDevice, {QString::number(m_comPort)})
+                                                  : where.error);
+    // Messages name the device as the user mapped it, not the kernel's name.
+    const QString name = where.mappedPath.isEmpty() ? where.path : where.mappedPath;
 
     const QByteArray path = where.path.toLocal8Bit();
-    const int handle = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0) {
-        const int err = errno;
-        if (err == EBUSY)
-            throw busy(where.path);
-        throw PortError(err, QStringLiteral("cannot open %1: %2").arg(where.path, systemText(err)));
-    }
+    const int handle = m_calls->open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
+        throw openFailure(errno, name);
     FdGuard guard(handle);
     if (!::isatty(handle))
-        throw PortError(ENOTTY, QStringLiteral("%1 is not a serial device").arg(where.path));
+        throw PortError(ENOTTY, text(kNotSerial, {name}));
     if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         if (err == EWOULDBLOCK)
-            throw busy(where.path);
-        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(where.path, systemText(err)));
+            throw PortError(EBUSY, text(kBusy, {name}));
+        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(name, systemText(err)));
     }
     ::ioctl(handle, TIOCEXCL); // keeps out other non-root openers; the lock covers the rest
 
@@ -245,6 +257,8 @@ void TermiosPort::open()
     m_fd = handle;
     ++m_generation;
     m_path = where.path;
+    m_opened = where;
+    m_openedAs = m_comPort;
     m_saved = std::move(saved);
     m_goneErrno = 0;
     m_received.clear();
@@ -254,7 +268,7 @@ void TermiosPort::open()
         setModemLine(TIOCM_RTS, m_rts);
     } catch (...) {
         guard.release();
-        close();
+        close(DrainWait::Sleeping);
         throw;
     }
     guard.release();
@@ -268,24 +282,25 @@ void TermiosPort::open()
     updateWatching();
 }
 
-void TermiosPort::close()
+void TermiosPort::close(DrainWait wait)
 {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_closing)
         return;
     ++m_generation;
+    m_closing = true;
     m_notifier.reset();
-    for (QSocketNotifier *wait : std::as_const(m_writeWaits))
-        wait->setEnabled(false);
+    for (QSocketNotifier *writeWait : std::as_const(m_writeWaits))
+        writeWait->setEnabled(false);
     if (m_goneErrno == 0) {
         try {
-            // Closing does not wait long for a device that holds the line:
-            // the window would stand still meanwhile.
-            drainOutput(std::min(m_writeTimeout, std::chrono::milliseconds(closeDrainMs)), false);
+            // Characters still queued were logged as sent: they get the time
+            // the line needs for them.
+            drainOutput(wait);
         } catch (const PortError &) {
             // The device holds the line; what it refused to take is dropped
             // below so that closing cannot hang in the driver.
         }
-        ::tcflush(m_fd, TCOFLUSH);
+        m_calls->discardOutput(m_fd);
         ::tcsetattr(m_fd, TCSANOW, &m_saved->attributes);
         unsigned int baud = 0;
         if (m_saved->baudKnown && termios2_getBaud(m_fd, &baud) == 0 && baud != m_saved->baud)
@@ -294,14 +309,58 @@ void TermiosPort::close()
     }
     ::close(m_fd); // releases the lock too
     m_fd = -1;
+    m_closing = false;
     m_saved.reset();
     m_received.clear();
     m_goneErrno = 0;
 }
 
+QString TermiosPort::devicePath() const
+{
+    return m_opened.mappedPath.isEmpty() ? m_opened.path : m_opened.mappedPath;
+}
+
+bool TermiosPort::sameDeviceBack()
+{
+    if (m_fd >= 0 || !m_resolver || m_opened.path.isEmpty())
+        return false;
+    // A pseudo-terminal named by its number never comes back: the number goes
+    // to the next program that asks for one, and nothing tells them apart.
+    if (devicePath().startsWith(QLatin1String("/dev/pts/")))
+        return false;
+    const PortPath now = m_resolver(m_openedAs);
+    return now.error.isEmpty() && !now.path.isEmpty() && now.mappedPath == m_opened.mappedPath &&
+           now.identity == m_opened.identity &&
+           (!now.mappedPath.isEmpty() || now.path == m_opened.path);
+}
+
+PortError TermiosPort::openFailure(int err, const QString &name) const
+{
+    switch (err) {
+    case EBUSY:
+        return PortError(err, text(kBusy, {name}));
+    case EACCES:
+    case EPERM:
+        return PortError(err, text(kNoPermission, {name}));
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return PortError(err, text(kPathNotPresent, {name}));
+    case EISDIR:
+        return PortError(err, text(kNotSerial, {name}));
+    default:
+        return PortError(err, QStringLiteral("cannot open %1: %2").arg(name, systemText(err)));
+    }
+}
+
+QString TermiosPort::text(qint32 id, const QStringList &params) const
+{
+    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, m_language ? m_language() : 1), params);
+}
+
 void TermiosPort::requireOpen() const
 {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_closing)
         throw PortError(PortErrors::NotOpen, QStringLiteral("port is not open"));
 }
 
@@ -383,7 +442,7 @@ void TermiosPort::applyLine(const PortSettings &settings, Handshake handshake)
 
 void TermiosPort::setModemLine(int line, bool on)
 {
-    if (::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &line) == 0)
+    if (m_calls->setModemLine(m_fd, line, on) == 0)
         return;
     const int err = errno;
     if (err == ENOTTY || err == EINVAL)
@@ -400,13 +459,13 @@ void TermiosPort::setModemLine(int line, bool on)
 void TermiosPort::writeAll(const QByteArray &bytes)
 {
     qsizetype done = 0;
-    auto deadline = Clock::now() + m_writeTimeout;
+    auto deadline = m_calls->now() + m_writeTimeout;
     bool stalledAfterReady = false;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = m_calls->write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;
-            deadline = Clock::now() + m_writeTimeout; // the limit is on a stall
+            deadline = m_calls->now() + m_writeTimeout; // the limit is on a stall
             stalledAfterReady = false;
             continue;
         }
@@ -430,11 +489,13 @@ void TermiosPort::writeAll(const QByteArray &bytes)
 // it then refuses.
 void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterReady)
 {
-    if (Clock::now() >= deadline)
+    const Clock::time_point now = m_calls->now();
+    if (now >= deadline)
         throw PortError(PortErrors::WriteTimeout,
                         QStringLiteral("write timed out: the device holds the line (flow control)"));
     const quint64 generation = m_generation;
-    pauseWithEvents(std::min(remainingMs(deadline), pollSliceMs), !stalledAfterReady);
+    pauseWithEvents(std::min(remainingMs(now, deadline), pollSliceMs), !stalledAfterReady,
+                    QEventLoop::AllEvents);
     if (generation != m_generation)
         throw PortError(PortErrors::NotOpen,
                         QStringLiteral("the port was closed while waiting to send"));
@@ -453,7 +514,7 @@ void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterRea
 // Lets the window's events run while the device holds the line, so a long
 // flow-control stop does not freeze the program; without an application
 // (tools, some tests) it simply sleeps.
-void TermiosPort::pauseWithEvents(int ms, bool untilWritable)
+void TermiosPort::pauseWithEvents(int ms, bool untilWritable, QEventLoop::ProcessEventsFlags flags)
 {
     ms = std::max(ms, 1);
     if (!QCoreApplication::instance()) {
@@ -469,33 +530,51 @@ void TermiosPort::pauseWithEvents(int ms, bool untilWritable)
         m_writeWaits.append(writable.get());
     }
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(flags);
     if (writable)
         m_writeWaits.removeOne(writable.get());
 }
 
-void TermiosPort::drainOutput(std::chrono::milliseconds limit, bool letEventsRun)
+// Waits until the characters queued for the line have left. The limit
+// follows the line time of what is queued when the wait begins, so a long
+// text at a low rate is given its time, and a device that holds the line
+// (flow control) still cannot keep the program waiting for more than a
+// minute.
+void TermiosPort::drainOutput(DrainWait wait)
 {
-    const auto deadline = Clock::now() + limit;
-    int waiting = 0;
-    while (::ioctl(m_fd, TIOCOUTQ, &waiting) == 0 && waiting > 0) {
-        if (Clock::now() >= deadline)
+    int waiting = queuedOutput();
+    const Clock::time_point deadline = m_calls->now() + drainLimit(waiting, m_settings);
+    const qint64 halfBits = halfBitsPerCharacter(m_settings);
+    while (waiting > 0) {
+        if (m_calls->now() >= deadline)
             throw PortError(
                 PortErrors::WriteTimeout,
                 QStringLiteral("write timed out: the device holds the line (flow control)"));
-        // About the time the waiting bytes need at the set rate, 1 to 20 ms.
-        const qint64 ms = qint64(waiting) * 10 * 1000 / std::max(m_settings.baud, 1);
-        if (letEventsRun) {
+        // About the time the waiting characters need, 1 to 20 ms.
+        const qint64 lineMs = waiting * halfBits * 500 / std::max(m_settings.baud, 1);
+        const int ms = int(std::clamp<qint64>(lineMs, 1, 20));
+        if (wait == DrainWait::Sleeping) {
+            ::poll(nullptr, 0, ms);
+        } else {
             const quint64 generation = m_generation;
-            pauseWithEvents(int(std::clamp<qint64>(ms, 1, 20)), false);
+            pauseWithEvents(ms, false,
+                            wait == DrainWait::EventsRun ? QEventLoop::AllEvents
+                                                         : QEventLoop::ExcludeUserInputEvents);
             if (generation != m_generation)
                 throw PortError(PortErrors::NotOpen,
                                 QStringLiteral("the port was closed while waiting to send"));
-        } else {
-            ::poll(nullptr, 0, int(std::clamp<qint64>(ms, 1, 20)));
         }
+        waiting = queuedOutput();
     }
     // What is left sits in the transmitter; the driver bounds this wait.
-    while (::tcdrain(m_fd) != 0 && errno == EINTR) {
+    while (m_calls->drain(m_fd) != 0 && errno == EINTR) {
     }
+}
+
+// A device that cannot tell counts as drained; the drain call still waits
+// for its transmitter.
+int TermiosPort::queuedOutput()
+{
+    int waiting = 0;
+    return m_calls->queuedOutput(m_fd, &waiting) == 0 ? std::max(waiting, 0) : 0;
 }

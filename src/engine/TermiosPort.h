@@ -5,6 +5,7 @@
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QString>
 
@@ -12,15 +13,29 @@
 #include <functional>
 #include <memory>
 
+class DeviceCalls;
 class QSocketNotifier;
 
 // Where the device of a COM number lives. A non-empty error means there is
 // none; opening then raises PortError (PortErrors::NoDevice) with that text.
+// The mapped path is the name the user gave the device (the Ports.ini
+// entry), which messages use and which is watched when the device goes away;
+// empty when it is the path itself. The identity tells a device apart from
+// another that takes the same name later (see ComPortMap::Lookup).
 struct PortPath {
+    PortPath(QString path = {}, QString error = {}, QString mappedPath = {}, QString identity = {})
+        : path(std::move(path)), error(std::move(error)), mappedPath(std::move(mappedPath)),
+          identity(std::move(identity))
+    {
+    }
     QString path;
     QString error;
+    QString mappedPath;
+    QString identity;
 };
 using PortPathResolver = std::function<PortPath(int comNumber)>;
+// The program's language (the Language setting), asked when a text is made.
+using LanguageSource = std::function<quint8()>;
 
 // The serial port control over a POSIX terminal device.
 //
@@ -30,7 +45,15 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // force); setCommPort while open raises PortErrors::AlreadyOpen.
 //
 // Opening takes the device exclusively (flock and TIOCEXCL): a second opener
-// gets EBUSY, "port busy". Closing restores the attributes found at opening.
+// gets EBUSY, "port busy". The common failures of opening are described in
+// the program's language: no device for the number, not present, busy,
+// permission denied, not a serial device (string table 1822-1826); other
+// descriptions are the system's.
+//
+// Closing waits for the characters still queued for the line (as
+// setRTSEnable(false) does; see drainLimit in LineTime.h) with the window's
+// events but not its input running, then restores the attributes found at
+// opening. While it waits the port counts as closed.
 //
 // Received bytes are read into an own backlog whenever events are processed
 // and on every InBufferCount/Input, so a busy window loses nothing. Beyond
@@ -41,10 +64,13 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // watcher, and when the device goes away. While the arrival watch is off the
 // device is read only by InBufferCount and Input (and the waits of a write).
 //
-// When the device goes away (hang-up, EIO), reading stops at once. The bytes
-// already received stay available; after them InBufferCount and Input raise
-// "the device has gone away", as do Output and the line members written
-// while open. setPortOpen(false) always works.
+// When the device goes away (hang-up, EIO), reading stops at once and
+// deviceGone() tells. The bytes already received stay available; after them
+// InBufferCount and Input raise "the device has gone away", as do Output and
+// the line members written while open. setPortOpen(false) always works.
+// After that, sameDeviceBack() asks the resolver again whether the device
+// last opened is there once more: the same mapped path and identity; never
+// for a pseudo-terminal named by its number (/dev/pts/N).
 //
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
@@ -52,7 +78,8 @@ class TermiosPort : public SerialPortControl {
 public:
     static constexpr qsizetype defaultBacklogCap = 16 * 1024 * 1024;
 
-    explicit TermiosPort(PortPathResolver resolver);
+    // Without a language source the descriptions are English.
+    explicit TermiosPort(PortPathResolver resolver, LanguageSource language = {});
     ~TermiosPort() override;
     TermiosPort(const TermiosPort &) = delete;
     TermiosPort &operator=(const TermiosPort &) = delete;
@@ -78,10 +105,17 @@ public:
         m_arrivalHandler = std::move(handler);
     }
     void setArrivalWatch(bool on) override;
+    bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
+    QString devicePath() const override;
+    bool sameDeviceBack() override;
 
-    // How long a write (or the drain before RTS drops) may wait for a device
-    // that holds the line before it fails with PortErrors::WriteTimeout.
+    // How long a write may wait for a device that holds the line before it
+    // fails with PortErrors::WriteTimeout. Waiting for the output to drain
+    // (before RTS drops, and when closing) follows the line time instead.
     void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // The system calls made on the device (a test seam); the real ones by
+    // default. The object must outlive the port.
+    void setDeviceCalls(DeviceCalls &calls);
     // Bytes of backlog beyond which reading pauses.
     void setBacklogCap(qsizetype bytes);
     // Whether the device still answers; false after a hang-up.
@@ -90,8 +124,13 @@ public:
     bool watchingDevice() const;
 
 private:
+    // How a wait for the output to drain spends its time.
+    enum class DrainWait { EventsRun, EventsButInput, Sleeping };
+
     void open();
-    void close();
+    void close(DrainWait wait);
+    PortError openFailure(int err, const QString &name) const;
+    QString text(qint32 id, const QStringList &params) const;
     void requireOpen() const;
     void requireDevice() const;
     [[noreturn]] void throwGone() const;
@@ -102,11 +141,14 @@ private:
     void setModemLine(int line, bool on);
     void writeAll(const QByteArray &bytes);
     void waitWritable(std::chrono::steady_clock::time_point deadline, bool &stalledAfterReady);
-    void drainOutput(std::chrono::milliseconds limit, bool letEventsRun);
-    void pauseWithEvents(int ms, bool untilWritable);
+    void drainOutput(DrainWait wait);
+    int queuedOutput();
+    void pauseWithEvents(int ms, bool untilWritable, QEventLoop::ProcessEventsFlags flags);
     qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
+    LanguageSource m_language;
+    DeviceCalls *m_calls;
     std::function<void()> m_arrivalHandler;
     bool m_watchArrivals = true;
     qint16 m_comPort = 1;
@@ -119,7 +161,12 @@ private:
     std::chrono::milliseconds m_writeTimeout{10000};
     qsizetype m_backlogCap = defaultBacklogCap;
 
+    // The device last opened and the number it was opened as; kept after
+    // closing, to tell when it comes back.
+    PortPath m_opened;
+    qint16 m_openedAs = 0;
     int m_fd = -1;
+    bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;
     int m_goneErrno = 0; // 0 while the device answers; errno or DeviceGone after
     ByteQueue m_received;

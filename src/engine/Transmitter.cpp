@@ -53,8 +53,12 @@ void Transmitter::cmdSend_Click()
             text = m.settings.PrefixChars + text;
         if (m.settings.ReadjustOption == 1)
             text = text + m.settings.ReadjustChars;
-        SendText(text);
-        if (m.settings.DeleteSendChars == 1)
+        const Outcome outcome = SendText(text);
+        // A text the port could not take because its device is gone is
+        // still there to send once it is back.
+        const bool portGone = outcome == Outcome::PortFailed &&
+                              (m.port.deviceGone() || !m.port.PortOpen());
+        if (m.settings.DeleteSendChars == 1 && !portGone)
             m.view.setSendText(QString());
     } catch (const std::exception &e) {
         m.view.showPlainMessage(QStringLiteral("Beschreibung: ") + QString::fromLocal8Bit(e.what()) +
@@ -62,16 +66,16 @@ void Transmitter::cmdSend_Click()
     }
 }
 
-void Transmitter::SendText(const QString &text)
+Transmitter::Outcome Transmitter::SendText(const QString &text)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
     if (m.closing)
-        return;
+        return Outcome::PortFailed;
     const QDateTime started = m.clock();
     const auto decoded = DecodeTokens(text);
     if (!decoded || !Codec::toBytes(*decoded))
-        return;
+        return Outcome::NotSendable;
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;
@@ -98,10 +102,14 @@ void Transmitter::SendText(const QString &text)
             try {
                 m.port.setRTSEnable(false);
             } catch (const PortError &) {
+                // The transmission has failed already; this adds nothing.
             }
         }
-        return;
+        if (m.portFailed)
+            m.portFailed();
+        return Outcome::PortFailed;
     }
     const QString content = m.settings.Peculiar != 0 ? text : *decoded;
     m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
+    return Outcome::Sent;
 }

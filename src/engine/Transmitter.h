@@ -16,10 +16,12 @@ public:
     // afterwards when configured.
     void cmdSend_Click();
 
+    enum class Outcome { Sent, NotSendable, PortFailed };
+
     // Sends a text in token notation. A text that cannot be decoded, or whose
     // characters have no byte, sends and logs nothing; a failing port ends the
-    // transmission silently.
-    void SendText(const QString &text);
+    // transmission silently. Neither is shown; the outcome tells which.
+    Outcome SendText(const QString &text);
 
 private:
     EngineContext &m;

@@ -1,6 +1,8 @@
 #include "host/ComPortMap.h"
 
 #include "host/StableDeviceNames.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -36,26 +38,20 @@ QString friendlyName(const QString &storedPath, const QString &device, const QSt
     return description + QStringLiteral(" (") + QFileInfo(device).fileName() + QLatin1Char(')');
 }
 
-QString notAssignedText(int comNumber, const QString &iniPath)
-{
-    return QStringLiteral("COM%1 is not assigned to a device; assign one in %2 or connect the device")
-            .arg(comNumber)
-            .arg(iniPath);
-}
+constexpr qint32 kNotAssigned = 1820;
+constexpr qint32 kNotPresent = 1821;
+constexpr qint32 kNotSerial = 1825;
 
-QString notPresentText(int comNumber, const QString &storedPath, const QString &iniPath)
+QString text(qint32 id, quint8 language, const QStringList &params)
 {
-    return QStringLiteral("COM%1 is assigned to %2, which is not present; connect the device or "
-                          "change %3")
-            .arg(comNumber)
-            .arg(storedPath, iniPath);
+    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, language), params);
 }
 
 } // namespace
 
 ComPortMap::ComPortMap(const QString &dataFolder, const SerialDeviceSource &source,
-                       const QString &byIdFolder)
-    : m_file(dataFolder), m_source(source), m_byIdFolder(byIdFolder)
+                       const QString &byIdFolder, const QString &kernelFolder)
+    : m_file(dataFolder), m_source(source), m_byIdFolder(byIdFolder), m_kernelFolder(kernelFolder)
 {
 }
 
@@ -127,7 +123,7 @@ int ComPortMap::recordNewDevice(QMap<int, QString> &assigned, const QString &dev
     return 0;
 }
 
-ComPortMap::Lookup ComPortMap::pathFor(int comNumber)
+ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
 {
     QString stored = m_file.entry(comNumber);
     if (stored.isEmpty() && PortsIniFile::isUsableNumber(comNumber)) {
@@ -137,10 +133,27 @@ ComPortMap::Lookup ComPortMap::pathFor(int comNumber)
                 stored = port.path;
         }
     }
+    const QString com = QString::number(comNumber);
     if (stored.isEmpty())
-        return {QString(), notAssignedText(comNumber, m_file.filePath())};
+        return {QString(), text(kNotAssigned, language, {com, m_file.filePath()}), QString(), {}};
+    if (QFileInfo(stored).isDir())
+        return {QString(), text(kNotSerial, language, {stored}), stored, {}};
     const QString device = deviceBehind(stored);
     if (device.isEmpty())
-        return {QString(), notPresentText(comNumber, stored, m_file.filePath())};
-    return {device, QString()};
+        return {QString(), text(kNotPresent, language, {com, stored, m_file.filePath()}), stored,
+                {}};
+    return {device, QString(), stored, identityOf(stored, device)};
+}
+
+QString ComPortMap::identityOf(const QString &storedPath, const QString &device) const
+{
+    const QFileInfo entry(storedPath);
+    if (entry.isSymLink() || entry.absolutePath() != m_kernelFolder)
+        return {};
+    const QList<SerialDevice> devices = m_source.devices();
+    for (const SerialDevice &present : devices) {
+        if (deviceBehind(present.path) == device)
+            return present.serialNumber;
+    }
+    return {};
 }

@@ -5,8 +5,9 @@
 
 // One serial device the system reports as present.
 struct SerialDevice {
-    QString path;        // device node, such as /dev/ttyUSB0
-    QString description; // the maker's product text; may be empty
+    QString path;         // device node, such as /dev/ttyUSB0
+    QString description;  // the maker's product text; may be empty
+    QString serialNumber; // the USB serial number; empty without one
 };
 
 // Where the list of present serial devices comes from. The port numbering

@@ -99,6 +99,16 @@ constexpr std::array kEntries = {
     Entry{1812, u"Der Datenträger ist schreibgeschützt."},
     Entry{1813, u"Die Datei oder der Ordner existiert nicht."},
     Entry{1814, u"Der Name ist der eines Ordners."},
+    Entry{1820, u"COM%% ist keinem Gerät zugeordnet; ordnen Sie in %% eines zu oder schließen "
+                u"Sie das Gerät an"},
+    Entry{1821, u"COM%% ist %% zugeordnet, das nicht vorhanden ist; schließen Sie das Gerät an "
+                u"oder ändern Sie %%"},
+    Entry{1822, u"%% ist nicht vorhanden"},
+    Entry{1823, u"Schnittstelle belegt: %% wird von einem anderen Programm benutzt"},
+    Entry{1824, u"Keine Berechtigung für %%: Unter Debian muss der Benutzer zur Gruppe dialout "
+                u"gehören und sich danach neu anmelden"},
+    Entry{1825, u"%% ist keine serielle Schnittstelle"},
+    Entry{1826, u"Für COM%% ist kein Gerät bekannt"},
     Entry{1840, u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"},
     Entry{1841, u"Einstellungen nicht gespeichert"},
     Entry{1860, u"Befehl %%"},
@@ -188,6 +198,14 @@ constexpr std::array kEntries = {
     Entry{11812, u"The file system is read-only."},
     Entry{11813, u"The file or folder does not exist."},
     Entry{11814, u"The name is that of a folder."},
+    Entry{11820, u"COM%% is not assigned to a device; assign one in %% or connect the device"},
+    Entry{11821, u"COM%% is assigned to %%, which is not present; connect the device or change %%"},
+    Entry{11822, u"%% is not present"},
+    Entry{11823, u"port busy: %% is in use by another program"},
+    Entry{11824, u"permission denied for %%: on Debian the user must be in the group dialout and "
+                 u"log in again"},
+    Entry{11825, u"%% is not a serial device"},
+    Entry{11826, u"there is no device for COM%%"},
     Entry{11840, u"The file %% could not be saved at exit. %%"},
     Entry{11841, u"Settings not saved"},
     Entry{11860, u"Command %%"},

@@ -109,6 +109,7 @@ private:
     void setStatusText(const QString &text) override;
     void showCriticalMessage(const QString &title, const QString &text) override;
     void showPlainMessage(const QString &text) override;
+    bool modalDialogOpen() const override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;

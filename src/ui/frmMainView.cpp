@@ -5,6 +5,7 @@
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,6 +133,11 @@ void frmMain::setStatusText(const QString &text)
 void frmMain::showCriticalMessage(const QString &title, const QString &text)
 {
     MessageBoxes::show({this, MessageBoxes::Icon::Critical, title, text});
+}
+
+bool frmMain::modalDialogOpen() const
+{
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 void frmMain::showPlainMessage(const QString &text)

@@ -18,6 +18,7 @@ public:
     bool repeatCommandConfig = false;
     bool portControlsEnabled = false;
     bool sendButtonEnabled = true;
+    bool modal = false; // a modal dialog is open
     QString status;
     QStringList messages; // "title|text"
     QList<int> pressedSlots;
@@ -48,4 +49,5 @@ public:
         messages.append(title + u'|' + text);
     }
     void showPlainMessage(const QString &text) override { messages.append(u'|' + text); }
+    bool modalDialogOpen() const override { return modal; }
 };

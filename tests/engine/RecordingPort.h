@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <cerrno>
+#include <functional>
+
 // A serial port control that records every member call, in order, and can be
 // told to fail at one of them. Received characters are fed by the test.
 class RecordingPort : public SerialPortControl {
@@ -13,10 +16,15 @@ public:
     QString failAt;             // member name whose next call raises
     bool open = false;
     QString waiting;            // characters the device has sent
+    std::function<void()> whileClosing;
     bool rts = false;
     QList<qint64> outputTimes;  // ms since creation, one per Output call
     QElapsedTimer clock;
     bool announcesArrival = false; // tells of arrivals, so an idle engine stops polling
+    std::function<void()> arrival;  // the engine's arrival handler
+    bool gone = false;              // the device went away; opening again brings it back
+    QString path;                   // where the device lives
+    bool back = false;              // the device found at path is the one opened last
 
     RecordingPort() { clock.start(); }
 
@@ -28,7 +36,11 @@ public:
     void setPortOpen(bool value) override
     {
         record(QStringLiteral("PortOpen=") + flag(value));
+        if (!value && whileClosing)
+            whileClosing(); // events that run while the output drains
         open = value;
+        if (open)
+            gone = false;
     }
     void setCommPort(qint16 n) override { record(QStringLiteral("CommPort=%1").arg(n)); }
     void setSettings(const QString &s) override { record(QStringLiteral("Settings=") + s); }
@@ -49,11 +61,15 @@ public:
         record(QStringLiteral("Output=") + chars);
         if (!open)
             throw PortError(8018, QStringLiteral("port is not open"));
+        if (gone)
+            throw PortError(EIO, QStringLiteral("the device has gone away"));
         outputTimes.append(clock.elapsed());
     }
     qint16 InBufferCount() override
     {
         record(QStringLiteral("InBufferCount"), false);
+        if (gone && waiting.isEmpty())
+            throw PortError(EIO, QStringLiteral("the device has gone away"));
         return qint16(qMin<qsizetype>(waiting.size(), 2048));
     }
     QString Input() override
@@ -65,6 +81,15 @@ public:
     }
 
     bool signalsArrival() const override { return announcesArrival; }
+    void setArrivalHandler(std::function<void()> handler) override { arrival = std::move(handler); }
+    bool deviceGone() const override { return open && gone; }
+    QString devicePath() const override { return path; }
+    bool sameDeviceBack() override
+    {
+        ++backChecks;
+        return !open && back;
+    }
+    int backChecks = 0;
 
     QStringList callsWithout(const QString &prefix) const
     {

@@ -3,6 +3,7 @@
 
 #include "FakeView.h"
 #include "PtyPair.h"
+#include "ScriptedDevice.h"
 
 #include "app/modGlobal.h"
 #include "host/ComPortMap.h"
@@ -25,6 +26,7 @@ public:
 
 // An engine whose COM1 is the slave of a pseudo-terminal.
 struct Terminal {
+    ScriptedDevice calls; // the port's system calls, recorded
     PtyPair device;
     SettingsRecord settings;
     FakeView view;
@@ -40,7 +42,9 @@ struct Terminal {
             const QString path = device.path();
             resolver = [path](int) { return PortPath{path, QString()}; };
         }
-        port = std::make_unique<TermiosPort>(std::move(resolver));
+        port = std::make_unique<TermiosPort>(std::move(resolver),
+                                             [this] { return settings.Language; });
+        port->setDeviceCalls(calls);
         engine = std::make_unique<TerminalEngine>(settings, *port, view);
         view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
     }
@@ -71,8 +75,13 @@ private Q_SLOTS:
     void quietTimeEndsBlocks();
     void blockEndsAtBufferSize();
     void idleTerminalWakesForABlock();
+    void longTransmissionWithRts_data();
+    void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
+    void vanishedDeviceComesBack_data();
+    void vanishedDeviceComesBack();
     void secondOpenerIsRefused();
+    void comNumbersFromPortsIni_data();
     void comNumbersFromPortsIni();
 };
 
@@ -189,6 +198,33 @@ void tst_EngineOnPty::idleTerminalWakesForABlock()
     QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
 }
 
+void tst_EngineOnPty::longTransmissionWithRts_data()
+{
+    QTest::addColumn<double>("charsPerSecond"); // how fast the line takes them; 0: held
+    QTest::addColumn<bool>("logged");
+    // 400 characters need 13.3 s at 300 baud, longer than the drain once waited.
+    QTest::newRow("every character left: logged") << 30.0 << true;
+    QTest::newRow("the device holds the line: not logged") << 0.0 << false;
+}
+
+void tst_EngineOnPty::longTransmissionWithRts()
+{
+    QFETCH(double, charsPerSecond);
+    QFETCH(bool, logged);
+    Terminal t;
+    t.settings.RTS = 1;
+    t.settings.Baudrate = 0;
+    QVERIFY(t.open());
+    t.calls.scriptLine = true;
+    t.calls.charsPerSecond = charsPerSecond;
+    t.calls.step = std::chrono::milliseconds(1000);
+    const QString text(400, QLatin1Char('x'));
+    t.engine->transmitter().SendText(text);
+    QCOMPARE(t.device.read(400).size(), 400);
+    QCOMPARE(t.contents(), logged ? QStringList{QStringLiteral("  [OUT]  ") + text} : QStringList());
+    QCOMPARE(t.calls.calls.last(), QStringLiteral("RTS off")); // dropped in either case
+}
+
 void tst_EngineOnPty::vanishingDeviceKeepsTheLog()
 {
     Terminal t;
@@ -204,6 +240,79 @@ void tst_EngineOnPty::vanishingDeviceKeepsTheLog()
     QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
 }
 
+void tst_EngineOnPty::vanishedDeviceComesBack_data()
+{
+    QTest::addColumn<int>("refusedOpenings"); // permission denied at first, as udev sets it later
+    QTest::newRow("opens at once") << 0;
+    QTest::newRow("permissions come a moment later") << 3;
+}
+
+// COM5 is a link to a pseudo-terminal; closing its master takes the device
+// away, a link to a new pseudo-terminal brings it back.
+void tst_EngineOnPty::vanishedDeviceComesBack()
+{
+    QFETCH(int, refusedOpenings);
+    QTemporaryDir data;
+    const QString folder = data.path() + u'/';
+    auto first = std::make_unique<PtyPair>();
+    const QString link = folder + QStringLiteral("my-device");
+    QVERIFY(QFile::link(first->path(), link));
+    QFile ini(folder + QStringLiteral("Ports.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(link).toLocal8Bit());
+    ini.close();
+    NoDevices none;
+    Terminal t([folder, &none](int n) {
+        ComPortMap map(folder, none);
+        const auto found = map.pathFor(n, 0);
+        return PortPath{found.path, found.error, found.mappedPath, found.identity};
+    });
+    t.settings.ComPort = 4;
+    t.settings.DeleteSendChars = 1;
+    QVERIFY(t.open());
+    const QString openStatus = t.view.status;
+    t.view.waitTime = QStringLiteral("300");
+    t.engine->startTimers();
+    QVERIFY(first->write("AB"));
+    // Unplugged while the poll waits for the line to fall quiet (the kernel
+    // drops what the port has not read yet). The link goes with the device,
+    // as a by-id link does: left dangling it would lead to the next
+    // pseudo-terminal of whichever program takes the number.
+    QTest::qWait(100);
+    QVERIFY(QFile::remove(link));
+    first.reset();
+
+    QTRY_COMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(!t.view.portControlsEnabled);
+    QVERIFY(!t.port->PortOpen());
+    QCOMPARE(t.view.messages, QStringList());
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")}); // received before it went
+    t.view.send = QStringLiteral("hello");
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(t.view.send, QStringLiteral("hello"));
+    QCOMPARE(t.contents().size(), 1);
+    QTest::qWait(100);
+    QVERIFY(!t.engine->receiveTimerEnabled()); // nothing polls while it is away
+
+    PtyPair second;
+    t.calls.failingOpens = refusedOpenings;
+    t.calls.calls.clear();
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    QVERIFY(QFile::link(second.path(), link));
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 3000);
+    // Within a second of the first opening that could succeed.
+    QVERIFY2(sinceBack.elapsed() < 1000 + refusedOpenings * 250,
+             qPrintable(QString::number(sinceBack.elapsed())));
+    QCOMPARE(t.calls.calls.count(QStringLiteral("open")), refusedOpenings + 1);
+    QCOMPARE(t.view.status, openStatus);
+    QVERIFY(t.view.portControlsEnabled);
+    QCOMPARE(t.view.messages, QStringList());
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(second.read(5), QByteArray("hello"));
+    QCOMPARE(t.view.send, QString());
+}
+
 void tst_EngineOnPty::secondOpenerIsRefused()
 {
     Terminal first;
@@ -214,33 +323,67 @@ void tst_EngineOnPty::secondOpenerIsRefused()
     QVERIFY(!second.port->PortOpen());
     QVERIFY(!second.view.portControlsEnabled);
     QCOMPARE(second.view.messages.size(), 1);
-    QVERIFY2(second.view.messages.first().contains(QStringLiteral("busy")),
+    QVERIFY2(second.view.messages.first().contains(QStringLiteral("belegt")),
              qPrintable(second.view.messages.first()));
 }
 
+void tst_EngineOnPty::comNumbersFromPortsIni_data()
+{
+    // $ stands for COM5's entry in Ports.ini, & for Ports.ini itself.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("busy");
+    QTest::addColumn<QString>("notAssigned");
+    QTest::newRow("German") << 0 << "Schnittstelle belegt: $ wird von einem anderen Programm benutzt"
+                            << u"COM6 ist keinem Gerät zugeordnet; ordnen Sie in & eines zu oder "
+                               "schließen Sie das Gerät an"_qs;
+    QTest::newRow("English") << 1 << "port busy: $ is in use by another program"
+                             << "COM6 is not assigned to a device; assign one in & or connect the "
+                                "device";
+}
+
+// COM5 is mapped by hand to a link to the pseudo-terminal; messages name the
+// link, as the user wrote it, in the program's language.
 void tst_EngineOnPty::comNumbersFromPortsIni()
 {
+    QFETCH(int, language);
+    QFETCH(QString, busy);
+    QFETCH(QString, notAssigned);
     QTemporaryDir data;
     const QString folder = data.path() + u'/';
     PtyPair device;
+    const QString link = folder + QStringLiteral("my-device");
+    QVERIFY(QFile::link(device.path(), link));
     QFile ini(folder + QStringLiteral("Ports.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(device.path()).toLocal8Bit());
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(link).toLocal8Bit());
     ini.close();
     NoDevices none;
-    Terminal t([folder, &none](int n) {
+    const auto resolver = [folder, &none, language](int n) {
         ComPortMap map(folder, none);
-        const auto found = map.pathFor(n);
-        return PortPath{found.path, found.error};
-    });
+        const auto found = map.pathFor(n, quint8(language));
+        return PortPath{found.path, found.error, found.mappedPath};
+    };
+    Terminal t(resolver);
+    t.settings.Language = quint8(language);
     t.settings.ComPort = 4;
     QVERIFY(t.open());
-    QVERIFY(t.view.status.startsWith(QStringLiteral("Schnittstelle COM5 mit 9600 Baud")));
+    QVERIFY(t.view.status.startsWith(language == 0 ? QStringLiteral("Schnittstelle COM5 mit 9600 Baud")
+                                                   : QStringLiteral("Interface COM5 is opened")));
+
+    Terminal second(resolver);
+    second.settings.Language = quint8(language);
+    second.settings.ComPort = 4;
+    second.engine->connection().fkt_MainOpenPort();
+    QCOMPARE(second.view.messages.size(), 1);
+    QVERIFY2(second.view.messages.first().contains(busy.replace(u'$', link) + u'.'),
+             qPrintable(second.view.messages.first()));
+
     t.settings.ComPort = 5;
     t.engine->connection().fkt_MainOpenPort();
-    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QCOMPARE(t.view.status, language == 0 ? QStringLiteral("Keine Schnittstelle geöffnet!")
+                                          : QStringLiteral("No interface connection opened!"));
     QCOMPARE(t.view.messages.size(), 1);
-    QVERIFY2(t.view.messages.first().contains(QStringLiteral("COM6 is not assigned")),
+    QVERIFY2(t.view.messages.first().contains(notAssigned.replace(u'&', folder + "Ports.ini") + u'.'),
              qPrintable(t.view.messages.first()));
 }
 

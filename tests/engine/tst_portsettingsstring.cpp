@@ -1,3 +1,4 @@
+#include "engine/LineTime.h"
 #include "engine/PortErrors.h"
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void everyRateOfTheTable();
     void badStrings_data();
     void badStrings();
+    void drainLimit_data();
+    void drainLimit();
 };
 
 void tst_PortSettingsString::goodStrings_data()
@@ -25,17 +28,19 @@ void tst_PortSettingsString::goodStrings_data()
     QTest::addColumn<Parity>("parity");
     QTest::addColumn<int>("dataBits");
     QTest::addColumn<StopBits>("stopBits");
-    QTest::newRow("8N1") << "9600,N,8,1" << 9600 << Parity::None << 8 << StopBits::One;
-    QTest::newRow("7N2") << "9600,N,7,2" << 9600 << Parity::None << 7 << StopBits::Two;
-    QTest::newRow("7E1") << "19200,E,7,1" << 19200 << Parity::Even << 7 << StopBits::One;
-    QTest::newRow("7O1") << "300,O,7,1" << 300 << Parity::Odd << 7 << StopBits::One;
-    QTest::newRow("8N2") << "921600,N,8,2" << 921600 << Parity::None << 8 << StopBits::Two;
-    QTest::newRow("mark") << "1200,M,8,1" << 1200 << Parity::Mark << 8 << StopBits::One;
-    QTest::newRow("space") << "1200,S,6,1" << 1200 << Parity::Space << 6 << StopBits::One;
-    QTest::newRow("lower case") << "4800,e,8,1" << 4800 << Parity::Even << 8 << StopBits::One;
+    QTest::addColumn<int>("halfBits"); // on the line per character, start bit included
+    QTest::newRow("8N1") << "9600,N,8,1" << 9600 << Parity::None << 8 << StopBits::One << 20;
+    QTest::newRow("7N2") << "9600,N,7,2" << 9600 << Parity::None << 7 << StopBits::Two << 20;
+    QTest::newRow("7E1") << "19200,E,7,1" << 19200 << Parity::Even << 7 << StopBits::One << 20;
+    QTest::newRow("7O1") << "300,O,7,1" << 300 << Parity::Odd << 7 << StopBits::One << 20;
+    QTest::newRow("8N2") << "921600,N,8,2" << 921600 << Parity::None << 8 << StopBits::Two << 22;
+    QTest::newRow("mark") << "1200,M,8,1" << 1200 << Parity::Mark << 8 << StopBits::One << 22;
+    QTest::newRow("space") << "1200,S,6,1" << 1200 << Parity::Space << 6 << StopBits::One << 18;
+    QTest::newRow("lower case") << "4800,e,8,1" << 4800 << Parity::Even << 8 << StopBits::One << 22;
     QTest::newRow("blanks") << " 2400 , o , 5 , 1.5 " << 2400 << Parity::Odd << 5
-                            << StopBits::OneAndHalf;
-    QTest::newRow("odd rate") << "31250,N,8,1" << 31250 << Parity::None << 8 << StopBits::One;
+                            << StopBits::OneAndHalf << 17;
+    QTest::newRow("odd rate") << "31250,N,8,1" << 31250 << Parity::None << 8 << StopBits::One
+                              << 20;
 }
 
 void tst_PortSettingsString::goodStrings()
@@ -50,6 +55,8 @@ void tst_PortSettingsString::goodStrings()
     QCOMPARE(settings.parity, parity);
     QCOMPARE(settings.dataBits, dataBits);
     QCOMPARE(settings.stopBits, stopBits);
+    QFETCH(int, halfBits);
+    QCOMPARE(halfBitsPerCharacter(settings), halfBits);
 }
 
 void tst_PortSettingsString::everyRateOfTheTable_data()
@@ -106,6 +113,31 @@ void tst_PortSettingsString::badStrings()
         QVERIFY2(error.description().contains(complaint), qPrintable(error.description()));
         QVERIFY(error.description().contains(QLatin1String("'") + text + QLatin1String("'")));
     }
+}
+
+void tst_PortSettingsString::drainLimit_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<qint64>("queued");
+    QTest::addColumn<qint64>("limitMs"); // line time x 1.25 + 1 s, at most 60 s
+    QTest::newRow("nothing queued") << "9600,N,8,1" << qint64(0) << qint64(1000);
+    QTest::newRow("one character at 9600") << "9600,N,8,1" << qint64(1) << qint64(1002);
+    QTest::newRow("400 at 300 baud") << "300,N,8,1" << qint64(400) << qint64(17667);
+    QTest::newRow("9600 at 9600 baud") << "9600,N,8,1" << qint64(9600) << qint64(13500);
+    QTest::newRow("parity and 2 stop bits count") << "9600,E,8,2" << qint64(9600)
+                                                  << qint64(16000);
+    QTest::newRow("1.5 stop bits count") << "300,N,5,1.5" << qint64(300) << qint64(10375);
+    QTest::newRow("at most a minute") << "300,N,8,1" << qint64(4000) << qint64(60000);
+    QTest::newRow("a queue beyond reason") << "50,N,8,2" << (qint64(1) << 62) << qint64(60000);
+    QTest::newRow("a negative count is none") << "9600,N,8,1" << qint64(-5) << qint64(1000);
+}
+
+void tst_PortSettingsString::drainLimit()
+{
+    QFETCH(QString, settings);
+    QFETCH(qint64, queued);
+    QFETCH(qint64, limitMs);
+    QCOMPARE(qint64(::drainLimit(queued, parsePortSettings(settings)).count()), limitMs);
 }
 
 QTEST_APPLESS_MAIN(tst_PortSettingsString)

@@ -2,10 +2,13 @@
 #include "RecordingPort.h"
 
 #include "app/modGlobal.h"
+#include "engine/DeviceReturnWatch.h"
 #include "engine/TerminalEngine.h"
 #include "engine/WaitMilliseconds.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -77,12 +80,17 @@ private Q_SLOTS:
     void openPortStatusText();
     void openPortFailureReports();
     void openPortFailureWithEmptyDescriptionKeepsPlaceholders();
+    void lostDeviceCountsAsClosed_data();
+    void lostDeviceCountsAsClosed();
+    void lostDeviceComesBack_data();
+    void lostDeviceComesBack();
 
     void sendButtonAddsPrefixAndSuffix_data();
     void sendButtonAddsPrefixAndSuffix();
     void sendTextThatCannotBeDecodedSendsNothing_data();
     void sendTextThatCannotBeDecodedSendsNothing();
     void emptySlotLogsEmptyLine();
+    void rtsFramesTheTransmission_data();
     void rtsFramesTheTransmission();
     void failingWriteDropsRtsAndLogsNothing();
     void characterDelayComesBeforeEachCharacter();
@@ -114,20 +122,32 @@ private Q_SLOTS:
 void tst_TerminalEngine::openPortWritesMembersInOrder_data()
 {
     QTest::addColumn<bool>("wasOpen");
-    QTest::newRow("closed before") << false;
-    QTest::newRow("open before") << true;
+    QTest::addColumn<int>("dtr");
+    QTest::addColumn<QString>("dtrEnable");
+    QTest::addColumn<bool>("againWhileClosing"); // a second Accept while the output drains
+    QTest::newRow("closed before") << false << 0 << "false" << false;
+    QTest::newRow("open before") << true << 0 << "false" << false;
+    QTest::newRow("DTR 1 is on") << false << 1 << "true" << false;
+    QTest::newRow("DTR 2 is on too") << false << 2 << "true" << false;
+    QTest::newRow("DTR 255 is on too") << true << 255 << "true" << false;
+    QTest::newRow("opened again while closing: once") << true << 1 << "true" << true;
 }
 
 void tst_TerminalEngine::openPortWritesMembersInOrder()
 {
     QFETCH(bool, wasOpen);
+    QFETCH(int, dtr);
+    QFETCH(QString, dtrEnable);
+    QFETCH(bool, againWhileClosing);
     Rig rig;
     rig.port.open = wasOpen;
+    if (againWhileClosing)
+        rig.port.whileClosing = [&rig] { rig.engine->connection().fkt_MainOpenPort(); };
     rig.settings.ComPort = 2;
     rig.settings.Baudrate = 10;
     rig.settings.Dataformat = 2;
     rig.settings.Handshake = 3;
-    rig.settings.DTR = 0;
+    rig.settings.DTR = quint8(dtr);
     rig.engine->connection().fkt_MainOpenPort();
     QStringList expected{QStringLiteral("PortOpen?")};
     if (wasOpen)
@@ -136,7 +156,7 @@ void tst_TerminalEngine::openPortWritesMembersInOrder()
              << QStringLiteral("InBufferSize=2048") << QStringLiteral("InputLen=0")
              << QStringLiteral("RThreshold=1") << QStringLiteral("SThreshold=1")
              << QStringLiteral("EOFEnable=false") << QStringLiteral("Handshaking=3")
-             << QStringLiteral("DTREnable=false") << QStringLiteral("PortOpen?")
+             << QStringLiteral("DTREnable=") + dtrEnable << QStringLiteral("PortOpen?")
              << QStringLiteral("PortOpen=true");
     QCOMPARE(rig.port.calls, expected);
     QVERIFY(rig.view.portControlsEnabled);
@@ -165,6 +185,16 @@ void tst_TerminalEngine::openPortStatusText_data()
     QTest::newRow("COM16") << 1 << 15 << 13 << 2 << "921600,N,8,1"
                            << QStringLiteral("Interface COM16 is opened with 921600 baud 8 Data "
                                              "bits, 1 Stop bit, no Parity and Handshake RTS.");
+    // Every index of the baud-rate table, and the first one beyond it.
+    const QStringList rates{"300",   "600",   "1200",  "2400",   "4800",   "9600",   "19200",
+                            "38400", "56000", "57600", "115200", "230400", "460800", "921600",
+                            "9600"};
+    for (int index = 0; index < rates.size(); ++index)
+        QTest::addRow("Baudrate %d", index)
+            << 1 << 0 << index << 0 << rates[index] + QStringLiteral(",N,8,1")
+            << QStringLiteral("Interface COM1 is opened with %1 baud 8 Data bits, 1 Stop bit, no "
+                              "Parity and Handshake None.")
+                   .arg(rates[index]);
 }
 
 void tst_TerminalEngine::openPortStatusText()
@@ -220,6 +250,136 @@ void tst_TerminalEngine::openPortFailureWithEmptyDescriptionKeepsPlaceholders()
                                         "Open Interface.\r\nDescription: %%.%%Error: %%.")});
 }
 
+void tst_TerminalEngine::lostDeviceCountsAsClosed_data()
+{
+    QTest::addColumn<QString>("seenBy"); // what finds the device gone
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QStringList>("logged");
+    QTest::addColumn<QString>("boxAfter");
+    QTest::addColumn<QString>("quietTime");
+    const QString german = QStringLiteral("Keine Schnittstelle geöffnet!");
+    // Enter once emptied the box although nothing was sent or logged.
+    QTest::newRow("a transmission keeps the send box")
+        << "send" << 0 << german << QStringList() << "hello" << "0";
+    QTest::newRow("a transmission, English") << "send" << 1 << "No interface connection opened!"
+                                             << QStringList() << "hello" << "0";
+    QTest::newRow("a poll logs what came before")
+        << "poll" << 0 << german << QStringList{"09:05:03.007  [IN]   AB"} << "hello" << "0";
+    QTest::newRow("a poll that cannot take what came before")
+        << "poll" << 0 << german << QStringList() << "hello" << "40000";
+    QTest::newRow("the port tells") << "arrival" << 0 << german << QStringList() << "hello" << "0";
+}
+
+void tst_TerminalEngine::lostDeviceCountsAsClosed()
+{
+    QFETCH(QString, seenBy);
+    QFETCH(int, language);
+    QFETCH(QString, status);
+    QFETCH(QStringList, logged);
+    QFETCH(QString, boxAfter);
+    QFETCH(QString, quietTime);
+    Rig rig;
+    rig.view.waitTime = quietTime;
+    rig.settings.Language = quint8(language);
+    rig.port.announcesArrival = seenBy == QLatin1String("arrival");
+    rig.openPort();
+    QVERIFY(rig.view.portControlsEnabled);
+    rig.view.send = QStringLiteral("hello");
+    rig.port.gone = true;
+    if (seenBy == QLatin1String("send")) {
+        rig.engine->transmitter().cmdSend_Click();
+    } else {
+        rig.port.waiting = seenBy == QLatin1String("poll") ? QStringLiteral("AB") : QString();
+        rig.engine->startTimers();
+        if (rig.port.arrival)
+            rig.port.arrival();
+    }
+    QTRY_COMPARE(rig.view.status, status);
+    QVERIFY(!rig.view.portControlsEnabled);
+    QVERIFY(!rig.port.open);
+    QVERIFY(rig.port.calls.contains(QStringLiteral("PortOpen=false")));
+    QCOMPARE(rig.view.messages, QStringList()); // no box
+    QCOMPARE(rig.lines(), logged);
+    QCOMPARE(rig.view.send, boxAfter);
+    // Enter on the closed port keeps the text as well.
+    rig.engine->transmitter().cmdSend_Click();
+    QCOMPARE(rig.view.send, boxAfter);
+    rig.engine->stopTimers();
+}
+
+void tst_TerminalEngine::lostDeviceComesBack_data()
+{
+    QTest::addColumn<bool>("sameDevice"); // the device found at its path is the lost one
+    QTest::addColumn<bool>("modal");      // a modal dialog is open when it comes back
+    QTest::addColumn<int>("sameAfterMs"); // it counts as the same only from then on
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("the same device") << true << false << 0 << true;
+    QTest::newRow("another device under its name") << false << false << 0 << false;
+    QTest::newRow("behind a modal dialog: once it closes") << true << true << 0 << true;
+    QTest::newRow("tried every 250 ms for 5 s") << true << false << 4500 << true;
+}
+
+void tst_TerminalEngine::lostDeviceComesBack()
+{
+    QFETCH(bool, sameDevice);
+    QFETCH(bool, modal);
+    QFETCH(int, sameAfterMs);
+    QFETCH(bool, reopened);
+    QTemporaryDir folder;
+    Rig rig;
+    rig.port.path = folder.filePath(QStringLiteral("device"));
+    rig.settings.Baudrate = 10;
+    rig.openPort();
+    rig.port.gone = true;
+    rig.engine->transmitter().SendText(QStringLiteral("x"));
+    QTRY_VERIFY(!rig.port.open);
+    QVERIFY(rig.engine->connection().awaitingDevice());
+    rig.port.calls.clear();
+    rig.settings.DTR = 0; // opened again with the settings of now
+
+    rig.port.back = sameDevice && sameAfterMs == 0;
+    QElapsedTimer sinceSame;
+    if (sameAfterMs > 0) {
+        QTimer::singleShot(sameAfterMs, [&rig, &sinceSame] {
+            rig.port.back = true;
+            sinceSame.start();
+        });
+    }
+    rig.view.modal = modal;
+    QFile device(rig.port.path);
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    if (modal) {
+        QTest::qWait(600);
+        QVERIFY(!rig.port.open);
+        rig.view.modal = false;
+        sinceBack.restart();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(rig.port.open, reopened, 2000 + sameAfterMs);
+    QTest::qWait(reopened ? 0 : 600); // and not later either
+    QCOMPARE(rig.port.open, reopened);
+    if (sameAfterMs > 0) {
+        QVERIFY2(rig.port.backChecks >= sameAfterMs / DeviceReturnWatch::kRetryMs,
+                 qPrintable(QString::number(rig.port.backChecks)));
+    }
+    QCOMPARE(rig.view.portControlsEnabled, reopened);
+    QCOMPARE(rig.view.messages, QStringList());
+    if (reopened) {
+        const qint64 waited = sameAfterMs > 0 ? sinceSame.elapsed() : sinceBack.elapsed();
+        QVERIFY2(waited < 1000, qPrintable(QString::number(waited)));
+        QVERIFY(rig.port.calls.contains(QStringLiteral("Settings=115200,N,8,1")));
+        QVERIFY(rig.port.calls.contains(QStringLiteral("DTREnable=false")));
+        QCOMPARE(rig.view.status, QStringLiteral("Schnittstelle COM1 mit 115200 Baud 8 Datenbits, 1 "
+                                                 "Stoppbit, Keine Parität und Handshake None ist "
+                                                 "geöffnet."));
+        QVERIFY(!rig.engine->connection().awaitingDevice());
+    } else {
+        QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    }
+}
+
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()
 {
     QTest::addColumn<int>("prefixOption");
@@ -240,6 +400,8 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()
     QTest::newRow("option 2 is not on") << 2 << 2 << 1 << 2 << abc << abc << abc << abc;
     QTest::newRow("an empty box sends nothing, even with a prefix and a suffix")
         << 1 << 1 << 1 << 0 << QString() << QString() << QString() << QString();
+    QTest::newRow("Peculiar 2 shows tokens too") << 1 << 1 << 2 << 1 << chars({2, 65, 66, 67, 3})
+                                                 << QStringLiteral("<STX>ABC<ETX>") << QString() << abc;
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
@@ -301,14 +463,26 @@ void tst_TerminalEngine::emptySlotLogsEmptyLine()
     QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  ")});
 }
 
+void tst_TerminalEngine::rtsFramesTheTransmission_data()
+{
+    QTest::addColumn<int>("rts");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList framed{"RTSEnable=true", "Output=A", "Output=B", "RTSEnable=false"};
+    QTest::newRow("RTS 1") << 1 << framed;
+    QTest::newRow("RTS 2 is on too") << 2 << framed;
+    QTest::newRow("RTS 0 leaves the line alone") << 0 << QStringList{"Output=A", "Output=B"};
+}
+
 void tst_TerminalEngine::rtsFramesTheTransmission()
 {
+    QFETCH(int, rts);
+    QFETCH(QStringList, calls);
     Rig rig;
-    rig.settings.RTS = 1;
+    rig.settings.RTS = quint8(rts);
     rig.openPort();
     rig.engine->transmitter().SendText(QStringLiteral("AB"));
-    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=A", "Output=B",
-                                          "RTSEnable=false"}));
+    QCOMPARE(rig.port.calls, calls);
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [OUT]  AB")});
 }
 
 void tst_TerminalEngine::failingWriteDropsRtsAndLogsNothing()
@@ -395,6 +569,7 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     QTest::addColumn<QString>("content");
     QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t");
     QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0});
+    QTest::newRow("Peculiar 2 gives tokens too") << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>");
 }
 
 void tst_TerminalEngine::receivedBlockIsLogged()

@@ -2,6 +2,7 @@
 #include "engine/TermiosPort.h"
 #include "engine/termios2_baud.h"
 #include "engine/PtyPair.h"
+#include "engine/ScriptedDevice.h"
 #include "text/Codec.h"
 
 #include <QCoreApplication>
@@ -129,6 +130,8 @@ private Q_SLOTS:
     void heldLineKeepsEventsFlowing();
     void closingDuringHeldLineEndsTheWrite();
     void modemLinesAbsentIsSilent();
+    void drainFollowsLineTime_data();
+    void drainFollowsLineTime();
     void vanishedDeviceKeepsReceivedBytes();
     void refusedCalls_data();
     void refusedCalls();
@@ -576,6 +579,88 @@ void tst_TermiosPort::modemLinesAbsentIsSilent()
     QVERIFY(opened.port.PortOpen());
 }
 
+void tst_TermiosPort::drainFollowsLineTime_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<double>("charsPerSecond"); // 0: the device holds the line
+    QTest::addColumn<bool>("closing");          // else RTS drops after the characters
+    QTest::addColumn<int>("waitedMs");          // when the wait should end
+    // Each needs longer on the line than the fixed 10 s the drain once had.
+    QTest::newRow("RTS, 400 characters at 300 baud (13.3 s)")
+        << "300,N,8,1" << 400 << 30.0 << false << 13334;
+    QTest::newRow("RTS, 9,600 characters 8N2 at 9,600 baud (11 s)")
+        << "9600,N,8,2" << 9600 << 9600.0 / 11 << false << 11000;
+    QTest::newRow("RTS, held line: 1.25 x line time + 1 s")
+        << "300,N,8,1" << 400 << 0.0 << false << 17667;
+    QTest::newRow("RTS, held line: at most 60 s") << "300,N,8,1" << 4000 << 0.0 << false << 60000;
+    // Closing once dropped what was queued after 0.5 s.
+    QTest::newRow("closing, 400 characters at 300 baud (13.3 s)")
+        << "300,N,8,1" << 400 << 30.0 << true << 13334;
+    QTest::newRow("closing, held line: dropped after the limit")
+        << "1200,N,8,1" << 1000 << 0.0 << true << 11417;
+}
+
+// A line scripted through the device seam: what is queued leaves at the
+// line's pace on the test's clock, so a minute of line time takes a moment.
+void tst_TermiosPort::drainFollowsLineTime()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, characters);
+    QFETCH(double, charsPerSecond);
+    QFETCH(bool, closing);
+    QFETCH(int, waitedMs);
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    ScriptedDevice device; // outlives the port
+    OpenedPort opened(pty, settings);
+    opened.port.setDeviceCalls(device);
+    opened.port.setPortOpen(true);
+    if (!closing)
+        opened.port.setRTSEnable(true);
+    device.scriptLine = true;
+    device.charsPerSecond = charsPerSecond;
+    // About 16 looks at the queue in all: each costs a real pause of 20 ms.
+    device.step = std::chrono::milliseconds(waitedMs / 16);
+    opened.port.setOutput(QString(characters, QLatin1Char('x')));
+    device.calls.clear();
+    int ticks = 0; // the window's timers run while it waits
+    QTimer window;
+    QObject::connect(&window, &QTimer::timeout, [&ticks] { ++ticks; });
+    window.start(5);
+
+    bool timedOut = false;
+    try {
+        if (closing)
+            opened.port.setPortOpen(false);
+        else
+            opened.port.setRTSEnable(false);
+    } catch (const PortError &error) {
+        QCOMPARE(error.number(), PortErrors::WriteTimeout);
+        timedOut = true;
+    }
+    const bool drained = charsPerSecond > 0;
+    QCOMPARE(timedOut, !drained && !closing); // closing gives up silently
+    QVERIFY(!opened.port.PortOpen() || !closing);
+    const qint64 waited = device.elapsed().count();
+    QVERIFY2(waited >= waitedMs && waited <= waitedMs + 2 * device.step.count(),
+             qPrintable(QStringLiteral("waited %1 ms").arg(waited)));
+    QVERIFY(ticks > 0);
+
+    // RTS drops (or the output is dropped) only after the last look at the
+    // queue; after a drain, only once the queue was empty and the
+    // transmitter had finished.
+    const QStringList &calls = device.calls;
+    const int end = calls.lastIndexOf(closing ? QStringLiteral("discard") : QStringLiteral("RTS off"));
+    QVERIFY2(end > 0, qPrintable(calls.join(u',')));
+    int lastLook = end;
+    while (lastLook >= 0 && !calls[lastLook].startsWith(QLatin1String("queued")))
+        --lastLook;
+    QVERIFY2(lastLook >= 0, qPrintable(calls.join(u',')));
+    QCOMPARE(calls[lastLook] == QLatin1String("queued 0"), drained);
+    QCOMPARE(calls.mid(lastLook + 1, end - lastLook - 1).contains(QStringLiteral("drain")), drained);
+}
+
 void tst_TermiosPort::vanishedDeviceKeepsReceivedBytes()
 {
     PtyPair pty;
@@ -663,31 +748,117 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("mappedPath"); // the name messages use
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("openErrno"); // the device node refuses with this; 0: it does not
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("words");
-        QTest::newRow("resolver says no") << "" << "COM7 is not present" << PortErrors::NoDevice
-                                          << "COM7 is not present";
+        QTest::newRow("resolver says no") << "" << "COM7 is not present" << "" << 1 << 0
+                                          << PortErrors::NoDevice << "COM7 is not present";
         QTest::newRow("resolver knows nothing")
-            << "" << "" << PortErrors::NoDevice << "there is no device for COM7";
-        QTest::newRow("missing file") << "/dev/lintrova-missing" << "" << ENOENT
-                                      << "cannot open /dev/lintrova-missing";
-        QTest::newRow("not a terminal") << "/dev/null" << "" << ENOTTY << "not a serial device";
+            << "" << "" << "" << 1 << 0 << PortErrors::NoDevice << "there is no device for COM7";
+        QTest::newRow("resolver knows nothing, German") << "" << "" << "" << 0 << 0
+                                                        << PortErrors::NoDevice
+                                                        << u"Für COM7 ist kein Gerät bekannt"_qs;
+        QTest::newRow("missing file") << "/dev/lintrova-missing" << "" << "" << 1 << 0 << ENOENT
+                                      << "/dev/lintrova-missing is not present";
+        QTest::newRow("missing file, German") << "/dev/lintrova-missing" << "" << "" << 0 << 0
+                                              << ENOENT << "/dev/lintrova-missing ist nicht vorhanden";
+        QTest::newRow("not a terminal") << "/dev/null" << "" << "" << 1 << 0 << ENOTTY
+                                        << "/dev/null is not a serial device";
+        QTest::newRow("not a terminal, named as mapped, German")
+            << "/dev/null" << "" << "/home/me/device" << 0 << 0 << ENOTTY
+            << "/home/me/device ist keine serielle Schnittstelle";
+        // A folder was once "not present".
+        QTest::newRow("a folder") << "/tmp" << "" << "" << 1 << 0 << EISDIR
+                                  << "/tmp is not a serial device";
+        QTest::newRow("permission denied") << "/dev/null" << "" << "/dev/serial/by-id/x" << 1
+                                           << EACCES << EACCES
+                                           << "permission denied for /dev/serial/by-id/x: on "
+                                              "Debian the user must be in the group dialout and "
+                                              "log in again";
+        QTest::newRow("permission denied, German")
+            << "/dev/null" << "" << "/dev/serial/by-id/x" << 0 << EPERM << EPERM
+            << u"Keine Berechtigung für /dev/serial/by-id/x: Unter Debian muss der Benutzer zur "
+               "Gruppe dialout gehören und sich danach neu anmelden"_qs;
+        QTest::newRow("busy, German") << "/dev/null" << "" << "/dev/ttyUSB0" << 0 << EBUSY << EBUSY
+                                      << "Schnittstelle belegt: /dev/ttyUSB0 wird von einem anderen "
+                                         "Programm benutzt";
     }
     void unknownNumber()
     {
         QFETCH(QString, path);
         QFETCH(QString, error);
+        QFETCH(QString, mappedPath);
+        QFETCH(int, language);
+        QFETCH(int, openErrno);
         QFETCH(int, number);
         QFETCH(QString, words);
         int asked = 0;
-        TermiosPort port([&](int com) {
-            asked = com;
-            return PortPath{path, error};
-        });
+        ScriptedDevice device;
+        device.failingOpens = openErrno != 0 ? 1 : 0;
+        device.openErrno = openErrno;
+        TermiosPort port(
+            [&](int com) {
+                asked = com;
+                return PortPath{path, error, mappedPath};
+            },
+            [language] { return quint8(language); });
+        port.setDeviceCalls(device);
         port.setCommPort(7);
         expectPortError([&] { port.setPortOpen(true); }, number, words);
         QCOMPARE(asked, 7);
         QVERIFY(!port.PortOpen());
+    }
+
+    void sameDeviceBack_data()
+    {
+        QTest::addColumn<QString>("mappedBefore");
+        QTest::addColumn<QString>("mappedAfter");
+        QTest::addColumn<QString>("identityAfter");
+        QTest::addColumn<QString>("errorAfter");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same name and identity")
+            << "/my/link" << "/my/link" << "A1" << "" << true << true;
+        QTest::newRow("another device under a kernel name")
+            << "/my/link" << "/my/link" << "B2" << "" << true << false;
+        QTest::newRow("the entry names another path")
+            << "/my/link" << "/other" << "A1" << "" << true << false;
+        QTest::newRow("not there")
+            << "/my/link" << "/my/link" << "A1" << "COM3 is not present" << true << false;
+        QTest::newRow("still open") << "/my/link" << "/my/link" << "A1" << "" << false << false;
+        QTest::newRow("a pseudo-terminal by its number")
+            << "/dev/pts/5" << "/dev/pts/5" << "A1" << "" << true << false;
+    }
+    void sameDeviceBack()
+    {
+        QFETCH(QString, mappedBefore);
+        QFETCH(QString, mappedAfter);
+        QFETCH(QString, identityAfter);
+        QFETCH(QString, errorAfter);
+        QFETCH(bool, closed);
+        QFETCH(bool, same);
+        PtyPair pty;
+        QVERIFY(pty.ok());
+        PortPath answer{pty.path(), QString(), mappedBefore, QStringLiteral("A1")};
+        int asked = 0;
+        TermiosPort port([&](int com) {
+            asked = com;
+            return answer;
+        });
+        port.setCommPort(3);
+        port.setPortOpen(true);
+        if (closed)
+            port.setPortOpen(false);
+        QCOMPARE(port.devicePath(), mappedBefore);
+        if (closed)
+            port.setCommPort(4); // asked about the number it was opened as
+        answer = PortPath{errorAfter.isEmpty() ? pty.path() : QString(), errorAfter, mappedAfter,
+                          identityAfter};
+        asked = 0;
+        QCOMPARE(port.sameDeviceBack(), same);
+        QCOMPARE(asked, closed && !mappedBefore.startsWith(QLatin1String("/dev/pts/")) ? 3 : 0);
     }
 };
 

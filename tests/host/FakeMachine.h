@@ -36,6 +36,11 @@ public:
     bool isValid() const { return m_root.isValid(); }
     QString dataFolder() const { return m_root.filePath(QStringLiteral("data")) + QLatin1Char('/'); }
     QString byIdFolder() const { return m_root.filePath(QStringLiteral("by-id")); }
+    // Where the kernel names its device nodes.
+    QString kernelFolder() const
+    {
+        return QFileInfo(m_root.filePath(QStringLiteral("dev"))).canonicalFilePath();
+    }
     QString iniPath() const { return dataFolder() + QStringLiteral("Ports.ini"); }
     int enumerations() const { return m_enumerations; }
 
@@ -47,14 +52,15 @@ public:
     QString stableName(const QString &id) const { return byIdFolder() + QLatin1Char('/') + id; }
 
     // Plugs a device in under a kernel name; an empty id gives it no by-id link.
-    void plug(const QString &kernelName, const QString &id, const QString &description)
+    void plug(const QString &kernelName, const QString &id, const QString &description,
+              const QString &serialNumber = QString())
     {
         const QString path = m_root.filePath(QStringLiteral("dev/") + kernelName);
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         if (!id.isEmpty())
             QFile::link(path, stableName(id));
-        m_devices.append({path, description});
+        m_devices.append({path, description, serialNumber});
     }
 
     void unplug(const QString &kernelName, const QString &id)

@@ -79,8 +79,11 @@ private Q_SLOTS:
     void friendlyNames_data();
     void friendlyNames();
     void handMappedPseudoTerminal();
+    void identityTellsKernelNamesApart_data();
+    void identityTellsKernelNamesApart();
     void unassignedNumberDiscoversOnceThenFails();
     void unassignedNumberPicksUpNewDevice();
+    void absentDeviceGivesError_data();
     void absentDeviceGivesError();
     void outOfRangeNumberGivesError_data();
     void outOfRangeNumberGivesError();
@@ -98,9 +101,10 @@ void tst_ComPortMap::firstDeviceIsCom1AtFirstStart()
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
-    const ComPortMap::Lookup found = map.pathFor(1);
+    const ComPortMap::Lookup found = map.pathFor(1, 1);
     QCOMPARE(found.error, QString());
     QCOMPARE(found.path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(found.mappedPath, m.stableName(ftdi)); // the name errors speak of
     // Recorded under the name that survives replugging.
     QCOMPARE(iniEntry(m, 1), m.stableName(ftdi));
     QCOMPARE(describe(map.discover()),
@@ -148,7 +152,7 @@ void tst_ComPortMap::numberKeptAcrossReplug()
     QCOMPARE(numberOf(ports, m.stableName(prolific)), 2);
     QCOMPARE(ports.size(), 2);
     QCOMPARE(ports.first().friendlyName, QStringLiteral("FT232R USB UART (%1)").arg(replugAs));
-    QCOMPARE(map.pathFor(1).path, m.node(replugAs));
+    QCOMPARE(map.pathFor(1, 1).path, m.node(replugAs));
 }
 
 void tst_ComPortMap::absentDeviceKeepsItsNumberReserved()
@@ -257,8 +261,8 @@ void tst_ComPortMap::deviceMappedTwiceListedOnce()
     QCOMPARE(ports.size(), 1);
     QCOMPARE(ports.first().comNumber, 3);
     // Both numbers still open the device.
-    QCOMPARE(map.pathFor(3).path, m.node(QStringLiteral("ttyUSB0")));
-    QCOMPARE(map.pathFor(4).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(3, 1).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(4, 1).path, m.node(QStringLiteral("ttyUSB0")));
 }
 
 void tst_ComPortMap::friendlyNames_data()
@@ -300,9 +304,54 @@ void tst_ComPortMap::handMappedPseudoTerminal()
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
     QCOMPARE(describe(map.discover()), QStringList{QStringLiteral("5 %1 %1").arg(pty.path)});
-    const ComPortMap::Lookup found = map.pathFor(5);
+    const ComPortMap::Lookup found = map.pathFor(5, 1);
     QCOMPARE(found.path, pty.path);
     QCOMPARE(found.error, QString());
+    QCOMPARE(found.mappedPath, pty.path);
+}
+
+void tst_ComPortMap::identityTellsKernelNamesApart_data()
+{
+    QTest::addColumn<QString>("entry"); // what COM1 names: kernel, by-id or link
+    QTest::addColumn<QString>("serialBefore");
+    QTest::addColumn<QString>("serialAfter"); // of the device under the same name later
+    QTest::addColumn<bool>("same");
+    QTest::newRow("kernel name, same serial number") << "kernel" << "A1" << "A1" << true;
+    QTest::newRow("kernel name, another serial number") << "kernel" << "A1" << "B2" << false;
+    QTest::newRow("kernel name, none after one") << "kernel" << "A1" << "" << false;
+    QTest::newRow("kernel name, one after none") << "kernel" << "" << "B2" << false;
+    QTest::newRow("kernel name, neither has one") << "kernel" << "" << "" << true;
+    QTest::newRow("by-id name: names its device for good") << "by-id" << "A1" << "B2" << true;
+    QTest::newRow("a link the user made") << "link" << "A1" << "B2" << true;
+}
+
+void tst_ComPortMap::identityTellsKernelNamesApart()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, serialBefore);
+    QFETCH(QString, serialAfter);
+    QFETCH(bool, same);
+    FakeMachine m;
+    const QString kernelName = QStringLiteral("ttyUSB0");
+    m.plug(kernelName, ftdi, QStringLiteral("FT232R USB UART"), serialBefore);
+    QString path = m.node(kernelName);
+    if (entry == QLatin1String("by-id"))
+        path = m.stableName(ftdi);
+    if (entry == QLatin1String("link")) {
+        path = m.dataFolder() + QStringLiteral("my-device");
+        QVERIFY(QFile::link(m.node(kernelName), path));
+    }
+    m.writeIni("[PORTS]\nCOM1=" + path.toLocal8Bit() + "\n");
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder(), m.kernelFolder());
+    const ComPortMap::Lookup before = map.pathFor(1, 1);
+    QCOMPARE(before.identity, entry == QLatin1String("kernel") ? serialBefore : QString());
+
+    m.unplug(kernelName, ftdi);
+    m.plug(kernelName, ftdi, QStringLiteral("FT232R USB UART"), serialAfter);
+    const ComPortMap::Lookup after = map.pathFor(1, 1);
+    QCOMPARE(after.path, m.node(kernelName));
+    QCOMPARE(after.mappedPath, before.mappedPath);
+    QCOMPARE(after.identity == before.identity, same);
 }
 
 void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
@@ -311,7 +360,7 @@ void tst_ComPortMap::unassignedNumberDiscoversOnceThenFails()
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
 
-    const ComPortMap::Lookup found = map.pathFor(3);
+    const ComPortMap::Lookup found = map.pathFor(3, 1);
     QCOMPARE(m.enumerations(), 1);
     QCOMPARE(found.path, QString());
     QVERIFY2(found.error.startsWith(QStringLiteral("COM3 is not assigned to a device")),
@@ -326,48 +375,88 @@ void tst_ComPortMap::unassignedNumberPicksUpNewDevice()
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
-    QVERIFY(!map.pathFor(2).error.isEmpty());
+    QVERIFY(!map.pathFor(2, 1).error.isEmpty());
 
     m.plug(QStringLiteral("ttyUSB1"), prolific, QString());
-    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    QCOMPARE(map.pathFor(2, 1).path, m.node(QStringLiteral("ttyUSB1")));
     // A number that has its entry is opened without enumerating.
     const int before = m.enumerations();
-    QCOMPARE(map.pathFor(1).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(1, 1).path, m.node(QStringLiteral("ttyUSB0")));
     QCOMPARE(m.enumerations(), before);
+}
+
+void tst_ComPortMap::absentDeviceGivesError_data()
+{
+    // $ stands for the entry as written in Ports.ini, & for Ports.ini itself.
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("folder"); // the entry names a folder, not a device
+    QTest::addColumn<QString>("error");
+    QTest::newRow("English") << 1 << false
+                             << "COM1 is assigned to $, which is not present; connect the device "
+                                "or change &";
+    QTest::newRow("German") << 0 << false
+                            << u"COM1 ist $ zugeordnet, das nicht vorhanden ist; schließen Sie das "
+                               "Gerät an oder ändern Sie &"_qs;
+    // A folder was once reported as a device that is not present.
+    QTest::newRow("a folder, English") << 1 << true << "$ is not a serial device";
+    QTest::newRow("a folder, German") << 0 << true << "$ ist keine serielle Schnittstelle";
 }
 
 void tst_ComPortMap::absentDeviceGivesError()
 {
+    QFETCH(int, language);
+    QFETCH(bool, folder);
+    QFETCH(QString, error);
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
     map.discover();
     m.unplug(QStringLiteral("ttyUSB0"), ftdi);
+    QString entry = m.stableName(ftdi);
+    if (folder) {
+        entry = m.dataFolder() + QStringLiteral("folder");
+        QVERIFY(QDir().mkpath(entry));
+        IniProfile::WritePrivateProfileString(QStringLiteral("PORTS"), QStringLiteral("COM1"),
+                                              entry, m.iniPath());
+    }
 
-    const ComPortMap::Lookup found = map.pathFor(1);
+    const ComPortMap::Lookup found = map.pathFor(1, quint8(language));
     QCOMPARE(found.path, QString());
-    QVERIFY2(found.error.startsWith(QStringLiteral("COM1 is assigned to ") + m.stableName(ftdi)),
-             qPrintable(found.error));
-    QVERIFY2(found.error.contains(QStringLiteral("not present")), qPrintable(found.error));
-    QCOMPARE(iniEntry(m, 1), m.stableName(ftdi)); // kept for its return
+    QCOMPARE(found.error, error.replace(u'$', entry).replace(u'&', m.iniPath()));
+    QCOMPARE(found.mappedPath, entry);
+    QCOMPARE(iniEntry(m, 1), entry); // kept for its return
 }
 
 void tst_ComPortMap::outOfRangeNumberGivesError_data()
 {
     QTest::addColumn<int>("number");
-    QTest::newRow("0") << 0;
-    QTest::newRow("-1") << -1;
-    QTest::newRow("257") << 257;
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("error"); // & for Ports.ini
+    QTest::newRow("0") << 0 << 1
+                       << "COM0 is not assigned to a device; assign one in & or connect the device";
+    QTest::newRow("-1") << -1 << 1
+                        << "COM-1 is not assigned to a device; assign one in & or connect the "
+                           "device";
+    QTest::newRow("257") << 257 << 1
+                         << "COM257 is not assigned to a device; assign one in & or connect the "
+                            "device";
+    QTest::newRow("257, German") << 257 << 0
+                                 << u"COM257 ist keinem Gerät zugeordnet; ordnen Sie in & eines zu "
+                                    "oder schließen Sie das Gerät an"_qs;
 }
 
 void tst_ComPortMap::outOfRangeNumberGivesError()
 {
     QFETCH(int, number);
+    QFETCH(int, language);
+    QFETCH(QString, error);
     FakeMachine m;
     m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
-    const ComPortMap::Lookup found = ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(number);
+    const ComPortMap::Lookup found =
+            ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(number, quint8(language));
     QCOMPARE(found.path, QString());
-    QVERIFY(found.error.startsWith(QStringLiteral("COM%1 is not assigned").arg(number)));
+    QCOMPARE(found.error, error.replace(u'&', m.iniPath()));
+    QCOMPARE(found.mappedPath, QString());
 }
 
 void tst_ComPortMap::garbageEntriesIgnored_data()
@@ -402,7 +491,7 @@ void tst_ComPortMap::garbageEntriesIgnored()
     const QList<DiscoveredPort> ports = map.discover();
     QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
                                           + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
-    QCOMPARE(map.pathFor(expected).path, m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
 }
 
 void tst_ComPortMap::missingByIdFolder()
@@ -439,7 +528,7 @@ void tst_ComPortMap::unwritableDataFolder()
     ComPortMap map(m.dataFolder() + QStringLiteral("missing/"), m, m.byIdFolder());
 
     QCOMPARE(numberOf(map.discover(), m.stableName(prolific)), 2);
-    QCOMPARE(map.pathFor(2).path, m.node(QStringLiteral("ttyUSB1")));
+    QCOMPARE(map.pathFor(2, 1).path, m.node(QStringLiteral("ttyUSB1")));
     QVERIFY(!QFileInfo::exists(m.dataFolder() + QStringLiteral("missing")));
 }
 

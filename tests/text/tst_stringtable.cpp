@@ -84,7 +84,7 @@ void tst_StringTable::ownTextsInBothLanguages()
                  qPrintable(QString::number(id)));
         entries += german ? 1 : 0;
     }
-    QVERIFY(entries >= 12);
+    QVERIFY(entries >= 19);
 }
 
 void tst_StringTable::fileErrorReasons_data()
@@ -166,6 +166,32 @@ void tst_StringTable::exactTexts_data()
            "process!"_qs;
     QTest::newRow("1701") << 1701 << u"Überschreitung der COM Anschlussnummer"_qs
                           << u"Exceeding COM port number"_qs;
+    // The port layer's own descriptions; the error box adds the final stop.
+    QTest::newRow("1820 not assigned")
+        << 1820
+        << u"COM%% ist keinem Gerät zugeordnet; ordnen Sie in %% eines zu oder schließen Sie das "
+           "Gerät an"_qs
+        << u"COM%% is not assigned to a device; assign one in %% or connect the device"_qs;
+    QTest::newRow("1821 not present")
+        << 1821
+        << u"COM%% ist %% zugeordnet, das nicht vorhanden ist; schließen Sie das Gerät an oder "
+           "ändern Sie %%"_qs
+        << u"COM%% is assigned to %%, which is not present; connect the device or change %%"_qs;
+    QTest::newRow("1822 path not present") << 1822 << u"%% ist nicht vorhanden"_qs
+                                           << u"%% is not present"_qs;
+    QTest::newRow("1823 busy") << 1823
+                               << u"Schnittstelle belegt: %% wird von einem anderen Programm benutzt"_qs
+                               << u"port busy: %% is in use by another program"_qs;
+    QTest::newRow("1824 permission denied")
+        << 1824
+        << u"Keine Berechtigung für %%: Unter Debian muss der Benutzer zur Gruppe dialout gehören "
+           "und sich danach neu anmelden"_qs
+        << u"permission denied for %%: on Debian the user must be in the group dialout and log in "
+           "again"_qs;
+    QTest::newRow("1825 not a serial device") << 1825 << u"%% ist keine serielle Schnittstelle"_qs
+                                              << u"%% is not a serial device"_qs;
+    QTest::newRow("1826 no device") << 1826 << u"Für COM%% ist kein Gerät bekannt"_qs
+                                    << u"there is no device for COM%%"_qs;
     QTest::newRow("1840") << 1840 << u"Die Datei %% konnte beim Beenden nicht gespeichert werden. %%"_qs
                           << u"The file %% could not be saved at exit. %%"_qs;
     QTest::newRow("1841") << 1841 << u"Einstellungen nicht gespeichert"_qs << u"Settings not saved"_qs;
