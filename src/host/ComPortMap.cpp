@@ -1,5 +1,6 @@
 #include "host/ComPortMap.h"
 
+#include "host/PortAddress.h"
 #include "host/StableDeviceNames.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
@@ -9,9 +10,12 @@
 
 namespace {
 
-// The device a path leads to, following links; empty when there is none.
+// The device a path leads to, following links; empty when there is none
+// (also for a URL entry, which no file stands for).
 QString deviceBehind(const QString &path)
 {
+    if (!path.startsWith(QLatin1Char('/')))
+        return {};
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return {};
@@ -76,10 +80,15 @@ QList<DiscoveredPort> ComPortMap::discover()
             numbers.insert(device, n);
     }
 
-    // A device mapped twice by hand is listed under its first number only.
+    // A device mapped twice by hand is listed under its first number only;
+    // a URL entry is always there, named by its URL.
     QList<DiscoveredPort> ports;
     QSet<QString> listed;
     for (auto it = assigned.cbegin(); it != assigned.cend(); ++it) {
+        if (PortAddress::parse(it.value())) {
+            ports.append({it.key(), it.value(), it.value()});
+            continue;
+        }
         const QString device = deviceBehind(it.value());
         if (device.isEmpty() || listed.contains(device))
             continue;
@@ -136,6 +145,8 @@ ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
     const QString com = QString::number(comNumber);
     if (stored.isEmpty())
         return {QString(), text(kNotAssigned, language, {com, m_file.filePath()}), QString(), {}};
+    if (PortAddress::parse(stored)) // the port opens it by its URL
+        return {stored, QString(), stored, {}};
     if (QFileInfo(stored).isDir())
         return {QString(), text(kNotSerial, language, {stored}), stored, {}};
     const QString device = deviceBehind(stored);

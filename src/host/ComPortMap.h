@@ -11,7 +11,7 @@
 struct DiscoveredPort {
     int comNumber = 0;
     QString path;         // as recorded in Ports.ini
-    QString friendlyName; // 'FT232R USB UART (ttyUSB0)', or the path
+    QString friendlyName; // 'FT232R USB UART (ttyUSB0)', or the path (or URL)
 };
 
 // Gives the serial devices of this machine COM numbers that stay the same
@@ -37,13 +37,15 @@ public:
                const QString &kernelFolder = QStringLiteral("/dev"));
 
     // Gives every present device without a number the lowest free one,
-    // recording it at once, and returns the present ports (devices and
-    // hand-mapped paths that exist) by ascending COM number. Entries whose
-    // device is absent stay in the file but are not listed.
+    // recording it at once, and returns the present ports (devices,
+    // hand-mapped paths that exist and every URL entry) by ascending COM
+    // number. Entries whose device is absent stay in the file but are not
+    // listed.
     QList<DiscoveredPort> discover();
 
     // The device behind COMn. A number without an entry runs the discovery
     // once first, so a device plugged in since the last look can be opened.
+    // A URL entry comes back as it is written, as path and mapped path.
     // The error texts come in the given language (the Language setting).
     Lookup pathFor(int comNumber, quint8 language);
 

@@ -1,6 +1,7 @@
 #include "host/PortsIniFile.h"
 
 #include "app/IniProfile.h"
+#include "host/PortAddress.h"
 #include "text/Codec.h"
 
 namespace {
@@ -39,7 +40,8 @@ bool PortsIniFile::isUsablePath(const QString &devicePath)
     // The file carries one byte per character; a path the codec cannot
     // carry would come back as another path, and a longer one than a value
     // may hold would come back cut short.
-    return devicePath.startsWith(QLatin1Char('/')) && devicePath.trimmed() == devicePath
+    const bool named = devicePath.startsWith(QLatin1Char('/')) || PortAddress::parse(devicePath);
+    return named && devicePath.trimmed() == devicePath
            && devicePath.size() <= IniProfile::kMaxValueLength
            && Codec::toBytes(devicePath).has_value();
 }

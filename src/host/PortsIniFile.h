@@ -4,13 +4,16 @@
 #include <QString>
 
 // The COM numbers given to devices, kept in Ports.ini in the data folder:
-// section PORTS, keys COM1, COM2, ... whose values are device paths. The
-// file may be edited by hand and is shared by every running instance; each
-// change is written at once, and the last writer wins.
+// section PORTS, keys COM1, COM2, ... whose values are device paths, or a
+// port across the network or the loopback in the URL forms of PortAddress
+// (rfc2217://host:port, socket://host:port, loop://). The file may be edited
+// by hand and is shared by every running instance; each change is written at
+// once, and the last writer wins.
 //
 // Only entries whose key is COMn with n from 1 to MaxComNumber and whose
-// value is an absolute path count. Anything else in the file (COMx, COM0,
-// empty or relative values) is left alone and read as no entry.
+// value is an absolute path or one of the URL forms count. Anything else in
+// the file (COMx, COM0, empty or relative values, other URLs) is left alone
+// and read as no entry.
 class PortsIniFile {
 public:
     // The settings store holds the port as a zero-based byte, so COM256 is
@@ -21,7 +24,8 @@ public:
 
     const QString &filePath() const { return m_filePath; }
 
-    // The device path of COMn, or an empty text when COMn has no usable entry.
+    // The device path (or URL) of COMn, or an empty text when COMn has no
+    // usable entry.
     QString entry(int comNumber) const;
 
     // Every usable entry, by ascending COM number.
@@ -32,6 +36,7 @@ public:
     bool setEntry(int comNumber, const QString &devicePath) const;
 
     static bool isUsableNumber(int comNumber);
+    // An absolute path or one of the URL forms, as the file gives it back.
     static bool isUsablePath(const QString &devicePath);
 
 private:

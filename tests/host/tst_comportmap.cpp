@@ -1,7 +1,9 @@
 #include "FakeMachine.h"
 
 #include "app/IniProfile.h"
+#include "host/ComPortList.h"
 #include "host/ComPortMap.h"
+#include "host/PortAddress.h"
 
 #include <QTest>
 
@@ -89,6 +91,8 @@ private Q_SLOTS:
     void outOfRangeNumberGivesError();
     void garbageEntriesIgnored_data();
     void garbageEntriesIgnored();
+    void urlEntries_data();
+    void urlEntries();
     void missingByIdFolder();
     void overlongStableNameNotRecorded();
     void unwritableDataFolder();
@@ -476,6 +480,25 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 20) << 1;
     QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2;
     QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2;
+    // Addresses that are not one of the URL forms.
+    QTest::newRow("no port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab\n") << 1;
+    QTest::newRow("empty port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:\n") << 1;
+    QTest::newRow("port 0") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:0\n") << 1;
+    QTest::newRow("port 65536") << QByteArray("[PORTS]\nCOM1=socket://lab:65536\n") << 1;
+    QTest::newRow("leading zero") << QByteArray("[PORTS]\nCOM1=socket://lab:07000\n") << 1;
+    QTest::newRow("sign") << QByteArray("[PORTS]\nCOM1=socket://lab:+7000\n") << 1;
+    QTest::newRow("no host") << QByteArray("[PORTS]\nCOM1=rfc2217://:7000\n") << 1;
+    QTest::newRow("empty label") << QByteArray("[PORTS]\nCOM1=rfc2217://lab..local:7000\n") << 1;
+    QTest::newRow("user") << QByteArray("[PORTS]\nCOM1=rfc2217://me@lab:7000\n") << 1;
+    QTest::newRow("path") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000/x\n") << 1;
+    QTest::newRow("options") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000?logging=debug\n") << 1;
+    QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 1;
+    QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 1;
+    QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 1;
+    QTest::newRow("upper-case scheme") << QByteArray("[PORTS]\nCOM1=RFC2217://lab:7000\n") << 1;
+    QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 1;
+    QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 1;
+    QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 1;
 }
 
 void tst_ComPortMap::garbageEntriesIgnored()
@@ -492,6 +515,53 @@ void tst_ComPortMap::garbageEntriesIgnored()
     QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
                                           + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
     QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
+}
+
+void tst_ComPortMap::urlEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("kind"); // PortAddress::Kind
+    QTest::addColumn<QString>("hostAndPort");
+    const int rfc2217 = int(PortAddress::Kind::Rfc2217), socket = int(PortAddress::Kind::Socket),
+              loop = int(PortAddress::Kind::Loop);
+    QTest::newRow("RFC 2217 by name") << "rfc2217://lab-rack_3.example.org:7000" << rfc2217
+                                      << "lab-rack_3.example.org:7000";
+    QTest::newRow("RFC 2217 by IPv4 address") << "rfc2217://192.168.1.20:2217" << rfc2217
+                                              << "192.168.1.20:2217";
+    QTest::newRow("plain TCP, IPv6") << "socket://[fe80::1:2]:1" << socket << "[fe80::1:2]:1";
+    QTest::newRow("IPv4 inside IPv6") << "socket://[::ffff:10.0.0.1]:65535" << socket
+                                      << "[::ffff:10.0.0.1]:65535";
+    QTest::newRow("loopback") << "loop://" << loop << "";
+}
+
+// A URL entry keeps its number like a device, is listed under its URL and
+// comes back as written; the devices take the other numbers.
+void tst_ComPortMap::urlEntries()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, kind);
+    QFETCH(QString, hostAndPort);
+    const std::optional<PortAddress> address = PortAddress::parse(entry);
+    QVERIFY(address);
+    QCOMPARE(int(address->kind), kind);
+    QCOMPARE(address->hostAndPort(), hostAndPort);
+
+    FakeMachine m;
+    m.writeIni(QStringLiteral("[PORTS]\nCOM1=%1\n").arg(entry).toLatin1());
+    m.plug(QStringLiteral("ttyUSB0"), ftdi, QStringLiteral("FT232R USB UART"));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    const QList<DiscoveredPort> ports = map.discover();
+    QCOMPARE(describe(ports), QStringList({QStringLiteral("1 %1 %1").arg(entry),
+                                           QStringLiteral("2 ") + m.stableName(ftdi) +
+                                               QStringLiteral(" FT232R USB UART (ttyUSB0)")}));
+    QCOMPARE(fkt_ToolsFormatComPortList(ports).section(QChar(3), 0, 2),
+             QStringLiteral("2\x03" "1\x03") + entry);
+    const ComPortMap::Lookup found = map.pathFor(1, 0);
+    QCOMPARE(found.error, QString());
+    QCOMPARE(found.path, entry);
+    QCOMPARE(found.mappedPath, entry);
+    QCOMPARE(iniEntry(m, 1), entry);
+    QCOMPARE(PortsIniFile(m.dataFolder()).entries().value(1), entry);
 }
 
 void tst_ComPortMap::missingByIdFolder()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// A Ports.ini entry that names a port across the network or inside the
+// program instead of a device, in the URL forms serial users know:
+//
+//   rfc2217://host:port   a serial port served with RFC 2217 (Telnet COM Port
+//                         Control): bytes and the serial settings
+//   socket://host:port    a plain TCP connection: bytes only
+//   loop://               a loopback inside the program
+//
+// The scheme is written in lower case. host is a name (letters, digits, '-',
+// '_' and dots between non-empty labels, at most 253 characters), an IPv4
+// address, or an IPv6 address in brackets; port is a number from 1 to 65535
+// without leading zeros. Nothing else belongs to an entry: no user, path,
+// options or blanks.
+struct PortAddress {
+    enum class Kind { Rfc2217, Socket, Loop };
+
+    Kind kind = Kind::Loop;
+    QString host; // an IPv6 address without its brackets; empty for loop://
+    quint16 port = 0;
+
+    // The address an entry names, or nothing when it is not one of the forms.
+    static std::optional<PortAddress> parse(const QString &entry);
+
+    // How messages name the other end: 'host:port', '[::1]:7000'; empty for
+    // the loopback.
+    QString hostAndPort() const;
+};
