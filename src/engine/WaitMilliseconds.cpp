@@ -4,8 +4,10 @@
 #include <QList>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -49,4 +51,43 @@ void AbandonWaits()
     ++g_generation;
     for (QEventLoop *loop : std::as_const(g_running))
         loop->quit();
+}
+
+EventWait::End EventWait::wait(QEventLoop::ProcessEventsFlags flags)
+{
+    const quint64 generation = g_generation;
+    if (!m_cancelled && !m_woken && !m_deadline.hasExpired()) {
+        QEventLoop loop;
+        // Whole milliseconds, rounded up: a wait that ends a little early
+        // would only come back for the rest.
+        const qint64 leftMs = (m_deadline.remainingTimeNSecs() + kNsPerMs - 1) / kNsPerMs;
+        QTimer::singleShot(int(std::min<qint64>(leftMs, 1 << 30)), Qt::PreciseTimer, &loop,
+                           &QEventLoop::quit);
+        m_loop = &loop;
+        g_running.append(&loop);
+        loop.exec(flags);
+        g_running.removeOne(&loop);
+        m_loop = nullptr;
+    }
+    if (generation != g_generation)
+        m_cancelled = true;
+    if (m_cancelled)
+        return End::Cancelled;
+    if (std::exchange(m_woken, false))
+        return End::Woken;
+    return m_deadline.hasExpired() ? End::Expired : End::Woken;
+}
+
+void EventWait::wake()
+{
+    m_woken = true;
+    if (m_loop)
+        m_loop->quit();
+}
+
+void EventWait::cancel()
+{
+    m_cancelled = true;
+    if (m_loop)
+        m_loop->quit();
 }
