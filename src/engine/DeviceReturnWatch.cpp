@@ -56,6 +56,12 @@ void DeviceReturnWatch::start(const QString &path)
     stop();
     m_path = path;
     m_active = true;
+    m_network = !path.startsWith(QLatin1Char('/'));
+    m_retry.setInterval(m_network ? kNetworkRetryMs : kRetryMs);
+    if (m_network) {
+        m_retry.start();
+        return;
+    }
     rewatch();
     // A path still there may lead to a device that fails again at once; the
     // first try waits a little, so such a device is not opened and lost in
@@ -76,7 +82,7 @@ void DeviceReturnWatch::stop()
 
 void DeviceReturnWatch::rewatch()
 {
-    if (!m_active)
+    if (!m_active || m_network)
         return;
     const QSet<QString> wanted = foldersToWatch(m_path);
     QStringList gone;
@@ -111,7 +117,7 @@ void DeviceReturnWatch::attempt()
 {
     if (!m_active)
         return;
-    if (!QFileInfo::exists(m_path)) { // gone again before it could be opened
+    if (!pathExists()) { // gone again before it could be opened
         m_sinceFirstTry.invalidate();
         return;
     }
@@ -125,6 +131,11 @@ void DeviceReturnWatch::attempt()
         stop();
         return;
     }
-    if (m_active && m_sinceFirstTry.elapsed() < kTryingMs)
+    if (m_active && (m_network || m_sinceFirstTry.elapsed() < kTryingMs))
         m_retry.start();
+}
+
+bool DeviceReturnWatch::pathExists() const
+{
+    return m_network || QFileInfo::exists(m_path);
 }

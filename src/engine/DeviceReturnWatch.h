@@ -21,6 +21,11 @@
 // it says yes. After 5 s of failed tries the watch waits for the next change.
 // A path that is still there when the watch starts is first tried after
 // 250 ms.
+//
+// A port across the network has no path in the file system (its path is an
+// address such as rfc2217://host:port): nothing tells when its server is
+// back, so it is tried every second (kNetworkRetryMs) for as long as the
+// watch runs, each try taking as long as an opening may.
 class DeviceReturnWatch : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +35,7 @@ public:
     };
     static constexpr int kRetryMs = 250;
     static constexpr int kTryingMs = 5000;
+    static constexpr int kNetworkRetryMs = 1000;
 
     explicit DeviceReturnWatch(Hooks hooks, QObject *parent = nullptr);
 
@@ -43,10 +49,12 @@ private:
     void rewatch();
     void check();
     void attempt();
+    bool pathExists() const;
 
     Hooks m_hooks;
     QString m_path;
     bool m_active = false;
+    bool m_network = false; // the path is an address, not a file
     QFileSystemWatcher m_folders;
     QTimer m_retry;
     QElapsedTimer m_sinceFirstTry;

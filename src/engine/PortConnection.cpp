@@ -9,6 +9,11 @@
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
+#include <QScopedValueRollback>
+#include <QTimer>
+
+#include <utility>
+
 namespace {
 constexpr qint32 kNoConnectionText = 1600;
 constexpr qint32 kConnectedTemplate = 1601;
@@ -35,27 +40,51 @@ PortConnection::PortConnection(EngineContext &context)
                       [this] { return !m.closing && !m.view.modalDialogOpen(); },
                       [this] { return reopenLostPort(); }}))
 {
+    // A port across the network says what it waits for while it connects.
+    m.port.setWaitHandler([this](const QString &text) {
+        if (text.isEmpty())
+            return;
+        m.view.setStatusText(text);
+        m_waitShown = true;
+    });
 }
 
-PortConnection::~PortConnection() = default;
+PortConnection::~PortConnection()
+{
+    m.port.setWaitHandler({});
+}
 
 void PortConnection::fkt_MainOpenPort()
 {
     // Closing waits for queued characters while timers run, and a poll then
     // processes input: a second press of Accept must not open the port
     // inside the opening.
-    if (m_opening)
+    if (m_opening) {
+        // A try to reopen a lost port across the network may wait for its
+        // server for seconds; it gives way, and this opening follows once
+        // it has ended.
+        if (m_reopening) {
+            m_openAfterReopening = true;
+            m.port.setPortOpen(false);
+        }
         return;
+    }
     const OpeningGuard opening(m_opening);
     const quint8 lang = m.settings.Language;
     m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
     fkt_MainEnableControls(false);
+    m_waitShown = false;
     try {
         openWithSettings();
     } catch (const PortError &e) {
         // A lost device still comes back to its number, not to another one.
         if (m.settings.ComPort + 1 != m_lostComNumber)
             stopAwaiting();
+        if (m_waitShown)
+            m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
+        // The window closed during the wait: nobody is there to read a box.
+        if (m.closing)
+            return;
         reportOpenFailure(e.number(), e.description());
         return;
     }
@@ -103,13 +132,25 @@ bool PortConnection::reopenLostPort()
 {
     if (m_opening || m.settings.ComPort + 1 != m_lostComNumber || !m.port.sameDeviceBack())
         return false;
-    const OpeningGuard opening(m_opening);
-    try {
-        openWithSettings();
-    } catch (const PortError &) {
-        // Not yet (permissions come a moment later); the watch tries again.
+    bool opened = false;
+    {
+        const OpeningGuard opening(m_opening);
+        const QScopedValueRollback reopening(m_reopening, true);
+        try {
+            openWithSettings();
+            opened = true;
+        } catch (const PortError &) {
+            // Not yet (permissions come a moment later, a server is still
+            // down); the watch tries again.
+        }
+    }
+    if (std::exchange(m_openAfterReopening, false)) {
+        // Once the try has unwound: it runs inside the watch's own call.
+        QTimer::singleShot(0, m_return.get(), [this] { fkt_MainOpenPort(); });
         return false;
     }
+    if (!opened)
+        return false;
     m_lostComNumber = 0;
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());

@@ -14,6 +14,12 @@ class DeviceReturnWatch;
 // opening but without a message; when the same device comes back the port
 // is opened again with the current settings (see DeviceReturnWatch), never
 // while a modal dialog is open.
+//
+// While a port across the network connects, the status bar shows what the
+// port says it waits for ("Connecting to host:port..."); the window closing
+// meanwhile ends the wait without a message. An opening asked for while a
+// try to reopen a lost port waits for its server ends that try and follows
+// right after it.
 class PortConnection {
 public:
     explicit PortConnection(EngineContext &context);
@@ -45,4 +51,7 @@ private:
     std::unique_ptr<DeviceReturnWatch> m_return;
     int m_lostComNumber = 0;
     bool m_opening = false;
+    bool m_reopening = false;         // the opening under way is a try of the watch
+    bool m_openAfterReopening = false; // an opening was asked for meanwhile
+    bool m_waitShown = false;         // the port's wait replaced the status text
 };

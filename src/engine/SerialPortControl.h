@@ -72,4 +72,10 @@ public:
     // Whether the device found there now is the one opened last, so that
     // opening the port again reaches it. False while the port is open.
     virtual bool sameDeviceBack() { return false; }
+
+    // A port whose opening may take a while (one across the network) calls
+    // the handler with a text to show while it waits, with the window's
+    // events running, and with an empty text when the wait is over. Other
+    // ports never call it.
+    virtual void setWaitHandler(std::function<void(const QString &text)> handler) { (void)handler; }
 };

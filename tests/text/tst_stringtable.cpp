@@ -85,6 +85,10 @@ void tst_StringTable::ownTextsInBothLanguages()
         entries += german ? 1 : 0;
     }
     QVERIFY(entries >= 19);
+    // The texts of the ports across the network: 1900-1916 of their range
+    // 1900-1939, the rest still free.
+    for (qint32 id = 1900; id <= 1939; ++id)
+        QVERIFY2(fkt_ToolsGetResStringGerman(id).isEmpty() == (id > 1916), qPrintable(QString::number(id)));
 }
 
 void tst_StringTable::fileErrorReasons_data()
@@ -203,6 +207,47 @@ void tst_StringTable::exactTexts_data()
     QTest::newRow("1864") << 1864 << u"Sonderzeichen einfügen... (anzuhängende Zeichen)"_qs
                           << u"Insert special character... (characters to attach)"_qs;
     QTest::newRow("1865") << 1865 << u"Lintrova-Logo"_qs << u"Lintrova logo"_qs;
+    // Ports across the network: the status while connecting, the failures of
+    // the opening (each names host:port), a setting the server did not take.
+    QTest::newRow("1900 connecting") << 1900 << u"Verbinde mit %%..."_qs << u"Connecting to %%..."_qs;
+    QTest::newRow("1901 refused")
+        << 1901 << u"Verbindung zu %% abgelehnt: Dort nimmt kein Server Verbindungen an"_qs
+        << u"connection to %% refused: no server accepts connections there"_qs;
+    QTest::newRow("1902 unreachable")
+        << 1902 << u"%% ist nicht erreichbar: Es gibt keinen Weg zu diesem Netz oder Rechner"_qs
+        << u"%% is unreachable: there is no route to its network or host"_qs;
+    QTest::newRow("1903 name not known") << 1903 << u"Der Rechnername von %% ist nicht bekannt"_qs
+                                         << u"the host name of %% is not known"_qs;
+    QTest::newRow("1904 no answer") << 1904 << u"%% hat nicht innerhalb von 5 s geantwortet"_qs
+                                    << u"%% did not answer within 5 s"_qs;
+    QTest::newRow("1905 busy")
+        << 1905
+        << u"Schnittstelle belegt: %% wird von einem anderen Programm benutzt (der Server hat die "
+           "Verbindung sofort wieder geschlossen)"_qs
+        << u"port busy: %% is in use by another program (the server closed the connection at once)"_qs;
+    QTest::newRow("1906 busy, the server's words")
+        << 1906
+        << u"Schnittstelle belegt: %% wird von einem anderen Programm benutzt (der Server sagt: %%)"_qs
+        << u"port busy: %% is in use by another program (the server says: %%)"_qs;
+    QTest::newRow("1907 lost") << 1907 << u"Die Verbindung zu %% ist abgebrochen"_qs
+                               << u"the connection to %% was lost"_qs;
+    QTest::newRow("1908 closed before the settings")
+        << 1908 << u"%% hat die Verbindung geschlossen, bevor die Einstellungen bestätigt waren"_qs
+        << u"%% closed the connection before the settings were confirmed"_qs;
+    QTest::newRow("1909 no serial control")
+        << 1909 << u"%% beherrscht die Steuerung serieller Schnittstellen nach RFC 2217 nicht"_qs
+        << u"%% does not offer serial port control (RFC 2217)"_qs;
+    QTest::newRow("1910 setting not taken")
+        << 1910 << u"%% hat die Einstellung %% = %% nicht übernommen (Antwort: %%)"_qs
+        << u"%% did not take the setting %% = %% (answer: %%)"_qs;
+    QTest::newRow("1911") << 1911 << u"Baudrate"_qs << u"baud rate"_qs;
+    QTest::newRow("1912") << 1912 << u"Datenbits"_qs << u"data bits"_qs;
+    QTest::newRow("1913") << 1913 << u"Parität"_qs << u"parity"_qs;
+    QTest::newRow("1914") << 1914 << u"Stoppbits"_qs << u"stop bits"_qs;
+    QTest::newRow("1915") << 1915 << u"Handshake"_qs << u"handshake"_qs;
+    QTest::newRow("1916 both handshakes")
+        << 1916 << u"%% kann RTS/CTS und XON/XOFF nicht zusammen verwenden"_qs
+        << u"%% cannot use RTS/CTS and XON/XOFF together"_qs;
 }
 
 void tst_StringTable::exactTexts()

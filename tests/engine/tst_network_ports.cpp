@@ -1,0 +1,637 @@
+// Ports across the network against Debian's ser2net, started by the test on
+// 127.0.0.1 and serving a pseudo-terminal the test plays the device on; a
+// few servers that misbehave on purpose, played by the test; and the
+// loopback inside the program.
+
+#include "FakeView.h"
+#include "PtyPair.h"
+#include "Ser2Net.h"
+
+#include "app/modGlobal.h"
+#include "engine/LoopPort.h"
+#include "engine/NetworkPort.h"
+#include "engine/PortByEntry.h"
+#include "engine/PortErrors.h"
+#include "engine/TerminalEngine.h"
+#include "engine/termios2_baud.h"
+#include "host/ComPortMap.h"
+#include "text/Codec.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <termios.h>
+
+namespace {
+
+QByteArray everyByte()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    return all;
+}
+
+// A network port whose COM1 is `url`, configured as the terminal opens one.
+std::unique_ptr<NetworkPort> portFor(const QString &url, quint8 language = 1,
+                                     const QString &settings = QStringLiteral("9600,N,8,1"),
+                                     qint32 handshake = 0)
+{
+    auto port = std::make_unique<NetworkPort>(
+        [url](int n) {
+            return n == 1 ? PortPath{url, {}, url} : PortPath{{}, QStringLiteral("none")};
+        },
+        [language] { return language; });
+    port->setCommPort(1);
+    port->setSettings(settings);
+    port->setInBufferSize(2048);
+    port->setHandshaking(handshake);
+    return port;
+}
+
+// The error an opening raises: "number: description"; empty when it opens.
+QString openingError(SerialPortControl &port)
+{
+    try {
+        port.setPortOpen(true);
+    } catch (const PortError &e) {
+        return QString::number(e.number()) + QStringLiteral(": ") + e.description();
+    }
+    return QString();
+}
+
+// What the port has received, once `count` bytes came or 3 s passed.
+QByteArray received(SerialPortControl &port, qsizetype count)
+{
+    QByteArray got;
+    QDeadlineTimer deadline(3000);
+    while (got.size() < count && !deadline.hasExpired()) {
+        QTest::qWait(5);
+        if (port.InBufferCount() > 0)
+            got += Codec::toBytes(port.Input()).value_or(QByteArray("?"));
+    }
+    return got;
+}
+
+// A server that misbehaves in one way, played by the test.
+class ScriptedServer : public QObject {
+public:
+    enum class Manner {
+        Silent,          // accepts and says nothing
+        ClosesAtOnce,    // accepts and closes without a word
+        ClosesLater,     // agrees to RFC 2217, then closes after 1.5 s
+        NoSerialControl, // refuses the COM port option
+        SlowerRate,      // agrees, but answers every rate with 4800
+    };
+    explicit ScriptedServer(Manner manner) : m_manner(manner)
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                serve(socket);
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    QString url(const char *scheme = "rfc2217") const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(port());
+    }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        socket->setParent(this);
+        switch (m_manner) {
+        case Manner::Silent:
+            break;
+        case Manner::ClosesAtOnce:
+            socket->close();
+            break;
+        case Manner::ClosesLater:
+            socket->write(QByteArray("\xff\xfd\x2c", 3));
+            QTimer::singleShot(1500, socket, [socket] { socket->close(); });
+            break;
+        case Manner::NoSerialControl:
+            socket->write(QByteArray("\xff\xfe\x2c", 3)); // DONT COM-PORT-OPTION
+            break;
+        case Manner::SlowerRate:
+            socket->write(QByteArray("\xff\xfd\x2c", 3));
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] { answer(socket); });
+            break;
+        }
+    }
+    // Answers each setting with the value asked for, the rate with 4800.
+    static void answer(QTcpSocket *socket)
+    {
+        const QByteArray in = socket->readAll();
+        for (qsizetype at = in.indexOf("\xff\xfa\x2c"); at >= 0; at = in.indexOf("\xff\xfa\x2c", at + 1)) {
+            const int command = static_cast<unsigned char>(in.at(at + 3));
+            QByteArray value = in.mid(at + 4, in.indexOf("\xff\xf0", at) - at - 4);
+            if (command == 1)
+                value = QByteArray("\x00\x00\x12\xc0", 4);
+            socket->write(QByteArray("\xff\xfa\x2c", 3) + char(command + 100) + value +
+                          QByteArray("\xff\xf0", 2));
+        }
+    }
+
+    Manner m_manner;
+    QTcpServer m_server;
+};
+
+class NoDevices : public SerialDeviceSource {
+public:
+    QList<SerialDevice> devices() const override { return {}; }
+};
+
+// The terminal with its window as plain data, COM numbers from a Ports.ini
+// the test writes, and the port the program uses.
+struct Terminal {
+    QTemporaryDir data;
+    NoDevices none;
+    SettingsRecord settings;
+    FakeView view;
+    std::unique_ptr<PortByEntry> port;
+    std::unique_ptr<TerminalEngine> engine;
+
+    explicit Terminal(const QByteArray &portsIni)
+    {
+        const QString folder = data.path() + u'/';
+        QFile ini(folder + QStringLiteral("Ports.ini"));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[PORTS]\r\n" + portsIni);
+        ini.close();
+        settings.Baudrate = 5;
+        settings.DTR = 1;
+        settings.Peculiar = 1;
+        port = std::make_unique<PortByEntry>(
+            [folder, this](int n) {
+                ComPortMap map(folder, none);
+                const auto found = map.pathFor(n, settings.Language);
+                return PortPath{found.path, found.error, found.mappedPath, found.identity};
+            },
+            [this] { return settings.Language; });
+        engine = std::make_unique<TerminalEngine>(settings, *port, view);
+        view.onSend = [this] { engine->transmitter().cmdSend_Click(); };
+    }
+    ~Terminal() { engine->stopTimers(); }
+    bool open()
+    {
+        engine->connection().fkt_MainOpenPort();
+        return port->PortOpen() && view.messages.isEmpty();
+    }
+    QStringList contents() const
+    {
+        QStringList out;
+        for (int i = 0; i < engine->log().count(); ++i)
+            out.append(engine->log().line(i).mid(12));
+        return out;
+    }
+};
+
+} // namespace
+
+class tst_NetworkPorts : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // against ser2net
+    void bytesBothWays_data();
+    void bytesBothWays();
+    void settingsOnTheDevice_data();
+    void settingsOnTheDevice();
+    void settingsChangedWhileOpen();
+    void secondOpenerIsBusy_data();
+    void secondOpenerIsBusy();
+    void lostServerAndBack();
+    // failures of the opening
+    void openingFailures_data();
+    void openingFailures();
+    void waitShowsAndEnds_data();
+    void waitShowsAndEnds();
+    void openingGivesWayToTheUser();
+    // the loopback
+    void loopEchoesAfterTheLineTime_data();
+    void loopEchoesAfterTheLineTime();
+    void loopInTheTerminal();
+};
+
+void tst_NetworkPorts::bytesBothWays_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::newRow("RFC 2217") << true;
+    QTest::newRow("plain TCP") << false;
+}
+
+// Every byte 0-255, and runs of 255 (Telnet's IAC), both ways; nothing of the
+// protocol reaches the device.
+void tst_NetworkPorts::bytesBothWays()
+{
+    QFETCH(bool, rfc2217);
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    Ser2Net server(device.path());
+    QVERIFY2(server.start(), qPrintable(server.output()));
+    auto port = portFor(rfc2217 ? server.rfc2217Url() : server.socketUrl());
+    QCOMPARE(openingError(*port), QString());
+
+    const QByteArray fromDevice = everyByte() + QByteArray(3, '\xff') + "\r\n";
+    QVERIFY(device.write(fromDevice));
+    QCOMPARE(received(*port, fromDevice.size()), fromDevice);
+
+    const QByteArray toDevice = QByteArray(2, '\xff') + everyByte() + QByteArray(1, '\xff');
+    port->setOutput(Codec::toText(toDevice));
+    QCOMPARE(device.read(toDevice.size()), toDevice);
+    QCOMPARE(device.readPending(100), QByteArray());
+}
+
+void tst_NetworkPorts::settingsOnTheDevice_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("handshake");
+    QTest::addColumn<int>("baud");       // as the device shows it
+    QTest::addColumn<bool>("twoStopBits");
+    QTest::addColumn<int>("flowFlags");  // CRTSCTS in the control flags, IXON in the input flags
+    QTest::newRow("19200 8N1") << true << "19200,N,8,1" << 0 << 19200 << false << 0;
+    QTest::newRow("921600 8N2") << true << "921600,N,8,2" << 0 << 921600 << true << 0;
+    QTest::newRow("300 7E1") << true << "300,E,7,1" << 0 << 300 << false << 0;
+    QTest::newRow("56000, no B constant") << true << "56000,N,8,1" << 0 << 56000 << false << 0;
+    QTest::newRow("RTS/CTS") << true << "9600,N,8,1" << 2 << 9600 << false << 1;
+    QTest::newRow("XON/XOFF") << true << "9600,N,8,1" << 1 << 9600 << false << 2;
+    // Plain TCP carries no settings: the device keeps ser2net's own.
+    QTest::newRow("plain TCP ignores them") << false << "300,N,8,2" << 2 << 9600 << false << 0;
+}
+
+// What the program sets, ser2net applies to the device: the test reads it
+// from the pseudo-terminal (the kernel keeps 8 data bits and no parity there,
+// whatever is asked).
+void tst_NetworkPorts::settingsOnTheDevice()
+{
+    QFETCH(bool, rfc2217);
+    QFETCH(QString, settings);
+    QFETCH(int, handshake);
+    QFETCH(int, baud);
+    QFETCH(bool, twoStopBits);
+    QFETCH(int, flowFlags);
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    Ser2Net server(device.path());
+    QVERIFY2(server.start(), qPrintable(server.output()));
+    auto port = portFor(rfc2217 ? server.rfc2217Url() : server.socketUrl(), 1, settings, handshake);
+    QCOMPARE(openingError(*port), QString());
+    QVERIFY(port->PortOpen());
+    if (!rfc2217)
+        QTest::qWait(200); // nothing to wait for: give ser2net its moment
+
+    unsigned int speed = 0;
+    QCOMPARE(termios2_getBaud(device.master(), &speed), 0);
+    QCOMPARE(int(speed), baud);
+    termios attributes{};
+    QCOMPARE(::tcgetattr(device.master(), &attributes), 0);
+    QCOMPARE((attributes.c_cflag & CSTOPB) != 0, twoStopBits);
+    QCOMPARE((attributes.c_cflag & CRTSCTS) != 0, flowFlags == 1);
+    QCOMPARE((attributes.c_iflag & IXON) != 0, flowFlags == 2);
+}
+
+void tst_NetworkPorts::settingsChangedWhileOpen()
+{
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    Ser2Net server(device.path());
+    QVERIFY2(server.start(), qPrintable(server.output()));
+    auto port = portFor(server.rfc2217Url());
+    QCOMPARE(openingError(*port), QString());
+    port->setSettings(QStringLiteral("115200,N,8,2"));
+    port->setHandshaking(2);
+    termios attributes{};
+    QCOMPARE(::tcgetattr(device.master(), &attributes), 0);
+    QCOMPARE(cfgetospeed(&attributes), speed_t(B115200));
+    QVERIFY(attributes.c_cflag & CSTOPB);
+    QVERIFY(attributes.c_cflag & CRTSCTS);
+    // Both at once RFC 2217 cannot ask for; what was set stays.
+    try {
+        port->setHandshaking(3);
+        QFAIL("both handshakes taken");
+    } catch (const PortError &e) {
+        QCOMPARE(e.description(),
+                 QStringLiteral("127.0.0.1:%1 cannot use RTS/CTS and XON/XOFF together")
+                     .arg(server.rfc2217Port()));
+    }
+    QVERIFY(port->PortOpen());
+    QVERIFY(device.write("ok"));
+    QCOMPARE(received(*port, 2), QByteArray("ok"));
+}
+
+void tst_NetworkPorts::secondOpenerIsBusy_data()
+{
+    QTest::addColumn<bool>("rfc2217");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("busy"); // $ stands for host:port
+    QTest::newRow("RFC 2217, German")
+        << true << 0
+        << "16: Schnittstelle belegt: $ wird von einem anderen Programm benutzt (der Server sagt: "
+           "Port already in use)";
+    QTest::newRow("plain TCP, English")
+        << false << 1 << "16: port busy: $ is in use by another program (the server says: Port "
+                         "already in use)";
+}
+
+// ser2net serves one connection per port: it tells the next one so and
+// closes it at once.
+void tst_NetworkPorts::secondOpenerIsBusy()
+{
+    QFETCH(bool, rfc2217);
+    QFETCH(int, language);
+    QFETCH(QString, busy);
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    Ser2Net server(device.path());
+    QVERIFY2(server.start(), qPrintable(server.output()));
+    const QString url = rfc2217 ? server.rfc2217Url() : server.socketUrl();
+    auto first = portFor(url);
+    QCOMPARE(openingError(*first), QString());
+    auto second = portFor(url, quint8(language));
+    QCOMPARE(openingError(*second),
+             busy.replace(u'$', url.mid(url.indexOf(QLatin1String("//")) + 2)));
+    QVERIFY(!second->PortOpen());
+    // The first goes on undisturbed.
+    first->setOutput(QStringLiteral("still mine"));
+    QCOMPARE(device.read(10), QByteArray("still mine"));
+}
+
+// ser2net ends while the port is open: the port counts as closed, as for an
+// unplugged device, and opens again by itself once ser2net is back.
+void tst_NetworkPorts::lostServerAndBack()
+{
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    auto server = std::make_unique<Ser2Net>(device.path());
+    QVERIFY2(server->start(), qPrintable(server->output()));
+    Terminal t("COM3=" + server->rfc2217Url().toLatin1() + "\r\n");
+    t.settings.ComPort = 2;
+    t.settings.Language = 1;
+    QVERIFY(t.open());
+    const QString openStatus = t.view.status;
+    QVERIFY(openStatus.startsWith(QLatin1String("Interface COM3 is opened with 9600 baud")));
+    t.engine->startTimers();
+    QVERIFY(device.write("before"));
+    QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   before")});
+
+    const quint16 port = server->rfc2217Port();
+    server->kill();
+    QTRY_VERIFY(!t.port->PortOpen());
+    QVERIFY(!t.view.portControlsEnabled);
+    QVERIFY(t.engine->connection().awaitingDevice());
+    // Tried once a second: refused at once each time, still trying.
+    QTest::qWait(2500);
+    QCOMPARE(t.view.status, QStringLiteral("Connecting to 127.0.0.1:%1...").arg(port));
+    QCOMPARE(t.view.messages, QStringList());
+
+    QVERIFY2(server->start(), qPrintable(server->output()));
+    QElapsedTimer sinceBack;
+    sinceBack.start();
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 3000);
+    QVERIFY2(sinceBack.elapsed() < 1500, qPrintable(QString::number(sinceBack.elapsed())));
+    QCOMPARE(t.view.status, openStatus);
+    QVERIFY(t.view.portControlsEnabled);
+    QVERIFY(!t.engine->connection().awaitingDevice());
+    t.view.send = QStringLiteral("after");
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(device.read(5), QByteArray("after"));
+}
+
+void tst_NetworkPorts::openingFailures_data()
+{
+    // $ stands for the server's host:port.
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<int>("manner"); // -1: nothing listens, -2: no such name, else ScriptedServer::Manner
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("error"); // empty: it opens
+    QTest::addColumn<int>("leastMs");
+    const int none = -1, noName = -2;
+    const int silent = int(ScriptedServer::Manner::Silent);
+    const int atOnce = int(ScriptedServer::Manner::ClosesAtOnce);
+    QTest::newRow("refused, German") << "rfc2217" << none << 0
+                                     << "111: Verbindung zu $ abgelehnt: Dort nimmt kein Server "
+                                        "Verbindungen an"
+                                     << 0;
+    QTest::newRow("refused, plain TCP") << "socket" << none << 1
+                                        << "111: connection to $ refused: no server accepts "
+                                           "connections there"
+                                        << 0;
+    QTest::newRow("name not found") << "rfc2217" << noName << 1
+                                    << "10012: the host name of nothere.invalid:7000 is not known"
+                                    << 0;
+    QTest::newRow("no answer within 5 s") << "rfc2217" << silent << 1
+                                          << "110: $ did not answer within 5 s" << 5000;
+    QTest::newRow("no answer within 5 s, German")
+        << "rfc2217" << silent << 0 << "110: $ hat nicht innerhalb von 5 s geantwortet" << 5000;
+    QTest::newRow("a silent plain TCP server is fine") << "socket" << silent << 1 << QString() << 200;
+    QTest::newRow("closed at once: busy")
+        << "rfc2217" << atOnce << 1
+        << "16: port busy: $ is in use by another program (the server closed the connection at "
+           "once)"
+        << 0;
+    QTest::newRow("closed at once: busy, plain TCP")
+        << "socket" << atOnce << 0
+        << "16: Schnittstelle belegt: $ wird von einem anderen Programm benutzt (der Server hat "
+           "die Verbindung sofort wieder geschlossen)"
+        << 0;
+    QTest::newRow("closed after a second: not busy")
+        << "rfc2217" << int(ScriptedServer::Manner::ClosesLater) << 1
+        << "10006: $ closed the connection before the settings were confirmed" << 1500;
+    QTest::newRow("no RFC 2217") << "rfc2217" << int(ScriptedServer::Manner::NoSerialControl) << 1
+                                 << "10013: $ does not offer serial port control (RFC 2217)" << 0;
+    QTest::newRow("a rate not taken") << "rfc2217" << int(ScriptedServer::Manner::SlowerRate) << 0
+                                      << "10004: $ hat die Einstellung Baudrate = 9600 nicht "
+                                         "übernommen (Antwort: 4800)"
+                                      << 0;
+}
+
+void tst_NetworkPorts::openingFailures()
+{
+    QFETCH(QString, scheme);
+    QFETCH(int, manner);
+    QFETCH(int, language);
+    QFETCH(QString, error);
+    QFETCH(int, leastMs);
+    std::unique_ptr<ScriptedServer> server;
+    QString hostAndPort;
+    if (manner >= 0) {
+        server = std::make_unique<ScriptedServer>(ScriptedServer::Manner(manner));
+        hostAndPort = QStringLiteral("127.0.0.1:%1").arg(server->port());
+    } else if (manner == -1) {
+        QTcpServer probe; // a port nothing listens on once it is closed
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        hostAndPort = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+    } else {
+        hostAndPort = QStringLiteral("nothere.invalid:7000");
+    }
+    auto port = portFor(scheme + QStringLiteral("://") + hostAndPort, quint8(language));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(openingError(*port), error.replace(u'$', hostAndPort));
+    QVERIFY2(clock.elapsed() >= leastMs && clock.elapsed() < leastMs + 1000,
+             qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(port->PortOpen(), error.isEmpty());
+}
+
+void tst_NetworkPorts::waitShowsAndEnds_data()
+{
+    QTest::addColumn<bool>("windowCloses");
+    QTest::newRow("the wait runs out") << false;
+    QTest::newRow("the window closes meanwhile") << true;
+}
+
+// While it connects, the status says so and the port's controls are off;
+// the window closing ends the wait without a message.
+void tst_NetworkPorts::waitShowsAndEnds()
+{
+    QFETCH(bool, windowCloses);
+    ScriptedServer server(ScriptedServer::Manner::Silent);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
+    t.view.portControlsEnabled = true;
+    QString statusMeanwhile;
+    bool controlsMeanwhile = true;
+    QTimer::singleShot(300, [&] {
+        statusMeanwhile = t.view.status;
+        controlsMeanwhile = t.view.portControlsEnabled;
+        if (windowCloses)
+            t.engine->shutDown(); // what unloading the window does
+    });
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->connection().fkt_MainOpenPort();
+    QCOMPARE(statusMeanwhile, QStringLiteral("Verbinde mit 127.0.0.1:%1...").arg(server.port()));
+    QVERIFY(!controlsMeanwhile);
+    QVERIFY(!t.port->PortOpen());
+    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    if (windowCloses) {
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(t.view.messages, QStringList());
+    } else {
+        QVERIFY(clock.elapsed() >= 5000);
+        QCOMPARE(t.view.messages.size(), 1);
+        QVERIFY2(t.view.messages.first().contains(
+                     QStringLiteral("127.0.0.1:%1 hat nicht innerhalb von 5 s geantwortet.").arg(server.port())),
+                 qPrintable(t.view.messages.first()));
+    }
+}
+
+// A lost port's server is tried again while it does not answer; the user
+// opening another port meanwhile need not wait for the try to run out.
+void tst_NetworkPorts::openingGivesWayToTheUser()
+{
+    if (Ser2Net::program().isEmpty())
+        QSKIP(Ser2Net::kMissing);
+    PtyPair device;
+    auto server = std::make_unique<Ser2Net>(device.path());
+    QVERIFY2(server->start(), qPrintable(server->output()));
+    const quint16 port = server->rfc2217Port();
+    Terminal t("COM1=" + server->rfc2217Url().toLatin1() + "\r\nCOM2=loop://\r\n");
+    QVERIFY(t.open());
+    t.engine->startTimers();
+    server->kill();
+    // The address now answers connections and then nothing.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost, port));
+    QTRY_COMPARE_WITH_TIMEOUT(t.view.status, QStringLiteral("Verbinde mit 127.0.0.1:%1...").arg(port),
+                              3000);
+    QTRY_VERIFY(silent.hasPendingConnections()); // a try is under way
+    t.settings.ComPort = 1;
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->connection().fkt_MainOpenPort();
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 2000);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(t.view.status.startsWith(QLatin1String("Schnittstelle COM2 mit 9600 Baud")));
+    QVERIFY(!t.engine->connection().awaitingDevice());
+    QCOMPARE(t.view.messages, QStringList());
+}
+
+void tst_NetworkPorts::loopEchoesAfterTheLineTime_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<double>("characterMs"); // start, data, parity and stop bits at the rate
+    QTest::newRow("300 8N1") << "300,N,8,1" << 10 * 1000.0 / 300;
+    QTest::newRow("1200 7E1") << "1200,E,7,1" << 10 * 1000.0 / 1200;
+    QTest::newRow("2400 8E2") << "2400,E,8,2" << 12 * 1000.0 / 2400;
+    QTest::newRow("115200 8N1") << "115200,N,8,1" << 10 * 1000.0 / 115200;
+}
+
+// What is sent comes back one character after the other, each after its
+// time on the line; RTS drops when the last has left.
+void tst_NetworkPorts::loopEchoesAfterTheLineTime()
+{
+    QFETCH(QString, settings);
+    QFETCH(double, characterMs);
+    QTemporaryDir data;
+    Terminal t("COM4=loop://\r\n");
+    PortByEntry &port = *t.port;
+    port.setCommPort(4);
+    port.setSettings(settings);
+    port.setInBufferSize(2048);
+    port.setPortOpen(true);
+    QVERIFY(port.PortOpen());
+    QCOMPARE(port.devicePath(), QStringLiteral("loop://"));
+
+    const QString text = QStringLiteral("0123456789");
+    QElapsedTimer clock;
+    clock.start();
+    port.setRTSEnable(true);
+    port.setOutput(text);
+    if (characterMs >= 2)
+        QCOMPARE(port.InBufferCount(), qint16(0));
+    port.setRTSEnable(false);
+    const double rtsMs = clock.nsecsElapsed() / 1e6;
+    QString echoed;
+    double echoMs = 0;
+    while (echoed.size() < text.size() && clock.elapsed() < 5000) {
+        QTest::qWait(1);
+        if (port.InBufferCount() > 0) {
+            echoed += port.Input();
+            echoMs = clock.nsecsElapsed() / 1e6;
+        }
+    }
+    QCOMPARE(echoed, text);
+    const double lineMs = text.size() * characterMs;
+    QVERIFY2(rtsMs >= lineMs - 0.5 && rtsMs < lineMs + 20, qPrintable(QString::number(rtsMs)));
+    QVERIFY2(echoMs >= lineMs - 0.5 && echoMs < lineMs + 30, qPrintable(QString::number(echoMs)));
+}
+
+// The newcomer's first steps: COM1 is the loopback, what is sent is received.
+void tst_NetworkPorts::loopInTheTerminal()
+{
+    Terminal t("COM1=loop://\r\n");
+    t.settings.Baudrate = 0; // 300 baud: 10 characters take a third of a second
+    QVERIFY(t.open());
+    QCOMPARE(t.view.status, QStringLiteral("Schnittstelle COM1 mit 300 Baud 8 Datenbits, 1 "
+                                           "Stoppbit, Keine Parität und Handshake None ist geöffnet."));
+    t.view.waitTime = QStringLiteral("50");
+    t.engine->startTimers();
+    t.view.send = QStringLiteral("<STX>hello<ETX>");
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->transmitter().cmdSend_Click();
+    QTRY_COMPARE(t.contents().size(), 2);
+    QVERIFY2(clock.elapsed() >= 7 * 1000 / 30, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(t.contents(), QStringList({QStringLiteral("  [OUT]  <STX>hello<ETX>"),
+                                        QStringLiteral("  [IN]   <STX>hello<ETX>")}));
+    QTest::qWait(100);
+    QVERIFY(!t.engine->receiveTimerEnabled()); // nothing wakes an idle loopback
+}
+
+QTEST_GUILESS_MAIN(tst_NetworkPorts)
+#include "tst_network_ports.moc"
