@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/modGlobal.h"
-#include "engine/TermiosPort.h"
+#include "engine/PortByEntry.h"
 #include "host/ComPortList.h"
 #include "host/ComPortMap.h"
 #include "host/SystemSerialDeviceSource.h"
@@ -80,9 +80,10 @@ int main(int argc, char *argv[])
     SettingsRecord &settings = modGlobal::Settings();
     SystemSerialDeviceSource devices;
     // COM numbers are looked up when the port opens, after the settings have
-    // named the data folder that holds Ports.ini.
+    // named the data folder that holds Ports.ini; the entry decides what
+    // opens (a device, a port across the network, the loopback).
     const LanguageSource language = [&settings] { return settings.Language; };
-    TermiosPort port(
+    PortByEntry port(
         [&settings, &devices, language](int comNumber) {
             ComPortMap map(settings.DataFolder, devices);
             const ComPortMap::Lookup found = map.pathFor(comNumber, language());
