@@ -6,8 +6,11 @@
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
-#include "engine/TermiosPort.h"
+#include "engine/PortByEntry.h"
+#include "engine/Ser2Net.h"
 #include "engine/TerminalEngine.h"
+#include "host/ComPortMap.h"
+#include "host/SerialDeviceSource.h"
 #include "text/Codec.h"
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
@@ -46,6 +49,7 @@ struct Spec {
     double idleSeconds = 0;
     qint64 logUntilBytes = 0; // memory: flood until this much was logged
     bool save = false;
+    bool throughSer2net = false; // the second phase reaches the device through ser2net
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -98,6 +102,10 @@ std::optional<Spec> specFor(const QString &name)
         spec.logUntilBytes = 100'000'000;
     } else if (name == "save") {
         spec.save = true;
+    } else if (name == "rfc2217") {
+        spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
+                       {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
+        spec.throughSer2net = true;
     } else {
         return std::nullopt;
     }
@@ -131,11 +139,18 @@ Peer startPeer(int master, const Feed::Plan &plan)
     return peer;
 }
 
-// The window as a user has it: settings from its data folder, COM1 open.
+class NoDevices : public SerialDeviceSource {
+public:
+    QList<SerialDevice> devices() const override { return {}; }
+};
+
+// The window as a user has it: settings from its data folder, COM1 open as
+// Ports.ini maps it.
 struct Program {
     QTemporaryDir data;
+    NoDevices devices;
     SettingsRecord settings;
-    std::unique_ptr<TermiosPort> port;
+    std::unique_ptr<PortByEntry> port;
     std::unique_ptr<frmMain> window;
 
     bool open(const QString &slave, int peculiar)
@@ -151,16 +166,34 @@ struct Program {
                       .arg(peculiar)
                       .toLatin1());
         ini.close();
+        if (!mapCom1(slave))
+            return false;
         MessageBoxes::setPresenter([](const MessageBoxes::Message &m) {
             std::fprintf(stderr, "message: %s: %s\n", qPrintable(m.title), qPrintable(m.text));
         });
-        port = std::make_unique<TermiosPort>([slave](int n) {
-            return n == 1 ? PortPath{slave, QString()} : PortPath{QString(), QStringLiteral("none")};
+        port = std::make_unique<PortByEntry>([this](int n) {
+            ComPortMap map(settings.DataFolder, devices);
+            const ComPortMap::Lookup found = map.pathFor(n, settings.Language);
+            return PortPath{found.path, found.error, found.mappedPath, found.identity};
         });
         window = std::make_unique<frmMain>(settings, *port);
         window->Form_Load();
         window->show();
         return QTest::qWaitForWindowExposed(window.get()) && port->PortOpen();
+    }
+    bool mapCom1(const QString &entry)
+    {
+        QFile ini(SystemFolders::DataFolder() + QStringLiteral("Ports.ini"));
+        return ini.open(QIODevice::WriteOnly) &&
+               ini.write("[PORTS]\r\nCOM1=" + entry.toLocal8Bit() + "\r\n") > 0;
+    }
+    // COM1 is now what `entry` names, opened as Accept in the settings does.
+    bool reopenAs(const QString &entry)
+    {
+        if (!mapCom1(entry))
+            return false;
+        window->engine().connection().fkt_MainOpenPort();
+        return port->PortOpen();
     }
     LogView *logView() const { return window->findChild<LogView *>("lstSendReceive"); }
 };
@@ -370,14 +403,45 @@ int run(const QString &name, int argc, char *argv[])
         status = runIdle(program, spec->idleSeconds);
     else if (spec->save)
         status = runSave(program);
+    // The same device behind ser2net, at the rate the window sets.
+    std::unique_ptr<Ser2Net> server;
+    if (spec->throughSer2net) {
+        if (Ser2Net::program().isEmpty()) {
+            std::fprintf(stderr, "%s: ser2net is not installed (apt-get install ser2net)\n",
+                         qPrintable(name));
+            return 2;
+        }
+        server = std::make_unique<Ser2Net>(QString::fromLocal8Bit(slaveName),
+                                           QStringLiteral("921600n81"));
+        if (!server->start()) {
+            std::fprintf(stderr, "%s: ser2net did not start: %s\n", qPrintable(name),
+                         qPrintable(server->output()));
+            return 1;
+        }
+    }
     QList<double> cpus;
     for (int i = 0; i < spec->phases.size(); ++i) {
+        if (server && i == 1 && !program.reopenAs(server->rfc2217Url())) {
+            std::fprintf(stderr, "%s: COM1 did not open through ser2net\n", qPrintable(name));
+            return 1;
+        }
         const double before = Probes::processCpuSeconds();
+        const double serverBefore = server ? Probes::processCpuSeconds(server->pid()) : 0;
         status |= runPhase(program, *spec, spec->phases[i], peers[i]);
         cpus.append(Probes::processCpuSeconds() - before);
+        if (server && i == 1)
+            std::printf("  ser2net CPU %.2f s\n",
+                        Probes::processCpuSeconds(server->pid()) - serverBefore);
         program.window->engine().cmdDelete_Click();
     }
-    if (cpus.size() == 2 && cpus[1] > 0)
+    if (server && cpus.size() == 2 && cpus[0] > 0) {
+        std::printf("  program CPU through ser2net to that on the local pseudo-terminal: %.2f "
+                    "(%.2f s to %.2f s)\n",
+                    cpus[1] / cpus[0], cpus[1], cpus[0]);
+        std::printf("then idle through ser2net:\n");
+        status |= runIdle(program, 20);
+    }
+    else if (cpus.size() == 2 && cpus[1] > 0)
         std::printf("  CPU of the first to the second: %.2f\n", cpus[0] / cpus[1]);
     program.window->close();
     for (const Peer &peer : peers) {

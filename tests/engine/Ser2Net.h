@@ -94,6 +94,7 @@ public:
 
     // What it said, for a failing test.
     QString output() { return QString::fromLocal8Bit(m_process.readAll()); }
+    qint64 pid() const { return m_process.processId(); }
 
 private:
     static quint16 freePort()
