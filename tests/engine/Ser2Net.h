@@ -33,6 +33,8 @@ public:
     explicit Ser2Net(const QString &device, const QString &line = QStringLiteral("9600n81"))
         : m_device(device), m_line(line), m_rfc2217Port(freePort()), m_socketPort(freePort())
     {
+        while (m_socketPort == m_rfc2217Port) // the system may hand out a port twice
+            m_socketPort = freePort();
     }
     ~Ser2Net() { kill(); }
     Ser2Net(const Ser2Net &) = delete;

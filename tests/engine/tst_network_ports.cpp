@@ -250,6 +250,15 @@ void tst_NetworkPorts::bytesBothWays()
     port->setOutput(Codec::toText(toDevice));
     QCOMPARE(device.read(toDevice.size()), toDevice);
     QCOMPARE(device.readPending(100), QByteArray());
+
+    // Blocks of 2048 characters, the rest kept for the next.
+    QVERIFY(device.write(QByteArray(5000, '\xff')));
+    QTRY_COMPARE(port->InBufferCount(), qint16(2048));
+    QCOMPARE(port->Input(), QString(2048, QChar(0xFF)));
+    QTRY_COMPARE(port->InBufferCount(), qint16(2048));
+    QCOMPARE(port->Input().size(), 2048);
+    QTRY_COMPARE(port->InBufferCount(), qint16(904));
+    QCOMPARE(port->Input().size(), 904);
 }
 
 void tst_NetworkPorts::settingsOnTheDevice_data()
@@ -388,6 +397,8 @@ void tst_NetworkPorts::lostServerAndBack()
     t.engine->startTimers();
     QVERIFY(device.write("before"));
     QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   before")});
+    QTest::qWait(100);
+    QVERIFY(!t.engine->receiveTimerEnabled()); // the port tells of arrivals: no polling
 
     const quint16 port = server->rfc2217Port();
     server->kill();
@@ -416,7 +427,8 @@ void tst_NetworkPorts::openingFailures_data()
 {
     // $ stands for the server's host:port.
     QTest::addColumn<QString>("scheme");
-    QTest::addColumn<int>("manner"); // -1: nothing listens, -2: no such name, else ScriptedServer::Manner
+    QTest::addColumn<int>("manner"); // -1: nothing listens, -2: no such name, -3: no route,
+                                     // else ScriptedServer::Manner
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("error"); // empty: it opens
     QTest::addColumn<int>("leastMs");
@@ -431,6 +443,11 @@ void tst_NetworkPorts::openingFailures_data()
                                         << "111: connection to $ refused: no server accepts "
                                            "connections there"
                                         << 0;
+    // The kernel never connects TCP to a multicast address.
+    QTest::newRow("unreachable") << "socket" << -3 << 1
+                                 << "101: 224.0.0.1:7000 is unreachable: there is no route to its "
+                                    "network or host"
+                                 << 0;
     QTest::newRow("name not found") << "rfc2217" << noName << 1
                                     << "10012: the host name of nothere.invalid:7000 is not known"
                                     << 0;
@@ -476,8 +493,10 @@ void tst_NetworkPorts::openingFailures()
         QTcpServer probe; // a port nothing listens on once it is closed
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         hostAndPort = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
-    } else {
+    } else if (manner == -2) {
         hostAndPort = QStringLiteral("nothere.invalid:7000");
+    } else {
+        hostAndPort = QStringLiteral("224.0.0.1:7000");
     }
     auto port = portFor(scheme + QStringLiteral("://") + hostAndPort, quint8(language));
     QElapsedTimer clock;
