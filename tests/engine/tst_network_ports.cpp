@@ -90,6 +90,7 @@ public:
         ClosesLater,     // agrees to RFC 2217, then closes after 1.5 s
         NoSerialControl, // refuses the COM port option
         SlowerRate,      // agrees, but answers every rate with 4800
+        Agreeable,       // agrees and takes every setting
     };
     explicit ScriptedServer(Manner manner) : m_manner(manner)
     {
@@ -100,6 +101,9 @@ public:
         });
     }
     quint16 port() const { return m_server.serverPort(); }
+    // What came in, and when (ms since the server was made).
+    const QByteArray &received() const { return m_received; }
+    qint64 receivedAt(qsizetype index) const { return m_times.value(index, -1); }
     QString url(const char *scheme = "rfc2217") const
     {
         return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(port());
@@ -123,20 +127,29 @@ private:
             socket->write(QByteArray("\xff\xfe\x2c", 3)); // DONT COM-PORT-OPTION
             break;
         case Manner::SlowerRate:
+        case Manner::Agreeable:
             socket->write(QByteArray("\xff\xfd\x2c", 3));
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] { answer(socket); });
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QByteArray in = socket->readAll();
+                for (qsizetype i = 0; i < in.size(); ++i)
+                    m_times.append(m_clock.elapsed());
+                m_received += in;
+                answer(socket, in, m_manner == Manner::SlowerRate);
+            });
             break;
         }
     }
-    // Answers each setting with the value asked for, the rate with 4800.
-    static void answer(QTcpSocket *socket)
+    // Answers each setting with the value asked for (the rate with 4800 when
+    // slower), DTR and RTS with nothing, as ser2net does on a pseudo-terminal.
+    static void answer(QTcpSocket *socket, const QByteArray &in, bool slower)
     {
-        const QByteArray in = socket->readAll();
         for (qsizetype at = in.indexOf("\xff\xfa\x2c"); at >= 0; at = in.indexOf("\xff\xfa\x2c", at + 1)) {
             const int command = static_cast<unsigned char>(in.at(at + 3));
             QByteArray value = in.mid(at + 4, in.indexOf("\xff\xf0", at) - at - 4);
-            if (command == 1)
+            if (command == 1 && slower)
                 value = QByteArray("\x00\x00\x12\xc0", 4);
+            if (command == 5 && value.size() == 1 && value.at(0) > 3)
+                continue;
             socket->write(QByteArray("\xff\xfa\x2c", 3) + char(command + 100) + value +
                           QByteArray("\xff\xf0", 2));
         }
@@ -144,6 +157,13 @@ private:
 
     Manner m_manner;
     QTcpServer m_server;
+    QElapsedTimer m_clock = [] {
+        QElapsedTimer clock;
+        clock.start();
+        return clock;
+    }();
+    QByteArray m_received;
+    QList<qint64> m_times;
 };
 
 class NoDevices : public SerialDeviceSource {
@@ -207,6 +227,7 @@ private Q_SLOTS:
     void settingsOnTheDevice_data();
     void settingsOnTheDevice();
     void settingsChangedWhileOpen();
+    void controlLinesByCommands();
     void secondOpenerIsBusy_data();
     void secondOpenerIsBusy();
     void lostServerAndBack();
@@ -339,6 +360,36 @@ void tst_NetworkPorts::settingsChangedWhileOpen()
     QVERIFY(port->PortOpen());
     QVERIFY(device.write("ok"));
     QCOMPARE(received(*port, 2), QByteArray("ok"));
+}
+
+// DTR follows the program; RTS goes up before a transmission and down once
+// the sent characters' time on the line has passed, as RFC 2217's control
+// commands; data travels between them.
+void tst_NetworkPorts::controlLinesByCommands()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url(), 1, QStringLiteral("300,N,8,1"));
+    port->setDTREnable(true);
+    QCOMPARE(openingError(*port), QString());
+    const QByteArray dtrOn("\xff\xfa\x2c\x05\x08\xff\xf0", 7), dtrOff("\xff\xfa\x2c\x05\x09\xff\xf0", 7);
+    const QByteArray rtsOn("\xff\xfa\x2c\x05\x0b\xff\xf0", 7), rtsOff("\xff\xfa\x2c\x05\x0c\xff\xf0", 7);
+    QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff))); // the lines as the program has them
+    port->setDTREnable(false);
+    QTRY_VERIFY(server.received().endsWith(dtrOff));
+
+    const qsizetype before = server.received().size();
+    QElapsedTimer clock;
+    clock.start();
+    port->setRTSEnable(true);
+    port->setOutput(QStringLiteral("0123456789"));
+    port->setRTSEnable(false);
+    const qint64 heldMs = clock.elapsed();
+    QTRY_COMPARE(server.received().mid(before), QByteArray(rtsOn + "0123456789" + rtsOff));
+    // Ten characters of ten bits at 300 baud: a third of a second.
+    QVERIFY2(heldMs >= 333 && heldMs < 450, qPrintable(QString::number(heldMs)));
+    const qint64 dataAt = server.receivedAt(before + rtsOn.size());
+    const qint64 rtsOffAt = server.receivedAt(before + rtsOn.size() + 10);
+    QVERIFY2(rtsOffAt - dataAt >= 320, qPrintable(QString::number(rtsOffAt - dataAt)));
 }
 
 void tst_NetworkPorts::secondOpenerIsBusy_data()
