@@ -146,7 +146,10 @@ bool PortConnection::reopenLostPort()
     }
     if (std::exchange(m_openAfterReopening, false)) {
         // Once the try has unwound: it runs inside the watch's own call.
-        QTimer::singleShot(0, m_return.get(), [this] { fkt_MainOpenPort(); });
+        QTimer::singleShot(0, m_return.get(), [this] {
+            if (!m.closing)
+                fkt_MainOpenPort();
+        });
         return false;
     }
     if (!opened)
