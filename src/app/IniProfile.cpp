@@ -65,11 +65,11 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
     const auto keyBytes = Codec::toBytes(key);
     const auto file = WholeFile::read(path, kMaxFileSize);
     if (!sectionBytes || !keyBytes || !file)
-        return defaultValue.left(kMaxValueLength);
+        return defaultValue;
     const auto value = IniText::findValue(*file, sectionBytes->trimmed(), keyBytes->trimmed());
     if (!value)
-        return defaultValue.left(kMaxValueLength);
-    return Codec::toText(QByteArrayView(*value).first(qMin(value->size(), kMaxValueLength)));
+        return defaultValue;
+    return Codec::toText(*value);
 }
 
 KeyValues GetPrivateProfileSection(const QString &section, const QString &path)
@@ -80,8 +80,7 @@ KeyValues GetPrivateProfileSection(const QString &section, const QString &path)
     if (!sectionBytes || !file)
         return values;
     for (const auto &[key, value] : IniText::sectionValues(*file, sectionBytes->trimmed()))
-        values.append({Codec::toText(key),
-                       Codec::toText(QByteArrayView(value).first(qMin(value.size(), kMaxValueLength)))});
+        values.append({Codec::toText(key), Codec::toText(value)});
     return values;
 }
 

@@ -11,21 +11,22 @@
 //
 // A file larger than kMaxFileSize, or a path that is not a regular file,
 // reads as missing and is never written: nothing sensible is that large, and
-// a device or pipe must not hang the program.
+// a device or pipe must not hang the program. Values are read whole, however
+// long: the size limit of the file is their only bound, so what was written
+// comes back unchanged.
 namespace IniProfile {
 
 inline constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
-inline constexpr int kMaxValueLength = 254;
 
 // Value of key in section, or defaultValue when the file, section or key is
-// missing. At most 254 characters (a longer default is cut as well).
+// missing.
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path);
 
 using KeyValues = QList<std::pair<QString, QString>>;
 
-// Every key of section with its value (each cut to 254 characters), read
-// with one look at the file; empty when the file or section is missing.
+// Every key of section with its value, read with one look at the file;
+// empty when the file or section is missing.
 KeyValues GetPrivateProfileSection(const QString &section, const QString &path);
 
 // Writes key=value; true on success. The file is replaced as a whole once the
