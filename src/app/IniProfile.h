@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 // Reading and writing single keys of INI files, the one way the program's
@@ -22,6 +25,16 @@ inline constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 // missing.
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path);
+
+// The rules of GetPrivateProfileString (above) and WritePrivateProfileString
+// (below) on the bytes of a whole file, without any file access.
+// valueIn: the value GetPrivateProfileString reads from a file of these
+// bytes. withValue: the bytes WritePrivateProfileString leaves in such a
+// file, or nothing when it refuses the write.
+QString valueIn(QByteArrayView file, const QString &section, const QString &key,
+                const QString &defaultValue);
+std::optional<QByteArray> withValue(QByteArrayView file, const QString &section,
+                                    const QString &key, const QString &value);
 
 using KeyValues = QList<std::pair<QString, QString>>;
 
