@@ -2,7 +2,26 @@
 # Runs one fuzz target for longer than CI does, with a random seed:
 #   tools/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #   tools/fuzz.sh fuzz_inifile 600
-# Builds the checking build first (tools/setup.sh checking
+# Builds the checking build first (tools/setup.sh checking). The inputs found
+# are kept in build-asan/fuzz/TARGET, so a later run goes on from there; the
+# seed corpus tests/fuzz/corpus/TARGET is only read. A finding is saved as
+# build-asan/fuzz/TARGET-crash-* (or -timeout-, -oom-, -leak-); once the
+# fault is mended, add that file to tests/fuzz/corpus/TARGET, so that every
+# CI run tries it again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+targets=$(ls tests/fuzz/corpus | tr '\n' ' ')
+if [ $# -lt 2 ] || [ ! -d "tests/fuzz/corpus/$1" ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
+  echo "usage: tools/fuzz.sh TARGET SECONDS [libFuzzer options]" >&2
+  echo "targets: $targets" >&2
+  exit 2
+fi
+target=$1
+seconds=$2
+shift 2
+
+tools/setup.sh checking
 root=$PWD
 work=$root/build-asan/fuzz
 mkdir -p "$work/$target"
