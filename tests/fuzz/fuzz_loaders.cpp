@@ -153,7 +153,7 @@ void checkSettingsAndCommands(const QByteArray &settingsFile, const QByteArray &
     checkLoadedAsWritten(settingsFile, commandFile, first, firstSlots);
 
     SettingsRecord saved = first;
-    fkt_MainSaveSettings(saved, QString::number(first.WaitTime), firstSlots);
+    fkt_MainSaveSettings(saved, first.WaitTime, firstSlots);
     const QByteArray settingsAfter = readFile(settingsPath);
     const QByteArray commandsAfter = readFile(commandPath);
 
