@@ -8,18 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential debhelper dpkg-dev cmake qt6-base-dev qt6-serialport-dev libgl-dev)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+tools/install-missing.sh "${packages[@]}"
 
 version=$(dpkg-parsechangelog -S Version)
 arch=$(dpkg --print-architecture)

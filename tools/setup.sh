@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Lintrova needs to build and test, only those
-# that are missing, then configures and builds the project in ./build.
+# that are missing, then configures and builds the project:
+#   tools/setup.sh            the program, its tests and benchmarks in ./build
+#   tools/setup.sh checking   the checking build in ./build-asan: clang with
+#                             AddressSanitizer and UndefinedBehaviorSanitizer,
+#                             the tests and the fuzz targets
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+kind=${1:-normal}
 # ser2net: the tests of ports across the network run against the real server.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
           fonts-dejavu-core ser2net)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "$kind" = checking ]; then
+  # libFuzzer and the sanitizer runtimes; llvm-14 brings the symbolizer that
+  # turns sanitizer reports into file and line.
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
+elif [ "$kind" != normal ]; then
+  echo "usage: tools/setup.sh [checking]" >&2
+  exit 2
 fi
+tools/install-missing.sh "${packages[@]}"
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j"$(nproc)"
+if [ "$kind" = checking ]; then
+  CC=clang-14 CXX=clang++-14 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DLINTROVA_FUZZ=ON > /dev/null
+  cmake --build build-asan -j"$(nproc)"
+else
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build build -j"$(nproc)"
+fi

@@ -35,21 +35,6 @@ bool isWritableKey(const QString &key)
     return first != QLatin1Char('[') && first != QLatin1Char(';') && first != QLatin1Char('#');
 }
 
-// The file with key=value in section, or nothing when the write must be
-// refused.
-std::optional<QByteArray> withKey(const QByteArray &file, const QString &section,
-                                  const QString &key, const QString &value)
-{
-    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
-        return std::nullopt;
-    const auto sectionBytes = Codec::toBytes(section);
-    const auto keyBytes = Codec::toBytes(key);
-    if (!sectionBytes || !keyBytes)
-        return std::nullopt;
-    return IniText::withValue(file, *sectionBytes, *keyBytes,
-                              IniText::quotedIfNeeded(Codec::toBytesReplacing(value, '?')));
-}
-
 // The bytes of the file at path; empty for a missing file, nothing when
 // something is there that cannot be read, as replacing it would lose its
 // content.
@@ -90,7 +75,7 @@ int writeKeys(const QString &section, const IniProfile::KeyValues &keyValues, co
     QByteArray updated = *old;
     qsizetype applied = 0;
     for (const auto &[key, value] : keyValues) {
-        if (auto next = withKey(updated, section, key, value)) {
+        if (auto next = IniProfile::withValue(updated, section, key, value)) {
             updated = std::move(*next);
             ++applied;
         }
@@ -107,18 +92,35 @@ int writeKeys(const QString &section, const IniProfile::KeyValues &keyValues, co
 
 namespace IniProfile {
 
-QString GetPrivateProfileString(const QString &section, const QString &key,
-                                const QString &defaultValue, const QString &path)
+QString valueIn(QByteArrayView file, const QString &section, const QString &key,
+                const QString &defaultValue)
 {
     const auto sectionBytes = Codec::toBytes(section);
     const auto keyBytes = Codec::toBytes(key);
+    if (!sectionBytes || !keyBytes)
+        return defaultValue;
+    const auto value = IniText::findValue(file, sectionBytes->trimmed(), keyBytes->trimmed());
+    return value ? Codec::toText(*value) : defaultValue;
+}
+
+std::optional<QByteArray> withValue(QByteArrayView file, const QString &section,
+                                    const QString &key, const QString &value)
+{
+    if (!isWritableSection(section) || !isWritableKey(key) || hasLineEnd(value))
+        return std::nullopt;
+    const auto sectionBytes = Codec::toBytes(section);
+    const auto keyBytes = Codec::toBytes(key);
+    if (!sectionBytes || !keyBytes)
+        return std::nullopt;
+    return IniText::withValue(file, *sectionBytes, *keyBytes,
+                              IniText::quotedIfNeeded(Codec::toBytesReplacing(value, '?')));
+}
+
+QString GetPrivateProfileString(const QString &section, const QString &key,
+                                const QString &defaultValue, const QString &path)
+{
     const auto file = WholeFile::read(path, kMaxFileSize);
-    if (!sectionBytes || !keyBytes || !file)
-        return defaultValue.left(kMaxValueLength);
-    const auto value = IniText::findValue(*file, sectionBytes->trimmed(), keyBytes->trimmed());
-    if (!value)
-        return defaultValue.left(kMaxValueLength);
-    return Codec::toText(QByteArrayView(*value).first(qMin(value->size(), kMaxValueLength)));
+    return file ? valueIn(*file, section, key, defaultValue) : defaultValue;
 }
 
 KeyValues GetPrivateProfileSection(const QString &section, const QString &path)
@@ -129,8 +131,7 @@ KeyValues GetPrivateProfileSection(const QString &section, const QString &path)
     if (!sectionBytes || !file)
         return values;
     for (const auto &[key, value] : IniText::sectionValues(*file, sectionBytes->trimmed()))
-        values.append({Codec::toText(key),
-                       Codec::toText(QByteArrayView(value).first(qMin(value.size(), kMaxValueLength)))});
+        values.append({Codec::toText(key), Codec::toText(value)});
     return values;
 }
 

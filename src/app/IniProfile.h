@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 // Reading and writing single keys of INI files, the one way the program's
@@ -11,21 +14,32 @@
 //
 // A file larger than kMaxFileSize, or a path that is not a regular file,
 // reads as missing and is never written: nothing sensible is that large, and
-// a device or pipe must not hang the program.
+// a device or pipe must not hang the program. Values are read whole, however
+// long: the size limit of the file is their only bound, so what was written
+// comes back unchanged.
 namespace IniProfile {
 
 inline constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
-inline constexpr int kMaxValueLength = 254;
 
 // Value of key in section, or defaultValue when the file, section or key is
-// missing. At most 254 characters (a longer default is cut as well).
+// missing.
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &path);
 
+// The rules of GetPrivateProfileString (above) and WritePrivateProfileString
+// (below) on the bytes of a whole file, without any file access.
+// valueIn: the value GetPrivateProfileString reads from a file of these
+// bytes. withValue: the bytes WritePrivateProfileString leaves in such a
+// file, or nothing when it refuses the write.
+QString valueIn(QByteArrayView file, const QString &section, const QString &key,
+                const QString &defaultValue);
+std::optional<QByteArray> withValue(QByteArrayView file, const QString &section,
+                                    const QString &key, const QString &value);
+
 using KeyValues = QList<std::pair<QString, QString>>;
 
-// Every key of section with its value (each cut to 254 characters), read
-// with one look at the file; empty when the file or section is missing.
+// Every key of section with its value, read with one look at the file;
+// empty when the file or section is missing.
 KeyValues GetPrivateProfileSection(const QString &section, const QString &path);
 
 // Writes key=value; true on success. The file is replaced as a whole once the

@@ -12,14 +12,19 @@ std::optional<qint64> parse(QStringView text)
     }
     if (text.isEmpty())
         return std::nullopt;
-    constexpr qint64 limit = std::numeric_limits<qint64>::max() / 10 - 1;
-    qint64 value = 0;
+    // The magnitude may reach 2^63 for a negative number, one more than the
+    // largest positive one.
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    quint64 value = 0;
     for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9') || value > limit)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return std::nullopt;
-        value = value * 10 + (c.unicode() - '0');
+        const unsigned digit = c.unicode() - '0';
+        if (value > (limit - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
     }
-    return negative ? -value : value;
+    return negative ? qint64(0 - value) : qint64(value);
 }
 
 } // namespace SettingsNumber

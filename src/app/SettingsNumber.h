@@ -6,12 +6,12 @@
 #include <optional>
 
 // Numbers of the settings file and of the wait-time box: a decimal integer,
-// optionally signed ('+5', '-3'), with blanks around it allowed (' 5 ').
+// optionally signed ('+5', '-3'), with white space around it allowed (' 5 ').
 // Anything else ('', 'five', '12abc', '5.0', '0x10', '1 2') is no number.
 namespace SettingsNumber {
 
-// The integer written in text, or nothing. Values beyond the range of
-// qint64 are no number either.
+// The integer written in text, or nothing. Every value of qint64 is read;
+// values beyond its range are no number.
 std::optional<qint64> parse(QStringView text);
 
 // The number in text when it fits into T, else fallback.

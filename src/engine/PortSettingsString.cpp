@@ -16,6 +16,19 @@ constexpr qint32 maxBaud = 4000000;
                     QStringLiteral("invalid port settings '%1': %2").arg(text, why));
 }
 
+// The field without the spaces and tabs around it; other white space stays
+// and makes the field invalid.
+QString withoutBlanks(const QString &field)
+{
+    qsizetype begin = 0;
+    qsizetype end = field.size();
+    while (begin < end && (field[begin] == QLatin1Char(' ') || field[begin] == QLatin1Char('\t')))
+        ++begin;
+    while (end > begin && (field[end - 1] == QLatin1Char(' ') || field[end - 1] == QLatin1Char('\t')))
+        --end;
+    return field.mid(begin, end - begin);
+}
+
 bool allDigits(const QString &field)
 {
     if (field.isEmpty())
@@ -30,8 +43,13 @@ bool allDigits(const QString &field)
 qint32 parseBaud(const QString &text, const QString &field)
 {
     // Digits only: toInt would also take a sign or blanks inside the number.
+    // Leading zeros do not count against the length.
+    qsizetype firstDigit = 0;
+    while (firstDigit + 1 < field.size() && field[firstDigit] == QLatin1Char('0'))
+        ++firstDigit;
+    const QString digits = field.mid(firstDigit);
     bool ok = false;
-    const qint64 baud = allDigits(field) && field.size() <= 9 ? field.toLongLong(&ok) : 0;
+    const qint64 baud = allDigits(field) && digits.size() <= 9 ? digits.toLongLong(&ok) : 0;
     if (!ok || baud < minBaud || baud > maxBaud)
         refuse(text, QStringLiteral("the baud rate must be a number from %1 to %2")
                          .arg(minBaud)
@@ -41,7 +59,9 @@ qint32 parseBaud(const QString &text, const QString &field)
 
 Parity parseParity(const QString &text, const QString &field)
 {
-    const QString letter = field.toUpper();
+    // Only the ASCII letters: toUpper would also take 'ſ' for an S.
+    const bool ascii = field.size() == 1 && field[0].unicode() < 128;
+    const QString letter = ascii ? field.toUpper() : QString();
     if (letter == QLatin1String("N"))
         return Parity::None;
     if (letter == QLatin1String("E"))
@@ -81,7 +101,7 @@ PortSettings parsePortSettings(const QString &text)
     if (fields.size() != 4)
         refuse(text, QStringLiteral("expected baud,parity,data bits,stop bits"));
     for (QString &field : fields)
-        field = field.trimmed();
+        field = withoutBlanks(field);
 
     PortSettings settings;
     settings.baud = parseBaud(text, fields[0]);

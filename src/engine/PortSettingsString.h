@@ -23,7 +23,8 @@ struct PortSettings {
 // Reads 'baud,parity,data bits,stop bits': a baud rate from 50 to 4000000, a
 // parity letter N, E, O, M (mark) or S (space) in either case, 5 to 8 data
 // bits and 1, 1.5 or 2 stop bits (1.5 only with 5 data bits, the one format
-// a UART sends it with). Blanks around a field are allowed. Anything else
+// a UART sends it with). Blanks (spaces, tabs) around a field are allowed,
+// and leading zeros in the baud rate. Anything else
 // raises PortError (PortErrors::InvalidSettings) naming what is wrong.
 PortSettings parsePortSettings(const QString &text);
 

@@ -38,11 +38,10 @@ bool PortsIniFile::isUsableNumber(int comNumber)
 bool PortsIniFile::isUsablePath(const QString &devicePath)
 {
     // The file carries one byte per character; a path the codec cannot
-    // carry would come back as another path, and a longer one than a value
-    // may hold would come back cut short.
+    // carry would come back as another path. Values are read whole, so a
+    // path of any length comes back as it was written.
     const bool named = devicePath.startsWith(QLatin1Char('/')) || PortAddress::parse(devicePath);
     return named && devicePath.trimmed() == devicePath
-           && devicePath.size() <= IniProfile::kMaxValueLength
            && Codec::toBytes(devicePath).has_value();
 }
 
@@ -50,9 +49,12 @@ QString PortsIniFile::entry(int comNumber) const
 {
     if (!isUsableNumber(comNumber))
         return {};
+    // Not trimmed here: the reader already drops the blanks around a value,
+    // and anything else at its ends (a vertical tab, a no-break space) is
+    // part of what the file names, so such an entry is unusable rather
+    // than a shorter path to another device.
     const QString value =
-            IniProfile::GetPrivateProfileString(section, keyOf(comNumber), QString(), m_filePath)
-                    .trimmed();
+            IniProfile::GetPrivateProfileString(section, keyOf(comNumber), QString(), m_filePath);
     return isUsablePath(value) ? value : QString();
 }
 
@@ -62,9 +64,8 @@ QMap<int, QString> PortsIniFile::entries() const
     QMap<int, QString> result;
     for (const auto &[key, value] : IniProfile::GetPrivateProfileSection(section, m_filePath)) {
         const int n = numberOfKey(key);
-        const QString path = value.trimmed();
-        if (isUsableNumber(n) && isUsablePath(path))
-            result.insert(n, path);
+        if (isUsableNumber(n) && isUsablePath(value))
+            result.insert(n, value);
     }
     return result;
 }

@@ -13,8 +13,9 @@ namespace CharDelayInput {
 // are allowed; anything else makes it false. Never throws.
 bool IsInteger(const QString &text);
 
-// The delay in ms the text stands for, when it is a number from 0 to 9999
-// after rounding half to even; nothing otherwise.
+// The delay in ms the text stands for: its value rounded half to even, when
+// the value is at least 0 and the rounded one at most 9999 ('-0.4' and
+// '9999.5' are refused); nothing otherwise.
 std::optional<qint16> fromText(const QString &text);
 
 } // namespace CharDelayInput

@@ -61,6 +61,8 @@ void LogView::setLog(TrafficLog *log)
     selectionMoved();
 }
 
+TrafficLog *LogView::log() const { return m_log.data(); }
+
 int LogView::firstVisibleRow() const { return m_top; }
 
 int LogView::lastTop() const
@@ -160,7 +162,7 @@ void LogView::frame()
     if (m_wholeView) {
         viewport()->update();
     } else {
-        if (m_firstNewRow >= 0)
+        if (m_firstNewRow >= 0 && m_log)
             updateRows(m_firstNewRow, m_log->count() - 1);
         if (selected != m_paintedSelection) {
             updateRows(m_paintedSelection, m_paintedSelection);

@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 class TrafficLog;
@@ -30,7 +31,7 @@ public:
 
     explicit LogView(QWidget *parent = nullptr);
     void setLog(TrafficLog *log);
-    TrafficLog *log() const { return m_log; }
+    TrafficLog *log() const;
 
     // The line shown at a point of the viewport, or -1.
     int rowAt(QPoint viewportPoint) const;
@@ -85,7 +86,9 @@ private:
     void notifyAccessibility();
     int textLeft() const;
 
-    TrafficLog *m_log = nullptr;
+    // The log may go before the view (the window's engine is destroyed
+    // before its child widgets): the view then shows nothing.
+    QPointer<TrafficLog> m_log;
     LogCellPainter m_cells;
     QTimer m_frameTimer;
     QTimer m_scrollBarTimer;

@@ -1,5 +1,6 @@
 #include "app/IniProfile.h"
 #include "app/ReplacingFile.h"
+#include "app/WholeFile.h"
 #include "text/Codec.h"
 
 #include "TestFiles.h"
@@ -34,7 +35,7 @@ private Q_SLOTS:
     void reading_data();
     void reading();
     void missingFileOrFolderGivesDefault();
-    void defaultIsCutTo254();
+    void longDefaultComesBackWhole();
 
     void writing_data();
     void writing();
@@ -42,7 +43,7 @@ private Q_SLOTS:
     void valuesComeBackExactly_data();
     void valuesComeBackExactly();
     void everyByteOfAValueRoundTrips();
-    void longValueIsStoredWholeAndReadCut();
+    void longValueIsStoredAndReadWhole();
     void sectionReadAgreesWithSingleReads();
     void characterWithoutByteIsWrittenAsQuestionMark();
     void refusedWritesChangeNothing_data();
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void failedWriteSaysWhy();
     void leftoversOfKilledSaves_data();
     void leftoversOfKilledSaves();
+    void readBufferFollowsFileSize_data();
+    void readBufferFollowsFileSize();
 
     void garbageReadsDefaults_data();
     void garbageReadsDefaults();
@@ -147,9 +150,12 @@ void tst_IniProfile::reading_data()
         << QByteArray("\xEF\xBB\xBF[SETTINGS]\r\nComPort=8\r\n") << S << K << "8";
     QTest::newRow("NUL bytes before the section")
         << (QByteArray(100, '\0') + "\n[SETTINGS]\nComPort=4\n") << S << K << "4";
-    QTest::newRow("value cut to 254")
+    QTest::newRow("value of 300 read whole, was cut to 254")
         << (QByteArray("[SETTINGS]\nComPort=") + QByteArray(300, 'x') + "\n") << S << K
-        << QString(254, QLatin1Char('x'));
+        << QString(300, QLatin1Char('x'));
+    QTest::newRow("value of a megabyte read whole")
+        << (QByteArray("[SETTINGS]\nComPort=") + QByteArray(1 << 20, 'x') + "\n") << S << K
+        << QString(1 << 20, QLatin1Char('x'));
     QTest::newRow("high bytes through the codec")
         << QByteArray("[SETTINGS]\nComPort=\x80\xE4\x81\n") << S << K
         << QString::fromUtf8("\xE2\x82\xAC\xC3\xA4\xC2\x81");
@@ -174,11 +180,11 @@ void tst_IniProfile::missingFileOrFolderGivesDefault()
     QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, QString()), kDefault);
 }
 
-void tst_IniProfile::defaultIsCutTo254()
+void tst_IniProfile::longDefaultComesBackWhole()
 {
+    // Fixed: a default was cut to 254 characters like a value read.
     const QString longDefault(300, QLatin1Char('d'));
-    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", longDefault, path()),
-             longDefault.left(254));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", longDefault, path()), longDefault);
 }
 
 void tst_IniProfile::writing_data()
@@ -290,6 +296,10 @@ void tst_IniProfile::valuesComeBackExactly_data()
     QTest::newRow("looks like a comment") << ";x";
     QTest::newRow("NUL inside") << QString(QChar(0)) + "a" + QChar(0);
     QTest::newRow("exactly 254") << QString(254, QLatin1Char('z'));
+    QTest::newRow("255, was cut") << QString(255, QLatin1Char('z'));
+    QTest::newRow("300 with blanks at the ends, was cut")
+        << QLatin1Char(' ') + QString(298, QLatin1Char('z')) + QLatin1Char(' ');
+    QTest::newRow("100,000") << QString(100000, QLatin1Char('z'));
 }
 
 void tst_IniProfile::valuesComeBackExactly()
@@ -308,20 +318,21 @@ void tst_IniProfile::everyByteOfAValueRoundTrips()
         if (b != '\r' && b != '\n')
             bytes.append(char(b));
     }
-    // Two halves so that each stays within the 254 characters a read returns.
-    for (const QByteArray &part : {bytes.left(127), bytes.mid(127)}) {
+    // Whole, and in two halves that are short enough for any reader.
+    for (const QByteArray &part : {bytes, bytes.left(127), bytes.mid(127)}) {
         const QString value = Codec::toText(part);
         QVERIFY(WritePrivateProfileString("SETTINGS", "V", value, path()));
         QCOMPARE(GetPrivateProfileString("SETTINGS", "V", kDefault, path()), value);
     }
 }
 
-void tst_IniProfile::longValueIsStoredWholeAndReadCut()
+void tst_IniProfile::longValueIsStoredAndReadWhole()
 {
+    // Fixed: the read gave back the first 254 characters.
     const QString value(300, QLatin1Char('L'));
     QVERIFY(WritePrivateProfileString("SETTINGS", "A", value, path()));
     QVERIFY(readBytes(path()).contains(QByteArray("A=" + QByteArray(300, 'L') + "\r\n")));
-    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), value.left(254));
+    QCOMPARE(GetPrivateProfileString("SETTINGS", "A", kDefault, path()), value);
 }
 
 void tst_IniProfile::sectionReadAgreesWithSingleReads()
@@ -340,7 +351,7 @@ void tst_IniProfile::sectionReadAgreesWithSingleReads()
     }
     QCOMPARE(keys, (QStringList{"COM1", "COM2", "Long"}));
     QCOMPARE(values[1].second, QStringLiteral(" /dev/b "));
-    QCOMPARE(values[2].second.size(), 254);
+    QCOMPARE(values[2].second, QString(300, QLatin1Char('x')));
     QVERIFY(IniProfile::GetPrivateProfileSection("MISSING", path()).isEmpty());
     QVERIFY(IniProfile::GetPrivateProfileSection("PORTS", path("none.ini")).isEmpty());
 }
@@ -600,6 +611,34 @@ void tst_IniProfile::leftoversOfKilledSaves()
     QCOMPARE(ReplacingFile::removeLeftovers(path(), std::chrono::minutes(1)), removed ? 1 : 0);
     QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !removed);
     QVERIFY(QFileInfo::exists(path()));
+}
+
+void tst_IniProfile::readBufferFollowsFileSize_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<qint64>("limit");
+    QTest::newRow("empty file") << qsizetype(0) << IniProfile::kMaxFileSize;
+    QTest::newRow("small file, was 64 MiB") << qsizetype(15) << IniProfile::kMaxFileSize;
+    QTest::newRow("one megabyte") << qsizetype(1 << 20) << IniProfile::kMaxFileSize;
+    QTest::newRow("exactly at the limit") << qsizetype(1000) << qint64(1000);
+    QTest::newRow("one byte over the limit") << qsizetype(1001) << qint64(1000);
+}
+
+void tst_IniProfile::readBufferFollowsFileSize()
+{
+    QFETCH(qsizetype, size);
+    QFETCH(qint64, limit);
+    const QByteArray content = randomBytes(size, 5);
+    writeBytes(path(), content);
+    const std::optional<QByteArray> bytes = WholeFile::read(path(), limit);
+    if (size > limit) {
+        QVERIFY(!bytes);
+        return;
+    }
+    QVERIFY(bytes);
+    QCOMPARE(*bytes, content);
+    // Fixed: every read took a buffer of the limit, 64 MiB, whatever the size.
+    QCOMPARE_LE(bytes->capacity(), size + 4096);
 }
 
 void tst_IniProfile::garbageReadsDefaults_data()

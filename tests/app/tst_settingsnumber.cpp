@@ -9,6 +9,8 @@ private Q_SLOTS:
     void eightBit();
     void sixteenBit_data();
     void sixteenBit();
+    void wholeRange_data();
+    void wholeRange();
 };
 
 void tst_SettingsNumber::eightBit_data()
@@ -61,6 +63,32 @@ void tst_SettingsNumber::sixteenBit()
     QFETCH(QString, text);
     QFETCH(int, expected);
     QCOMPARE(int(SettingsNumber::valueOr<qint16>(text, 7)), expected);
+}
+
+void tst_SettingsNumber::wholeRange_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<qint64>>("expected");
+    const std::optional<qint64> none;
+    const qint64 max = std::numeric_limits<qint64>::max();
+    const qint64 min = std::numeric_limits<qint64>::min();
+    // Fixed: the last values below each end of the range were no number.
+    QTest::newRow("largest, was refused") << "9223372036854775807" << std::optional(max);
+    QTest::newRow("just below the largest, was refused")
+        << "9223372036854775800" << std::optional(max - 7);
+    QTest::newRow("smallest, was refused") << "-9223372036854775808" << std::optional(min);
+    QTest::newRow("one beyond the largest") << "9223372036854775808" << none;
+    QTest::newRow("one beyond the smallest") << "-9223372036854775809" << none;
+    QTest::newRow("ten times the largest") << "92233720368547758070" << none;
+    QTest::newRow("leading zeros before the largest")
+        << "0009223372036854775807" << std::optional(max);
+}
+
+void tst_SettingsNumber::wholeRange()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<qint64>, expected);
+    QCOMPARE(SettingsNumber::parse(text), expected);
 }
 
 QTEST_APPLESS_MAIN(tst_SettingsNumber)

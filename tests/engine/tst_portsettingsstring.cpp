@@ -41,6 +41,8 @@ void tst_PortSettingsString::goodStrings_data()
                             << StopBits::OneAndHalf << 17;
     QTest::newRow("odd rate") << "31250,N,8,1" << 31250 << Parity::None << 8 << StopBits::One
                               << 20;
+    QTest::newRow("tabs around, zeros before the rate, was refused")
+        << "\t0000009600\t,N,8,1" << 9600 << Parity::None << 8 << StopBits::One << 20;
 }
 
 void tst_PortSettingsString::goodStrings()
@@ -99,6 +101,14 @@ void tst_PortSettingsString::badStrings_data()
     QTest::newRow("3 stop bits") << "9600,N,8,3" << "stop bits";
     QTest::newRow("stop 1,5 comma") << "9600,N,5,1,5" << "expected baud";
     QTest::newRow("1.5 with 8 bits") << "9600,N,8,1.5" << "1.5 stop bits need 5 data bits";
+    // Fixed: white space other than blanks was trimmed, and 'ſ' upper-cased
+    // to a space parity.
+    QTest::newRow("line end after the stop bits, was accepted") << "9600,N,8,1\r" << "stop bits";
+    QTest::newRow("no-break space before the rate, was accepted")
+        << QString::fromUtf8("\xC2\xA0" "9600,N,8,1") << "baud rate";
+    QTest::newRow("long s as parity, was accepted")
+        << QString::fromUtf8("9600,\xC5\xBF,8,1") << "parity";
+    QTest::newRow("dotless i as parity") << QString::fromUtf8("9600,\xC4\xB1,8,1") << "parity";
 }
 
 void tst_PortSettingsString::badStrings()

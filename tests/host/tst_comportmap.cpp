@@ -94,7 +94,9 @@ private Q_SLOTS:
     void urlEntries_data();
     void urlEntries();
     void missingByIdFolder();
-    void overlongStableNameNotRecorded();
+    void longStableNameRecordedWhole();
+    void longPathNotCutToAnotherDevice_data();
+    void longPathNotCutToAnotherDevice();
     void unwritableDataFolder();
 };
 
@@ -477,7 +479,9 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     QTest::newRow("relative value") << QByteArray("[PORTS]\nCOM1=dev/ttyUSB0\n") << 1;
     QTest::newRow("other section") << QByteArray("[SETTINGS]\nCOM1=$\n") << 1;
     QTest::newRow("no section") << QByteArray("COM1=$\n") << 1;
-    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 20) << 1;
+    // Fixed: the length once counted the literal's terminating NUL and one
+    // byte beyond it.
+    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18) << 1;
     QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2;
     QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2;
     // Addresses that are not one of the URL forms.
@@ -499,6 +503,14 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 1;
     QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 1;
     QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 1;
+    // Fixed: the ends of a path were trimmed of more than the reader's
+    // blanks, so these opened the decoy although the file names another path.
+    QTest::newRow("vertical tab after the path, fixed")
+            << QByteArray("[PORTS]\nCOM1=$\v\n") << 1;
+    QTest::newRow("no-break space after the path, fixed")
+            << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 1;
+    QTest::newRow("form feed before the path, fixed")
+            << QByteArray("[PORTS]\nCOM1=\f$\n") << 1;
 }
 
 void tst_ComPortMap::garbageEntriesIgnored()
@@ -573,20 +585,50 @@ void tst_ComPortMap::missingByIdFolder()
     QCOMPARE(describe(ports), QStringList{QStringLiteral("1 %1 %1").arg(m.node(QStringLiteral("ttyS4")))});
 }
 
-void tst_ComPortMap::overlongStableNameNotRecorded()
+void tst_ComPortMap::longStableNameRecordedWhole()
 {
-    // The file could not give such a value back whole; the next run would
-    // find a cut name and hand the device a new number every time.
+    // Fixed: a value read back was cut to 254 characters, so such a name
+    // was recorded as the kernel name instead; now it comes back whole and
+    // keeps its number across runs.
     FakeMachine m;
     const QString longId = QStringLiteral("usb-") + QString(240, QLatin1Char('x'));
     m.plug(QStringLiteral("ttyUSB0"), longId, QStringLiteral("FT232R USB UART"));
     QVERIFY(QFileInfo(m.stableName(longId)).isSymLink());
+    QVERIFY(m.stableName(longId).size() > 254);
     const QList<DiscoveredPort> first = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
     const QList<DiscoveredPort> second = ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover();
 
     QCOMPARE(describe(second), describe(first));
-    QCOMPARE(iniEntry(m, 1), m.node(QStringLiteral("ttyUSB0")));
+    QCOMPARE(iniEntry(m, 1), m.stableName(longId));
     QCOMPARE(iniEntry(m, 2), QString());
+}
+
+void tst_ComPortMap::longPathNotCutToAnotherDevice_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("255 characters") << 255;
+    QTest::newRow("300 characters") << 300;
+    QTest::newRow("4000 characters") << 4000;
+}
+
+void tst_ComPortMap::longPathNotCutToAnotherDevice()
+{
+    // Fixed: the first 254 characters of a longer path named the decoy,
+    // and that is what opened.
+    QFETCH(int, length);
+    FakeMachine m;
+    const QString folder = m.plainFile(QStringLiteral("d")).chopped(1);
+    QFile::remove(folder + QLatin1Char('d'));
+    const QString decoy = m.plainFile(QString(254 - folder.size(), QLatin1Char('y')));
+    QCOMPARE(decoy.size(), 254);
+    const QString written = decoy + QString(length - 254, QLatin1Char('z'));
+    m.writeIni("[PORTS]\nCOM1=" + written.toLocal8Bit() + "\n");
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+
+    const ComPortMap::Lookup found = map.pathFor(1, 1);
+    QCOMPARE(found.path, QString());
+    QVERIFY2(found.error.contains(written), qPrintable(found.error));
+    QCOMPARE(iniEntry(m, 1), written);
 }
 
 void tst_ComPortMap::unwritableDataFolder()

@@ -22,8 +22,11 @@ inline ReferenceResult referenceDecode(const QString &input)
     static const QStringList named =
         QStringLiteral("<STX> <ETX> <EOT> <ENQ> <ACK> <LF> <CR> <NAK>").split(u' ');
     static const int namedCodes[] = {2, 3, 4, 5, 6, 10, 13, 21};
-    // Blanks around the number, an optional sign directly before the digits.
-    static const QRegularExpression numeric(QStringLiteral("^ *[+-]?[0-9]+ *$"));
+    // Blanks around the number, an optional sign directly before the digits;
+    // anchored at both ends of the whole inside ('$' alone would also match
+    // before a final line feed and take "0\n" for a number).
+    static const QRegularExpression numeric(
+        QRegularExpression::anchoredPattern(QStringLiteral(" *[+-]?[0-9]+ *")));
 
     ReferenceResult result;
     QString t = input;

@@ -12,6 +12,8 @@ class tst_DecodeProperty : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void referenceOnKnownTexts_data();
+    void referenceOnKnownTexts();
     void agreesWithLiteralRule_data();
     void agreesWithLiteralRule();
     void agreesOnLongTokenText();
@@ -27,7 +29,7 @@ enum class Draw { Characters, Fragments, Tokens };
 
 // Characters that matter to the rule, with brackets and digits weighted up.
 const QString kAlphabet =
-    QStringLiteral("<<<>>>0123456789012605  +-STXEONQACKLRUsa%") + QChar(0x20AC) + QChar(2);
+    QStringLiteral("<<<>>>0123456789012605  +-STXEONQACKLRUsa%\n\t") + QChar(0x20AC) + QChar(2);
 
 // Pieces that build tokens, half-tokens and bracket-producing tokens.
 const QStringList kFragments = {
@@ -91,6 +93,30 @@ void tst_DecodeProperty::initTestCase()
     if (ok)
         m_seed = fromEnvironment;
     qInfo("seed %u (set LINTROVA_SEED to repeat another run)", m_seed);
+}
+
+// The reference itself on texts whose result is known: a comparison with a
+// reference that accepts what it should refuse proves nothing.
+void tst_DecodeProperty::referenceOnKnownTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<QString>>("expected");
+    const std::optional<QString> fails;
+    QTest::newRow("blanks and sign") << u"< +65 >"_qs << std::optional(u"A"_qs);
+    QTest::newRow("produced '<' opens a token") << u"<60>65>"_qs << std::optional(u"A"_qs);
+    QTest::newRow("line feed after the number, was accepted") << u"<0\n>"_qs << fails;
+    QTest::newRow("line feed after blanks, was accepted") << u"<65 \n>"_qs << fails;
+    QTest::newRow("line feed before the number") << u"<\n65>"_qs << fails;
+    QTest::newRow("tab after the number") << u"<65\t>"_qs << fails;
+    QTest::newRow("256") << u"<256>"_qs << fails;
+}
+
+void tst_DecodeProperty::referenceOnKnownTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<QString>, expected);
+    QCOMPARE(referenceDecode(text).text, expected);
+    QCOMPARE(DecodeTokens(text), expected);
 }
 
 void tst_DecodeProperty::agreesWithLiteralRule_data()
