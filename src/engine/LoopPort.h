@@ -27,7 +27,7 @@
 class LoopPort : public SerialPortControl {
 public:
     static constexpr qsizetype kLineBuffer = 4096;
-    static constexpr qsizetype defaultBacklogCap = 16 * 1024 * 1024;
+    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     LoopPort();
     ~LoopPort() override;

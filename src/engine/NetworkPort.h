@@ -59,7 +59,7 @@ class NetworkPort : public SerialPortControl {
 public:
     static constexpr std::chrono::milliseconds kOpeningLimit{5000};
     static constexpr std::chrono::milliseconds kBusyWithin{1000};
-    static constexpr qsizetype defaultBacklogCap = TermiosPort::defaultBacklogCap;
+    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     explicit NetworkPort(PortPathResolver resolver, LanguageSource language = {});
     ~NetworkPort() override;

@@ -6,6 +6,13 @@
 #include <exception>
 #include <functional>
 
+// How many received bytes a port holds for the terminal at most: 20 s of what
+// the log shows (one 2,048-character block a poll). No line of the baud table
+// comes near filling it; beyond it reading waits (the device's flow control or
+// its writer holds) and nothing is dropped, so a flood from a faster writer
+// cannot take more memory.
+inline constexpr qsizetype kReceiveBacklogCap = 4 * 1024 * 1024;
+
 // Raised by a member of the serial port control whose operation cannot be
 // done (port closed, missing or busy, a value the device refuses). Callers
 // that report it show both the number and the description.

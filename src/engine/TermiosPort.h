@@ -76,7 +76,7 @@ using LanguageSource = std::function<quint8()>;
 // raise PortErrors::NotOpen.
 class TermiosPort : public SerialPortControl {
 public:
-    static constexpr qsizetype defaultBacklogCap = 16 * 1024 * 1024;
+    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     // Without a language source the descriptions are English.
     explicit TermiosPort(PortPathResolver resolver, LanguageSource language = {});

@@ -13,6 +13,7 @@
 #include "host/PortsIniFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cstdlib>
 
@@ -188,6 +189,36 @@ int comNumber(const QByteArray &name)
 // The entries a literal reading of Ports.ini gives: the first key of each
 // number in the first PORTS section, whose value is an absolute path without
 // white space at its ends.
+// The URL forms an entry may take instead of a path, read with a pattern of
+// their own: loop://, or rfc2217:// or socket:// with a host name (labels of
+// letters, digits, '-' and '_', at most 253 characters), or an IPv6 address in
+// brackets (hex digits, ':' and '.', with a ':'), then a port 1-65535 without
+// leading zeros.
+bool isAddressEntry(const QString &value)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "\\A(?:loop://|(?:rfc2217|socket)://"
+        "(?:(?<name>[A-Za-z0-9_-]+(?:\\.[A-Za-z0-9_-]+)*)|\\[(?<ipv6>[0-9A-Fa-f.:]+)\\])"
+        ":(?<port>[1-9][0-9]{0,4}))\\z"));
+    const QRegularExpressionMatch match = form.match(value);
+    if (!match.hasMatch())
+        return false;
+    if (value == QLatin1String("loop://"))
+        return true;
+    const QString ipv6 = match.captured(QStringLiteral("ipv6"));
+    if (match.hasCaptured(QStringLiteral("ipv6")) && !ipv6.isEmpty()
+        && (ipv6.size() < 2 || !ipv6.contains(QLatin1Char(':'))))
+        return false;
+    if (match.captured(QStringLiteral("name")).size() > 253)
+        return false;
+    return match.captured(QStringLiteral("port")).toInt() <= 65535;
+}
+
+bool namesAPort(const QString &value)
+{
+    return value.startsWith(QLatin1Char('/')) || isAddressEntry(value);
+}
+
 QMap<int, QString> referenceEntries(const QByteArray &file)
 {
     QMap<int, QString> entries;
@@ -206,7 +237,7 @@ QMap<int, QString> referenceEntries(const QByteArray &file)
                 continue;
             seen.insert(n);
             const QString path = Codec::toText(line.value);
-            if (path.startsWith(QLatin1Char('/')) && path.trimmed() == path)
+            if (namesAPort(path) && path.trimmed() == path)
                 entries.insert(n, path);
         }
     }
@@ -228,7 +259,7 @@ void checkPortsIni(const QByteArray &portsFile, int number, const QByteArray &ne
 
     // Recording a number: it reads back exactly, every other entry stays.
     const QString path = Codec::toText(newPath);
-    const bool usable = number >= 1 && number <= 256 && path.startsWith(QLatin1Char('/'))
+    const bool usable = number >= 1 && number <= 256 && namesAPort(path)
                         && path.trimmed() == path && !path.contains(QLatin1Char('\r'))
                         && !path.contains(QLatin1Char('\n'));
     const bool recorded = ports.setEntry(number, path);
