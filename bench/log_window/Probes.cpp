@@ -21,11 +21,11 @@ double processCpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double processCpuSeconds(qint64 pid)
+namespace {
+// utime + stime from a /proc stat file; -1 if unknown.
+double cpuSecondsFromStat(const QString &path)
 {
-    if (pid <= 0)
-        return -1;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(path);
     if (!stat.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray line = stat.readAll();
@@ -35,6 +35,23 @@ double processCpuSeconds(qint64 pid)
         return -1;
     const double ticks = fields[11].toDouble() + fields[12].toDouble(); // utime, stime
     return ticks / double(sysconf(_SC_CLK_TCK));
+}
+} // namespace
+
+double processCpuSeconds(qint64 pid)
+{
+    return pid <= 0 ? -1 : cpuSecondsFromStat(QStringLiteral("/proc/%1/stat").arg(pid));
+}
+
+double threadCpuSeconds(const QByteArray &name)
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(tid + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            return cpuSecondsFromStat(tasks.filePath(tid + QStringLiteral("/stat")));
+    }
+    return -1;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -12,6 +13,7 @@ namespace Probes {
 
 double processCpuSeconds();          // this process, all its threads
 double processCpuSeconds(qint64 pid); // another process, from /proc; -1 if unknown
+double threadCpuSeconds(const QByteArray &name); // a thread of this process by name; -1 if none
 long residentKiB();
 long peakResidentKiB();
 // Times the threads of this process went to sleep and were woken again.

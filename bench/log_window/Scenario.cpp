@@ -3,9 +3,11 @@
 #include "Feed.h"
 #include "LogChecker.h"
 #include "Probes.h"
+#include "RecordingFollower.h"
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
+#include "engine/LogRecorder.h"
 #include "engine/PortByEntry.h"
 #include "engine/Ser2Net.h"
 #include "engine/TerminalEngine.h"
@@ -50,6 +52,7 @@ struct Spec {
     qint64 logUntilBytes = 0; // memory: flood until this much was logged
     bool save = false;
     bool throughSer2net = false; // the second phase reaches the device through ser2net
+    bool record = false;         // the log is recorded to a file through the File menu
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -100,6 +103,11 @@ std::optional<Spec> specFor(const QString &name)
     } else if (name == "memory") {
         spec.phases = {{name, flood(3600)}};
         spec.logUntilBytes = 100'000'000;
+    } else if (name == "record") {
+        Feed::Plan plan = steady(Feed::Pattern::Text);
+        plan.seconds = 120;
+        spec.phases = {{"text feed 120 s, recorded to a file", plan}};
+        spec.record = true;
     } else if (name == "save") {
         spec.save = true;
     } else if (name == "rfc2217") {
@@ -247,6 +255,34 @@ std::unique_ptr<QProcess> typeKeys(frmMain &window)
     return typist;
 }
 
+// Ticks File > Record log, choosing a file in the program's folder.
+std::unique_ptr<RecordingFollower> startRecording(Program &program)
+{
+    const QString path = program.data.filePath(QStringLiteral("recorded.log"));
+    auto follower = std::make_unique<RecordingFollower>(program.window->engine().log(), path);
+    program.window->setLogFileChooser([path](const QString &) { return path; });
+    program.window->findChild<QAction *>("mnuFileRecordLog")->trigger();
+    return follower;
+}
+
+// Reads the recording thread's CPU, unticks the item and compares the file
+// with every line appended meanwhile.
+bool stopRecording(Program &program, RecordingFollower &follower)
+{
+    const double threadCpu = Probes::threadCpuSeconds("lintrova-record");
+    follower.poll();
+    program.window->findChild<QAction *>("mnuFileRecordLog")->trigger();
+    program.window->recorder().finish();
+    QFile file(program.window->recorder().path());
+    const bool same = file.open(QIODevice::ReadOnly) && file.readAll() == follower.expected();
+    std::printf("  recorded file: %lld bytes, the same as every line appended: %s\n",
+                static_cast<long long>(file.size()), same ? "yes" : "NO");
+    std::printf("  recording thread CPU %.2f s; a line reached the file after %.0f ms median, "
+                "%.0f ms at most (seen by a reader looking ten times a second)\n",
+                threadCpu, follower.medianLagMs(), follower.maxLagMs());
+    return same;
+}
+
 int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer &peer)
 {
     TrafficLog &log = program.window->engine().log();
@@ -268,6 +304,9 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
         reported = ::read(peer.done, &report, sizeof report) == sizeof report;
         doneWatch.setEnabled(false);
     });
+    std::unique_ptr<RecordingFollower> follower;
+    if (spec.record)
+        follower = startRecording(program);
     long nextRssMark = 10'000'000;
     Meter meter;
     const char go = 1;
@@ -320,6 +359,8 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
                 wakes / wall);
     if (spec.probeTimer)
         printTimerLateness(lateness);
+    if (follower && !stopRecording(program, *follower))
+        return 1;
     if (keys) {
         if (typist)
             typist->waitForFinished(30000);

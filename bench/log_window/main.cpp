@@ -10,10 +10,11 @@
 //   idle          port open, no traffic, 20 s
 //   memory        flood until 100 MB were logged, resident size on the way
 //   save          a full log of 32,000 lines saved through the File menu
+//   record        text feed 92,160 B/s for 120 s, the log recorded to a file
 //   rfc2217       text feed 20 s on the local pseudo-terminal, then 20 s from
 //                 the same device through ser2net with RFC 2217, then 20 s
 //                 idle with the port open through ser2net (needs ser2net)
-// Without arguments every scenario but memory and rfc2217 runs. Starts a private Xvfb
+// Without arguments every scenario but memory, rfc2217 and record runs. Starts a private Xvfb
 // when DISPLAY is not set.
 
 #include "Display.h"

@@ -92,6 +92,11 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<quint8>("ShowOptions", s.ShowOptions, 0);
     r.number<qint16>("CharDelay", s.CharDelay, 0);
     r.number<qint16>("WaitTime", s.WaitTime, 0);
+    QString recordLog;
+    r.text("RecordLog", recordLog);
+    r.text("RecordLogFile", s.RecordLogFile);
+    s.RecordLogKeys = !recordLog.isEmpty() || !s.RecordLogFile.isEmpty();
+    r.number<quint8>("RecordLog", s.RecordLog, 0);
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -110,6 +115,14 @@ void collectKeys(KeyWriter &w, const SettingsRecord &s)
     w.text("ReadjustChars", s.ReadjustChars);
     w.number("DeleteSendChars", s.DeleteSendChars);
     w.number("CharDelay", s.CharDelay);
+}
+
+void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    if (!s.RecordLogKeys)
+        return;
+    w.number("RecordLog", s.RecordLog);
+    w.text("RecordLogFile", s.RecordLogFile);
 }
 
 } // namespace
@@ -146,6 +159,7 @@ QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<
     if (waitTime)
         settings.WaitTime = *waitTime;
     writer.number("WaitTime", settings.WaitTime);
+    collectRecordingKeys(writer, settings);
     const QString settingsFile = SettingsFilePath(settings.DataFolder);
     if (const int error = writer.writeTo(settingsFile))
         failures.append({settingsFile, error});

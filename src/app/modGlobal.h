@@ -23,12 +23,18 @@ struct SettingsRecord {
     quint8 ShowOptions = 0;     // 1: the repetition controls are visible
     qint16 CharDelay = 0;       // ms before each transmitted character
     qint16 WaitTime = 0;        // ms, carries txtWaitTime between runs
+    quint8 RecordLog = 0;       // 1: the log was being recorded at the end of the last run
+    QString RecordLogFile;      // the file it was recorded to last
 
     // Run-time values, never stored.
     QString LastErrorText;
     qint32 LastErrorNumber = 0;
     quint8 SpecialCharTarget = 0; // 0 txtPrefix, 1 txtReadjust, 2 ActiveTextBox
     QString DataFolder;           // always ends with the path separator
+    // RecordLog and RecordLogFile are written only when this is set: they were
+    // in the file, or the log was recorded. Users who never record keep their
+    // file as it was.
+    bool RecordLogKeys = false;
 };
 
 namespace modGlobal {

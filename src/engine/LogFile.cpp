@@ -33,6 +33,12 @@ const std::array<SavedForm, 256> &savedForms()
     return forms;
 }
 
+constexpr qsizetype kChunk = 1 << 20;
+
+} // namespace
+
+namespace LogFile {
+
 void appendLine(QByteArray &out, const QByteArray &line)
 {
     const auto &forms = savedForms();
@@ -47,12 +53,6 @@ void appendLine(QByteArray &out, const QByteArray &line)
     *at++ = '\n';
     out.resize(at - out.constData());
 }
-
-constexpr qsizetype kChunk = 1 << 20;
-
-} // namespace
-
-namespace LogFile {
 
 QByteArray text(const TrafficLog &log)
 {

@@ -13,6 +13,9 @@ namespace LogFile {
 
 QByteArray text(const TrafficLog &log);
 
+// Appends one log line (the codec's bytes) to out in the file's form, with its LF.
+void appendLine(QByteArray &out, const QByteArray &lineBytes);
+
 // Writes the text to path, replacing the file there only once the new one is
 // complete. Answers 0, or the errno of the failure; the old file then stays.
 int save(const TrafficLog &log, const QString &path);

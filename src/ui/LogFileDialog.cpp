@@ -16,10 +16,12 @@ QString suggestedPath(const QString &folder, const QDateTime &utc)
     return QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(name);
 }
 
-QString choose(QWidget *parent, const QString &suggested, quint8 language)
+QString choose(QWidget *parent, const QString &suggested, quint8 language, Purpose purpose)
 {
-    QFileDialog dialog(parent, fkt_ToolsGetResString(1806, language));
+    const bool record = purpose == Purpose::Record;
+    QFileDialog dialog(parent, fkt_ToolsGetResString(record ? 1871 : 1806, language));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, record);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(

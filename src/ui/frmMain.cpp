@@ -3,6 +3,7 @@
 #include "app/ReplacingFile.h"
 #include "app/SettingsStore.h"
 #include "app/modGlobal.h"
+#include "engine/LogRecorder.h"
 #include "engine/NumberText.h"
 #include "engine/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
@@ -70,6 +71,7 @@ frmMain::frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *par
         m_dpi = s->logicalDotsPerInchY();
     TerminalView &view = *this;
     m_engine = std::make_unique<TerminalEngine>(settings, port, view);
+    m_recorder = std::make_unique<LogRecorder>(m_engine->log());
     buildControls();
     buildMenus();
     connectControls();
@@ -132,6 +134,10 @@ void frmMain::buildControls()
     stbStatus->setObjectName(QStringLiteral("stbStatus"));
     statusBar()->setObjectName(QStringLiteral("stbStatusBar"));
     statusBar()->addWidget(stbStatus, 1);
+    stbRecording = new QLabel(this);
+    stbRecording->setObjectName(QStringLiteral("stbRecording"));
+    stbRecording->setVisible(false);
+    statusBar()->addPermanentWidget(stbRecording);
     statusBar()->setSizeGripEnabled(true);
 
     for (QWidget *w : {static_cast<QWidget *>(txtSend), static_cast<QWidget *>(lstSendReceive),
@@ -162,6 +168,8 @@ void frmMain::buildMenus()
     mnuFileLoadConfig = action(mnuFile, "mnuFileLoadConfig");
     mnuFileSaveConfig = action(mnuFile, "mnuFileSaveConfig");
     mnuFileSaveLog = action(mnuFile, "mnuFileSaveLog");
+    mnuFileRecordLog = action(mnuFile, "mnuFileRecordLog");
+    mnuFileRecordLog->setCheckable(true);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSpace1"));
     mnuFileQuit = action(mnuFile, "mnuFileQuit");
     mnuEdit = menuBar()->addMenu(QString());
@@ -213,6 +221,7 @@ void frmMain::Form_Load()
     m_settingsLoaded = true;
     m_engine->connection().fkt_MainOpenPort();
     ApplyLanguage();
+    resumeRecording();
     for (QLineEdit *box : txtBefehl)
         box->setToolTip(box->text());
     txtSend->setText(QString());
@@ -236,6 +245,9 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     // Saving may let events run; nothing is sent or polled from here on.
     m_engine->shutDown();
+    // The last lines reach the file before the program can end.
+    rememberRecording();
+    m_recorder->finish();
     QList<SaveFailure> failures;
     // The box is read as the quiet time reads it; a text that does not begin
     // with a 16-bit number keeps the stored value.
@@ -291,6 +303,7 @@ void frmMain::ApplyLanguage()
     mnuFileLoadConfig->setText(res(1007));
     mnuFileSaveConfig->setText(res(1008));
     mnuFileSaveLog->setText(res(1800));
+    mnuFileRecordLog->setText(res(1870));
     mnuLogCopyLine->setText(res(1801));
     mnuLogCopyAll->setText(res(1802));
     cmdBlockcheck->setText(res(1010));
@@ -311,6 +324,7 @@ void frmMain::ApplyLanguage()
         txtBefehl[n - 1]->setAccessibleName(fkt_FormatInsertParam(res(1860), {number}));
     }
     cmdQuit->setText(res(1036));
+    showRecordingState();
 
     const bool showOptions = m_settings.ShowOptions == 1;
     for (QWidget *w : {static_cast<QWidget *>(chkRepeat), static_cast<QWidget *>(chkRepeatCommandConfig),

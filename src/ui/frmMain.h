@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class LogRecorder;
 class LogView;
 class SerialPortControl;
 class TerminalEngine;
@@ -55,12 +56,16 @@ public:
     void mnuFileLoadConfig_Click();
     void mnuFileSaveConfig_Click();
     void mnuFileSaveLog_Click();
+    // Ticked: asks for a file and records the log to it; unticked: stops.
+    void mnuFileRecordLog_Click(bool checked);
     void mnuEditSettings_Click();
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
     void ArrangeControls();
     void UpdateSendButton();
+
+    LogRecorder &recorder() { return *m_recorder; }
 
     // Test seams: the file dialog and the three dialogs.
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
@@ -89,6 +94,13 @@ private:
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
     void showLogMenu(const QPoint &viewportPoint);
+    bool startRecording(const QString &path);
+    void stopRecording();
+    void showRecordingState();
+    void resumeRecording();
+    void rememberRecording();
+    void recordingFailed(const QString &path, int errorNumber);
+    void tellRecordingProblem(const QString &text);
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
@@ -114,13 +126,14 @@ private:
     SettingsRecord &m_settings;
     SerialPortControl &m_port;
     std::unique_ptr<TerminalEngine> m_engine;
+    std::unique_ptr<LogRecorder> m_recorder; // reads the engine's log, so goes first
     double m_dpi = 96.0;
     bool m_unloaded = false;
     bool m_settingsLoaded = false;  // an unload before this saves nothing
     bool m_unloadForSystem = false; // failures go to standard error
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
-    QString m_logFolder; // where the log was last saved
+    QString m_logFolder; // where the log was last saved or recorded
     DialogOpener m_settingsDialog;
     DialogOpener m_programInfoDialog;
     std::function<QString()> m_portListSource;
@@ -143,10 +156,12 @@ private:
     std::array<QLineEdit *, 8> txtBefehl{};
     QPushButton *cmdQuit = nullptr;
     QLabel *stbStatus = nullptr;
+    QLabel *stbRecording = nullptr; // shown while the log is recorded
     QMenu *mnuFile = nullptr;
     QAction *mnuFileLoadConfig = nullptr;
     QAction *mnuFileSaveConfig = nullptr;
     QAction *mnuFileSaveLog = nullptr;
+    QAction *mnuFileRecordLog = nullptr;
     QMenu *mnuLog = nullptr; // the log's context menu
     QAction *mnuLogCopyLine = nullptr;
     QAction *mnuLogCopyAll = nullptr;

@@ -6,6 +6,7 @@
 
 #include "ui/frmMain.h"
 
+#include "engine/LogRecorder.h"
 #include "engine/TerminalEngine.h"
 #include "text/BlockCheck.h"
 #include "ui/LogView.h"
@@ -54,6 +55,8 @@ void frmMain::connectControls()
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
     connect(mnuFileSaveLog, &QAction::triggered, this, &frmMain::mnuFileSaveLog_Click);
+    connect(mnuFileRecordLog, &QAction::triggered, this, &frmMain::mnuFileRecordLog_Click);
+    connect(m_recorder.get(), &LogRecorder::failed, this, &frmMain::recordingFailed);
     connect(mnuLogCopyLine, &QAction::triggered, this,
             [this] { lstSendReceive->copyLine(m_logMenuRow); });
     connect(mnuLogCopyAll, &QAction::triggered, lstSendReceive, &LogView::copyAll);

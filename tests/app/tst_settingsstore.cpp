@@ -38,6 +38,8 @@ QString field(const SettingsRecord &s, const QString &key)
         {"ShowOptions", [](auto &r) { return QString::number(r.ShowOptions); }},
         {"CharDelay", [](auto &r) { return QString::number(r.CharDelay); }},
         {"WaitTime", [](auto &r) { return QString::number(r.WaitTime); }},
+        {"RecordLog", [](auto &r) { return QString::number(r.RecordLog); }},
+        {"RecordLogFile", [](auto &r) { return r.RecordLogFile; }},
     };
     return fields.at(key)(s);
 }
@@ -45,10 +47,11 @@ QString field(const SettingsRecord &s, const QString &key)
 const QStringList kAllKeys = {"ComPort",       "Baudrate",       "Dataformat",      "Handshake",
                               "RTS",           "DTR",            "Peculiar",        "Language",
                               "PrefixOption",  "ReadjustOption", "PrefixChars",     "ReadjustChars",
-                              "DeleteSendChars", "ShowOptions",  "CharDelay",       "WaitTime"};
+                              "DeleteSendChars", "ShowOptions",  "CharDelay",       "WaitTime",
+                              "RecordLog",     "RecordLogFile"};
 
 const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0",
-                               "0", "0", "",  "",  "1", "0", "0", "0"};
+                               "0", "0", "",  "",  "1", "0", "0", "0", "0", ""};
 
 } // namespace
 
@@ -268,6 +271,9 @@ void tst_SettingsStore::roundTripOfEveryField()
     s.PrefixChars = text;
     s.ReadjustChars = text + "x";
     s.CharDelay = qint16(wordValue);
+    s.RecordLog = quint8(byteValue);
+    s.RecordLogFile = text;
+    s.RecordLogKeys = true; // the log was recorded
     for (auto &slot : slots)
         slot = text;
     fkt_MainSaveSettings(s, qint16(wordValue), slots);

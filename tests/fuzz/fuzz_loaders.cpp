@@ -47,14 +47,14 @@ const NumberKey kNumberKeys[] = {
         {"Handshake", 0, false},      {"RTS", 0, false},          {"DTR", 1, false},
         {"Peculiar", 1, false},       {"Language", 0, false},     {"PrefixOption", 0, false},
         {"ReadjustOption", 0, false}, {"DeleteSendChars", 1, false}, {"ShowOptions", 0, false},
-        {"CharDelay", 0, true},       {"WaitTime", 0, true}};
+        {"CharDelay", 0, true},       {"WaitTime", 0, true},      {"RecordLog", 0, false}};
 
 // Keys the program writes; everything else in the files is someone else's.
 const QByteArrayList kWrittenSettings = {"ComPort",        "Baudrate",     "Dataformat",
                                          "Handshake",      "Peculiar",     "Language",
                                          "PrefixOption",   "ReadjustOption", "PrefixChars",
                                          "ReadjustChars",  "DeleteSendChars", "CharDelay",
-                                         "WaitTime"};
+                                         "WaitTime",       "RecordLog",    "RecordLogFile"};
 
 QList<QPair<QString, qint64>> numbersOf(const SettingsRecord &s)
 {
@@ -64,7 +64,8 @@ QList<QPair<QString, qint64>> numbersOf(const SettingsRecord &s)
             {"Peculiar", s.Peculiar},   {"Language", s.Language},
             {"PrefixOption", s.PrefixOption}, {"ReadjustOption", s.ReadjustOption},
             {"DeleteSendChars", s.DeleteSendChars}, {"ShowOptions", s.ShowOptions},
-            {"CharDelay", s.CharDelay}, {"WaitTime", s.WaitTime}};
+            {"CharDelay", s.CharDelay}, {"WaitTime", s.WaitTime},
+            {"RecordLog", s.RecordLog}};
 }
 
 QString describe(const SettingsRecord &s, const CommandTexts &slots)
@@ -73,7 +74,8 @@ QString describe(const SettingsRecord &s, const CommandTexts &slots)
     for (const auto &[name, value] : numbersOf(s))
         text += name + QLatin1Char('=') + QString::number(value) + QLatin1Char(' ');
     text += QStringLiteral("Prefix=") + visible(s.PrefixChars) + QStringLiteral(" Readjust=")
-            + visible(s.ReadjustChars);
+            + visible(s.ReadjustChars) + QStringLiteral(" RecordLogFile=")
+            + visible(s.RecordLogFile);
     for (const QString &slot : slots)
         text += QStringLiteral(" | ") + visible(slot);
     return text;
@@ -117,6 +119,9 @@ void checkLoadedAsWritten(const QByteArray &settingsFile, const QByteArray &comm
     FUZZ_CHECK(s.ReadjustChars
                        == Codec::toText(IniReference::value(settingsFile, section, "ReadjustChars").value_or("")),
                visible(s.ReadjustChars));
+    FUZZ_CHECK(s.RecordLogFile
+                       == Codec::toText(IniReference::value(settingsFile, section, "RecordLogFile").value_or("")),
+               visible(s.RecordLogFile));
     for (int i = 0; i < 8; ++i) {
         const QByteArray key = "Param" + QByteArray::number(i + 1);
         FUZZ_CHECK(slots[i] == Codec::toText(IniReference::value(commandFile, section, key).value_or("")),

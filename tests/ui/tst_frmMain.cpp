@@ -1,5 +1,7 @@
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
+#include "engine/LogFile.h"
+#include "engine/LogRecorder.h"
 #include "engine/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 #include "ui/InputBox.h"
@@ -39,6 +41,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -197,6 +200,12 @@ private Q_SLOTS:
     void saveLog_data();
     void saveLog();
     void logContextMenu();
+    void recordLog_data();
+    void recordLog();
+    void recordingStops_data();
+    void recordingStops();
+    void recordingRemembered_data();
+    void recordingRemembered();
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
@@ -508,13 +517,15 @@ void tst_frmMain::captionsFollowLanguage()
     for (const QAction *action : p.child<QMenu>("mnuFile")->actions())
         fileMenu << action->objectName();
     QCOMPARE(fileMenu, QStringList({"mnuFileLoadConfig", "mnuFileSaveConfig", "mnuFileSaveLog",
-                                    "mnuSpace1", "mnuFileQuit"}));
+                                    "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
     QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Protokoll speichern..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Protokoll mitschreiben..."));
     p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
     p.window->mnuEditSettings_Click();
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
     QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save log..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Record log..."));
     QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy all"));
     QCOMPARE(p.child<QGroupBox>("fraCommands")->title(), QStringLiteral("Command Configuration"));
     QCOMPARE(p.window->windowTitle(), QStringLiteral("Lintrova"));
@@ -681,6 +692,232 @@ void tst_frmMain::logContextMenu()
     Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
     QVERIFY(!p.child<QAction>("mnuLogCopyLine")->isEnabled()); // no line under the pointer
     menu->close();
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Appends lines to the log and keeps the file form of each, as a recording
+// must have them.
+struct Lines {
+    TrafficLog &log;
+    QByteArray expected;
+    void append(int count, const QString &content)
+    {
+        for (int i = 0; i < count; ++i) {
+            log.AppendTrafficLine(i % 2 ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received,
+                                  content, QDateTime::currentDateTimeUtc());
+            LogFile::appendLine(expected, log.lineBytes(log.count() - 1));
+        }
+    }
+};
+
+// A small file system of its own, for a disk that fills; needs root.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString &folder) : m_folder(QFile::encodeName(folder))
+    {
+        QDir().mkpath(folder);
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=16k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+void tst_frmMain::recordLog_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the file's content before; "-": no file
+    QTest::addColumn<QString>("clearing");  // "", "delete button" or "size rule"
+    QTest::newRow("a new file") << QByteArray("-") << QString();
+    QTest::newRow("an existing file is appended to") << QByteArray("old\n") << QString();
+    QTest::newRow("across the delete button") << QByteArray("old\n") << "delete button";
+    QTest::newRow("across the size rule") << QByteArray() << "size rule";
+}
+
+// Every line appended while recording reaches the file within a second, in
+// the saved form and in order, whatever empties the log meanwhile; nothing
+// after the tick is taken away.
+void tst_frmMain::recordLog()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, clearing);
+    Program p;
+    const QString path = p.data.filePath("recorded.log");
+    if (before != "-")
+        Program::writeFile(path, before);
+    Lines lines{p.window->engine().log(), {}};
+    lines.append(2, QStringLiteral("before the tick"));
+    QStringList offered;
+    p.window->setLogFileChooser([&](const QString &suggested) {
+        offered << suggested;
+        return path;
+    });
+    auto *item = p.child<QAction>("mnuFileRecordLog");
+    lines.expected.clear();
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QVERIFY(offered.value(0).startsWith(QDir::homePath() + u'/'));
+    auto *field = p.child<QLabel>("stbRecording");
+    QVERIFY(field->isVisible());
+    QCOMPARE(field->toolTip(), QStringLiteral("Das Protokoll wird mitgeschrieben in %1").arg(path));
+    lines.append(3, QStringLiteral("A\r\n") + QChar(2) + QStringLiteral("\xe4\u20ac"));
+    if (clearing == "delete button") {
+        p.window->engine().cmdDelete_Click();
+        QCOMPARE(p.window->engine().log().count(), 0);
+    } else if (clearing == "size rule") {
+        lines.append(TrafficLog::kClearAboveIndex + 1, QStringLiteral("filling"));
+        QTRY_COMPARE(p.window->engine().log().count(), 0);
+    }
+    lines.append(2, QStringLiteral("after"));
+    const QByteArray expected = (before == "-" ? QByteArray() : before) + lines.expected;
+    QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path), expected, 2000); // while still recording
+    item->trigger(); // unticks
+    QVERIFY(!item->isChecked());
+    QVERIFY(!field->isVisible());
+    lines.append(1, QStringLiteral("not recorded"));
+    p.window->recorder().finish();
+    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(p.messages, QStringList());
+    item->trigger(); // offered next in the folder of the recording
+    QVERIFY(offered.value(1).startsWith(p.data.path() + u'/'));
+}
+
+void tst_frmMain::recordingStops_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("message");
+    const QString stopped = QStringLiteral("Das Mitschreiben in %1 wurde beendet. ");
+    QTest::newRow("disk full") << "disk full" << stopped + u"Der Datenträger ist voll."_qs;
+    QTest::newRow("file size limit") << "size limit"
+                                     << stopped + QString::fromLocal8Bit(std::strerror(EFBIG));
+    QTest::newRow("file removed") << "removed" << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
+    QTest::newRow("file replaced") << "replaced"
+                                   << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
+    QTest::newRow("recorded elsewhere")
+        << "locked" << u"Die Datei %1 wird schon von einem anderen Lintrova-Fenster mitgeschrieben."_qs;
+    QTest::newRow("a folder") << "folder"
+                              << u"Das Protokoll kann nicht in %1 mitgeschrieben werden. Der Name ist "
+                                 "der eines Ordners."_qs;
+}
+
+// A recording that cannot go on stops, unticks, says why, and keeps what was
+// written; one that cannot begin records nothing.
+void tst_frmMain::recordingStops()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, message);
+    Program p;
+    SmallDisk disk(p.data.filePath("small"));
+    if (cause == "disk full" && !disk.mounted())
+        QSKIP("no small file system can be mounted here (needs root)");
+    const QString path = cause == "folder"      ? p.data.path()
+                         : cause == "disk full" ? p.data.filePath("small/recorded.log")
+                                                : p.data.filePath("recorded.log");
+    TrafficLog otherLog;
+    LogRecorder other(otherLog);
+    if (cause == "locked")
+        QCOMPARE(other.start(path), 0);
+    p.window->recorder().setPeriod(std::chrono::milliseconds(20));
+    p.window->setLogFileChooser([&](const QString &) { return path; });
+    auto *item = p.child<QAction>("mnuFileRecordLog");
+    item->trigger();
+    Lines lines{p.window->engine().log(), {}};
+    if (cause == "locked" || cause == "folder") {
+        lines.append(1, QStringLiteral("line"));
+        QCOMPARE(p.messages, QStringList{u"Protokoll mitschreiben|"_qs + message.arg(path)});
+        QVERIFY(!item->isChecked() && !p.window->recorder().recording());
+        other.finish();
+        if (cause == "locked")
+            QCOMPARE(fileBytes(path), QByteArray());
+        return;
+    }
+    QVERIFY(item->isChecked());
+    lines.append(2, QStringLiteral("written"));
+    QTRY_COMPARE(fileBytes(path), lines.expected);
+    const QByteArray written = lines.expected;
+    std::unique_ptr<TestFiles::FileSizeLimit> limit;
+    if (cause == "size limit")
+        limit = std::make_unique<TestFiles::FileSizeLimit>(written.size() + 100);
+    else if (cause == "removed")
+        QVERIFY(QFile::remove(path));
+    else if (cause == "replaced")
+    {
+        Program::writeFile(p.data.filePath("new.log"), "someone else's\n");
+        QCOMPARE(::rename(QFile::encodeName(p.data.filePath("new.log")).constData(),
+                          QFile::encodeName(path).constData()), 0);
+    }
+    const QString line(2000, u'x');
+    for (int i = 0; i < 40 && p.messages.isEmpty(); ++i) {
+        lines.append(1, line);
+        QTest::qWait(30);
+    }
+    QTRY_COMPARE(p.messages, QStringList{u"Protokoll mitschreiben|"_qs + message.arg(path)});
+    limit.reset();
+    QVERIFY(!item->isChecked());
+    QVERIFY(!p.child<QLabel>("stbRecording")->isVisible());
+    if (cause == "disk full" || cause == "size limit") {
+        const QByteArray kept = fileBytes(path);
+        QVERIFY(kept.size() > written.size());
+        QVERIFY(lines.expected.startsWith(kept)); // what was written stays
+    }
+}
+
+void tst_frmMain::recordingRemembered_data()
+{
+    QTest::addColumn<QByteArray>("keys");   // in Settings.ini at the start
+    QTest::addColumn<bool>("tick");         // the user ticks the item and keeps it
+    QTest::addColumn<QByteArray>("atExit"); // the keys written at the end; empty: none
+    QTest::newRow("never recorded: the file keeps its keys") << QByteArray() << false << QByteArray();
+    QTest::newRow("recording at exit") << QByteArray() << true
+                                       << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    QTest::newRow("resumed at start, appending")
+        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n") << false
+        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    QTest::newRow("recorded before, not now")
+        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
+        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n");
+}
+
+void tst_frmMain::recordingRemembered()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(bool, tick);
+    QFETCH(QByteArray, atExit);
+    QTemporaryDir logs;
+    const QString path = logs.filePath("run.log");
+    Program::writeFile(path, "earlier run\n");
+    const QByteArray ini = "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" +
+                           QString::fromLatin1(keys).arg(path).toLatin1();
+    Program p(ini);
+    const bool resumed = keys.startsWith("RecordLog=1");
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->isChecked(), resumed);
+    p.window->setLogFileChooser([&](const QString &) { return path; });
+    if (tick)
+        p.child<QAction>("mnuFileRecordLog")->trigger();
+    Lines lines{p.window->engine().log(), {}};
+    lines.append(1, QStringLiteral("this run"));
+    p.window->close();
+    const QByteArray settings = fileBytes(p.data.path() + QStringLiteral("/Kavrel/Lintrova/Settings.ini"));
+    QCOMPARE(settings.contains("RecordLog"), !atExit.isEmpty());
+    if (!atExit.isEmpty())
+        QVERIFY2(settings.contains(QString::fromLatin1(atExit).arg(path).toLatin1()), settings);
+    QCOMPARE(fileBytes(path), "earlier run\n" + (resumed || tick ? lines.expected : QByteArray()));
+    QCOMPARE(p.messages, QStringList());
 }
 
 void tst_frmMain::specialCharacterGoesToActiveBox_data()

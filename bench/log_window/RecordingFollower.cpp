@@ -1,0 +1,44 @@
+#include "RecordingFollower.h"
+
+#include "Feed.h"
+#include "Probes.h"
+
+#include "engine/LogFile.h"
+#include "engine/TrafficLog.h"
+
+RecordingFollower::RecordingFollower(TrafficLog &log, const QString &path)
+    : m_log(log), m_file(path)
+{
+    connect(&log, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                for (int row = first; row <= last; ++row) {
+                    LogFile::appendLine(m_expected, m_log.lineBytes(row));
+                    m_appendedNs.append(Feed::monotonicNs());
+                }
+            });
+    // Ten looks a second: the lag is known to a tenth of a second at worst.
+    m_timer.setInterval(100);
+    connect(&m_timer, &QTimer::timeout, this, &RecordingFollower::poll);
+    m_timer.start();
+}
+
+void RecordingFollower::poll()
+{
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray fresh = m_file.readAll();
+    const qint64 now = Feed::monotonicNs();
+    for (qsizetype n = fresh.count('\n'); n > 0; --n, ++m_linesInFile)
+        if (m_linesInFile < m_appendedNs.size())
+            m_lagMs.append((now - m_appendedNs[m_linesInFile]) / 1e6);
+}
+
+double RecordingFollower::maxLagMs() const
+{
+    return Probes::percentile(m_lagMs, 100);
+}
+
+double RecordingFollower::medianLagMs() const
+{
+    return Probes::percentile(m_lagMs, 50);
+}
