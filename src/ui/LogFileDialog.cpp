@@ -22,6 +22,8 @@ QString choose(QWidget *parent, const QString &suggested, quint8 language, Purpo
     QFileDialog dialog(parent, fkt_ToolsGetResString(record ? 1871 : 1806, language));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, record);
+    if (record) // "Save" would promise a new file
+        dialog.setLabelText(QFileDialog::Accept, fkt_ToolsGetResString(1880, language));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(
