@@ -12,10 +12,10 @@ LoopPort::LoopPort()
     m_arrival.setSingleShot(true);
     m_arrival.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_arrival, &QTimer::timeout, &m_arrival, [this] {
-        const qsizetype before = m_received.size();
+        const qsizetype before = m_backlog.size();
         deliverDue();
         schedule();
-        if (m_received.size() != before && m_arrivalHandler)
+        if (m_backlog.size() != before && m_arrivalHandler)
             m_arrivalHandler();
     });
 }
@@ -29,7 +29,7 @@ void LoopPort::setPortOpen(bool open)
     m_open = open;
     ++m_generation;
     m_line.clear();
-    m_received.clear();
+    m_backlog.clear();
     m_arrival.stop();
     m_lineFreeAt = Clock::now();
 }
@@ -51,17 +51,12 @@ void LoopPort::setSettings(const QString &settings)
 
 void LoopPort::setInBufferSize(qint16 size)
 {
-    if (size < 1)
-        throw PortError(PortErrors::InvalidValue,
-                        QStringLiteral("invalid receive buffer size %1").arg(size));
-    m_inBufferSize = size;
+    m_backlog.setInBufferSize(size);
 }
 
 void LoopPort::setInputLen(qint16 len)
 {
-    if (len < 0)
-        throw PortError(PortErrors::InvalidValue, QStringLiteral("invalid input length %1").arg(len));
-    m_inputLen = len;
+    m_backlog.setInputLen(len);
 }
 
 // RTS drops once the last character has left, as on a port whose driver
@@ -93,16 +88,14 @@ qint16 LoopPort::InBufferCount()
 {
     requireOpen();
     deliverDue();
-    return qint16(std::min<qsizetype>(m_received.size(), m_inBufferSize));
+    return m_backlog.count();
 }
 
 QString LoopPort::Input()
 {
     requireOpen();
     deliverDue();
-    const qsizetype limit =
-        m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
-    const QString text = Codec::toText(m_received.take(std::min(m_received.size(), limit)));
+    const QString text = m_backlog.takeInput();
     schedule(); // a full backlog may have room again
     return text;
 }
@@ -126,19 +119,19 @@ void LoopPort::deliverDue()
     const Clock::time_point now = Clock::now();
     QByteArray arrived;
     while (!m_line.empty() && m_line.front().arrives <= now &&
-           m_received.size() + arrived.size() < m_backlogCap) {
+           arrived.size() < m_backlog.room()) {
         arrived.append(m_line.front().byte);
         m_line.pop_front();
     }
     if (!arrived.isEmpty())
-        m_received.append(arrived.constData(), arrived.size());
+        m_backlog.append(arrived.constData(), arrived.size());
 }
 
 // The timer runs only while the arrival watch is on and a character is on
 // its way, so an idle loopback never wakes the program.
 void LoopPort::schedule()
 {
-    if (!m_open || !m_watchArrivals || m_line.empty() || m_received.size() >= m_backlogCap) {
+    if (!m_open || !m_watchArrivals || m_line.empty() || m_backlog.full()) {
         m_arrival.stop();
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteQueue.h"
+#include "engine/ReceiveBacklog.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
@@ -27,7 +27,6 @@
 class LoopPort : public SerialPortControl {
 public:
     static constexpr qsizetype kLineBuffer = 4096;
-    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     LoopPort();
     ~LoopPort() override;
@@ -58,7 +57,7 @@ public:
     QString devicePath() const override { return QStringLiteral("loop://"); }
 
     // Bytes of backlog beyond which the line stops delivering.
-    void setBacklogCap(qsizetype bytes) { m_backlogCap = std::max<qsizetype>(bytes, 1); }
+    void setBacklogCap(qsizetype bytes) { m_backlog.setCap(bytes); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -75,14 +74,11 @@ private:
 
     bool m_open = false;
     PortSettings m_settings;
-    qint16 m_inBufferSize = 1024;
-    qint16 m_inputLen = 0;
-    qsizetype m_backlogCap = defaultBacklogCap;
     bool m_watchArrivals = true;
     std::function<void()> m_arrivalHandler;
     std::deque<InFlight> m_line; // sent, not yet arrived
     Clock::time_point m_lineFreeAt;
-    ByteQueue m_received;
+    ReceiveBacklog m_backlog;
     QTimer m_arrival; // wakes the program when the next character arrives
     quint64 m_generation = 0;
 };

@@ -171,17 +171,12 @@ void NetworkPort::setSettings(const QString &settings)
 
 void NetworkPort::setInBufferSize(qint16 size)
 {
-    if (size < 1)
-        throw PortError(PortErrors::InvalidValue,
-                        QStringLiteral("invalid receive buffer size %1").arg(size));
-    m_inBufferSize = size;
+    m_backlog.setInBufferSize(size);
 }
 
 void NetworkPort::setInputLen(qint16 len)
 {
-    if (len < 0)
-        throw PortError(PortErrors::InvalidValue, QStringLiteral("invalid input length %1").arg(len));
-    m_inputLen = len;
+    m_backlog.setInputLen(len);
 }
 
 void NetworkPort::setHandshaking(qint32 mode)
@@ -248,18 +243,18 @@ qint16 NetworkPort::InBufferCount()
 {
     requireOpen();
     readAvailable();
-    if (m_received.isEmpty() && m_goneErrno != 0)
+    if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    return qint16(std::min<qsizetype>(m_received.size(), m_inBufferSize));
+    return m_backlog.count();
 }
 
 QString NetworkPort::Input()
 {
     requireOpen();
     readAvailable();
-    if (m_received.isEmpty() && m_goneErrno != 0)
+    if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    const QString text = Codec::toText(m_received.take(deliverable()));
+    const QString text = m_backlog.takeInput();
     updateWatching(); // a full backlog may have room again
     return text;
 }
@@ -281,7 +276,7 @@ bool NetworkPort::sameDeviceBack()
 
 void NetworkPort::setBacklogCap(qsizetype bytes)
 {
-    m_backlogCap = std::max<qsizetype>(bytes, 1);
+    m_backlog.setCap(bytes);
     updateWatching();
 }
 
@@ -360,13 +355,13 @@ void NetworkPort::adopt(int fd)
     m_suspended = false;
     m_out.clear();
     m_openingData.clear();
-    m_received.clear();
+    m_backlog.clear();
     m_readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_readable.get(), &QSocketNotifier::activated, m_readable.get(), [this] {
-        const qsizetype before = m_received.size();
+        const qsizetype before = m_backlog.size();
         const bool wasGone = m_goneErrno != 0;
         readAvailable();
-        const bool news = m_received.size() != before || (m_goneErrno != 0) != wasGone;
+        const bool news = m_backlog.size() != before || (m_goneErrno != 0) != wasGone;
         if (news && m_state == State::Open && m_arrivalHandler)
             m_arrivalHandler();
     });
@@ -530,7 +525,7 @@ void NetworkPort::dropConnection()
     m_fd = -1;
     m_goneErrno = 0;
     m_out.clear();
-    m_received.clear();
+    m_backlog.clear();
     m_suspended = false;
 }
 
@@ -544,8 +539,8 @@ void NetworkPort::readAvailable()
     // watcher comes back for the rest.
     char buffer[64 * 1024];
     qsizetype slice = kReadSliceBytes;
-    while (m_goneErrno == 0 && m_received.size() < m_backlogCap && slice > 0) {
-        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlogCap - m_received.size());
+    while (m_goneErrno == 0 && !m_backlog.full() && slice > 0) {
+        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlog.room());
         const ssize_t n = ::recv(m_fd, buffer, size_t(room), MSG_DONTWAIT);
         if (n > 0) {
             take(buffer, n);
@@ -566,7 +561,7 @@ void NetworkPort::readAvailable()
 void NetworkPort::take(const char *bytes, qsizetype size)
 {
     if (!m_rfc2217) {
-        m_received.append(bytes, size);
+        m_backlog.append(bytes, size);
         if (m_state == State::Opening)
             m_openingData.append(bytes, std::min<qsizetype>(size, kMostServerText));
         return;
@@ -589,7 +584,7 @@ void NetworkPort::take(const char *bytes, qsizetype size)
     }
     if (decoded.data.isEmpty())
         return;
-    m_received.append(decoded.data.constData(), decoded.data.size());
+    m_backlog.append(decoded.data.constData(), decoded.data.size());
     if (m_state == State::Opening && m_openingData.size() < kMostServerText)
         m_openingData.append(decoded.data.left(kMostServerText));
 }
@@ -676,7 +671,7 @@ void NetworkPort::updateWatching()
     if (!m_readable)
         return;
     // A wait for answers reads whatever the arrival watch says.
-    const bool watch = m_goneErrno == 0 && m_received.size() < m_backlogCap &&
+    const bool watch = m_goneErrno == 0 && !m_backlog.full() &&
                        (m_watchArrivals || m_state == State::Opening || !m_waits.isEmpty());
     if (m_readable->isEnabled() != watch)
         m_readable->setEnabled(watch);
@@ -722,12 +717,6 @@ void NetworkPort::throwGone() const
 QString NetworkPort::text(qint32 id, const QStringList &params) const
 {
     return fkt_FormatInsertParam(fkt_ToolsGetResString(id, m_language ? m_language() : 1), params);
-}
-
-qsizetype NetworkPort::deliverable() const
-{
-    const qsizetype limit = m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
-    return std::min(m_received.size(), limit);
 }
 
 qint64 NetworkPort::nsPerCharacter() const

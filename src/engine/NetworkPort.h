@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteQueue.h"
+#include "engine/ReceiveBacklog.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/Rfc2217.h"
@@ -59,7 +59,6 @@ class NetworkPort : public SerialPortControl {
 public:
     static constexpr std::chrono::milliseconds kOpeningLimit{5000};
     static constexpr std::chrono::milliseconds kBusyWithin{1000};
-    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     explicit NetworkPort(PortPathResolver resolver, LanguageSource language = {});
     ~NetworkPort() override;
@@ -132,7 +131,6 @@ private:
     PortError closedWhileOpening() const;
     PortError refusal(const Rfc2217::Refusal &refused) const;
     QString text(qint32 id, const QStringList &params) const;
-    qsizetype deliverable() const;
     qint64 nsPerCharacter() const;
 
     PortPathResolver m_resolver;
@@ -143,12 +141,9 @@ private:
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;
-    qint16 m_inBufferSize = 1024;
-    qint16 m_inputLen = 0;
     bool m_dtr = true;
     bool m_rts = false;
     std::chrono::milliseconds m_writeTimeout{10000};
-    qsizetype m_backlogCap = defaultBacklogCap;
 
     State m_state = State::Closed;
     quint64 m_generation = 0; // counts openings and closings, for waits that let events run
@@ -166,7 +161,7 @@ private:
     bool m_suspended = false;       // the server asked to hold the data it is sent
     QByteArray m_out;               // bytes the socket has not taken yet
     QByteArray m_openingData;       // what the server said while the port opened
-    ByteQueue m_received;
+    ReceiveBacklog m_backlog;
     // When the remote port will have sent what it was given, by the line time.
     std::chrono::steady_clock::time_point m_lineFreeAt;
     QList<EventWait *> m_waits; // the waits in progress (they may nest)

@@ -116,17 +116,12 @@ void TermiosPort::setSettings(const QString &settings)
 
 void TermiosPort::setInBufferSize(qint16 size)
 {
-    if (size < 1)
-        throw PortError(PortErrors::InvalidValue,
-                        QStringLiteral("invalid receive buffer size %1").arg(size));
-    m_inBufferSize = size;
+    m_backlog.setInBufferSize(size);
 }
 
 void TermiosPort::setInputLen(qint16 len)
 {
-    if (len < 0)
-        throw PortError(PortErrors::InvalidValue, QStringLiteral("invalid input length %1").arg(len));
-    m_inputLen = len;
+    m_backlog.setInputLen(len);
 }
 
 // Thresholds and the end-of-file flag only shape events, and no event is
@@ -189,35 +184,29 @@ qint16 TermiosPort::InBufferCount()
 {
     requireOpen();
     readAvailable();
-    if (m_received.isEmpty() && m_goneErrno != 0)
+    if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    return qint16(std::min<qsizetype>(m_received.size(), m_inBufferSize));
+    return m_backlog.count();
 }
 
 QString TermiosPort::Input()
 {
     requireOpen();
     readAvailable();
-    if (m_received.isEmpty() && m_goneErrno != 0)
+    if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    const QString text = Codec::toText(m_received.take(deliverable()));
+    const QString text = m_backlog.takeInput();
     updateWatching(); // a full backlog may have room again
     return text;
 }
 
 void TermiosPort::setBacklogCap(qsizetype bytes)
 {
-    m_backlogCap = std::max<qsizetype>(bytes, 1);
+    m_backlog.setCap(bytes);
     updateWatching();
 }
 
 bool TermiosPort::watchingDevice() const { return m_notifier && m_notifier->isEnabled(); }
-
-qsizetype TermiosPort::deliverable() const
-{
-    const qsizetype limit = m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
-    return std::min(m_received.size(), limit);
-}
 
 void TermiosPort::open()
 {
@@ -261,7 +250,7 @@ void TermiosPort::open()
     m_openedAs = m_comPort;
     m_saved = std::move(saved);
     m_goneErrno = 0;
-    m_received.clear();
+    m_backlog.clear();
     try {
         applyLineAttributes(m_fd, m_settings, m_handshake);
         setModemLine(TIOCM_DTR, m_dtr);
@@ -311,7 +300,7 @@ void TermiosPort::close(DrainWait wait)
     m_fd = -1;
     m_closing = false;
     m_saved.reset();
-    m_received.clear();
+    m_backlog.clear();
     m_goneErrno = 0;
 }
 
@@ -391,11 +380,11 @@ void TermiosPort::readAvailable()
     // the rest.
     char buffer[64 * 1024];
     qsizetype slice = kReadSliceBytes;
-    while (m_received.size() < m_backlogCap && slice > 0) {
-        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlogCap - m_received.size());
+    while (!m_backlog.full() && slice > 0) {
+        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlog.room());
         const ssize_t n = ::read(m_fd, buffer, size_t(room));
         if (n > 0) {
-            m_received.append(buffer, n);
+            m_backlog.append(buffer, n);
             slice -= n;
             continue;
         }
@@ -420,7 +409,7 @@ void TermiosPort::updateWatching()
 {
     if (!m_notifier)
         return;
-    const bool watch = m_watchArrivals && m_goneErrno == 0 && m_received.size() < m_backlogCap;
+    const bool watch = m_watchArrivals && m_goneErrno == 0 && !m_backlog.full();
     if (m_notifier->isEnabled() != watch)
         m_notifier->setEnabled(watch);
 }

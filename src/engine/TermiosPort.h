@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteQueue.h"
+#include "engine/ReceiveBacklog.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
@@ -76,7 +76,6 @@ using LanguageSource = std::function<quint8()>;
 // raise PortErrors::NotOpen.
 class TermiosPort : public SerialPortControl {
 public:
-    static constexpr qsizetype defaultBacklogCap = kReceiveBacklogCap;
 
     // Without a language source the descriptions are English.
     explicit TermiosPort(PortPathResolver resolver, LanguageSource language = {});
@@ -144,7 +143,6 @@ private:
     void drainOutput(DrainWait wait);
     int queuedOutput();
     void pauseWithEvents(int ms, bool untilWritable, QEventLoop::ProcessEventsFlags flags);
-    qsizetype deliverable() const;
 
     PortPathResolver m_resolver;
     LanguageSource m_language;
@@ -154,12 +152,9 @@ private:
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;
-    qint16 m_inBufferSize = 1024;
-    qint16 m_inputLen = 0;
     bool m_dtr = true;
     bool m_rts = false;
     std::chrono::milliseconds m_writeTimeout{10000};
-    qsizetype m_backlogCap = defaultBacklogCap;
 
     // The device last opened and the number it was opened as; kept after
     // closing, to tell when it comes back.
@@ -169,7 +164,7 @@ private:
     bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;
     int m_goneErrno = 0; // 0 while the device answers; errno or DeviceGone after
-    ByteQueue m_received;
+    ReceiveBacklog m_backlog;
     std::unique_ptr<QSocketNotifier> m_notifier;
     struct SavedAttributes;
     std::unique_ptr<SavedAttributes> m_saved;
