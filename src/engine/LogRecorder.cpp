@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -114,6 +115,12 @@ struct LogRecorder::Writer {
     void run()
     {
         pthread_setname_np(pthread_self(), "lintrova-record");
+        // A pipe whose reader went away fails the write with EPIPE instead of
+        // ending the program.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
         int error = 0;
         auto nextCheck = Clock::now() + kIdentityCheck;
         for (bool last = false; !last && error == 0;) {
@@ -161,10 +168,12 @@ int LogRecorder::start(const QString &path)
     writer->path = path;
     writer->nativePath = QFile::encodeName(path);
     writer->period = m_period;
+    // Not blocking: a named pipe nobody reads would hold the window in open().
     writer->fd = ::open(writer->nativePath.constData(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (writer->fd < 0)
         return errno;
+    ::fcntl(writer->fd, F_SETFL, ::fcntl(writer->fd, F_GETFL) & ~O_NONBLOCK);
     struct stat opened {};
     if (::flock(writer->fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(writer->fd, &opened) != 0)
         return errno; // the writer closes the file

@@ -813,6 +813,9 @@ void tst_frmMain::recordingStops_data()
     QTest::newRow("a folder") << "folder"
                               << u"Das Protokoll kann nicht in %1 mitgeschrieben werden. Der Name ist "
                                  "der eines Ordners."_qs;
+    QTest::newRow("a named pipe nobody reads")
+        << "pipe" << u"Das Protokoll kann nicht in %1 mitgeschrieben werden. "_qs +
+                         QString::fromLocal8Bit(std::strerror(ENXIO));
 }
 
 // A recording that cannot go on stops, unticks, says why, and keeps what was
@@ -832,12 +835,14 @@ void tst_frmMain::recordingStops()
     LogRecorder other(otherLog);
     if (cause == "locked")
         QCOMPARE(other.start(path), 0);
+    if (cause == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     p.window->recorder().setPeriod(std::chrono::milliseconds(20));
     p.window->setLogFileChooser([&](const QString &) { return path; });
     auto *item = p.child<QAction>("mnuFileRecordLog");
     item->trigger();
     Lines lines{p.window->engine().log(), {}};
-    if (cause == "locked" || cause == "folder") {
+    if (cause == "locked" || cause == "folder" || cause == "pipe") {
         lines.append(1, QStringLiteral("line"));
         QCOMPARE(p.messages, QStringList{u"Protokoll mitschreiben|"_qs + message.arg(path)});
         QVERIFY(!item->isChecked() && !p.window->recorder().recording());
