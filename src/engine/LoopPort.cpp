@@ -15,8 +15,8 @@ LoopPort::LoopPort()
         const qsizetype before = m_backlog.size();
         deliverDue();
         schedule();
-        if (m_backlog.size() != before && m_arrivalHandler)
-            m_arrivalHandler();
+        if (m_backlog.size() != before)
+            announceArrival();
     });
 }
 
@@ -84,26 +84,10 @@ void LoopPort::setOutput(const QString &chars)
     schedule();
 }
 
-qint16 LoopPort::InBufferCount()
+void LoopPort::refill()
 {
     requireOpen();
     deliverDue();
-    return m_backlog.count();
-}
-
-QString LoopPort::Input()
-{
-    requireOpen();
-    deliverDue();
-    const QString text = m_backlog.takeInput();
-    schedule(); // a full backlog may have room again
-    return text;
-}
-
-void LoopPort::setArrivalWatch(bool on)
-{
-    m_watchArrivals = on;
-    schedule();
 }
 
 void LoopPort::requireOpen() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ReceiveBacklog.h"
+#include "engine/BackloggedPort.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
@@ -24,7 +24,7 @@
 // Closing drops what is still on its way. Handshake and DTR are accepted and
 // change nothing. The backlog, InBufferSize, InputLen and the arrival
 // signalling behave as for the terminal-device port. It never goes away.
-class LoopPort : public SerialPortControl {
+class LoopPort : public BackloggedPort {
 public:
     static constexpr qsizetype kLineBuffer = 4096;
 
@@ -46,14 +46,6 @@ public:
     void setDTREnable(bool) override {}
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
-    qint16 InBufferCount() override;
-    QString Input() override;
-    bool signalsArrival() const override { return true; }
-    void setArrivalHandler(std::function<void()> handler) override
-    {
-        m_arrivalHandler = std::move(handler);
-    }
-    void setArrivalWatch(bool on) override;
     QString devicePath() const override { return QStringLiteral("loop://"); }
 
     // Bytes of backlog beyond which the line stops delivering.
@@ -69,16 +61,15 @@ private:
     void requireOpen() const;
     void deliverDue();
     void schedule();
+    void refill() override;
+    void updateWatching() override { schedule(); }
     void waitUntil(Clock::time_point when);
     std::chrono::nanoseconds characterTime() const;
 
     bool m_open = false;
     PortSettings m_settings;
-    bool m_watchArrivals = true;
-    std::function<void()> m_arrivalHandler;
     std::deque<InFlight> m_line; // sent, not yet arrived
     Clock::time_point m_lineFreeAt;
-    ReceiveBacklog m_backlog;
     QTimer m_arrival; // wakes the program when the next character arrives
     quint64 m_generation = 0;
 };

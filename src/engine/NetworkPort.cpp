@@ -239,30 +239,12 @@ void NetworkPort::setOutput(const QString &chars)
                    std::chrono::nanoseconds(bytes->size() * nsPerCharacter());
 }
 
-qint16 NetworkPort::InBufferCount()
+void NetworkPort::refill()
 {
     requireOpen();
     readAvailable();
     if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    return m_backlog.count();
-}
-
-QString NetworkPort::Input()
-{
-    requireOpen();
-    readAvailable();
-    if (m_backlog.isEmpty() && m_goneErrno != 0)
-        throwGone();
-    const QString text = m_backlog.takeInput();
-    updateWatching(); // a full backlog may have room again
-    return text;
-}
-
-void NetworkPort::setArrivalWatch(bool on)
-{
-    m_watchArrivals = on;
-    updateWatching();
 }
 
 bool NetworkPort::sameDeviceBack()
@@ -362,8 +344,8 @@ void NetworkPort::adopt(int fd)
         const bool wasGone = m_goneErrno != 0;
         readAvailable();
         const bool news = m_backlog.size() != before || (m_goneErrno != 0) != wasGone;
-        if (news && m_state == State::Open && m_arrivalHandler)
-            m_arrivalHandler();
+        if (news && m_state == State::Open)
+            announceArrival();
     });
     m_writable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
     m_writable->setEnabled(false);

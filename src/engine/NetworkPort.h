@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ReceiveBacklog.h"
+#include "engine/BackloggedPort.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/Rfc2217.h"
@@ -55,7 +55,7 @@ class QSocketNotifier;
 // address: whether the server is back only an opening can find out.
 //
 // Exclusive use is the server's business: this port holds one connection.
-class NetworkPort : public SerialPortControl {
+class NetworkPort : public BackloggedPort {
 public:
     static constexpr std::chrono::milliseconds kOpeningLimit{5000};
     static constexpr std::chrono::milliseconds kBusyWithin{1000};
@@ -78,14 +78,6 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
-    qint16 InBufferCount() override;
-    QString Input() override;
-    bool signalsArrival() const override { return true; }
-    void setArrivalHandler(std::function<void()> handler) override
-    {
-        m_arrivalHandler = std::move(handler);
-    }
-    void setArrivalWatch(bool on) override;
     bool deviceGone() const override { return m_state == State::Open && m_goneErrno != 0; }
     QString devicePath() const override { return m_entry; }
     bool sameDeviceBack() override;
@@ -121,7 +113,8 @@ private:
     void flushOut();
     void waitForRoom();
     void waitForLine();
-    void updateWatching();
+    void refill() override;
+    void updateWatching() override;
     void wakeWaits();
     void cancelWaits();
     void markGone(int err);
@@ -135,9 +128,7 @@ private:
 
     PortPathResolver m_resolver;
     LanguageSource m_language;
-    std::function<void()> m_arrivalHandler;
     std::function<void(const QString &)> m_waitHandler;
-    bool m_watchArrivals = true;
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;
@@ -161,7 +152,6 @@ private:
     bool m_suspended = false;       // the server asked to hold the data it is sent
     QByteArray m_out;               // bytes the socket has not taken yet
     QByteArray m_openingData;       // what the server said while the port opened
-    ReceiveBacklog m_backlog;
     // When the remote port will have sent what it was given, by the line time.
     std::chrono::steady_clock::time_point m_lineFreeAt;
     QList<EventWait *> m_waits; // the waits in progress (they may nest)

@@ -180,24 +180,12 @@ void TermiosPort::setOutput(const QString &chars)
     writeAll(*bytes);
 }
 
-qint16 TermiosPort::InBufferCount()
+void TermiosPort::refill()
 {
     requireOpen();
     readAvailable();
     if (m_backlog.isEmpty() && m_goneErrno != 0)
         throwGone();
-    return m_backlog.count();
-}
-
-QString TermiosPort::Input()
-{
-    requireOpen();
-    readAvailable();
-    if (m_backlog.isEmpty() && m_goneErrno != 0)
-        throwGone();
-    const QString text = m_backlog.takeInput();
-    updateWatching(); // a full backlog may have room again
-    return text;
 }
 
 void TermiosPort::setBacklogCap(qsizetype bytes)
@@ -265,8 +253,7 @@ void TermiosPort::open()
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
         readAvailable();
-        if (m_arrivalHandler)
-            m_arrivalHandler();
+        announceArrival();
     });
     updateWatching();
 }
@@ -396,12 +383,6 @@ void TermiosPort::readAvailable()
         markGone(n == 0 ? 0 : errno);
         return;
     }
-    updateWatching();
-}
-
-void TermiosPort::setArrivalWatch(bool on)
-{
-    m_watchArrivals = on;
     updateWatching();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ReceiveBacklog.h"
+#include "engine/BackloggedPort.h"
 #include "engine/LineAttributes.h"
 #include "engine/PortSettingsString.h"
 #include "engine/SerialPortControl.h"
@@ -74,7 +74,7 @@ using LanguageSource = std::function<quint8()>;
 //
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
-class TermiosPort : public SerialPortControl {
+class TermiosPort : public BackloggedPort {
 public:
 
     // Without a language source the descriptions are English.
@@ -96,14 +96,6 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
-    qint16 InBufferCount() override;
-    QString Input() override;
-    bool signalsArrival() const override { return true; }
-    void setArrivalHandler(std::function<void()> handler) override
-    {
-        m_arrivalHandler = std::move(handler);
-    }
-    void setArrivalWatch(bool on) override;
     bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
     QString devicePath() const override;
     bool sameDeviceBack() override;
@@ -135,7 +127,8 @@ private:
     [[noreturn]] void throwGone() const;
     void markGone(int err);
     void readAvailable();
-    void updateWatching();
+    void refill() override;
+    void updateWatching() override;
     void applyLine(const PortSettings &settings, Handshake handshake);
     void setModemLine(int line, bool on);
     void writeAll(const QByteArray &bytes);
@@ -147,8 +140,6 @@ private:
     PortPathResolver m_resolver;
     LanguageSource m_language;
     DeviceCalls *m_calls;
-    std::function<void()> m_arrivalHandler;
-    bool m_watchArrivals = true;
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;
@@ -164,7 +155,6 @@ private:
     bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;
     int m_goneErrno = 0; // 0 while the device answers; errno or DeviceGone after
-    ReceiveBacklog m_backlog;
     std::unique_ptr<QSocketNotifier> m_notifier;
     struct SavedAttributes;
     std::unique_ptr<SavedAttributes> m_saved;
