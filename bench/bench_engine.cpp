@@ -6,7 +6,7 @@
 // Usage: bench_engine [receive-seconds]   (default 20)
 
 #include "app/modGlobal.h"
-#include "engine/TermiosPort.h"
+#include "ports/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 #include "engine/TerminalView.h"
 #include "text/Codec.h"

@@ -7,7 +7,7 @@
 //
 //   bench_port_receive [seconds]      (default 20)
 
-#include "engine/TermiosPort.h"
+#include "ports/TermiosPort.h"
 #include "text/Codec.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
-#include "engine/TermiosPort.h"
+#include "ports/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 #include "ui/InsertSpecialChar.h"
 #include "ui/MessageBoxes.h"

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/modGlobal.h"
-#include "engine/PortByEntry.h"
+#include "ports/PortByEntry.h"
 #include "host/ComPortList.h"
 #include "host/ComPortMap.h"
 #include "host/SystemSerialDeviceSource.h"

@@ -5,7 +5,7 @@
 #include "engine/Receiver.h"
 #include "engine/TerminalView.h"
 #include "engine/Transmitter.h"
-#include "engine/WaitMilliseconds.h"
+#include "host/WaitMilliseconds.h"
 
 void CommandRepeater::cmdBefehl_Click(int slot)
 {

@@ -1,10 +1,10 @@
 #include "engine/PortConnection.h"
 
 #include "app/modGlobal.h"
-#include "engine/DeviceReturnWatch.h"
+#include "ports/DeviceReturnWatch.h"
 #include "engine/EngineContext.h"
-#include "engine/PortTables.h"
-#include "engine/SerialPortControl.h"
+#include "ports/PortTables.h"
+#include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"

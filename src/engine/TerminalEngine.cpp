@@ -1,8 +1,8 @@
 #include "engine/TerminalEngine.h"
 
-#include "engine/SerialPortControl.h"
+#include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
-#include "engine/WaitMilliseconds.h"
+#include "host/WaitMilliseconds.h"
 
 #include <QTimer>
 

@@ -2,10 +2,10 @@
 
 #include "app/modGlobal.h"
 #include "engine/EngineContext.h"
-#include "engine/SerialPortControl.h"
+#include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
 #include "engine/TrafficLog.h"
-#include "engine/WaitMilliseconds.h"
+#include "host/WaitMilliseconds.h"
 #include "text/Codec.h"
 #include "text/Tokens.h"
 

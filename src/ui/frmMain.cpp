@@ -5,7 +5,7 @@
 #include "app/modGlobal.h"
 #include "engine/LogRecorder.h"
 #include "engine/NumberText.h"
-#include "engine/SerialPortControl.h"
+#include "ports/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
 #include "host/PortsIniFile.h"
 #include "text/FileErrorText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/SerialPortControl.h"
+#include "ports/SerialPortControl.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

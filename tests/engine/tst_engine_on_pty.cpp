@@ -2,12 +2,12 @@
 // [IN] lines a device's answers give, port numbers from Ports.ini.
 
 #include "FakeView.h"
-#include "PtyPair.h"
-#include "ScriptedDevice.h"
+#include "ports/PtyPair.h"
+#include "ports/ScriptedDevice.h"
 
 #include "app/modGlobal.h"
 #include "host/ComPortMap.h"
-#include "engine/TermiosPort.h"
+#include "ports/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 
 #include <QFile>

@@ -4,16 +4,16 @@
 // loopback inside the program.
 
 #include "FakeView.h"
-#include "PtyPair.h"
-#include "Ser2Net.h"
+#include "ports/PtyPair.h"
+#include "ports/Ser2Net.h"
 
 #include "app/modGlobal.h"
-#include "engine/LoopPort.h"
-#include "engine/NetworkPort.h"
-#include "engine/PortByEntry.h"
-#include "engine/PortErrors.h"
+#include "ports/LoopPort.h"
+#include "ports/NetworkPort.h"
+#include "ports/PortByEntry.h"
+#include "ports/PortErrors.h"
 #include "engine/TerminalEngine.h"
-#include "engine/termios2_baud.h"
+#include "ports/termios2_baud.h"
 #include "host/ComPortMap.h"
 #include "text/Codec.h"
 

@@ -2,9 +2,9 @@
 #include "RecordingPort.h"
 
 #include "app/modGlobal.h"
-#include "engine/DeviceReturnWatch.h"
+#include "ports/DeviceReturnWatch.h"
 #include "engine/TerminalEngine.h"
-#include "engine/WaitMilliseconds.h"
+#include "host/WaitMilliseconds.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -7,9 +7,9 @@
 
 #include "app/SettingsNumber.h"
 #include "engine/NumberText.h"
-#include "engine/PortSettingsString.h"
-#include "engine/PortTables.h"
-#include "engine/SerialPortControl.h"
+#include "ports/PortSettingsString.h"
+#include "ports/PortTables.h"
+#include "ports/SerialPortControl.h"
 #include "text/modFormat.h"
 #include "ui/CharDelayInput.h"
 

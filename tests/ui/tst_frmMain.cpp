@@ -2,7 +2,7 @@
 #include "app/modGlobal.h"
 #include "engine/LogFile.h"
 #include "engine/LogRecorder.h"
-#include "engine/TermiosPort.h"
+#include "ports/TermiosPort.h"
 #include "engine/TerminalEngine.h"
 #include "ui/InputBox.h"
 #include "ui/LogView.h"
@@ -14,7 +14,7 @@
 
 #include "UiTestSupport.h"
 #include "app/TestFiles.h"
-#include "engine/PtyPair.h"
+#include "ports/PtyPair.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
-#include "engine/PortByEntry.h"
-#include "engine/PtyPair.h"
-#include "engine/Ser2Net.h"
+#include "ports/PortByEntry.h"
+#include "ports/PtyPair.h"
+#include "ports/Ser2Net.h"
 #include "engine/TerminalEngine.h"
 #include "host/ComPortList.h"
 #include "host/ComPortMap.h"

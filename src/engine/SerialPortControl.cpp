@@ -1,7 +1,0 @@
-#include "engine/SerialPortControl.h"
-
-PortError::PortError(qint32 number, QString description)
-    : m_number(number), m_description(std::move(description)),
-      m_what(QStringLiteral("%1 (%2)").arg(m_description).arg(m_number).toUtf8())
-{
-}

@@ -1,0 +1,158 @@
+#pragma once
+
+#include "ports/BackloggedPort.h"
+#include "ports/LineAttributes.h"
+#include "ports/PortSettingsString.h"
+#include "ports/Rfc2217.h"
+#include "ports/SerialPortControl.h"
+#include "ports/TelnetCodec.h"
+#include "ports/TermiosPort.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class EventWait;
+class QSocketNotifier;
+
+// The serial port control over a TCP connection to a serial device server:
+// the COM number's Ports.ini entry is rfc2217://host:port (RFC 2217, Telnet
+// COM Port Control: bytes and the serial settings) or socket://host:port
+// (plain TCP: bytes only; the settings are accepted and ignored).
+//
+// Opening looks the host up, connects and, with RFC 2217, negotiates the
+// option and sets baud rate, data bits, parity, stop bits and flow control on
+// the remote port, then checks the server's answers as a local port's
+// settings are read back, and sets DTR and RTS. All of it may take 5 s
+// (kOpeningLimit), while the window's events run and the wait handler shows
+// "Connecting to host:port..."; closing the port (or ending the program)
+// during the wait ends it. A server that closes the connection within a
+// second (kBusyWithin) before that is done is taken to be busy: the port is
+// in use by someone else (ser2net serves one connection per port, tells the
+// next one so and closes). A plain TCP opening waits a short while for such
+// a close (kSettle: four times the time the connection took, from 0.2 to 1 s).
+// The failures are described in the program's language, naming host and
+// port: refused, unreachable, name not known, no answer within 5 s, busy, a
+// setting the server did not take, no RFC 2217 at the server.
+//
+// RTS and DTR follow the program with RFC 2217's control commands. RFC 2217
+// cannot tell when the remote port's output has drained: RTS drops once the
+// line time of what was sent since (at the set rate and format) has passed.
+// Settings and handshake written while open are set on the remote port at
+// once and checked (a refused value leaves the previous one in force).
+//
+// Received bytes go into an own backlog as the descriptor is read, exactly
+// as for the terminal-device port: the arrival handler, the arrival watch,
+// the backlog cap, InBufferSize and InputLen behave the same. A connection
+// that ends (the server gone, a reset, a dead network found by keep-alive
+// probes) is a device gone away: deviceGone() tells, what was received stays
+// readable, then InBufferCount, Input and Output raise "the connection was
+// lost". sameDeviceBack() is true while COMn's entry still names the same
+// address: whether the server is back only an opening can find out.
+//
+// Exclusive use is the server's business: this port holds one connection.
+class NetworkPort : public BackloggedPort {
+public:
+    static constexpr std::chrono::milliseconds kOpeningLimit{5000};
+    static constexpr std::chrono::milliseconds kBusyWithin{1000};
+
+    explicit NetworkPort(PortPathResolver resolver, LanguageSource language = {});
+    ~NetworkPort() override;
+    NetworkPort(const NetworkPort &) = delete;
+    NetworkPort &operator=(const NetworkPort &) = delete;
+
+    bool PortOpen() override { return m_state == State::Open; }
+    void setPortOpen(bool open) override;
+    void setCommPort(qint16 n) override;
+    void setSettings(const QString &settings) override;
+    void setInBufferSize(qint16 size) override;
+    void setInputLen(qint16 len) override;
+    void setRThreshold(qint16) override {}
+    void setSThreshold(qint16) override {}
+    void setEOFEnable(bool) override {}
+    void setHandshaking(qint32 mode) override;
+    void setDTREnable(bool enable) override;
+    void setRTSEnable(bool enable) override;
+    void setOutput(const QString &chars) override;
+    bool deviceGone() const override { return m_state == State::Open && m_goneErrno != 0; }
+    QString devicePath() const override { return m_entry; }
+    bool sameDeviceBack() override;
+    void setWaitHandler(std::function<void(const QString &)> handler) override
+    {
+        m_waitHandler = std::move(handler);
+    }
+
+    // How long a write may wait for a server that takes nothing before it
+    // fails with PortErrors::WriteTimeout.
+    void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // Bytes of backlog beyond which reading pauses.
+    void setBacklogCap(qsizetype bytes);
+    // Whether the layer is watching the connection for arriving bytes.
+    bool watchingConnection() const;
+
+private:
+    enum class State { Closed, Opening, Open, Closing };
+    class WaitEntry;
+
+    void open();
+    void close(bool eventsRun);
+    void connectAndNegotiate(EventWait &wait, std::optional<unsigned char> flowControl);
+    void adopt(int fd);
+    void negotiate(EventWait &wait, unsigned char flowControl);
+    void settle(EventWait &wait, std::chrono::milliseconds connectTime);
+    void waitFor(EventWait &wait, const std::function<bool()> &done);
+    void applyRemote(const PortSettings *line, std::optional<unsigned char> flowControl);
+    void dropConnection();
+    void readAvailable();
+    void take(const char *bytes, qsizetype size);
+    void send(const QByteArray &bytes);
+    void flushOut();
+    void waitForRoom();
+    void waitForLine();
+    void refill() override;
+    void updateWatching() override;
+    void wakeWaits();
+    void cancelWaits();
+    void markGone(int err);
+    void requireOpen() const;
+    void requireConnection() const;
+    [[noreturn]] void throwGone() const;
+    PortError closedWhileOpening() const;
+    PortError refusal(const Rfc2217::Refusal &refused) const;
+    QString text(qint32 id, const QStringList &params) const;
+    qint64 nsPerCharacter() const;
+
+    PortPathResolver m_resolver;
+    LanguageSource m_language;
+    std::function<void(const QString &)> m_waitHandler;
+    qint16 m_comPort = 1;
+    PortSettings m_settings;
+    Handshake m_handshake = Handshake::None;
+    bool m_dtr = true;
+    bool m_rts = false;
+    std::chrono::milliseconds m_writeTimeout{10000};
+
+    State m_state = State::Closed;
+    quint64 m_generation = 0; // counts openings and closings, for waits that let events run
+    QString m_entry;          // COMn's entry at the last successful opening
+    qint16 m_openedAs = 0;
+    QString m_name;           // host:port, as messages name it
+    bool m_rfc2217 = false;
+    int m_fd = -1;
+    int m_goneErrno = 0;
+    std::chrono::steady_clock::time_point m_connectedAt;
+    std::unique_ptr<QSocketNotifier> m_readable;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    TelnetCodec m_telnet;
+    Rfc2217::Answers m_answers;
+    bool m_suspended = false;       // the server asked to hold the data it is sent
+    QByteArray m_out;               // bytes the socket has not taken yet
+    QByteArray m_openingData;       // what the server said while the port opened
+    // When the remote port will have sent what it was given, by the line time.
+    std::chrono::steady_clock::time_point m_lineFreeAt;
+    QList<EventWait *> m_waits; // the waits in progress (they may nest)
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ports/ByteQueue.h"
+#include "ports/SerialPortControl.h"
+
+#include <QString>
+
+// What a port has received and not yet handed out, with the serial control's
+// rules for handing it out: InBufferCount shows at most the buffer's size,
+// Input takes InputLen characters when that is set (else up to the buffer's
+// size). Reading from the line pauses while the backlog holds its cap, so a
+// flood waits at the device instead of being dropped.
+class ReceiveBacklog {
+public:
+    // Both throw PortError(InvalidValue) for a size below 1 or a negative length.
+    void setInBufferSize(qint16 size);
+    void setInputLen(qint16 len);
+    void setCap(qsizetype bytes) { m_cap = std::max<qsizetype>(bytes, 1); }
+
+    // InBufferCount: what waits, counted up to the buffer's size.
+    qint16 count() const { return qint16(std::min<qsizetype>(m_bytes.size(), m_inBufferSize)); }
+    // Input: the characters it hands out at once, removed.
+    QString takeInput();
+
+    void append(const char *data, qsizetype size) { m_bytes.append(data, size); }
+    qsizetype size() const { return m_bytes.size(); }
+    bool isEmpty() const { return m_bytes.isEmpty(); }
+    bool full() const { return m_bytes.size() >= m_cap; }
+    // Bytes it takes before it is full.
+    qsizetype room() const { return std::max<qsizetype>(m_cap - m_bytes.size(), 0); }
+    void clear() { m_bytes.clear(); }
+
+private:
+    ByteQueue m_bytes;
+    qint16 m_inBufferSize = 1024;
+    qint16 m_inputLen = 0;
+    qsizetype m_cap = kReceiveBacklogCap;
+};
