@@ -89,6 +89,7 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
+    m_failureNumber = 0;
     if (m.closing)
         return Outcome::PortFailed;
     const QDateTime started = m.clock();
