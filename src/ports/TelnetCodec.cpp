@@ -90,6 +90,12 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
             m_state = State::Data;
             break;
         case State::Sb:
+            if (byte == kIac) {
+                // A subnegotiation without its option: the command that
+                // follows counts.
+                m_state = State::Iac;
+                break;
+            }
             m_sbOption = byte;
             m_sb.clear();
             m_sbOverlong = false;

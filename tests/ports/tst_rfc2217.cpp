@@ -102,6 +102,9 @@ void tst_Rfc2217::decoding_data()
         << bytes({'A', IAC, SB,  COM, 1,   IAC, WILL, 5,  'B',   IAC, SB,
                   COM, 1,   IAC, SB,  COM, 1,   IAC,  DO, TTYPE, 'C'})
         << QByteArray("ABC") << 0 << bytes({IAC, DONT, 5, IAC, WONT, TTYPE});
+    QTest::newRow("a subnegotiation without its option")
+        << bytes({'A', IAC, SB, IAC, WILL, 5, 'B', IAC, SB, IAC, IAC, 'C'})
+        << bytes({'A', 'B', 255, 'C'}) << 0 << bytes({IAC, DONT, 5});
     QTest::newRow("a subnegotiation broken by a stray SB ends before its own SE")
         << bytes({IAC, SB, TTYPE, 'x', IAC, SB, COM, 107, 0x30, IAC, SE, 'D'}) << QByteArray("D")
         << 1 << QByteArray();
