@@ -462,8 +462,8 @@ PortError NetworkPort::closedWhileOpening() const
     if (m_rfc2217 && m_telnet.comPortControl() == TelnetCodec::Agreement::No)
         return PortError(PortErrors::NoSerialControl, text(kNoSerialControl, {m_name}));
     // It took part in the settings, then left: over the first it did not
-    // answer, or after all of them.
-    if ((m_lineAsked || m_askedFlow) && m_answers.anyAnswered()) {
+    // answer, or after all of them. (An opening asks for all at once.)
+    if (m_lineAsked && m_answers.anyAnswered()) {
         const auto left =
             Rfc2217::unanswered(m_lineAsked ? &m_askedLine : nullptr, m_askedFlow, m_answers);
         if (!left)
