@@ -1,7 +1,7 @@
 #include "text/StringTable.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <limits>
 
 namespace
@@ -15,8 +15,10 @@ struct Entry {
 };
 
 // Sorted by id; German entries first, then English ones (German id + 10000).
-// 1606 is a file-dialog filter; 1608 exists in English only.
-constexpr std::array kEntries = {
+// 1606 is a file-dialog filter; 1608 exists in English only. A plain array:
+// clang deduces std::array's size through a fold expression, which refuses
+// more than 256 entries.
+constexpr Entry kEntries[] = {
     Entry{1000, u"Lintrova"},
     Entry{1001, u"Datei"},
     Entry{1002, u"Beenden"},
@@ -384,7 +386,7 @@ constexpr std::array kEntries = {
 
 constexpr bool isSortedById()
 {
-    for (std::size_t i = 1; i < kEntries.size(); ++i) {
+    for (std::size_t i = 1; i < std::size(kEntries); ++i) {
         if (kEntries[i - 1].id >= kEntries[i].id)
             return false;
     }
@@ -395,9 +397,9 @@ static_assert(isSortedById(), "lookups search the table by id, each id once");
 QString entry(qint32 id)
 {
     const auto found =
-        std::lower_bound(kEntries.begin(), kEntries.end(), id,
+        std::lower_bound(std::begin(kEntries), std::end(kEntries), id,
                          [](const Entry &e, qint32 wanted) { return e.id < wanted; });
-    if (found == kEntries.end() || found->id != id)
+    if (found == std::end(kEntries) || found->id != id)
         return QString();
     return QString::fromUtf16(found->text);
 }
