@@ -25,4 +25,6 @@ struct EngineContext {
     // Called by a part after the port raised an error, so the engine can
     // tell whether its device went away.
     std::function<void()> portFailed;
+    // Writes the open port's status text again after a passing message.
+    std::function<void()> showPortStatus;
 };

@@ -114,14 +114,23 @@ void PortConnection::openWithSettings()
 
 void PortConnection::portLost()
 {
-    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
+    const quint8 lang = m.settings.Language;
+    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
     fkt_MainEnableControls(false);
     const QString path = m.port.devicePath();
+    const QString givenUp = m.port.givenUpReason();
     try {
         m.port.setPortOpen(false);
     } catch (const PortError &) {
         // Closing a vanished device has nothing left to fail on; the port
         // counts as closed either way.
+    }
+    if (!givenUp.isEmpty()) {
+        // The port gave the device up for good: nothing to wait for, and
+        // the user is told why.
+        stopAwaiting();
+        m.view.showCriticalMessage(fkt_ToolsGetResString(kErrorTitle, lang), givenUp);
+        return;
     }
     m_lostComNumber = m.settings.ComPort + 1;
     if (!path.isEmpty())
@@ -169,6 +178,12 @@ void PortConnection::stopAwaiting()
 {
     m_lostComNumber = 0;
     m_return->stop();
+}
+
+void PortConnection::showPortStatus()
+{
+    if (m.port.PortOpen() && !m.port.deviceGone())
+        m.view.setStatusText(connectedStatusText());
 }
 
 QString PortConnection::connectedStatusText() const

@@ -34,8 +34,12 @@ public:
     void fkt_MainEnableControls(bool enabled);
 
     // The port's device went away: status "no connection", the controls
-    // disabled, the port closed, and its return watched for.
+    // disabled, the port closed, and its return watched for; a device the
+    // port gave up for good (a server that misbehaves) is not watched for,
+    // and the port's reason is shown in an error box.
     void portLost();
+    // Writes the open port's status text again, after a passing message.
+    void showPortStatus();
     // Whether a lost device is being watched for.
     bool awaitingDevice() const;
     // Stops watching for a lost device (the program ends).

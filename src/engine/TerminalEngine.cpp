@@ -8,7 +8,7 @@
 
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
-    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}},
+    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}, {}},
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
       m_repeater(m_context, m_transmitter, m_receiver)
 {
@@ -20,6 +20,7 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
     port.setArrivalHandler([this] { onArrival(); });
     m_context.portFailed = [this] { noticeLostDevice(); };
+    m_context.showPortStatus = [this] { m_connection.showPortStatus(); };
     // A line selected beyond the limit is cleared by the next poll, as if the
     // receive timer had been running all along.
     connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {

@@ -2,14 +2,19 @@
 
 #include "app/modGlobal.h"
 #include "engine/EngineContext.h"
-#include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
 #include "engine/TrafficLog.h"
 #include "host/WaitMilliseconds.h"
+#include "ports/PortErrors.h"
+#include "ports/SerialPortControl.h"
 #include "text/Codec.h"
+#include "text/StringTable.h"
 #include "text/Tokens.h"
+#include "text/modFormat.h"
 
 namespace {
+
+constexpr qint32 kNotSent = 2005;
 
 // Paces the characters of a transmission. Each pause is counted from where
 // the previous one should have ended, so the small lateness of every wake-up
@@ -42,6 +47,13 @@ private:
 
 } // namespace
 
+Transmitter::Transmitter(EngineContext &context) : m(context)
+{
+    m_heldMessage.setSingleShot(true);
+    QObject::connect(&m_heldMessage, &QTimer::timeout, &m_heldMessage,
+                     [this] { endHeldMessage(); });
+}
+
 void Transmitter::cmdSend_Click()
 {
     try {
@@ -58,7 +70,14 @@ void Transmitter::cmdSend_Click()
         // still there to send once it is back.
         const bool portGone = outcome == Outcome::PortFailed &&
                               (m.port.deviceGone() || !m.port.PortOpen());
-        if (m.settings.DeleteSendChars == 1 && !portGone)
+        // So is one the other end did not take while it held the line.
+        const bool held = outcome == Outcome::PortFailed && !portGone &&
+                          m_failureNumber == PortErrors::WriteTimeout;
+        if (held)
+            showHeld();
+        else if (outcome == Outcome::Sent && m_heldMessage.isActive())
+            endHeldMessage();
+        if (m.settings.DeleteSendChars == 1 && !portGone && !held)
             m.view.setSendText(QString());
     } catch (const std::exception &e) {
         m.view.showPlainMessage(QStringLiteral("Beschreibung: ") + QString::fromLocal8Bit(e.what()) +
@@ -70,6 +89,7 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
+    m_failureNumber = 0;
     if (m.closing)
         return Outcome::PortFailed;
     const QDateTime started = m.clock();
@@ -95,7 +115,9 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
             rtsRaised = false;
             m.port.setRTSEnable(false);
         }
-    } catch (const PortError &) {
+    } catch (const PortError &e) {
+        m_failureNumber = e.number();
+        m_failureText = e.description();
         // Left raised, RTS would hold a half-duplex line in transmit until the
         // next transmission.
         if (rtsRaised) {
@@ -112,4 +134,19 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
     const QString content = m.settings.Peculiar != 0 ? text : *decoded;
     m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
     return Outcome::Sent;
+}
+
+// The status bar says why the text was not sent: the port's own words.
+void Transmitter::showHeld()
+{
+    m.view.setStatusText(fkt_FormatInsertParam(fkt_ToolsGetResString(kNotSent, m.settings.Language),
+                                               {m_failureText}));
+    m_heldMessage.start(kHeldMessageMs);
+}
+
+void Transmitter::endHeldMessage()
+{
+    m_heldMessage.stop();
+    if (m.showPortStatus)
+        m.showPortStatus();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 
 struct EngineContext;
 
@@ -10,11 +11,16 @@ struct EngineContext;
 // one [OUT] line.
 class Transmitter {
 public:
-    explicit Transmitter(EngineContext &context) : m(context) {}
+    explicit Transmitter(EngineContext &context);
 
     // The send button: the send box with prefix and suffix; clears the box
-    // afterwards when configured.
+    // afterwards when configured. A text the port did not take because the
+    // other end holds the line (a device's flow control, a server that takes
+    // nothing at the moment) stays in the box, and the status bar says so for
+    // kHeldMessageMs, then shows the port's status again.
     void cmdSend_Click();
+
+    static constexpr int kHeldMessageMs = 5000;
 
     enum class Outcome { Sent, NotSendable, PortFailed };
 
@@ -24,5 +30,11 @@ public:
     Outcome SendText(const QString &text);
 
 private:
+    void showHeld();
+    void endHeldMessage();
+
     EngineContext &m;
+    qint32 m_failureNumber = 0; // of the port's last error in SendText
+    QString m_failureText;
+    QTimer m_heldMessage; // runs while the status bar tells of a held line
 };

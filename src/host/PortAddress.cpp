@@ -5,6 +5,7 @@
 namespace {
 
 constexpr qsizetype kMostHostCharacters = 253; // the longest name DNS carries
+constexpr qsizetype kMostInterfaceCharacters = 15; // the longest interface name Linux gives
 
 bool isNameCharacter(QChar c)
 {
@@ -28,13 +29,30 @@ bool isHostName(const QString &host)
     return true;
 }
 
-// The characters of an IPv6 address, with an IPv4 tail; whether they make
-// one is for the connection to find out.
+// An interface as an IPv6 address names it after '%': its name or number.
+bool isInterfaceName(QStringView zone)
+{
+    if (zone.isEmpty() || zone.size() > kMostInterfaceCharacters)
+        return false;
+    for (const QChar c : zone) {
+        if (!isNameCharacter(c) && c != u'.')
+            return false;
+    }
+    return true;
+}
+
+// The characters of an IPv6 address, with an IPv4 tail, and the interface
+// after a '%' where one is named (fe80::1%eth0); whether they make an
+// address is for the connection to find out.
 bool isIpv6Text(const QString &host)
 {
-    if (host.size() < 2 || !host.contains(u':'))
+    const qsizetype percent = host.indexOf(u'%');
+    const QStringView address = QStringView(host).left(percent < 0 ? host.size() : percent);
+    if (percent >= 0 && !isInterfaceName(QStringView(host).mid(percent + 1)))
         return false;
-    for (const QChar c : host) {
+    if (address.size() < 2 || !address.contains(u':'))
+        return false;
+    for (const QChar c : address) {
         const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
                          (c >= u'A' && c <= u'F');
         if (!hex && c != u':' && c != u'.')

@@ -14,14 +14,15 @@
 //
 // The scheme is written in lower case. host is a name (letters, digits, '-',
 // '_' and dots between non-empty labels, at most 253 characters), an IPv4
-// address, or an IPv6 address in brackets; port is a number from 1 to 65535
-// without leading zeros. Nothing else belongs to an entry: no user, path,
-// options or blanks.
+// address, or an IPv6 address in brackets, which may name its network
+// interface after a '%' (a link-local one must: [fe80::1%eth0]); port is a
+// number from 1 to 65535 without leading zeros. Nothing else belongs to an
+// entry: no user, path, options or blanks.
 struct PortAddress {
     enum class Kind { Rfc2217, Socket, Loop };
 
     Kind kind = Kind::Loop;
-    QString host; // an IPv6 address without its brackets; empty for loop://
+    QString host; // an IPv6 address without its brackets (with its %interface); empty for loop://
     quint16 port = 0;
 
     // The address an entry names, or nothing when it is not one of the forms.

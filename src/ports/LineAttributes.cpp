@@ -1,6 +1,7 @@
 #include "ports/LineAttributes.h"
 
 #include "ports/PortErrors.h"
+#include "ports/PortText.h"
 #include "ports/SerialPortControl.h"
 #include "ports/termios2_baud.h"
 
@@ -8,13 +9,23 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <termios.h>
 
 namespace {
 
 constexpr tcflag_t parityBits = PARENB | PARODD | CMSPAR;
+
+// String-table IDs of the messages.
+constexpr qint32 kUnknownHandshake = 2020;
+constexpr qint32 kNotSupported = 2035;
+constexpr qint32 kBaudPart = 2036;
+constexpr qint32 kDataBitsPart = 2037;
+constexpr qint32 kRtsCtsPart = 2046;
+constexpr qint32 kXonXoffPart = 2047;
+constexpr qint32 kCannotRead = 2048;
+constexpr qint32 kCannotReadBack = 2049;
+constexpr qint32 kRefused = 2050;
 constexpr tcflag_t flowInputBits = IXON | IXOFF | IXANY;
 
 std::optional<speed_t> standardSpeed(qint32 baud)
@@ -94,11 +105,10 @@ termios rawAttributes(termios t, const PortSettings &settings, Handshake handsha
     return t;
 }
 
-[[noreturn]] void systemFailure(const char *what)
+[[noreturn]] void systemFailure(quint8 language, qint32 id)
 {
     const int err = errno;
-    throw PortError(err, QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                                      QString::fromLocal8Bit(std::strerror(err))));
+    throw PortError(err, PortText::withSystemText(language, id, {}, err));
 }
 
 bool baudTaken(int fd, qint32 wanted)
@@ -110,42 +120,42 @@ bool baudTaken(int fd, qint32 wanted)
 }
 
 QStringList refusedParts(int fd, const termios &got, const PortSettings &settings,
-                         Handshake handshake)
+                         Handshake handshake, quint8 language)
 {
     QStringList refused;
     if (!baudTaken(fd, settings.baud))
-        refused << QStringLiteral("%1 baud").arg(settings.baud);
+        refused << PortText::text(language, kBaudPart, {QString::number(settings.baud)});
     if ((got.c_cflag & CSIZE) != dataBitsFlag(settings.dataBits))
-        refused << QStringLiteral("%1 data bits").arg(settings.dataBits);
+        refused << PortText::text(language, kDataBitsPart, {QString::number(settings.dataBits)});
     const tcflag_t wantedParity = parityFlags(settings.parity);
     const tcflag_t gotParity = (got.c_cflag & PARENB) ? (got.c_cflag & parityBits) : 0;
     if (gotParity != wantedParity)
-        refused << parityName(settings.parity);
+        refused << parityName(settings.parity, language);
     if (bool(got.c_cflag & CSTOPB) != (settings.stopBits != StopBits::One))
-        refused << stopBitsName(settings.stopBits);
+        refused << stopBitsName(settings.stopBits, language);
     if (bool(got.c_cflag & CRTSCTS) != usesRtsCts(handshake))
-        refused << QStringLiteral("RTS/CTS handshake");
+        refused << PortText::text(language, kRtsCtsPart);
     const tcflag_t wantedFlow = usesXonXoff(handshake) ? (IXON | IXOFF) : 0;
     if ((got.c_iflag & flowInputBits) != wantedFlow)
-        refused << QStringLiteral("XON/XOFF handshake");
+        refused << PortText::text(language, kXonXoffPart);
     return refused;
 }
 
 } // namespace
 
-Handshake handshakeFromMode(qint32 mode)
+Handshake handshakeFromMode(qint32 mode, quint8 language)
 {
     if (mode < 0 || mode > 3)
         throw PortError(PortErrors::UnsupportedHandshake,
-                        QStringLiteral("unsupported handshake %1 (0 to 3 are known)").arg(mode));
+                        PortText::text(language, kUnknownHandshake, {QString::number(mode)}));
     return Handshake(mode);
 }
 
-void applyLineAttributes(int fd, const PortSettings &settings, Handshake handshake)
+void applyLineAttributes(int fd, const PortSettings &settings, Handshake handshake, quint8 language)
 {
     termios current{};
     if (tcgetattr(fd, &current) != 0)
-        systemFailure("cannot read the line settings");
+        systemFailure(language, kCannotRead);
 
     termios wanted = rawAttributes(current, settings, handshake);
     const std::optional<speed_t> speed = standardSpeed(settings.baud);
@@ -162,13 +172,12 @@ void applyLineAttributes(int fd, const PortSettings &settings, Handshake handsha
 
     termios got{};
     if (tcgetattr(fd, &got) != 0)
-        systemFailure("cannot read the line settings back");
-    const QStringList refused = refusedParts(fd, got, settings, handshake);
+        systemFailure(language, kCannotReadBack);
+    const QStringList refused = refusedParts(fd, got, settings, handshake, language);
     if (!refused.isEmpty())
-        throw PortError(PortErrors::UnsupportedSetting,
-                        QStringLiteral("the device does not support ") +
-                            refused.join(QStringLiteral(", ")));
+        throw PortError(
+            PortErrors::UnsupportedSetting,
+            PortText::text(language, kNotSupported, {refused.join(QStringLiteral(", "))}));
     if (setResult != 0)
-        throw PortError(setErrno, QStringLiteral("the device refuses the line settings: %1")
-                                      .arg(QString::fromLocal8Bit(std::strerror(setErrno))));
+        throw PortError(setErrno, PortText::withSystemText(language, kRefused, {}, setErrno));
 }

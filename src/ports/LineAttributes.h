@@ -7,8 +7,9 @@
 enum class Handshake { None = 0, XonXoff = 1, RtsCts = 2, Both = 3 };
 
 // The handshake of a Handshaking value 0..3; any other value raises
-// PortError (PortErrors::UnsupportedHandshake).
-Handshake handshakeFromMode(qint32 mode);
+// PortError (PortErrors::UnsupportedHandshake). Messages are in the language
+// given (0 German, anything else English).
+Handshake handshakeFromMode(qint32 mode, quint8 language = 1);
 
 // Puts the open terminal device into raw mode with the given format and
 // handshake, then reads the attributes back. Whatever the device did not
@@ -18,4 +19,5 @@ Handshake handshakeFromMode(qint32 mode);
 // had before. A baud rate within 2% of the request counts as taken: drivers
 // may report the rate their divisor really gives, and a UART frame tolerates
 // that much.
-void applyLineAttributes(int fd, const PortSettings &settings, Handshake handshake);
+void applyLineAttributes(int fd, const PortSettings &settings, Handshake handshake,
+                         quint8 language = 1);

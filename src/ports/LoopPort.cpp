@@ -1,13 +1,23 @@
 #include "ports/LoopPort.h"
 
+#include "host/WaitMilliseconds.h"
 #include "ports/LineTime.h"
 #include "ports/PortErrors.h"
-#include "host/WaitMilliseconds.h"
+#include "ports/PortText.h"
 #include "text/Codec.h"
 
 #include <algorithm>
 
-LoopPort::LoopPort()
+namespace
+{
+constexpr qint32 kNotOpen = 2011;
+constexpr qint32 kClosedWhileSending = 2012;
+constexpr qint32 kNumberWhileOpen = 2013;
+constexpr qint32 kInvalidNumber = 2014;
+constexpr qint32 kNoByte = 2015;
+} // namespace
+
+LoopPort::LoopPort(LanguageSource language) : m_language(std::move(language))
 {
     m_arrival.setSingleShot(true);
     m_arrival.setTimerType(Qt::PreciseTimer);
@@ -37,26 +47,24 @@ void LoopPort::setPortOpen(bool open)
 void LoopPort::setCommPort(qint16 n)
 {
     if (m_open)
-        throw PortError(PortErrors::AlreadyOpen,
-                        QStringLiteral("the port number cannot change while the port is open"));
+        throw PortError(PortErrors::AlreadyOpen, text(kNumberWhileOpen));
     if (n < 1)
-        throw PortError(PortErrors::InvalidPortNumber,
-                        QStringLiteral("invalid port number %1").arg(n));
+        throw PortError(PortErrors::InvalidPortNumber, text(kInvalidNumber, {QString::number(n)}));
 }
 
 void LoopPort::setSettings(const QString &settings)
 {
-    m_settings = parsePortSettings(settings);
+    m_settings = parsePortSettings(settings, language());
 }
 
 void LoopPort::setInBufferSize(qint16 size)
 {
-    m_backlog.setInBufferSize(size);
+    m_backlog.setInBufferSize(size, language());
 }
 
 void LoopPort::setInputLen(qint16 len)
 {
-    m_backlog.setInputLen(len);
+    m_backlog.setInputLen(len, language());
 }
 
 // RTS drops once the last character has left, as on a port whose driver
@@ -72,8 +80,7 @@ void LoopPort::setOutput(const QString &chars)
     requireOpen();
     const std::optional<QByteArray> bytes = Codec::toBytes(chars);
     if (!bytes)
-        throw PortError(PortErrors::CharacterWithoutByte,
-                        QStringLiteral("a character to send has no byte in the character set"));
+        throw PortError(PortErrors::CharacterWithoutByte, text(kNoByte));
     for (const char byte : *bytes) {
         deliverDue();
         if (qsizetype(m_line.size()) >= kLineBuffer)
@@ -93,7 +100,7 @@ void LoopPort::refill()
 void LoopPort::requireOpen() const
 {
     if (!m_open)
-        throw PortError(PortErrors::NotOpen, QStringLiteral("port is not open"));
+        throw PortError(PortErrors::NotOpen, text(kNotOpen));
 }
 
 // Moves the characters whose time has come into the backlog; beyond its cap
@@ -133,9 +140,13 @@ void LoopPort::waitUntil(Clock::time_point when)
         WaitUntil(QDeadlineTimer(left, Qt::PreciseTimer));
     }
     if (generation != m_generation || !m_open)
-        throw PortError(PortErrors::NotOpen,
-                        QStringLiteral("the port was closed while waiting to send"));
+        throw PortError(PortErrors::NotOpen, text(kClosedWhileSending));
     deliverDue();
+}
+
+QString LoopPort::text(qint32 id, const QStringList &params) const
+{
+    return PortText::text(language(), id, params);
 }
 
 std::chrono::nanoseconds LoopPort::characterTime() const

@@ -3,6 +3,7 @@
 #include "ports/BackloggedPort.h"
 #include "ports/LineAttributes.h"
 #include "ports/PortSettingsString.h"
+#include "ports/PortText.h"
 #include "ports/SerialPortControl.h"
 
 #include <QByteArray>
@@ -28,7 +29,7 @@ class LoopPort : public BackloggedPort {
 public:
     static constexpr qsizetype kLineBuffer = 4096;
 
-    LoopPort();
+    explicit LoopPort(LanguageSource language = {});
     ~LoopPort() override;
     LoopPort(const LoopPort &) = delete;
     LoopPort &operator=(const LoopPort &) = delete;
@@ -42,7 +43,7 @@ public:
     void setRThreshold(qint16) override {}
     void setSThreshold(qint16) override {}
     void setEOFEnable(bool) override {}
-    void setHandshaking(qint32 mode) override { handshakeFromMode(mode); }
+    void setHandshaking(qint32 mode) override { handshakeFromMode(mode, language()); }
     void setDTREnable(bool) override {}
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
@@ -59,6 +60,8 @@ private:
     };
 
     void requireOpen() const;
+    quint8 language() const { return m_language ? m_language() : 1; }
+    QString text(qint32 id, const QStringList &params = {}) const;
     void deliverDue();
     void schedule();
     void refill() override;
@@ -66,6 +69,7 @@ private:
     void waitUntil(Clock::time_point when);
     std::chrono::nanoseconds characterTime() const;
 
+    LanguageSource m_language;
     bool m_open = false;
     PortSettings m_settings;
     std::deque<InFlight> m_line; // sent, not yet arrived

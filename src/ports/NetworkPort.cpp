@@ -1,21 +1,20 @@
 #include "ports/NetworkPort.h"
 
+#include "host/PortAddress.h"
+#include "host/WaitMilliseconds.h"
 #include "ports/LineTime.h"
 #include "ports/PortErrors.h"
+#include "ports/PortText.h"
 #include "ports/TcpConnect.h"
-#include "host/WaitMilliseconds.h"
-#include "host/PortAddress.h"
 #include "text/Codec.h"
-#include "text/StringTable.h"
-#include "text/modFormat.h"
 
 #include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,14 +36,32 @@ constexpr qint32 kNoSerialControl = 1909;
 constexpr qint32 kSettingRefused = 1910;
 constexpr qint32 kBothHandshakes = 1916;
 constexpr qint32 kNoDevice = 1826;
+constexpr qint32 kClosedAfterSettings = 2000;
+constexpr qint32 kRefusedAndClosed = 2001;
+constexpr qint32 kSettingUnanswered = 2002;
+constexpr qint32 kMisbehaves = 2003;
+constexpr qint32 kTakesNothing = 2004;
+constexpr qint32 kNoInterface = 2006;
+constexpr qint32 kNeedsInterface = 2007;
+constexpr qint32 kCannotConnect = 2008;
+constexpr qint32 kCancelled = 2009;
+constexpr qint32 kClosed = 2010;
+constexpr qint32 kNotOpen = 2011;
+constexpr qint32 kClosedWhileSending = 2012;
+constexpr qint32 kNumberWhileOpen = 2013;
+constexpr qint32 kInvalidNumber = 2014;
+constexpr qint32 kNoByte = 2015;
+constexpr qint32 kStillBusy = 2016;
 
 constexpr qsizetype kReadSliceBytes = 256 * 1024;
-constexpr qsizetype kMostQueued = 64 * 1024; // beyond this a write waits for the server
 constexpr qsizetype kMostServerText = 120;
+// A command split between two reads: its first two bytes were taken by the
+// read before, and its answer comes with the third.
+constexpr qsizetype kSplitCommand = 2;
+// The program's data goes out in pieces that leave room to one another.
+constexpr qsizetype kDataPiece = 16 * 1024;
 constexpr milliseconds kLeastSettle{200};
 constexpr milliseconds kClosingFlush{2000};
-
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // What a server said before it closed the connection, fit for a message:
 // printable characters only, white space run together.
@@ -130,6 +147,9 @@ private:
 NetworkPort::NetworkPort(PortPathResolver resolver, LanguageSource language)
     : m_resolver(std::move(resolver)), m_language(std::move(language))
 {
+    m_stall.setSingleShot(true);
+    m_stall.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_stall, &QTimer::timeout, &m_stall, [this] { stalled(); });
 }
 
 // The window is going away: nothing may wait any more.
@@ -153,17 +173,15 @@ void NetworkPort::setPortOpen(bool open)
 void NetworkPort::setCommPort(qint16 n)
 {
     if (m_state != State::Closed)
-        throw PortError(PortErrors::AlreadyOpen,
-                        QStringLiteral("the port number cannot change while the port is open"));
+        throw PortError(PortErrors::AlreadyOpen, text(kNumberWhileOpen));
     if (n < 1)
-        throw PortError(PortErrors::InvalidPortNumber,
-                        QStringLiteral("invalid port number %1").arg(n));
+        throw PortError(PortErrors::InvalidPortNumber, text(kInvalidNumber, {QString::number(n)}));
     m_comPort = n;
 }
 
 void NetworkPort::setSettings(const QString &settings)
 {
-    const PortSettings parsed = parsePortSettings(settings);
+    const PortSettings parsed = parsePortSettings(settings, language());
     if (PortOpen() && m_rfc2217)
         applyRemote(&parsed, std::nullopt);
     m_settings = parsed;
@@ -171,17 +189,17 @@ void NetworkPort::setSettings(const QString &settings)
 
 void NetworkPort::setInBufferSize(qint16 size)
 {
-    m_backlog.setInBufferSize(size);
+    m_backlog.setInBufferSize(size, language());
 }
 
 void NetworkPort::setInputLen(qint16 len)
 {
-    m_backlog.setInputLen(len);
+    m_backlog.setInputLen(len, language());
 }
 
 void NetworkPort::setHandshaking(qint32 mode)
 {
-    const Handshake handshake = handshakeFromMode(mode);
+    const Handshake handshake = handshakeFromMode(mode, language());
     if (PortOpen() && m_rfc2217) {
         const std::optional<unsigned char> flow = Rfc2217::flowControlOf(handshake);
         if (!flow)
@@ -210,9 +228,12 @@ void NetworkPort::setRTSEnable(bool enable)
             try {
                 waitForLine();
             } catch (const PortError &) {
-                // Left raised, RTS would hold a half-duplex line in transmit.
-                if (m_state == State::Open && m_goneErrno == 0)
-                    send(Rfc2217::controlCommand(Rfc2217::kRtsOff));
+                // Left raised, RTS would hold a half-duplex line in transmit;
+                // where it cannot go out at once it is not waited for.
+                const QByteArray rtsOff = Rfc2217::controlCommand(Rfc2217::kRtsOff);
+                if (m_state == State::Open && m_goneErrno == 0 &&
+                    m_out.size() + rtsOff.size() <= kMostQueued - kAnswerRoom)
+                    send(rtsOff);
                 m_rts = false;
                 throw;
             }
@@ -227,13 +248,14 @@ void NetworkPort::setOutput(const QString &chars)
     requireOpen();
     const std::optional<QByteArray> bytes = Codec::toBytes(chars);
     if (!bytes)
-        throw PortError(PortErrors::CharacterWithoutByte,
-                        QStringLiteral("a character to send has no byte in the character set"));
+        throw PortError(PortErrors::CharacterWithoutByte, text(kNoByte));
     requireConnection();
-    waitForRoom();
-    send(m_rfc2217 ? TelnetCodec::escape(*bytes) : *bytes);
-    if (m_goneErrno != 0)
-        throwGone();
+    for (qsizetype at = 0; at < bytes->size(); at += kDataPiece) {
+        const QByteArray piece = bytes->mid(at, kDataPiece);
+        send(m_rfc2217 ? TelnetCodec::escape(piece) : piece, true);
+        if (m_goneErrno != 0)
+            throwGone();
+    }
     const Clock::time_point now = Clock::now();
     m_lineFreeAt = std::max(m_lineFreeAt, now) +
                    std::chrono::nanoseconds(bytes->size() * nsPerCharacter());
@@ -249,7 +271,8 @@ void NetworkPort::refill()
 
 bool NetworkPort::sameDeviceBack()
 {
-    if (m_state != State::Closed || !m_resolver || m_entry.isEmpty())
+    // A server given up for its misbehaviour is not tried again by itself.
+    if (m_state != State::Closed || !m_resolver || m_entry.isEmpty() || m_givenUp)
         return false;
     const PortPath now = m_resolver(m_openedAs);
     const QString entry = now.mappedPath.isEmpty() ? now.path : now.mappedPath;
@@ -267,7 +290,7 @@ bool NetworkPort::watchingConnection() const { return m_readable && m_readable->
 void NetworkPort::open()
 {
     if (m_state != State::Closed) // an opening or closing let this call in
-        throw PortError(PortErrors::NotOpen, QStringLiteral("the port is still opening or closing"));
+        throw PortError(PortErrors::NotOpen, text(kStillBusy));
     const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
     const std::optional<PortAddress> address = PortAddress::parse(where.path);
     if (!where.error.isEmpty() || !address || address->kind == PortAddress::Kind::Loop)
@@ -303,10 +326,14 @@ void NetworkPort::open()
         case TcpConnection::Failure::TimedOut:
             throw PortError(ETIMEDOUT, text(kNoAnswer, {m_name}));
         case TcpConnection::Failure::Cancelled:
-            throw PortError(PortErrors::NotOpen, QStringLiteral("the opening was cancelled"));
+            throw PortError(PortErrors::NotOpen, text(kCancelled));
+        case TcpConnection::Failure::NoInterface:
+            throw PortError(connection.error, text(kNoInterface, {m_name}));
+        case TcpConnection::Failure::NeedsInterface:
+            throw PortError(connection.error, text(kNeedsInterface, {m_name}));
         case TcpConnection::Failure::Other:
-            throw PortError(connection.error, QStringLiteral("cannot connect to %1: %2")
-                                                  .arg(m_name, systemText(connection.error)));
+            throw PortError(connection.error, PortText::withSystemText(language(), kCannotConnect,
+                                                                       {m_name}, connection.error));
         }
         adopt(connection.fd);
         if (m_rfc2217)
@@ -332,10 +359,14 @@ void NetworkPort::adopt(int fd)
     m_connectedAt = Clock::now();
     m_lineFreeAt = m_connectedAt;
     m_goneErrno = 0;
+    m_givenUp = false;
     m_telnet = TelnetCodec();
     m_answers = {};
+    m_lineAsked = false;
+    m_askedFlow.reset();
     m_suspended = false;
     m_out.clear();
+    m_mostQueued = 0;
     m_openingData.clear();
     m_backlog.clear();
     m_readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
@@ -364,13 +395,17 @@ void NetworkPort::negotiate(EventWait &wait, unsigned char flowControl)
     waitFor(wait, [this] { return m_telnet.comPortControl() != TelnetCodec::Agreement::Pending; });
     if (m_telnet.comPortControl() == TelnetCodec::Agreement::No)
         throw PortError(PortErrors::NoSerialControl, text(kNoSerialControl, {m_name}));
-    m_answers = {};
-    send(Rfc2217::lineCommands(m_settings) + Rfc2217::controlCommand(flowControl));
+    ask(&m_settings, flowControl);
     waitFor(wait, [this] { return m_answers.lineAnswered() && m_answers.flowControl.has_value(); });
     if (const auto refused = Rfc2217::refusedLine(m_settings, m_answers))
         throw refusal(*refused);
     if (const auto refused = Rfc2217::refusedFlowControl(flowControl, m_answers))
         throw refusal(*refused);
+    // It took every setting, and closed the connection all the same.
+    if (m_goneErrno != 0)
+        throw closedWhileOpening();
+    m_lineAsked = false;
+    m_askedFlow.reset();
     // The line and modem states are of no use here; notices of their
     // changes would only wake the program.
     const QByteArray none(1, '\0');
@@ -395,45 +430,91 @@ void NetworkPort::settle(EventWait &wait, milliseconds connectTime)
 
 // Runs the window's events until `done`, or the end of the wait: the
 // server's close, the deadline, a cancel. Only the settling of a plain TCP
-// opening, which waits for nothing, ends well at its deadline.
+// opening, which waits for nothing, ends well at its deadline. What the
+// server said before it closed counts: an answer read with the close is
+// taken.
 void NetworkPort::waitFor(EventWait &wait, const std::function<bool()> &done)
 {
     const quint64 generation = m_generation;
     for (;;) {
-        if (m_goneErrno != 0)
-            throw m_state == State::Opening ? closedWhileOpening() : PortError(m_goneErrno, text(kLost, {m_name}));
         if (done())
             return;
+        if (m_goneErrno != 0)
+            throw m_state == State::Opening && !m_givenUp ? closedWhileOpening() : goneError();
         const EventWait::End end = wait.wait();
         if (end == EventWait::End::Cancelled || generation != m_generation)
-            throw PortError(PortErrors::NotOpen, m_state == State::Opening
-                                                     ? QStringLiteral("the opening was cancelled")
-                                                     : QStringLiteral("the port was closed"));
+            throw PortError(PortErrors::NotOpen,
+                            text(m_state == State::Opening ? kCancelled : kClosed));
         if (end == EventWait::End::Expired) {
             readAvailable();
-            if (m_goneErrno != 0)
-                continue; // reported above
-            if (done() || (m_state == State::Opening && !m_rfc2217))
+            if (m_goneErrno != 0 || done())
+                continue; // taken above
+            if (m_state == State::Opening && !m_rfc2217)
                 return;
-            throw PortError(ETIMEDOUT, text(kNoAnswer, {m_name}));
+            throw unansweredSetting();
         }
     }
 }
 
+// Why the server closed the connection while the port opened.
 PortError NetworkPort::closedWhileOpening() const
 {
-    if (Clock::now() - m_connectedAt > kBusyWithin)
-        return PortError(m_goneErrno, text(kClosedBeforeSettings, {m_name}));
+    if (m_rfc2217 && m_telnet.comPortControl() == TelnetCodec::Agreement::No)
+        return PortError(PortErrors::NoSerialControl, text(kNoSerialControl, {m_name}));
+    // It took part in the settings, then left: over the first it did not
+    // answer, or after all of them. (An opening asks for all at once.)
+    if (m_lineAsked && m_answers.anyAnswered()) {
+        const auto left =
+            Rfc2217::unanswered(m_lineAsked ? &m_askedLine : nullptr, m_askedFlow, m_answers);
+        if (!left)
+            return PortError(m_goneErrno, text(kClosedAfterSettings, {m_name}));
+        return PortError(
+            PortErrors::UnsupportedSetting,
+            text(kRefusedAndClosed, {m_name, text(left->settingNameId), left->wanted}));
+    }
+    // A busy server closes at once: ser2net says so in words, others
+    // before they agree to anything.
+    const bool atOnce = Clock::now() - m_connectedAt <= kBusyWithin;
     const QString said = serverText(m_openingData);
-    return PortError(EBUSY, said.isEmpty() ? text(kBusy, {m_name}) : text(kBusySaying, {m_name, said}));
+    if (atOnce && !said.isEmpty())
+        return PortError(EBUSY, text(kBusySaying, {m_name, said}));
+    if (atOnce && (!m_rfc2217 || m_telnet.comPortControl() == TelnetCodec::Agreement::Pending))
+        return PortError(EBUSY, text(kBusy, {m_name}));
+    return PortError(m_goneErrno, text(kClosedBeforeSettings, {m_name}));
 }
 
 PortError NetworkPort::refusal(const Rfc2217::Refusal &refused) const
 {
-    const quint8 language = m_language ? m_language() : 1;
     return PortError(PortErrors::UnsupportedSetting,
-                     text(kSettingRefused, {m_name, fkt_ToolsGetResString(refused.settingNameId, language),
-                                            refused.wanted, refused.answered}));
+                     text(kSettingRefused,
+                          {m_name, text(refused.settingNameId), refused.wanted, refused.answered}));
+}
+
+// The wait for answers ran out: the first setting without one is named.
+PortError NetworkPort::unansweredSetting() const
+{
+    const auto left =
+        Rfc2217::unanswered(m_lineAsked ? &m_askedLine : nullptr, m_askedFlow, m_answers);
+    if (!left)
+        return PortError(ETIMEDOUT, text(kNoAnswer, {m_name}));
+    return PortError(ETIMEDOUT,
+                     text(kSettingUnanswered, {m_name, text(left->settingNameId), left->wanted}));
+}
+
+// Sends the setting commands and notes what awaits its answer.
+void NetworkPort::ask(const PortSettings *line, std::optional<unsigned char> flowControl)
+{
+    QByteArray commands;
+    if (line)
+        commands += Rfc2217::lineCommands(*line);
+    if (flowControl)
+        commands += Rfc2217::controlCommand(*flowControl);
+    m_answers = {};
+    m_lineAsked = line != nullptr;
+    if (line)
+        m_askedLine = *line;
+    m_askedFlow = flowControl;
+    send(commands);
 }
 
 // Sets what changed on the remote port and waits for the answers; a value
@@ -441,19 +522,15 @@ PortError NetworkPort::refusal(const Rfc2217::Refusal &refused) const
 void NetworkPort::applyRemote(const PortSettings *line, std::optional<unsigned char> flowControl)
 {
     requireConnection();
-    m_answers = {};
-    QByteArray commands;
-    if (line)
-        commands += Rfc2217::lineCommands(*line);
-    if (flowControl)
-        commands += Rfc2217::controlCommand(*flowControl);
-    send(commands);
+    ask(line, flowControl);
     EventWait wait(QDeadlineTimer(kOpeningLimit, Qt::PreciseTimer));
     const WaitEntry entry(*this, wait);
     waitFor(wait, [this, line, flowControl] {
         return (!line || m_answers.lineAnswered()) &&
                (!flowControl || m_answers.flowControl.has_value());
     });
+    m_lineAsked = false;
+    m_askedFlow.reset();
     std::optional<Rfc2217::Refusal> refused;
     if (line)
         refused = Rfc2217::refusedLine(*line, m_answers);
@@ -476,6 +553,7 @@ void NetworkPort::close(bool eventsRun)
     ++m_generation;
     cancelWaits(); // a write or RTS wait of an outer call ends
     m_readable.reset();
+    m_stall.stop();
     if (eventsRun && m_goneErrno == 0 && !m_out.isEmpty()) {
         // What was logged as sent is given a moment to leave.
         EventWait wait(QDeadlineTimer(kClosingFlush, Qt::PreciseTimer));
@@ -492,6 +570,7 @@ void NetworkPort::dropConnection()
 {
     m_readable.reset();
     m_writable.reset();
+    m_stall.stop();
     if (m_fd >= 0) {
         if (m_goneErrno == 0) {
             flushOut();
@@ -511,6 +590,20 @@ void NetworkPort::dropConnection()
     m_suspended = false;
 }
 
+// Room for the answers the next bytes read may ask for: a Telnet answer is
+// never longer than the request it answers.
+qsizetype NetworkPort::answerRoom() const
+{
+    if (!m_rfc2217)
+        return kMostQueued;
+    return std::max<qsizetype>(kMostQueued - m_out.size() - kSplitCommand, 0);
+}
+
+qsizetype NetworkPort::readRoom() const
+{
+    return std::min(m_backlog.room(), answerRoom());
+}
+
 void NetworkPort::readAvailable()
 {
     if (m_fd < 0 || m_goneErrno != 0) {
@@ -521,8 +614,10 @@ void NetworkPort::readAvailable()
     // watcher comes back for the rest.
     char buffer[64 * 1024];
     qsizetype slice = kReadSliceBytes;
-    while (m_goneErrno == 0 && !m_backlog.full() && slice > 0) {
-        const qsizetype room = std::min<qsizetype>(sizeof buffer, m_backlog.room());
+    while (m_goneErrno == 0 && slice > 0) {
+        const qsizetype room = std::min<qsizetype>(sizeof buffer, readRoom());
+        if (room <= 0)
+            break;
         const ssize_t n = ::recv(m_fd, buffer, size_t(room), MSG_DONTWAIT);
         if (n > 0) {
             take(buffer, n);
@@ -551,7 +646,7 @@ void NetworkPort::take(const char *bytes, qsizetype size)
     TelnetCodec::Decoded decoded;
     m_telnet.decode(bytes, size, decoded);
     if (!decoded.reply.isEmpty())
-        send(decoded.reply);
+        queue(decoded.reply);
     for (const QByteArray &subnegotiation : std::as_const(decoded.comPort)) {
         switch (Rfc2217::take(subnegotiation, m_answers)) {
         case Rfc2217::Notice::Suspend:
@@ -571,12 +666,29 @@ void NetworkPort::take(const char *bytes, qsizetype size)
         m_openingData.append(decoded.data.left(kMostServerText));
 }
 
-void NetworkPort::send(const QByteArray &bytes)
+// Puts bytes behind what waits for the server: the answers the reading made
+// room for, or the program's own once they fit.
+void NetworkPort::queue(const QByteArray &bytes)
 {
     if (m_fd < 0 || m_goneErrno != 0)
         return;
     m_out.append(bytes);
+    m_mostQueued = std::max(m_mostQueued, m_out.size());
     flushOut();
+}
+
+// The program's own bytes: data (held while the server suspends it) or
+// commands. While the port opens only a server that has read nothing at all
+// leaves no room for them.
+void NetworkPort::send(const QByteArray &bytes, bool data)
+{
+    if (m_fd < 0 || m_goneErrno != 0)
+        return;
+    if (m_state == State::Open)
+        waitForRoom(bytes.size(), data);
+    else if (m_out.size() + bytes.size() > kMostQueued)
+        throw PortError(PortErrors::WriteTimeout, text(kTakesNothing, {m_name}));
+    queue(bytes);
 }
 
 void NetworkPort::flushOut()
@@ -598,22 +710,27 @@ void NetworkPort::flushOut()
     m_out.remove(0, done);
     if (m_writable)
         m_writable->setEnabled(!m_out.isEmpty() && m_goneErrno == 0);
+    if (done > 0) {
+        if (m_stall.isActive())
+            m_stall.start(m_stallLimit); // the server takes something after all
+        updateWatching();                // room for answers again
+    }
 }
 
 // Waits while the server holds what it is sent (its flow control, or a full
-// connection); the limit is on a stall, as for a local device.
-void NetworkPort::waitForRoom()
+// connection) until `size` more bytes fit; the limit is on a stall, as for a
+// local device.
+void NetworkPort::waitForRoom(qsizetype size, bool data)
 {
     const quint64 generation = m_generation;
     qsizetype queued = m_out.size();
     QDeadlineTimer stall(m_writeTimeout, Qt::PreciseTimer);
-    while (m_suspended || m_out.size() >= kMostQueued) {
+    while ((data && m_suspended) || m_out.size() + size > kMostQueued - kAnswerRoom) {
         EventWait wait(stall);
         const WaitEntry entry(*this, wait);
         const EventWait::End end = wait.wait();
         if (end == EventWait::End::Cancelled || generation != m_generation)
-            throw PortError(PortErrors::NotOpen,
-                            QStringLiteral("the port was closed while waiting to send"));
+            throw PortError(PortErrors::NotOpen, text(kClosedWhileSending));
         readAvailable();
         if (m_goneErrno != 0)
             throwGone();
@@ -621,8 +738,7 @@ void NetworkPort::waitForRoom()
             queued = m_out.size();
             stall = QDeadlineTimer(m_writeTimeout, Qt::PreciseTimer);
         } else if (end == EventWait::End::Expired) {
-            throw PortError(PortErrors::WriteTimeout,
-                            QStringLiteral("write timed out: the server takes nothing"));
+            throw PortError(PortErrors::WriteTimeout, text(kTakesNothing, {m_name}));
         }
     }
 }
@@ -639,8 +755,7 @@ void NetworkPort::waitForLine()
     for (;;) {
         const EventWait::End end = wait.wait();
         if (end == EventWait::End::Cancelled || generation != m_generation)
-            throw PortError(PortErrors::NotOpen,
-                            QStringLiteral("the port was closed while waiting to send"));
+            throw PortError(PortErrors::NotOpen, text(kClosedWhileSending));
         if (m_goneErrno != 0)
             throwGone();
         if (end == EventWait::End::Expired)
@@ -653,10 +768,41 @@ void NetworkPort::updateWatching()
     if (!m_readable)
         return;
     // A wait for answers reads whatever the arrival watch says.
-    const bool watch = m_goneErrno == 0 && !m_backlog.full() &&
+    const bool watch = m_goneErrno == 0 && readRoom() > 0 &&
                        (m_watchArrivals || m_state == State::Opening || !m_waits.isEmpty());
     if (m_readable->isEnabled() != watch)
         m_readable->setEnabled(watch);
+    // Reading waits for room for answers: the server has that long to take
+    // something.
+    const bool heldByAnswers = m_goneErrno == 0 && answerRoom() <= 0;
+    if (!heldByAnswers)
+        m_stall.stop();
+    else if (!m_stall.isActive())
+        m_stall.start(m_stallLimit);
+}
+
+// Nothing has gone to the server for the stall limit while no room for
+// answers is left: a server that goes on sending meanwhile misbehaves, and
+// the connection is closed for good.
+void NetworkPort::stalled()
+{
+    if (m_fd < 0 || m_goneErrno != 0 || answerRoom() > 0)
+        return;
+    char next = 0;
+    const ssize_t n = ::recv(m_fd, &next, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        m_stall.start(m_stallLimit); // quiet: it may read yet
+        return;
+    }
+    if (n > 0) {
+        m_givenUp = true;
+        markGone(PortErrors::ServerMisbehaves);
+    } else {
+        markGone(n == 0 ? 0 : errno); // it closed the connection meanwhile
+    }
+    wakeWaits();
+    if (m_state == State::Open)
+        announceArrival();
 }
 
 void NetworkPort::wakeWaits()
@@ -676,13 +822,14 @@ void NetworkPort::markGone(int err)
     m_goneErrno = err != 0 ? err : PortErrors::DeviceGone;
     if (m_writable)
         m_writable->setEnabled(false);
+    m_stall.stop();
     updateWatching();
 }
 
 void NetworkPort::requireOpen() const
 {
     if (m_state != State::Open)
-        throw PortError(PortErrors::NotOpen, QStringLiteral("port is not open"));
+        throw PortError(PortErrors::NotOpen, text(kNotOpen));
 }
 
 void NetworkPort::requireConnection() const
@@ -693,12 +840,30 @@ void NetworkPort::requireConnection() const
 
 void NetworkPort::throwGone() const
 {
-    throw PortError(m_goneErrno, text(kLost, {m_name}));
+    throw goneError();
+}
+
+PortError NetworkPort::goneError() const
+{
+    if (m_givenUp)
+        return PortError(PortErrors::ServerMisbehaves, misbehaviour());
+    return PortError(m_goneErrno, text(kLost, {m_name}));
+}
+
+QString NetworkPort::givenUpReason() const
+{
+    return m_givenUp && deviceGone() ? misbehaviour() : QString();
+}
+
+QString NetworkPort::misbehaviour() const
+{
+    const double seconds = std::chrono::duration<double>(m_stallLimit).count();
+    return text(kMisbehaves, {m_name, QString::number(seconds)});
 }
 
 QString NetworkPort::text(qint32 id, const QStringList &params) const
 {
-    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, m_language ? m_language() : 1), params);
+    return PortText::text(language(), id, params);
 }
 
 qint64 NetworkPort::nsPerCharacter() const

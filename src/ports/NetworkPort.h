@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -36,8 +37,13 @@ class QSocketNotifier;
 // next one so and closes). A plain TCP opening waits a short while for such
 // a close (kSettle: four times the time the connection took, from 0.2 to 1 s).
 // The failures are described in the program's language, naming host and
-// port: refused, unreachable, name not known, no answer within 5 s, busy, a
-// setting the server did not take, no RFC 2217 at the server.
+// port: refused, unreachable, name not known, an interface that does not
+// exist (or is missing from a link-local address), no answer within 5 s,
+// busy, a setting the server did not take (answered otherwise, not answered,
+// or the connection closed over it), the connection closed after every
+// setting was taken, no RFC 2217 at the server. A server that closed the
+// connection counts as busy only when it had not agreed to RFC 2217 or said
+// so in words.
 //
 // RTS and DTR follow the program with RFC 2217's control commands. RFC 2217
 // cannot tell when the remote port's output has drained: RTS drops once the
@@ -54,11 +60,26 @@ class QSocketNotifier;
 // lost". sameDeviceBack() is true while COMn's entry still names the same
 // address: whether the server is back only an opening can find out.
 //
+// What waits to go to the server never exceeds kMostQueued bytes. The
+// program's own bytes (data, settings, control lines) wait while they would
+// fill it beyond kMostQueued - kAnswerRoom, as they wait while the server
+// has suspended data with FLOWCONTROL-SUSPEND; a write that waits longer than
+// the write time-out fails with PortErrors::WriteTimeout ("the server takes
+// nothing at the moment"). Negotiation answers fill the rest: the connection
+// is read only as far as the room left for the answers its bytes may ask for.
+// A server that goes on sending while it takes nothing (what waits for it
+// has not moved for kStallLimit while no room for answers is left) has the
+// connection closed: the port counts as gone, givenUpReason() says that the
+// server misbehaves, and sameDeviceBack() stays false.
+//
 // Exclusive use is the server's business: this port holds one connection.
 class NetworkPort : public BackloggedPort {
 public:
     static constexpr std::chrono::milliseconds kOpeningLimit{5000};
     static constexpr std::chrono::milliseconds kBusyWithin{1000};
+    static constexpr qsizetype kMostQueued = 64 * 1024;
+    static constexpr qsizetype kAnswerRoom = 4 * 1024;
+    static constexpr std::chrono::milliseconds kStallLimit{10000};
 
     explicit NetworkPort(PortPathResolver resolver, LanguageSource language = {});
     ~NetworkPort() override;
@@ -81,6 +102,7 @@ public:
     bool deviceGone() const override { return m_state == State::Open && m_goneErrno != 0; }
     QString devicePath() const override { return m_entry; }
     bool sameDeviceBack() override;
+    QString givenUpReason() const override;
     void setWaitHandler(std::function<void(const QString &)> handler) override
     {
         m_waitHandler = std::move(handler);
@@ -89,8 +111,13 @@ public:
     // How long a write may wait for a server that takes nothing before it
     // fails with PortErrors::WriteTimeout.
     void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // How long a server may go on sending while it takes nothing before the
+    // connection is closed (kStallLimit).
+    void setStallLimit(std::chrono::milliseconds limit) { m_stallLimit = limit; }
     // Bytes of backlog beyond which reading pauses.
     void setBacklogCap(qsizetype bytes);
+    // The most bytes that waited to go to the server since the last opening.
+    qsizetype mostQueued() const { return m_mostQueued; }
     // Whether the layer is watching the connection for arriving bytes.
     bool watchingConnection() const;
 
@@ -105,13 +132,18 @@ private:
     void negotiate(EventWait &wait, unsigned char flowControl);
     void settle(EventWait &wait, std::chrono::milliseconds connectTime);
     void waitFor(EventWait &wait, const std::function<bool()> &done);
+    void ask(const PortSettings *line, std::optional<unsigned char> flowControl);
     void applyRemote(const PortSettings *line, std::optional<unsigned char> flowControl);
     void dropConnection();
     void readAvailable();
     void take(const char *bytes, qsizetype size);
-    void send(const QByteArray &bytes);
+    void queue(const QByteArray &bytes);
+    void send(const QByteArray &bytes, bool data = false);
     void flushOut();
-    void waitForRoom();
+    void waitForRoom(qsizetype size, bool data);
+    qsizetype answerRoom() const;
+    qsizetype readRoom() const;
+    void stalled();
     void waitForLine();
     void refill() override;
     void updateWatching() override;
@@ -121,9 +153,13 @@ private:
     void requireOpen() const;
     void requireConnection() const;
     [[noreturn]] void throwGone() const;
+    PortError goneError() const;
+    QString misbehaviour() const;
     PortError closedWhileOpening() const;
     PortError refusal(const Rfc2217::Refusal &refused) const;
-    QString text(qint32 id, const QStringList &params) const;
+    PortError unansweredSetting() const;
+    QString text(qint32 id, const QStringList &params = {}) const;
+    quint8 language() const { return m_language ? m_language() : 1; }
     qint64 nsPerCharacter() const;
 
     PortPathResolver m_resolver;
@@ -135,6 +171,7 @@ private:
     bool m_dtr = true;
     bool m_rts = false;
     std::chrono::milliseconds m_writeTimeout{10000};
+    std::chrono::milliseconds m_stallLimit = kStallLimit;
 
     State m_state = State::Closed;
     quint64 m_generation = 0; // counts openings and closings, for waits that let events run
@@ -144,13 +181,20 @@ private:
     bool m_rfc2217 = false;
     int m_fd = -1;
     int m_goneErrno = 0;
+    bool m_givenUp = false; // the connection was closed for the server's misbehaviour
     std::chrono::steady_clock::time_point m_connectedAt;
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
     TelnetCodec m_telnet;
     Rfc2217::Answers m_answers;
+    // The settings asked for and not yet confirmed (all answered, or refused).
+    PortSettings m_askedLine;
+    bool m_lineAsked = false;
+    std::optional<unsigned char> m_askedFlow;
     bool m_suspended = false;       // the server asked to hold the data it is sent
     QByteArray m_out;               // bytes the socket has not taken yet
+    qsizetype m_mostQueued = 0;
+    QTimer m_stall;                 // runs while no room for answers is left
     QByteArray m_openingData;       // what the server said while the port opened
     // When the remote port will have sent what it was given, by the line time.
     std::chrono::steady_clock::time_point m_lineFreeAt;

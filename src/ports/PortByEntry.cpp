@@ -4,7 +4,7 @@
 
 PortByEntry::PortByEntry(PortPathResolver resolver, LanguageSource language)
     : m_resolver(resolver), m_device(resolver, language), m_network(resolver, language),
-      m_current(&m_device)
+      m_loop(language), m_current(&m_device)
 {
 }
 

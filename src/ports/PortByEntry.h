@@ -40,10 +40,13 @@ public:
     bool deviceGone() const override { return m_current->deviceGone(); }
     QString devicePath() const override { return m_current->devicePath(); }
     bool sameDeviceBack() override { return m_current->sameDeviceBack(); }
+    QString givenUpReason() const override { return m_current->givenUpReason(); }
     void setWaitHandler(std::function<void(const QString &)> handler) override;
 
     // The port in use: the last one opened.
     SerialPortControl &current() { return *m_current; }
+    // The port across the network, for its time limits.
+    NetworkPort &networkPort() { return m_network; }
 
 private:
     SerialPortControl &portFor(const PortPath &where);

@@ -22,5 +22,6 @@ constexpr qint32 InvalidPortNumber = 10010;    // COM number below 1
 constexpr qint32 InvalidValue = 10011;         // buffer size or input length out of range
 constexpr qint32 NameNotFound = 10012;         // the host name of a network port is unknown
 constexpr qint32 NoSerialControl = 10013;      // the server refused RFC 2217's COM port option
+constexpr qint32 ServerMisbehaves = 10014;     // the server kept sending while taking nothing
 
 } // namespace PortErrors

@@ -1,19 +1,33 @@
 #include "ports/PortSettingsString.h"
 
 #include "ports/PortErrors.h"
+#include "ports/PortText.h"
 #include "ports/SerialPortControl.h"
 
 #include <QStringList>
+
+#include <optional>
 
 namespace {
 
 constexpr qint32 minBaud = 50;
 constexpr qint32 maxBaud = 4000000;
 
-[[noreturn]] void refuse(const QString &text, const QString &why)
+// String-table IDs of the messages.
+constexpr qint32 kInvalidSettings = 2021;
+constexpr qint32 kBaudRange = 2022;
+constexpr qint32 kParityLetters = 2023;
+constexpr qint32 kDataBitsRange = 2024;
+constexpr qint32 kStopBitsRange = 2025;
+constexpr qint32 kFourFields = 2026;
+constexpr qint32 kOneAndHalfNeedsFive = 2027;
+constexpr qint32 kNoParity = 2038;   // to 2042, in the order of Parity
+constexpr qint32 kOneStopBit = 2043; // to 2045, in the order of StopBits
+
+[[noreturn]] void refuse(const QString &text, quint8 language, const QString &why)
 {
     throw PortError(PortErrors::InvalidSettings,
-                    QStringLiteral("invalid port settings '%1': %2").arg(text, why));
+                    PortText::text(language, kInvalidSettings, {text, why}));
 }
 
 // The field without the spaces and tabs around it; other white space stays
@@ -40,7 +54,7 @@ bool allDigits(const QString &field)
     return true;
 }
 
-qint32 parseBaud(const QString &text, const QString &field)
+std::optional<qint32> parseBaud(const QString &field)
 {
     // Digits only: toInt would also take a sign or blanks inside the number.
     // Leading zeros do not count against the length.
@@ -51,13 +65,11 @@ qint32 parseBaud(const QString &text, const QString &field)
     bool ok = false;
     const qint64 baud = allDigits(field) && digits.size() <= 9 ? digits.toLongLong(&ok) : 0;
     if (!ok || baud < minBaud || baud > maxBaud)
-        refuse(text, QStringLiteral("the baud rate must be a number from %1 to %2")
-                         .arg(minBaud)
-                         .arg(maxBaud));
+        return std::nullopt;
     return qint32(baud);
 }
 
-Parity parseParity(const QString &text, const QString &field)
+std::optional<Parity> parseParity(const QString &field)
 {
     // Only the ASCII letters: toUpper would also take 'ſ' for an S.
     const bool ascii = field.size() == 1 && field[0].unicode() < 128;
@@ -72,17 +84,17 @@ Parity parseParity(const QString &text, const QString &field)
         return Parity::Mark;
     if (letter == QLatin1String("S"))
         return Parity::Space;
-    refuse(text, QStringLiteral("the parity must be N, E, O, M or S"));
+    return std::nullopt;
 }
 
-int parseDataBits(const QString &text, const QString &field)
+std::optional<int> parseDataBits(const QString &field)
 {
     if (field.size() == 1 && field[0] >= QLatin1Char('5') && field[0] <= QLatin1Char('8'))
         return field[0].unicode() - '0';
-    refuse(text, QStringLiteral("the data bits must be 5, 6, 7 or 8"));
+    return std::nullopt;
 }
 
-StopBits parseStopBits(const QString &text, const QString &field)
+std::optional<StopBits> parseStopBits(const QString &field)
 {
     if (field == QLatin1String("1"))
         return StopBits::One;
@@ -90,55 +102,49 @@ StopBits parseStopBits(const QString &text, const QString &field)
         return StopBits::OneAndHalf;
     if (field == QLatin1String("2"))
         return StopBits::Two;
-    refuse(text, QStringLiteral("the stop bits must be 1, 1.5 or 2"));
+    return std::nullopt;
 }
 
 } // namespace
 
-PortSettings parsePortSettings(const QString &text)
+PortSettings parsePortSettings(const QString &text, quint8 language)
 {
     QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() != 4)
-        refuse(text, QStringLiteral("expected baud,parity,data bits,stop bits"));
+        refuse(text, language, PortText::text(language, kFourFields));
     for (QString &field : fields)
         field = withoutBlanks(field);
 
     PortSettings settings;
-    settings.baud = parseBaud(text, fields[0]);
-    settings.parity = parseParity(text, fields[1]);
-    settings.dataBits = parseDataBits(text, fields[2]);
-    settings.stopBits = parseStopBits(text, fields[3]);
+    const auto baud = parseBaud(fields[0]);
+    if (!baud)
+        refuse(text, language,
+               PortText::text(language, kBaudRange,
+                              {QString::number(minBaud), QString::number(maxBaud)}));
+    const auto parity = parseParity(fields[1]);
+    if (!parity)
+        refuse(text, language, PortText::text(language, kParityLetters));
+    const auto dataBits = parseDataBits(fields[2]);
+    if (!dataBits)
+        refuse(text, language, PortText::text(language, kDataBitsRange));
+    const auto stopBits = parseStopBits(fields[3]);
+    if (!stopBits)
+        refuse(text, language, PortText::text(language, kStopBitsRange));
+    settings.baud = *baud;
+    settings.parity = *parity;
+    settings.dataBits = *dataBits;
+    settings.stopBits = *stopBits;
     if (settings.stopBits == StopBits::OneAndHalf && settings.dataBits != 5)
-        refuse(text, QStringLiteral("1.5 stop bits need 5 data bits"));
+        refuse(text, language, PortText::text(language, kOneAndHalfNeedsFive));
     return settings;
 }
 
-QString parityName(Parity parity)
+QString parityName(Parity parity, quint8 language)
 {
-    switch (parity) {
-    case Parity::None:
-        return QStringLiteral("no parity");
-    case Parity::Even:
-        return QStringLiteral("even parity");
-    case Parity::Odd:
-        return QStringLiteral("odd parity");
-    case Parity::Mark:
-        return QStringLiteral("mark parity");
-    case Parity::Space:
-        return QStringLiteral("space parity");
-    }
-    return {};
+    return PortText::text(language, kNoParity + int(parity));
 }
 
-QString stopBitsName(StopBits stop)
+QString stopBitsName(StopBits stop, quint8 language)
 {
-    switch (stop) {
-    case StopBits::One:
-        return QStringLiteral("1 stop bit");
-    case StopBits::OneAndHalf:
-        return QStringLiteral("1.5 stop bits");
-    case StopBits::Two:
-        return QStringLiteral("2 stop bits");
-    }
-    return {};
+    return PortText::text(language, kOneStopBit + int(stop));
 }

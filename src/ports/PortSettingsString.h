@@ -25,9 +25,10 @@ struct PortSettings {
 // bits and 1, 1.5 or 2 stop bits (1.5 only with 5 data bits, the one format
 // a UART sends it with). Blanks (spaces, tabs) around a field are allowed,
 // and leading zeros in the baud rate. Anything else
-// raises PortError (PortErrors::InvalidSettings) naming what is wrong.
-PortSettings parsePortSettings(const QString &text);
+// raises PortError (PortErrors::InvalidSettings) naming what is wrong, in the
+// language given (0 German, anything else English).
+PortSettings parsePortSettings(const QString &text, quint8 language = 1);
 
 // Names used in the messages about values a device refused.
-QString parityName(Parity parity);     // "even parity"
-QString stopBitsName(StopBits stop);   // "1.5 stop bits"
+QString parityName(Parity parity, quint8 language = 1);   // "even parity"
+QString stopBitsName(StopBits stop, quint8 language = 1); // "1.5 stop bits"

@@ -1,20 +1,28 @@
 #include "ports/ReceiveBacklog.h"
 
 #include "ports/PortErrors.h"
+#include "ports/PortText.h"
 #include "text/Codec.h"
 
-void ReceiveBacklog::setInBufferSize(qint16 size)
+namespace
+{
+constexpr qint32 kInvalidBufferSize = 2018;
+constexpr qint32 kInvalidInputLength = 2019;
+} // namespace
+
+void ReceiveBacklog::setInBufferSize(qint16 size, quint8 language)
 {
     if (size < 1)
         throw PortError(PortErrors::InvalidValue,
-                        QStringLiteral("invalid receive buffer size %1").arg(size));
+                        PortText::text(language, kInvalidBufferSize, {QString::number(size)}));
     m_inBufferSize = size;
 }
 
-void ReceiveBacklog::setInputLen(qint16 len)
+void ReceiveBacklog::setInputLen(qint16 len, quint8 language)
 {
     if (len < 0)
-        throw PortError(PortErrors::InvalidValue, QStringLiteral("invalid input length %1").arg(len));
+        throw PortError(PortErrors::InvalidValue,
+                        PortText::text(language, kInvalidInputLength, {QString::number(len)}));
     m_inputLen = len;
 }
 

@@ -12,9 +12,10 @@
 // flood waits at the device instead of being dropped.
 class ReceiveBacklog {
 public:
-    // Both throw PortError(InvalidValue) for a size below 1 or a negative length.
-    void setInBufferSize(qint16 size);
-    void setInputLen(qint16 len);
+    // Both throw PortError(InvalidValue) for a size below 1 or a negative
+    // length, described in the language given (0 German, else English).
+    void setInBufferSize(qint16 size, quint8 language = 1);
+    void setInputLen(qint16 len, quint8 language = 1);
     void setCap(qsizetype bytes) { m_cap = std::max<qsizetype>(bytes, 1); }
 
     // InBufferCount: what waits, counted up to the buffer's size.

@@ -165,4 +165,20 @@ std::optional<Refusal> refusedFlowControl(unsigned char wanted, const Answers &a
     return std::nullopt;
 }
 
+std::optional<Refusal> unanswered(const PortSettings *line,
+                                  std::optional<unsigned char> flowControl, const Answers &answers)
+{
+    if (line && !answers.baud)
+        return Refusal{kBaudNameId, QString::number(line->baud), {}};
+    if (line && !answers.dataBits)
+        return Refusal{kDataBitsNameId, QString::number(line->dataBits), {}};
+    if (line && !answers.parity)
+        return Refusal{kParityNameId, parityText(parityValue(line->parity)), {}};
+    if (line && !answers.stopBits)
+        return Refusal{kStopBitsNameId, stopText(stopValue(line->stopBits)), {}};
+    if (flowControl && !answers.flowControl)
+        return Refusal{kHandshakeNameId, flowText(*flowControl), {}};
+    return std::nullopt;
+}
+
 } // namespace Rfc2217

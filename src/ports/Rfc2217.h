@@ -51,6 +51,7 @@ struct Answers {
     std::optional<int> flowControl;
 
     bool lineAnswered() const { return baud && dataBits && parity && stopBits; }
+    bool anyAnswered() const { return baud || dataBits || parity || stopBits || flowControl; }
 };
 
 // SET-BAUDRATE, SET-DATASIZE, SET-PARITY and SET-STOPSIZE for a line format.
@@ -77,5 +78,10 @@ struct Refusal {
 };
 std::optional<Refusal> refusedLine(const PortSettings &wanted, const Answers &answers);
 std::optional<Refusal> refusedFlowControl(unsigned char wanted, const Answers &answers);
+// The first setting asked for that has no answer yet, in the order the
+// commands go out (rate, data bits, parity, stop bits, flow control), with
+// nothing answered.
+std::optional<Refusal> unanswered(const PortSettings *line,
+                                  std::optional<unsigned char> flowControl, const Answers &answers);
 
 } // namespace Rfc2217

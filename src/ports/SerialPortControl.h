@@ -79,6 +79,10 @@ public:
     // Whether the device found there now is the one opened last, so that
     // opening the port again reaches it. False while the port is open.
     virtual bool sameDeviceBack() { return false; }
+    // While the device counts as gone: why the port gave it up for good (a
+    // server that misbehaves), a text for the user; nothing is to wait for
+    // its return then. Empty for a device that went away by itself.
+    virtual QString givenUpReason() const { return {}; }
 
     // A port whose opening may take a while (one across the network) calls
     // the handler with a text to show while it waits, with the window's

@@ -72,7 +72,25 @@ QList<QHostAddress> addressesOf(const QString &host, EventWait &wait, TcpConnect
     return answer->addresses();
 }
 
-socklen_t socketAddress(const QHostAddress &address, quint16 port, sockaddr_storage &storage)
+// The number of the interface an address names; 0 for none, nothing when
+// it names one that does not exist.
+std::optional<uint> interfaceOf(const QHostAddress &address)
+{
+    const QString scope = address.scopeId();
+    if (scope.isEmpty())
+        return 0u;
+    bool numeric = false;
+    const uint index = scope.toUInt(&numeric);
+    if (numeric)
+        return index;
+    const uint named = ::if_nametoindex(scope.toLocal8Bit().constData());
+    if (named == 0)
+        return std::nullopt;
+    return named;
+}
+
+socklen_t socketAddress(const QHostAddress &address, quint16 port, uint interface,
+                        sockaddr_storage &storage)
 {
     std::memset(&storage, 0, sizeof storage);
     if (address.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -87,19 +105,22 @@ socklen_t socketAddress(const QHostAddress &address, quint16 port, sockaddr_stor
     in6->sin6_port = htons(port);
     const Q_IPV6ADDR bytes = address.toIPv6Address();
     std::memcpy(&in6->sin6_addr, bytes.c, sizeof bytes.c);
-    // A link-local address names its interface by number or by name.
-    const QString scope = address.scopeId();
-    bool numeric = false;
-    const uint index = scope.toUInt(&numeric);
-    in6->sin6_scope_id = numeric ? index : ::if_nametoindex(scope.toLocal8Bit().constData());
+    in6->sin6_scope_id = interface;
     return sizeof(sockaddr_in6);
 }
 
 // One address: the socket once connected, else -1 with the failure filled in.
 int connectTo(const QHostAddress &address, quint16 port, EventWait &wait, TcpConnection &result)
 {
+    const std::optional<uint> interface = interfaceOf(address);
+    if (!interface || (*interface == 0 && address.protocol() == QAbstractSocket::IPv6Protocol &&
+                       address.isLinkLocal())) {
+        result.error = interface ? EINVAL : ENODEV;
+        result.failure = interface ? Failure::NeedsInterface : Failure::NoInterface;
+        return -1;
+    }
     sockaddr_storage storage{};
-    const socklen_t length = socketAddress(address, port, storage);
+    const socklen_t length = socketAddress(address, port, *interface, storage);
     const int fd = ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         result.error = errno;

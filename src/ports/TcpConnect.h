@@ -9,7 +9,17 @@ class EventWait;
 // events run, until one connects or the wait ends (its deadline, a cancel, or
 // the program ending). The socket comes back non-blocking.
 struct TcpConnection {
-    enum class Failure { None, NameNotFound, Refused, Unreachable, TimedOut, Cancelled, Other };
+    enum class Failure {
+        None,
+        NameNotFound,
+        Refused,
+        Unreachable,
+        TimedOut,
+        Cancelled,
+        NoInterface,    // the address names a network interface that does not exist
+        NeedsInterface, // a link-local address without its interface
+        Other
+    };
 
     int fd = -1;
     Failure failure = Failure::None;
@@ -17,5 +27,7 @@ struct TcpConnection {
 };
 
 // A refusal on any address wins over other failures: a server exists but
-// does not listen there.
+// does not listen there. An IPv6 address may name its interface after a '%'
+// (fe80::1%eth0, or its number); a link-local one must, since only the
+// interface tells which link it is on. Neither kind of fault sends anything.
 TcpConnection connectTcp(const QString &host, quint16 port, EventWait &wait);

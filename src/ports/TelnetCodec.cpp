@@ -81,13 +81,8 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
             if (byte == kIac) {
                 out.data.append(char(kIac));
                 m_state = State::Data;
-            } else if (byte >= kWill && byte <= kDont) {
-                m_verb = byte;
-                m_state = State::Verb;
-            } else if (byte == kSb) {
-                m_state = State::Sb;
             } else {
-                m_state = State::Data; // NOP, go-ahead, break...: nothing for a terminal
+                takeCommand(byte);
             }
             break;
         case State::Verb:
@@ -95,6 +90,12 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
             m_state = State::Data;
             break;
         case State::Sb:
+            if (byte == kIac) {
+                // A subnegotiation without its option: the command that
+                // follows counts.
+                m_state = State::Iac;
+                break;
+            }
             m_sbOption = byte;
             m_sb.clear();
             m_sbOverlong = false;
@@ -115,14 +116,31 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
                 else
                     m_sbOverlong = true;
                 m_state = State::SbData;
-            } else {
-                // SE ends it; any other command ends it too, as a broken one.
-                if (byte == kSe)
-                    endSubnegotiation(out);
+            } else if (byte == kSe) {
+                endSubnegotiation(out);
                 m_state = State::Data;
+            } else {
+                // Any other command breaks the subnegotiation off: what was
+                // gathered is dropped, and the command is taken as it comes,
+                // so none of its bytes can pass for data.
+                m_sb.clear();
+                takeCommand(byte);
             }
             break;
         }
+    }
+}
+
+// The byte after an IAC that is not a second IAC.
+void TelnetCodec::takeCommand(unsigned char byte)
+{
+    if (byte >= kWill && byte <= kDont) {
+        m_verb = byte;
+        m_state = State::Verb;
+    } else if (byte == kSb) {
+        m_state = State::Sb;
+    } else {
+        m_state = State::Data; // NOP, go-ahead, break...: nothing for a terminal
     }
 }
 
@@ -146,8 +164,16 @@ void TelnetCodec::negotiate(unsigned char verb, unsigned char option, QByteArray
             return;
         }
         const bool agree = aboutUs ? weMayPerform(option) : serverMayPerform(option);
-        if (agree)
+        if (agree) {
             side = Side::Yes;
+        } else {
+            // Refused once, a request for the option is not answered again: a
+            // server repeating it (in a loop, or a flood) gets nothing back.
+            bool &refused = aboutUs ? m_usRefused[option] : m_himRefused[option];
+            if (refused)
+                return;
+            refused = true;
+        }
         command(reply, aboutUs ? (agree ? kWill : kWont) : (agree ? kDo : kDont), option);
         return;
     }

@@ -12,12 +12,19 @@
 // COM Port Control option (44) on its side and for suppressed go-aheads; it
 // agrees to binary, suppressed go-aheads and echo from the server and refuses
 // every other option. Option negotiation follows the rules that keep two
-// ends from answering each other for ever: an end answers only a request
-// that changes the option's state.
+// ends from answering each other for ever (RFC 1143): an end answers only a
+// request that changes the option's state, and a request for an option it
+// refused is answered once, never again, however often it comes.
 //
 // Subnegotiations of the COM Port Control option are handed over without
 // IAC, SB, the option code and IAC SE; other subnegotiations are dropped,
-// and so is anything beyond kMostSubnegotiation bytes of one.
+// and so is anything beyond kMostSubnegotiation bytes of one. An IAC
+// followed by anything but IAC or SE inside a subnegotiation breaks it off
+// (it is dropped) and is taken as the command it starts; no byte of a
+// command is ever data.
+//
+// The answers to a call of decode are never longer than the bytes it was
+// given plus two (the start of a command split from the call before).
 class TelnetCodec {
 public:
     static constexpr unsigned char kIac = 255;
@@ -50,6 +57,7 @@ private:
     enum class State { Data, Iac, Verb, Sb, SbData, SbIac };
     enum class Side { No, WantYes, Yes };
 
+    void takeCommand(unsigned char byte);
     void negotiate(unsigned char verb, unsigned char option, QByteArray &reply);
     void endSubnegotiation(Decoded &out);
 
@@ -60,4 +68,6 @@ private:
     bool m_sbOverlong = false;
     std::array<Side, 256> m_us{};  // options this end performs
     std::array<Side, 256> m_him{}; // options the server performs
+    std::array<bool, 256> m_usRefused{};  // requests to perform an option, refused once
+    std::array<bool, 256> m_himRefused{}; // offers of the server, refused once
 };

@@ -3,10 +3,9 @@
 #include "ports/DeviceCalls.h"
 #include "ports/LineTime.h"
 #include "ports/PortErrors.h"
+#include "ports/PortText.h"
 #include "ports/termios2_baud.h"
 #include "text/Codec.h"
-#include "text/StringTable.h"
-#include "text/modFormat.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -37,8 +36,6 @@ namespace {
 constexpr int pollSliceMs = 100;
 constexpr qsizetype kReadSliceBytes = 256 * 1024;
 
-QString systemText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
 // Closes the descriptor unless released: opening has many ways to fail.
 class FdGuard {
 public:
@@ -62,6 +59,19 @@ constexpr qint32 kBusy = 1823;
 constexpr qint32 kNoPermission = 1824;
 constexpr qint32 kNotSerial = 1825;
 constexpr qint32 kNoDevice = 1826;
+constexpr qint32 kNotOpen = 2011;
+constexpr qint32 kClosedWhileSending = 2012;
+constexpr qint32 kNumberWhileOpen = 2013;
+constexpr qint32 kInvalidNumber = 2014;
+constexpr qint32 kNoByte = 2015;
+constexpr qint32 kStillClosing = 2017;
+constexpr qint32 kCannotLock = 2028;
+constexpr qint32 kCannotReadSettings = 2029;
+constexpr qint32 kCannotOpen = 2030;
+constexpr qint32 kGone = 2031;
+constexpr qint32 kCannotSetLine = 2032;
+constexpr qint32 kWriteFailed = 2033;
+constexpr qint32 kHeld = 2034;
 
 bool isHangup(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE; }
 
@@ -98,17 +108,15 @@ void TermiosPort::setDeviceCalls(DeviceCalls &calls) { m_calls = &calls; }
 void TermiosPort::setCommPort(qint16 n)
 {
     if (m_fd >= 0)
-        throw PortError(PortErrors::AlreadyOpen,
-                        QStringLiteral("the port number cannot change while the port is open"));
+        throw PortError(PortErrors::AlreadyOpen, text(kNumberWhileOpen, {}));
     if (n < 1)
-        throw PortError(PortErrors::InvalidPortNumber,
-                        QStringLiteral("invalid port number %1").arg(n));
+        throw PortError(PortErrors::InvalidPortNumber, text(kInvalidNumber, {QString::number(n)}));
     m_comPort = n;
 }
 
 void TermiosPort::setSettings(const QString &settings)
 {
-    const PortSettings parsed = parsePortSettings(settings);
+    const PortSettings parsed = parsePortSettings(settings, language());
     if (PortOpen())
         applyLine(parsed, m_handshake);
     m_settings = parsed;
@@ -116,12 +124,12 @@ void TermiosPort::setSettings(const QString &settings)
 
 void TermiosPort::setInBufferSize(qint16 size)
 {
-    m_backlog.setInBufferSize(size);
+    m_backlog.setInBufferSize(size, language());
 }
 
 void TermiosPort::setInputLen(qint16 len)
 {
-    m_backlog.setInputLen(len);
+    m_backlog.setInputLen(len, language());
 }
 
 // Thresholds and the end-of-file flag only shape events, and no event is
@@ -132,7 +140,7 @@ void TermiosPort::setEOFEnable(bool) {}
 
 void TermiosPort::setHandshaking(qint32 mode)
 {
-    const Handshake handshake = handshakeFromMode(mode);
+    const Handshake handshake = handshakeFromMode(mode, language());
     if (PortOpen())
         applyLine(m_settings, handshake);
     m_handshake = handshake;
@@ -174,8 +182,7 @@ void TermiosPort::setOutput(const QString &chars)
     requireOpen();
     const std::optional<QByteArray> bytes = Codec::toBytes(chars);
     if (!bytes)
-        throw PortError(PortErrors::CharacterWithoutByte,
-                        QStringLiteral("a character to send has no byte in the character set"));
+        throw PortError(PortErrors::CharacterWithoutByte, text(kNoByte, {}));
     requireDevice();
     writeAll(*bytes);
 }
@@ -199,7 +206,7 @@ bool TermiosPort::watchingDevice() const { return m_notifier && m_notifier->isEn
 void TermiosPort::open()
 {
     if (m_fd >= 0) // still closing: a wait let this call in
-        throw PortError(PortErrors::NotOpen, QStringLiteral("the port is still closing"));
+        throw PortError(PortErrors::NotOpen, text(kStillClosing, {}));
     const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
     if (!where.error.isEmpty() || where.path.isEmpty())
         throw PortError(PortErrors::NoDevice, where.error.isEmpty()
@@ -219,15 +226,15 @@ void TermiosPort::open()
         const int err = errno;
         if (err == EWOULDBLOCK)
             throw PortError(EBUSY, text(kBusy, {name}));
-        throw PortError(err, QStringLiteral("cannot lock %1: %2").arg(name, systemText(err)));
+        throw PortError(err, PortText::withSystemText(language(), kCannotLock, {name}, err));
     }
     ::ioctl(handle, TIOCEXCL); // keeps out other non-root openers; the lock covers the rest
 
     auto saved = std::make_unique<SavedAttributes>();
     if (::tcgetattr(handle, &saved->attributes) != 0) {
         const int err = errno;
-        throw PortError(err, QStringLiteral("cannot read the line settings of %1: %2")
-                                 .arg(where.path, systemText(err)));
+        throw PortError(err,
+                        PortText::withSystemText(language(), kCannotReadSettings, {name}, err));
     }
     saved->baudKnown = termios2_getBaud(handle, &saved->baud) == 0;
 
@@ -240,7 +247,7 @@ void TermiosPort::open()
     m_goneErrno = 0;
     m_backlog.clear();
     try {
-        applyLineAttributes(m_fd, m_settings, m_handshake);
+        applyLineAttributes(m_fd, m_settings, m_handshake, language());
         setModemLine(TIOCM_DTR, m_dtr);
         setModemLine(TIOCM_RTS, m_rts);
     } catch (...) {
@@ -325,19 +332,24 @@ PortError TermiosPort::openFailure(int err, const QString &name) const
     case EISDIR:
         return PortError(err, text(kNotSerial, {name}));
     default:
-        return PortError(err, QStringLiteral("cannot open %1: %2").arg(name, systemText(err)));
+        return PortError(err, PortText::withSystemText(language(), kCannotOpen, {name}, err));
     }
 }
 
 QString TermiosPort::text(qint32 id, const QStringList &params) const
 {
-    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, m_language ? m_language() : 1), params);
+    return PortText::text(language(), id, params);
+}
+
+quint8 TermiosPort::language() const
+{
+    return m_language ? m_language() : 1;
 }
 
 void TermiosPort::requireOpen() const
 {
     if (m_fd < 0 || m_closing)
-        throw PortError(PortErrors::NotOpen, QStringLiteral("port is not open"));
+        throw PortError(PortErrors::NotOpen, text(kNotOpen, {}));
 }
 
 void TermiosPort::requireDevice() const
@@ -348,7 +360,7 @@ void TermiosPort::requireDevice() const
 
 void TermiosPort::throwGone() const
 {
-    throw PortError(m_goneErrno, QStringLiteral("the device has gone away (%1)").arg(m_path));
+    throw PortError(m_goneErrno, text(kGone, {devicePath()}));
 }
 
 void TermiosPort::markGone(int err)
@@ -399,10 +411,10 @@ void TermiosPort::applyLine(const PortSettings &settings, Handshake handshake)
 {
     requireDevice();
     try {
-        applyLineAttributes(m_fd, settings, handshake);
+        applyLineAttributes(m_fd, settings, handshake, language());
     } catch (const PortError &) {
         try {
-            applyLineAttributes(m_fd, m_settings, m_handshake);
+            applyLineAttributes(m_fd, m_settings, m_handshake, language());
         } catch (const PortError &) {
             // The device took neither; the first refusal is the one to report.
         }
@@ -421,9 +433,10 @@ void TermiosPort::setModemLine(int line, bool on)
         markGone(err);
         throwGone();
     }
-    throw PortError(err, QStringLiteral("cannot set the %1 line: %2")
-                             .arg(line == TIOCM_DTR ? QLatin1String("DTR") : QLatin1String("RTS"),
-                                  systemText(err)));
+    throw PortError(err,
+                    PortText::withSystemText(
+                        language(), kCannotSetLine,
+                        {line == TIOCM_DTR ? QStringLiteral("DTR") : QStringLiteral("RTS")}, err));
 }
 
 void TermiosPort::writeAll(const QByteArray &bytes)
@@ -450,7 +463,8 @@ void TermiosPort::writeAll(const QByteArray &bytes)
             markGone(err);
             throwGone();
         }
-        throw PortError(err, QStringLiteral("writing to %1 failed: %2").arg(m_path, systemText(err)));
+        throw PortError(err,
+                        PortText::withSystemText(language(), kWriteFailed, {devicePath()}, err));
     }
 }
 
@@ -461,14 +475,12 @@ void TermiosPort::waitWritable(Clock::time_point deadline, bool &stalledAfterRea
 {
     const Clock::time_point now = m_calls->now();
     if (now >= deadline)
-        throw PortError(PortErrors::WriteTimeout,
-                        QStringLiteral("write timed out: the device holds the line (flow control)"));
+        throw PortError(PortErrors::WriteTimeout, text(kHeld, {}));
     const quint64 generation = m_generation;
     pauseWithEvents(std::min(remainingMs(now, deadline), pollSliceMs), !stalledAfterReady,
                     QEventLoop::AllEvents);
     if (generation != m_generation)
-        throw PortError(PortErrors::NotOpen,
-                        QStringLiteral("the port was closed while waiting to send"));
+        throw PortError(PortErrors::NotOpen, text(kClosedWhileSending, {}));
     pollfd watch{m_fd, POLLOUT, 0};
     const int ready = ::poll(&watch, 1, 0);
     readAvailable();
@@ -517,9 +529,7 @@ void TermiosPort::drainOutput(DrainWait wait)
     const qint64 halfBits = halfBitsPerCharacter(m_settings);
     while (waiting > 0) {
         if (m_calls->now() >= deadline)
-            throw PortError(
-                PortErrors::WriteTimeout,
-                QStringLiteral("write timed out: the device holds the line (flow control)"));
+            throw PortError(PortErrors::WriteTimeout, text(kHeld, {}));
         // About the time the waiting characters need, 1 to 20 ms.
         const qint64 lineMs = waiting * halfBits * 500 / std::max(m_settings.baud, 1);
         const int ms = int(std::clamp<qint64>(lineMs, 1, 20));
@@ -531,8 +541,7 @@ void TermiosPort::drainOutput(DrainWait wait)
                             wait == DrainWait::EventsRun ? QEventLoop::AllEvents
                                                          : QEventLoop::ExcludeUserInputEvents);
             if (generation != m_generation)
-                throw PortError(PortErrors::NotOpen,
-                                QStringLiteral("the port was closed while waiting to send"));
+                throw PortError(PortErrors::NotOpen, text(kClosedWhileSending, {}));
         }
         waiting = queuedOutput();
     }

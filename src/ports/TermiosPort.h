@@ -3,6 +3,7 @@
 #include "ports/BackloggedPort.h"
 #include "ports/LineAttributes.h"
 #include "ports/PortSettingsString.h"
+#include "ports/PortText.h"
 #include "ports/SerialPortControl.h"
 
 #include <QEventLoop>
@@ -34,8 +35,6 @@ struct PortPath {
     QString identity;
 };
 using PortPathResolver = std::function<PortPath(int comNumber)>;
-// The program's language (the Language setting), asked when a text is made.
-using LanguageSource = std::function<quint8()>;
 
 // The serial port control over a POSIX terminal device.
 //
@@ -122,6 +121,7 @@ private:
     void close(DrainWait wait);
     PortError openFailure(int err, const QString &name) const;
     QString text(qint32 id, const QStringList &params) const;
+    quint8 language() const;
     void requireOpen() const;
     void requireDevice() const;
     [[noreturn]] void throwGone() const;

@@ -1,7 +1,7 @@
 #include "text/StringTable.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <limits>
 
 namespace
@@ -15,8 +15,10 @@ struct Entry {
 };
 
 // Sorted by id; German entries first, then English ones (German id + 10000).
-// 1606 is a file-dialog filter; 1608 exists in English only.
-constexpr std::array kEntries = {
+// 1606 is a file-dialog filter; 1608 exists in English only. A plain array:
+// clang deduces std::array's size through a fold expression, which refuses
+// more than 256 entries.
+constexpr Entry kEntries[] = {
     Entry{1000, u"Lintrova"},
     Entry{1001, u"Datei"},
     Entry{1002, u"Beenden"},
@@ -147,6 +149,60 @@ constexpr std::array kEntries = {
     Entry{1914, u"Stoppbits"},
     Entry{1915, u"Handshake"},
     Entry{1916, u"%% kann RTS/CTS und XON/XOFF nicht zusammen verwenden"},
+    Entry{2000, u"%% hat die Verbindung geschlossen"},
+    Entry{2001, u"%% hat die Einstellung %% = %% nicht übernommen und die Verbindung geschlossen"},
+    Entry{2002, u"%% hat auf die Einstellung %% = %% nicht innerhalb von 5 s geantwortet"},
+    Entry{2003, u"Der Server %% verhält sich fehlerhaft: Er sendet weiter, nimmt aber seit %% s "
+                u"nichts an; die Verbindung wurde getrennt"},
+    Entry{2004, u"%% nimmt zur Zeit nichts an"},
+    Entry{2005, u"Nicht gesendet: %%"},
+    Entry{2006, u"%% nennt eine Netzwerkschnittstelle, die es nicht gibt"},
+    Entry{2007, u"%% ist eine link-lokale Adresse und braucht ihre Netzwerkschnittstelle, etwa "
+                u"[fe80::1%eth0]:4001"},
+    Entry{2008, u"Keine Verbindung zu %% möglich"},
+    Entry{2009, u"Das Öffnen wurde abgebrochen"},
+    Entry{2010, u"Die Schnittstelle wurde geschlossen"},
+    Entry{2011, u"Die Schnittstelle ist nicht geöffnet"},
+    Entry{2012, u"Die Schnittstelle wurde geschlossen, während sie auf das Senden wartete"},
+    Entry{2013, u"Die Schnittstellennummer kann nicht geändert werden, solange die Schnittstelle "
+                u"geöffnet ist"},
+    Entry{2014, u"Ungültige Schnittstellennummer %%"},
+    Entry{2015, u"Ein zu sendendes Zeichen hat kein Byte im Zeichensatz"},
+    Entry{2016, u"Die Schnittstelle wird noch geöffnet oder geschlossen"},
+    Entry{2017, u"Die Schnittstelle wird noch geschlossen"},
+    Entry{2018, u"Ungültige Größe des Empfangspuffers: %%"},
+    Entry{2019, u"Ungültige Eingabelänge: %%"},
+    Entry{2020, u"Unbekannter Handshake %% (bekannt sind 0 bis 3)"},
+    Entry{2021, u"Ungültige Schnittstelleneinstellungen '%%': %%"},
+    Entry{2022, u"die Baudrate muss eine Zahl von %% bis %% sein"},
+    Entry{2023, u"die Parität muss N, E, O, M oder S sein"},
+    Entry{2024, u"die Datenbits müssen 5, 6, 7 oder 8 sein"},
+    Entry{2025, u"die Stoppbits müssen 1, 1.5 oder 2 sein"},
+    Entry{2026, u"erwartet wird Baudrate,Parität,Datenbits,Stoppbits"},
+    Entry{2027, u"1.5 Stoppbits verlangen 5 Datenbits"},
+    Entry{2028, u"%% kann nicht gesperrt werden"},
+    Entry{2029, u"Die Leitungseinstellungen von %% können nicht gelesen werden"},
+    Entry{2030, u"%% kann nicht geöffnet werden"},
+    Entry{2031, u"Das Gerät ist nicht mehr vorhanden (%%)"},
+    Entry{2032, u"Die Leitung %% kann nicht gesetzt werden"},
+    Entry{2033, u"Schreiben auf %% fehlgeschlagen"},
+    Entry{2034, u"Zeitüberschreitung beim Schreiben: Das Gerät hält die Leitung an (Handshake)"},
+    Entry{2035, u"Das Gerät unterstützt nicht: %%"},
+    Entry{2036, u"%% Baud"},
+    Entry{2037, u"%% Datenbits"},
+    Entry{2038, u"keine Parität"},
+    Entry{2039, u"gerade Parität"},
+    Entry{2040, u"ungerade Parität"},
+    Entry{2041, u"Mark-Parität"},
+    Entry{2042, u"Space-Parität"},
+    Entry{2043, u"1 Stoppbit"},
+    Entry{2044, u"1.5 Stoppbits"},
+    Entry{2045, u"2 Stoppbits"},
+    Entry{2046, u"RTS/CTS-Handshake"},
+    Entry{2047, u"XON/XOFF-Handshake"},
+    Entry{2048, u"Die Leitungseinstellungen können nicht gelesen werden"},
+    Entry{2049, u"Die Leitungseinstellungen können nicht zurückgelesen werden"},
+    Entry{2050, u"Das Gerät lehnt die Leitungseinstellungen ab"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -273,11 +329,64 @@ constexpr std::array kEntries = {
     Entry{11914, u"stop bits"},
     Entry{11915, u"handshake"},
     Entry{11916, u"%% cannot use RTS/CTS and XON/XOFF together"},
+    Entry{12000, u"%% closed the connection"},
+    Entry{12001, u"%% did not take the setting %% = %% and closed the connection"},
+    Entry{12002, u"%% did not answer the setting %% = %% within 5 s"},
+    Entry{12003, u"The server %% misbehaves: it keeps sending but has taken nothing for %% s; "
+                 u"the connection was closed"},
+    Entry{12004, u"%% takes nothing at the moment"},
+    Entry{12005, u"Not sent: %%"},
+    Entry{12006, u"%% names a network interface that does not exist"},
+    Entry{12007, u"%% is a link-local address and needs its network interface, as in "
+                 u"[fe80::1%eth0]:4001"},
+    Entry{12008, u"cannot connect to %%"},
+    Entry{12009, u"the opening was cancelled"},
+    Entry{12010, u"the port was closed"},
+    Entry{12011, u"port is not open"},
+    Entry{12012, u"the port was closed while waiting to send"},
+    Entry{12013, u"the port number cannot change while the port is open"},
+    Entry{12014, u"invalid port number %%"},
+    Entry{12015, u"a character to send has no byte in the character set"},
+    Entry{12016, u"the port is still opening or closing"},
+    Entry{12017, u"the port is still closing"},
+    Entry{12018, u"invalid receive buffer size %%"},
+    Entry{12019, u"invalid input length %%"},
+    Entry{12020, u"unsupported handshake %% (0 to 3 are known)"},
+    Entry{12021, u"invalid port settings '%%': %%"},
+    Entry{12022, u"the baud rate must be a number from %% to %%"},
+    Entry{12023, u"the parity must be N, E, O, M or S"},
+    Entry{12024, u"the data bits must be 5, 6, 7 or 8"},
+    Entry{12025, u"the stop bits must be 1, 1.5 or 2"},
+    Entry{12026, u"expected baud,parity,data bits,stop bits"},
+    Entry{12027, u"1.5 stop bits need 5 data bits"},
+    Entry{12028, u"cannot lock %%"},
+    Entry{12029, u"cannot read the line settings of %%"},
+    Entry{12030, u"cannot open %%"},
+    Entry{12031, u"the device has gone away (%%)"},
+    Entry{12032, u"cannot set the %% line"},
+    Entry{12033, u"writing to %% failed"},
+    Entry{12034, u"write timed out: the device holds the line (flow control)"},
+    Entry{12035, u"the device does not support %%"},
+    Entry{12036, u"%% baud"},
+    Entry{12037, u"%% data bits"},
+    Entry{12038, u"no parity"},
+    Entry{12039, u"even parity"},
+    Entry{12040, u"odd parity"},
+    Entry{12041, u"mark parity"},
+    Entry{12042, u"space parity"},
+    Entry{12043, u"1 stop bit"},
+    Entry{12044, u"1.5 stop bits"},
+    Entry{12045, u"2 stop bits"},
+    Entry{12046, u"RTS/CTS handshake"},
+    Entry{12047, u"XON/XOFF handshake"},
+    Entry{12048, u"cannot read the line settings"},
+    Entry{12049, u"cannot read the line settings back"},
+    Entry{12050, u"the device refuses the line settings"},
 };
 
 constexpr bool isSortedById()
 {
-    for (std::size_t i = 1; i < kEntries.size(); ++i) {
+    for (std::size_t i = 1; i < std::size(kEntries); ++i) {
         if (kEntries[i - 1].id >= kEntries[i].id)
             return false;
     }
@@ -288,9 +397,9 @@ static_assert(isSortedById(), "lookups search the table by id, each id once");
 QString entry(qint32 id)
 {
     const auto found =
-        std::lower_bound(kEntries.begin(), kEntries.end(), id,
+        std::lower_bound(std::begin(kEntries), std::end(kEntries), id,
                          [](const Entry &e, qint32 wanted) { return e.id < wanted; });
-    if (found == kEntries.end() || found->id != id)
+    if (found == std::end(kEntries) || found->id != id)
         return QString();
     return QString::fromUtf16(found->text);
 }

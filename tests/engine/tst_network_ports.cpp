@@ -4,6 +4,7 @@
 // loopback inside the program.
 
 #include "FakeView.h"
+#include "ports/PortMessages.h"
 #include "ports/PtyPair.h"
 #include "ports/Ser2Net.h"
 
@@ -28,6 +29,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <sys/socket.h>
 #include <termios.h>
 
 namespace {
@@ -85,16 +87,31 @@ QByteArray received(SerialPortControl &port, qsizetype count)
 class ScriptedServer : public QObject {
 public:
     enum class Manner {
-        Silent,          // accepts and says nothing
-        ClosesAtOnce,    // accepts and closes without a word
-        ClosesLater,     // agrees to RFC 2217, then closes after 1.5 s
-        NoSerialControl, // refuses the COM port option
-        SlowerRate,      // agrees, but answers every rate with 4800
-        Agreeable,       // agrees and takes every setting
+        Silent,             // accepts and says nothing
+        ClosesAtOnce,       // accepts and closes without a word
+        ClosesLater,        // agrees to RFC 2217, then closes after 1.5 s
+        NoSerialControl,    // refuses the COM port option
+        SlowerRate,         // agrees, but answers every rate with 4800
+        Agreeable,          // agrees and takes every setting
+        AnswersThenCloses,  // agrees, takes every setting, then closes
+        RefusesThenCloses,  // refuses the COM port option and closes
+        AgreesThenCloses,   // agrees to the COM port option and closes at once
+        ClosesOverDataBits, // takes the rate, then closes at the data bits
+        IgnoresParity,      // takes every setting but leaves the parity unanswered
+        Suspends,           // takes every setting, then suspends the data it is sent
+        Floods, // takes every setting, then reads nothing and sends requests without end
     };
-    explicit ScriptedServer(Manner manner) : m_manner(manner)
+    explicit ScriptedServer(Manner manner, const QHostAddress &address = QHostAddress::LocalHost)
+        : m_manner(manner)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
+        m_server.listen(address, 0);
+        if (manner == Manner::Floods) {
+            // The connections it accepts take little before they hold the
+            // program's bytes.
+            const int size = 4096;
+            ::setsockopt(int(m_server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size,
+                         sizeof size);
+        }
         QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection())
                 serve(socket);
@@ -107,6 +124,12 @@ public:
     QString url(const char *scheme = "rfc2217") const
     {
         return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(port());
+    }
+    // FLOWCONTROL-RESUME to every connection.
+    void resume()
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->write(QByteArray("\xff\xfa\x2c\x6d\xff\xf0", 6));
     }
 
 private:
@@ -126,32 +149,75 @@ private:
         case Manner::NoSerialControl:
             socket->write(QByteArray("\xff\xfe\x2c", 3)); // DONT COM-PORT-OPTION
             break;
+        case Manner::RefusesThenCloses:
+            socket->write(QByteArray("\xff\xfe\x2c", 3));
+            socket->disconnectFromHost(); // once that has gone out
+            break;
+        case Manner::AgreesThenCloses:
+            socket->write(QByteArray("\xff\xfd\x2c", 3));
+            socket->disconnectFromHost();
+            break;
         case Manner::SlowerRate:
         case Manner::Agreeable:
+        case Manner::AnswersThenCloses:
+        case Manner::ClosesOverDataBits:
+        case Manner::IgnoresParity:
+        case Manner::Suspends:
+        case Manner::Floods:
             socket->write(QByteArray("\xff\xfd\x2c", 3));
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 const QByteArray in = socket->readAll();
                 for (qsizetype i = 0; i < in.size(); ++i)
                     m_times.append(m_clock.elapsed());
                 m_received += in;
-                answer(socket, in, m_manner == Manner::SlowerRate);
+                answer(socket, in);
             });
             break;
         }
     }
     // Answers each setting with the value asked for (the rate with 4800 when
-    // slower), DTR and RTS with nothing, as ser2net does on a pseudo-terminal.
-    static void answer(QTcpSocket *socket, const QByteArray &in, bool slower)
+    // slower), DTR and RTS with nothing, as ser2net does on a pseudo-terminal;
+    // the manner decides what follows the last answer.
+    void answer(QTcpSocket *socket, const QByteArray &in)
     {
         for (qsizetype at = in.indexOf("\xff\xfa\x2c"); at >= 0; at = in.indexOf("\xff\xfa\x2c", at + 1)) {
             const int command = static_cast<unsigned char>(in.at(at + 3));
             QByteArray value = in.mid(at + 4, in.indexOf("\xff\xf0", at) - at - 4);
-            if (command == 1 && slower)
+            if (command == 1 && m_manner == Manner::SlowerRate)
                 value = QByteArray("\x00\x00\x12\xc0", 4);
-            if (command == 5 && value.size() == 1 && value.at(0) > 3)
+            if (command == 2 && m_manner == Manner::ClosesOverDataBits) {
+                socket->disconnectFromHost();
+                return;
+            }
+            if ((command == 3 && m_manner == Manner::IgnoresParity) ||
+                (command == 5 && value.size() == 1 && value.at(0) > 3))
                 continue;
             socket->write(QByteArray("\xff\xfa\x2c", 3) + char(command + 100) + value +
                           QByteArray("\xff\xf0", 2));
+            if (command == 5)
+                settingsTaken(socket);
+        }
+    }
+    void settingsTaken(QTcpSocket *socket)
+    {
+        if (m_manner == Manner::AnswersThenCloses) {
+            socket->disconnectFromHost();
+        } else if (m_manner == Manner::Suspends) {
+            socket->write(QByteArray("\xff\xfa\x2c\x6c\xff\xf0", 6)); // FLOWCONTROL-SUSPEND
+        } else if (m_manner == Manner::Floods) {
+            QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+            socket->setReadBufferSize(1); // reads nothing more
+            // DO BINARY, DONT BINARY: each asks for an answer.
+            QByteArray requests;
+            for (int i = 0; i < 8192; ++i)
+                requests += QByteArray("\xff\xfd\x00\xff\xfe\x00", 6);
+            auto *again = new QTimer(socket);
+            QObject::connect(again, &QTimer::timeout, socket, [socket, requests] {
+                if (socket->state() == QAbstractSocket::ConnectedState &&
+                    socket->bytesToWrite() < 4 * requests.size())
+                    socket->write(requests);
+            });
+            again->start(1);
         }
     }
 
@@ -237,6 +303,12 @@ private Q_SLOTS:
     void waitShowsAndEnds_data();
     void waitShowsAndEnds();
     void openingGivesWayToTheUser();
+    void messagesInGerman_data();
+    void messagesInGerman();
+    // a server that holds or floods
+    void suspendedServerKeepsTheText_data();
+    void suspendedServerKeepsTheText();
+    void floodWhileTakingNothing();
     // the loopback
     void loopEchoesAfterTheLineTime_data();
     void loopEchoesAfterTheLineTime();
@@ -479,6 +551,8 @@ void tst_NetworkPorts::openingFailures_data()
     // $ stands for the server's host:port.
     QTest::addColumn<QString>("scheme");
     QTest::addColumn<int>("manner"); // -1: nothing listens, -2: no such name, -3: no route,
+                                     // -4: link-local without its interface, -5: an interface
+                                     // that does not exist, -6: a silent server on [::1%lo],
                                      // else ScriptedServer::Manner
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("error"); // empty: it opens
@@ -526,6 +600,39 @@ void tst_NetworkPorts::openingFailures_data()
                                       << "10004: $ hat die Einstellung Baudrate = 9600 nicht "
                                          "übernommen (Antwort: 4800)"
                                       << 0;
+    // Each of these was once reported as a busy port.
+    QTest::newRow("every setting taken, then closed")
+        << "rfc2217" << int(ScriptedServer::Manner::AnswersThenCloses) << 1
+        << "10006: $ closed the connection" << 0;
+    QTest::newRow("every setting taken, then closed, German")
+        << "rfc2217" << int(ScriptedServer::Manner::AnswersThenCloses) << 0
+        << "10006: $ hat die Verbindung geschlossen" << 0;
+    QTest::newRow("no RFC 2217, then closed")
+        << "rfc2217" << int(ScriptedServer::Manner::RefusesThenCloses) << 0
+        << "10013: $ beherrscht die Steuerung serieller Schnittstellen nach RFC 2217 nicht" << 0;
+    QTest::newRow("closed over the data bits")
+        << "rfc2217" << int(ScriptedServer::Manner::ClosesOverDataBits) << 1
+        << "10004: $ did not take the setting data bits = 8 and closed the connection" << 0;
+    QTest::newRow("closed over the data bits, German")
+        << "rfc2217" << int(ScriptedServer::Manner::ClosesOverDataBits) << 0
+        << "10004: $ hat die Einstellung Datenbits = 8 nicht übernommen und die Verbindung "
+           "geschlossen"
+        << 0;
+    QTest::newRow("agreed, then closed before any setting: not busy")
+        << "rfc2217" << int(ScriptedServer::Manner::AgreesThenCloses) << 1
+        << "10006: $ closed the connection before the settings were confirmed" << 0;
+    QTest::newRow("the parity never answered")
+        << "rfc2217" << int(ScriptedServer::Manner::IgnoresParity) << 0
+        << "110: $ hat auf die Einstellung Parität = N nicht innerhalb von 5 s geantwortet" << 5000;
+    // Nothing is sent for these: the address cannot be used as written.
+    QTest::newRow("link-local without its interface")
+        << "socket" << -4 << 1
+        << "22: $ is a link-local address and needs its network interface, as in "
+           "[fe80::1%eth0]:4001"
+        << 0;
+    QTest::newRow("an interface that does not exist, German")
+        << "rfc2217" << -5 << 0 << "19: $ nennt eine Netzwerkschnittstelle, die es nicht gibt" << 0;
+    QTest::newRow("IPv6 with its interface") << "socket" << -6 << 1 << QString() << 200;
 }
 
 void tst_NetworkPorts::openingFailures()
@@ -546,16 +653,32 @@ void tst_NetworkPorts::openingFailures()
         hostAndPort = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
     } else if (manner == -2) {
         hostAndPort = QStringLiteral("nothere.invalid:7000");
-    } else {
+    } else if (manner == -3) {
         hostAndPort = QStringLiteral("224.0.0.1:7000");
+    } else if (manner == -4) {
+        hostAndPort = QStringLiteral("[fe80::1]:4001");
+    } else if (manner == -5) {
+        hostAndPort = QStringLiteral("[fe80::1%lintrova9]:4001");
+    } else {
+        server = std::make_unique<ScriptedServer>(ScriptedServer::Manner::Silent,
+                                                  QHostAddress::LocalHostIPv6);
+        if (server->port() == 0)
+            QSKIP("no IPv6 on the loopback here");
+        hostAndPort = QStringLiteral("[::1%lo]:%1").arg(server->port());
     }
     auto port = portFor(scheme + QStringLiteral("://") + hostAndPort, quint8(language));
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(openingError(*port), error.replace(u'$', hostAndPort));
+    QString got = openingError(*port);
+    // A close reads as a reset when the server had not read what it was sent.
+    if (error.startsWith(QLatin1String("10006: ")) && got.startsWith(QLatin1String("104: ")))
+        got.replace(0, 3, QStringLiteral("10006"));
+    QCOMPARE(got, error.replace(u'$', hostAndPort));
     QVERIFY2(clock.elapsed() >= leastMs && clock.elapsed() < leastMs + 1000,
              qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(port->PortOpen(), error.isEmpty());
+    if (language == 0 && !got.isEmpty())
+        QVERIFY2(isGermanTableText(got.mid(got.indexOf(u' ') + 1)), qPrintable(got));
 }
 
 void tst_NetworkPorts::waitShowsAndEnds_data()
@@ -629,6 +752,157 @@ void tst_NetworkPorts::openingGivesWayToTheUser()
     QVERIFY(t.view.status.startsWith(QLatin1String("Schnittstelle COM2 mit 9600 Baud")));
     QVERIFY(!t.engine->connection().awaitingDevice());
     QCOMPARE(t.view.messages, QStringList());
+}
+
+void tst_NetworkPorts::messagesInGerman_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("message"); // $ stands for host:port
+    QTest::newRow("Output while closed")
+        << 0 << PortErrors::NotOpen << "Die Schnittstelle ist nicht geöffnet";
+    QTest::newRow("CommPort while open")
+        << 1 << PortErrors::AlreadyOpen
+        << "Die Schnittstellennummer kann nicht geändert werden, solange die Schnittstelle "
+           "geöffnet ist";
+    QTest::newRow("CommPort 0") << 2 << PortErrors::InvalidPortNumber
+                                << "Ungültige Schnittstellennummer 0";
+    QTest::newRow("a character without a byte")
+        << 3 << PortErrors::CharacterWithoutByte
+        << "Ein zu sendendes Zeichen hat kein Byte im Zeichensatz";
+    QTest::newRow("the opening cancelled")
+        << 4 << PortErrors::NotOpen << "Das Öffnen wurde abgebrochen";
+    QTest::newRow("the connection lost")
+        << 5 << PortErrors::DeviceGone << "Die Verbindung zu $ ist abgebrochen";
+    QTest::newRow("InputLen -1") << 6 << PortErrors::InvalidValue << "Ungültige Eingabelänge: -1";
+    QTest::newRow("handshake 5") << 7 << PortErrors::UnsupportedHandshake
+                                 << "Unbekannter Handshake 5 (bekannt sind 0 bis 3)";
+    QTest::newRow("settings") << 8 << PortErrors::InvalidSettings
+                              << "Ungültige Schnittstelleneinstellungen '9600,N,8': erwartet wird "
+                                 "Baudrate,Parität,Datenbits,Stoppbits";
+}
+
+// With Language 0 the port across the network speaks German too.
+void tst_NetworkPorts::messagesInGerman()
+{
+    QFETCH(int, failure);
+    QFETCH(int, number);
+    QFETCH(QString, message);
+    ScriptedServer server(failure == 4 ? ScriptedServer::Manner::Silent
+                                       : ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url(), 0);
+    const std::function<void()> calls[] = {
+        [&] { port->setOutput(QStringLiteral("A")); },
+        [&] {
+            port->setPortOpen(true);
+            port->setCommPort(2);
+        },
+        [&] { port->setCommPort(0); },
+        [&] {
+            port->setPortOpen(true);
+            port->setOutput(QStringLiteral("\u65E5"));
+        },
+        [&] {
+            QTimer::singleShot(100, [&] { port->setPortOpen(false); });
+            port->setPortOpen(true);
+        },
+        [&] {
+            // Opened by a server that stays, then lost.
+            ScriptedServer agreeable(ScriptedServer::Manner::Agreeable);
+            port = portFor(agreeable.url(), 0);
+            port->setPortOpen(true);
+            for (QTcpSocket *socket : agreeable.findChildren<QTcpSocket *>())
+                socket->close();
+            QTRY_VERIFY(port->deviceGone());
+            message.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(agreeable.port()));
+            port->Input();
+        },
+        [&] { port->setInputLen(-1); },
+        [&] { port->setHandshaking(5); },
+        [&] { port->setSettings(QStringLiteral("9600,N,8")); },
+    };
+    try {
+        calls[failure]();
+        QFAIL("no error raised");
+    } catch (const PortError &error) {
+        QCOMPARE(error.description(),
+                 message.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port())));
+        QVERIFY2(isGermanTableText(error.description()), qPrintable(error.description()));
+        // A close reads as a reset when the server had not read what it was sent.
+        QCOMPARE(error.number() == ECONNRESET ? PortErrors::DeviceGone : error.number(), number);
+    }
+}
+
+void tst_NetworkPorts::suspendedServerKeepsTheText_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("status"); // $ stands for host:port
+    QTest::newRow("German") << 0 << "Nicht gesendet: $ nimmt zur Zeit nichts an";
+    QTest::newRow("English") << 1 << "Not sent: $ takes nothing at the moment";
+}
+
+// A server that suspends the data it is sent (FLOWCONTROL-SUSPEND) takes
+// nothing: the text stays in the send box and the status bar says why; once
+// the server resumes, the text goes out and the status is the port's again.
+void tst_NetworkPorts::suspendedServerKeepsTheText()
+{
+    QFETCH(int, language);
+    QFETCH(QString, status);
+    ScriptedServer server(ScriptedServer::Manner::Suspends);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
+    t.settings.Language = quint8(language);
+    t.settings.DeleteSendChars = 1;
+    t.port->networkPort().setWriteTimeout(std::chrono::milliseconds(300));
+    QVERIFY(t.open());
+    const QString openStatus = t.view.status;
+    t.engine->startTimers();
+    QTest::qWait(100); // the suspension arrives
+
+    t.view.send = QStringLiteral("hello");
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(t.view.send, QStringLiteral("hello"));
+    QCOMPARE(t.view.status,
+             status.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port())));
+    QCOMPARE(t.contents(), QStringList());
+    QCOMPARE(t.view.messages, QStringList());
+    QVERIFY(t.port->PortOpen());
+    QVERIFY(!server.received().contains("hello"));
+
+    server.resume();
+    t.engine->transmitter().cmdSend_Click();
+    QCOMPARE(t.view.send, QString());
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  hello")});
+    QTRY_VERIFY(server.received().contains("hello"));
+    QCOMPARE(t.view.status, openStatus);
+}
+
+// A server that sends requests without end while it reads nothing: what
+// waits for it stays within 64 KiB, and once nothing has gone to it for the
+// stall limit the connection is closed for good, saying why.
+void tst_NetworkPorts::floodWhileTakingNothing()
+{
+    ScriptedServer server(ScriptedServer::Manner::Floods);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
+    NetworkPort &network = t.port->networkPort();
+    network.setStallLimit(std::chrono::milliseconds(300));
+    QVERIFY(t.open());
+    t.engine->startTimers();
+    QTRY_VERIFY_WITH_TIMEOUT(!t.port->PortOpen(), 10000);
+    QCOMPARE(
+        t.view.messages,
+        QStringList{QStringLiteral("Fehler aufgetreten|Der Server 127.0.0.1:%1 verhält sich "
+                                   "fehlerhaft: Er sendet weiter, nimmt aber seit 0.3 s nichts "
+                                   "an; die Verbindung wurde getrennt")
+                        .arg(server.port())});
+    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(!t.view.portControlsEnabled);
+    QVERIFY(!t.engine->connection().awaitingDevice());
+    QVERIFY(!t.port->sameDeviceBack());
+    const qsizetype most = network.mostQueued();
+    QVERIFY2(most > NetworkPort::kMostQueued - NetworkPort::kAnswerRoom &&
+                 most <= NetworkPort::kMostQueued,
+             qPrintable(QString::number(most)));
+    QCOMPARE(t.contents(), QStringList()); // no byte of a request came out as data
 }
 
 void tst_NetworkPorts::loopEchoesAfterTheLineTime_data()

@@ -499,6 +499,18 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 1;
     QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 1;
     QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 1;
+    QTest::newRow("IPv6, an empty interface")
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%]:7000\n") << 1;
+    QTest::newRow("IPv6, two interfaces")
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth0%eth1]:7000\n") << 1;
+    QTest::newRow("IPv6, an interface name too long")
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%enx0123456789abc]:7000\n") << 1;
+    QTest::newRow("IPv6, a slash in the interface")
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth/0]:7000\n") << 1;
+    QTest::newRow("IPv6, only an interface")
+        << QByteArray("[PORTS]\nCOM1=socket://[%eth0]:7000\n") << 1;
+    QTest::newRow("an interface after a name")
+        << QByteArray("[PORTS]\nCOM1=socket://lab%eth0:7000\n") << 1;
     QTest::newRow("upper-case scheme") << QByteArray("[PORTS]\nCOM1=RFC2217://lab:7000\n") << 1;
     QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 1;
     QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 1;
@@ -543,6 +555,15 @@ void tst_ComPortMap::urlEntries_data()
     QTest::newRow("plain TCP, IPv6") << "socket://[fe80::1:2]:1" << socket << "[fe80::1:2]:1";
     QTest::newRow("IPv4 inside IPv6") << "socket://[::ffff:10.0.0.1]:65535" << socket
                                       << "[::ffff:10.0.0.1]:65535";
+    QTest::newRow("a global IPv6 address, as the README shows it")
+        << "rfc2217://[2001:db8::20]:4001" << rfc2217 << "[2001:db8::20]:4001";
+    // Once refused: a link-local address needs its interface.
+    QTest::newRow("link-local with its interface")
+        << "socket://[fe80::1%eth0]:4001" << socket << "[fe80::1%eth0]:4001";
+    QTest::newRow("link-local with the interface's number")
+        << "rfc2217://[fe80::1:2%2]:7000" << rfc2217 << "[fe80::1:2%2]:7000";
+    QTest::newRow("an interface name of 15 characters")
+        << "socket://[fe80::1%enx0123456789ab]:1" << socket << "[fe80::1%enx0123456789ab]:1";
     QTest::newRow("loopback") << "loop://" << loop << "";
 }
 

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void decodingInPieces();
     void negotiation_data();
     void negotiation();
+    void answersNeverOutgrowWhatCameIn();
     void escaping_data();
     void escaping();
     // RFC 2217
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void refusedSettings();
     void handshakes_data();
     void handshakes();
+    void unansweredSettings_data();
+    void unansweredSettings();
 };
 
 void tst_Rfc2217::greetingAsksForTheOptions()
@@ -62,28 +65,53 @@ void tst_Rfc2217::decoding_data()
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<int>("subnegotiations"); // of the COM port option
-    QTest::newRow("plain bytes") << QByteArray("hello\r\n") << QByteArray("hello\r\n") << 0;
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("plain bytes") << QByteArray("hello\r\n") << QByteArray("hello\r\n") << 0
+                                 << QByteArray();
     QTest::newRow("NUL and CR pass in binary mode")
-        << QByteArray("\r\0x", 3) << QByteArray("\r\0x", 3) << 0;
-    QTest::newRow("doubled IAC is one 255") << bytes({'a', IAC, IAC, 'b'}) << bytes({'a', 255, 'b'}) << 0;
-    QTest::newRow("two 255 in a row") << bytes({IAC, IAC, IAC, IAC}) << bytes({255, 255}) << 0;
+        << QByteArray("\r\0x", 3) << QByteArray("\r\0x", 3) << 0 << QByteArray();
+    QTest::newRow("doubled IAC is one 255")
+        << bytes({'a', IAC, IAC, 'b'}) << bytes({'a', 255, 'b'}) << 0 << QByteArray();
+    QTest::newRow("two 255 in a row")
+        << bytes({IAC, IAC, IAC, IAC}) << bytes({255, 255}) << 0 << QByteArray();
     QTest::newRow("NOP and go-ahead are dropped")
-        << bytes({'a', IAC, 241, 'b', IAC, 249}) << QByteArray("ab") << 0;
-    QTest::newRow("a notice between data")
-        << bytes({'a', IAC, SB, COM, 107, 0x30, IAC, SE, 'b'}) << QByteArray("ab") << 1;
+        << bytes({'a', IAC, 241, 'b', IAC, 249}) << QByteArray("ab") << 0 << QByteArray();
+    QTest::newRow("a notice between data") << bytes({'a', IAC, SB, COM, 107, 0x30, IAC, SE, 'b'})
+                                           << QByteArray("ab") << 1 << QByteArray();
     QTest::newRow("255 inside a subnegotiation")
-        << bytes({IAC, SB, COM, 101, 0, 0, IAC, IAC, 0, IAC, SE, 'z'}) << QByteArray("z") << 1;
+        << bytes({IAC, SB, COM, 101, 0, 0, IAC, IAC, 0, IAC, SE, 'z'}) << QByteArray("z") << 1
+        << QByteArray();
     QTest::newRow("another option's subnegotiation is dropped")
-        << bytes({IAC, SB, TTYPE, 1, IAC, SE, 'z'}) << QByteArray("z") << 0;
+        << bytes({IAC, SB, TTYPE, 1, IAC, SE, 'z'}) << QByteArray("z") << 0 << QByteArray();
     QTest::newRow("an empty subnegotiation is dropped")
-        << bytes({IAC, SB, COM, IAC, SE}) << QByteArray() << 0;
+        << bytes({IAC, SB, COM, IAC, SE}) << QByteArray() << 0 << QByteArray();
     QByteArray overlong = bytes({IAC, SB, COM, 100});
     overlong.append(QByteArray(TelnetCodec::kMostSubnegotiation + 10, 'x'));
     overlong.append(bytes({IAC, SE, 'z'}));
-    QTest::newRow("an overlong subnegotiation is dropped whole") << overlong << QByteArray("z") << 0;
+    QTest::newRow("an overlong subnegotiation is dropped whole")
+        << overlong << QByteArray("z") << 0 << QByteArray();
     QTest::newRow("a subnegotiation broken by a command ends it")
-        << bytes({IAC, SB, COM, 101, IAC, 241, 'z'}) << QByteArray("z") << 0;
-    QTest::newRow("ser2net's greeting carries no data") << kServerGreeting << QByteArray() << 0;
+        << bytes({IAC, SB, COM, 101, IAC, 241, 'z'}) << QByteArray("z") << 0 << QByteArray();
+    // A break-off once swallowed the command's byte, so the rest of the
+    // command came out as data and the rate answer was lost.
+    QTest::newRow("a subnegotiation broken by another one, which counts")
+        << bytes({'A', IAC, SB,  COM, 1,   IAC, SB,  COM, 101, 0, 0,    0x25, 0x80, IAC, SE, 'B',
+                  IAC, SB,  COM, 1,   IAC, SB,  COM, 101, 0,   0, 0x4B, 0,    IAC,  SE,  'C'})
+        << QByteArray("ABC") << 2 << QByteArray();
+    QTest::newRow("a subnegotiation broken by an offer, which is answered")
+        << bytes({'A', IAC, SB,  COM, 1,   IAC, WILL, 5,  'B',   IAC, SB,
+                  COM, 1,   IAC, SB,  COM, 1,   IAC,  DO, TTYPE, 'C'})
+        << QByteArray("ABC") << 0 << bytes({IAC, DONT, 5, IAC, WONT, TTYPE});
+    QTest::newRow("a subnegotiation without its option")
+        << bytes({'A', IAC, SB, IAC, WILL, 5, 'B', IAC, SB, IAC, IAC, 'C'})
+        << bytes({'A', 'B', 255, 'C'}) << 0 << bytes({IAC, DONT, 5});
+    QTest::newRow("a subnegotiation broken by a stray SB ends before its own SE")
+        << bytes({IAC, SB, TTYPE, 'x', IAC, SB, COM, 107, 0x30, IAC, SE, 'D'}) << QByteArray("D")
+        << 1 << QByteArray();
+    QTest::newRow("ser2net's greeting carries no data")
+        << kServerGreeting << QByteArray() << 0
+        << bytes({IAC, DO, SGA, IAC, WILL, SGA, IAC, DO, ECHO, IAC, WILL, BINARY, IAC, DO, BINARY,
+                  IAC, WILL, COM});
 }
 
 void tst_Rfc2217::decoding()
@@ -91,11 +119,21 @@ void tst_Rfc2217::decoding()
     QFETCH(QByteArray, received);
     QFETCH(QByteArray, data);
     QFETCH(int, subnegotiations);
+    QFETCH(QByteArray, reply);
     TelnetCodec codec;
     TelnetCodec::Decoded out;
     codec.decode(received.constData(), received.size(), out);
     QCOMPARE(out.data, data);
     QCOMPARE(out.comPort.size(), subnegotiations);
+    QCOMPARE(out.reply, reply);
+    // Byte by byte: the same.
+    TelnetCodec single;
+    TelnetCodec::Decoded pieces;
+    for (const char byte : received)
+        single.decode(&byte, 1, pieces);
+    QCOMPARE(pieces.data, data);
+    QCOMPARE(pieces.comPort, out.comPort);
+    QCOMPARE(pieces.reply, reply);
 }
 
 // Every byte 0-255 with its IAC doubled, cut at every length: a command
@@ -147,9 +185,17 @@ void tst_Rfc2217::negotiation_data()
     QTest::newRow("an agreed request repeated is not answered again")
         << true << bytes({IAC, DO, COM, IAC, DO, COM, IAC, WILL, ECHO, IAC, WILL, ECHO})
         << bytes({IAC, DO, ECHO}) << int(TelnetCodec::Agreement::Yes);
-    QTest::newRow("a refused request repeated is refused again")
-        << true << bytes({IAC, DO, TTYPE, IAC, DO, TTYPE}) << bytes({IAC, WONT, TTYPE, IAC, WONT, TTYPE})
+    // A server flooding the program with a request it refused would
+    // otherwise get an answer to each, piling up if it reads none.
+    QTest::newRow("a refused request repeated is not answered again")
+        << true
+        << bytes({IAC, DO, TTYPE, IAC, DO, TTYPE, IAC, WILL, TTYPE, IAC, DO, TTYPE, IAC, WILL,
+                  TTYPE, IAC, DO, 5})
+        << bytes({IAC, WONT, TTYPE, IAC, DONT, TTYPE, IAC, WONT, 5})
         << int(TelnetCodec::Agreement::Pending);
+    QTest::newRow("the option switched on, off and on again is answered each time")
+        << true << bytes({IAC, DO, COM, IAC, DONT, COM, IAC, DO, COM, IAC, DO, COM})
+        << bytes({IAC, WONT, COM, IAC, WILL, COM}) << int(TelnetCodec::Agreement::Yes);
     QTest::newRow("switching off what is off is not answered")
         << true << bytes({IAC, WONT, ECHO, IAC, DONT, TTYPE}) << QByteArray()
         << int(TelnetCodec::Agreement::Pending);
@@ -174,6 +220,43 @@ void tst_Rfc2217::negotiation()
     QCOMPARE(out.reply, reply);
     QCOMPARE(int(codec.comPortControl()), agreement);
     QCOMPARE(out.data, QByteArray());
+}
+
+// The port reads no more than it has room for answers: each call answers
+// with at most what it was given, plus the start of a command split from the
+// call before.
+void tst_Rfc2217::answersNeverOutgrowWhatCameIn()
+{
+    QByteArray flood;
+    quint32 state = 2463534242u;
+    for (int i = 0; i < 20000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        // Requests that switch agreed options on and off, refused ones, and
+        // stray bytes between them.
+        const int verb = WILL + int(state % 4);
+        const int option = int((state >> 8) % 6);
+        flood += bytes({IAC, verb, option});
+        if (state % 7 == 0)
+            flood += bytes({IAC});
+    }
+    for (const qsizetype piece : {1, 2, 3, 4, 5, 64}) {
+        TelnetCodec codec;
+        codec.greeting();
+        qsizetype answered = 0;
+        for (qsizetype at = 0; at < flood.size(); at += piece) {
+            TelnetCodec::Decoded out;
+            const qsizetype size = std::min(piece, flood.size() - at);
+            codec.decode(flood.constData() + at, size, out);
+            QVERIFY2(
+                out.reply.size() <= size + 2,
+                qPrintable(
+                    QStringLiteral("%1 bytes answered to %2").arg(out.reply.size()).arg(size)));
+            answered += out.reply.size();
+        }
+        QVERIFY(answered > 1000); // switching agreed options is answered each time
+    }
 }
 
 void tst_Rfc2217::escaping_data()
@@ -354,6 +437,57 @@ void tst_Rfc2217::handshakes()
                                       .arg(refused->wanted, refused->answered)
                                 : QString();
     QCOMPARE(got, refusal);
+}
+
+void tst_Rfc2217::unansweredSettings_data()
+{
+    QTest::addColumn<QString>("settings"); // empty: no line settings asked for
+    QTest::addColumn<int>("flowControl");  // -1: none asked for
+    QTest::addColumn<QList<QByteArray>>("answered");
+    QTest::addColumn<QString>("first"); // "name id: wanted"; empty: all answered
+    const QByteArray rate = bytes({101, 0, 0, 0x25, 0x80}), seven = bytes({102, 7}),
+                     even = bytes({103, 3}), one = bytes({104, 1}), none = bytes({105, 1});
+    QTest::newRow("nothing answered: the rate")
+        << "9600,E,7,1" << 1 << QList<QByteArray>{} << "1911: 9600";
+    QTest::newRow("the rate answered: the data bits")
+        << "9600,E,7,1" << 1 << QList<QByteArray>{rate} << "1912: 7";
+    QTest::newRow("the parity") << "9600,E,7,1" << 1 << QList<QByteArray>{rate, seven} << "1913: E";
+    QTest::newRow("the stop bits")
+        << "9600,O,7,2" << 1 << QList<QByteArray>{rate, seven, bytes({103, 2})} << "1914: 2";
+    QTest::newRow("the handshake")
+        << "9600,E,7,1" << 3 << QList<QByteArray>{rate, seven, even, one} << "1915: RTS";
+    QTest::newRow("all answered") << "9600,E,7,1" << 1
+                                  << QList<QByteArray>{rate, seven, even, one, none} << QString();
+    QTest::newRow("answered out of order")
+        << "9600,E,7,1" << 1 << QList<QByteArray>{none, one, even, rate} << "1912: 7";
+    QTest::newRow("the handshake alone")
+        << QString() << 2 << QList<QByteArray>{} << "1915: XOnXoff";
+    QTest::newRow("the line alone, answered")
+        << "9600,E,7,1" << -1 << QList<QByteArray>{rate, seven, even, one} << QString();
+}
+
+// The setting a server left without an answer, named when it closes the
+// connection over it or lets the wait run out.
+void tst_Rfc2217::unansweredSettings()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, flowControl);
+    QFETCH(QList<QByteArray>, answered);
+    QFETCH(QString, first);
+    Rfc2217::Answers answers;
+    QVERIFY(!answers.anyAnswered());
+    for (const QByteArray &answer : answered)
+        Rfc2217::take(answer, answers);
+    QCOMPARE(answers.anyAnswered(), !answered.isEmpty());
+    const PortSettings line = settings.isEmpty() ? PortSettings{} : parsePortSettings(settings);
+    const std::optional<unsigned char> flow =
+        flowControl < 0 ? std::nullopt : std::optional<unsigned char>(flowControl);
+    const auto left = Rfc2217::unanswered(settings.isEmpty() ? nullptr : &line, flow, answers);
+    const QString got =
+        left ? QStringLiteral("%1: %2").arg(left->settingNameId).arg(left->wanted) : QString();
+    QCOMPARE(got, first);
+    if (left)
+        QCOMPARE(left->answered, QString());
 }
 
 QTEST_GUILESS_MAIN(tst_Rfc2217)

@@ -1,8 +1,10 @@
+#include "ports/LoopPort.h"
 #include "ports/PortErrors.h"
-#include "ports/TermiosPort.h"
-#include "ports/termios2_baud.h"
+#include "ports/PortMessages.h"
 #include "ports/PtyPair.h"
 #include "ports/ScriptedDevice.h"
+#include "ports/TermiosPort.h"
+#include "ports/termios2_baud.h"
 #include "text/Codec.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstring>
 #include <functional>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -70,8 +73,12 @@ void expectPortError(const std::function<void()> &call, qint32 number, const QSt
 // A port configured the way the terminal opens one, for the device of `pty`.
 struct OpenedPort {
     explicit OpenedPort(const PtyPair &pty, const QString &settings = QStringLiteral("9600,N,8,1"),
-                        qint32 handshake = 0)
-        : port([path = pty.path()](int) { return PortPath{path, {}}; })
+                        qint32 handshake = 0, quint8 language = 1)
+        : port(
+              [path = pty.path()](int) {
+                  return PortPath{path, {}};
+              },
+              [language] { return language; })
     {
         port.setCommPort(1);
         port.setSettings(settings);
@@ -135,6 +142,8 @@ private Q_SLOTS:
     void vanishedDeviceKeepsReceivedBytes();
     void refusedCalls_data();
     void refusedCalls();
+    void messagesInGerman_data();
+    void messagesInGerman();
 };
 
 void tst_TermiosPort::receivesBytesUnchanged_data()
@@ -738,6 +747,157 @@ void tst_TermiosPort::refusedCalls()
     };
     expectPortError(calls[call], number, words);
     QCOMPARE(port.PortOpen(), open);
+}
+
+void tst_TermiosPort::messagesInGerman_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("message"); // $ stands for the device
+    const QString invalid = QStringLiteral("Ungültige Schnittstelleneinstellungen '%1': %2");
+    QTest::newRow("Output while closed")
+        << 0 << PortErrors::NotOpen << "Die Schnittstelle ist nicht geöffnet";
+    QTest::newRow("CommPort while open")
+        << 1 << PortErrors::AlreadyOpen
+        << "Die Schnittstellennummer kann nicht geändert werden, solange die Schnittstelle "
+           "geöffnet ist";
+    QTest::newRow("CommPort 0") << 2 << PortErrors::InvalidPortNumber
+                                << "Ungültige Schnittstellennummer 0";
+    QTest::newRow("InBufferSize 0")
+        << 3 << PortErrors::InvalidValue << "Ungültige Größe des Empfangspuffers: 0";
+    QTest::newRow("InputLen -1") << 4 << PortErrors::InvalidValue << "Ungültige Eingabelänge: -1";
+    QTest::newRow("settings without four fields")
+        << 5 << PortErrors::InvalidSettings
+        << invalid.arg("fast", "erwartet wird Baudrate,Parität,Datenbits,Stoppbits");
+    QTest::newRow("a rate out of range")
+        << 6 << PortErrors::InvalidSettings
+        << invalid.arg("9,N,8,1", "die Baudrate muss eine Zahl von 50 bis 4000000 sein");
+    QTest::newRow("an unknown parity")
+        << 7 << PortErrors::InvalidSettings
+        << invalid.arg("9600,X,8,1", "die Parität muss N, E, O, M oder S sein");
+    QTest::newRow("9 data bits") << 8 << PortErrors::InvalidSettings
+                                 << invalid.arg("9600,N,9,1",
+                                                "die Datenbits müssen 5, 6, 7 oder 8 sein");
+    QTest::newRow("3 stop bits") << 9 << PortErrors::InvalidSettings
+                                 << invalid.arg("9600,N,8,3",
+                                                "die Stoppbits müssen 1, 1.5 oder 2 sein");
+    QTest::newRow("1.5 stop bits with 8 data bits")
+        << 10 << PortErrors::InvalidSettings
+        << invalid.arg("9600,N,8,1.5", "1.5 Stoppbits verlangen 5 Datenbits");
+    QTest::newRow("handshake 4") << 11 << PortErrors::UnsupportedHandshake
+                                 << "Unbekannter Handshake 4 (bekannt sind 0 bis 3)";
+    QTest::newRow("a character without a byte")
+        << 12 << PortErrors::CharacterWithoutByte
+        << "Ein zu sendendes Zeichen hat kein Byte im Zeichensatz";
+    // Once "the device does not support 7 data bits, even parity".
+    QTest::newRow("7E1 on a pseudo-terminal")
+        << 13 << PortErrors::UnsupportedSetting
+        << "Das Gerät unterstützt nicht: 7 Datenbits, gerade Parität";
+    QTest::newRow("5 data bits and space parity on a pseudo-terminal")
+        << 14 << PortErrors::UnsupportedSetting
+        << "Das Gerät unterstützt nicht: 5 Datenbits, Space-Parität";
+    QTest::newRow("a held line") << 15 << PortErrors::WriteTimeout
+                                 << "Zeitüberschreitung beim Schreiben: Das Gerät hält die Leitung "
+                                    "an (Handshake)";
+    QTest::newRow("a device gone") << 16 << EIO << "Das Gerät ist nicht mehr vorhanden ($)";
+    QTest::newRow("busy") << 17 << EBUSY
+                          << "Schnittstelle belegt: $ wird von einem anderen Programm benutzt";
+    QTest::newRow("cannot open, with the system's words")
+        << 18 << ELOOP
+        << "$ kann nicht geöffnet werden (" + QString::fromLocal8Bit(std::strerror(ELOOP)) + ")";
+    QTest::newRow("loopback: Output while closed")
+        << 19 << PortErrors::NotOpen << "Die Schnittstelle ist nicht geöffnet";
+    QTest::newRow("loopback: settings")
+        << 20 << PortErrors::InvalidSettings
+        << invalid.arg("9600,N,9,1", "die Datenbits müssen 5, 6, 7 oder 8 sein");
+    QTest::newRow("loopback: handshake 7") << 21 << PortErrors::UnsupportedHandshake
+                                           << "Unbekannter Handshake 7 (bekannt sind 0 bis 3)";
+    QTest::newRow("loopback: CommPort 0")
+        << 22 << PortErrors::InvalidPortNumber << "Ungültige Schnittstellennummer 0";
+}
+
+// With Language 0 every message of the port layer is a German text of the
+// string table, filled in; the system's own words may follow in parentheses.
+void tst_TermiosPort::messagesInGerman()
+{
+    QFETCH(int, failure);
+    QFETCH(int, number);
+    QFETCH(QString, message);
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    OpenedPort opened(pty, QStringLiteral("9600,N,8,1"), 0, 0);
+    TermiosPort &port = opened.port;
+    OpenedPort other(pty, QStringLiteral("9600,N,8,1"), 0, 0);
+    ScriptedDevice device;
+    LoopPort loop([] { return quint8(0); });
+    const std::function<void()> calls[] = {
+        [&] { port.setOutput(QStringLiteral("A")); },
+        [&] {
+            port.setPortOpen(true);
+            port.setCommPort(2);
+        },
+        [&] { port.setCommPort(0); },
+        [&] { port.setInBufferSize(0); },
+        [&] { port.setInputLen(-1); },
+        [&] { port.setSettings(QStringLiteral("fast")); },
+        [&] { port.setSettings(QStringLiteral("9,N,8,1")); },
+        [&] { port.setSettings(QStringLiteral("9600,X,8,1")); },
+        [&] { port.setSettings(QStringLiteral("9600,N,9,1")); },
+        [&] { port.setSettings(QStringLiteral("9600,N,8,3")); },
+        [&] { port.setSettings(QStringLiteral("9600,N,8,1.5")); },
+        [&] { port.setHandshaking(4); },
+        [&] {
+            port.setPortOpen(true);
+            port.setOutput(QStringLiteral("\u65E5"));
+        },
+        [&] {
+            port.setSettings(QStringLiteral("9600,E,7,1"));
+            port.setPortOpen(true);
+        },
+        [&] {
+            port.setSettings(QStringLiteral("9600,S,5,1.5"));
+            port.setPortOpen(true);
+        },
+        [&] {
+            port.setHandshaking(1);
+            port.setWriteTimeout(std::chrono::milliseconds(100));
+            port.setPortOpen(true);
+            if (pty.write("\x13")) // XOFF
+                QTest::qWait(20);
+            port.setOutput(QStringLiteral("A"));
+        },
+        [&] {
+            port.setPortOpen(true);
+            ::close(pty.slave());
+            pty.closeMaster();
+            QTest::qWait(50);
+            port.setOutput(QStringLiteral("A"));
+        },
+        [&] {
+            other.port.setPortOpen(true);
+            port.setPortOpen(true);
+        },
+        [&] {
+            device.failingOpens = 1;
+            device.openErrno = ELOOP;
+            port.setDeviceCalls(device);
+            port.setPortOpen(true);
+        },
+        [&] { loop.setOutput(QStringLiteral("A")); },
+        [&] { loop.setSettings(QStringLiteral("9600,N,9,1")); },
+        [&] { loop.setHandshaking(7); },
+        [&] { loop.setCommPort(0); },
+    };
+    QCOMPARE(std::size(calls), std::size_t(23));
+    try {
+        calls[failure]();
+        QFAIL("no error raised");
+    } catch (const PortError &error) {
+        QCOMPARE(error.description(), message.replace(u'$', pty.path()));
+        QVERIFY2(isGermanTableText(error.description()), qPrintable(error.description()));
+        if (failure != 16) // a hang-up reads as EIO or ENXIO, depending on the driver
+            QCOMPARE(error.number(), number);
+    }
 }
 
 // Not data-driven with the rest: the resolver is what differs.
