@@ -40,6 +40,9 @@ public:
     bool deviceGone() const override { return m_current->deviceGone(); }
     QString devicePath() const override { return m_current->devicePath(); }
     bool sameDeviceBack() override { return m_current->sameDeviceBack(); }
+    QString awaitablePath() const override { return m_current->awaitablePath(); }
+    // True when COMn's entry names a port across the network.
+    bool mayWaitToOpen(qint16 comNumber) override;
     void setWaitHandler(std::function<void(const QString &)> handler) override;
 
     // The port in use: the last one opened.
