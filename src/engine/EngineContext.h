@@ -25,4 +25,7 @@ struct EngineContext {
     // Called by a part after the port raised an error, so the engine can
     // tell whether its device went away.
     std::function<void()> portFailed;
+    // Counts the closings of the port the user asked for: a transmission
+    // under way ends when it changes.
+    quint64 userClosings = 0;
 };
