@@ -12,8 +12,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QShowEvent>
-#include <QStatusBar>
 #include <QTimer>
+
+#include <utility>
 
 void frmMain::showEvent(QShowEvent *event)
 {

@@ -134,13 +134,17 @@ void tst_PortsOnDemand::closeAndOpenPort()
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
     QVERIFY(p.port->PortOpen());
     QCOMPARE(p.portMenu(), kClosePort);
-    const QString text = QStringLiteral("ABCDEFGHIJKLMNOPQRST"); // 800 ms at 40 ms each
+    // 20 characters, 800 ms at 40 ms each.
+    const QString text = QStringLiteral("<STX>ABCDEFGHIJKLMNOPQR<ETX>");
     p.window->findChild<QLineEdit *>("txtSend")->setText(text);
     QTimer::singleShot(300, p.window.get(), [&p] { p.pressPortShortcut(); });
     p.window->findChild<QPushButton *>("cmdSend")->click();
     const QByteArray wire = device.readPending(100);
-    QVERIFY2(wire.size() >= 3 && wire.size() < text.size(), wire.constData());
-    QCOMPARE(p.logContents(), QStringList{QStringLiteral("[OUT]  ") + QString::fromLatin1(wire)});
+    QVERIFY2(wire.size() >= 3 && wire.size() < 20, wire.constData());
+    QVERIFY(wire.startsWith('\x02'));
+    // Shown as typed, with its tokens (Peculiar=1).
+    QCOMPARE(p.logContents(),
+             QStringList{QStringLiteral("[OUT]  <STX>") + QString::fromLatin1(wire.mid(1))});
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.status(), kNoPort);
     QVERIFY(!p.sendBoxEnabled());
