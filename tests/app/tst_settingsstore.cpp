@@ -1,4 +1,3 @@
-#include "app/DesktopLanguage.h"
 #include "app/SettingsStore.h"
 #include "app/SystemFolders.h"
 
@@ -84,13 +83,7 @@ private Q_SLOTS:
     void recordNeverLoadedSavesNothing();
     void firstStartLanguage_data();
     void firstStartLanguage();
-    void desktopLanguage_data();
-    void desktopLanguage();
     void profileKeepsItsOwnFiles();
-    void saveSelection_data();
-    void saveSelection();
-    void fileStamps_data();
-    void fileStamps();
 
 private:
     QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
@@ -626,34 +619,6 @@ void tst_SettingsStore::firstStartLanguage()
     QCOMPARE(int(again.Language), language);
 }
 
-void tst_SettingsStore::desktopLanguage_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<int>("kind"); // DesktopLanguage::Kind
-    const int none = int(DesktopLanguage::Kind::None);
-    const int german = int(DesktopLanguage::Kind::German);
-    const int other = int(DesktopLanguage::Kind::Other);
-    QTest::newRow("de") << "de" << german;
-    QTest::newRow("de_DE.UTF-8") << "de_DE.UTF-8" << german;
-    QTest::newRow("de.utf8") << "de.utf8" << german;
-    QTest::newRow("DE_de") << "DE_de" << german;
-    QTest::newRow("en_GB.UTF-8") << "en_GB.UTF-8" << other;
-    QTest::newRow("nds_DE (Low German is another language)") << "nds_DE" << other;
-    QTest::newRow("C") << "C" << none;
-    QTest::newRow("C.UTF-8") << "C.UTF-8" << none;
-    QTest::newRow("POSIX") << "POSIX" << none;
-    QTest::newRow("a path") << "/usr/lib/locale/x" << none;
-    QTest::newRow("empty") << "" << none;
-    QTest::newRow("digits") << "12_DE" << none;
-}
-
-void tst_SettingsStore::desktopLanguage()
-{
-    QFETCH(QString, locale);
-    QFETCH(int, kind);
-    QCOMPARE(int(DesktopLanguage::of(locale)), kind);
-}
-
 // A profile keeps Settings.ini and DefaultCommands.icf in a folder of its
 // own, made from the template on first use; the data folder's own files are
 // not touched.
@@ -683,75 +648,6 @@ void tst_SettingsStore::profileKeepsItsOwnFiles()
     SystemFolders::SetProfile("../elsewhere");
     QCOMPARE(SystemFolders::Profile(), QString());
     QCOMPARE(SystemFolders::ProfileFolder(), dataFolder());
-}
-
-void tst_SettingsStore::saveSelection_data()
-{
-    QTest::addColumn<bool>("settingsFile");
-    QTest::addColumn<bool>("commandFile");
-    QTest::newRow("both") << true << true;
-    QTest::newRow("the settings only") << true << false;
-    QTest::newRow("the command lines only") << false << true;
-    QTest::newRow("neither") << false << false;
-}
-
-// A file left out is neither written nor named as a failure, even when
-// writing it would fail.
-void tst_SettingsStore::saveSelection()
-{
-    QFETCH(bool, settingsFile);
-    QFETCH(bool, commandFile);
-    const QByteArray otherSettings("[SETTINGS]\r\nComPort=9\r\n");
-    const QByteArray otherCommands("[SETTINGS]\r\nParam1=theirs\r\n");
-    writeBytes(dataFolder() + "Settings.ini", otherSettings);
-    writeBytes(dataFolder() + "DefaultCommands.icf", otherCommands);
-    SettingsRecord s;
-    CommandTexts slots;
-    fkt_MainLoadSettings(s, slots);
-    s.ComPort = 1;
-    slots[0] = "mine";
-    const QList<SaveFailure> failures =
-        fkt_MainSaveSettings(s, 100, slots, SaveSelection{settingsFile, commandFile});
-    QVERIFY(failures.isEmpty());
-    QCOMPARE(readBytes(dataFolder() + "Settings.ini").contains("ComPort=1"), settingsFile);
-    QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf") == otherCommands, !commandFile);
-    QCOMPARE(readBytes(dataFolder() + "DefaultCommands.icf").contains("Param1=mine"), commandFile);
-}
-
-void tst_SettingsStore::fileStamps_data()
-{
-    QTest::addColumn<QByteArray>("change"); // what happens to a file holding "A=1"
-    QTest::addColumn<bool>("same");
-    QTest::addColumn<bool>("readable");
-    QTest::newRow("nothing") << QByteArray("keep") << true << true;
-    QTest::newRow("the same bytes written again") << QByteArray("A=1") << true << true;
-    QTest::newRow("one byte changed") << QByteArray("A=2") << false << true;
-    QTest::newRow("emptied") << QByteArray("") << false << true;
-    QTest::newRow("removed") << QByteArray("remove") << false << false;
-    QTest::newRow("a folder in its place") << QByteArray("folder") << false << false;
-}
-
-void tst_SettingsStore::fileStamps()
-{
-    QFETCH(QByteArray, change);
-    QFETCH(bool, same);
-    QFETCH(bool, readable);
-    const QString path = dataFolder() + "Settings.ini";
-    writeBytes(path, "A=1");
-    const FileStamp before = FileStamp::of(path);
-    QVERIFY(before.readable());
-    if (change == "remove" || change == "folder") {
-        QVERIFY(QFile::remove(path));
-        if (change == "folder")
-            QVERIFY(QDir().mkpath(path));
-    } else if (change != "keep") {
-        writeBytes(path, change);
-    }
-    const FileStamp after = FileStamp::of(path);
-    QCOMPARE(after == before, same);
-    QCOMPARE(after != before, !same);
-    QCOMPARE(after.readable(), readable);
-    QVERIFY(FileStamp::of(dataFolder() + "none") == FileStamp::of(dataFolder() + "none either"));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)
