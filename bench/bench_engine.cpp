@@ -44,6 +44,8 @@ public:
     void pressSlotButton(int) override {}
     void enablePortControls(bool) override {}
     void setStatusText(const QString &) override {}
+    void setWaitingText(const QString &) override {}
+    void setPortInUse(bool) override {}
     void showCriticalMessage(const QString &t, const QString &m) override
     {
         std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));

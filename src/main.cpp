@@ -1,9 +1,10 @@
 #include "app/CommandLine.h"
+#include "app/SystemFolders.h"
 #include "app/modGlobal.h"
-#include "ports/PortByEntry.h"
 #include "host/ComPortList.h"
 #include "host/ComPortMap.h"
 #include "host/SystemSerialDeviceSource.h"
+#include "ports/PortByEntry.h"
 #include "text/ReportHook.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProgramEnd.h"
@@ -79,23 +80,28 @@ int main(int argc, char *argv[])
 
     SettingsRecord &settings = modGlobal::Settings();
     SystemSerialDeviceSource devices;
-    // COM numbers are looked up when the port opens, after the settings have
-    // named the data folder that holds Ports.ini; the entry decides what
+    // A profile keeps the window's own files apart; the COM numbering in
+    // Ports.ini belongs to the machine and stays in the data folder. COM
+    // numbers are looked up when the port opens; the entry decides what
     // opens (a device, a port across the network, the loopback).
+    SystemFolders::SetProfile(reading.profile);
+    const QString portsFolder = SystemFolders::DataFolder();
     const LanguageSource language = [&settings] { return settings.Language; };
     PortByEntry port(
-        [&settings, &devices, language](int comNumber) {
-            ComPortMap map(settings.DataFolder, devices);
+        [portsFolder, &devices, language](int comNumber) {
+            ComPortMap map(portsFolder, devices);
             const ComPortMap::Lookup found = map.pathFor(comNumber, language());
             return PortPath{found.path, found.error, found.mappedPath, found.identity};
         },
         language);
 
     frmMain window(settings, port);
-    window.setPortListSource([&settings, &devices] {
-        ComPortMap map(settings.DataFolder, devices);
+    window.setPortListSource([portsFolder, &devices] {
+        ComPortMap map(portsFolder, devices);
         return fkt_ToolsGetComPortList(map);
     });
+    if (reading.comNumber > 0)
+        window.setPortForThisRun(reading.comNumber);
     setReportHook([&window](const QString &title, const QString &text) {
         MessageBoxes::show({&window, MessageBoxes::Icon::None, title, text});
     });

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/SystemFolders.h"
+
 #include <iterator>
 
 #ifndef LINTROVA_VERSION
@@ -65,14 +67,20 @@ const QtOption *qtOptionNamed(const QString &name)
 QString helpText()
 {
     return QStringLiteral(
-        "Usage: lintrova [Qt options]\n"
+        "Usage: lintrova [--profile NAME] [--port COMn] [Qt options]\n"
         "       lintrova --help | --version\n"
         "\n"
         "Lintrova is a serial terminal: it exchanges characters with a device on a\n"
         "serial port and logs every transmission and every received block with its\n"
-        "time. It takes no file names or other arguments of its own.\n"
+        "time. It takes no file names.\n"
         "\n"
         "Options:\n"
+        "  --profile NAME      keep this window's settings and command lines in a\n"
+        "                      profile of their own, so that several windows can run\n"
+        "                      at once (NAME: letters, digits, '-' and '_', at most\n"
+        "                      32, not beginning with '-')\n"
+        "  --port COMn         open COMn (1 to 256) in this run; the stored port\n"
+        "                      changes only when the settings dialog is accepted\n"
         "  -h, --help          show this help and exit\n"
         "  -v, --version       show the program's version and exit\n"
         "\n"
@@ -84,22 +92,47 @@ QString helpText()
         "\n"
         "Files:\n"
         "  $XDG_DATA_HOME/Kavrel/Lintrova/ (by default ~/.local/share/Kavrel/Lintrova/)\n"
-        "  holds Settings.ini, DefaultCommands.icf and Ports.ini. The first start\n"
-        "  copies the template Settings.ini from beside the program or from the\n"
-        "  installation's share/lintrova/ folder. See lintrova(1).\n");
+        "  holds Settings.ini, DefaultCommands.icf and Ports.ini; a profile keeps its\n"
+        "  own Settings.ini and DefaultCommands.icf in profiles/NAME/ there, and\n"
+        "  shares Ports.ini. The first start copies the template Settings.ini from\n"
+        "  beside the program or from the installation's share/lintrova/ folder.\n"
+        "  See lintrova(1).\n");
+}
+
+CommandLine::Reading answer(CommandLine::Request request, const QString &output)
+{
+    CommandLine::Reading reading;
+    reading.request = request;
+    reading.output = output;
+    return reading;
 }
 
 CommandLine::Reading refusal(const QString &what)
 {
-    return {CommandLine::Request::Refuse,
-            QStringLiteral("lintrova: ") + what +
-                QStringLiteral("\nTry 'lintrova --help' for more information.\n"),
-            false};
+    return answer(CommandLine::Request::Refuse,
+                  QStringLiteral("lintrova: ") + what +
+                      QStringLiteral("\nTry 'lintrova --help' for more information.\n"));
 }
 
 QString quoted(const QString &argument)
 {
     return QLatin1Char('\'') + argument + QLatin1Char('\'');
+}
+
+// The number of "COMn" (any case), 1 to kHighestComNumber; 0 for anything else.
+int comNumberOf(const QString &value)
+{
+    if (!value.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) || value.size() < 4 ||
+        value.size() > 6)
+        return 0;
+    int number = 0;
+    for (const QChar c : value.mid(3)) {
+        if (c < u'0' || c > u'9')
+            return 0;
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    const bool leadingZero = value[3] == u'0';
+    return !leadingZero && number <= CommandLine::kHighestComNumber ? number : 0;
 }
 
 } // namespace
@@ -120,9 +153,37 @@ Reading read(const QStringList &arguments)
             continue;
         }
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
-            return {Request::Help, helpText(), false};
+            return answer(Request::Help, helpText());
         if (argument == QLatin1String("-v") || argument == QLatin1String("--version"))
-            return {Request::Version, QStringLiteral("Lintrova " LINTROVA_VERSION "\n"), false};
+            return answer(Request::Version, QStringLiteral("Lintrova " LINTROVA_VERSION "\n"));
+
+        // Lintrova's own options, with two dashes only.
+        const qsizetype ownEquals = argument.indexOf(QLatin1Char('='));
+        const QString own = argument.left(ownEquals < 0 ? argument.size() : ownEquals);
+        if (own == QLatin1String("--profile") || own == QLatin1String("--port")) {
+            QString value;
+            if (ownEquals >= 0) {
+                value = argument.mid(ownEquals + 1);
+            } else {
+                if (std::next(it) == arguments.cend())
+                    return refusal(QStringLiteral("option ") + quoted(argument) +
+                                   QStringLiteral(" needs a value"));
+                value = *++it;
+            }
+            if (own == QLatin1String("--profile")) {
+                if (!SystemFolders::IsProfileName(value))
+                    return refusal(QStringLiteral("invalid profile name ") + quoted(value) +
+                                   QStringLiteral(": use letters, digits, '-' and '_', at most "
+                                                  "32, not beginning with '-'"));
+                reading.profile = value;
+            } else {
+                reading.comNumber = comNumberOf(value);
+                if (reading.comNumber == 0)
+                    return refusal(QStringLiteral("invalid port ") + quoted(value) +
+                                   QStringLiteral(": give COM1 to COM256"));
+            }
+            continue;
+        }
 
         // Qt reads "--name" as "-name".
         const QString bare = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);

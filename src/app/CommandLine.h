@@ -4,10 +4,12 @@
 #include <QStringList>
 
 // The program's arguments, read before the application object exists so
-// that --help and --version answer without a display. Lintrova takes no
-// arguments of its own: Qt's own options (-platform, -display, -style ...)
-// are left for the application object, anything else is refused. Only reads
-// and answers: printing and ending the program are the caller's.
+// that --help and --version answer without a display. Lintrova's own options
+// are --profile NAME (a data folder of the window's own, see
+// SystemFolders::SetProfile) and --port COMn (the port to open in this run);
+// Qt's own options (-platform, -display, -style ...) are left for the
+// application object, anything else is refused. Only reads and answers:
+// printing and ending the program are the caller's.
 namespace CommandLine {
 
 enum class Request {
@@ -23,7 +25,14 @@ struct Reading {
     // Start only: -platform or -display name where the window goes, so the
     // environment need not name a display.
     bool displayNamed = false;
+    // Start only: --profile's name (empty without one) and --port's COM
+    // number (0 without one). Given twice, the last one counts.
+    QString profile;
+    int comNumber = 0;
 };
+
+// The highest COM number --port takes, as Ports.ini numbers them.
+constexpr int kHighestComNumber = 256;
 
 // The status for arguments that are refused, as for any misuse of a command.
 constexpr int kRefusedStatus = 2;
@@ -31,6 +40,8 @@ constexpr int kRefusedStatus = 2;
 // arguments come without the program's name. They are read in order and the
 // first --help, --version or refused argument decides, so an argument after
 // --help is not looked at. A Qt option's value is never read as an option.
+// An option of Lintrova's own takes its value as the next argument or after
+// '=' (--port=COM3); a value outside its rules is refused.
 Reading read(const QStringList &arguments);
 
 } // namespace CommandLine

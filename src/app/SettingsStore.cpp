@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include "app/DesktopLanguage.h"
 #include "app/IniProfile.h"
 #include "app/SettingsNumber.h"
 #include "app/SystemFolders.h"
@@ -44,29 +45,42 @@ public:
         IniProfile::WritePrivateProfileStrings(SettingsSectionName(), m_keyValues, path, &error);
         return error;
     }
+    // Whether the file gives back every key's value already.
+    bool heldBy(const QString &path) const
+    {
+        for (const auto &[key, value] : m_keyValues) {
+            if (IniProfile::GetPrivateProfileString(SettingsSectionName(), key, QString(), path) !=
+                value)
+                return false;
+        }
+        return true;
+    }
 
 private:
     IniProfile::KeyValues m_keyValues;
 };
 
-// Copies the template into the data folder when the data folder has no
-// settings file yet: the first template of TemplateFolders() that can be
-// read, so one beside the program wins over the installed one. Copied
-// through a complete replacement, so a failing copy leaves no half file, and
-// owner-writable whatever the template's own permissions (an installed one
-// belongs to root), so the settings can be saved later.
-void copyTemplateOnFirstRun(const QString &dataFolder)
+// Copies the template into a data folder that has no settings file yet: the
+// first template of TemplateFolders() that can be read, so one beside the
+// program wins over the installed one. Copied through a complete
+// replacement, so a failing copy leaves no half file, and owner-writable
+// whatever the template's own permissions (an installed one belongs to
+// root), so the settings can be saved later. A language given (the
+// desktop's, see DesktopLanguage) replaces the template's.
+void copyTemplateOnFirstRun(const QString &dataFolder, std::optional<quint8> language)
 {
     const QString target = SettingsFilePath(dataFolder);
-    if (fkt_FileExists(target))
-        return;
     for (const QString &folder : SystemFolders::TemplateFolders()) {
         const QString source = folder + QStringLiteral("/Settings.ini");
         if (!fkt_FileExists(source))
             continue;
-        const auto content = WholeFile::read(source, IniProfile::kMaxFileSize);
+        auto content = WholeFile::read(source, IniProfile::kMaxFileSize);
         if (!content)
             continue;
+        if (language)
+            content = IniProfile::withValue(*content, SettingsSectionName(),
+                                            QStringLiteral("Language"), QString::number(*language))
+                          .value_or(*content);
         if (fkt_FileCreateFolder(dataFolder))
             WholeFile::replace(target, *content);
         return;
@@ -125,6 +139,16 @@ void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
     w.text("RecordLogFile", s.RecordLogFile);
 }
 
+// Every key the end writes, in its order; WaitTime from waitTime where given.
+KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime)
+{
+    KeyWriter writer;
+    collectKeys(writer, s);
+    writer.number("WaitTime", waitTime.value_or(s.WaitTime));
+    collectRecordingKeys(writer, s);
+    return writer;
+}
+
 } // namespace
 
 QString SettingsFilePath(const QString &dataFolder)
@@ -139,14 +163,40 @@ QString DefaultCommandFilePath(const QString &dataFolder)
 
 void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots)
 {
-    settings.DataFolder = SystemFolders::DataFolder();
-    copyTemplateOnFirstRun(settings.DataFolder);
-    readKeys(SettingsFilePath(settings.DataFolder), settings);
+    settings.DataFolder = SystemFolders::ProfileFolder();
+    const QString settingsFile = SettingsFilePath(settings.DataFolder);
+    std::optional<quint8> language;
+    if (!fkt_FileExists(settingsFile)) {
+        language = DesktopLanguage::firstStartLanguage();
+        copyTemplateOnFirstRun(settings.DataFolder, language);
+    }
+    readKeys(settingsFile, settings);
+    // Without a template the first start keeps the language until its end.
+    if (language && !fkt_FileExists(settingsFile))
+        settings.Language = language.value();
     slots = *fkt_MainLoadCommandFile(DefaultCommandFilePath(settings.DataFolder));
 }
 
+ProfileStamps stampProfileFiles(const QString &dataFolder)
+{
+    return {FileStamp::of(SettingsFilePath(dataFolder)),
+            FileStamp::of(DefaultCommandFilePath(dataFolder))};
+}
+
+bool settingsFileHolds(const SettingsRecord &settings, std::optional<qint16> waitTime)
+{
+    const KeyWriter writer = keysToWrite(settings, waitTime);
+    return writer.heldBy(SettingsFilePath(settings.DataFolder));
+}
+
+bool commandFileHolds(const QString &dataFolder, const CommandTexts &slots)
+{
+    const auto held = fkt_MainLoadCommandFile(DefaultCommandFilePath(dataFolder));
+    return held && *held == slots;
+}
+
 QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,
-                                        const CommandTexts &slots)
+                                        const CommandTexts &slots, SaveSelection which)
 {
     QList<SaveFailure> failures;
     if (settings.DataFolder.isEmpty())
@@ -154,18 +204,17 @@ QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<
     // Without this a first start that found no template would lose every
     // setting and command line at its end.
     fkt_FileCreateFolder(settings.DataFolder);
-    KeyWriter writer;
-    collectKeys(writer, settings);
     if (waitTime)
         settings.WaitTime = *waitTime;
-    writer.number("WaitTime", settings.WaitTime);
-    collectRecordingKeys(writer, settings);
+    const KeyWriter writer = keysToWrite(settings, std::nullopt);
     const QString settingsFile = SettingsFilePath(settings.DataFolder);
-    if (const int error = writer.writeTo(settingsFile))
-        failures.append({settingsFile, error});
+    if (which.settingsFile) {
+        if (const int error = writer.writeTo(settingsFile))
+            failures.append({settingsFile, error});
+    }
     const QString commandFile = DefaultCommandFilePath(settings.DataFolder);
     int error = 0;
-    if (!fkt_MainSaveCommandFile(commandFile, slots, {}, &error))
+    if (which.commandFile && !fkt_MainSaveCommandFile(commandFile, slots, {}, &error))
         failures.append({commandFile, error});
     return failures;
 }

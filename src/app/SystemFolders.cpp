@@ -27,6 +27,12 @@ QString &sharedFolderOverride()
     return folder;
 }
 
+QString &profileName()
+{
+    static QString name;
+    return name;
+}
+
 #ifdef Q_OS_WIN
 QString commonAppDataFolder()
 {
@@ -59,6 +65,40 @@ QString DataFolder()
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return base + QStringLiteral("/Kavrel/Lintrova/");
+#endif
+}
+
+void SetProfile(const QString &name)
+{
+    profileName() = IsProfileName(name) ? name : QString();
+}
+
+QString Profile()
+{
+    return profileName();
+}
+
+bool IsProfileName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > kMostProfileNameLength || name.startsWith(u'-'))
+        return false;
+    for (const QChar c : name) {
+        const bool allowed = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                             (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
+QString ProfileFolder()
+{
+    if (profileName().isEmpty())
+        return DataFolder();
+#ifdef Q_OS_WIN
+    return DataFolder() + QStringLiteral("profiles\\") + profileName() + QLatin1Char('\\');
+#else
+    return DataFolder() + QStringLiteral("profiles/") + profileName() + QLatin1Char('/');
 #endif
 }
 

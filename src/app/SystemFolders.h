@@ -12,6 +12,24 @@ namespace SystemFolders {
 // data folder + \Kavrel\Lintrova\. Only computed: nothing is created here.
 QString DataFolder();
 
+// The profile this run uses (--profile NAME): the window keeps its own files
+// (Settings.ini, DefaultCommands.icf and the like) in a folder of its own,
+// while the COM numbering (Ports.ini) belongs to the machine and stays in
+// DataFolder(). Empty (the default) for no profile. Only names for which
+// IsProfileName holds are taken; any other ends the profile.
+void SetProfile(const QString &name);
+QString Profile();
+
+// Letters A-Z and a-z, digits, '-' and '_', 1 to 32 of them, not beginning
+// with '-' (which would read as an option): a name that is safe as a folder
+// name everywhere.
+bool IsProfileName(const QString &name);
+inline constexpr int kMostProfileNameLength = 32;
+
+// Where the window keeps its own files: DataFolder() + "profiles/NAME/" with
+// a profile, DataFolder() without one; always ending with the separator.
+QString ProfileFolder();
+
 // The folder holding the program's executable, without a trailing separator.
 QString ProgramFolder();
 

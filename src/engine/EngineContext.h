@@ -27,4 +27,7 @@ struct EngineContext {
     std::function<void()> portFailed;
     // Writes the open port's status text again after a passing message.
     std::function<void()> showPortStatus;
+    // Counts the closings of the port the user asked for: a transmission
+    // under way ends when it changes.
+    quint64 userClosings = 0;
 };

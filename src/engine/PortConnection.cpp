@@ -12,6 +12,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -21,6 +22,7 @@ constexpr qint32 kErrorTemplate = 1602;
 constexpr qint32 kErrorTitle = 1603;
 constexpr qint32 kOpenAction = 1605;
 constexpr qint32 kHandshakeWord = 1522;
+constexpr qint32 kWaitingTemplate = 1917;
 
 // Marks an opening in progress for as long as it runs, however it ends.
 class OpeningGuard {
@@ -40,9 +42,11 @@ PortConnection::PortConnection(EngineContext &context)
                       [this] { return !m.closing && !m.view.modalDialogOpen(); },
                       [this] { return reopenLostPort(); }}))
 {
-    // A port across the network says what it waits for while it connects.
+    // A port across the network says what it waits for while it connects;
+    // the tries to reopen an awaited port stay quiet (the waiting field
+    // tells what is waited for).
     m.port.setWaitHandler([this](const QString &text) {
-        if (text.isEmpty())
+        if (text.isEmpty() || m_reopening)
             return;
         m.view.setStatusText(text);
         m_waitShown = true;
@@ -56,47 +60,92 @@ PortConnection::~PortConnection()
 
 void PortConnection::fkt_MainOpenPort()
 {
-    // Closing waits for queued characters while timers run, and a poll then
-    // processes input: a second press of Accept must not open the port
-    // inside the opening.
+    // An opening is under way: it waits for its server, or closing the old
+    // port waits for queued characters while timers run. It gives way (a
+    // wait for a server ends at once) and this opening follows once it has
+    // unwound, so the user's latest choice is the one that counts.
     if (m_opening) {
-        // A try to reopen a lost port across the network may wait for its
-        // server for seconds; it gives way, and this opening follows once
-        // it has ended.
-        if (m_reopening) {
-            m_openAfterReopening = true;
-            m.port.setPortOpen(false);
+        m_closeAsked = false;
+        // Before it has taken the settings, the opening under way takes the
+        // new ones anyway.
+        if (!m_settingsTaken)
+            return;
+        m_openAgain = true;
+        try {
+            if (!m.port.PortOpen())
+                m.port.setPortOpen(false);
+        } catch (const PortError &) {
+            // The opening under way ends by itself then.
         }
         return;
     }
-    const OpeningGuard opening(m_opening);
-    const quint8 lang = m.settings.Language;
-    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
-    fkt_MainEnableControls(false);
-    m_waitShown = false;
-    try {
-        openWithSettings();
-    } catch (const PortError &e) {
-        // A lost device still comes back to its number, not to another one.
-        if (m.settings.ComPort + 1 != m_lostComNumber)
-            stopAwaiting();
-        if (m_waitShown)
-            m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
-        // The window closed during the wait: nobody is there to read a box.
-        if (m.closing)
-            return;
-        reportOpenFailure(e.number(), e.description());
+    do {
+        m_openAgain = false;
+        openOnce();
+    } while (m_openAgain && !m.closing);
+    tellPortState();
+}
+
+void PortConnection::openOnce()
+{
+    std::optional<PortError> failure;
+    {
+        const OpeningGuard opening(m_opening);
+        m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
+        fkt_MainEnableControls(false);
+        m_waitShown = false;
+        m_connected = false;
+        tellPortState();
+        try {
+            openWithSettings();
+        } catch (const PortError &e) {
+            failure = e;
+        }
+    }
+    if (std::exchange(m_closeAsked, false)) {
+        // The user closed the port while it opened.
+        closeQuietly();
         return;
     }
+    if (failure) {
+        openingFailed(*failure);
+        return;
+    }
+    if (m_openAgain)
+        return; // the user's newer choice opens next
+    m_connected = true;
     stopAwaiting();
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());
 }
 
+void PortConnection::openingFailed(const PortError &error)
+{
+    if (m_waitShown)
+        m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
+    // The window closed during the wait, or the user chose another port:
+    // nobody needs to read about this one.
+    if (m.closing || m_openAgain)
+        return;
+    // A device that is not there yet (a server not reachable yet) is waited
+    // for; a lost device still comes back to its number, not to another one.
+    const int comNumber = m.settings.ComPort + 1;
+    const QString awaited = m.port.awaitablePath();
+    if (!awaited.isEmpty())
+        startAwaiting(comNumber, awaited);
+    else if (comNumber != m_awaitedComNumber)
+        stopAwaiting();
+    reportOpenFailure(error.number(), error.description());
+}
+
 void PortConnection::openWithSettings()
 {
+    m_settingsTaken = false;
     if (m.port.PortOpen())
         m.port.setPortOpen(false);
+    m_settingsTaken = true;
+    m_openedWith = {m.settings.ComPort, m.settings.Baudrate, m.settings.Dataformat,
+                    m.settings.Handshake};
     const QString baud = PortTables::baudText(m.settings.Baudrate);
     const QString format = PortTables::formatText(m.settings.Dataformat);
     m.port.setCommPort(qint16(m.settings.ComPort + 1));
@@ -112,34 +161,62 @@ void PortConnection::openWithSettings()
         m.port.setPortOpen(true);
 }
 
+void PortConnection::closePort()
+{
+    ++m.userClosings;
+    m_connected = false;
+    stopAwaiting();
+    if (m_opening) {
+        // The opening under way ends quietly; its wait for a server ends now.
+        m_closeAsked = true;
+        m_openAgain = false;
+    }
+    closeQuietly();
+    m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
+    fkt_MainEnableControls(false);
+    tellPortState();
+}
+
+void PortConnection::closeQuietly()
+{
+    try {
+        m.port.setPortOpen(false);
+    } catch (const PortError &) {
+        // The port counts as closed either way.
+    }
+}
+
+bool PortConnection::portInUse() const
+{
+    return m_opening || m_connected || awaitingDevice();
+}
+
 void PortConnection::portLost()
 {
     const quint8 lang = m.settings.Language;
+    m_connected = false;
     m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, lang));
     fkt_MainEnableControls(false);
     const QString path = m.port.devicePath();
     const QString givenUp = m.port.givenUpReason();
-    try {
-        m.port.setPortOpen(false);
-    } catch (const PortError &) {
-        // Closing a vanished device has nothing left to fail on; the port
-        // counts as closed either way.
-    }
+    // Closing a vanished device has nothing left to fail on.
+    closeQuietly();
     if (!givenUp.isEmpty()) {
         // The port gave the device up for good: nothing to wait for, and
         // the user is told why.
         stopAwaiting();
+        tellPortState();
         m.view.showCriticalMessage(fkt_ToolsGetResString(kErrorTitle, lang), givenUp);
         return;
     }
-    m_lostComNumber = m.settings.ComPort + 1;
     if (!path.isEmpty())
-        m_return->start(path);
+        startAwaiting(m_openedWith.comPort + 1, path);
+    tellPortState();
 }
 
 bool PortConnection::reopenLostPort()
 {
-    if (m_opening || m.settings.ComPort + 1 != m_lostComNumber || !m.port.sameDeviceBack())
+    if (m_opening || m.settings.ComPort + 1 != m_awaitedComNumber || !m.port.sameDeviceBack())
         return false;
     bool opened = false;
     {
@@ -153,7 +230,11 @@ bool PortConnection::reopenLostPort()
             // down); the watch tries again.
         }
     }
-    if (std::exchange(m_openAfterReopening, false)) {
+    if (std::exchange(m_closeAsked, false)) {
+        closeQuietly(); // the user closed it meanwhile; the watch has stopped
+        return false;
+    }
+    if (std::exchange(m_openAgain, false)) {
         // Once the try has unwound: it runs inside the watch's own call.
         QTimer::singleShot(0, m_return.get(), [this] {
             if (!m.closing)
@@ -163,10 +244,23 @@ bool PortConnection::reopenLostPort()
     }
     if (!opened)
         return false;
-    m_lostComNumber = 0;
+    m_connected = true;
+    m_awaitedComNumber = 0;
+    m.view.setWaitingText(QString());
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());
+    tellPortState();
     return true;
+}
+
+void PortConnection::startAwaiting(int comNumber, const QString &path)
+{
+    m_awaitedComNumber = comNumber;
+    if (!m_return->active() || m_return->path() != path)
+        m_return->start(path);
+    m.view.setWaitingText(
+        fkt_FormatInsertParam(fkt_ToolsGetResString(kWaitingTemplate, m.settings.Language),
+                              {QString::number(comNumber), path}));
 }
 
 bool PortConnection::awaitingDevice() const
@@ -176,8 +270,9 @@ bool PortConnection::awaitingDevice() const
 
 void PortConnection::stopAwaiting()
 {
-    m_lostComNumber = 0;
+    m_awaitedComNumber = 0;
     m_return->stop();
+    m.view.setWaitingText(QString());
 }
 
 void PortConnection::showPortStatus()
@@ -186,19 +281,25 @@ void PortConnection::showPortStatus()
         m.view.setStatusText(connectedStatusText());
 }
 
+void PortConnection::tellPortState()
+{
+    m.view.setPortInUse(portInUse());
+}
+
+// Names the port as it was opened, whatever the settings say by now.
 QString PortConnection::connectedStatusText() const
 {
     const quint8 lang = m.settings.Language;
+    const OpenedWith &o = m_openedWith;
     // A data format outside the table opens as 8N1, so the status names that
     // format rather than an unrelated text of the string table.
-    const quint8 format =
-        m.settings.Dataformat < PortTables::kFormatCount ? m.settings.Dataformat : 0;
+    const quint8 format = o.dataformat < PortTables::kFormatCount ? o.dataformat : 0;
     return fkt_FormatInsertParam(
         fkt_ToolsGetResString(kConnectedTemplate, lang),
-        {QString::number(m.settings.ComPort + 1), PortTables::baudText(m.settings.Baudrate),
+        {QString::number(o.comPort + 1), PortTables::baudText(o.baudrate),
          fkt_ToolsGetResString(PortTables::kFirstFormatDescriptionId + format, lang),
          fkt_ToolsGetResString(kHandshakeWord, lang) + u' ' +
-             PortTables::handshakeName(m.settings.Handshake)});
+             PortTables::handshakeName(o.handshake)});
 }
 
 void PortConnection::reportOpenFailure(qint32 number, const QString &description)

@@ -23,6 +23,12 @@ public:
     // Enables or disables the controls that need an open port.
     virtual void enablePortControls(bool enabled) = 0;
     virtual void setStatusText(const QString &text) = 0;
+    // A field of its own in the status bar: what the program waits for (a
+    // device to appear, a server to answer); an empty text hides it.
+    virtual void setWaitingText(const QString &text) = 0;
+    // Whether there is a port to close (open, connecting or awaited): the
+    // File menu offers to close it, otherwise to open one.
+    virtual void setPortInUse(bool inUse) = 0;
     // A modal box with the critical icon and an OK button.
     virtual void showCriticalMessage(const QString &title, const QString &text) = 0;
     // A box with an OK button, no icon and the program's title.

@@ -99,6 +99,10 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;
+    // The user closing the port ends the transmission; what had gone out by
+    // then is logged, and nothing goes to a port opened again meanwhile.
+    const quint64 closings = m.userClosings;
+    qsizetype sent = 0;
     try {
         if (useRts) {
             m.port.setRTSEnable(true);
@@ -109,7 +113,10 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
             pacer.pause();
             if (m.closing)
                 throw PortError(0, QStringLiteral("the program is ending"));
+            if (m.userClosings != closings)
+                throw PortError(0, QStringLiteral("the port was closed"));
             m.port.setOutput(QString(ch));
+            ++sent;
         }
         if (useRts) {
             rtsRaised = false;
@@ -129,6 +136,12 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
         }
         if (m.portFailed)
             m.portFailed();
+        if (sent > 0 && m.userClosings != closings) {
+            const QString part = decoded->left(sent);
+            m.log.AppendTrafficLine(TrafficLog::Direction::Sent,
+                                    m.settings.Peculiar != 0 ? EncodeControlChars(part) : part,
+                                    started);
+        }
         return Outcome::PortFailed;
     }
     const QString content = m.settings.Peculiar != 0 ? text : *decoded;

@@ -1,9 +1,12 @@
 #include "ports/DeviceReturnWatch.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,17 +65,15 @@ void DeviceReturnWatch::start(const QString &path)
         m_retry.start();
         return;
     }
+    m_seen = entryAt(m_path);
+    m_renewed = false;
     rewatch();
-    // A path still there may lead to a device that fails again at once; the
-    // first try waits a little, so such a device is not opened and lost in
-    // a tight loop.
-    if (QFileInfo::exists(m_path))
-        m_retry.start();
 }
 
 void DeviceReturnWatch::stop()
 {
     m_active = false;
+    m_renewed = false;
     m_retry.stop();
     m_sinceFirstTry.invalidate();
     const QStringList watched = m_folders.directories();
@@ -102,14 +103,27 @@ void DeviceReturnWatch::rewatch()
         m_folders.addPaths(added);
 }
 
-// A change in a watched folder: tries begin when the path leads somewhere
-// and none are being made.
+// A path removed and made again between two looks has another inode or a
+// newer change time, so it counts as made anew even when its absence was
+// never seen.
+void DeviceReturnWatch::noteEntry()
+{
+    const std::optional<Entry> now = entryAt(m_path);
+    if (now == m_seen)
+        return;
+    m_seen = now;
+    m_renewed = now.has_value();
+    m_sinceFirstTry.invalidate(); // a path made anew gets its own 5 s
+}
+
+// A change in a watched folder: tries begin when the path was made anew and
+// leads somewhere, and none are being made.
 void DeviceReturnWatch::check()
 {
-    if (!m_active || m_retry.isActive())
+    if (!m_active)
         return;
-    m_sinceFirstTry.invalidate();
-    if (QFileInfo::exists(m_path))
+    noteEntry();
+    if (m_renewed && !m_retry.isActive() && QFileInfo::exists(m_path))
         attempt();
 }
 
@@ -117,9 +131,10 @@ void DeviceReturnWatch::attempt()
 {
     if (!m_active)
         return;
-    if (!pathExists()) { // gone again before it could be opened
-        m_sinceFirstTry.invalidate();
-        return;
+    if (!m_network) {
+        noteEntry();
+        if (!m_renewed || !QFileInfo::exists(m_path)) // gone again before it could be opened
+            return;
     }
     if (m_hooks.mayTry && !m_hooks.mayTry()) {
         m_retry.start();
@@ -131,11 +146,19 @@ void DeviceReturnWatch::attempt()
         stop();
         return;
     }
-    if (m_active && (m_network || m_sinceFirstTry.elapsed() < kTryingMs))
+    if (!m_active)
+        return;
+    if (m_network || m_sinceFirstTry.elapsed() < kTryingMs)
         m_retry.start();
+    else
+        m_renewed = false; // tried out: only the path made anew once more counts
 }
 
-bool DeviceReturnWatch::pathExists() const
+std::optional<DeviceReturnWatch::Entry> DeviceReturnWatch::entryAt(const QString &path)
 {
-    return m_network || QFileInfo::exists(m_path);
+    struct stat info = {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return Entry{quint64(info.st_dev), quint64(info.st_ino),
+                 qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
 }

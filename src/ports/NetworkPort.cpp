@@ -299,6 +299,7 @@ void NetworkPort::open()
                                               : where.error);
     m_name = address->hostAndPort();
     m_rfc2217 = address->kind == PortAddress::Kind::Rfc2217;
+    m_unreachable = false;
     std::optional<unsigned char> flow;
     if (m_rfc2217) {
         flow = Rfc2217::flowControlOf(m_handshake);
@@ -314,6 +315,10 @@ void NetworkPort::open()
         const WaitEntry entry(*this, wait);
         const Clock::time_point started = Clock::now();
         const TcpConnection connection = connectTcp(address->host, address->port, wait);
+        m_unreachable = connection.failure == TcpConnection::Failure::NameNotFound ||
+                        connection.failure == TcpConnection::Failure::Refused ||
+                        connection.failure == TcpConnection::Failure::Unreachable ||
+                        connection.failure == TcpConnection::Failure::TimedOut;
         switch (connection.failure) {
         case TcpConnection::Failure::None:
             break;
@@ -343,6 +348,12 @@ void NetworkPort::open()
     } catch (...) {
         dropConnection();
         m_state = State::Closed;
+        // A server that could not be reached may be there later: its
+        // address is the one to try again.
+        if (m_unreachable) {
+            m_entry = where.mappedPath.isEmpty() ? where.path : where.mappedPath;
+            m_openedAs = m_comPort;
+        }
         throw;
     }
     m_state = State::Open;

@@ -58,7 +58,10 @@ class QSocketNotifier;
 // probes) is a device gone away: deviceGone() tells, what was received stays
 // readable, then InBufferCount, Input and Output raise "the connection was
 // lost". sameDeviceBack() is true while COMn's entry still names the same
-// address: whether the server is back only an opening can find out.
+// address: whether the server is back only an opening can find out. An
+// opening that cannot reach the server (refused, unreachable, a name not
+// known, no answer) makes awaitablePath() name the address, so that it can
+// be tried again the same way.
 //
 // What waits to go to the server never exceeds kMostQueued bytes. The
 // program's own bytes (data, settings, control lines) wait while they would
@@ -103,6 +106,7 @@ public:
     QString devicePath() const override { return m_entry; }
     bool sameDeviceBack() override;
     QString givenUpReason() const override;
+    QString awaitablePath() const override { return m_unreachable ? m_entry : QString(); }
     void setWaitHandler(std::function<void(const QString &)> handler) override
     {
         m_waitHandler = std::move(handler);
@@ -175,7 +179,8 @@ private:
 
     State m_state = State::Closed;
     quint64 m_generation = 0; // counts openings and closings, for waits that let events run
-    QString m_entry;          // COMn's entry at the last successful opening
+    QString m_entry;          // COMn's entry at the last opening that succeeded or found no server
+    bool m_unreachable = false; // the last opening could not reach the server
     qint16 m_openedAs = 0;
     QString m_name;           // host:port, as messages name it
     bool m_rfc2217 = false;

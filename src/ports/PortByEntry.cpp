@@ -22,6 +22,11 @@ void PortByEntry::setPortOpen(bool open)
     m_current->setPortOpen(true);
 }
 
+bool PortByEntry::mayWaitToOpen(qint16 comNumber)
+{
+    return &portFor(m_resolver ? m_resolver(comNumber) : PortPath{}) == &m_network;
+}
+
 SerialPortControl &PortByEntry::portFor(const PortPath &where)
 {
     if (!where.error.isEmpty())

@@ -41,6 +41,9 @@ public:
     QString devicePath() const override { return m_current->devicePath(); }
     bool sameDeviceBack() override { return m_current->sameDeviceBack(); }
     QString givenUpReason() const override { return m_current->givenUpReason(); }
+    QString awaitablePath() const override { return m_current->awaitablePath(); }
+    // True when COMn's entry names a port across the network.
+    bool mayWaitToOpen(qint16 comNumber) override;
     void setWaitHandler(std::function<void(const QString &)> handler) override;
 
     // The port in use: the last one opened.

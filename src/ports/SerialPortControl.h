@@ -77,12 +77,22 @@ public:
     // the path to watch for its return. Empty when the port cannot tell.
     virtual QString devicePath() const { return {}; }
     // Whether the device found there now is the one opened last, so that
-    // opening the port again reaches it. False while the port is open.
+    // opening the port again reaches it. False while the port is open. After
+    // an opening that found no device or server (see awaitablePath), whether
+    // one is there now.
     virtual bool sameDeviceBack() { return false; }
     // While the device counts as gone: why the port gave it up for good (a
     // server that misbehaves), a text for the user; nothing is to wait for
     // its return then. Empty for a device that went away by itself.
     virtual QString givenUpReason() const { return {}; }
+    // After an opening that failed because the entry's device is not there
+    // (or its server cannot be reached), the entry to wait for: where the
+    // device will appear, the server's address. Empty after any other
+    // outcome, and for an entry that must not be waited for.
+    virtual QString awaitablePath() const { return {}; }
+    // Whether opening COMn may wait for something beyond this machine (a
+    // server across the network), so that the window should show first.
+    virtual bool mayWaitToOpen(qint16 comNumber) { return (void)comNumber, false; }
 
     // A port whose opening may take a while (one across the network) calls
     // the handler with a text to show while it waits, with the window's

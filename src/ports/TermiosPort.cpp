@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -208,17 +209,25 @@ void TermiosPort::open()
     if (m_fd >= 0) // still closing: a wait let this call in
         throw PortError(PortErrors::NotOpen, text(kStillClosing, {}));
     const PortPath where = m_resolver ? m_resolver(m_comPort) : PortPath{};
-    if (!where.error.isEmpty() || where.path.isEmpty())
+    m_missing = false;
+    if (!where.error.isEmpty() || where.path.isEmpty()) {
+        if (where.mappedPath.startsWith(QLatin1Char('/')) && !QFileInfo::exists(where.mappedPath))
+            noteMissing(where);
         throw PortError(PortErrors::NoDevice, where.error.isEmpty()
                                                   ? text(kNoDevice, {QString::number(m_comPort)})
                                                   : where.error);
+    }
     // Messages name the device as the user mapped it, not the kernel's name.
     const QString name = where.mappedPath.isEmpty() ? where.path : where.mappedPath;
 
     const QByteArray path = where.path.toLocal8Bit();
     const int handle = m_calls->open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0)
-        throw openFailure(errno, name);
+    if (handle < 0) {
+        const int err = errno;
+        if (err == ENOENT && !where.mappedPath.isEmpty())
+            noteMissing(where); // gone since the entry was looked up
+        throw openFailure(err, name);
+    }
     FdGuard guard(handle);
     if (!::isatty(handle))
         throw PortError(ENOTTY, text(kNotSerial, {name}));
@@ -243,6 +252,7 @@ void TermiosPort::open()
     m_path = where.path;
     m_opened = where;
     m_openedAs = m_comPort;
+    m_identityKnown = true;
     m_saved = std::move(saved);
     m_goneErrno = 0;
     m_backlog.clear();
@@ -303,9 +313,31 @@ QString TermiosPort::devicePath() const
     return m_opened.mappedPath.isEmpty() ? m_opened.path : m_opened.mappedPath;
 }
 
+// The entry whose device the opening did not find becomes the one to wait
+// for; a device opened before under the same entry and number keeps its
+// identity, so a kernel name still needs the same USB serial number.
+void TermiosPort::noteMissing(const PortPath &where)
+{
+    const bool sameEntry = where.mappedPath == m_opened.mappedPath && m_comPort == m_openedAs;
+    if (!sameEntry) {
+        m_opened = PortPath{QString(), QString(), where.mappedPath, QString()};
+        m_openedAs = m_comPort;
+        m_identityKnown = false;
+    }
+    m_missing = true;
+}
+
+QString TermiosPort::awaitablePath() const
+{
+    // A pseudo-terminal's number goes to the next program that asks for one.
+    if (!m_missing || m_opened.mappedPath.startsWith(QLatin1String("/dev/pts/")))
+        return {};
+    return m_opened.mappedPath;
+}
+
 bool TermiosPort::sameDeviceBack()
 {
-    if (m_fd >= 0 || !m_resolver || m_opened.path.isEmpty())
+    if (m_fd >= 0 || !m_resolver || devicePath().isEmpty())
         return false;
     // A pseudo-terminal named by its number never comes back: the number goes
     // to the next program that asks for one, and nothing tells them apart.
@@ -313,7 +345,7 @@ bool TermiosPort::sameDeviceBack()
         return false;
     const PortPath now = m_resolver(m_openedAs);
     return now.error.isEmpty() && !now.path.isEmpty() && now.mappedPath == m_opened.mappedPath &&
-           now.identity == m_opened.identity &&
+           (!m_identityKnown || now.identity == m_opened.identity) &&
            (!now.mappedPath.isEmpty() || now.path == m_opened.path);
 }
 

@@ -71,6 +71,12 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // last opened is there once more: the same mapped path and identity; never
 // for a pseudo-terminal named by its number (/dev/pts/N).
 //
+// An opening that finds no device at the entry's path (a missing file, a
+// link that leads nowhere) makes awaitablePath() name the entry, except a
+// pseudo-terminal named by its number; sameDeviceBack() then tells whether a
+// device is there now (with the identity of the device last opened under
+// that entry and number, if one was).
+//
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
 class TermiosPort : public BackloggedPort {
@@ -98,6 +104,7 @@ public:
     bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
     QString devicePath() const override;
     bool sameDeviceBack() override;
+    QString awaitablePath() const override;
 
     // How long a write may wait for a device that holds the line before it
     // fails with PortErrors::WriteTimeout. Waiting for the output to drain
@@ -118,6 +125,7 @@ private:
     enum class DrainWait { EventsRun, EventsButInput, Sleeping };
 
     void open();
+    void noteMissing(const PortPath &where);
     void close(DrainWait wait);
     PortError openFailure(int err, const QString &name) const;
     QString text(qint32 id, const QStringList &params) const;
@@ -148,9 +156,13 @@ private:
     std::chrono::milliseconds m_writeTimeout{10000};
 
     // The device last opened and the number it was opened as; kept after
-    // closing, to tell when it comes back.
+    // closing, to tell when it comes back. After an opening that found no
+    // device, the entry it looked for (without a path, and with the identity
+    // known only when that entry was opened before).
     PortPath m_opened;
     qint16 m_openedAs = 0;
+    bool m_identityKnown = false;
+    bool m_missing = false; // the last opening found no device at the entry
     int m_fd = -1;
     bool m_closing = false; // waiting for the output to drain before closing
     QString m_path;

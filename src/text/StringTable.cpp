@@ -149,6 +149,14 @@ constexpr Entry kEntries[] = {
     Entry{1914, u"Stoppbits"},
     Entry{1915, u"Handshake"},
     Entry{1916, u"%% kann RTS/CTS und XON/XOFF nicht zusammen verwenden"},
+    Entry{1917, u"Warte auf COM%% (%%)..."},
+    Entry{1918, u"Schnittstelle öffnen"},
+    Entry{1919, u"Schnittstelle schließen"},
+    Entry{1920, u"Die Datei %% wurde inzwischen von einem anderen Lintrova-Fenster geändert. "
+                u"Überschreiben?"},
+    Entry{1921, u"Datei geändert"},
+    Entry{1922, u"Die Datei %% wurde inzwischen von einem anderen Lintrova-Fenster geändert; sie "
+                u"bleibt, wie sie ist."},
     Entry{2000, u"%% hat die Verbindung geschlossen"},
     Entry{2001, u"%% hat die Einstellung %% = %% nicht übernommen und die Verbindung geschlossen"},
     Entry{2002, u"%% hat auf die Einstellung %% = %% nicht innerhalb von 5 s geantwortet"},
@@ -329,6 +337,14 @@ constexpr Entry kEntries[] = {
     Entry{11914, u"stop bits"},
     Entry{11915, u"handshake"},
     Entry{11916, u"%% cannot use RTS/CTS and XON/XOFF together"},
+    Entry{11917, u"Waiting for COM%% (%%)..."},
+    Entry{11918, u"Open port"},
+    Entry{11919, u"Close port"},
+    Entry{11920, u"The file %% was changed by another Lintrova window in the meantime. Overwrite "
+                 u"it?"},
+    Entry{11921, u"File changed"},
+    Entry{11922, u"The file %% was changed by another Lintrova window in the meantime; it is left "
+                 u"as it is."},
     Entry{12000, u"%% closed the connection"},
     Entry{12001, u"%% did not take the setting %% = %% and closed the connection"},
     Entry{12002, u"%% did not answer the setting %% = %% within 5 s"},

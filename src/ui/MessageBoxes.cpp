@@ -10,6 +10,12 @@ MessageBoxes::Presenter &presenter()
     return installed;
 }
 
+MessageBoxes::QuestionPresenter &questionPresenter()
+{
+    static MessageBoxes::QuestionPresenter installed;
+    return installed;
+}
+
 } // namespace
 
 namespace MessageBoxes {
@@ -28,6 +34,25 @@ void show(const Message &message)
 void setPresenter(Presenter p)
 {
     presenter() = std::move(p);
+}
+
+bool ask(const Message &message)
+{
+    if (questionPresenter())
+        return questionPresenter()(message);
+    if (presenter()) {
+        presenter()(message);
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, message.title, message.text,
+                    QMessageBox::Yes | QMessageBox::No, message.parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void setQuestionPresenter(QuestionPresenter p)
+{
+    questionPresenter() = std::move(p);
 }
 
 } // namespace MessageBoxes

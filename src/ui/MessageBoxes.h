@@ -27,4 +27,15 @@ void show(const Message &message);
 // Replaces the real boxes; an empty presenter restores them. For tests.
 void setPresenter(Presenter presenter);
 
+// Asks a question with the buttons Yes and No (No is the default: a reflex
+// on Enter changes nothing); true for Yes. A box closed any other way (the
+// program ending meanwhile) answers No.
+bool ask(const Message &message);
+
+// Answers the questions instead of real boxes; an empty one restores them.
+// Without one, a presenter installed above is shown the question, which is
+// then answered No. For tests.
+using QuestionPresenter = std::function<bool(const Message &)>;
+void setQuestionPresenter(QuestionPresenter presenter);
+
 } // namespace MessageBoxes

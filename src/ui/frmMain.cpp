@@ -2,12 +2,13 @@
 
 #include "app/ReplacingFile.h"
 #include "app/SettingsStore.h"
+#include "app/SystemFolders.h"
 #include "app/modGlobal.h"
 #include "engine/LogRecorder.h"
 #include "engine/NumberText.h"
-#include "ports/SerialPortControl.h"
 #include "engine/TerminalEngine.h"
 #include "host/PortsIniFile.h"
+#include "ports/SerialPortControl.h"
 #include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
@@ -138,6 +139,10 @@ void frmMain::buildControls()
     stbRecording->setObjectName(QStringLiteral("stbRecording"));
     stbRecording->setVisible(false);
     statusBar()->addPermanentWidget(stbRecording);
+    stbWaiting = new QLabel(this);
+    stbWaiting->setObjectName(QStringLiteral("stbWaiting"));
+    stbWaiting->setVisible(false);
+    statusBar()->addPermanentWidget(stbWaiting);
     statusBar()->setSizeGripEnabled(true);
 
     for (QWidget *w : {static_cast<QWidget *>(txtSend), static_cast<QWidget *>(lstSendReceive),
@@ -165,6 +170,9 @@ void frmMain::buildMenus()
     };
     mnuFile = menuBar()->addMenu(QString());
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFilePort = action(mnuFile, "mnuFilePort");
+    mnuFilePort->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuSpacePort"));
     mnuFileLoadConfig = action(mnuFile, "mnuFileLoadConfig");
     mnuFileSaveConfig = action(mnuFile, "mnuFileSaveConfig");
     mnuFileSaveLog = action(mnuFile, "mnuFileSaveLog");
@@ -214,12 +222,25 @@ void frmMain::Form_Load()
     if (m_unloaded)
         return; // the system ended the program while the settings were read
     removeLeftoversOfSaves(m_settings.DataFolder);
+    m_stamps = stampProfileFiles(m_settings.DataFolder);
     setSlotTexts(slots);
+    if (m_portForThisRun > 0) {
+        m_storedComPort = m_settings.ComPort;
+        m_settings.ComPort = quint8(m_portForThisRun - 1);
+    }
     // From here on an unload saves what was loaded, also when the system ends
     // the program while the port's error box is open.
     txtWaitTime->setText(QString::number(m_settings.WaitTime));
     m_settingsLoaded = true;
-    m_engine->connection().fkt_MainOpenPort();
+    // A server across the network may take seconds to answer, or never: the
+    // window shows first (see showEvent).
+    m_openWhenShown = m_port.mayWaitToOpen(qint16(m_settings.ComPort + 1));
+    if (m_openWhenShown) {
+        setStatusText(fkt_ToolsGetResString(1600, m_settings.Language));
+        m_engine->connection().fkt_MainEnableControls(false);
+    } else {
+        m_engine->connection().fkt_MainOpenPort();
+    }
     ApplyLanguage();
     resumeRecording();
     for (QLineEdit *box : txtBefehl)
@@ -249,11 +270,14 @@ void frmMain::Form_Unload()
     rememberRecording();
     m_recorder->finish();
     QList<SaveFailure> failures;
+    // The port given for this run only is not stored.
+    if (m_storedComPort)
+        m_settings.ComPort = *m_storedComPort;
     // The box is read as the quiet time reads it; a text that does not begin
     // with a 16-bit number keeps the stored value.
     if (m_settingsLoaded)
         failures = fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()),
-                                        slotTexts());
+                                        slotTexts(), keepOtherWindowsFiles());
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
@@ -286,6 +310,44 @@ void frmMain::reportSaveFailures(const QList<SaveFailure> &failures)
                         lines.join(u'\n')});
 }
 
+// Another window on the same data folder (without a profile, or with the
+// same one) may have saved a file since this one read it: it is overwritten
+// only when the user says so. Nobody may be there to answer when the system
+// ends the program, so the other's file stays then.
+SaveSelection frmMain::keepOtherWindowsFiles()
+{
+    SaveSelection which;
+    if (!m_settingsLoaded)
+        return which;
+    const quint8 lang = m_settings.Language;
+    const ProfileStamps now = stampProfileFiles(m_settings.DataFolder);
+    const std::optional<qint16> waitTime = NumberText::startingInt16(txtWaitTime->text());
+    const bool settingsHeld = settingsFileHolds(m_settings, waitTime);
+    const bool commandsHeld = commandFileHolds(m_settings.DataFolder, slotTexts());
+    const auto mayWrite = [this, lang](const FileStamp &seen, const FileStamp &current, bool held,
+                                       const QString &path) {
+        // A file removed meanwhile is simply written again; one that holds
+        // this window's values already loses nothing.
+        if (seen == current || !current.readable() || held)
+            return true;
+        const QString shown = QDir::toNativeSeparators(path);
+        if (m_unloadForSystem) {
+            const QString line = fkt_FormatInsertParam(fkt_ToolsGetResString(1922, lang), {shown});
+            std::fprintf(stderr, "Lintrova: %s\n", line.toLocal8Bit().constData());
+            std::fflush(stderr);
+            return false;
+        }
+        return MessageBoxes::ask(
+            {this, MessageBoxes::Icon::None, fkt_ToolsGetResString(1921, lang),
+             fkt_FormatInsertParam(fkt_ToolsGetResString(1920, lang), {shown})});
+    };
+    which.settingsFile = mayWrite(m_stamps.settingsFile, now.settingsFile, settingsHeld,
+                                  SettingsFilePath(m_settings.DataFolder));
+    which.commandFile = mayWrite(m_stamps.commandFile, now.commandFile, commandsHeld,
+                                 DefaultCommandFilePath(m_settings.DataFolder));
+    return which;
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
@@ -297,8 +359,10 @@ void frmMain::ApplyLanguage()
     const quint8 lang = m_settings.Language;
     auto res = [lang](qint32 id) { return fkt_ToolsGetResString(id, lang); };
     QtTranslations::apply(lang);
-    setWindowTitle(res(1000));
+    const QString profile = SystemFolders::Profile();
+    setWindowTitle(profile.isEmpty() ? res(1000) : res(1000) + QStringLiteral(" – ") + profile);
     mnuFile->setTitle(res(1001));
+    showPortState();
     mnuFileQuit->setText(res(1002));
     mnuFileLoadConfig->setText(res(1007));
     mnuFileSaveConfig->setText(res(1008));

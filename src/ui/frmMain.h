@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SettingsStore.h"
 #include "engine/TerminalView.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
@@ -18,7 +20,6 @@ class LogRecorder;
 class LogView;
 class SerialPortControl;
 class TerminalEngine;
-struct SaveFailure;
 struct SettingsRecord;
 
 // The program's main window: the text to send, the traffic log, the eight
@@ -39,7 +40,14 @@ public:
     ~frmMain() override;
 
     // The start sequence: settings and command slots, the port, the captions.
+    // A port across the network is opened once the window is shown, so the
+    // window never waits for its server to appear.
     void Form_Load();
+
+    // Opens COMn in this run instead of the stored port (--port); the stored
+    // ComPort changes only when the settings dialog is accepted. Before
+    // Form_Load.
+    void setPortForThisRun(int comNumber) { m_portForThisRun = comNumber; }
 
     // Unloads the window as Esc does, for the system ending the program (a
     // signal, the desktop session's end): no message box is shown, a failed
@@ -59,6 +67,9 @@ public:
     // Ticked: asks for a file and records the log to it; unticked: stops.
     void mnuFileRecordLog_Click(bool checked);
     void mnuEditSettings_Click();
+    // File > Open port / Close port: closes the port in use (open,
+    // connecting or awaited), otherwise opens the chosen one.
+    void mnuFilePort_Click();
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
@@ -78,6 +89,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -90,6 +102,9 @@ private:
     void fitLabels();
     void Form_Unload();
     void reportSaveFailures(const QList<SaveFailure> &failures);
+    SaveSelection keepOtherWindowsFiles();
+    void restampCommandFile(const QString &path);
+    void showPortState();
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
@@ -119,6 +134,8 @@ private:
     void pressSlotButton(int slot) override;
     void enablePortControls(bool enabled) override;
     void setStatusText(const QString &text) override;
+    void setWaitingText(const QString &text) override;
+    void setPortInUse(bool inUse) override;
     void showCriticalMessage(const QString &title, const QString &text) override;
     void showPlainMessage(const QString &text) override;
     bool modalDialogOpen() const override;
@@ -131,6 +148,11 @@ private:
     bool m_unloaded = false;
     bool m_settingsLoaded = false;  // an unload before this saves nothing
     bool m_unloadForSystem = false; // failures go to standard error
+    bool m_openWhenShown = false;   // the start's opening waits for the window to show
+    bool m_portInUse = false;       // the File menu offers to close the port
+    int m_portForThisRun = 0;       // --port's COM number; 0: the stored one
+    std::optional<quint8> m_storedComPort; // ComPort to save while --port's stands
+    ProfileStamps m_stamps;                // the window's own files as it read or last wrote them
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
     QString m_logFolder; // where the log was last saved or recorded
@@ -157,7 +179,9 @@ private:
     QPushButton *cmdQuit = nullptr;
     QLabel *stbStatus = nullptr;
     QLabel *stbRecording = nullptr; // shown while the log is recorded
+    QLabel *stbWaiting = nullptr;   // shown while a port is awaited
     QMenu *mnuFile = nullptr;
+    QAction *mnuFilePort = nullptr; // Open port / Close port
     QAction *mnuFileLoadConfig = nullptr;
     QAction *mnuFileSaveConfig = nullptr;
     QAction *mnuFileSaveLog = nullptr;

@@ -52,6 +52,7 @@ void frmMain::connectControls()
     connect(txtSend, &QLineEdit::textChanged, this, &frmMain::UpdateSendButton);
     connect(lstSendReceive, &LogView::doubleClickedAnywhere, this, &frmMain::lstSendReceive_DblClick);
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
+    connect(mnuFilePort, &QAction::triggered, this, &frmMain::mnuFilePort_Click);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
     connect(mnuFileSaveLog, &QAction::triggered, this, &frmMain::mnuFileSaveLog_Click);

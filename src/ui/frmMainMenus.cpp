@@ -41,14 +41,20 @@ QString frmMain::chooseCommandFile(bool save)
 
 void frmMain::mnuFileLoadConfig_Click()
 {
-    const auto texts = fkt_MainLoadCommandFile(QString(), [this] { return chooseCommandFile(false); });
+    QString chosen;
+    const auto texts = fkt_MainLoadCommandFile(
+        QString(), [this, &chosen] { return chosen = chooseCommandFile(false); });
     if (texts)
         setSlotTexts(*texts);
+    restampCommandFile(chosen);
 }
 
 void frmMain::mnuFileSaveConfig_Click()
 {
-    fkt_MainSaveCommandFile(QString(), slotTexts(), [this] { return chooseCommandFile(true); });
+    QString chosen;
+    fkt_MainSaveCommandFile(QString(), slotTexts(),
+                            [this, &chosen] { return chosen = chooseCommandFile(true); });
+    restampCommandFile(chosen);
 }
 
 void frmMain::mnuFileSaveLog_Click()
@@ -84,8 +90,14 @@ void frmMain::mnuEditSettings_Click()
     } else {
         const auto portList = m_portListSource ? m_portListSource
                                                : [] { return QStringLiteral("0"); };
-        frmSettings dialog(m_settings, portList,
-                           [this] { m_engine->connection().fkt_MainOpenPort(); }, this);
+        // Accepting stores the port shown, also one given for this run only.
+        frmSettings dialog(
+            m_settings, portList,
+            [this] {
+                m_storedComPort.reset();
+                m_engine->connection().fkt_MainOpenPort();
+            },
+            this);
         dialog.exec();
     }
     ApplyLanguage();

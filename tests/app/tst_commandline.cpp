@@ -28,10 +28,14 @@ void tst_CommandLine::reading_data()
     QTest::addColumn<Request>("request");
     QTest::addColumn<QString>("refusal");
     QTest::addColumn<bool>("displayNamed");
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<int>("comNumber");
 
     const auto row = [](const char *name, const QStringList &arguments, Request request,
-                        const QString &refusal = {}, bool displayNamed = false) {
-        QTest::newRow(name) << arguments << request << refusal << displayNamed;
+                        const QString &refusal = {}, bool displayNamed = false,
+                        const QString &profile = {}, int comNumber = 0) {
+        QTest::newRow(name) << arguments << request << refusal << displayNamed << profile
+                            << comNumber;
     };
     // Lintrova's own.
     row("nothing", {}, Request::Start);
@@ -42,6 +46,20 @@ void tst_CommandLine::reading_data()
     row("the first request decides", {"--version", "--help"}, Request::Version);
     row("nothing after --help is looked at", {"--help", "--no-such"}, Request::Help);
     row("--help after a Qt option", {"-style", "fusion", "--help"}, Request::Help);
+    row("--profile and its name", {"--profile", "bench-2_B"}, Request::Start, {}, false,
+        "bench-2_B");
+    row("--profile=name", {"--profile=monitor"}, Request::Start, {}, false, "monitor");
+    row("a name of 32 characters", {"--profile", QString(32, u'p')}, Request::Start, {}, false,
+        QString(32, u'p'));
+    row("--port COM3", {"--port", "COM3"}, Request::Start, {}, false, {}, 3);
+    row("--port=com12, any case", {"--port=com12"}, Request::Start, {}, false, {}, 12);
+    row("--port COM256", {"--port", "COM256"}, Request::Start, {}, false, {}, 256);
+    row("the last --port counts", {"--port", "COM1", "--port", "COM2"}, Request::Start, {}, false,
+        {}, 2);
+    row("own and Qt options together",
+        {"-platform", "xcb", "--profile", "A", "--port", "COM1", "-reverse"}, Request::Start, {},
+        true, "A", 1);
+    row("--help after --profile", {"--profile", "A", "--help"}, Request::Help);
     // Qt's options pass, with their values.
     row("-platform and its value", {"-platform", "offscreen"}, Request::Start, {}, true);
     row("--platform with two dashes", {"--platform", "xcb"}, Request::Start, {}, true);
@@ -80,6 +98,31 @@ void tst_CommandLine::reading_data()
         "unknown option '--fast'");
     row("an unknown option before --help", {"--fast", "--help"}, Request::Refuse,
         "unknown option '--fast'");
+    row("--profile without its name", {"--profile"}, Request::Refuse,
+        "option '--profile' needs a value");
+    row("a profile name with a slash", {"--profile", "a/b"}, Request::Refuse,
+        "invalid profile name 'a/b'");
+    row("a profile name with a dot", {"--profile", ".."}, Request::Refuse,
+        "invalid profile name '..'");
+    row("a profile name with a blank", {"--profile=a b"}, Request::Refuse,
+        "invalid profile name 'a b'");
+    row("an empty profile name", {"--profile="}, Request::Refuse, "invalid profile name ''");
+    row("a profile name of 33 characters", {"--profile", QString(33, u'p')}, Request::Refuse,
+        "invalid profile name '" + QString(33, u'p') + "'");
+    row("a letter outside A-Z", {"--profile", u"Prüfstand"_qs}, Request::Refuse,
+        u"invalid profile name 'Prüfstand'"_qs);
+    row("an option taken for the name", {"--profile", "--port", "COM1"}, Request::Refuse,
+        "invalid profile name '--port'");
+    row("--port without its value", {"--port"}, Request::Refuse, "option '--port' needs a value");
+    row("COM0", {"--port", "COM0"}, Request::Refuse, "invalid port 'COM0'");
+    row("COM257", {"--port", "COM257"}, Request::Refuse, "invalid port 'COM257'");
+    row("a number alone", {"--port", "3"}, Request::Refuse, "invalid port '3'");
+    row("a leading zero", {"--port", "COM03"}, Request::Refuse, "invalid port 'COM03'");
+    row("COM alone", {"--port", "COM"}, Request::Refuse, "invalid port 'COM'");
+    row("a device path", {"--port", "/dev/ttyS0"}, Request::Refuse, "invalid port '/dev/ttyS0'");
+    row("a sign", {"--port", "COM+1"}, Request::Refuse, "invalid port 'COM+1'");
+    row("own options take two dashes", {"-port", "COM1"}, Request::Refuse,
+        "unknown option '-port'");
 }
 
 void tst_CommandLine::reading()
@@ -88,10 +131,14 @@ void tst_CommandLine::reading()
     QFETCH(Request, request);
     QFETCH(QString, refusal);
     QFETCH(bool, displayNamed);
+    QFETCH(QString, profile);
+    QFETCH(int, comNumber);
 
     const CommandLine::Reading reading = CommandLine::read(arguments);
     QCOMPARE(reading.request, request);
     QCOMPARE(reading.displayNamed, displayNamed);
+    QCOMPARE(reading.profile, profile);
+    QCOMPARE(reading.comNumber, comNumber);
     switch (request) {
     case Request::Start:
         QVERIFY(reading.output.isEmpty());
@@ -121,8 +168,13 @@ void tst_CommandLine::program_data()
     QTest::addColumn<QString>("standardError");  // its start
 
     QTest::newRow("--version") << QStringList{"--version"} << 0 << "Lintrova 2018.1.0\n" << "";
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: lintrova [Qt options]\n"
+    QTest::newRow("--help") << QStringList{"--help"} << 0
+                            << "Usage: lintrova [--profile NAME] [--port COMn] [Qt options]\n"
                             << "";
+    QTest::newRow("a bad profile name") << QStringList{"--profile", "a b"} << 2 << ""
+                                        << "lintrova: invalid profile name 'a b': use letters";
+    QTest::newRow("a bad port") << QStringList{"--port", "COM0"} << 2 << ""
+                                << "lintrova: invalid port 'COM0': give COM1 to COM256\n";
     QTest::newRow("--help after Qt options")
         << QStringList{"-platform", "xcb", "-display", ":99", "--help"} << 0 << "Usage: " << "";
     QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""

@@ -81,6 +81,9 @@ private Q_SLOTS:
     void saveFailuresNameFileAndReason();
     void readOnlyDataFolder();
     void recordNeverLoadedSavesNothing();
+    void firstStartLanguage_data();
+    void firstStartLanguage();
+    void profileKeepsItsOwnFiles();
 
 private:
     QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
@@ -98,12 +101,17 @@ void tst_SettingsStore::init()
     SystemFolders::SetProgramFolderForTesting(programFolder());
     // Never the template of a Lintrova installed on this machine.
     SystemFolders::SetSharedFolderForTesting(sharedFolder());
+    // A first start follows the desktop's language; the tests say which.
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    qputenv("LANG", "C.UTF-8");
 }
 
 void tst_SettingsStore::cleanup()
 {
     SystemFolders::SetProgramFolderForTesting(QString());
     SystemFolders::SetSharedFolderForTesting(QString());
+    SystemFolders::SetProfile(QString());
 }
 
 void tst_SettingsStore::firstStartWithTemplate()
@@ -535,6 +543,111 @@ void tst_SettingsStore::recordNeverLoadedSavesNothing()
     QVERIFY(fkt_MainSaveSettings(s, 5, slots).isEmpty());
     QVERIFY(!QFileInfo::exists(m_root->path() + "/xdg"));
     QVERIFY(!QFileInfo::exists("Settings.ini"));
+}
+
+void tst_SettingsStore::firstStartLanguage_data()
+{
+    // null: the variable is unset
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lcMessages");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QByteArray>("templateLanguage"); // null: no template at all
+    QTest::addColumn<int>("language");
+    const QByteArray unset;
+    QTest::newRow("British English")
+        << unset << unset << QByteArray("en_GB.UTF-8") << QByteArray("0") << 1;
+    QTest::newRow("French") << unset << unset << QByteArray("fr_FR.UTF-8") << QByteArray("0") << 1;
+    QTest::newRow("German: the template's value")
+        << unset << unset << QByteArray("de_DE.UTF-8") << QByteArray("0") << 0;
+    QTest::newRow("German, the template says English")
+        << unset << unset << QByteArray("de_AT@euro") << QByteArray("1") << 1;
+    QTest::newRow("nothing set") << unset << unset << unset << QByteArray("0") << 0;
+    QTest::newRow("all empty") << QByteArray("") << QByteArray("") << QByteArray("")
+                               << QByteArray("0") << 0;
+    QTest::newRow("C") << unset << unset << QByteArray("C") << QByteArray("0") << 0;
+    QTest::newRow("C.UTF-8") << unset << unset << QByteArray("C.UTF-8") << QByteArray("0") << 0;
+    QTest::newRow("POSIX") << QByteArray("POSIX") << unset << QByteArray("en_US.UTF-8")
+                           << QByteArray("0") << 0;
+    QTest::newRow("LC_ALL before LANG")
+        << QByteArray("de_DE.UTF-8") << unset << QByteArray("en_US.UTF-8") << QByteArray("0") << 0;
+    QTest::newRow("an empty LC_ALL is passed over")
+        << QByteArray("") << QByteArray("en_GB.UTF-8") << QByteArray("de_DE.UTF-8")
+        << QByteArray("0") << 1;
+    QTest::newRow("LC_MESSAGES before LANG")
+        << unset << QByteArray("de_CH.UTF-8") << QByteArray("fr_FR.UTF-8") << QByteArray("0") << 0;
+    QTest::newRow("no template: English all the same")
+        << unset << unset << QByteArray("en_GB.UTF-8") << QByteArray() << 1;
+}
+
+// Only the very first start: later starts follow Settings.ini.
+void tst_SettingsStore::firstStartLanguage()
+{
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lcMessages);
+    QFETCH(QByteArray, lang);
+    QFETCH(QByteArray, templateLanguage);
+    QFETCH(int, language);
+    const auto set = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    set("LC_ALL", lcAll);
+    set("LC_MESSAGES", lcMessages);
+    set("LANG", lang);
+    const QByteArray templ =
+        "[SETTINGS]\r\nComPort=2\r\nLanguage=" + templateLanguage + "\r\nWaitTime=100\r\n";
+    if (!templateLanguage.isNull())
+        writeBytes(programFolder() + "/Settings.ini", templ);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.Language), language);
+    if (!templateLanguage.isNull()) {
+        QByteArray copied = templ;
+        const QByteArray was = QByteArray("Language=").append(templateLanguage);
+        copied.replace(was, QByteArray("Language=").append(QByteArray::number(language)));
+        QCOMPARE(readBytes(dataFolder() + "Settings.ini"), copied);
+    }
+    fkt_MainSaveSettings(s, 100, slots);
+
+    // The next start, whatever the desktop speaks now.
+    qputenv("LC_ALL", language == 1 ? "de_DE.UTF-8" : "en_GB.UTF-8");
+    SettingsRecord again;
+    fkt_MainLoadSettings(again, slots);
+    QCOMPARE(int(again.Language), language);
+}
+
+// A profile keeps Settings.ini and DefaultCommands.icf in a folder of its
+// own, made from the template on first use; the data folder's own files are
+// not touched.
+void tst_SettingsStore::profileKeepsItsOwnFiles()
+{
+    writeBytes(programFolder() + "/Settings.ini", "[SETTINGS]\r\nComPort=3\r\n");
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=7\r\n");
+    SystemFolders::SetProfile("bench-2");
+    QCOMPARE(SystemFolders::Profile(), QString("bench-2"));
+    const QString profile = dataFolder() + "profiles/bench-2/";
+    QCOMPARE(SystemFolders::ProfileFolder(), profile);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(s.DataFolder, profile);
+    QCOMPARE(int(s.ComPort), 3); // the template's, not the data folder's 7
+    slots[1] = "two";
+    s.ComPort = 4;
+    QVERIFY(fkt_MainSaveSettings(s, 100, slots).isEmpty());
+    QVERIFY(readBytes(profile + "Settings.ini").contains("ComPort=4"));
+    QVERIFY(readBytes(profile + "DefaultCommands.icf").contains("Param2=two"));
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), QByteArray("[SETTINGS]\r\nComPort=7\r\n"));
+    QVERIFY(!QFileInfo::exists(dataFolder() + "DefaultCommands.icf"));
+
+    // A name that is no profile name ends the profile instead of naming a
+    // folder elsewhere.
+    SystemFolders::SetProfile("../elsewhere");
+    QCOMPARE(SystemFolders::Profile(), QString());
+    QCOMPARE(SystemFolders::ProfileFolder(), dataFolder());
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

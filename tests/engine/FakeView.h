@@ -20,6 +20,8 @@ public:
     bool sendButtonEnabled = true;
     bool modal = false; // a modal dialog is open
     QString status;
+    QString waiting;        // the status bar's waiting field; empty: hidden
+    bool portInUse = false; // the File menu offers to close the port
     QStringList messages; // "title|text"
     QList<int> pressedSlots;
     std::function<void()> onSend;
@@ -44,6 +46,8 @@ public:
     }
     void enablePortControls(bool enabled) override { portControlsEnabled = enabled; }
     void setStatusText(const QString &text) override { status = text; }
+    void setWaitingText(const QString &text) override { waiting = text; }
+    void setPortInUse(bool inUse) override { portInUse = inUse; }
     void showCriticalMessage(const QString &title, const QString &text) override
     {
         messages.append(title + u'|' + text);

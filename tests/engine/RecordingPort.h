@@ -25,6 +25,7 @@ public:
     bool gone = false;              // the device went away; opening again brings it back
     QString path;                   // where the device lives
     bool back = false;              // the device found at path is the one opened last
+    QString awaitable;              // what a failed opening names to wait for
 
     RecordingPort() { clock.start(); }
 
@@ -90,6 +91,7 @@ public:
         return !open && back;
     }
     int backChecks = 0;
+    QString awaitablePath() const override { return open ? QString() : awaitable; }
 
     QStringList callsWithout(const QString &prefix) const
     {

@@ -16,6 +16,8 @@
 #include <QTest>
 
 #include <memory>
+#include <termios.h>
+#include <vector>
 
 namespace {
 
@@ -80,6 +82,7 @@ private Q_SLOTS:
     void vanishingDeviceKeepsTheLog();
     void vanishedDeviceComesBack_data();
     void vanishedDeviceComesBack();
+    void staleLinkToAReusedPtyIsLeftAlone();
     void secondOpenerIsRefused();
     void comNumbersFromPortsIni_data();
     void comNumbersFromPortsIni();
@@ -311,6 +314,71 @@ void tst_EngineOnPty::vanishedDeviceComesBack()
     t.engine->transmitter().cmdSend_Click();
     QCOMPARE(second.read(5), QByteArray("hello"));
     QCOMPARE(t.view.send, QString());
+}
+
+// COM5 is a link to a pseudo-terminal, as a virtual port made by socat is.
+// The pseudo-terminal ends and the link stays behind; the next program to ask
+// for a pseudo-terminal gets the same number, so the link leads to a terminal
+// again, but to someone else's. It is never opened (fault: it was opened
+// within 50 ms as "the device that came back", switched to raw 9600 baud,
+// and what its owner typed was logged as [IN]). A link made anew counts.
+void tst_EngineOnPty::staleLinkToAReusedPtyIsLeftAlone()
+{
+    QTemporaryDir data;
+    const QString folder = data.path() + u'/';
+    auto first = std::make_unique<PtyPair>();
+    const QString number = first->path();
+    const QString link = folder + QStringLiteral("virtual-port");
+    QVERIFY(QFile::link(number, link));
+    QFile ini(folder + QStringLiteral("Ports.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[PORTS]\r\nCOM5=%1\r\n").arg(link).toLocal8Bit());
+    ini.close();
+    NoDevices none;
+    Terminal t([folder, &none](int n) {
+        ComPortMap map(folder, none);
+        const auto found = map.pathFor(n, 0);
+        return PortPath{found.path, found.error, found.mappedPath, found.identity};
+    });
+    t.settings.ComPort = 4;
+    QVERIFY(t.open());
+    t.view.waitTime = QStringLiteral("20");
+    t.engine->startTimers();
+    first.reset(); // the program behind the virtual port ends
+    QTRY_COMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+    QVERIFY(t.engine->connection().awaitingDevice());
+    QCOMPARE(t.view.waiting, QStringLiteral("Warte auf COM5 (%1)...").arg(link));
+
+    // Another program's terminal takes the number.
+    std::vector<std::unique_ptr<PtyPair>> others;
+    PtyPair *reused = nullptr;
+    for (int i = 0; i < 32 && !reused; ++i) {
+        others.push_back(std::make_unique<PtyPair>());
+        if (others.back()->path() == number)
+            reused = others.back().get();
+    }
+    if (!reused)
+        QSKIP("the system did not hand the pseudo-terminal's number out again");
+    termios before{};
+    QVERIFY(::tcgetattr(reused->master(), &before) == 0);
+    t.calls.calls.clear();
+    QVERIFY(reused->write("typed by its owner\n"));
+    QTest::qWait(1500);
+    QVERIFY(!t.port->PortOpen());
+    QCOMPARE(t.calls.calls.count(QStringLiteral("open")), 0);
+    QCOMPARE(t.contents(), QStringList());
+    termios after{};
+    QVERIFY(::tcgetattr(reused->master(), &after) == 0);
+    QCOMPARE(after.c_lflag, before.c_lflag); // still the owner's canonical mode
+    QCOMPARE(cfgetospeed(&after), cfgetospeed(&before));
+    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+
+    // The virtual port made again: its link is new, and it is opened.
+    QVERIFY(QFile::remove(link));
+    QVERIFY(QFile::link(reused->path(), link));
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 3000);
+    QCOMPARE(t.view.waiting, QString());
+    QVERIFY(t.view.status.startsWith(QStringLiteral("Schnittstelle COM5 mit 9600 Baud")));
 }
 
 void tst_EngineOnPty::secondOpenerIsRefused()

@@ -100,6 +100,7 @@ public:
         IgnoresParity,      // takes every setting but leaves the parity unanswered
         Suspends,           // takes every setting, then suspends the data it is sent
         Floods, // takes every setting, then reads nothing and sends requests without end
+        AgreesLate,         // as Agreeable, but only after 3 s
     };
     explicit ScriptedServer(Manner manner, const QHostAddress &address = QHostAddress::LocalHost)
         : m_manner(manner)
@@ -164,16 +165,25 @@ private:
         case Manner::IgnoresParity:
         case Manner::Suspends:
         case Manner::Floods:
-            socket->write(QByteArray("\xff\xfd\x2c", 3));
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                const QByteArray in = socket->readAll();
-                for (qsizetype i = 0; i < in.size(); ++i)
-                    m_times.append(m_clock.elapsed());
-                m_received += in;
-                answer(socket, in);
-            });
+            agree(socket);
+            break;
+        case Manner::AgreesLate:
+            QTimer::singleShot(3000, socket, [this, socket] { agree(socket); });
             break;
         }
+    }
+    void agree(QTcpSocket *socket)
+    {
+        socket->write(QByteArray("\xff\xfd\x2c", 3));
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            const QByteArray in = socket->readAll();
+            for (qsizetype i = 0; i < in.size(); ++i)
+                m_times.append(m_clock.elapsed());
+            m_received += in;
+            answer(socket, in);
+        });
+        if (socket->bytesAvailable() > 0)
+            Q_EMIT socket->readyRead();
     }
     // Answers each setting with the value asked for (the rate with 4800 when
     // slower), DTR and RTS with nothing, as ser2net does on a pseudo-terminal;
@@ -309,6 +319,8 @@ private Q_SLOTS:
     void suspendedServerKeepsTheText_data();
     void suspendedServerKeepsTheText();
     void floodWhileTakingNothing();
+    void acceptDuringTheWait_data();
+    void acceptDuringTheWait();
     // the loopback
     void loopEchoesAfterTheLineTime_data();
     void loopEchoesAfterTheLineTime();
@@ -523,14 +535,26 @@ void tst_NetworkPorts::lostServerAndBack()
     QTest::qWait(100);
     QVERIFY(!t.engine->receiveTimerEnabled()); // the port tells of arrivals: no polling
 
-    const quint16 port = server->rfc2217Port();
     server->kill();
     QTRY_VERIFY(!t.port->PortOpen());
     QVERIFY(!t.view.portControlsEnabled);
     QVERIFY(t.engine->connection().awaitingDevice());
-    // Tried once a second: refused at once each time, still trying.
+    // Tried once a second: refused at once each time, still trying. Between
+    // the tries, and during them, the status says that no port is open
+    // (fault: "Connecting to ..." for as long as the server stayed down);
+    // the waiting field says what is waited for.
+    QStringList statuses;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout, [&] {
+        if (!statuses.contains(t.view.status))
+            statuses << t.view.status;
+    });
+    sample.start(20);
     QTest::qWait(2500);
-    QCOMPARE(t.view.status, QStringLiteral("Connecting to 127.0.0.1:%1...").arg(port));
+    sample.stop();
+    QCOMPARE(statuses, QStringList{QStringLiteral("No interface connection opened!")});
+    QCOMPARE(t.view.waiting, QStringLiteral("Waiting for COM3 (%1)...").arg(server->rfc2217Url()));
+    QVERIFY(t.view.portInUse); // File > Close port ends the waiting
     QCOMPARE(t.view.messages, QStringList());
 
     QVERIFY2(server->start(), qPrintable(server->output()));
@@ -539,6 +563,7 @@ void tst_NetworkPorts::lostServerAndBack()
     QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 3000);
     QVERIFY2(sinceBack.elapsed() < 1500, qPrintable(QString::number(sinceBack.elapsed())));
     QCOMPARE(t.view.status, openStatus);
+    QCOMPARE(t.view.waiting, QString());
     QVERIFY(t.view.portControlsEnabled);
     QVERIFY(!t.engine->connection().awaitingDevice());
     t.view.send = QStringLiteral("after");
@@ -740,9 +765,8 @@ void tst_NetworkPorts::openingGivesWayToTheUser()
     // The address now answers connections and then nothing.
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost, port));
-    QTRY_COMPARE_WITH_TIMEOUT(t.view.status, QStringLiteral("Verbinde mit 127.0.0.1:%1...").arg(port),
-                              3000);
-    QTRY_VERIFY(silent.hasPendingConnections()); // a try is under way
+    QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), 3000);           // a try is under way
+    QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!")); // tries stay quiet
     t.settings.ComPort = 1;
     QElapsedTimer clock;
     clock.start();
@@ -903,6 +927,88 @@ void tst_NetworkPorts::floodWhileTakingNothing()
                  most <= NetworkPort::kMostQueued,
              qPrintable(QString::number(most)));
     QCOMPARE(t.contents(), QStringList()); // no byte of a request came out as data
+}
+
+void tst_NetworkPorts::acceptDuringTheWait_data()
+{
+    // COM1's server answers after 3 s (or never); 300 ms into the wait the
+    // user accepts the settings dialog with another choice.
+    QTest::addColumn<bool>("answersLate");
+    QTest::addColumn<int>("comPort");
+    QTest::addColumn<int>("baudrate");
+    QTest::addColumn<QString>("status"); // empty: no port opens
+    QTest::addColumn<int>("messages");
+    QTest::newRow("the loopback chosen, the server silent")
+        << false << 1 << 5
+        << "Schnittstelle COM2 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und "
+           "Handshake None ist geöffnet."
+        << 0;
+    // Fault: COM1 opened once its server answered, and the status named COM2.
+    QTest::newRow("the loopback chosen, the server answers later")
+        << true << 1 << 5
+        << "Schnittstelle COM2 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und "
+           "Handshake None ist geöffnet."
+        << 0;
+    QTest::newRow("the same server at another rate")
+        << true << 0 << 6
+        << "Schnittstelle COM1 mit 19200 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und "
+           "Handshake None ist geöffnet."
+        << 0;
+    QTest::newRow("a port that does not open: only its own message")
+        << false << 2 << 5 << QString() << 1;
+}
+
+// The user's latest choice wins: the opening still waiting is cancelled at
+// once, without a message of its own, and the status names the port that is
+// open.
+void tst_NetworkPorts::acceptDuringTheWait()
+{
+    QFETCH(bool, answersLate);
+    QFETCH(int, comPort);
+    QFETCH(int, baudrate);
+    QFETCH(QString, status);
+    QFETCH(int, messages);
+    ScriptedServer server(answersLate ? ScriptedServer::Manner::AgreesLate
+                                      : ScriptedServer::Manner::Silent);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\nCOM2=loop://\r\n");
+    bool accepted = false;
+    QTimer::singleShot(300, [&] {
+        t.settings.ComPort = quint8(comPort);
+        t.settings.Baudrate = quint8(baudrate);
+        t.engine->connection().fkt_MainOpenPort(); // what Accept does
+        accepted = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->connection().fkt_MainOpenPort();
+    QVERIFY(accepted);
+    QCOMPARE(t.view.messages.size(), messages);
+    if (messages > 0)
+        QVERIFY2(
+            t.view.messages.first().contains(QStringLiteral("COM3 ist keinem Gerät zugeordnet")),
+            qPrintable(t.view.messages.first()));
+    if (status.isEmpty()) {
+        QVERIFY(!t.port->PortOpen());
+        QCOMPARE(t.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(t.port->PortOpen(), 5000);
+    QCOMPARE(t.view.status, status);
+    QVERIFY(t.view.portControlsEnabled);
+    if (comPort == 1) {
+        // What is sent goes to the port the status names.
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        t.engine->startTimers();
+        t.view.send = QStringLiteral("to COM2");
+        t.engine->transmitter().cmdSend_Click();
+        QTRY_COMPARE(t.contents(), QStringList({QStringLiteral("  [OUT]  to COM2"),
+                                                QStringLiteral("  [IN]   to COM2")}));
+    } else {
+        // The rate set on the remote port is the new one (19200 = 0x4B00).
+        QVERIFY(server.received().contains(QByteArray("\xff\xfa\x2c\x01\x00\x00\x4b\x00", 8)));
+        QVERIFY(!server.received().contains(QByteArray("\xff\xfa\x2c\x01\x00\x00\x25\x80", 8)));
+    }
 }
 
 void tst_NetworkPorts::loopEchoesAfterTheLineTime_data()

@@ -84,6 +84,8 @@ private Q_SLOTS:
     void lostDeviceCountsAsClosed();
     void lostDeviceComesBack_data();
     void lostDeviceComesBack();
+    void portStateOnDemand_data();
+    void portStateOnDemand();
 
     void sendButtonAddsPrefixAndSuffix_data();
     void sendButtonAddsPrefixAndSuffix();
@@ -378,6 +380,69 @@ void tst_TerminalEngine::lostDeviceComesBack()
     } else {
         QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
     }
+}
+
+void tst_TerminalEngine::portStateOnDemand_data()
+{
+    // Steps: "open" (the opening succeeds), "busy" (it fails), "missing" (it
+    // fails, and names what to wait for), "lose" (the device goes away),
+    // "close" (File > Close port).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("inUse"); // the File menu offers to close
+    QTest::addColumn<bool>("awaited");
+    QTest::addColumn<QString>("waiting");
+    QTest::addColumn<int>("messages");
+    const QString device = QStringLiteral("Warte auf COM1 (/dev/serial/by-id/adapter)...");
+    QTest::newRow("opened") << QStringList{"open"} << true << false << QString() << 0;
+    QTest::newRow("refused") << QStringList{"busy"} << false << false << QString() << 1;
+    QTest::newRow("not there yet") << QStringList{"missing"} << true << true << device << 1;
+    QTest::newRow("not there yet, then refused")
+        << QStringList{"missing", "busy"} << true << true << device << 2;
+    QTest::newRow("closed") << QStringList{"open", "close"} << false << false << QString() << 0;
+    QTest::newRow("awaited, then closed")
+        << QStringList{"missing", "close"} << false << false << QString() << 1;
+    QTest::newRow("lost") << QStringList{"open", "lose"} << true << true
+                          << "Warte auf COM1 (/dev/lost)..." << 0;
+    QTest::newRow("lost, then closed")
+        << QStringList{"open", "lose", "close"} << false << false << QString() << 0;
+    QTest::newRow("closed, then opened")
+        << QStringList{"open", "close", "open"} << true << false << QString() << 0;
+}
+
+void tst_TerminalEngine::portStateOnDemand()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, inUse);
+    QFETCH(bool, awaited);
+    QFETCH(QString, waiting);
+    QFETCH(int, messages);
+    Rig rig;
+    rig.port.path = QStringLiteral("/dev/lost");
+    for (const QString &step : steps) {
+        if (step == QLatin1String("close")) {
+            rig.engine->connection().closePort();
+            QVERIFY(!rig.port.open);
+            QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
+            QVERIFY(!rig.view.portControlsEnabled);
+        } else if (step == QLatin1String("lose")) {
+            rig.port.gone = true;
+            rig.engine->transmitter().SendText(QStringLiteral("x"));
+            QTRY_VERIFY(!rig.port.open);
+        } else {
+            rig.port.failAt =
+                step == QLatin1String("open") ? QString() : QStringLiteral("CommPort");
+            rig.port.awaitable = step == QLatin1String("missing")
+                                     ? QStringLiteral("/dev/serial/by-id/adapter")
+                                     : QString();
+            rig.engine->connection().fkt_MainOpenPort();
+            QCOMPARE(rig.port.open, step == QLatin1String("open"));
+        }
+    }
+    QCOMPARE(rig.view.portInUse, inUse);
+    QCOMPARE(rig.engine->connection().portInUse(), inUse);
+    QCOMPARE(rig.engine->connection().awaitingDevice(), awaited);
+    QCOMPARE(rig.view.waiting, waiting);
+    QCOMPARE(rig.view.messages.size(), messages);
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -969,6 +970,91 @@ private Q_SLOTS:
         expectPortError([&] { port.setPortOpen(true); }, number, words);
         QCOMPARE(asked, 7);
         QVERIFY(!port.PortOpen());
+    }
+
+    void awaitedAfterAFailedOpening_data()
+    {
+        // $ stands for a path in a temporary folder where nothing is.
+        QTest::addColumn<QString>("path");       // what the resolver names
+        QTest::addColumn<QString>("error");      // what the resolver says is wrong
+        QTest::addColumn<QString>("mappedPath"); // COM7's entry
+        QTest::addColumn<int>("openErrno"); // the device node refuses with this; 0: it does not
+        QTest::addColumn<QString>("awaited");
+        QTest::newRow("an entry whose device is not there") << ""
+                                                            << "COM7 is not present"
+                                                            << "$" << 0 << "$";
+        QTest::newRow("gone between the lookup and the opening") << "$"
+                                                                 << ""
+                                                                 << "$" << 0 << "$";
+        QTest::newRow("a pseudo-terminal's number is never awaited") << ""
+                                                                     << "COM7 is not present"
+                                                                     << "/dev/pts/4095" << 0 << "";
+        QTest::newRow("an entry that is there but no device") << ""
+                                                              << "/tmp is not a serial device"
+                                                              << "/tmp" << 0 << "";
+        QTest::newRow("no entry at all") << ""
+                                         << "COM7 is not assigned"
+                                         << "" << 0 << "";
+        QTest::newRow("busy") << "/dev/null"
+                              << ""
+                              << "/dev/ttyUSB0" << EBUSY << "";
+        QTest::newRow("permission denied") << "/dev/null"
+                                           << ""
+                                           << "/dev/ttyUSB0" << EACCES << "";
+    }
+    void awaitedAfterAFailedOpening()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, error);
+        QFETCH(QString, mappedPath);
+        QFETCH(int, openErrno);
+        QFETCH(QString, awaited);
+        QTemporaryDir folder;
+        const QString missing = folder.filePath(QStringLiteral("usb-adapter"));
+        for (QString *text : {&path, &mappedPath, &awaited})
+            text->replace(u'$', missing);
+        ScriptedDevice device;
+        device.failingOpens = openErrno != 0 ? 1 : 0;
+        device.openErrno = openErrno;
+        PortPath answer{path, error, mappedPath};
+        TermiosPort port([&answer](int) { return answer; });
+        port.setDeviceCalls(device);
+        port.setCommPort(7);
+        QVERIFY_THROWS_EXCEPTION(PortError, port.setPortOpen(true));
+        QCOMPARE(port.awaitablePath(), awaited);
+        if (awaited.isEmpty())
+            return;
+        // Any device that appears there is the one awaited: none was known.
+        PtyPair pty;
+        answer = PortPath{pty.path(), QString(), mappedPath, QStringLiteral("B2")};
+        QVERIFY(port.sameDeviceBack());
+        answer.mappedPath = QStringLiteral("/elsewhere");
+        QVERIFY(!port.sameDeviceBack());
+        // An opening that succeeds ends the waiting.
+        answer.mappedPath = mappedPath;
+        port.setPortOpen(true);
+        QCOMPARE(port.awaitablePath(), QString());
+    }
+
+    // A device opened under an entry, then missing there: what comes back
+    // must still be that device (the USB serial number of a kernel name).
+    void missingAfterOpenedKeepsItsIdentity()
+    {
+        PtyPair pty;
+        QTemporaryDir folder;
+        const QString entry = folder.filePath(QStringLiteral("ttyUSB0"));
+        PortPath answer{pty.path(), QString(), entry, QStringLiteral("A1")};
+        TermiosPort port([&answer](int) { return answer; });
+        port.setCommPort(7);
+        port.setPortOpen(true);
+        port.setPortOpen(false);
+        answer = PortPath{QString(), QStringLiteral("COM7 is not present"), entry};
+        QVERIFY_THROWS_EXCEPTION(PortError, port.setPortOpen(true));
+        QCOMPARE(port.awaitablePath(), entry);
+        answer = PortPath{pty.path(), QString(), entry, QStringLiteral("B2")};
+        QVERIFY(!port.sameDeviceBack()); // another adapter under the kernel's name
+        answer.identity = QStringLiteral("A1");
+        QVERIFY(port.sameDeviceBack());
     }
 
     void sameDeviceBack_data()

@@ -85,10 +85,11 @@ void tst_StringTable::ownTextsInBothLanguages()
         entries += german ? 1 : 0;
     }
     QVERIFY(entries >= 19);
-    // The texts of the ports across the network: 1900-1916 of their range
-    // 1900-1939, the rest still free.
-    for (qint32 id = 1900; id <= 1939; ++id)
-        QVERIFY2(fkt_ToolsGetResStringGerman(id).isEmpty() == (id > 1916), qPrintable(QString::number(id)));
+    // The texts of the ports across the network (1900-1916) and of ports on
+    // demand (1917-1922) in their range 1900-1949, the rest still free.
+    for (qint32 id = 1900; id <= 1949; ++id)
+        QVERIFY2(fkt_ToolsGetResStringGerman(id).isEmpty() == (id > 1922),
+                 qPrintable(QString::number(id)));
 }
 
 void tst_StringTable::fileErrorReasons_data()
@@ -248,6 +249,15 @@ void tst_StringTable::exactTexts_data()
     QTest::newRow("1916 both handshakes")
         << 1916 << u"%% kann RTS/CTS und XON/XOFF nicht zusammen verwenden"_qs
         << u"%% cannot use RTS/CTS and XON/XOFF together"_qs;
+    QTest::newRow("1917 waiting field")
+        << 1917 << u"Warte auf COM%% (%%)..."_qs << u"Waiting for COM%% (%%)..."_qs;
+    QTest::newRow("1918") << 1918 << u"Schnittstelle öffnen"_qs << u"Open port"_qs;
+    QTest::newRow("1919") << 1919 << u"Schnittstelle schließen"_qs << u"Close port"_qs;
+    QTest::newRow("1920 changed by another window")
+        << 1920
+        << u"Die Datei %% wurde inzwischen von einem anderen Lintrova-Fenster geändert. "
+           "Überschreiben?"_qs
+        << u"The file %% was changed by another Lintrova window in the meantime. Overwrite it?"_qs;
 }
 
 void tst_StringTable::exactTexts()

@@ -516,14 +516,19 @@ void tst_frmMain::captionsFollowLanguage()
     QStringList fileMenu;
     for (const QAction *action : p.child<QMenu>("mnuFile")->actions())
         fileMenu << action->objectName();
-    QCOMPARE(fileMenu, QStringList({"mnuFileLoadConfig", "mnuFileSaveConfig", "mnuFileSaveLog",
-                                    "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
+    QCOMPARE(fileMenu,
+             QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
+                          "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Schnittstelle schließen"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->shortcut(),
+             QKeySequence(QStringLiteral("Ctrl+Shift+O")));
     QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Protokoll speichern..."));
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Protokoll mitschreiben..."));
     p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
     p.window->mnuEditSettings_Click();
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close port"));
     QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save log..."));
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Record log..."));
     QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy all"));

@@ -17,6 +17,7 @@
 
 #include "UiTestSupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -112,6 +113,7 @@ class tst_NetworkWindow : public QObject {
 private Q_SLOTS:
     void settingsDialogSetsTheRemotePort();
     void closingTheWindowEndsTheWait();
+    void acceptDuringTheStartsWait();
 };
 
 // The dialog lists COM1 by its URL; the rate chosen there is what ser2net
@@ -124,7 +126,9 @@ void tst_NetworkWindow::settingsDialogSetsTheRemotePort()
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
     Program p(server.rfc2217Url());
-    QVERIFY(p.port->PortOpen());
+    // The window shows before its port across the network opens.
+    QVERIFY(!p.port->PortOpen());
+    QTRY_VERIFY(p.port->PortOpen());
     QCOMPARE(speedOf(device), speed_t(B9600));
     QCOMPARE(p.window->findChild<QLineEdit *>("txtSend")->isEnabled(), true);
 
@@ -170,6 +174,40 @@ void tst_NetworkWindow::closingTheWindowEndsTheWait()
     QVERIFY(!p.window->isVisible());
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.messages, QStringList());
+}
+
+// COM1's server takes the connection and never answers. While the window
+// waits for it, the user picks COM2 (the loopback) in the settings dialog and
+// accepts: COM2 is what opens, at once, and what the status names (fault:
+// the Accept was lost, COM1 went on waiting and the status said COM2).
+void tst_NetworkWindow::acceptDuringTheStartsWait()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    const QString url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.serverPort());
+    Program p(url + QStringLiteral("\r\nCOM2=loop://"));
+    // The window's events run inside the opening's wait: the user acts there.
+    QString statusMeanwhile;
+    QElapsedTimer sinceAccept;
+    QTimer::singleShot(1000, p.window.get(), [&] {
+        statusMeanwhile = p.status();
+        UiTestSupport::whenModalShows<frmSettings>([&sinceAccept](frmSettings *dialog) {
+            auto *ports = dialog->findChild<QComboBox *>("cboPcPort");
+            ports->setCurrentIndex(ports->findText(QStringLiteral("COM2  -  loop://")));
+            sinceAccept.start();
+            dialog->findChild<QPushButton *>("cmdOk")->click();
+        });
+        p.window->findChild<QAction *>("mnuEditSettings")->trigger();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(p.port->PortOpen(), 8000);
+    QCOMPARE(statusMeanwhile,
+             QStringLiteral("Verbinde mit 127.0.0.1:%1...").arg(silent.serverPort()));
+    QVERIFY2(sinceAccept.elapsed() < 2000, qPrintable(QString::number(sinceAccept.elapsed())));
+    QCOMPARE(p.status(), QStringLiteral("Schnittstelle COM2 mit 9600 Baud 8 Datenbits, 1 Stoppbit, "
+                                        "Keine Parität und Handshake None ist geöffnet."));
+    QTest::qWait(200);
+    QCOMPARE(p.messages, QStringList());
+    QCOMPARE(p.settings.ComPort, quint8(1));
 }
 
 QTEST_MAIN(tst_NetworkWindow)
