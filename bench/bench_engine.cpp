@@ -50,6 +50,8 @@ public:
     }
     void showPlainMessage(const QString &m) override { std::fprintf(stderr, "%s\n", qPrintable(m)); }
     bool modalDialogOpen() const override { return false; }
+    void showStatusMessage(const QString &) override {}
+    void selectInSendBox(qsizetype, qsizetype) override {}
 };
 
 double cpuSeconds()

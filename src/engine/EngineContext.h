@@ -25,4 +25,7 @@ struct EngineContext {
     // Called by a part after the port raised an error, so the engine can
     // tell whether its device went away.
     std::function<void()> portFailed;
+    // Set while the repetition sends: a text it cannot send is told once,
+    // without touching the focus.
+    bool repetitionSending = false;
 };

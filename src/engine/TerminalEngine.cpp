@@ -65,6 +65,7 @@ void TerminalEngine::shutDown()
 
 void TerminalEngine::repetitionSwitched()
 {
+    m_transmitter.repetitionSwitched();
     // A tick in progress restarts the timer itself when it ends.
     if (!m_timersRunning || m_repeatStoppedForGood || m_inRepeatTick)
         return;

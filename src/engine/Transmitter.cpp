@@ -48,12 +48,20 @@ void Transmitter::cmdSend_Click()
         const QString typed = m.view.sendText();
         if (typed.isEmpty())
             return;
-        QString text = typed;
-        if (m.settings.PrefixOption == 1)
-            text = m.settings.PrefixChars + text;
-        if (m.settings.ReadjustOption == 1)
-            text = text + m.settings.ReadjustChars;
-        const Outcome outcome = SendText(text);
+        const QString prefix = m.settings.PrefixOption == 1 ? m.settings.PrefixChars : QString();
+        const QString suffix =
+            m.settings.ReadjustOption == 1 ? m.settings.ReadjustChars : QString();
+        const QString text = prefix + typed + suffix;
+        DecodeFault fault;
+        const Outcome outcome = SendText(text, &fault);
+        if (outcome == Outcome::NotSendable) {
+            // Nothing went out: the text stays where the user can mend it.
+            m_notice.tell(NotSentNotice::Source::SendBox, text, fault,
+                          {prefix.size(), typed.size()}, !m.repetitionSending);
+            return;
+        }
+        if (outcome == Outcome::Sent)
+            m_notice.sent(NotSentNotice::Source::SendBox);
         // A text the port could not take because its device is gone is
         // still there to send once it is back.
         const bool portGone = outcome == Outcome::PortFailed &&
@@ -66,16 +74,29 @@ void Transmitter::cmdSend_Click()
     }
 }
 
-Transmitter::Outcome Transmitter::SendText(const QString &text)
+Transmitter::Outcome Transmitter::sendSlotText(int slot, const QString &text)
+{
+    const auto source = NotSentNotice::Source(int(NotSentNotice::Source::Slot1) + slot - 1);
+    DecodeFault fault;
+    const Outcome outcome = SendText(text, &fault);
+    if (outcome == Outcome::NotSendable)
+        m_notice.tell(source, text, fault, {0, text.size()}, !m.repetitionSending);
+    else if (outcome == Outcome::Sent)
+        m_notice.sent(source);
+    return outcome;
+}
+
+Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fault)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
     if (m.closing)
         return Outcome::PortFailed;
     const QDateTime started = m.clock();
-    const auto decoded = DecodeTokens(text);
-    if (!decoded || !Codec::toBytes(*decoded))
+    const auto bytes = DecodeToBytes(text, fault);
+    if (!bytes)
         return Outcome::NotSendable;
+    const QString decoded = Codec::toText(*bytes);
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;
@@ -85,7 +106,7 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
             rtsRaised = true;
         }
         CharacterPacer pacer(m.settings.CharDelay);
-        for (const QChar ch : *decoded) {
+        for (const QChar ch : decoded) {
             pacer.pause();
             if (m.closing)
                 throw PortError(0, QStringLiteral("the program is ending"));
@@ -109,7 +130,7 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
             m.portFailed();
         return Outcome::PortFailed;
     }
-    const QString content = m.settings.Peculiar != 0 ? text : *decoded;
+    const QString content = m.settings.Peculiar != 0 ? text : decoded;
     m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
     return Outcome::Sent;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/NotSentNotice.h"
+
 #include <QString>
 
 struct EngineContext;
@@ -10,19 +12,29 @@ struct EngineContext;
 // one [OUT] line.
 class Transmitter {
 public:
-    explicit Transmitter(EngineContext &context) : m(context) {}
+    explicit Transmitter(EngineContext &context) : m(context), m_notice(context) {}
 
     // The send button: the send box with prefix and suffix; clears the box
-    // afterwards when configured.
+    // afterwards when configured. A text that cannot be sent stays in the box
+    // and the status bar says why.
     void cmdSend_Click();
 
     enum class Outcome { Sent, NotSendable, PortFailed };
 
     // Sends a text in token notation. A text that cannot be decoded, or whose
-    // characters have no byte, sends and logs nothing; a failing port ends the
-    // transmission silently. Neither is shown; the outcome tells which.
-    Outcome SendText(const QString &text);
+    // characters have no byte, sends and logs nothing (fault, when given, says
+    // why); a failing port ends the transmission silently. Neither is shown;
+    // the outcome tells which.
+    Outcome SendText(const QString &text, DecodeFault *fault = nullptr);
+
+    // A command slot's text, sent as SendText does; when it cannot be sent,
+    // the status bar says why (the repetition says it once per text).
+    Outcome sendSlotText(int slot, const QString &text);
+
+    // The repetition was switched: its failures are news again.
+    void repetitionSwitched() { m_notice.forgetTold(); }
 
 private:
     EngineContext &m;
+    NotSentNotice m_notice;
 };

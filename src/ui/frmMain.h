@@ -35,6 +35,9 @@ public:
     // Opens a dialog of the program modally.
     using DialogOpener = std::function<void(frmMain &)>;
 
+    // How long a message in the status bar covers the port's status.
+    static constexpr int kStatusMessageMs = 5000;
+
     frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -101,6 +104,7 @@ private:
     void rememberRecording();
     void recordingFailed(const QString &path, int errorNumber);
     void tellRecordingProblem(const QString &text);
+    void statusMessageChanged(const QString &message);
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
@@ -122,6 +126,8 @@ private:
     void showCriticalMessage(const QString &title, const QString &text) override;
     void showPlainMessage(const QString &text) override;
     bool modalDialogOpen() const override;
+    void showStatusMessage(const QString &text) override;
+    void selectInSendBox(qsizetype start, qsizetype length) override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;

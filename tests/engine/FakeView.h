@@ -22,6 +22,8 @@ public:
     QString status;
     QStringList messages; // "title|text"
     QList<int> pressedSlots;
+    QStringList statusMessages;                        // shown for a few seconds each
+    QList<std::pair<qsizetype, qsizetype>> selections; // start, length in the send box
     std::function<void()> onSend;
     std::function<void(int)> onSlot;
 
@@ -50,4 +52,9 @@ public:
     }
     void showPlainMessage(const QString &text) override { messages.append(u'|' + text); }
     bool modalDialogOpen() const override { return modal; }
+    void showStatusMessage(const QString &text) override { statusMessages.append(text); }
+    void selectInSendBox(qsizetype start, qsizetype length) override
+    {
+        selections.append({start, length});
+    }
 };

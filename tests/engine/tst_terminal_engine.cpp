@@ -117,6 +117,7 @@ private Q_SLOTS:
     void repetitionTimerFollowsTheBoxes();
     void repetitionPressesSendButton();
     void slotIgnoresPrefixAndSuffix();
+    void repetitionTellsAFailureOnce();
 };
 
 void tst_TerminalEngine::openPortWritesMembersInOrder_data()
@@ -435,23 +436,147 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
 void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("lower-case name") << QStringLiteral("A<stx>");
-    QTest::newRow("NUL name") << QStringLiteral("<NUL>");
-    QTest::newRow("out of range") << QStringLiteral("<256>");
-    QTest::newRow("character without a byte") << QStringLiteral("AB\u65E5");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("prefix"); // with PrefixOption 1; null: option off
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<qsizetype>("selectStart"); // -1: nothing selected
+    QTest::addColumn<qsizetype>("selectLength");
+    const QString none;
+    QTest::newRow("lower-case name, was emptied without a word")
+        << u"A<stx>"_qs << 0 << none << none
+        << u"Nicht gesendet: <stx> ist kein gültiges Steuerzeichen"_qs << qsizetype(1)
+        << qsizetype(5);
+    QTest::newRow("ESC, English") << u"x<ESC>y"_qs << 1 << none << none
+                                  << u"Not sent: <ESC> is not a valid control character"_qs
+                                  << qsizetype(1) << qsizetype(5);
+    QTest::newRow("NUL name") << u"<NUL>"_qs << 0 << none << none
+                              << u"Nicht gesendet: <NUL> ist kein gültiges Steuerzeichen"_qs
+                              << qsizetype(0) << qsizetype(5);
+    QTest::newRow("out of range") << u"<300>"_qs << 1 << none << none
+                                  << u"Not sent: <300> is not a valid control character"_qs
+                                  << qsizetype(0) << qsizetype(5);
+    QTest::newRow("comparison text") << u"1 < 2 and 3 > 2"_qs << 1 << none << none
+                                     << u"Not sent: < 2 and 3 > is not a valid control character"_qs
+                                     << qsizetype(2) << qsizetype(11);
+    QTest::newRow("token made by a decoded '<'")
+        << u"ok<60>ESC>"_qs << 1 << none << none
+        << u"Not sent: <60>ESC> is not a valid control character"_qs << qsizetype(2)
+        << qsizetype(8);
+    QTest::newRow("character without a byte")
+        << u"AB\u0142C"_qs << 0 << none << none
+        << u"Nicht gesendet: Das Zeichen \u0142 gibt es im Zeichensatz Windows-1252 nicht"_qs
+        << qsizetype(2) << qsizetype(1);
+    QTest::newRow("character beyond the BMP")
+        << u"A\U0001F600"_qs << 1 << none << none
+        << u"Not sent: the character \U0001F600 does not exist in the Windows-1252 character set"_qs
+        << qsizetype(1) << qsizetype(2);
+    QTest::newRow("bad token in the prefix, box untouched")
+        << u"ABC"_qs << 0 << u"<ESC>"_qs << none
+        << u"Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen im Präfix"_qs << qsizetype(-1)
+        << qsizetype(0);
+    QTest::newRow("bad token in the suffix")
+        << u"ABC"_qs << 1 << u"<STX>"_qs << u"<etx>"_qs
+        << u"Not sent: <etx> is not a valid control character in the suffix"_qs << qsizetype(-1)
+        << qsizetype(0);
+    QTest::newRow("character without a byte in the prefix")
+        << u"ABC"_qs << 1 << u"\u0142"_qs << none
+        << u"Not sent: the character \u0142 in the prefix does not exist in the Windows-1252 "
+           u"character set"_qs
+        << qsizetype(-1) << qsizetype(0);
+    QTest::newRow("in the box behind a prefix")
+        << u"A<ESC>"_qs << 0 << u"<STX>"_qs << u"<ETX>"_qs
+        << u"Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen"_qs << qsizetype(1)
+        << qsizetype(5);
+    QTest::newRow("token running on into the suffix: its part in the box")
+        << u"A<E"_qs << 1 << none << u"SC>"_qs
+        << u"Not sent: <ESC> is not a valid control character"_qs << qsizetype(1) << qsizetype(2);
+    QTest::newRow("a long token is shown by its beginning")
+        << (u"<"_qs + QString(60, u'x') + u">"_qs) << 1 << none << none
+        << (u"Not sent: <"_qs + QString(38, u'x') + QChar(0x2026) +
+            u" is not a valid control character"_qs)
+        << qsizetype(0) << qsizetype(62);
 }
 
+// The box keeps what cannot be sent, and the status bar says why: the text
+// used to be emptied without a word.
 void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing()
 {
     QFETCH(QString, text);
+    QFETCH(int, language);
+    QFETCH(QString, prefix);
+    QFETCH(QString, suffix);
+    QFETCH(QString, message);
+    QFETCH(qsizetype, selectStart);
+    QFETCH(qsizetype, selectLength);
     Rig rig;
     rig.settings.RTS = 1;
+    rig.settings.Language = quint8(language);
+    rig.settings.PrefixOption = prefix.isNull() ? 0 : 1;
+    rig.settings.PrefixChars = prefix;
+    rig.settings.ReadjustOption = suffix.isNull() ? 0 : 1;
+    rig.settings.ReadjustChars = suffix;
     rig.openPort();
     rig.view.send = text;
-    rig.engine->transmitter().cmdSend_Click();
-    QVERIFY(rig.port.calls.isEmpty()); // not even RTS moves
-    QCOMPARE(rig.engine->log().count(), 0);
-    QCOMPARE(rig.view.send, QString()); // the box is emptied all the same
+    for (int press = 1; press <= 2; ++press) { // told again on every press of the user
+        rig.engine->transmitter().cmdSend_Click();
+        QVERIFY(rig.port.calls.isEmpty()); // not even RTS moves
+        QCOMPARE(rig.engine->log().count(), 0);
+        QCOMPARE(rig.view.send, text);
+        QCOMPARE(rig.view.statusMessages, QStringList(press, message));
+        using Selections = QList<std::pair<qsizetype, qsizetype>>;
+        const Selections expected =
+            selectStart < 0 ? Selections() : Selections(press, {selectStart, selectLength});
+        QCOMPARE(rig.view.selections, expected);
+    }
+}
+
+// A repetition that meets a text it cannot send tells it once, without
+// selecting anything; once the text went out, its next failure is news.
+void tst_TerminalEngine::repetitionTellsAFailureOnce()
+{
+    Rig rig;
+    rig.settings.Language = 1;
+    rig.openPort();
+    rig.view.slots[0] = QStringLiteral("<ESC>");
+    rig.view.slots[1] = QStringLiteral("ok");
+    rig.view.slots[2] = QStringLiteral("<FS>");
+    rig.view.send = QStringLiteral("<GS>");
+    rig.view.repeat = true;
+    rig.view.repeatCommandConfig = true;
+    for (int tick = 0; tick < 7; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    const QString tail = QStringLiteral(" is not a valid control character");
+    QCOMPARE(rig.view.statusMessages,
+             (QStringList{u"Not sent: <GS>"_qs + tail, u"Not sent: <ESC>"_qs + tail,
+                          u"Not sent: <FS>"_qs + tail}));
+    QVERIFY(rig.view.selections.isEmpty());
+    QCOMPARE(rig.view.send, QStringLiteral("<GS>"));
+    QCOMPARE(rig.outputs().join(QString()), QStringLiteral("okok"));
+
+    // The user pressing the slot hears it every time.
+    rig.engine->repeater().cmdBefehl_Click(1);
+    rig.engine->repeater().cmdBefehl_Click(1);
+    QCOMPARE(rig.view.statusMessages.size(), 5);
+    QVERIFY(rig.view.selections.isEmpty()); // a slot is never selected in the send box
+
+    // Mended and broken again: told again.
+    rig.view.slots[2] = QStringLiteral("<4>");
+    rig.view.statusMessages.clear();
+    for (int tick = 0; tick < 3; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    rig.view.slots[2] = QStringLiteral("<FS>");
+    for (int tick = 0; tick < 6; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.view.statusMessages, QStringList{u"Not sent: <FS>"_qs + tail});
+
+    // Switching the repetition makes every failure news again.
+    rig.view.statusMessages.clear();
+    rig.engine->repetitionSwitched();
+    for (int tick = 0; tick < 2; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.view.statusMessages,
+             (QStringList{u"Not sent: <GS>"_qs + tail, u"Not sent: <ESC>"_qs + tail}));
 }
 
 void tst_TerminalEngine::emptySlotLogsEmptyLine()

@@ -177,6 +177,7 @@ private Q_SLOTS:
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
+    void textThatCannotBeSentStaysAndIsExplained();
     void focusedButtonTakesEnter();
     void functionKeys_data();
     void functionKeys();
@@ -263,6 +264,56 @@ void tst_frmMain::enterInSendBoxSendsOnce()
     QCOMPARE(p.wire(3), QByteArray("AB\r"));
     QCOMPARE(p.logContents(), QStringList{QStringLiteral("[OUT]  AB<CR>")});
     QCOMPARE(send->text(), QString()); // DeleteSendChars defaults to 1
+}
+
+// The text used to vanish without a word; now it stays, the bad token is
+// selected, and the status bar says why for five seconds.
+void tst_frmMain::textThatCannotBeSentStaysAndIsExplained()
+{
+    Program p;
+    QLineEdit *send = p.edit("txtSend");
+    auto *status = p.child<QLabel>("stbStatus");
+    const QString portStatus = status->text();
+    QStatusBar *bar = p.window->statusBar();
+    send->setFocus();
+    QTest::keyClicks(send, "AB<ESC>C");
+    QTest::keyClick(send, Qt::Key_Return);
+    QCOMPARE(send->text(), QStringLiteral("AB<ESC>C"));
+    QCOMPARE(send->selectedText(), QStringLiteral("<ESC>"));
+    QCOMPARE(p.window->focusWidget(), send);
+    const QString message = QStringLiteral("Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen");
+    QCOMPARE(bar->currentMessage(), message);
+    QCOMPARE(bar->accessibleName(), message);
+    QVERIFY(!status->isVisible()); // the message covers the port's status
+    QCOMPARE(p.peer.readPending(50), QByteArray());
+    QCOMPARE(p.window->engine().log().count(), 0);
+
+    // Pressed with the mouse from a slot box: the box gets the focus back.
+    p.edit("txtBefehl2")->setFocus();
+    QTest::mouseClick(p.button("cmdSend"), Qt::LeftButton);
+    QCOMPARE(p.window->focusWidget(), send);
+    QCOMPARE(send->selectedText(), QStringLiteral("<ESC>"));
+
+    // A slot tells, but leaves the focus and the selection alone.
+    p.edit("txtBefehl2")->setText(QStringLiteral("x\u0142"));
+    p.edit("txtBefehl2")->setFocus();
+    send->deselect();
+    p.button("cmdBefehl2")->click();
+    QCOMPARE(bar->currentMessage(),
+             QStringLiteral("Nicht gesendet: Das Zeichen \u0142 gibt es im Zeichensatz "
+                            "Windows-1252 nicht"));
+    QCOMPARE(p.window->focusWidget(), p.edit("txtBefehl2"));
+    QVERIFY(!send->hasSelectedText());
+    QCOMPARE(p.edit("txtBefehl2")->text(), QStringLiteral("x\u0142"));
+
+    QElapsedTimer shown;
+    shown.start();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->currentMessage().isEmpty(), 7000);
+    QVERIFY(shown.elapsed() > 4000);
+    QVERIFY(status->isVisible());
+    QCOMPARE(status->text(), portStatus);
+    QCOMPARE(bar->accessibleName(), portStatus);
+    QCOMPARE(p.peer.readPending(30), QByteArray());
 }
 
 void tst_frmMain::enterInSlotBoxSendsTheSendBox()
