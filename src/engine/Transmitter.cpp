@@ -130,7 +130,10 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
             m.portFailed();
         return Outcome::PortFailed;
     }
-    const QString content = m.settings.Peculiar != 0 ? text : decoded;
-    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
+    // The line keeps the bytes that went out; the text view shows the text as
+    // typed when Peculiar is set.
+    const auto form =
+        m.settings.Peculiar != 0 ? TrafficLog::TextForm::Typed : TrafficLog::TextForm::Raw;
+    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded, started, form, text);
     return Outcome::Sent;
 }

@@ -3,6 +3,7 @@
 
 #include "app/modGlobal.h"
 #include "ports/DeviceReturnWatch.h"
+#include "engine/LogFile.h"
 #include "engine/TerminalEngine.h"
 #include "host/WaitMilliseconds.h"
 
@@ -101,6 +102,8 @@ private Q_SLOTS:
 
     void receivedBlockIsLogged_data();
     void receivedBlockIsLogged();
+    void sentLineKeepsItsBytes_data();
+    void sentLineKeepsItsBytes();
     void quietTimeGroupsParts_data();
     void quietTimeGroupsParts();
     void invalidQuietTimeLeavesCharactersWaiting();
@@ -692,9 +695,27 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     QTest::addColumn<int>("peculiar");
     QTest::addColumn<QString>("received");
     QTest::addColumn<QString>("content");
-    QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t");
-    QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0});
-    QTest::newRow("Peculiar 2 gives tokens too") << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>");
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QByteArray>("saved"); // the content in a saved file
+    QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t")
+                            << "41 0D 0A 00 09" << QByteArray("A<CR><LF><NUL><9>");
+    QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0}) << "41 0D 0A 00"
+                         << QByteArray("A<CR><LF><NUL>");
+    QTest::newRow("Peculiar 2 gives tokens too")
+        << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>") << "02 41 03"
+        << QByteArray("<STX>A<ETX>");
+    // The line keeps its bytes: a received text "<STX>" looks like an STX in
+    // the text view, but not in hex or in the file.
+    QTest::newRow("the text <STX>, was kept as its tokens only")
+        << 1 << QStringLiteral("<STX>") << QStringLiteral("<STX>") << "3C 53 54 58 3E"
+        << QByteArray("<60>STX<62>");
+    QTest::newRow("the Modbus answer")
+        << 1 << chars({1, 3, 4, 4, 0xD2, 0x16, 0x2E, 0xD5, 0x46})
+        << chars({1,   '<', 'E', 'T', 'X', '>',  '<',  'E',  'O',  'T', '>',
+                  '<', 'E', 'O', 'T', '>', 0xD2, 0x16, 0x2E, 0xD5, 0x46})
+        << "01 03 04 04 D2 16 2E D5 46"
+        << QByteArray("<1><ETX><EOT><EOT>\xC3\x92<22>.\xC3\x95"
+                      "F");
 }
 
 void tst_TerminalEngine::receivedBlockIsLogged()
@@ -702,14 +723,62 @@ void tst_TerminalEngine::receivedBlockIsLogged()
     QFETCH(int, peculiar);
     QFETCH(QString, received);
     QFETCH(QString, content);
+    QFETCH(QString, hex);
+    QFETCH(QByteArray, saved);
     Rig rig;
     rig.settings.Peculiar = quint8(peculiar);
     rig.openPort();
     rig.port.waiting = received;
     rig.engine->receiver().PollReceiveBuffer();
     QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   ") + content});
-    QVERIFY(rig.engine->log().deleteEnabled());
-    QCOMPARE(rig.engine->log().selectedIndex(), 0);
+    const TrafficLog &log = rig.engine->log();
+    QCOMPARE(log.line(0, TrafficLog::Form::Hex), QStringLiteral("09:05:03.007  [IN]   ") + hex);
+    QCOMPARE(LogFile::text(log), "09:05:03.007  [IN]   " + saved + '\n');
+    QCOMPARE(log.longestLineLength(), 21 + content.size());
+    QCOMPARE(log.longestLineLength(TrafficLog::Form::Hex), 21 + hex.size());
+    QVERIFY(log.deleteEnabled());
+    QCOMPARE(log.selectedIndex(), 0);
+}
+
+void tst_TerminalEngine::sentLineKeepsItsBytes_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("content"); // in the text view
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("hex tokens, as typed")
+        << 1 << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs
+        << "01 03 00 00 00 02 C4 0B" << QByteArray("<1><ETX><NUL><NUL><NUL><STX>\xC3\x84<11>");
+    QTest::newRow("hex bytes 3C 3E, raw")
+        << 0 << u"<0x3C 41 3E>"_qs << u"<A>"_qs << "3C 41 3E" << QByteArray("<60>A<62>");
+    QTest::newRow("decimal tokens, as typed")
+        << 1 << u"<2>AB<3>"_qs << u"<2>AB<3>"_qs << "02 41 42 03" << QByteArray("<STX>AB<ETX>");
+    QTest::newRow("named tokens, as typed") << 1 << u"<STX>AB<ETX>"_qs << u"<STX>AB<ETX>"_qs
+                                            << "02 41 42 03" << QByteArray("<STX>AB<ETX>");
+    QTest::newRow("nothing at all") << 1 << QString() << QString() << "" << QByteArray();
+}
+
+// The [OUT] line keeps the bytes that went out: the text view shows them as
+// typed, the hex view and the file as they were sent.
+void tst_TerminalEngine::sentLineKeepsItsBytes()
+{
+    QFETCH(int, peculiar);
+    QFETCH(QString, typed);
+    QFETCH(QString, content);
+    QFETCH(QString, hex);
+    QFETCH(QByteArray, saved);
+    Rig rig;
+    rig.settings.Peculiar = quint8(peculiar);
+    rig.openPort();
+    rig.view.slots[0] = typed;
+    rig.engine->repeater().cmdBefehl_Click(1);
+    const QString prefix = QStringLiteral("09:05:03.007  [OUT]  ");
+    QCOMPARE(rig.lines(), QStringList{prefix + content});
+    const TrafficLog &log = rig.engine->log();
+    QCOMPARE(log.line(0, TrafficLog::Form::Hex), prefix + hex);
+    QCOMPARE(LogFile::text(log), prefix.toLatin1() + saved + '\n');
+    QCOMPARE(log.longestLineLength(), 21 + content.size());
 }
 
 void tst_TerminalEngine::quietTimeGroupsParts_data()
