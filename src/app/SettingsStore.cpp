@@ -97,6 +97,10 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.text("RecordLogFile", s.RecordLogFile);
     s.RecordLogKeys = !recordLog.isEmpty() || !s.RecordLogFile.isEmpty();
     r.number<quint8>("RecordLog", s.RecordLog, 0);
+    QString hexView;
+    r.text("HexView", hexView);
+    s.HexViewKey = !hexView.isEmpty();
+    r.number<quint8>("HexView", s.HexView, 0);
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -123,6 +127,12 @@ void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
         return;
     w.number("RecordLog", s.RecordLog);
     w.text("RecordLogFile", s.RecordLogFile);
+}
+
+void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    if (s.HexViewKey)
+        w.number("HexView", s.HexView);
 }
 
 } // namespace
@@ -160,6 +170,7 @@ QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<
         settings.WaitTime = *waitTime;
     writer.number("WaitTime", settings.WaitTime);
     collectRecordingKeys(writer, settings);
+    collectViewKeys(writer, settings);
     const QString settingsFile = SettingsFilePath(settings.DataFolder);
     if (const int error = writer.writeTo(settingsFile))
         failures.append({settingsFile, error});

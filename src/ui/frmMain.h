@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "text/Checksums.h"
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -62,6 +64,10 @@ public:
     // Ticked: asks for a file and records the log to it; unticked: stops.
     void mnuFileRecordLog_Click(bool checked);
     void mnuEditSettings_Click();
+    // Appends the check of the active box's bytes to it as a hex token.
+    void mnuEditChecksum_Click(Checksum kind);
+    // Ticked: the log shows its lines in hex.
+    void mnuViewHex_Click(bool checked);
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
@@ -87,6 +93,11 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildChecksumMenu();
+    void buildViewMenu();
+    void applyViewLanguage();
+    void showHexViewSetting();
+    void updateChecksumItems();
     void connectControls();
     void placeControls();
     void applyTabOrder();
@@ -175,6 +186,10 @@ private:
     QAction *mnuFileQuit = nullptr;
     QMenu *mnuEdit = nullptr;
     QAction *mnuEditSettings = nullptr;
+    QMenu *mnuEditChecksum = nullptr;
+    std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
+    QMenu *mnuView = nullptr;
+    QAction *mnuViewHex = nullptr;
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;

@@ -69,6 +69,7 @@ void frmMain::enablePortControls(bool enabled)
     }
     if (enabled)
         returnFocusToPortControls();
+    updateChecksumItems();
     // White while usable; the button face colour makes it look greyed.
     QPalette palette = txtSend->palette();
     const QColor background = enabled ? QColor(Qt::white) : cmdDelete->palette().color(QPalette::Button);
@@ -118,8 +119,10 @@ void frmMain::focusEntered(QWidget *control, Qt::FocusReason reason)
         m_focusToReturn = nullptr;
     else if (m_focusToReturn && reason == Qt::ActiveWindowFocusReason)
         return;
-    if (control == txtSend || slotOf(control) != 0)
+    if (control == txtSend || slotOf(control) != 0) {
         m_activeTextBox = static_cast<QLineEdit *>(control);
+        updateChecksumItems();
+    }
 }
 
 void frmMain::setStatusText(const QString &text)
