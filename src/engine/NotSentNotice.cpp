@@ -6,6 +6,8 @@
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
+#include <algorithm>
+
 namespace
 {
 

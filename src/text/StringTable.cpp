@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <limits>
 
 namespace
@@ -16,7 +17,9 @@ struct Entry {
 
 // Sorted by id; German entries first, then English ones (German id + 10000).
 // 1606 is a file-dialog filter; 1608 exists in English only.
-constexpr std::array kEntries = {
+// A plain array: deducing a std::array of this many entries exceeds clang's
+// limit for fold expressions.
+constexpr Entry kEntries[] = {
     Entry{1000, u"Lintrova"},
     Entry{1001, u"Datei"},
     Entry{1002, u"Beenden"},
@@ -323,7 +326,7 @@ constexpr std::array kEntries = {
 
 constexpr bool isSortedById()
 {
-    for (std::size_t i = 1; i < kEntries.size(); ++i) {
+    for (std::size_t i = 1; i < std::size(kEntries); ++i) {
         if (kEntries[i - 1].id >= kEntries[i].id)
             return false;
     }
@@ -334,9 +337,9 @@ static_assert(isSortedById(), "lookups search the table by id, each id once");
 QString entry(qint32 id)
 {
     const auto found =
-        std::lower_bound(kEntries.begin(), kEntries.end(), id,
+        std::lower_bound(std::begin(kEntries), std::end(kEntries), id,
                          [](const Entry &e, qint32 wanted) { return e.id < wanted; });
-    if (found == kEntries.end() || found->id != id)
+    if (found == std::end(kEntries) || found->id != id)
         return QString();
     return QString::fromUtf16(found->text);
 }
