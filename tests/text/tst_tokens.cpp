@@ -193,6 +193,8 @@ void tst_Tokens::faultIsNamed_data()
     QTest::newRow("beyond the BMP") << u"A\U0001F600"_qs << noByte << u"\U0001F600"_qs;
     QTest::newRow("lone surrogate")
         << (u"A"_qs + QChar(0xD800) + u"B"_qs) << noByte << QString(QChar(0xD800));
+    QTest::newRow("lone surrogate at the end")
+        << (u"AB"_qs + QChar(0xD83D)) << noByte << QString(QChar(0xD83D));
     QTest::newRow("'<' without '>' is sent as it is") << u"a<b"_qs << -1 << QString();
     QTest::newRow("good tokens") << u"<STX>A<3>"_qs << -1 << QString();
     QTest::newRow("odd hex token") << u"<0x01 0><0x41>"_qs << token << u"<0x01 0>"_qs;

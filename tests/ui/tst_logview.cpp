@@ -296,8 +296,13 @@ void tst_LogView::accessibleLines()
              shown.log.line(0).left(21) + QStringLiteral("41 01 7F 0D"));
     QCOMPARE(list->child(1)->text(QAccessible::Name),
              shown.log.line(1).left(21) + QStringLiteral("70 6C 61 69 6E"));
+    QCOMPARE(shown.view.accessibleLine(-1), QString()); // no line, no text
+    QCOMPARE(shown.view.accessibleLine(2), QString());
+    QCOMPARE(shown.view.shownLine(-1), QString());
+    QCOMPARE(shown.view.shownLine(2), QString());
     shown.view.setForm(TrafficLog::Form::Text);
     QVERIFY(list->child(1)->text(QAccessible::Name).endsWith(QStringLiteral("plain")));
+    QCOMPARE(shown.view.accessibleLine(-1), QString());
     first = list->child(0);
     shown.log.clear();
     QCOMPARE(list->childCount(), 0);
