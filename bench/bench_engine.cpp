@@ -52,6 +52,9 @@ public:
     }
     void showPlainMessage(const QString &m) override { std::fprintf(stderr, "%s\n", qPrintable(m)); }
     bool modalDialogOpen() const override { return false; }
+    void showStatusMessage(const QString &) override {}
+    void clearStatusMessage() override {}
+    void selectInSendBox(qsizetype, qsizetype) override {}
 };
 
 double cpuSeconds()

@@ -1,5 +1,7 @@
 #include "Probes.h"
 
+#include "Feed.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QDir>
@@ -136,6 +138,31 @@ bool KeyToPaint::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return false;
+}
+
+PaintEnds::PaintEnds(QWidget *widget) : m_widget(widget)
+{
+    widget->installEventFilter(this);
+}
+
+qint64 PaintEnds::firstAfter(qint64 ns) const
+{
+    for (const qint64 end : m_ends)
+        if (end >= ns)
+            return end;
+    return -1;
+}
+
+bool PaintEnds::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_widget || event->type() != QEvent::Paint)
+        return false;
+    // As KeyToPaint: the paint runs here so that its end can be timed.
+    m_widget->removeEventFilter(this);
+    QCoreApplication::sendEvent(m_widget, event);
+    m_widget->installEventFilter(this);
+    m_ends.append(Feed::monotonicNs());
+    return true;
 }
 
 } // namespace Probes

@@ -53,4 +53,19 @@ private:
     QList<double> m_latency;
 };
 
+// When a widget's paints ended, on the clock of Feed::monotonicNs.
+class PaintEnds : public QObject {
+public:
+    explicit PaintEnds(QWidget *widget);
+    // The end of the first paint that ended at or after ns; -1 when none did.
+    qint64 firstAfter(qint64 ns) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_widget;
+    QList<qint64> m_ends;
+};
+
 } // namespace Probes

@@ -41,6 +41,17 @@ namespace {
 struct Phase {
     QString label;
     Feed::Plan plan;
+    bool hex = false; // the log shown in the hex view
+};
+
+// What a phase measured, for views compared side by side.
+struct Figures {
+    bool complete = false;
+    double appendedMs = 0; // last line appended after the last byte was written
+    double paintedMs = 0;  // and on screen
+    double cpuPercent = 0;
+    quint64 frames = 0;
+    bool hexShowsEveryByte = true;
 };
 
 struct Spec {
@@ -53,6 +64,7 @@ struct Spec {
     bool save = false;
     bool throughSer2net = false; // the second phase reaches the device through ser2net
     bool record = false;         // the log is recorded to a file through the File menu
+    bool compareViews = false;   // text and hex view side by side
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -89,6 +101,10 @@ std::optional<Spec> specFor(const QString &name)
         const bool text = name.startsWith("text");
         spec.peculiar = name.endsWith("p1") ? 1 : 0;
         spec.phases = {{name, steady(text ? Feed::Pattern::Text : Feed::Pattern::Bytes)}};
+    } else if (name == "hex") {
+        spec.phases = {{"text view (text-p1)", steady(Feed::Pattern::Text)},
+                       {"hex view", steady(Feed::Pattern::Text), true}};
+        spec.compareViews = true;
     } else if (name == "bursts") {
         spec.phases = {{"bursts of 2048", bursts(2048)}, {"bursts of 20", bursts(20)}};
     } else if (name == "flood") {
@@ -283,10 +299,30 @@ bool stopRecording(Program &program, RecordingFollower &follower)
     return same;
 }
 
-int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer &peer)
+// Whether every [IN] line's hex text gives back its bytes; checked after the
+// measurement, so it costs the program nothing.
+bool hexShowsEveryByte(const TrafficLog &log)
+{
+    for (int i = 0; i < log.count(); ++i) {
+        const QByteArray bytes = log.lineBytes(i).mid(TrafficLog::kPrefixLength);
+        const QByteArray hex =
+            log.shownBytes(i, TrafficLog::Form::Hex).mid(TrafficLog::kPrefixLength);
+        if (QByteArray::fromHex(hex) != bytes ||
+            hex.size() != std::max<qsizetype>(0, bytes.size() * 3 - 1))
+            return false;
+    }
+    return true;
+}
+
+int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer &peer,
+             Figures *figures = nullptr)
 {
     TrafficLog &log = program.window->engine().log();
-    LogChecker checker(log, phase.plan.pattern, spec.peculiar != 0);
+    auto *hexItem = program.window->findChild<QAction *>("mnuViewHex");
+    if (hexItem->isChecked() != phase.hex)
+        hexItem->trigger();
+    Probes::PaintEnds paints(program.logView()->viewport());
+    LogChecker checker(log, phase.plan.pattern);
     Probes::TimerLateness lateness;
     std::unique_ptr<Probes::KeyToPaint> keys;
     std::unique_ptr<QProcess> typist;
@@ -352,6 +388,16 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
         std::printf("  last line appended %.1f ms after the last byte was written\n",
                     (checker.lastLineNs() - report.lastWriteNs) / 1e6);
     }
+    if (figures) {
+        figures->complete = checker.inOrder() && complete;
+        figures->appendedMs = (checker.lastLineNs() - report.lastWriteNs) / 1e6;
+        const qint64 painted = paints.firstAfter(checker.lastLineNs());
+        figures->paintedMs = painted < 0 ? -1 : (painted - report.lastWriteNs) / 1e6;
+        figures->cpuPercent = 100.0 * cpu / wall;
+        figures->frames = program.logView()->framesDone() - frames0;
+        if (phase.hex)
+            figures->hexShowsEveryByte = hexShowsEveryByte(log);
+    }
     std::printf("  program CPU %.2f s over %.1f s = %.2f %% of a core; X server CPU %.2f s; "
                 "%llu frames; %.0f wake-ups a second\n",
                 cpu, wall, 100.0 * cpu / wall, server,
@@ -412,6 +458,28 @@ int runSave(Program &program)
     return QFileInfo(path).size() > 0 ? 0 : 1;
 }
 
+void printViewsSideBySide(const Figures &text, const Figures &hex)
+{
+    const auto yes = [](bool b) { return b ? "yes" : "NO"; };
+    std::printf("\n%-44s %12s %12s\n", "92,160 B/s text feed, quiet time 0", "text view",
+                "hex view");
+    std::printf("%-44s %12s %12s\n", "every byte once and in order", yes(text.complete),
+                yes(hex.complete));
+    std::printf("%-44s %12s %12s\n", "every byte shown in hex", "", yes(hex.hexShowsEveryByte));
+    std::printf("%-44s %12.1f %12.1f\n", "last line appended after last byte (ms)", text.appendedMs,
+                hex.appendedMs);
+    std::printf("%-44s %12.1f %12.1f\n", "last line on screen after last byte (ms)", text.paintedMs,
+                hex.paintedMs);
+    std::printf("%-44s %12.2f %12.2f\n", "program CPU (% of a core)", text.cpuPercent,
+                hex.cpuPercent);
+    std::printf("%-44s %12llu %12llu\n", "frames", static_cast<unsigned long long>(text.frames),
+                static_cast<unsigned long long>(hex.frames));
+    std::printf("hex view to text view: CPU %.2f (target at most 1.2), last line on screen "
+                "%+.1f ms (target at most +10)\n",
+                text.cpuPercent > 0 ? hex.cpuPercent / text.cpuPercent : 0.0,
+                hex.paintedMs - text.paintedMs);
+}
+
 } // namespace
 
 namespace Scenario {
@@ -461,6 +529,7 @@ int run(const QString &name, int argc, char *argv[])
         }
     }
     QList<double> cpus;
+    QList<Figures> figures(spec->phases.size());
     for (int i = 0; i < spec->phases.size(); ++i) {
         if (server && i == 1 && !program.reopenAs(server->rfc2217Url())) {
             std::fprintf(stderr, "%s: COM1 did not open through ser2net\n", qPrintable(name));
@@ -468,7 +537,7 @@ int run(const QString &name, int argc, char *argv[])
         }
         const double before = Probes::processCpuSeconds();
         const double serverBefore = server ? Probes::processCpuSeconds(server->pid()) : 0;
-        status |= runPhase(program, *spec, spec->phases[i], peers[i]);
+        status |= runPhase(program, *spec, spec->phases[i], peers[i], &figures[i]);
         cpus.append(Probes::processCpuSeconds() - before);
         if (server && i == 1)
             std::printf("  ser2net CPU %.2f s\n",
@@ -481,7 +550,8 @@ int run(const QString &name, int argc, char *argv[])
                     cpus[1] / cpus[0], cpus[1], cpus[0]);
         std::printf("then idle through ser2net:\n");
         status |= runIdle(program, 20);
-    }
+    } else if (spec->compareViews && figures.size() == 2)
+        printViewsSideBySide(figures[0], figures[1]);
     else if (cpus.size() == 2 && cpus[1] > 0)
         std::printf("  CPU of the first to the second: %.2f\n", cpus[0] / cpus[1]);
     program.window->close();

@@ -4,6 +4,7 @@
 //
 // Usage: bench_log_window [scenario ...]
 //   text-p0 text-p1 bytes-p0 bytes-p1   92,160 B/s for 20 s, quiet time 0
+//   hex           text-p1 in the text view, then again in the hex view, side by side
 //   bursts        2,048-byte and 20-byte bursts, 40 a second, 10 s each
 //   flood         the peer writes as fast as it can for 10 s
 //   responsive    text feed with a 1 ms timer probe and keys typed (xdotool)
@@ -14,7 +15,7 @@
 //   rfc2217       text feed 20 s on the local pseudo-terminal, then 20 s from
 //                 the same device through ser2net with RFC 2217, then 20 s
 //                 idle with the port open through ser2net (needs ser2net)
-// Without arguments every scenario but memory, rfc2217 and record runs. Starts a private Xvfb
+// Without arguments every scenario but memory, rfc2217, record and hex runs. Starts a private Xvfb
 // when DISPLAY is not set.
 
 #include "Display.h"

@@ -111,6 +111,10 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.text("RecordLogFile", s.RecordLogFile);
     s.RecordLogKeys = !recordLog.isEmpty() || !s.RecordLogFile.isEmpty();
     r.number<quint8>("RecordLog", s.RecordLog, 0);
+    QString hexView;
+    r.text("HexView", hexView);
+    s.HexViewKey = !hexView.isEmpty();
+    r.number<quint8>("HexView", s.HexView, 0);
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -139,6 +143,12 @@ void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
     w.text("RecordLogFile", s.RecordLogFile);
 }
 
+void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    if (s.HexViewKey)
+        w.number("HexView", s.HexView);
+}
+
 // Every key the end writes, in its order; WaitTime from waitTime where given.
 KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime)
 {
@@ -146,6 +156,7 @@ KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime)
     collectKeys(writer, s);
     writer.number("WaitTime", waitTime.value_or(s.WaitTime));
     collectRecordingKeys(writer, s);
+    collectViewKeys(writer, s);
     return writer;
 }
 

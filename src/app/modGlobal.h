@@ -25,6 +25,7 @@ struct SettingsRecord {
     qint16 WaitTime = 0;        // ms, carries txtWaitTime between runs
     quint8 RecordLog = 0;       // 1: the log was being recorded at the end of the last run
     QString RecordLogFile;      // the file it was recorded to last
+    quint8 HexView = 0;         // 1: the log shows its lines in hex
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -35,6 +36,9 @@ struct SettingsRecord {
     // in the file, or the log was recorded. Users who never record keep their
     // file as it was.
     bool RecordLogKeys = false;
+    // HexView is written only when this is set: it was in the file, or the
+    // view was switched.
+    bool HexViewKey = false;
 };
 
 namespace modGlobal {

@@ -7,9 +7,11 @@
 #include "engine/Transmitter.h"
 #include "host/WaitMilliseconds.h"
 
+#include <QScopedValueRollback>
+
 void CommandRepeater::cmdBefehl_Click(int slot)
 {
-    m_transmitter.SendText(m.view.slotText(slot));
+    m_transmitter.sendSlotText(slot, m.view.slotText(slot));
 }
 
 void CommandRepeater::DispatchFunctionKey(qint16 keyCode)
@@ -28,8 +30,10 @@ bool CommandRepeater::RepeatTick()
             return false;
         NextRepeatCommand();
     }
-    if (m.view.repeatChecked())
+    if (m.view.repeatChecked()) {
+        const QScopedValueRollback repeating(m.repetitionSending, true);
         m.view.pressSendButton();
+    }
     m_receiver.PollReceiveBuffer();
     return true;
 }
@@ -45,7 +49,10 @@ bool CommandRepeater::SendRepeatCommandChecked()
         (m_index >= 1 && m_index <= kSlotCount) ? m.view.slotText(m_index) : QString();
     if (text.isEmpty())
         return true;
-    m_transmitter.SendText(text);
+    {
+        const QScopedValueRollback repeating(m.repetitionSending, true);
+        m_transmitter.sendSlotText(m_index, text);
+    }
     // Read after sending, as the user may change the box meanwhile.
     const auto pause = NumberText::toInt16(m.view.waitTimeText());
     if (!pause || m.closing)

@@ -25,9 +25,10 @@ struct EngineContext {
     // Called by a part after the port raised an error, so the engine can
     // tell whether its device went away.
     std::function<void()> portFailed;
-    // Writes the open port's status text again after a passing message.
-    std::function<void()> showPortStatus;
     // Counts the closings of the port the user asked for: a transmission
     // under way ends when it changes.
     quint64 userClosings = 0;
+    // Set while the repetition sends: a text it cannot send is told once,
+    // without touching the focus.
+    bool repetitionSending = false;
 };

@@ -10,8 +10,8 @@
 
 namespace {
 
-// The saved form of a byte in UTF-8: itself, two bytes for the upper half of
-// the character set, or a token of up to five characters.
+// The saved form of a byte in UTF-8: itself, two or three bytes for the upper
+// half of the character set, or a token of up to five characters.
 struct SavedForm {
     std::array<char, 8> bytes{};
     int size = 0;
@@ -23,8 +23,13 @@ const std::array<SavedForm, 256> &savedForms()
     static const std::array<SavedForm, 256> forms = [] {
         std::array<SavedForm, 256> table;
         for (int byte = 0; byte < 256; ++byte) {
-            const QByteArray utf8 =
-                SpellControlChars(QString(Codec::charFromByte(uchar(byte)))).toUtf8();
+            // A bracket of the line is a token too, so that no character of
+            // the line can be taken for a token: '<STX>' received as text
+            // is saved as '<60>STX<62>', the byte 2 as '<STX>'.
+            const QChar ch = Codec::charFromByte(uchar(byte));
+            const QString spelled = ch == u'<' || ch == u'>' ? u'<' + QString::number(byte) + u'>'
+                                                             : SpellControlChars(QString(ch));
+            const QByteArray utf8 = spelled.toUtf8();
             table[byte].size = int(utf8.size());
             std::copy(utf8.begin(), utf8.end(), table[byte].bytes.begin());
         }

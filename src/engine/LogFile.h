@@ -5,10 +5,13 @@
 
 class TrafficLog;
 
-// The traffic log as a text file: one file line per log line, in UTF-8, with
-// every control character spelled as a token (so a raw CR or LF inside a line
-// cannot split it), each line ended by LF. The same text is what "copy all"
-// puts on the clipboard.
+// The traffic log as a text file: one file line per log line, in UTF-8, made
+// from the bytes of the line, whatever the view: every control character
+// spelled as a token (so a raw CR or LF inside a line cannot split it), and
+// '<' and '>' as "<60>" and "<62>", each line ended by LF. Read from left to
+// right, every token stands for one byte and every other character for its
+// byte in the codec, so a file line gives back exactly the bytes of its log
+// line. The same text is what "copy all" puts on the clipboard.
 namespace LogFile {
 
 QByteArray text(const TrafficLog &log);

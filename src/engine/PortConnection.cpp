@@ -275,12 +275,6 @@ void PortConnection::stopAwaiting()
     m.view.setWaitingText(QString());
 }
 
-void PortConnection::showPortStatus()
-{
-    if (m.port.PortOpen() && !m.port.deviceGone())
-        m.view.setStatusText(connectedStatusText());
-}
-
 void PortConnection::tellPortState()
 {
     m.view.setPortInUse(portInUse());

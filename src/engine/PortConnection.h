@@ -55,8 +55,6 @@ public:
     // port gave up for good (a server that misbehaves) is not watched for,
     // and the port's reason is shown in an error box.
     void portLost();
-    // Writes the open port's status text again, after a passing message.
-    void showPortStatus();
     // Whether a lost or missing device (or server) is being waited for.
     bool awaitingDevice() const;
     // Stops waiting for it (the program ends).

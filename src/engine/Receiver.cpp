@@ -7,7 +7,6 @@
 #include "engine/TerminalView.h"
 #include "engine/TrafficLog.h"
 #include "host/WaitMilliseconds.h"
-#include "text/Tokens.h"
 
 #include <QCoreApplication>
 
@@ -42,12 +41,14 @@ void Receiver::ReadReceivedBlock()
             n = m.port.InBufferCount();
         }
         const QDateTime received = m.clock();
-        QString block = m.port.Input();
+        const QString block = m.port.Input();
         if (block.isEmpty())
             return;
-        if (m.settings.Peculiar != 0)
-            block = EncodeControlChars(block);
-        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received);
+        // The line keeps the bytes; with Peculiar set the text view shows
+        // the control characters among them as tokens.
+        const auto form =
+            m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
+        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received, form);
     } catch (const PortError &) {
         // A failed read ends the poll quietly; the engine looks whether the
         // device went away.

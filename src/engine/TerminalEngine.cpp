@@ -20,7 +20,6 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
     port.setArrivalHandler([this] { onArrival(); });
     m_context.portFailed = [this] { noticeLostDevice(); };
-    m_context.showPortStatus = [this] { m_connection.showPortStatus(); };
     // A line selected beyond the limit is cleared by the next poll, as if the
     // receive timer had been running all along.
     connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {
@@ -66,6 +65,7 @@ void TerminalEngine::shutDown()
 
 void TerminalEngine::repetitionSwitched()
 {
+    m_transmitter.repetitionSwitched();
     // A tick in progress restarts the timer itself when it ends.
     if (!m_timersRunning || m_repeatStoppedForGood || m_inRepeatTick)
         return;

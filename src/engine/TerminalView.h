@@ -36,4 +36,12 @@ public:
     // Whether a modal dialog or box of the program is open: a lost port is
     // not opened again behind it.
     virtual bool modalDialogOpen() const = 0;
+
+    // Shows a text in the status bar for a few seconds, in place of the
+    // status text, which then comes back by itself.
+    virtual void showStatusMessage(const QString &text) = 0;
+    // Ends such a message at once: the status text shows again.
+    virtual void clearStatusMessage() = 0;
+    // Gives the send box the focus with these of its characters selected.
+    virtual void selectInSendBox(qsizetype start, qsizetype length) = 0;
 };

@@ -3,6 +3,80 @@
 #include "text/Codec.h"
 #include "text/Tokens.h"
 
+#include <array>
+
+namespace
+{
+
+// The text view's token of a byte (the display tokens of EncodeControlChars),
+// or empty. The nine bytes lie below 0x80, where the codec's character has
+// the byte's own code, so one table serves bytes and characters alike.
+const std::array<QByteArray, 256> &displayTokens()
+{
+    static const std::array<QByteArray, 256> tokens = [] {
+        std::array<QByteArray, 256> table;
+        for (int byte = 0; byte < 256; ++byte) {
+            const QString ch(Codec::charFromByte(uchar(byte)));
+            const QString encoded = EncodeControlChars(ch);
+            if (encoded != ch)
+                table[byte] = encoded.toLatin1();
+        }
+        return table;
+    }();
+    return tokens;
+}
+
+QByteArray withTokens(QByteArrayView content)
+{
+    const auto &tokens = displayTokens();
+    QByteArray out;
+    out.reserve(content.size() + content.size() / 4);
+    for (const char byte : content) {
+        const QByteArray &token = tokens[uchar(byte)];
+        if (token.isEmpty())
+            out.append(byte);
+        else
+            out.append(token);
+    }
+    return out;
+}
+
+qsizetype lengthWithTokens(QByteArrayView content)
+{
+    const auto &tokens = displayTokens();
+    qsizetype length = 0;
+    for (const char byte : content) {
+        const qsizetype tokenLength = tokens[uchar(byte)].size();
+        length += tokenLength == 0 ? 1 : tokenLength;
+    }
+    return length;
+}
+
+// Two upper-case hex digits per byte, one blank between bytes.
+void appendHex(QByteArray &out, QByteArrayView content)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (content.isEmpty())
+        return;
+    const qsizetype start = out.size();
+    out.resize(start + content.size() * 3 - 1);
+    char *at = out.data() + start;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        if (i > 0)
+            *at++ = ' ';
+        const uchar byte = uchar(content[i]);
+        *at++ = kDigits[byte >> 4];
+        *at++ = kDigits[byte & 0x0F];
+    }
+}
+
+int hexLength(int contentBytes)
+{
+    return contentBytes == 0 ? 0 : contentBytes * 3 - 1;
+}
+
+} // namespace
+
 TrafficLog::TrafficLog(QObject *parent) : QAbstractListModel(parent) {}
 
 int TrafficLog::rowCount(const QModelIndex &parent) const
@@ -28,21 +102,67 @@ QString TrafficLog::formatLine(const QDateTime &utc, Direction direction, const 
 }
 
 void TrafficLog::AppendTrafficLine(Direction direction, const QString &content,
-                                   const QDateTime &utc)
+                                   const QDateTime &utc, TextForm form, const QString &typed)
 {
     const int row = int(m_lines.size());
     QByteArray bytes = Codec::toBytesReplacing(formatLine(utc, direction, content), '?');
-    m_longest = std::max(m_longest, int(bytes.size()));
+    const QByteArrayView contentBytes = QByteArrayView(bytes).sliced(kPrefixLength);
+    QByteArray typedBytes;
+    if (form == TextForm::Typed) {
+        // Mostly the typed text is what the tokens of its bytes say: nothing
+        // to keep then.
+        typedBytes = Codec::toBytesReplacing(typed, '?');
+        if (typedBytes == withTokens(contentBytes))
+            form = TextForm::Tokens;
+    }
+    qsizetype textLength = bytes.size();
+    if (form == TextForm::Tokens)
+        textLength = kPrefixLength + lengthWithTokens(contentBytes);
+    else if (form == TextForm::Typed)
+        textLength = kPrefixLength + typedBytes.size();
+    m_longestText = std::max(m_longestText, int(textLength));
+    m_longestContent = std::max(m_longestContent, int(contentBytes.size()));
     beginInsertRows({}, row, row);
     m_lines.append(std::move(bytes));
+    m_forms.push_back(form);
+    if (form == TextForm::Typed)
+        m_typed.insert(row, typedBytes);
     endInsertRows();
     setSelectedIndex(row);
     setDeleteEnabled(true);
 }
 
+QByteArray TrafficLog::shownBytes(int index, Form form) const
+{
+    const QByteArray &bytes = m_lines.at(index);
+    const QByteArrayView prefix = QByteArrayView(bytes).first(kPrefixLength);
+    const QByteArrayView content = QByteArrayView(bytes).sliced(kPrefixLength);
+    if (form == Form::Hex) {
+        QByteArray out;
+        out.reserve(kPrefixLength + hexLength(int(content.size())));
+        out.append(prefix);
+        appendHex(out, content);
+        return out;
+    }
+    switch (m_forms.at(std::size_t(index))) {
+    case TextForm::Raw:
+        return bytes; // shared, not copied
+    case TextForm::Tokens:
+        return prefix.toByteArray() + withTokens(content);
+    case TextForm::Typed:
+        return prefix.toByteArray() + m_typed.value(index);
+    }
+    return bytes;
+}
+
 QString TrafficLog::line(int index) const
 {
-    return Codec::toText(m_lines.at(index));
+    return line(index, Form::Text);
+}
+
+QString TrafficLog::line(int index, Form form) const
+{
+    return Codec::toText(shownBytes(index, form));
 }
 
 QString TrafficLog::spelledLine(int index) const
@@ -50,11 +170,21 @@ QString TrafficLog::spelledLine(int index) const
     return SpellControlChars(line(index));
 }
 
+int TrafficLog::longestLineLength(Form form) const
+{
+    if (form == Form::Text || m_lines.isEmpty())
+        return m_longestText;
+    return kPrefixLength + hexLength(m_longestContent);
+}
+
 void TrafficLog::clear()
 {
     beginResetModel();
     m_lines.clear();
-    m_longest = 0;
+    m_forms.clear();
+    m_typed.clear();
+    m_longestText = 0;
+    m_longestContent = 0;
     endResetModel();
     setSelectedIndex(-1);
 }

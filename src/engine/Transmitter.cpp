@@ -47,25 +47,32 @@ private:
 
 } // namespace
 
-Transmitter::Transmitter(EngineContext &context) : m(context)
-{
-    m_heldMessage.setSingleShot(true);
-    QObject::connect(&m_heldMessage, &QTimer::timeout, &m_heldMessage,
-                     [this] { endHeldMessage(); });
-}
-
 void Transmitter::cmdSend_Click()
 {
     try {
         const QString typed = m.view.sendText();
         if (typed.isEmpty())
             return;
-        QString text = typed;
-        if (m.settings.PrefixOption == 1)
-            text = m.settings.PrefixChars + text;
-        if (m.settings.ReadjustOption == 1)
-            text = text + m.settings.ReadjustChars;
-        const Outcome outcome = SendText(text);
+        const QString prefix = m.settings.PrefixOption == 1 ? m.settings.PrefixChars : QString();
+        const QString suffix =
+            m.settings.ReadjustOption == 1 ? m.settings.ReadjustChars : QString();
+        const QString text = prefix + typed + suffix;
+        DecodeFault fault;
+        const Outcome outcome = SendText(text, &fault);
+        if (outcome == Outcome::NotSendable) {
+            // Nothing went out: the text stays where the user can mend it.
+            m_notice.tell(NotSentNotice::Source::SendBox, text, fault,
+                          {prefix.size(), typed.size()}, !m.repetitionSending);
+            m_messageShown = true;
+            return;
+        }
+        if (outcome == Outcome::Sent) {
+            m_notice.sent(NotSentNotice::Source::SendBox);
+            // What the status bar said about the box's last text is past.
+            if (m_messageShown)
+                m.view.clearStatusMessage();
+            m_messageShown = false;
+        }
         // A text the port could not take because its device is gone is
         // still there to send once it is back.
         const bool portGone = outcome == Outcome::PortFailed &&
@@ -75,8 +82,6 @@ void Transmitter::cmdSend_Click()
                           m_failureNumber == PortErrors::WriteTimeout;
         if (held)
             showHeld();
-        else if (outcome == Outcome::Sent && m_heldMessage.isActive())
-            endHeldMessage();
         if (m.settings.DeleteSendChars == 1 && !portGone && !held)
             m.view.setSendText(QString());
     } catch (const std::exception &e) {
@@ -85,7 +90,19 @@ void Transmitter::cmdSend_Click()
     }
 }
 
-Transmitter::Outcome Transmitter::SendText(const QString &text)
+Transmitter::Outcome Transmitter::sendSlotText(int slot, const QString &text)
+{
+    const auto source = NotSentNotice::Source(int(NotSentNotice::Source::Slot1) + slot - 1);
+    DecodeFault fault;
+    const Outcome outcome = SendText(text, &fault);
+    if (outcome == Outcome::NotSendable)
+        m_notice.tell(source, text, fault, {0, text.size()}, !m.repetitionSending);
+    else if (outcome == Outcome::Sent)
+        m_notice.sent(source);
+    return outcome;
+}
+
+Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fault)
 {
     // The [OUT] line keeps the time its own transmission started, even when a
     // reception is logged during the character pauses.
@@ -93,9 +110,10 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
     if (m.closing)
         return Outcome::PortFailed;
     const QDateTime started = m.clock();
-    const auto decoded = DecodeTokens(text);
-    if (!decoded || !Codec::toBytes(*decoded))
+    const auto bytes = DecodeToBytes(text, fault);
+    if (!bytes)
         return Outcome::NotSendable;
+    const QString decoded = Codec::toText(*bytes);
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;
@@ -109,7 +127,7 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
             rtsRaised = true;
         }
         CharacterPacer pacer(m.settings.CharDelay);
-        for (const QChar ch : *decoded) {
+        for (const QChar ch : decoded) {
             pacer.pause();
             if (m.closing)
                 throw PortError(0, QStringLiteral("the program is ending"));
@@ -137,29 +155,27 @@ Transmitter::Outcome Transmitter::SendText(const QString &text)
         if (m.portFailed)
             m.portFailed();
         if (sent > 0 && m.userClosings != closings) {
-            const QString part = decoded->left(sent);
-            m.log.AppendTrafficLine(TrafficLog::Direction::Sent,
-                                    m.settings.Peculiar != 0 ? EncodeControlChars(part) : part,
-                                    started);
+            // The line holds what went out; the typed text no longer matches
+            // it, so its control characters show as tokens.
+            m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded.left(sent), started,
+                                    m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens
+                                                             : TrafficLog::TextForm::Raw);
         }
         return Outcome::PortFailed;
     }
-    const QString content = m.settings.Peculiar != 0 ? text : *decoded;
-    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, content, started);
+    // The line keeps the bytes that went out; the text view shows the text as
+    // typed when Peculiar is set.
+    const auto form =
+        m.settings.Peculiar != 0 ? TrafficLog::TextForm::Typed : TrafficLog::TextForm::Raw;
+    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded, started, form, text);
     return Outcome::Sent;
 }
 
-// The status bar says why the text was not sent: the port's own words.
+// The status bar says why the text was not sent, in the port's own words,
+// for a few seconds.
 void Transmitter::showHeld()
 {
-    m.view.setStatusText(fkt_FormatInsertParam(fkt_ToolsGetResString(kNotSent, m.settings.Language),
-                                               {m_failureText}));
-    m_heldMessage.start(kHeldMessageMs);
-}
-
-void Transmitter::endHeldMessage()
-{
-    m_heldMessage.stop();
-    if (m.showPortStatus)
-        m.showPortStatus();
+    m.view.showStatusMessage(fkt_FormatInsertParam(
+        fkt_ToolsGetResString(kNotSent, m.settings.Language), {m_failureText}));
+    m_messageShown = true;
 }

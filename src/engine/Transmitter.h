@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/NotSentNotice.h"
+
 #include <QString>
-#include <QTimer>
 
 struct EngineContext;
 
@@ -11,30 +12,37 @@ struct EngineContext;
 // one [OUT] line.
 class Transmitter {
 public:
-    explicit Transmitter(EngineContext &context);
+    explicit Transmitter(EngineContext &context) : m(context), m_notice(context) {}
 
     // The send button: the send box with prefix and suffix; clears the box
-    // afterwards when configured. A text the port did not take because the
-    // other end holds the line (a device's flow control, a server that takes
-    // nothing at the moment) stays in the box, and the status bar says so for
-    // kHeldMessageMs, then shows the port's status again.
+    // afterwards when configured. A text that cannot be sent stays in the box
+    // and the status bar says why; so does a text the port did not take
+    // because the other end holds the line (a device's flow control, a server
+    // that takes nothing at the moment). The next text sent from the box ends
+    // such a message.
     void cmdSend_Click();
-
-    static constexpr int kHeldMessageMs = 5000;
 
     enum class Outcome { Sent, NotSendable, PortFailed };
 
     // Sends a text in token notation. A text that cannot be decoded, or whose
-    // characters have no byte, sends and logs nothing; a failing port ends the
-    // transmission silently. Neither is shown; the outcome tells which.
-    Outcome SendText(const QString &text);
+    // characters have no byte, sends and logs nothing (fault, when given, says
+    // why); a failing port ends the transmission silently. Neither is shown;
+    // the outcome tells which.
+    Outcome SendText(const QString &text, DecodeFault *fault = nullptr);
+
+    // A command slot's text, sent as SendText does; when it cannot be sent,
+    // the status bar says why (the repetition says it once per text).
+    Outcome sendSlotText(int slot, const QString &text);
+
+    // The repetition was switched: its failures are news again.
+    void repetitionSwitched() { m_notice.forgetTold(); }
 
 private:
     void showHeld();
-    void endHeldMessage();
 
     EngineContext &m;
     qint32 m_failureNumber = 0; // of the port's last error in SendText
     QString m_failureText;
-    QTimer m_heldMessage; // runs while the status bar tells of a held line
+    NotSentNotice m_notice;
+    bool m_messageShown = false; // a message about the send box is in the status bar
 };

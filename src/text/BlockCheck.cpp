@@ -1,6 +1,5 @@
 #include "text/BlockCheck.h"
 
-#include "text/Codec.h"
 #include "text/Tokens.h"
 
 namespace
@@ -22,10 +21,7 @@ qint16 fkt_ToolsCalcBlockcheck(QByteArrayView telegram)
 
 QString AppendBlockCheck(const QString &sendText)
 {
-    const auto decoded = DecodeTokens(sendText);
-    if (!decoded)
-        return sendText;
-    const auto telegram = Codec::toBytes(*decoded);
+    const auto telegram = DecodeToBytes(sendText);
     if (!telegram)
         return sendText;
     return sendText + u'<' + QString::number(fkt_ToolsCalcBlockcheck(*telegram)) + u'>';

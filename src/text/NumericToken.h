@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QChar>
 #include <QStringView>
 
@@ -14,3 +15,10 @@
 // and the digits ('<+ 65>'), a hexadecimal prefix, a fraction, an exponent,
 // any digit outside 0-9 and every negative value but zero.
 std::optional<QChar> numericTokenChar(QStringView inner);
+
+// The bytes a hex token's inside stands for ('0x01 03' in '<0x01 03>'): "0x",
+// then one or more bytes of exactly two hex digits (either case), separated
+// by nothing or by blanks ("0x0D0A", "0x0D 0A"). Nothing for any other
+// inside: "0x" alone, an odd number of digits between blanks, a character that
+// is no hex digit, "0X", a blank right after "0x" or at the end.
+std::optional<QByteArray> hexTokenBytes(QStringView inner);

@@ -57,10 +57,55 @@ const char16_t *displayToken(QChar ch)
 
 std::optional<QString> DecodeTokens(const QString &text)
 {
-    const QString named = ReplaceNamedTokens(text);
-    if (!named.contains(u'<'))
-        return named;
-    return TokenDecoder(named).run();
+    return DecodeTokens(text, nullptr);
+}
+
+std::optional<QString> DecodeTokens(const QString &text, DecodeFault *fault)
+{
+    // Every token starts with '<'.
+    if (!text.contains(u'<'))
+        return text;
+    TokenDecoder::Span span;
+    auto decoded = TokenDecoder(text).run(&span);
+    if (!decoded && fault)
+        *fault = {DecodeFault::Kind::Token, span.start, span.length};
+    return decoded;
+}
+
+// Tokens only ever make characters that have a byte, so a character without
+// one stands in the text as written.
+std::optional<QByteArray> DecodeToBytes(const QString &text, DecodeFault *fault)
+{
+    const auto decoded = DecodeTokens(text, fault);
+    if (!decoded)
+        return std::nullopt;
+    if (auto bytes = Codec::toBytes(*decoded))
+        return bytes;
+    if (fault) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (Codec::byteFromChar(text[i]))
+                continue;
+            const bool pair =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            *fault = {DecodeFault::Kind::NoByte, i, pair ? 2 : 1};
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+int namedSendTokenAt(QStringView text, uchar &code)
+{
+    if (text.isEmpty() || text.front() != u'<')
+        return 0;
+    for (const NamedToken &named : kSendTokens) {
+        const QStringView token(named.token);
+        if (text.startsWith(token)) {
+            code = named.code;
+            return int(token.size());
+        }
+    }
+    return 0;
 }
 
 QString ReplaceNamedTokens(const QString &text)

@@ -1,21 +1,52 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
 
 // The control-character notation of every text that is sent: named tokens such
-// as "<STX>" and numeric tokens "<" + a decimal code 0-255 + ">". Characters are
-// the codec's characters (see Codec.h): '<128>' is the character of byte 128.
+// as "<STX>", numeric tokens "<" + a decimal code 0-255 + ">", and hex tokens
+// "<0x" + bytes of two hex digits + ">" ('<0x01 03 C4 0B>'), whose bytes are
+// final: unlike the character of a decimal token they never take part in a
+// later round of the decoding. Characters are the codec's characters (see
+// Codec.h): '<128>' is the character of byte 128.
 
 // The text with every token replaced by its character, or nothing when the
 // text cannot be decoded. A decoding is either complete or fails; a partly
 // decoded text is never returned.
 std::optional<QString> DecodeTokens(const QString &text);
 
+// Why and where a text in token notation cannot be sent.
+struct DecodeFault {
+    enum class Kind {
+        Token,  // a token that does not decode
+        NoByte, // a character that has no byte in the codec ('ł')
+    };
+    Kind kind = Kind::Token;
+    // The characters of the text at fault: a token from its '<' to the '>'
+    // that closes it, as it was written (when a decoded '<' opened it, from
+    // the token that made that '<'), or the one character without a byte
+    // (two UTF-16 units for a character beyond the BMP).
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// DecodeTokens, telling on failure where the token at fault stands.
+std::optional<QString> DecodeTokens(const QString &text, DecodeFault *fault);
+
+// The bytes a text in token notation stands for: decoded, then every
+// character as its codec byte. Nothing when a token does not decode or a
+// character has no byte; fault (when given) then says which comes first.
+std::optional<QByteArray> DecodeToBytes(const QString &text, DecodeFault *fault = nullptr);
+
 // The text with the eight sending tokens (STX, ETX, EOT, ENQ, ACK, LF, CR, NAK)
 // replaced, in that order, case-sensitively. "<NUL>" is not among them.
 QString ReplaceNamedTokens(const QString &text);
+
+// The length of the sending named token that text starts with, and its code
+// in code; 0 when it starts with none.
+int namedSendTokenAt(QStringView text, uchar &code);
 
 // Received text for display: the characters of the codes 2, 3, 4, 5, 6, 10,
 // 13, 21 and 0 become "<STX>" ... "<NAK>" and "<NUL>"; everything else stays.

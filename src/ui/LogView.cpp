@@ -93,10 +93,36 @@ QRect LogView::rowRect(int row) const
     return QRect(0, (row - firstVisibleRow()) * rowHeight, viewport()->width(), rowHeight);
 }
 
+void LogView::setForm(TrafficLog::Form form)
+{
+    if (form == m_form)
+        return;
+    m_form = form;
+    m_wholeView = true;
+    m_accessibleReset = true; // every line reads differently now
+    m_formChanged = true;
+    syncScrollBars();
+    requestFrame();
+}
+
+QString LogView::shownLine(int row) const
+{
+    if (!m_log || row < 0 || row >= m_log->count())
+        return QString();
+    return m_log->line(row, m_form);
+}
+
+QString LogView::accessibleLine(int row) const
+{
+    if (!m_log || row < 0 || row >= m_log->count())
+        return QString();
+    return m_form == TrafficLog::Form::Hex ? m_log->line(row, m_form) : m_log->spelledLine(row);
+}
+
 void LogView::copyLine(int row) const
 {
     if (m_log && row >= 0 && row < m_log->count())
-        QGuiApplication::clipboard()->setText(m_log->line(row));
+        QGuiApplication::clipboard()->setText(shownLine(row));
 }
 
 void LogView::copyAll() const
@@ -186,7 +212,7 @@ void LogView::requestScrollBarSync()
 void LogView::syncScrollBars()
 {
     m_scrollBarTimer.stop();
-    const int longest = m_log ? m_log->longestLineLength() : 0;
+    const int longest = m_log ? m_log->longestLineLength(m_form) : 0;
     const int rows = std::max(1, fullRows());
     const int columns = std::max(1, fullColumns());
     QScrollBar *vertical = verticalScrollBar();
@@ -297,7 +323,7 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
                              colours.color(group, QPalette::Highlight));
             ink = colours.color(group, QPalette::HighlightedText);
         }
-        m_cells.paintRow(painter, m_log->lineBytes(row), firstColumn,
+        m_cells.paintRow(painter, m_log->shownBytes(row, m_form), firstColumn,
                          lastColumn - firstColumn + 1,
                          QPoint(kTextLeft + (firstColumn - left) * cellWidth, y), ink);
     }
@@ -427,6 +453,13 @@ void LogView::notifyAccessibility()
     if (m_accessibleReset)
         LogViewAccessible::logReset(this);
     m_accessibleReset = false;
+    if (m_formChanged && selected >= 0) {
+        // The selected line now reads as the other view shows it.
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        named.setChild(selected);
+        QAccessible::updateAccessibility(&named);
+    }
+    m_formChanged = false;
     if (selected < 0 || selected == m_paintedSelection)
         return;
     QAccessibleEvent selection(this, QAccessible::Selection);

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "engine/TrafficLog.h"
 #include "ui/LogCellPainter.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
-
-class TrafficLog;
 
 // The traffic log on screen: one row per line in a fixed-pitch font, the
 // selected line highlighted and followed.
@@ -21,7 +20,11 @@ class TrafficLog;
 // stream of lines ten times a second: drawing them costs more than the rows.
 //
 // The user selects a line with the mouse or the arrow, page, Home and End
-// keys; Ctrl+C copies the selected line with its raw characters.
+// keys; Ctrl+C copies the selected line as the view shows it.
+//
+// It shows the log in the text view or the hex view (setForm); switching
+// redraws the whole view at once, since every line derives its look from its
+// bytes when it is drawn.
 class LogView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -43,8 +46,19 @@ public:
     int fullColumns() const;
     const LogCellPainter &cells() const { return m_cells; }
 
-    // The line's raw characters to the clipboard; nothing for a line that
-    // does not exist.
+    // Which view of the log is shown.
+    void setForm(TrafficLog::Form form);
+    TrafficLog::Form form() const { return m_form; }
+
+    // The line as the view shows it: in the text view its characters as
+    // they are, in the hex view its hex text.
+    QString shownLine(int row) const;
+    // What assistive technology reads of a line: in the text view every
+    // control character spelled as a token, in the hex view the hex text.
+    QString accessibleLine(int row) const;
+
+    // The line as shown to the clipboard; nothing for a line that does not
+    // exist.
     void copyLine(int row) const;
     // Every line, in the form of the saved log.
     void copyAll() const;
@@ -89,6 +103,7 @@ private:
     // The log may go before the view (the window's engine is destroyed
     // before its child widgets): the view then shows nothing.
     QPointer<TrafficLog> m_log;
+    TrafficLog::Form m_form = TrafficLog::Form::Text;
     LogCellPainter m_cells;
     QTimer m_frameTimer;
     QTimer m_scrollBarTimer;
@@ -102,5 +117,6 @@ private:
     bool m_follow = false;
     int m_paintedSelection = -1;
     bool m_accessibleReset = false;
+    bool m_formChanged = false;
     qreal m_cellsDpr = 1.0;
 };

@@ -36,7 +36,7 @@ public:
     {
         if (type != QAccessible::Name || !isValid())
             return QString();
-        return m_view->log()->spelledLine(m_row);
+        return m_view->accessibleLine(m_row);
     }
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override

@@ -8,7 +8,8 @@ class LogView;
 // What assistive technology sees of the log: a list with one item per line,
 // each item made only when asked for (a full log has 32,000 lines). An item's
 // text is its line with every control character spelled as a token, so a
-// screen reader says "<STX>" where the view draws a small box.
+// screen reader says "<STX>" where the view draws a small box; in the hex
+// view it is the hex text shown.
 class LogViewAccessible : public QAccessibleWidget {
 public:
     explicit LogViewAccessible(LogView *view);

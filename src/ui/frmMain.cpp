@@ -183,6 +183,8 @@ void frmMain::buildMenus()
     mnuEdit = menuBar()->addMenu(QString());
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEditSettings = action(mnuEdit, "mnuEditSettings");
+    buildChecksumMenu();
+    buildViewMenu();
     mnuQuestion = menuBar()->addMenu(QString());
     mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
     mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
@@ -248,6 +250,8 @@ void frmMain::Form_Load()
     txtSend->setText(QString());
     UpdateSendButton();
     m_activeTextBox = txtSend;
+    updateChecksumItems();
+    showHexViewSetting();
     if (!m_unloaded)
         m_engine->startTimers();
 }
@@ -376,6 +380,7 @@ void frmMain::ApplyLanguage()
     mnuEditSettings->setText(res(1004));
     mnuQuestion->setTitle(res(1005));
     mnuQuestionProgramInfo->setText(res(1006));
+    applyViewLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     cmdInsertSpecialChar->setText(res(1032));

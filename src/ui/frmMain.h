@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include "text/Checksums.h"
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -35,6 +37,9 @@ public:
     using LogFileChooser = std::function<QString(const QString &suggested)>;
     // Opens a dialog of the program modally.
     using DialogOpener = std::function<void(frmMain &)>;
+
+    // How long a message in the status bar covers the port's status.
+    static constexpr int kStatusMessageMs = 5000;
 
     frmMain(SettingsRecord &settings, SerialPortControl &port, QWidget *parent = nullptr);
     ~frmMain() override;
@@ -70,6 +75,10 @@ public:
     // File > Open port / Close port: closes the port in use (open,
     // connecting or awaited), otherwise opens the chosen one.
     void mnuFilePort_Click();
+    // Appends the check of the active box's bytes to it as a hex token.
+    void mnuEditChecksum_Click(Checksum kind);
+    // Ticked: the log shows its lines in hex.
+    void mnuViewHex_Click(bool checked);
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
@@ -96,6 +105,11 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildChecksumMenu();
+    void buildViewMenu();
+    void applyViewLanguage();
+    void showHexViewSetting();
+    void updateChecksumItems();
     void connectControls();
     void placeControls();
     void applyTabOrder();
@@ -116,6 +130,7 @@ private:
     void rememberRecording();
     void recordingFailed(const QString &path, int errorNumber);
     void tellRecordingProblem(const QString &text);
+    void statusMessageChanged(const QString &message);
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
@@ -139,6 +154,9 @@ private:
     void showCriticalMessage(const QString &title, const QString &text) override;
     void showPlainMessage(const QString &text) override;
     bool modalDialogOpen() const override;
+    void showStatusMessage(const QString &text) override;
+    void clearStatusMessage() override;
+    void selectInSendBox(qsizetype start, qsizetype length) override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;
@@ -193,6 +211,10 @@ private:
     QAction *mnuFileQuit = nullptr;
     QMenu *mnuEdit = nullptr;
     QAction *mnuEditSettings = nullptr;
+    QMenu *mnuEditChecksum = nullptr;
+    std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
+    QMenu *mnuView = nullptr;
+    QAction *mnuViewHex = nullptr;
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;

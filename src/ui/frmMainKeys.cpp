@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 namespace {
 
@@ -51,6 +52,7 @@ void frmMain::connectControls()
     }
     connect(txtSend, &QLineEdit::textChanged, this, &frmMain::UpdateSendButton);
     connect(lstSendReceive, &LogView::doubleClickedAnywhere, this, &frmMain::lstSendReceive_DblClick);
+    connect(statusBar(), &QStatusBar::messageChanged, this, &frmMain::statusMessageChanged);
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
     connect(mnuFilePort, &QAction::triggered, this, &frmMain::mnuFilePort_Click);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);

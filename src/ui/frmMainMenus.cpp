@@ -29,7 +29,8 @@ void frmMain::lstSendReceive_DblClick()
     const bool valid = selected >= 0 && selected < log.count();
     const QString prompt = fkt_ToolsGetResString(1050, m_settings.Language) + u' ' +
                            QString::number(valid ? selected + 1 : 0);
-    InputBox::show({this, prompt, QStringLiteral("Lintrova"), valid ? log.line(selected) : QString()});
+    InputBox::show({this, prompt, QStringLiteral("Lintrova"),
+                    valid ? lstSendReceive->shownLine(selected) : QString()});
 }
 
 QString frmMain::chooseCommandFile(bool save)

@@ -69,6 +69,7 @@ void frmMain::enablePortControls(bool enabled)
     }
     if (enabled)
         returnFocusToPortControls();
+    updateChecksumItems();
     // White while usable; the button face colour makes it look greyed.
     QPalette palette = txtSend->palette();
     const QColor background = enabled ? QColor(Qt::white) : cmdDelete->palette().color(QPalette::Button);
@@ -118,16 +119,45 @@ void frmMain::focusEntered(QWidget *control, Qt::FocusReason reason)
         m_focusToReturn = nullptr;
     else if (m_focusToReturn && reason == Qt::ActiveWindowFocusReason)
         return;
-    if (control == txtSend || slotOf(control) != 0)
+    if (control == txtSend || slotOf(control) != 0) {
         m_activeTextBox = static_cast<QLineEdit *>(control);
+        updateChecksumItems();
+    }
 }
 
 void frmMain::setStatusText(const QString &text)
 {
+    // News of the port weighs more than a message about the last text.
+    if (text != stbStatus->text())
+        statusBar()->clearMessage();
     stbStatus->setText(text);
     // The bar itself carries the text, so a screen reader finds it there and
     // is told of each change (a name-changed event).
-    statusBar()->setAccessibleName(text);
+    if (statusBar()->currentMessage().isEmpty())
+        statusBar()->setAccessibleName(text);
+}
+
+// A message of the status bar covers the status text while it lasts; the
+// bar's name follows (statusMessageChanged).
+void frmMain::showStatusMessage(const QString &text)
+{
+    statusBar()->showMessage(text, kStatusMessageMs);
+}
+
+void frmMain::clearStatusMessage()
+{
+    statusBar()->clearMessage();
+}
+
+void frmMain::statusMessageChanged(const QString &message)
+{
+    statusBar()->setAccessibleName(message.isEmpty() ? stbStatus->text() : message);
+}
+
+void frmMain::selectInSendBox(qsizetype start, qsizetype length)
+{
+    txtSend->setFocus(Qt::OtherFocusReason);
+    txtSend->setSelection(int(start), int(length));
 }
 
 void frmMain::showCriticalMessage(const QString &title, const QString &text)

@@ -1,6 +1,9 @@
 #include "ui/frmSpecialChar.h"
 
+#include "text/NumericToken.h"
 #include "text/StringTable.h"
+#include "text/modFormat.h"
+#include "ui/MessageBoxes.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -16,6 +19,9 @@
 #include <utility>
 
 namespace {
+
+// A refused text is quoted by its beginning only.
+constexpr int kShownCodeLength = 40;
 
 QPushButton *makeCharBox(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -160,8 +166,19 @@ QString frmSpecialChar::chosenToken() const
     return {};
 }
 
+// A code that no token can send is refused here, where it can be mended,
+// rather than typed into a box from which it would never go out.
 void frmSpecialChar::cmdOk_Click()
 {
+    const QString numeric = txtNumeric->text();
+    if (!numeric.isEmpty() && !numericTokenChar(numeric) && !hexTokenBytes(numeric)) {
+        MessageBoxes::show({this, MessageBoxes::Icon::None, windowTitle(),
+                            fkt_FormatInsertParam(fkt_ToolsGetResString(2140, m_language),
+                                                  {numeric.left(kShownCodeLength)})});
+        txtNumeric->setFocus(Qt::OtherFocusReason);
+        txtNumeric->selectAll();
+        return;
+    }
     m_token = chosenToken();
     accept();
 }

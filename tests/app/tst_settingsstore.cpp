@@ -40,18 +40,19 @@ QString field(const SettingsRecord &s, const QString &key)
         {"WaitTime", [](auto &r) { return QString::number(r.WaitTime); }},
         {"RecordLog", [](auto &r) { return QString::number(r.RecordLog); }},
         {"RecordLogFile", [](auto &r) { return r.RecordLogFile; }},
+        {"HexView", [](auto &r) { return QString::number(r.HexView); }},
     };
     return fields.at(key)(s);
 }
 
-const QStringList kAllKeys = {"ComPort",       "Baudrate",       "Dataformat",      "Handshake",
-                              "RTS",           "DTR",            "Peculiar",        "Language",
-                              "PrefixOption",  "ReadjustOption", "PrefixChars",     "ReadjustChars",
-                              "DeleteSendChars", "ShowOptions",  "CharDelay",       "WaitTime",
-                              "RecordLog",     "RecordLogFile"};
+const QStringList kAllKeys = {
+    "ComPort",     "Baudrate",      "Dataformat",      "Handshake",    "RTS",
+    "DTR",         "Peculiar",      "Language",        "PrefixOption", "ReadjustOption",
+    "PrefixChars", "ReadjustChars", "DeleteSendChars", "ShowOptions",  "CharDelay",
+    "WaitTime",    "RecordLog",     "RecordLogFile",   "HexView"};
 
-const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0",
-                               "0", "0", "",  "",  "1", "0", "0", "0", "0", ""};
+const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0", "0", "0",
+                               "",  "",  "1", "0", "0", "0", "0", "",  "0"};
 
 } // namespace
 
@@ -84,6 +85,8 @@ private Q_SLOTS:
     void firstStartLanguage_data();
     void firstStartLanguage();
     void profileKeepsItsOwnFiles();
+    void hexViewKeyOnlyOnceUsed_data();
+    void hexViewKeyOnlyOnceUsed();
 
 private:
     QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
@@ -282,6 +285,8 @@ void tst_SettingsStore::roundTripOfEveryField()
     s.RecordLog = quint8(byteValue);
     s.RecordLogFile = text;
     s.RecordLogKeys = true; // the log was recorded
+    s.HexView = quint8(byteValue);
+    s.HexViewKey = true; // the view was switched
     for (auto &slot : slots)
         slot = text;
     fkt_MainSaveSettings(s, qint16(wordValue), slots);
@@ -648,6 +653,49 @@ void tst_SettingsStore::profileKeepsItsOwnFiles()
     SystemFolders::SetProfile("../elsewhere");
     QCOMPARE(SystemFolders::Profile(), QString());
     QCOMPARE(SystemFolders::ProfileFolder(), dataFolder());
+}
+
+void tst_SettingsStore::hexViewKeyOnlyOnceUsed_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("switchedTo"); // -1: the view was not switched
+    QTest::addColumn<int>("loaded");
+    QTest::addColumn<QByteArray>("written"); // the HexView line saved, or empty
+    QTest::newRow("never used: no key") << QByteArray() << -1 << 0 << QByteArray();
+    QTest::newRow("switched on") << QByteArray() << 1 << 0 << QByteArray("HexView=1");
+    QTest::newRow("switched back off") << QByteArray() << 0 << 0 << QByteArray("HexView=0");
+    QTest::newRow("in the file, kept")
+        << QByteArray("HexView=1\r\n") << -1 << 1 << QByteArray("HexView=1");
+    QTest::newRow("in the file as 0, kept")
+        << QByteArray("HexView=0\r\n") << -1 << 0 << QByteArray("HexView=0");
+    QTest::newRow("a word in the file")
+        << QByteArray("HexView=on\r\n") << -1 << 0 << QByteArray("HexView=0");
+}
+
+// As RecordLog: users who never switch the view keep their file as it was.
+void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, switchedTo);
+    QFETCH(int, loaded);
+    QFETCH(QByteArray, written);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + file);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(int(s.HexView), loaded);
+    if (switchedTo >= 0) {
+        s.HexView = quint8(switchedTo);
+        s.HexViewKey = true;
+    }
+    QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
+    QFile saved(dataFolder() + "Settings.ini");
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QByteArrayList lines;
+    for (const QByteArray &line : saved.readAll().split('\n'))
+        if (line.startsWith("HexView"))
+            lines << line.trimmed();
+    QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

@@ -24,6 +24,8 @@ public:
     bool portInUse = false; // the File menu offers to close the port
     QStringList messages; // "title|text"
     QList<int> pressedSlots;
+    QStringList statusMessages;                        // shown for a few seconds each
+    QList<std::pair<qsizetype, qsizetype>> selections; // start, length in the send box
     std::function<void()> onSend;
     std::function<void(int)> onSlot;
 
@@ -54,4 +56,10 @@ public:
     }
     void showPlainMessage(const QString &text) override { messages.append(u'|' + text); }
     bool modalDialogOpen() const override { return modal; }
+    void showStatusMessage(const QString &text) override { statusMessages.append(text); }
+    void clearStatusMessage() override { statusMessages.append(QString()); }
+    void selectInSendBox(qsizetype start, qsizetype length) override
+    {
+        selections.append({start, length});
+    }
 };

@@ -885,8 +885,9 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     t.view.send = QStringLiteral("hello");
     t.engine->transmitter().cmdSend_Click();
     QCOMPARE(t.view.send, QStringLiteral("hello"));
-    QCOMPARE(t.view.status,
-             status.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port())));
+    QCOMPARE(t.view.statusMessages,
+             QStringList{status.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port()))});
+    QCOMPARE(t.view.status, openStatus);
     QCOMPARE(t.contents(), QStringList());
     QCOMPARE(t.view.messages, QStringList());
     QVERIFY(t.port->PortOpen());
@@ -898,6 +899,8 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  hello")});
     QTRY_VERIFY(server.received().contains("hello"));
     QCOMPARE(t.view.status, openStatus);
+    QCOMPARE(t.view.statusMessages.size(), 2);
+    QCOMPARE(t.view.statusMessages.last(), QString()); // the message ended with the sending
 }
 
 // A server that sends requests without end while it reads nothing: what

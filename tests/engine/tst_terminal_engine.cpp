@@ -3,6 +3,7 @@
 
 #include "app/modGlobal.h"
 #include "ports/DeviceReturnWatch.h"
+#include "engine/LogFile.h"
 #include "engine/TerminalEngine.h"
 #include "host/WaitMilliseconds.h"
 
@@ -103,6 +104,8 @@ private Q_SLOTS:
 
     void receivedBlockIsLogged_data();
     void receivedBlockIsLogged();
+    void sentLineKeepsItsBytes_data();
+    void sentLineKeepsItsBytes();
     void quietTimeGroupsParts_data();
     void quietTimeGroupsParts();
     void invalidQuietTimeLeavesCharactersWaiting();
@@ -119,6 +122,7 @@ private Q_SLOTS:
     void repetitionTimerFollowsTheBoxes();
     void repetitionPressesSendButton();
     void slotIgnoresPrefixAndSuffix();
+    void repetitionTellsAFailureOnce();
 };
 
 void tst_TerminalEngine::openPortWritesMembersInOrder_data()
@@ -500,23 +504,147 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
 void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("lower-case name") << QStringLiteral("A<stx>");
-    QTest::newRow("NUL name") << QStringLiteral("<NUL>");
-    QTest::newRow("out of range") << QStringLiteral("<256>");
-    QTest::newRow("character without a byte") << QStringLiteral("AB\u65E5");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("prefix"); // with PrefixOption 1; null: option off
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<qsizetype>("selectStart"); // -1: nothing selected
+    QTest::addColumn<qsizetype>("selectLength");
+    const QString none;
+    QTest::newRow("lower-case name, was emptied without a word")
+        << u"A<stx>"_qs << 0 << none << none
+        << u"Nicht gesendet: <stx> ist kein gültiges Steuerzeichen"_qs << qsizetype(1)
+        << qsizetype(5);
+    QTest::newRow("ESC, English") << u"x<ESC>y"_qs << 1 << none << none
+                                  << u"Not sent: <ESC> is not a valid control character"_qs
+                                  << qsizetype(1) << qsizetype(5);
+    QTest::newRow("NUL name") << u"<NUL>"_qs << 0 << none << none
+                              << u"Nicht gesendet: <NUL> ist kein gültiges Steuerzeichen"_qs
+                              << qsizetype(0) << qsizetype(5);
+    QTest::newRow("out of range") << u"<300>"_qs << 1 << none << none
+                                  << u"Not sent: <300> is not a valid control character"_qs
+                                  << qsizetype(0) << qsizetype(5);
+    QTest::newRow("comparison text") << u"1 < 2 and 3 > 2"_qs << 1 << none << none
+                                     << u"Not sent: < 2 and 3 > is not a valid control character"_qs
+                                     << qsizetype(2) << qsizetype(11);
+    QTest::newRow("token made by a decoded '<'")
+        << u"ok<60>ESC>"_qs << 1 << none << none
+        << u"Not sent: <60>ESC> is not a valid control character"_qs << qsizetype(2)
+        << qsizetype(8);
+    QTest::newRow("character without a byte")
+        << u"AB\u0142C"_qs << 0 << none << none
+        << u"Nicht gesendet: Das Zeichen \u0142 gibt es im Zeichensatz Windows-1252 nicht"_qs
+        << qsizetype(2) << qsizetype(1);
+    QTest::newRow("character beyond the BMP")
+        << u"A\U0001F600"_qs << 1 << none << none
+        << u"Not sent: the character \U0001F600 does not exist in the Windows-1252 character set"_qs
+        << qsizetype(1) << qsizetype(2);
+    QTest::newRow("bad token in the prefix, box untouched")
+        << u"ABC"_qs << 0 << u"<ESC>"_qs << none
+        << u"Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen im Präfix"_qs << qsizetype(-1)
+        << qsizetype(0);
+    QTest::newRow("bad token in the suffix")
+        << u"ABC"_qs << 1 << u"<STX>"_qs << u"<etx>"_qs
+        << u"Not sent: <etx> is not a valid control character in the suffix"_qs << qsizetype(-1)
+        << qsizetype(0);
+    QTest::newRow("character without a byte in the prefix")
+        << u"ABC"_qs << 1 << u"\u0142"_qs << none
+        << u"Not sent: the character \u0142 in the prefix does not exist in the Windows-1252 "
+           u"character set"_qs
+        << qsizetype(-1) << qsizetype(0);
+    QTest::newRow("in the box behind a prefix")
+        << u"A<ESC>"_qs << 0 << u"<STX>"_qs << u"<ETX>"_qs
+        << u"Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen"_qs << qsizetype(1)
+        << qsizetype(5);
+    QTest::newRow("token running on into the suffix: its part in the box")
+        << u"A<E"_qs << 1 << none << u"SC>"_qs
+        << u"Not sent: <ESC> is not a valid control character"_qs << qsizetype(1) << qsizetype(2);
+    QTest::newRow("a long token is shown by its beginning")
+        << (u"<"_qs + QString(60, u'x') + u">"_qs) << 1 << none << none
+        << (u"Not sent: <"_qs + QString(38, u'x') + QChar(0x2026) +
+            u" is not a valid control character"_qs)
+        << qsizetype(0) << qsizetype(62);
 }
 
+// The box keeps what cannot be sent, and the status bar says why: the text
+// used to be emptied without a word.
 void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing()
 {
     QFETCH(QString, text);
+    QFETCH(int, language);
+    QFETCH(QString, prefix);
+    QFETCH(QString, suffix);
+    QFETCH(QString, message);
+    QFETCH(qsizetype, selectStart);
+    QFETCH(qsizetype, selectLength);
     Rig rig;
     rig.settings.RTS = 1;
+    rig.settings.Language = quint8(language);
+    rig.settings.PrefixOption = prefix.isNull() ? 0 : 1;
+    rig.settings.PrefixChars = prefix;
+    rig.settings.ReadjustOption = suffix.isNull() ? 0 : 1;
+    rig.settings.ReadjustChars = suffix;
     rig.openPort();
     rig.view.send = text;
-    rig.engine->transmitter().cmdSend_Click();
-    QVERIFY(rig.port.calls.isEmpty()); // not even RTS moves
-    QCOMPARE(rig.engine->log().count(), 0);
-    QCOMPARE(rig.view.send, QString()); // the box is emptied all the same
+    for (int press = 1; press <= 2; ++press) { // told again on every press of the user
+        rig.engine->transmitter().cmdSend_Click();
+        QVERIFY(rig.port.calls.isEmpty()); // not even RTS moves
+        QCOMPARE(rig.engine->log().count(), 0);
+        QCOMPARE(rig.view.send, text);
+        QCOMPARE(rig.view.statusMessages, QStringList(press, message));
+        using Selections = QList<std::pair<qsizetype, qsizetype>>;
+        const Selections expected =
+            selectStart < 0 ? Selections() : Selections(press, {selectStart, selectLength});
+        QCOMPARE(rig.view.selections, expected);
+    }
+}
+
+// A repetition that meets a text it cannot send tells it once, without
+// selecting anything; once the text went out, its next failure is news.
+void tst_TerminalEngine::repetitionTellsAFailureOnce()
+{
+    Rig rig;
+    rig.settings.Language = 1;
+    rig.openPort();
+    rig.view.slots[0] = QStringLiteral("<ESC>");
+    rig.view.slots[1] = QStringLiteral("ok");
+    rig.view.slots[2] = QStringLiteral("<FS>");
+    rig.view.send = QStringLiteral("<GS>");
+    rig.view.repeat = true;
+    rig.view.repeatCommandConfig = true;
+    for (int tick = 0; tick < 7; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    const QString tail = QStringLiteral(" is not a valid control character");
+    QCOMPARE(rig.view.statusMessages,
+             (QStringList{u"Not sent: <GS>"_qs + tail, u"Not sent: <ESC>"_qs + tail,
+                          u"Not sent: <FS>"_qs + tail}));
+    QVERIFY(rig.view.selections.isEmpty());
+    QCOMPARE(rig.view.send, QStringLiteral("<GS>"));
+    QCOMPARE(rig.outputs().join(QString()), QStringLiteral("okok"));
+
+    // The user pressing the slot hears it every time.
+    rig.engine->repeater().cmdBefehl_Click(1);
+    rig.engine->repeater().cmdBefehl_Click(1);
+    QCOMPARE(rig.view.statusMessages.size(), 5);
+    QVERIFY(rig.view.selections.isEmpty()); // a slot is never selected in the send box
+
+    // Mended and broken again: told again.
+    rig.view.slots[2] = QStringLiteral("<4>");
+    rig.view.statusMessages.clear();
+    for (int tick = 0; tick < 3; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    rig.view.slots[2] = QStringLiteral("<FS>");
+    for (int tick = 0; tick < 6; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.view.statusMessages, QStringList{u"Not sent: <FS>"_qs + tail});
+
+    // Switching the repetition makes every failure news again.
+    rig.view.statusMessages.clear();
+    rig.engine->repetitionSwitched();
+    for (int tick = 0; tick < 2; ++tick)
+        QVERIFY(rig.engine->repeater().RepeatTick());
+    QCOMPARE(rig.view.statusMessages,
+             (QStringList{u"Not sent: <GS>"_qs + tail, u"Not sent: <ESC>"_qs + tail}));
 }
 
 void tst_TerminalEngine::emptySlotLogsEmptyLine()
@@ -632,9 +760,27 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     QTest::addColumn<int>("peculiar");
     QTest::addColumn<QString>("received");
     QTest::addColumn<QString>("content");
-    QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t");
-    QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0});
-    QTest::newRow("Peculiar 2 gives tokens too") << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>");
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QByteArray>("saved"); // the content in a saved file
+    QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t")
+                            << "41 0D 0A 00 09" << QByteArray("A<CR><LF><NUL><9>");
+    QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0}) << "41 0D 0A 00"
+                         << QByteArray("A<CR><LF><NUL>");
+    QTest::newRow("Peculiar 2 gives tokens too")
+        << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>") << "02 41 03"
+        << QByteArray("<STX>A<ETX>");
+    // The line keeps its bytes: a received text "<STX>" looks like an STX in
+    // the text view, but not in hex or in the file.
+    QTest::newRow("the text <STX>, was kept as its tokens only")
+        << 1 << QStringLiteral("<STX>") << QStringLiteral("<STX>") << "3C 53 54 58 3E"
+        << QByteArray("<60>STX<62>");
+    QTest::newRow("the Modbus answer")
+        << 1 << chars({1, 3, 4, 4, 0xD2, 0x16, 0x2E, 0xD5, 0x46})
+        << chars({1,   '<', 'E', 'T', 'X', '>',  '<',  'E',  'O',  'T', '>',
+                  '<', 'E', 'O', 'T', '>', 0xD2, 0x16, 0x2E, 0xD5, 0x46})
+        << "01 03 04 04 D2 16 2E D5 46"
+        << QByteArray("<1><ETX><EOT><EOT>\xC3\x92<22>.\xC3\x95"
+                      "F");
 }
 
 void tst_TerminalEngine::receivedBlockIsLogged()
@@ -642,14 +788,62 @@ void tst_TerminalEngine::receivedBlockIsLogged()
     QFETCH(int, peculiar);
     QFETCH(QString, received);
     QFETCH(QString, content);
+    QFETCH(QString, hex);
+    QFETCH(QByteArray, saved);
     Rig rig;
     rig.settings.Peculiar = quint8(peculiar);
     rig.openPort();
     rig.port.waiting = received;
     rig.engine->receiver().PollReceiveBuffer();
     QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   ") + content});
-    QVERIFY(rig.engine->log().deleteEnabled());
-    QCOMPARE(rig.engine->log().selectedIndex(), 0);
+    const TrafficLog &log = rig.engine->log();
+    QCOMPARE(log.line(0, TrafficLog::Form::Hex), QStringLiteral("09:05:03.007  [IN]   ") + hex);
+    QCOMPARE(LogFile::text(log), "09:05:03.007  [IN]   " + saved + '\n');
+    QCOMPARE(log.longestLineLength(), 21 + content.size());
+    QCOMPARE(log.longestLineLength(TrafficLog::Form::Hex), 21 + hex.size());
+    QVERIFY(log.deleteEnabled());
+    QCOMPARE(log.selectedIndex(), 0);
+}
+
+void tst_TerminalEngine::sentLineKeepsItsBytes_data()
+{
+    QTest::addColumn<int>("peculiar");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("content"); // in the text view
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("hex tokens, as typed")
+        << 1 << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs
+        << "01 03 00 00 00 02 C4 0B" << QByteArray("<1><ETX><NUL><NUL><NUL><STX>\xC3\x84<11>");
+    QTest::newRow("hex bytes 3C 3E, raw")
+        << 0 << u"<0x3C 41 3E>"_qs << u"<A>"_qs << "3C 41 3E" << QByteArray("<60>A<62>");
+    QTest::newRow("decimal tokens, as typed")
+        << 1 << u"<2>AB<3>"_qs << u"<2>AB<3>"_qs << "02 41 42 03" << QByteArray("<STX>AB<ETX>");
+    QTest::newRow("named tokens, as typed") << 1 << u"<STX>AB<ETX>"_qs << u"<STX>AB<ETX>"_qs
+                                            << "02 41 42 03" << QByteArray("<STX>AB<ETX>");
+    QTest::newRow("nothing at all") << 1 << QString() << QString() << "" << QByteArray();
+}
+
+// The [OUT] line keeps the bytes that went out: the text view shows them as
+// typed, the hex view and the file as they were sent.
+void tst_TerminalEngine::sentLineKeepsItsBytes()
+{
+    QFETCH(int, peculiar);
+    QFETCH(QString, typed);
+    QFETCH(QString, content);
+    QFETCH(QString, hex);
+    QFETCH(QByteArray, saved);
+    Rig rig;
+    rig.settings.Peculiar = quint8(peculiar);
+    rig.openPort();
+    rig.view.slots[0] = typed;
+    rig.engine->repeater().cmdBefehl_Click(1);
+    const QString prefix = QStringLiteral("09:05:03.007  [OUT]  ");
+    QCOMPARE(rig.lines(), QStringList{prefix + content});
+    const TrafficLog &log = rig.engine->log();
+    QCOMPARE(log.line(0, TrafficLog::Form::Hex), prefix + hex);
+    QCOMPARE(LogFile::text(log), prefix.toLatin1() + saved + '\n');
+    QCOMPARE(log.longestLineLength(), 21 + content.size());
 }
 
 void tst_TerminalEngine::quietTimeGroupsParts_data()

@@ -47,14 +47,16 @@ const NumberKey kNumberKeys[] = {
         {"Handshake", 0, false},      {"RTS", 0, false},          {"DTR", 1, false},
         {"Peculiar", 1, false},       {"Language", 0, false},     {"PrefixOption", 0, false},
         {"ReadjustOption", 0, false}, {"DeleteSendChars", 1, false}, {"ShowOptions", 0, false},
-        {"CharDelay", 0, true},       {"WaitTime", 0, true},      {"RecordLog", 0, false}};
+        {"CharDelay", 0, true},       {"WaitTime", 0, true},      {"RecordLog", 0, false},
+        {"HexView", 0, false}};
 
 // Keys the program writes; everything else in the files is someone else's.
 const QByteArrayList kWrittenSettings = {"ComPort",        "Baudrate",     "Dataformat",
                                          "Handshake",      "Peculiar",     "Language",
                                          "PrefixOption",   "ReadjustOption", "PrefixChars",
                                          "ReadjustChars",  "DeleteSendChars", "CharDelay",
-                                         "WaitTime",       "RecordLog",    "RecordLogFile"};
+                                         "WaitTime",       "RecordLog",    "RecordLogFile",
+                                         "HexView"};
 
 QList<QPair<QString, qint64>> numbersOf(const SettingsRecord &s)
 {
@@ -65,7 +67,7 @@ QList<QPair<QString, qint64>> numbersOf(const SettingsRecord &s)
             {"PrefixOption", s.PrefixOption}, {"ReadjustOption", s.ReadjustOption},
             {"DeleteSendChars", s.DeleteSendChars}, {"ShowOptions", s.ShowOptions},
             {"CharDelay", s.CharDelay}, {"WaitTime", s.WaitTime},
-            {"RecordLog", s.RecordLog}};
+            {"RecordLog", s.RecordLog}, {"HexView", s.HexView}};
 }
 
 QString describe(const SettingsRecord &s, const CommandTexts &slots)

@@ -46,6 +46,38 @@ void checkDecoding(const QString &text)
     const std::optional<QString> actual = DecodeTokens(text);
     FUZZ_CHECK(actual == expected.text, QStringLiteral("text '%1': expected %2, got %3")
                                                 .arg(visible(text), shown(expected.text), shown(actual)));
+    // A failure names a token as written: from a '<' to a '>' of the text.
+    DecodeFault fault{DecodeFault::Kind::NoByte, -1, -1};
+    const bool decoded = DecodeTokens(text, &fault).has_value();
+    FUZZ_CHECK(decoded == actual.has_value(), visible(text));
+    if (!decoded)
+        FUZZ_CHECK(fault.kind == DecodeFault::Kind::Token && fault.start >= 0 &&
+                       fault.length >= 2 && fault.start + fault.length <= text.size() &&
+                       text[fault.start] == u'<' && text[fault.start + fault.length - 1] == u'>',
+                   visible(text) + QStringLiteral(" at %1+%2").arg(fault.start).arg(fault.length));
+}
+
+// Any bytes written as one hex token, grouped and cased as the input says,
+// decode back exactly: 3C and 3E stay bytes and open or close nothing.
+void checkHexRoundTrip(const QByteArray &bytes, FuzzInput &in)
+{
+    if (bytes.isEmpty())
+        return;
+    const uint8_t style = in.byte();
+    QString token = QStringLiteral("<0x");
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && (style & (1 << (i % 8))))
+            token += QString((style & 1) + 1, u' ');
+        const QString digits = QStringLiteral("%1").arg(uchar(bytes[i]), 2, 16, QLatin1Char('0'));
+        token += (style & 2) ? digits.toUpper() : digits;
+    }
+    token += u'>';
+    // Decimal tokens that make a '>' before and a '<' after it.
+    const QString around = QStringLiteral("<62>") + token + QStringLiteral("<60>");
+    const auto back = DecodeToBytes(around);
+    FUZZ_CHECK(back == QByteArray('>' + bytes + '<'),
+               visible(around) + QStringLiteral(" -> ") +
+                   (back ? visible(*back) : QStringLiteral("failure")));
 }
 
 void checkCodec(const QByteArray &bytes, const QString &wideText)
@@ -140,5 +172,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkBlockCheck(piece, text);
     checkEveryCode(in);
     checkNumericRoundTrip(in.piece(24), in);
+    checkHexRoundTrip(in.piece(40), in);
     return 0;
 }

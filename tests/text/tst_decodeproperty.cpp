@@ -45,6 +45,13 @@ const QStringList kFragments = {
     QStringLiteral("<2>"),
 };
 
+// Hex tokens whole and in parts, some making a final 3C or 3E.
+const QStringList kHexFragments = {
+    QStringLiteral("<0x3C>"), QStringLiteral("<0x3E>"),    QStringLiteral("<0x"),
+    QStringLiteral("0x"),     QStringLiteral("3C>"),       QStringLiteral("<0x36 35>"),
+    QStringLiteral("41"),     QStringLiteral("<0x41 3C3E>"),
+};
+
 // Mostly whole tokens, so that long texts still decode now and then.
 const QStringList kTokenFragments = {
     QStringLiteral("<60>"), QStringLiteral("<62>"),  QStringLiteral("<65>"),
@@ -55,8 +62,17 @@ const QStringList kTokenFragments = {
     QStringLiteral("x"),
 };
 
+const QStringList kHexTokenFragments = {
+    QStringLiteral("<0x3C 36 35 3E>"),
+    QStringLiteral("<0x3e>"),
+    QStringLiteral("<0x"),
+    QStringLiteral("<60>0x41>"),
+};
+
 QString randomText(QRandomGenerator &random, Draw draw, int maxLength)
 {
+    static const QStringList fragments = kFragments + kHexFragments;
+    static const QStringList tokenFragments = kTokenFragments + kHexTokenFragments;
     const int length = random.bounded(maxLength + 1);
     QString text;
     while (text.size() < length) {
@@ -65,10 +81,10 @@ QString randomText(QRandomGenerator &random, Draw draw, int maxLength)
             text += kAlphabet[random.bounded(kAlphabet.size())];
             break;
         case Draw::Fragments:
-            text += kFragments[random.bounded(kFragments.size())];
+            text += fragments[random.bounded(fragments.size())];
             break;
         case Draw::Tokens:
-            text += kTokenFragments[random.bounded(kTokenFragments.size())];
+            text += tokenFragments[random.bounded(tokenFragments.size())];
             break;
         }
     }
@@ -109,6 +125,12 @@ void tst_DecodeProperty::referenceOnKnownTexts_data()
     QTest::newRow("line feed before the number") << u"<\n65>"_qs << fails;
     QTest::newRow("tab after the number") << u"<65\t>"_qs << fails;
     QTest::newRow("256") << u"<256>"_qs << fails;
+    QTest::newRow("hex bytes are final") << u"<0x3C 36 35 3E>"_qs << std::optional(u"<65>"_qs);
+    QTest::newRow("a decimal '<' opens a hex token") << u"<60>0x41>"_qs << std::optional(u"A"_qs);
+    QTest::newRow("final bytes make no number") << u"<0x36>x<<0x36>>"_qs << fails;
+    QTest::newRow("a final '>' closes nothing")
+        << u"<0x3E>x<<0x3E>"_qs << std::optional(u">x<>"_qs);
+    QTest::newRow("hex with a blank at the end") << u"<0x41 >"_qs << fails;
 }
 
 void tst_DecodeProperty::referenceOnKnownTexts()
@@ -129,11 +151,13 @@ void tst_DecodeProperty::agreesWithLiteralRule_data()
     QTest::addColumn<int>("minDecoded");
     QTest::addColumn<int>("minSeveralRounds");
     QTest::addColumn<int>("minBracketMade");
-    QTest::newRow("characters, short") << int(Draw::Characters) << 150000 << 40 << 30000 << 15 << 8;
+    QTest::addColumn<int>("minFinalBracket"); // a hex token made a final 3C or 3E
+    QTest::newRow("characters, short")
+        << int(Draw::Characters) << 150000 << 40 << 30000 << 15 << 8 << 0;
     QTest::newRow("fragments, short")
-        << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000;
-    QTest::newRow("fragments, long") << int(Draw::Fragments) << 2000 << 600 << 20 << 10 << 5;
-    QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 100 << 50 << 30;
+        << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000 << 10000;
+    QTest::newRow("fragments, long") << int(Draw::Fragments) << 2000 << 600 << 20 << 10 << 5 << 10;
+    QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 100 << 50 << 30 << 30;
 }
 
 void tst_DecodeProperty::agreesWithLiteralRule()
@@ -144,10 +168,12 @@ void tst_DecodeProperty::agreesWithLiteralRule()
     QFETCH(int, minDecoded);
     QFETCH(int, minSeveralRounds);
     QFETCH(int, minBracketMade);
+    QFETCH(int, minFinalBracket);
     QRandomGenerator random(m_seed + quint32(draw) * 7919 + quint32(maxLength));
     int decoded = 0;
     int severalRounds = 0;
     int bracketMade = 0;
+    int finalBracket = 0;
     for (int i = 0; i < count; ++i) {
         const QString text = randomText(random, Draw(draw), maxLength);
         const ReferenceResult expected = referenceDecode(text);
@@ -165,13 +191,16 @@ void tst_DecodeProperty::agreesWithLiteralRule()
             ++decoded;
             severalRounds += expected.rounds > 1;
             bracketMade += expected.madeBracket;
+            finalBracket += expected.finalBracket;
         }
     }
-    qInfo("%d texts: %d decoded, %d over several rounds, %d producing a bracket", count, decoded,
-          severalRounds, bracketMade);
+    qInfo("%d texts: %d decoded, %d over several rounds, %d producing a bracket, %d a final 3C "
+          "or 3E",
+          count, decoded, severalRounds, bracketMade, finalBracket);
     QCOMPARE_GE(decoded, minDecoded);
     QCOMPARE_GE(severalRounds, minSeveralRounds);
     QCOMPARE_GE(bracketMade, minBracketMade);
+    QCOMPARE_GE(finalBracket, minFinalBracket);
 }
 
 void tst_DecodeProperty::agreesOnLongTokenText()

@@ -10,6 +10,10 @@ class tst_Tokens : public QObject
 private Q_SLOTS:
     void decode_data();
     void decode();
+    void decodeHex_data();
+    void decodeHex();
+    void faultIsNamed_data();
+    void faultIsNamed();
     void replaceNamedTokens_data();
     void replaceNamedTokens();
     void encode_data();
@@ -86,7 +90,7 @@ void tst_Tokens::decode_data()
     QTest::newRow("blanks only") << u"<  >"_qs << kFails;
     QTest::newRow("blank inside the number") << u"<6 5>"_qs << kFails;
     QTest::newRow("tab is no blank") << u"<\t65>"_qs << kFails;
-    QTest::newRow("hexadecimal") << u"<0x41>"_qs << kFails;
+    QTest::newRow("hexadecimal, now a hex token") << u"<0x41>"_qs << std::optional(u"A"_qs);
     QTest::newRow("fraction") << u"<6.5>"_qs << kFails;
     QTest::newRow("exponent") << u"<1e2>"_qs << kFails;
     QTest::newRow("non-ASCII digit") << (u"<"_qs + QChar(0x0665) + u">"_qs) << kFails;
@@ -95,11 +99,132 @@ void tst_Tokens::decode_data()
     QTest::newRow("unassigned byte") << u"<129>"_qs << std::optional(QString(QChar(0x81)));
 }
 
+void tst_Tokens::decodeHex_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("expected"); // null: decoding fails
+    const QByteArray fails;
+    QTest::newRow("ESC") << u"<0x1B>"_qs << QByteArray("\x1B");
+    QTest::newRow("CR LF run together") << u"<0x0D0A>"_qs << QByteArray("\r\n");
+    QTest::newRow("Modbus request")
+        << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs << QByteArray::fromHex("010300000002C40B");
+    QTest::newRow("either case, several blanks")
+        << u"<0xaB  cD ef>"_qs << QByteArray::fromHex("ABCDEF");
+    QTest::newRow("3C and 3E are final, not the token <65>")
+        << u"<0x3C 36 35 3E>"_qs << QByteArray("<65>");
+    QTest::newRow("telegram holding 3C and 3E goes out as written")
+        << u"<0x01 06 00 3C 00 3E>"_qs << QByteArray::fromHex("0106003C003E");
+    QTest::newRow("a final '<' opens nothing") << u"<0x3C><65>"_qs << QByteArray("<A");
+    QTest::newRow("a final '>' closes nothing") << u"<0x3E>x<<0x3E>"_qs << QByteArray(">x<>");
+    QTest::newRow("a final '<' before a '>'") << u"<0x3C>2>"_qs << QByteArray("<2>");
+    QTest::newRow("a decimal '<' opens a hex token") << u"<60>0x41>"_qs << QByteArray("A");
+    QTest::newRow("every occurrence in one round") << u"<0x41>x<0x41>"_qs << QByteArray("AxA");
+    QTest::newRow("final bytes inside a pair made later") << u"<0x36>x<<0x36>>"_qs << fails;
+    QTest::newRow("named tokens beside") << u"<STX><0x30 31><ETX>"_qs
+                                         << QByteArray("\x02"
+                                                       "01\x03");
+    QTest::newRow("NUL byte") << u"<0x00>"_qs << QByteArray(1, '\0');
+    QTest::newRow("all 256 bytes in one token") <<
+        [] {
+            QString text = u"<0x"_qs;
+            for (int b = 0; b < 256; ++b)
+                text += QStringLiteral("%1 ").arg(b, 2, 16, QLatin1Char('0'));
+            text.back() = u'>';
+            return text;
+        }()
+                                                << [] {
+                                                       QByteArray all;
+                                                       for (int b = 0; b < 256; ++b)
+                                                           all.append(char(b));
+                                                       return all;
+                                                   }();
+    QTest::newRow("0x alone") << u"<0x>"_qs << fails;
+    QTest::newRow("odd digit count") << u"<0x414>"_qs << fails;
+    QTest::newRow("one digit") << u"<0x4>"_qs << fails;
+    QTest::newRow("odd group between blanks") << u"<0x041 41>"_qs << fails;
+    QTest::newRow("no hex digit") << u"<0x4G>"_qs << fails;
+    QTest::newRow("upper-case X") << u"<0X41>"_qs << fails;
+    QTest::newRow("blank after 0x") << u"<0x 41>"_qs << fails;
+    QTest::newRow("blank at the end") << u"<0x41 >"_qs << fails;
+    QTest::newRow("blank before 0x") << u"< 0x41>"_qs << fails;
+    QTest::newRow("sign") << u"<+0x41>"_qs << fails;
+    QTest::newRow("tab between bytes") << u"<0x41\t42>"_qs << fails;
+    QTest::newRow("no 0") << u"<x41>"_qs << fails;
+}
+
+void tst_Tokens::decodeHex()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, expected);
+    DecodeFault fault;
+    const auto bytes = DecodeToBytes(text, &fault);
+    QVERIFY2(bytes.has_value() == !expected.isNull(), qPrintable(text.mid(fault.start, 20)));
+    if (bytes)
+        QCOMPARE(*bytes, expected);
+    else
+        QVERIFY(fault.start >= 0 && fault.length >= 2 && text[fault.start] == u'<');
+}
+
 void tst_Tokens::decode()
 {
     QFETCH(QString, text);
     QFETCH(std::optional<QString>, expected);
     QCOMPARE(DecodeTokens(text), expected);
+}
+
+void tst_Tokens::faultIsNamed_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("kind"); // -1: the text decodes
+    QTest::addColumn<QString>("atFault");
+    const int token = int(DecodeFault::Kind::Token);
+    const int noByte = int(DecodeFault::Kind::NoByte);
+    QTest::newRow("ESC") << u"A<ESC>B"_qs << token << u"<ESC>"_qs;
+    QTest::newRow("after good tokens") << u"<STX><65>x<stx>"_qs << token << u"<stx>"_qs;
+    QTest::newRow("comparison text") << u"1 < 2 and 3 > 2"_qs << token << u"< 2 and 3 >"_qs;
+    QTest::newRow("'<' inside: up to the next '>'") << u"ab<<65>"_qs << token << u"<<65>"_qs;
+    QTest::newRow("opened by a decoded '<'") << u"x<60>ESC>"_qs << token << u"<60>ESC>"_qs;
+    QTest::newRow("a named token inside") << u"<<STX>>"_qs << token << u"<<STX>>"_qs;
+    QTest::newRow("the first of two") << u"<300><400>"_qs << token << u"<300>"_qs;
+    QTest::newRow("empty") << u"a<>"_qs << token << u"<>"_qs;
+    QTest::newRow("a token before a character without a byte")
+        << u"\u0142<300>"_qs << token << u"<300>"_qs;
+    QTest::newRow("character without a byte") << u"AB\u65E5<65>"_qs << noByte << u"\u65E5"_qs;
+    QTest::newRow("beyond the BMP") << u"A\U0001F600"_qs << noByte << u"\U0001F600"_qs;
+    QTest::newRow("lone surrogate")
+        << (u"A"_qs + QChar(0xD800) + u"B"_qs) << noByte << QString(QChar(0xD800));
+    QTest::newRow("lone surrogate at the end")
+        << (u"AB"_qs + QChar(0xD83D)) << noByte << QString(QChar(0xD83D));
+    QTest::newRow("'<' without '>' is sent as it is") << u"a<b"_qs << -1 << QString();
+    QTest::newRow("good tokens") << u"<STX>A<3>"_qs << -1 << QString();
+    QTest::newRow("odd hex token") << u"<0x01 0><0x41>"_qs << token << u"<0x01 0>"_qs;
+    QTest::newRow("final bytes inside a later pair")
+        << u"<0x36>x<<0x36>>"_qs << token << u"<<0x36>>"_qs;
+}
+
+// Where a text cannot be sent is told as the user wrote it.
+void tst_Tokens::faultIsNamed()
+{
+    QFETCH(QString, text);
+    QFETCH(int, kind);
+    QFETCH(QString, atFault);
+    DecodeFault fault{DecodeFault::Kind::NoByte, -7, -7};
+    const auto bytes = DecodeToBytes(text, &fault);
+    QCOMPARE(bytes.has_value(), kind < 0);
+    QCOMPARE(DecodeToBytes(text).has_value(), kind < 0);
+    if (kind < 0) {
+        QCOMPARE(*bytes, *Codec::toBytes(*DecodeTokens(text)));
+        QCOMPARE(fault.start, -7); // untouched
+        return;
+    }
+    QCOMPARE(int(fault.kind), kind);
+    QCOMPARE(text.mid(fault.start, fault.length), atFault);
+    if (kind == int(DecodeFault::Kind::Token)) {
+        DecodeFault decodeOnly;
+        QVERIFY(!DecodeTokens(text, &decodeOnly));
+        QCOMPARE(decodeOnly.start, fault.start);
+        QCOMPARE(decodeOnly.length, fault.length);
+    }
 }
 
 void tst_Tokens::replaceNamedTokens_data()

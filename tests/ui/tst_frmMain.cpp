@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QElapsedTimer>
@@ -177,6 +178,7 @@ private Q_SLOTS:
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
+    void textThatCannotBeSentStaysAndIsExplained();
     void focusedButtonTakesEnter();
     void functionKeys_data();
     void functionKeys();
@@ -196,6 +198,13 @@ private Q_SLOTS:
     void geometry();
     void portErrorIsReported();
     void receivedControlCharactersKeepRawText();
+    void hexViewFromTheViewMenu_data();
+    void hexViewFromTheViewMenu();
+    void hexViewKeptOnceUsed_data();
+    void hexViewKeptOnceUsed();
+    void checksumAppendedToActiveBox_data();
+    void checksumAppendedToActiveBox();
+    void checksumNeedsAnEnabledBox();
     void commandFileMenu();
     void saveLog_data();
     void saveLog();
@@ -263,6 +272,56 @@ void tst_frmMain::enterInSendBoxSendsOnce()
     QCOMPARE(p.wire(3), QByteArray("AB\r"));
     QCOMPARE(p.logContents(), QStringList{QStringLiteral("[OUT]  AB<CR>")});
     QCOMPARE(send->text(), QString()); // DeleteSendChars defaults to 1
+}
+
+// The text used to vanish without a word; now it stays, the bad token is
+// selected, and the status bar says why for five seconds.
+void tst_frmMain::textThatCannotBeSentStaysAndIsExplained()
+{
+    Program p;
+    QLineEdit *send = p.edit("txtSend");
+    auto *status = p.child<QLabel>("stbStatus");
+    const QString portStatus = status->text();
+    QStatusBar *bar = p.window->statusBar();
+    send->setFocus();
+    QTest::keyClicks(send, "AB<ESC>C");
+    QTest::keyClick(send, Qt::Key_Return);
+    QCOMPARE(send->text(), QStringLiteral("AB<ESC>C"));
+    QCOMPARE(send->selectedText(), QStringLiteral("<ESC>"));
+    QCOMPARE(p.window->focusWidget(), send);
+    const QString message = QStringLiteral("Nicht gesendet: <ESC> ist kein gültiges Steuerzeichen");
+    QCOMPARE(bar->currentMessage(), message);
+    QCOMPARE(bar->accessibleName(), message);
+    QVERIFY(!status->isVisible()); // the message covers the port's status
+    QCOMPARE(p.peer.readPending(50), QByteArray());
+    QCOMPARE(p.window->engine().log().count(), 0);
+
+    // Pressed with the mouse from a slot box: the box gets the focus back.
+    p.edit("txtBefehl2")->setFocus();
+    QTest::mouseClick(p.button("cmdSend"), Qt::LeftButton);
+    QCOMPARE(p.window->focusWidget(), send);
+    QCOMPARE(send->selectedText(), QStringLiteral("<ESC>"));
+
+    // A slot tells, but leaves the focus and the selection alone.
+    p.edit("txtBefehl2")->setText(QStringLiteral("x\u0142"));
+    p.edit("txtBefehl2")->setFocus();
+    send->deselect();
+    p.button("cmdBefehl2")->click();
+    QCOMPARE(bar->currentMessage(),
+             QStringLiteral("Nicht gesendet: Das Zeichen \u0142 gibt es im Zeichensatz "
+                            "Windows-1252 nicht"));
+    QCOMPARE(p.window->focusWidget(), p.edit("txtBefehl2"));
+    QVERIFY(!send->hasSelectedText());
+    QCOMPARE(p.edit("txtBefehl2")->text(), QStringLiteral("x\u0142"));
+
+    QElapsedTimer shown;
+    shown.start();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->currentMessage().isEmpty(), 7000);
+    QVERIFY(shown.elapsed() > 4000);
+    QVERIFY(status->isVisible());
+    QCOMPARE(status->text(), portStatus);
+    QCOMPARE(bar->accessibleName(), portStatus);
+    QCOMPARE(p.peer.readPending(30), QByteArray());
 }
 
 void tst_frmMain::enterInSlotBoxSendsTheSendBox()
@@ -594,6 +653,246 @@ void tst_frmMain::receivedControlCharactersKeepRawText()
     QCOMPARE(p.logContents(), QStringList{QStringLiteral("[IN]   A\r\nB")});
 }
 
+void tst_frmMain::hexViewFromTheViewMenu_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("menus");
+    QTest::addColumn<QString>("item");
+    QTest::newRow("German") << 0 << QStringList{"Datei", "Bearbeiten", "Ansicht", "?"}
+                            << "Hexadezimal";
+    QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"} << "Hexadecimal";
+}
+
+// A received answer read in hex: the view, the line box, copying and what a
+// screen reader hears all follow; Ctrl+H switches from the send box.
+void tst_frmMain::hexViewFromTheViewMenu()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, menus);
+    QFETCH(QString, item);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
+                  .arg(language)
+                  .toLatin1());
+    QStringList titles;
+    for (const QAction *menu : p.window->menuBar()->actions())
+        titles << menu->text();
+    QCOMPARE(titles, menus);
+    QAction *hex = p.child<QAction>("mnuViewHex");
+    QCOMPARE(p.child<QMenu>("mnuView")->actions(), QList<QAction *>{hex});
+    QCOMPARE(hex->text(), item);
+    QVERIFY(hex->isCheckable());
+    QVERIFY(!hex->isChecked());
+    QCOMPARE(hex->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+
+    p.peer.write(QByteArray::fromHex("01030404D2162ED546"));
+    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    auto *list = p.child<LogView>("lstSendReceive");
+    const QString time = p.window->engine().log().line(0).left(21);
+    QCOMPARE(list->shownLine(0), time + "\u0001<ETX><EOT><EOT>\u00D2\u0016.\u00D5F");
+
+    QLineEdit *send = p.edit("txtSend");
+    send->setFocus();
+    QTest::keyClick(send, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(hex->isChecked());
+    QCOMPARE(send->text(), QString()); // the key went to the menu, not into the box
+    QCOMPARE(list->form(), TrafficLog::Form::Hex);
+    const QString hexLine = time + QStringLiteral("01 03 04 04 D2 16 2E D5 46");
+    QCOMPARE(list->shownLine(0), hexLine);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(list);
+    QCOMPARE(face->child(0)->text(QAccessible::Name), hexLine);
+    QTRY_VERIFY(list->framesDone() > 0 && list->rowAt(list->rowRect(0).center()) == 0);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(0).center());
+    QCOMPARE(p.inputBoxes.size(), 1);
+    QVERIFY(p.inputBoxes.first().endsWith(u'|' + hexLine));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), hexLine);
+    p.child<QAction>("mnuLogCopyAll")->trigger(); // the saved form, whatever the view
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             time + QStringLiteral("<1><ETX><EOT><EOT>\u00D2<22>.\u00D5F\n"));
+
+    hex->trigger();
+    QVERIFY(!hex->isChecked());
+    QCOMPARE(list->form(), TrafficLog::Form::Text);
+    QCOMPARE(face->child(0)->text(QAccessible::Name),
+             time + QStringLiteral("<1><ETX><EOT><EOT>\u00D2<22>.\u00D5F"));
+}
+
+void tst_frmMain::hexViewKeptOnceUsed_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the HexView line of Settings.ini
+    QTest::addColumn<int>("switches");      // times the item is used
+    QTest::addColumn<bool>("shownInHex");   // at start
+    QTest::addColumn<QByteArray>("after");  // the HexView line saved; empty: none
+    QTest::newRow("never used: the file stays as it was")
+        << QByteArray() << 0 << false << QByteArray();
+    QTest::newRow("switched on") << QByteArray() << 1 << false << QByteArray("HexView=1");
+    QTest::newRow("on and off again") << QByteArray() << 2 << false << QByteArray("HexView=0");
+    QTest::newRow("on from the last run")
+        << QByteArray("HexView=1\r\n") << 0 << true << QByteArray("HexView=1");
+    QTest::newRow("switched off") << QByteArray("HexView=1\r\n") << 1 << true
+                                  << QByteArray("HexView=0");
+}
+
+void tst_frmMain::hexViewKeptOnceUsed()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, switches);
+    QFETCH(bool, shownInHex);
+    QFETCH(QByteArray, after);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + before);
+    QAction *hex = p.child<QAction>("mnuViewHex");
+    auto *list = p.child<LogView>("lstSendReceive");
+    QCOMPARE(hex->isChecked(), shownInHex);
+    QCOMPARE(list->form(), shownInHex ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    for (int i = 0; i < switches; ++i)
+        hex->trigger();
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QByteArrayList lines;
+    for (const QByteArray &line : ini.readAll().split('\n'))
+        if (line.startsWith("HexView"))
+            lines << line.trimmed();
+    QCOMPARE(lines, after.isEmpty() ? QByteArrayList() : QByteArrayList{after});
+}
+
+void tst_frmMain::checksumAppendedToActiveBox_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");   // the box's text afterwards
+    QTest::addColumn<QString>("message"); // in the status bar; empty: none
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("Modbus request, CRC-16/MODBUS")
+        << 0 << "txtSend"
+        << "mnuEditChecksumCrc16Modbus"
+        << "<0x01 03 00 00 00 02>"
+        << "<0x01 03 00 00 00 02><0xC4 0B>" << QString() << QString();
+    QTest::newRow("into a slot box") << 1 << "txtBefehl4"
+                                     << "mnuEditChecksumCrc16CcittFalse"
+                                     << "123456789"
+                                     << "123456789<0x29 B1>" << QString() << QString();
+    QTest::newRow("XMODEM") << 1 << "txtSend"
+                            << "mnuEditChecksumCrc16Xmodem"
+                            << "123456789"
+                            << "123456789<0x31 C3>" << QString() << QString();
+    QTest::newRow("CRC-8") << 1 << "txtSend"
+                           << "mnuEditChecksumCrc8"
+                           << "123456789"
+                           << "123456789<0xF4>" << QString() << QString();
+    QTest::newRow("LRC over tokens") << 1 << "txtBefehl1"
+                                     << "mnuEditChecksumLrc"
+                                     << "<1><3><0x00 00 00 02>"
+                                     << "<1><3><0x00 00 00 02><0xFA>" << QString() << QString();
+    QTest::newRow("SUM-8") << 1 << "txtSend"
+                           << "mnuEditChecksumSum8"
+                           << "<STX>A"
+                           << "<STX>A<0x43>" << QString() << QString();
+    QTest::newRow("XOR-8") << 1 << "txtSend"
+                           << "mnuEditChecksumXor8"
+                           << "<STX>A"
+                           << "<STX>A<0x43>" << QString() << QString();
+    QTest::newRow("an empty box gets nothing")
+        << 0 << "txtSend"
+        << "mnuEditChecksumXor8"
+        << ""
+        << ""
+        << "Keine Prüfsumme angehängt: Das Feld ist leer" << QString();
+    QTest::newRow("an empty box, English") << 1 << "txtBefehl2"
+                                           << "mnuEditChecksumSum8"
+                                           << ""
+                                           << ""
+                                           << "No checksum appended: the box is empty" << QString();
+    QTest::newRow("a bad token is named and selected")
+        << 0 << "txtSend"
+        << "mnuEditChecksumCrc16Modbus"
+        << "<0x01 03><ESC>"
+        << "<0x01 03><ESC>"
+        << "Keine Prüfsumme angehängt: <ESC> ist kein gültiges Steuerzeichen"
+        << "<ESC>";
+    QTest::newRow("a character without a byte")
+        << 1 << "txtBefehl3"
+        << "mnuEditChecksumCrc8"
+        << "a\u0142b"
+        << "a\u0142b"
+        << "No checksum appended: the character \u0142 does not exist in the Windows-1252 "
+           "character set"
+        << "\u0142";
+}
+
+// Edit > Append checksum: the check of the active box's bytes as one hex token.
+void tst_frmMain::checksumAppendedToActiveBox()
+{
+    QFETCH(int, language);
+    QFETCH(QString, box);
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+    QFETCH(QString, message);
+    QFETCH(QString, selected);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
+                  .arg(language)
+                  .toLatin1());
+    QLineEdit *target = p.edit(box);
+    target->setText(text);
+    target->setFocus();
+    p.edit(box == "txtSend" ? "txtBefehl1" : "txtSend")->setText(QStringLiteral("other"));
+    QCOMPARE(p.window->ActiveTextBox(), target);
+    QAction *action = p.child<QAction>(item);
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    QCOMPARE(target->text(), after);
+    QCOMPARE(p.window->statusBar()->currentMessage(), message);
+    QCOMPARE(target->selectedText(), selected);
+    QCOMPARE(p.edit(box == "txtSend" ? "txtBefehl1" : "txtSend")->text(), QStringLiteral("other"));
+    if (after != text) {
+        QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // Undo takes it back
+        QCOMPARE(target->text(), text);
+    }
+    QCOMPARE(p.peer.readPending(20), QByteArray()); // nothing is sent
+}
+
+void tst_frmMain::checksumNeedsAnEnabledBox()
+{
+    Program p;
+    QStringList editMenu;
+    for (const QAction *action : p.child<QMenu>("mnuEdit")->actions())
+        editMenu << action->objectName();
+    QCOMPARE(editMenu, QStringList({"mnuEditSettings", "", "mnuEditChecksumItem"}));
+    QStringList captions;
+    for (const QAction *action : p.child<QMenu>("mnuEditChecksum")->actions())
+        captions << action->text();
+    QCOMPARE(captions, QStringList({"CRC-16/MODBUS (niederwertiges Byte zuerst)",
+                                    "CRC-16/CCITT-FALSE (höherwertiges Byte zuerst)",
+                                    "CRC-16/XMODEM (höherwertiges Byte zuerst)",
+                                    "CRC-8 (Polynom 0x07)", "LRC (Zweierkomplement der Summe)",
+                                    "SUM-8 (Summe modulo 256)", "XOR-8 (aller Bytes)"}));
+    QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("Prüfsumme anhängen"));
+    QAction *submenu = p.child<QAction>("mnuEditChecksumItem");
+    QAction *crc = p.child<QAction>("mnuEditChecksumCrc16Modbus");
+    QVERIFY(submenu->isEnabled() && crc->isEnabled());
+    // No port: the send box is disabled, and so are the checks for it.
+    p.edit("txtSend")->setText(QStringLiteral("<0x01>"));
+    p.window->setSettingsDialog([](frmMain &w) {
+        w.settings().ComPort = 5; // no device
+        w.engine().connection().fkt_MainOpenPort();
+    });
+    p.window->mnuEditSettings_Click();
+    QVERIFY(!p.edit("txtSend")->isEnabled());
+    QVERIFY(!submenu->isEnabled());
+    QVERIFY(!crc->isEnabled());
+    crc->trigger(); // a disabled action does nothing
+    QCOMPARE(p.edit("txtSend")->text(), QStringLiteral("<0x01>"));
+    // A slot box stays usable without a port.
+    p.edit("txtBefehl5")->setFocus();
+    QCOMPARE(p.window->ActiveTextBox(), p.edit("txtBefehl5"));
+    QVERIFY(submenu->isEnabled() && crc->isEnabled());
+}
+
 void tst_frmMain::commandFileMenu()
 {
     Program p;
@@ -622,8 +921,8 @@ void tst_frmMain::saveLog_data()
                                << QString::fromLocal8Bit(std::strerror(EFBIG));
 }
 
-// One file line per log line, in UTF-8, control characters as tokens; a
-// failed save says why and leaves the old file.
+// One file line per log line, in UTF-8, control characters and brackets as
+// tokens; a failed save says why and leaves the old file.
 void tst_frmMain::saveLog()
 {
     QFETCH(bool, withLines);
@@ -662,8 +961,9 @@ void tst_frmMain::saveLog()
     QCOMPARE(p.messages, QStringList());
     QByteArray expected;
     if (withLines) {
-        expected = log.line(0).left(21).toUtf8() + "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
-                   log.line(1).left(21).toUtf8() + "<STX>plain\n";
+        expected = log.line(0).left(21).toUtf8() +
+                   "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
+                   log.line(1).left(21).toUtf8() + "<60>STX<62>plain\n"; // the text, not an STX
     }
     QCOMPARE(bytes, expected);
     // Offered first in the home folder, then where the log was saved last.

@@ -4,6 +4,7 @@
 
 #include "UiTestSupport.h"
 #include "app/modGlobal.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -47,7 +48,7 @@ void doubleClick(QPushButton *box)
 }
 
 // Steps written as "click:chkStx", "right:chkEtx", "double:chkCr",
-// "space:chkLf", "type:65" or "paste:40000" (that many digits with Ctrl+V).
+// "space:chkLf", "type:65" or "paste:40000" (that many digits with Ctrl+V: zeros, then 7).
 void perform(QWidget *dialog, const QStringList &steps)
 {
     for (const QString &step : steps) {
@@ -58,7 +59,7 @@ void perform(QWidget *dialog, const QStringList &steps)
             continue;
         }
         if (verb == "paste") {
-            QGuiApplication::clipboard()->setText(QString(arg.toInt(), u'7'));
+            QGuiApplication::clipboard()->setText(QString(arg.toInt() - 1, u'0') + u'7');
             QTest::keyClick(child<QLineEdit>(dialog, "txtNumeric"), Qt::Key_V, Qt::ControlModifier);
             continue;
         }
@@ -125,6 +126,8 @@ private Q_SLOTS:
     void opensCleared();
     void choiceGivesToken_data();
     void choiceGivesToken();
+    void acceptRefusesWhatCannotBeSent_data();
+    void acceptRefusesWhatCannotBeSent();
     void escapeDoesNotClose();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
@@ -242,10 +245,59 @@ void tst_frmSpecialChar::choiceGivesToken_data()
     QTest::newRow("NAK comes last")
         << QStringList{"right:chkStx", "space:chkNak", "space:chkCr"} << true
         << QStringList{"chkCr", "chkNak"} << "<CR>";
-    QTest::newRow("literal characters")
-        << QStringList{"type:+^%~{}[]()"} << true << QStringList{} << "<+^%~{}[]()>";
-    QTest::newRow("numeric text not checked")
-        << QStringList{"type:999x"} << true << QStringList{} << "<999x>";
+    QTest::newRow("blanks and sign kept")
+        << QStringList{"type: +065 "} << true << QStringList{} << "< +065 >";
+    QTest::newRow("255") << QStringList{"type:255"} << true << QStringList{} << "<255>";
+    QTest::newRow("hex bytes as typed")
+        << QStringList{"type:0x1B 0d"} << true << QStringList{} << "<0x1B 0d>";
+}
+
+void tst_frmSpecialChar::acceptRefusesWhatCannotBeSent_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("256") << "256" << 0 << "„256“ ist kein Zeichencode von 0 bis 255.";
+    QTest::newRow("-1") << "-1" << 1 << "\"-1\" is not a character code from 0 to 255.";
+    QTest::newRow("number with a letter, was typed")
+        << "999x" << 1 << "\"999x\" is not a character code from 0 to 255.";
+    QTest::newRow("literal characters, were typed")
+        << "+^%~{}[]()" << 0 << "„+^%~{}[]()“ ist kein Zeichencode von 0 bis 255.";
+    QTest::newRow("hex with an odd digit")
+        << "0x1B0" << 1 << "\"0x1B0\" is not a character code from 0 to 255.";
+    QTest::newRow("a long text is quoted by its beginning")
+        << QString(50, u'9') << 1
+        << "\"" + QString(40, u'9') + "\" is not a character code from 0 to 255.";
+}
+
+// Refused with the dialog's own message instead of typing a token that can
+// never be sent; the dialog stays open with the text selected for mending.
+void tst_frmSpecialChar::acceptRefusesWhatCannotBeSent()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, language);
+    QFETCH(QString, message);
+    QStringList shown;
+    MessageBoxes::setPresenter(
+        [&shown](const MessageBoxes::Message &m) { shown << m.title + u'|' + m.text; });
+    frmSpecialChar dialog{quint8(language)};
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    perform(&dialog, {"click:chkStx", "type:" + typed});
+    QTest::mouseClick(child<QPushButton>(&dialog, "cmdOk"), Qt::LeftButton);
+    MessageBoxes::setPresenter({});
+    QCOMPARE(shown, QStringList{dialog.windowTitle() + u'|' + message});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.token(), QString());
+    auto *numeric = child<QLineEdit>(&dialog, "txtNumeric");
+    QCOMPARE(dialog.focusWidget(), numeric);
+    QCOMPARE(numeric->selectedText(), typed);
+    // Mended, it goes.
+    QTest::keyClicks(numeric, "13");
+    QTest::keyClick(numeric, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.token(), QStringLiteral("<13>"));
 }
 
 void tst_frmSpecialChar::choiceGivesToken()
@@ -328,15 +380,15 @@ void tst_frmSpecialChar::typedIntoTarget_data()
     // Typed as one key event per character, 8,000 took seconds: in one step now.
     QTest::newRow("40,000 pasted digits, no length limit")
         << "ab" << -1 << 1 << QStringList{"paste:40000"}
-        << QStringLiteral("a<") + QString(40000, u'7') + QStringLiteral(">b");
+        << QStringLiteral("a<") + QString(39999, u'0') + QStringLiteral("7>b");
     QTest::newRow("into an empty box") << "" << -1 << 0 << QStringList{"click:chkStx"}
                                        << "<STX>";
     QTest::newRow("at the end") << "M01" << -1 << 3 << QStringList{"click:chkEtx"}
                                 << "M01<ETX>";
     QTest::newRow("selection replaced") << "abcdef" << 1 << 3 << QStringList{"click:chkCr"}
                                         << "a<CR>ef";
-    QTest::newRow("literal characters") << "x" << -1 << 1 << QStringList{"type:+^%~{}[]()"}
-                                        << "x<+^%~{}[]()>";
+    QTest::newRow("blanks and sign as typed")
+        << "x" << -1 << 1 << QStringList{"type: +007 "} << "x< +007 >";
 }
 
 void tst_frmSpecialChar::typedIntoTarget()

@@ -15,7 +15,9 @@ class tst_LogView : public QObject {
 private Q_SLOTS:
     void controlCharactersLookDistinct_data();
     void controlCharactersLookDistinct();
+    void scrollRangeReachesLongestLine_data();
     void scrollRangeReachesLongestLine();
+    void hexViewDrawsTheDigits();
     void newLinePaintsOnlyWhatChanged();
     void framesAreGathered();
     void keysMoveTheSelection_data();
@@ -120,16 +122,62 @@ void tst_LogView::controlCharactersLookDistinct()
 }
 
 // A short line after a long one once cut the range to the short one.
+void tst_LogView::scrollRangeReachesLongestLine_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::newRow("text view") << false;
+    QTest::newRow("hex view") << true;
+}
+
 void tst_LogView::scrollRangeReachesLongestLine()
 {
+    QFETCH(bool, hex);
     Shown shown({QString(500, u'x') + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
+    const auto form = hex ? TrafficLog::Form::Hex : TrafficLog::Form::Text;
+    shown.view.setForm(form);
+    QCOMPARE(shown.view.form(), form);
     QVERIFY(shown.settle());
+    const int longest = shown.log.longestLineLength(form);
+    QCOMPARE(longest, hex ? 21 + 501 * 3 - 1 : 21 + 501);
     QScrollBar *bar = shown.view.horizontalScrollBar();
-    QCOMPARE(bar->maximum(), shown.log.longestLineLength() - shown.view.fullColumns());
+    QCOMPARE(bar->maximum(), longest - shown.view.fullColumns());
     bar->setValue(bar->maximum()); // the long line's last character in the last whole column
-    QCOMPARE(shown.log.longestLineLength() - bar->value(), shown.view.fullColumns());
+    QCOMPARE(longest - bar->value(), shown.view.fullColumns());
+    // The other view: the range follows at once, and the position stays within it.
+    const auto other = hex ? TrafficLog::Form::Text : TrafficLog::Form::Hex;
+    shown.view.setForm(other);
+    QCOMPARE(bar->maximum(), shown.log.longestLineLength(other) - shown.view.fullColumns());
+    QVERIFY(bar->value() <= bar->maximum());
     shown.log.clear();
     QTRY_COMPARE(bar->maximum(), 0);
+}
+
+// The hex view draws every byte as two digits; the text view the byte's own
+// glyph in one cell.
+void tst_LogView::hexViewDrawsTheDigits()
+{
+    Shown shown({codeText(2) + codeText(2)}, QSize(600, 80));
+    QVERIFY(shown.settle());
+    const auto inkIn = [&shown](int column) {
+        const QImage image = shown.view.viewport()->grab().toImage();
+        const int cell = shown.view.cells().cellWidth();
+        const QRect rect(2 + column * cell, 0, cell, shown.view.cells().rowHeight());
+        const QRgb background = image.pixel(rect.right(), rect.bottom());
+        int ink = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                ink += image.pixel(x, y) != background;
+        return ink;
+    };
+    shown.log.setSelectedIndex(-1); // no highlight over the row
+    QVERIFY(shown.settle());
+    QVERIFY(inkIn(21) > 0);
+    QCOMPARE(inkIn(23), 0); // two bytes: columns 21 and 22
+    shown.view.setForm(TrafficLog::Form::Hex);
+    QVERIFY(shown.settle());
+    for (int column = 21; column <= 25; ++column) // "02 02": blank at 23
+        QVERIFY2((inkIn(column) > 0) == (column != 23), qPrintable(QString::number(column)));
+    QCOMPARE(inkIn(26), 0);
 }
 
 // A new line moves the rows on screen by a blit: what is painted is the new
@@ -219,6 +267,14 @@ void tst_LogView::copyingKeepsOrSpellsCharacters()
     QCOMPARE(copied.size(), 3); // two lines, each ended by LF
     QVERIFY(copied[0].endsWith(QStringLiteral("A<CR><LF>B<1>\u00E4")));
     QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(shown.log));
+    // The hex view copies the hex text shown; "copy all" stays the saved form.
+    shown.view.setForm(TrafficLog::Form::Hex);
+    QTest::keyClick(&shown.view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             shown.log.line(0).left(21) + QStringLiteral("41 0D 0A 42 01 E4"));
+    QCOMPARE(shown.view.shownLine(0), QGuiApplication::clipboard()->text());
+    shown.view.copyAll();
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(shown.log));
 }
 
 void tst_LogView::accessibleLines()
@@ -235,6 +291,19 @@ void tst_LogView::accessibleLines()
     QVERIFY(first->text(QAccessible::Name).endsWith(QStringLiteral("A<1><127><CR>")));
     QCOMPARE(list->indexOfChild(list->child(1)), 1);
     QVERIFY(list->child(1)->state().selected);
+    shown.view.setForm(TrafficLog::Form::Hex);
+    QCOMPARE(list->child(0)->text(QAccessible::Name),
+             shown.log.line(0).left(21) + QStringLiteral("41 01 7F 0D"));
+    QCOMPARE(list->child(1)->text(QAccessible::Name),
+             shown.log.line(1).left(21) + QStringLiteral("70 6C 61 69 6E"));
+    QCOMPARE(shown.view.accessibleLine(-1), QString()); // no line, no text
+    QCOMPARE(shown.view.accessibleLine(2), QString());
+    QCOMPARE(shown.view.shownLine(-1), QString());
+    QCOMPARE(shown.view.shownLine(2), QString());
+    shown.view.setForm(TrafficLog::Form::Text);
+    QVERIFY(list->child(1)->text(QAccessible::Name).endsWith(QStringLiteral("plain")));
+    QCOMPARE(shown.view.accessibleLine(-1), QString());
+    first = list->child(0);
     shown.log.clear();
     QCOMPARE(list->childCount(), 0);
     QVERIFY(!first->isValid());

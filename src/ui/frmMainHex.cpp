@@ -1,0 +1,129 @@
+// Binary telegrams in the main window: the log's hex view (View menu) and the
+// checks appended to a telegram (Edit > Append checksum).
+
+#include "ui/frmMain.h"
+
+#include "app/modGlobal.h"
+#include "engine/NotSentNotice.h"
+#include "text/StringTable.h"
+#include "text/Tokens.h"
+#include "ui/LogView.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace
+{
+
+// Names of the checksum items, in the order of kChecksums; their captions
+// are the texts from 2123 on.
+constexpr std::array<const char *, kChecksums.size()> kChecksumItemNames = {
+    "mnuEditChecksumCrc16Modbus", "mnuEditChecksumCrc16CcittFalse",
+    "mnuEditChecksumCrc16Xmodem", "mnuEditChecksumCrc8",
+    "mnuEditChecksumLrc",         "mnuEditChecksumSum8",
+    "mnuEditChecksumXor8",
+};
+constexpr qint32 kFirstChecksumCaption = 2123;
+
+constexpr qint32 kChecksumBadToken = 2106;
+constexpr qint32 kChecksumNoByte = 2107;
+constexpr qint32 kChecksumEmptyBox = 2108;
+
+QAction *namedAction(QMenu *menu, const char *name)
+{
+    QAction *a = menu->addAction(QString());
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+} // namespace
+
+void frmMain::buildChecksumMenu()
+{
+    mnuEdit->addSeparator();
+    mnuEditChecksum = mnuEdit->addMenu(QString());
+    mnuEditChecksum->setObjectName(QStringLiteral("mnuEditChecksum"));
+    mnuEditChecksum->menuAction()->setObjectName(QStringLiteral("mnuEditChecksumItem"));
+    for (std::size_t i = 0; i < kChecksums.size(); ++i) {
+        QAction *item = namedAction(mnuEditChecksum, kChecksumItemNames[i]);
+        const Checksum kind = kChecksums[i];
+        connect(item, &QAction::triggered, this, [this, kind] { mnuEditChecksum_Click(kind); });
+        mnuEditChecksumItems[i] = item;
+    }
+}
+
+// The menus of the log's views; more views and the search belong here.
+void frmMain::buildViewMenu()
+{
+    mnuView = menuBar()->addMenu(QString());
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuViewHex = namedAction(mnuView, "mnuViewHex");
+    mnuViewHex->setCheckable(true);
+    mnuViewHex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(mnuViewHex, &QAction::triggered, this, &frmMain::mnuViewHex_Click);
+}
+
+void frmMain::applyViewLanguage()
+{
+    const quint8 lang = m_settings.Language;
+    mnuView->setTitle(fkt_ToolsGetResString(2120, lang));
+    mnuViewHex->setText(fkt_ToolsGetResString(2121, lang));
+    mnuEditChecksum->setTitle(fkt_ToolsGetResString(2122, lang));
+    for (std::size_t i = 0; i < kChecksums.size(); ++i)
+        mnuEditChecksumItems[i]->setText(
+            fkt_ToolsGetResString(kFirstChecksumCaption + qint32(i), lang));
+}
+
+// The view the settings chose at start.
+void frmMain::showHexViewSetting()
+{
+    const bool hex = m_settings.HexView == 1;
+    mnuViewHex->setChecked(hex);
+    lstSendReceive->setForm(hex ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+}
+
+void frmMain::mnuViewHex_Click(bool checked)
+{
+    lstSendReceive->setForm(checked ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    m_settings.HexView = checked ? 1 : 0;
+    m_settings.HexViewKey = true; // from now on the choice is kept
+}
+
+void frmMain::updateChecksumItems()
+{
+    if (!mnuEditChecksum)
+        return; // the menus are not built yet
+    const bool enabled = m_activeTextBox && m_activeTextBox->isEnabled();
+    mnuEditChecksum->menuAction()->setEnabled(enabled);
+    for (QAction *item : mnuEditChecksumItems)
+        item->setEnabled(enabled);
+}
+
+void frmMain::mnuEditChecksum_Click(Checksum kind)
+{
+    QLineEdit *box = m_activeTextBox;
+    if (!box || !box->isEnabled())
+        return;
+    const quint8 lang = m_settings.Language;
+    const QString text = box->text();
+    if (text.isEmpty()) {
+        showStatusMessage(fkt_ToolsGetResString(kChecksumEmptyBox, lang));
+        return;
+    }
+    DecodeFault fault;
+    const auto bytes = DecodeToBytes(text, &fault);
+    if (!bytes) {
+        showStatusMessage(NotSentNotice::text(kChecksumBadToken, kChecksumNoByte, text, fault,
+                                              NotSentNotice::Where::Box, lang));
+        box->setFocus(Qt::OtherFocusReason);
+        box->setSelection(int(fault.start), int(fault.length));
+        return;
+    }
+    // Typed in at the end, so Undo takes it back.
+    box->setCursorPosition(int(text.size()));
+    box->insert(hexToken(checksumBytes(kind, *bytes)));
+    if (box != txtSend)
+        box->setToolTip(box->text()); // a slot box shows its command
+}
