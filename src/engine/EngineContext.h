@@ -25,4 +25,8 @@ struct EngineContext {
     // Called by a part after the port raised an error, so the engine can
     // tell whether its device went away.
     std::function<void()> portFailed;
+    // Called by the receiver before (true) and after (false) each pause of a
+    // quiet wait: it looks at the count after every pause anyway, so the
+    // port need not wake the program for each arrival meanwhile.
+    std::function<void(bool pausing)> quietPause;
 };

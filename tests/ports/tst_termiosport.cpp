@@ -184,6 +184,7 @@ void tst_TermiosPort::deliversInSlices()
     opened.port.setInBufferSize(qint16(bufferSize));
     opened.port.setInputLen(qint16(inputLen));
     opened.port.setPortOpen(true);
+    QCOMPARE(opened.port.InBufferSize(), qint16(bufferSize));
     const QByteArray sent = pattern(total);
     QVERIFY(pty.write(sent));
     QTest::qWait(50); // let every byte arrive before counting slices
@@ -738,6 +739,7 @@ void tst_TermiosPort::refusedCalls()
     };
     expectPortError(calls[call], number, words);
     QCOMPARE(port.PortOpen(), open);
+    QCOMPARE(port.InBufferSize(), qint16(2048)); // a refused size leaves the one before
 }
 
 // Not data-driven with the rest: the resolver is what differs.
