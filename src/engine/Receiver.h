@@ -31,10 +31,10 @@ public:
     // then reads a block if characters are waiting.
     void PollReceiveBuffer();
 
-    // Waits for the line to fall quiet (not for a full buffer), then reads
-    // and logs one block, and every full block that follows it. A failing
-    // port, or a quiet time outside the 16-bit range, ends it silently; the
-    // characters then stay waiting.
+    // Reads and logs one block once the line has fallen quiet (a full one at
+    // once), then every full block behind it. A failing port, or a quiet
+    // time outside the 16-bit range, ends it silently; the characters then
+    // stay waiting.
     void ReadReceivedBlock();
 
 private:
