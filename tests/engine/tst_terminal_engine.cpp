@@ -643,13 +643,19 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce_data()
 {
     QTest::addColumn<int>("bufferSize");
     QTest::addColumn<int>("waiting");
+    QTest::addColumn<QString>("quietTime");
     QTest::addColumn<QList<int>>("lines"); // lengths of the lines one poll logs
-    QTest::newRow("a full buffer") << 2048 << 2048 << QList<int>{2048};
+    const QString tenSeconds = QStringLiteral("10000");
+    QTest::newRow("a full buffer") << 2048 << 2048 << tenSeconds << QList<int>{2048};
     QTest::newRow("2,048 + 100: the full block, the rest waits for its quiet time")
-        << 2048 << 2148 << QList<int>{2048};
+        << 2048 << 2148 << tenSeconds << QList<int>{2048};
     QTest::newRow("every full block waiting, each its own line")
-        << 2048 << 3 * 2048 + 5 << QList<int>{2048, 2048, 2048};
-    QTest::newRow("the buffer size the port was given") << 1000 << 2500 << QList<int>{1000, 1000};
+        << 2048 << 3 * 2048 + 5 << tenSeconds << QList<int>{2048, 2048, 2048};
+    QTest::newRow("the buffer size the port was given")
+        << 1000 << 2500 << tenSeconds << QList<int>{1000, 1000};
+    // A full block needs no quiet time; the rest waits for a valid one.
+    QTest::newRow("a quiet time outside the 16-bit range")
+        << 2048 << 2148 << QStringLiteral("40000") << QList<int>{2048};
 }
 
 // A full block is complete: the poll logs it without waiting for the line to
@@ -658,6 +664,7 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
 {
     QFETCH(int, bufferSize);
     QFETCH(int, waiting);
+    QFETCH(QString, quietTime);
     QFETCH(QList<int>, lines);
     Rig rig;
     rig.settings.Peculiar = 0;
@@ -667,7 +674,7 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
     for (int i = 0; i < waiting; ++i)
         received.append(QChar(u'a' + i % 26));
     rig.port.waiting = received;
-    rig.view.waitTime = QStringLiteral("10000");
+    rig.view.waitTime = quietTime;
     QElapsedTimer poll;
     poll.start();
     rig.engine->receiver().PollReceiveBuffer();
@@ -738,14 +745,23 @@ void tst_TerminalEngine::fullBlocksStopAtTheSizeLimit()
 
 // While the receiver pauses in its quiet wait, arrivals are left to its look
 // at the port after the pause; a pause that runs long (a dialog opened in
-// it) has the port read them as they come again.
+// it) has the port read them as they come again. A quiet time of 0 does not
+// pause at all: two looks that agree end the block.
 void tst_TerminalEngine::quietPausesLeaveArrivalsToTheLook()
 {
     Rig rig;
     rig.port.announcesArrival = true;
     rig.openPort();
+    rig.port.waiting = QStringLiteral("XY");
+    int switchedOff = 0;
+    rig.port.onWatch = [&](bool on) { switchedOff += on ? 0 : 1; };
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(switchedOff, 0);
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   XY")});
+    rig.engine->cmdDelete_Click();
+
     rig.port.waiting = QStringLiteral("AB");
-    rig.view.waitTime = QStringLiteral("200");
+    rig.view.waitTime = QStringLiteral("500"); // pauses follow the dialog
     int pauses = 0;
     bool dialog = false;
     bool offInPause = false;
