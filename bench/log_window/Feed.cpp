@@ -136,4 +136,23 @@ pid_t start(int master, const Plan &plan, int go, int done)
     _exit(written == sizeof report ? 0 : 1);
 }
 
+Child startChild(int master, const Plan &plan)
+{
+    int go[2], done[2];
+    if (::pipe(go) != 0)
+        return {};
+    if (::pipe(done) != 0) {
+        ::close(go[0]);
+        ::close(go[1]);
+        return {};
+    }
+    Child child;
+    child.pid = start(master, plan, go[0], done[1]);
+    ::close(go[0]);
+    ::close(done[1]);
+    child.go = go[1];
+    child.done = done[0];
+    return child;
+}
+
 } // namespace Feed

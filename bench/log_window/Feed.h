@@ -45,6 +45,16 @@ struct Report {
 // master, writes its Report to `done` and exits.
 pid_t start(int master, const Plan &plan, int go, int done);
 
+// A feeding child with its two pipes: a byte written to `go` starts it, its
+// Report comes on `done`.
+struct Child {
+    pid_t pid = 0;
+    int go = -1;   // write end
+    int done = -1; // read end
+};
+// Forks it (before the application starts threads); pid 0 when that failed.
+Child startChild(int master, const Plan &plan);
+
 qint64 monotonicNs();
 
 } // namespace Feed

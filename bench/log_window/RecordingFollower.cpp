@@ -6,6 +6,8 @@
 #include "engine/LogFile.h"
 #include "engine/TrafficLog.h"
 
+#include <algorithm>
+
 RecordingFollower::RecordingFollower(TrafficLog &log, const QString &path)
     : m_log(log), m_file(path)
 {
@@ -28,6 +30,11 @@ void RecordingFollower::poll()
         return;
     const QByteArray fresh = m_file.readAll();
     const qint64 now = Feed::monotonicNs();
+    // What reached the file is compared at once and dropped, so the follower
+    // holds no copy of a long recording.
+    if (!m_expected.startsWith(fresh))
+        m_same = false;
+    m_expected.remove(0, std::min(fresh.size(), m_expected.size()));
     for (qsizetype n = fresh.count('\n'); n > 0; --n, ++m_linesInFile)
         if (m_linesInFile < m_appendedNs.size())
             m_lagMs.append((now - m_appendedNs[m_linesInFile]) / 1e6);

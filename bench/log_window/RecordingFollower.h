@@ -10,8 +10,8 @@ class TrafficLog;
 
 // Follows a file the log is recorded to, as someone running `tail -f` on it
 // would: notes when each log line was appended to the log and when its file
-// line showed up, and keeps the file form of every appended line to compare
-// the whole file with at the end.
+// line showed up, and compares what reaches the file with the file form of
+// every appended line.
 class RecordingFollower : public QObject {
 public:
     RecordingFollower(TrafficLog &log, const QString &path);
@@ -22,14 +22,16 @@ public:
     double maxLagMs() const;
     double medianLagMs() const;
     qint64 linesInFile() const { return m_linesInFile; }
-    // The file form of every line appended since the follower began.
-    const QByteArray &expected() const { return m_expected; }
+    // Whether the file read so far is, byte for byte, the file form of every
+    // line appended since the follower began, with nothing missing.
+    bool complete() const { return m_same && m_expected.isEmpty(); }
 
 private:
     TrafficLog &m_log;
     QFile m_file;
     QTimer m_timer;
-    QByteArray m_expected;
+    QByteArray m_expected; // appended, not yet seen in the file
+    bool m_same = true;
     QList<qint64> m_appendedNs; // per line appended
     qint64 m_linesInFile = 0;
     QList<double> m_lagMs;

@@ -2,6 +2,7 @@
 
 #include "Feed.h"
 #include "LogChecker.h"
+#include "Peers.h"
 #include "Probes.h"
 #include "RecordingFollower.h"
 
@@ -41,17 +42,17 @@ namespace {
 struct Phase {
     QString label;
     Feed::Plan plan;
-    bool hex = false; // the log shown in the hex view
+    int quietMs = 0;     // the quiet time (Delay [ms]) during the phase
+    bool record = false; // the log is recorded to a file through the File menu
+    bool hex = false;    // the log shown in the hex view
 };
 
-// What a phase measured, for views compared side by side.
-struct Figures {
-    bool complete = false;
-    double appendedMs = 0; // last line appended after the last byte was written
-    double paintedMs = 0;  // and on screen
-    double cpuPercent = 0;
-    quint64 frames = 0;
-    bool hexShowsEveryByte = true;
+// The targets a scenario prints its figures beside.
+enum class Targets {
+    None,
+    Stream,  // 92,160 B/s at quiet time 100 ms: every byte, late by at most 150 ms, CPU
+    Fastest, // a writer that never pauses: rate beside the peers, keys, memory
+    Paced,   // 92,160 B/s at quiet time 0: CPU beside the peers
 };
 
 struct Spec {
@@ -65,6 +66,25 @@ struct Spec {
     bool throughSer2net = false; // the second phase reaches the device through ser2net
     bool record = false;         // the log is recorded to a file through the File menu
     bool compareViews = false;   // text and hex view side by side
+    bool wholeFlood = false;     // a flood is followed until the log shows all of it
+    bool peers = false;          // the other serial terminals get the same feed
+    Targets targets = Targets::None;
+};
+
+// What a phase measured, for the targets and for views compared side by side.
+struct Figures {
+    bool complete = false; // every byte once and in order
+    qint64 bytes = 0;
+    double seconds = 0;
+    double cpuPercent = 0;
+    double lastLineMs = 0; // appended after the last byte was written
+    double paintedMs = 0;  // and on screen
+    quint64 frames = 0;
+    bool hexShowsEveryByte = true;
+    double writtenPerSecond = 0;
+    QList<double> keyMs; // key press to painted send box
+    long peakKiB = 0;
+    bool recorded = false; // the recording holds every line appended
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -103,7 +123,7 @@ std::optional<Spec> specFor(const QString &name)
         spec.phases = {{name, steady(text ? Feed::Pattern::Text : Feed::Pattern::Bytes)}};
     } else if (name == "hex") {
         spec.phases = {{"text view (text-p1)", steady(Feed::Pattern::Text)},
-                       {"hex view", steady(Feed::Pattern::Text), true}};
+                       {"hex view", steady(Feed::Pattern::Text), 0, false, true}};
         spec.compareViews = true;
     } else if (name == "bursts") {
         spec.phases = {{"bursts of 2048", bursts(2048)}, {"bursts of 20", bursts(20)}};
@@ -126,6 +146,27 @@ std::optional<Spec> specFor(const QString &name)
         spec.record = true;
     } else if (name == "save") {
         spec.save = true;
+    } else if (name == "stream") {
+        // Half a block more than 60 s, so that the last block is one that
+        // ends by falling quiet.
+        Feed::Plan plan = steady(Feed::Pattern::Text);
+        plan.seconds = 60 + 1024.0 / plan.bytesPerSecond;
+        spec.phases = {{"92,160 B/s text for 60 s, quiet time 0", plan, 0},
+                       {"92,160 B/s text for 60 s, quiet time 100 ms", plan, 100}};
+        spec.targets = Targets::Stream;
+    } else if (name == "fastest") {
+        Feed::Plan plan = flood(20);
+        plan.pattern = Feed::Pattern::Text;
+        spec.phases = {{"text as fast as it is taken for 20 s, quiet time 100 ms", plan, 100},
+                       {"the same, recorded to a file", plan, 100, true}};
+        spec.typeKeys = true;
+        spec.wholeFlood = true;
+        spec.peers = true;
+        spec.targets = Targets::Fastest;
+    } else if (name == "paced") {
+        spec.phases = {{"92,160 B/s text for 20 s, quiet time 0", steady(Feed::Pattern::Text), 0}};
+        spec.peers = true;
+        spec.targets = Targets::Paced;
     } else if (name == "rfc2217") {
         spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
                        {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
@@ -143,26 +184,6 @@ void runEventsFor(int ms)
     loop.exec();
 }
 
-struct Peer {
-    pid_t pid = 0;
-    int go = -1;   // write end
-    int done = -1; // read end
-};
-
-Peer startPeer(int master, const Feed::Plan &plan)
-{
-    int go[2], done[2];
-    if (::pipe(go) != 0 || ::pipe(done) != 0)
-        return {};
-    Peer peer;
-    peer.pid = Feed::start(master, plan, go[0], done[1]);
-    ::close(go[0]);
-    ::close(done[1]);
-    peer.go = go[1];
-    peer.done = done[0];
-    return peer;
-}
-
 class NoDevices : public SerialDeviceSource {
 public:
     QList<SerialDevice> devices() const override { return {}; }
@@ -177,7 +198,7 @@ struct Program {
     std::unique_ptr<PortByEntry> port;
     std::unique_ptr<frmMain> window;
 
-    bool open(const QString &slave, int peculiar)
+    bool open(const QString &slave, int peculiar, int quietMs)
     {
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/none"));
@@ -186,8 +207,9 @@ struct Program {
         if (!ini.open(QIODevice::WriteOnly))
             return false;
         ini.write(QStringLiteral("[SETTINGS]\r\nComPort=0\r\nBaudrate=13\r\nPeculiar=%1\r\n"
-                                 "WaitTime=0\r\nShowOptions=1\r\nDTR=1\r\n")
+                                 "WaitTime=%2\r\nShowOptions=1\r\nDTR=1\r\n")
                       .arg(peculiar)
+                      .arg(quietMs)
                       .toLatin1());
         ini.close();
         if (!mapCom1(slave))
@@ -220,6 +242,11 @@ struct Program {
         return port->PortOpen();
     }
     LogView *logView() const { return window->findChild<LogView *>("lstSendReceive"); }
+    // As the user types it into the Delay [ms] box.
+    void setQuietTime(int ms)
+    {
+        window->findChild<QLineEdit *>("txtWaitTime")->setText(QString::number(ms));
+    }
 };
 
 struct Meter {
@@ -289,8 +316,9 @@ bool stopRecording(Program &program, RecordingFollower &follower)
     follower.poll();
     program.window->findChild<QAction *>("mnuFileRecordLog")->trigger();
     program.window->recorder().finish();
+    follower.poll(); // the rest, synced when recording stopped
     QFile file(program.window->recorder().path());
-    const bool same = file.open(QIODevice::ReadOnly) && file.readAll() == follower.expected();
+    const bool same = follower.complete();
     std::printf("  recorded file: %lld bytes, the same as every line appended: %s\n",
                 static_cast<long long>(file.size()), same ? "yes" : "NO");
     std::printf("  recording thread CPU %.2f s; a line reached the file after %.0f ms median, "
@@ -314,9 +342,10 @@ bool hexShowsEveryByte(const TrafficLog &log)
     return true;
 }
 
-int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer &peer,
-             Figures *figures = nullptr)
+int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed::Child &peer,
+             Figures &figures)
 {
+    program.setQuietTime(phase.quietMs);
     TrafficLog &log = program.window->engine().log();
     auto *hexItem = program.window->findChild<QAction *>("mnuViewHex");
     if (hexItem->isChecked() != phase.hex)
@@ -341,9 +370,10 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
         doneWatch.setEnabled(false);
     });
     std::unique_ptr<RecordingFollower> follower;
-    if (spec.record)
+    if (spec.record || phase.record)
         follower = startRecording(program);
     long nextRssMark = 10'000'000;
+    const bool flooding = phase.plan.pace == Feed::Pace::Flood && !spec.wholeFlood;
     Meter meter;
     const char go = 1;
     if (::write(peer.go, &go, 1) != 1)
@@ -361,10 +391,10 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
                 nextRssMark += 10'000'000;
             }
             done = checker.bytesSeen() >= spec.logUntilBytes || !checker.inOrder();
-        } else if (phase.plan.pace == Feed::Pace::Flood) {
+        } else if (flooding) {
             done = reported;
         } else {
-            done = reported && checker.bytesSeen() >= report.bytesWritten;
+            done = reported && (checker.bytesSeen() >= report.bytesWritten || !checker.inOrder());
         }
     }
     const double cpu = meter.cpuUsed();
@@ -374,52 +404,60 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Peer 
     lateness.stop();
     if (spec.logUntilBytes > 0)
         ::kill(peer.pid, SIGTERM);
-    const bool complete = phase.plan.pace == Feed::Pace::Flood || spec.logUntilBytes > 0 ||
+    const bool complete = flooding || spec.logUntilBytes > 0 ||
                           (reported && checker.bytesSeen() == report.bytesWritten);
+    figures.complete = checker.inOrder() && complete;
+    figures.bytes = checker.bytesSeen();
+    figures.seconds = wall;
+    figures.cpuPercent = 100.0 * cpu / wall;
+    figures.lastLineMs = (checker.lastLineNs() - report.lastWriteNs) / 1e6;
+    figures.writtenPerSecond = report.bytesWritten / phase.plan.seconds;
+    figures.peakKiB = Probes::peakResidentKiB();
     std::printf("%s: %lld bytes in %lld [IN] lines, every byte once and in order: %s\n",
                 qPrintable(phase.label), static_cast<long long>(checker.bytesSeen()),
-                static_cast<long long>(checker.lines()),
-                checker.inOrder() && complete ? "yes" : "NO");
-    if (phase.plan.pace == Feed::Pace::Flood && spec.logUntilBytes == 0) {
+                static_cast<long long>(checker.lines()), figures.complete ? "yes" : "NO");
+    if (flooding) {
         std::printf("  peer wrote %lld bytes in %.1f s; the log showed %.0f bytes/s\n",
                     static_cast<long long>(report.bytesWritten), phase.plan.seconds,
                     checker.bytesSeen() / wall);
     } else if (spec.logUntilBytes == 0) {
+        if (phase.plan.pace == Feed::Pace::Flood)
+            std::printf("  the writer wrote %lld bytes in %.1f s (%.2f MB/s)\n",
+                        static_cast<long long>(report.bytesWritten), phase.plan.seconds,
+                        figures.writtenPerSecond / 1e6);
         std::printf("  last line appended %.1f ms after the last byte was written\n",
-                    (checker.lastLineNs() - report.lastWriteNs) / 1e6);
+                    figures.lastLineMs);
     }
-    if (figures) {
-        figures->complete = checker.inOrder() && complete;
-        figures->appendedMs = (checker.lastLineNs() - report.lastWriteNs) / 1e6;
-        const qint64 painted = paints.firstAfter(checker.lastLineNs());
-        figures->paintedMs = painted < 0 ? -1 : (painted - report.lastWriteNs) / 1e6;
-        figures->cpuPercent = 100.0 * cpu / wall;
-        figures->frames = program.logView()->framesDone() - frames0;
-        if (phase.hex)
-            figures->hexShowsEveryByte = hexShowsEveryByte(log);
-    }
+    const qint64 painted = paints.firstAfter(checker.lastLineNs());
+    figures.paintedMs = painted < 0 ? -1 : (painted - report.lastWriteNs) / 1e6;
+    figures.frames = program.logView()->framesDone() - frames0;
+    if (phase.hex)
+        figures.hexShowsEveryByte = hexShowsEveryByte(log);
     std::printf("  program CPU %.2f s over %.1f s = %.2f %% of a core; X server CPU %.2f s; "
-                "%llu frames; %.0f wake-ups a second\n",
-                cpu, wall, 100.0 * cpu / wall, server,
+                "%llu frames; %.0f wake-ups a second; peak resident %ld KiB\n",
+                cpu, wall, figures.cpuPercent, server,
                 static_cast<unsigned long long>(program.logView()->framesDone() - frames0),
-                wakes / wall);
+                wakes / wall, figures.peakKiB);
     if (spec.probeTimer)
         printTimerLateness(lateness);
-    if (follower && !stopRecording(program, *follower))
-        return 1;
+    if (follower) {
+        figures.recorded = stopRecording(program, *follower);
+        if (!figures.recorded)
+            return 1;
+    }
     if (keys) {
         if (typist)
             typist->waitForFinished(30000);
-        const QList<double> &latency = keys->latencyMs();
+        figures.keyMs = keys->latencyMs();
         double worst = 0;
-        for (double l : latency)
+        for (double l : figures.keyMs)
             worst = std::max(worst, l);
         std::printf("  key to painted send box: %lld keys, median %.2f ms, max %.2f ms\n",
-                    static_cast<long long>(latency.size()), Probes::percentile(latency, 50),
-                    worst);
+                    static_cast<long long>(figures.keyMs.size()),
+                    Probes::percentile(figures.keyMs, 50), worst);
     }
     std::fflush(stdout);
-    return checker.inOrder() && complete ? 0 : 1;
+    return figures.complete ? 0 : 1;
 }
 
 int runIdle(Program &program, double seconds)
@@ -466,8 +504,8 @@ void printViewsSideBySide(const Figures &text, const Figures &hex)
     std::printf("%-44s %12s %12s\n", "every byte once and in order", yes(text.complete),
                 yes(hex.complete));
     std::printf("%-44s %12s %12s\n", "every byte shown in hex", "", yes(hex.hexShowsEveryByte));
-    std::printf("%-44s %12.1f %12.1f\n", "last line appended after last byte (ms)", text.appendedMs,
-                hex.appendedMs);
+    std::printf("%-44s %12.1f %12.1f\n", "last line appended after last byte (ms)", text.lastLineMs,
+                hex.lastLineMs);
     std::printf("%-44s %12.1f %12.1f\n", "last line on screen after last byte (ms)", text.paintedMs,
                 hex.paintedMs);
     std::printf("%-44s %12.2f %12.2f\n", "program CPU (% of a core)", text.cpuPercent,
@@ -478,6 +516,123 @@ void printViewsSideBySide(const Figures &text, const Figures &hex)
                 "%+.1f ms (target at most +10)\n",
                 text.cpuPercent > 0 ? hex.cpuPercent / text.cpuPercent : 0.0,
                 hex.paintedMs - text.paintedMs);
+}
+
+void printPeer(const Peers::Result &peer, const Feed::Plan &plan)
+{
+    if (!peer.failure.isEmpty()) {
+        std::printf("%s: not measured: %s\n", qPrintable(peer.name), qPrintable(peer.failure));
+        return;
+    }
+    std::printf("%s: the writer wrote %lld bytes in %.1f s (%.2f MB/s); CPU %.2f s = %.2f %% of "
+                "a core; X server CPU %.2f s\n",
+                qPrintable(peer.name), static_cast<long long>(peer.bytes), peer.seconds,
+                peer.bytesPerSecond() / 1e6, peer.cpuSeconds, peer.cpuPercent(),
+                peer.serverCpuSeconds);
+    (void)plan;
+    std::fflush(stdout);
+}
+
+const Peers::Result *peerNamed(const QList<Peers::Result> &peers, const char *name)
+{
+    for (const Peers::Result &peer : peers)
+        if (peer.name == QLatin1String(name) && peer.failure.isEmpty())
+            return &peer;
+    return nullptr;
+}
+
+void printTarget(const QString &figure, const QString &target)
+{
+    std::printf("  %-66s target: %s\n", qPrintable(figure), qPrintable(target));
+}
+
+QString yesNo(bool yes)
+{
+    return yes ? QStringLiteral("yes") : QStringLiteral("NO");
+}
+
+// Each figure beside the target it is held to.
+void printTargets(Targets targets, const QList<Figures> &figures, const QList<Peers::Result> &peers)
+{
+    if (targets == Targets::None || figures.isEmpty())
+        return;
+    std::printf("targets:\n");
+    if (targets == Targets::Stream && figures.size() == 2) {
+        const Figures &quiet0 = figures[0];
+        const Figures &quiet100 = figures[1];
+        printTarget(QStringLiteral("quiet time 100 ms: every byte once and in order: %1")
+                        .arg(yesNo(quiet100.complete)),
+                    QStringLiteral("yes"));
+        printTarget(QStringLiteral("the last line %1 ms after the feed's end")
+                        .arg(quiet100.lastLineMs, 0, 'f', 1),
+                    QStringLiteral("at most 150 ms"));
+        printTarget(QStringLiteral("CPU %1 % of a core at quiet time 100 ms, %2 % at 0 (%3)")
+                        .arg(quiet100.cpuPercent, 0, 'f', 2)
+                        .arg(quiet0.cpuPercent, 0, 'f', 2)
+                        .arg(quiet100.cpuPercent / std::max(quiet0.cpuPercent, 1e-9), 0, 'f', 2),
+                    QStringLiteral("no more than at quiet time 0 (at most 1.00)"));
+    } else if (targets == Targets::Fastest) {
+        const Figures &f = figures[0];
+        const double rate = f.complete ? f.writtenPerSecond : 0;
+        printTarget(QStringLiteral("every byte once and in order: %1").arg(yesNo(f.complete)),
+                    QStringLiteral("yes"));
+        const Peers::Result *cuteCom = peerNamed(peers, "CuteCom");
+        const Peers::Result *picocom = peerNamed(peers, "picocom");
+        QString against;
+        if (cuteCom)
+            against += QStringLiteral("at least CuteCom's %1 MB/s (now %2x)")
+                           .arg(cuteCom->bytesPerSecond() / 1e6, 0, 'f', 2)
+                           .arg(rate / cuteCom->bytesPerSecond(), 0, 'f', 2);
+        else
+            against += QStringLiteral("at least CuteCom's (not measured)");
+        if (picocom)
+            against += QStringLiteral(", aiming at picocom's %1 MB/s (now %2x)")
+                           .arg(picocom->bytesPerSecond() / 1e6, 0, 'f', 2)
+                           .arg(rate / picocom->bytesPerSecond(), 0, 'f', 2);
+        printTarget(QStringLiteral("%1 MB/s taken and shown").arg(rate / 1e6, 0, 'f', 2), against);
+        double worst = 0;
+        for (double ms : f.keyMs)
+            worst = std::max(worst, ms);
+        printTarget(QStringLiteral("key press to screen: %1 keys, median %2 ms, max %3 ms")
+                        .arg(f.keyMs.size())
+                        .arg(Probes::percentile(f.keyMs, 50), 0, 'f', 1)
+                        .arg(worst, 0, 'f', 1),
+                    QStringLiteral("every key within 50 ms"));
+        printTarget(
+            QStringLiteral("memory: peak resident %1 MB").arg(f.peakKiB / 1024.0, 0, 'f', 1),
+            QStringLiteral("below 128 MB"));
+        if (figures.size() == 2) {
+            const Figures &recorded = figures[1];
+            printTarget(QStringLiteral("recorded: %1 MB/s, every byte in order: %2, the file "
+                                       "holds every line: %3")
+                            .arg(recorded.complete ? recorded.writtenPerSecond / 1e6 : 0, 0, 'f', 2)
+                            .arg(yesNo(recorded.complete), yesNo(recorded.recorded)),
+                        QStringLiteral("the recorder keeps up"));
+            printTarget(QStringLiteral("memory with recording: peak resident %1 MB")
+                            .arg(recorded.peakKiB / 1024.0, 0, 'f', 1),
+                        QStringLiteral("below 128 MB"));
+        }
+    } else if (targets == Targets::Paced) {
+        const Figures &f = figures[0];
+        printTarget(QStringLiteral("CPU %1 % of a core").arg(f.cpuPercent, 0, 'f', 2),
+                    QStringLiteral("no more than 2.7 %"));
+        const Peers::Result *best = nullptr;
+        for (const char *name : {"CuteCom", "gtkterm"}) {
+            const Peers::Result *peer = peerNamed(peers, name);
+            if (peer && (!best || peer->cpuPercent() < best->cpuPercent()))
+                best = peer;
+        }
+        if (best)
+            printTarget(QStringLiteral("to the best window peer (%1, %2 %): %3")
+                            .arg(best->name)
+                            .arg(best->cpuPercent(), 0, 'f', 2)
+                            .arg(f.cpuPercent / best->cpuPercent(), 0, 'f', 2),
+                        QStringLiteral("no more than 0.55, aiming at 0.33"));
+        else
+            printTarget(QStringLiteral("to the best window peer: not measured"),
+                        QStringLiteral("no more than 0.55, aiming at 0.33"));
+    }
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -496,13 +651,17 @@ int run(const QString &name, int argc, char *argv[])
     if (::openpty(&master, &slave, slaveName, nullptr, nullptr) != 0)
         return 1;
     // The peers are forked before the application starts its threads.
-    QList<Peer> peers;
+    QList<Feed::Child> peers;
     for (const Phase &phase : spec->phases)
-        peers.append(startPeer(master, phase.plan));
+        peers.append(Feed::startChild(master, phase.plan));
+    QList<Peers::Prepared> others;
+    if (spec->peers)
+        others = Peers::prepare(spec->phases.first().plan);
 
     QApplication app(argc, argv);
     Program program;
-    if (!program.open(QString::fromLocal8Bit(slaveName), spec->peculiar)) {
+    const int quietMs = spec->phases.isEmpty() ? 0 : spec->phases.first().quietMs;
+    if (!program.open(QString::fromLocal8Bit(slaveName), spec->peculiar, quietMs)) {
         std::fprintf(stderr, "%s: the window or its port did not open\n", qPrintable(name));
         return 1;
     }
@@ -537,7 +696,7 @@ int run(const QString &name, int argc, char *argv[])
         }
         const double before = Probes::processCpuSeconds();
         const double serverBefore = server ? Probes::processCpuSeconds(server->pid()) : 0;
-        status |= runPhase(program, *spec, spec->phases[i], peers[i], &figures[i]);
+        status |= runPhase(program, *spec, spec->phases[i], peers[i], figures[i]);
         cpus.append(Probes::processCpuSeconds() - before);
         if (server && i == 1)
             std::printf("  ser2net CPU %.2f s\n",
@@ -555,10 +714,20 @@ int run(const QString &name, int argc, char *argv[])
     else if (cpus.size() == 2 && cpus[1] > 0)
         std::printf("  CPU of the first to the second: %.2f\n", cpus[0] / cpus[1]);
     program.window->close();
-    for (const Peer &peer : peers) {
+    for (const Feed::Child &peer : peers) {
         ::kill(peer.pid, SIGTERM);
         ::waitpid(peer.pid, nullptr, 0);
     }
+    // The other terminals on the same display, one after the other, with the
+    // same feed on pseudo-terminals of their own.
+    QList<Peers::Result> results;
+    for (Peers::Prepared &other : others) {
+        results.append(Peers::measure(other, spec->phases.first().plan,
+                                      qEnvironmentVariableIntValue("LINTROVA_BENCH_XPID")));
+        printPeer(results.last(), spec->phases.first().plan);
+    }
+    Peers::release(others);
+    printTargets(spec->targets, figures, results);
     return status;
 }
 

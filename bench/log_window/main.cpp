@@ -15,8 +15,16 @@
 //   rfc2217       text feed 20 s on the local pseudo-terminal, then 20 s from
 //                 the same device through ser2net with RFC 2217, then 20 s
 //                 idle with the port open through ser2net (needs ser2net)
-// Without arguments every scenario but memory, rfc2217, record and hex runs. Starts a private Xvfb
-// when DISPLAY is not set.
+//   stream        92,160 B/s text for 60 s at quiet time 0, then at 100 ms:
+//                 every byte, the last line's lateness, CPU of the two
+//   fastest       a writer that never pauses, 20 s at quiet time 100 ms,
+//                 keys typed meanwhile; then the same recorded to a file;
+//                 then CuteCom, gtkterm and picocom with the same writer
+//   paced         92,160 B/s text for 20 s at quiet time 0, then the same
+//                 for CuteCom, gtkterm and picocom: CPU side by side
+//   The last three print their figures beside the targets they are held to.
+// Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest
+// and paced runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"

@@ -31,4 +31,8 @@ struct EngineContext {
     // Set while the repetition sends: a text it cannot send is told once,
     // without touching the focus.
     bool repetitionSending = false;
+    // Called by the receiver before (true) and after (false) each pause of a
+    // quiet wait: it looks at the count after every pause anyway, so the
+    // port need not wake the program for each arrival meanwhile.
+    std::function<void(bool pausing)> quietPause;
 };

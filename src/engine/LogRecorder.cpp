@@ -62,6 +62,7 @@ struct LogRecorder::Writer {
     std::mutex mutex;
     std::condition_variable wake;
     QList<QByteArray> pending; // log lines as the codec's bytes
+    qsizetype pendingBytes = 0;
     bool stopping = false;
     std::atomic<bool> finished{false};
     std::atomic<bool> failed{false}; // kept until the window heard of it
@@ -87,6 +88,12 @@ struct LogRecorder::Writer {
     {
         const std::lock_guard lock(mutex);
         pending.append(line); // shared, not copied
+        // A fast stream is written in pieces as they fill, not only twice a
+        // second: the lines it holds would otherwise outlive the log's
+        // clearing by half a second of data.
+        pendingBytes += line.size();
+        if (pendingBytes >= kPiece)
+            wake.notify_one();
     }
 
     // Removed, renamed away or replaced: the lines would go where nobody looks.
@@ -127,8 +134,9 @@ struct LogRecorder::Writer {
             QList<QByteArray> lines;
             {
                 std::unique_lock lock(mutex);
-                wake.wait_for(lock, period, [this] { return stopping; });
+                wake.wait_for(lock, period, [this] { return stopping || pendingBytes >= kPiece; });
                 lines.swap(pending);
+                pendingBytes = 0;
                 last = stopping;
             }
             error = writeLines(lines);

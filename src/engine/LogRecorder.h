@@ -15,8 +15,9 @@ class TrafficLog;
 // clearing of the log. A writer thread of its own does the writing, so a slow
 // disk never holds up the window or the receive path; the window only hands
 // it the lines. What was appended reaches the system within half a second, so
-// a crash of the program loses at most that; the file is synced when
-// recording stops.
+// a crash of the program loses at most that, and a fast stream as soon as a
+// megabyte of it waits, so the lines held for the file stay few; the file is
+// synced when recording stops.
 //
 // An existing file is appended to, never truncated. It is locked while it is
 // recorded, so a second window (or program) cannot record into it as well.

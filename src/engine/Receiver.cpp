@@ -9,6 +9,9 @@
 #include "host/WaitMilliseconds.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
 
 void Receiver::PollReceiveBuffer()
 {
@@ -24,35 +27,74 @@ void Receiver::ReadReceivedBlock()
         // A closed port has nothing waiting; asking it would only raise.
         if (!m.port.PortOpen())
             return;
-        qint16 n = m.port.InBufferCount();
+        const qint16 n = m.port.InBufferCount();
         if (n <= 0)
             return;
-        for (;;) {
-            const auto quiet = NumberText::leadingInt16(m.view.waitTimeText());
-            if (!quiet)
-                return;
-            WaitMilliseconds(*quiet);
-            if (m.closing)
-                return;
-            QCoreApplication::processEvents();
-            const qint16 again = m.port.InBufferCount();
-            if (again == n)
-                break;
-            n = m.port.InBufferCount();
-        }
-        const QDateTime received = m.clock();
-        const QString block = m.port.Input();
-        if (block.isEmpty())
+        if (n < m.port.InBufferSize() && !awaitQuiet(n))
             return;
-        // The line keeps the bytes; with Peculiar set the text view shows
-        // the control characters among them as tokens.
-        const auto form =
-            m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
-        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received, form);
+        takeBlocks();
     } catch (const PortError &) {
         // A failed read ends the poll quietly; the engine looks whether the
         // device went away.
         if (m.portFailed)
             m.portFailed();
+    }
+}
+
+// Waits until the count has stayed the same for one whole quiet time, read
+// anew from the box at every look, or until the buffer is full. False when
+// the poll ends without reading: the window closes, or the quiet time is
+// not a 16-bit number.
+bool Receiver::awaitQuiet(qint16 count)
+{
+    QElapsedTimer sinceChange;
+    sinceChange.start();
+    for (;;) {
+        const auto quiet = NumberText::leadingInt16(m.view.waitTimeText());
+        if (!quiet)
+            return false;
+        const qint64 left = std::clamp<qint64>(*quiet - sinceChange.elapsed(), 0, kQuietSliceMs);
+        if (left > 0 && m.quietPause)
+            m.quietPause(true);
+        WaitMilliseconds(qint16(left));
+        if (left > 0 && m.quietPause)
+            m.quietPause(false);
+        if (m.closing)
+            return false;
+        QCoreApplication::processEvents();
+        const qint16 again = m.port.InBufferCount();
+        if (again >= m.port.InBufferSize())
+            return true;
+        if (again != count) {
+            count = again;
+            sinceChange.restart();
+        } else if (sinceChange.elapsed() >= *quiet) {
+            return true;
+        }
+    }
+}
+
+// Logs the block waiting, then every full block behind it until the poll's
+// time is spent or the log reaches its size limit (the next poll clears it
+// first). A shorter rest waits for its own quiet time.
+void Receiver::takeBlocks()
+{
+    QElapsedTimer spent;
+    spent.start();
+    for (;;) {
+        const QDateTime received = m.clock();
+        const QString block = m.port.Input();
+        if (block.isEmpty())
+            return;
+        const bool full = block.size() >= m.port.InBufferSize();
+        // The line keeps the bytes; with Peculiar set the text view shows
+        // the control characters among them as tokens.
+        const auto form =
+            m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
+        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received, form);
+        if (!full || spent.elapsed() >= kPollBudgetMs || m.closing ||
+            m.log.selectedIndex() > TrafficLog::kClearAboveIndex ||
+            m.port.InBufferCount() < m.port.InBufferSize())
+            return;
     }
 }

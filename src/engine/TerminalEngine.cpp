@@ -20,6 +20,11 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
     port.setArrivalHandler([this] { onArrival(); });
     m_context.portFailed = [this] { noticeLostDevice(); };
+    m_context.quietPause = [this](bool pausing) { quietPause(pausing); };
+    m_watchBackstop.setSingleShot(true);
+    m_watchBackstop.setInterval(kWatchBackstopMs);
+    connect(&m_watchBackstop, &QTimer::timeout, this,
+            [this] { m_context.port.setArrivalWatch(true); });
     // A line selected beyond the limit is cleared by the next poll, as if the
     // receive timer had been running all along.
     connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {
@@ -87,6 +92,23 @@ void TerminalEngine::onArrival()
     else
         armReceiveTimer();
     noticeLostDevice();
+}
+
+// While the receiver pauses to see whether the line falls quiet, it reads
+// the port after each pause: arrivals need not wake the program meanwhile,
+// which at a high rate they would do for every few characters. A pause that
+// runs long (an event handler opened a dialog inside it) has them read as
+// they come again, so the device's buffer never overflows; after the pause
+// the watch is as the receive timer has it (off while a poll is due).
+void TerminalEngine::quietPause(bool pausing)
+{
+    if (pausing) {
+        m_context.port.setArrivalWatch(false);
+        m_watchBackstop.start();
+        return;
+    }
+    m_watchBackstop.stop();
+    m_context.port.setArrivalWatch(!m_timTimer.isActive());
 }
 
 // The port may find its device gone deep inside a transmission or a poll;
@@ -157,8 +179,9 @@ void TerminalEngine::timTimer_Timer()
     // Disabled while its own tick runs: the poll processes events and would
     // otherwise let the timer fire inside itself.
     m_timTimer.stop();
-    // Characters arriving while the poll waits for the line to fall quiet are
-    // read into the port's backlog as they come.
+    // Characters arriving while the poll runs are read into the port's
+    // backlog as they come (but for the pauses of a quiet wait, which look
+    // at the port themselves; see quietPause).
     m_context.port.setArrivalWatch(true);
     m_inReceiveTick = true;
     m_arrivedDuringTick = false;

@@ -33,6 +33,9 @@ public:
 
     static UtcClock defaultClock();
     static constexpr int kTimerIntervalMs = 10;
+    // A pause of a quiet wait that takes this long (a dialog opened in it)
+    // has the port read arrivals as they come again.
+    static constexpr int kWatchBackstopMs = 30;
 
     TrafficLog &log() { return m_log; }
     Transmitter &transmitter() { return m_transmitter; }
@@ -50,6 +53,8 @@ public:
     void shutDown();
     bool repeatTimerEnabled() const { return m_timRepeat.isActive(); }
     bool receiveTimerEnabled() const { return m_timTimer.isActive(); }
+    // Milliseconds until the receive timer polls; -1 while no poll is due.
+    int receivePollDueMs() const { return m_timTimer.isActive() ? m_timTimer.remainingTime() : -1; }
     // A repetition box was ticked or cleared: the repetition timer runs while
     // one is ticked, unless a failed tick stopped it for good.
     void repetitionSwitched();
@@ -61,6 +66,7 @@ public:
 
 private:
     void onArrival();
+    void quietPause(bool pausing);
     void noticeLostDevice();
     void takeLostDevice();
     void armReceiveTimer();
@@ -75,6 +81,7 @@ private:
     CommandRepeater m_repeater;
     QTimer m_timTimer;
     QTimer m_timRepeat;
+    QTimer m_watchBackstop;
     bool m_timersRunning = false;
     bool m_inReceiveTick = false;
     bool m_inRepeatTick = false;

@@ -11,6 +11,7 @@
 // how it brings in what has arrived and how it starts or pauses reading.
 class BackloggedPort : public SerialPortControl {
 public:
+    qint16 InBufferSize() const final { return m_backlog.inBufferSize(); }
     qint16 InBufferCount() final;
     QString Input() final;
     bool signalsArrival() const final { return true; }

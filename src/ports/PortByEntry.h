@@ -32,6 +32,7 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override { m_current->setOutput(chars); }
+    qint16 InBufferSize() const override { return m_current->InBufferSize(); }
     qint16 InBufferCount() override { return m_current->InBufferCount(); }
     QString Input() override { return m_current->Input(); }
     bool signalsArrival() const override { return true; }

@@ -18,6 +18,7 @@ public:
     void setInputLen(qint16 len, quint8 language = 1);
     void setCap(qsizetype bytes) { m_cap = std::max<qsizetype>(bytes, 1); }
 
+    qint16 inBufferSize() const { return m_inBufferSize; }
     // InBufferCount: what waits, counted up to the buffer's size.
     qint16 count() const { return qint16(std::min<qsizetype>(m_bytes.size(), m_inBufferSize)); }
     // Input: the characters it hands out at once, removed.

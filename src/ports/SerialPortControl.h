@@ -6,11 +6,11 @@
 #include <exception>
 #include <functional>
 
-// How many received bytes a port holds for the terminal at most: 20 s of what
-// the log shows (one 2,048-character block a poll). No line of the baud table
-// comes near filling it; beyond it reading waits (the device's flow control or
-// its writer holds) and nothing is dropped, so a flood from a faster writer
-// cannot take more memory.
+// How many received bytes a port holds for the terminal at most, for the
+// moments the window is busy (a dialog, a save) while a stream goes on; the
+// log takes every full block at once, so it is usually near empty. Beyond it
+// reading waits (the device's flow control or its writer holds) and nothing
+// is dropped, so a flood from a faster writer cannot take more memory.
 inline constexpr qsizetype kReceiveBacklogCap = 4 * 1024 * 1024;
 
 // Raised by a member of the serial port control whose operation cannot be
@@ -53,6 +53,9 @@ public:
     virtual void setRTSEnable(bool enable) = 0;
     // Writes the characters to the line, in order, before returning.
     virtual void setOutput(const QString &chars) = 0;
+    // The receive buffer's size as written last: InBufferCount never shows
+    // more, and a buffer that holds this many characters is full.
+    virtual qint16 InBufferSize() const = 0;
     // Characters waiting, at most InBufferSize.
     virtual qint16 InBufferCount() = 0;
     // The waiting characters (at most InBufferSize), removed from the buffer.

@@ -16,6 +16,7 @@ public:
     QString failAt;             // member name whose next call raises
     bool open = false;
     QString waiting;            // characters the device has sent
+    qint16 bufferSize = 2048;   // InBufferSize
     std::function<void()> whileClosing;
     bool rts = false;
     QList<qint64> outputTimes;  // ms since creation, one per Output call
@@ -45,7 +46,12 @@ public:
     }
     void setCommPort(qint16 n) override { record(QStringLiteral("CommPort=%1").arg(n)); }
     void setSettings(const QString &s) override { record(QStringLiteral("Settings=") + s); }
-    void setInBufferSize(qint16 n) override { record(QStringLiteral("InBufferSize=%1").arg(n)); }
+    void setInBufferSize(qint16 n) override
+    {
+        record(QStringLiteral("InBufferSize=%1").arg(n));
+        bufferSize = n;
+    }
+    qint16 InBufferSize() const override { return bufferSize; }
     void setInputLen(qint16 n) override { record(QStringLiteral("InputLen=%1").arg(n)); }
     void setRThreshold(qint16 n) override { record(QStringLiteral("RThreshold=%1").arg(n)); }
     void setSThreshold(qint16 n) override { record(QStringLiteral("SThreshold=%1").arg(n)); }
@@ -71,18 +77,26 @@ public:
         record(QStringLiteral("InBufferCount"), false);
         if (gone && waiting.isEmpty())
             throw PortError(EIO, QStringLiteral("the device has gone away"));
-        return qint16(qMin<qsizetype>(waiting.size(), 2048));
+        return qint16(qMin<qsizetype>(waiting.size(), bufferSize));
     }
     QString Input() override
     {
         record(QStringLiteral("Input"), false);
-        const QString block = waiting.left(2048);
+        const QString block = waiting.left(bufferSize);
         waiting.remove(0, block.size());
         return block;
     }
 
     bool signalsArrival() const override { return announcesArrival; }
     void setArrivalHandler(std::function<void()> handler) override { arrival = std::move(handler); }
+    void setArrivalWatch(bool on) override
+    {
+        watching = on;
+        if (onWatch)
+            onWatch(on);
+    }
+    bool watching = true;              // the arrival watch
+    std::function<void(bool)> onWatch; // called when the engine switches it
     bool deviceGone() const override { return open && gone; }
     QString devicePath() const override { return path; }
     bool sameDeviceBack() override

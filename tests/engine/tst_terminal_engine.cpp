@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -109,6 +111,11 @@ private Q_SLOTS:
     void quietTimeGroupsParts_data();
     void quietTimeGroupsParts();
     void invalidQuietTimeLeavesCharactersWaiting();
+    void fullBlocksAreLoggedAtOnce_data();
+    void fullBlocksAreLoggedAtOnce();
+    void pollTakesFullBlocksWithinItsTime();
+    void fullBlocksStopAtTheSizeLimit();
+    void quietPausesLeaveArrivalsToTheLook();
     void logClearsBeyondLimitAndDeleteButtonFollows();
     void sizeRuleHoldsWithoutPolls_data();
     void sizeRuleHoldsWithoutPolls();
@@ -889,6 +896,153 @@ void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
     rig.view.waitTime = QStringLiteral("abc"); // no number: no quiet time
     rig.engine->receiver().PollReceiveBuffer();
     QCOMPARE(rig.engine->log().count(), 1);
+}
+
+void tst_TerminalEngine::fullBlocksAreLoggedAtOnce_data()
+{
+    QTest::addColumn<int>("bufferSize");
+    QTest::addColumn<int>("waiting");
+    QTest::addColumn<QString>("quietTime");
+    QTest::addColumn<QList<int>>("lines"); // lengths of the lines one poll logs
+    const QString tenSeconds = QStringLiteral("10000");
+    QTest::newRow("a full buffer") << 2048 << 2048 << tenSeconds << QList<int>{2048};
+    QTest::newRow("2,048 + 100: the full block, the rest waits for its quiet time")
+        << 2048 << 2148 << tenSeconds << QList<int>{2048};
+    QTest::newRow("every full block waiting, each its own line")
+        << 2048 << 3 * 2048 + 5 << tenSeconds << QList<int>{2048, 2048, 2048};
+    QTest::newRow("the buffer size the port was given")
+        << 1000 << 2500 << tenSeconds << QList<int>{1000, 1000};
+    // A full block needs no quiet time; the rest waits for a valid one.
+    QTest::newRow("a quiet time outside the 16-bit range")
+        << 2048 << 2148 << QStringLiteral("40000") << QList<int>{2048};
+}
+
+// A full block is complete: the poll logs it without waiting for the line to
+// fall quiet, though the quiet time is 10 s.
+void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
+{
+    QFETCH(int, bufferSize);
+    QFETCH(int, waiting);
+    QFETCH(QString, quietTime);
+    QFETCH(QList<int>, lines);
+    Rig rig;
+    rig.settings.Peculiar = 0;
+    rig.openPort();
+    rig.port.bufferSize = qint16(bufferSize);
+    QString received;
+    for (int i = 0; i < waiting; ++i)
+        received.append(QChar(u'a' + i % 26));
+    rig.port.waiting = received;
+    rig.view.waitTime = quietTime;
+    QElapsedTimer poll;
+    poll.start();
+    rig.engine->receiver().PollReceiveBuffer();
+    QVERIFY2(poll.elapsed() < 5000, "the poll waited for the quiet time");
+    QList<int> lengths;
+    QString logged;
+    for (const QString &line : rig.lines()) {
+        QVERIFY(line.startsWith(QStringLiteral("09:05:03.007  [IN]   ")));
+        lengths.append(int(line.size()) - 21);
+        logged += line.mid(21);
+    }
+    QCOMPARE(lengths, lines);
+    QCOMPARE(logged + rig.port.waiting, received);
+}
+
+// Each appended line takes 6 ms here (a slow window): a poll stops taking full
+// blocks once its time is spent, and the next polls go on in order.
+void tst_TerminalEngine::pollTakesFullBlocksWithinItsTime()
+{
+    Rig rig;
+    rig.settings.Peculiar = 0;
+    rig.openPort();
+    QString received;
+    for (int block = 0; block < 100; ++block)
+        received.append(QString(2048, QChar(u'A' + block % 26)));
+    rig.port.waiting = received;
+    QObject::connect(&rig.engine->log(), &TrafficLog::rowsInserted,
+                     [] { std::this_thread::sleep_for(std::chrono::milliseconds(6)); });
+    rig.engine->receiver().PollReceiveBuffer();
+    const int first = rig.engine->log().count();
+    QVERIFY2(first >= 1 && first <= Receiver::kPollBudgetMs / 6 + 1,
+             qPrintable(QString::number(first)));
+    for (int poll = 0; poll < 200 && !rig.port.waiting.isEmpty(); ++poll)
+        rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.engine->log().count(), 100);
+    QString logged;
+    for (const QString &line : rig.lines())
+        logged += line.mid(21);
+    QCOMPARE(logged, received);
+}
+
+// The size rule clears the log at the start of a poll; a poll that takes
+// many full blocks stops once the log is beyond the limit, so that the next
+// one clears it first.
+void tst_TerminalEngine::fullBlocksStopAtTheSizeLimit()
+{
+    Rig rig;
+    rig.settings.Peculiar = 0;
+    rig.openPort();
+    TrafficLog &log = rig.engine->log();
+    for (int i = 0; i < 31999; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), rig.now);
+    QString received;
+    for (int block = 0; block < 10; ++block)
+        received.append(QString(2048, QChar(u'A' + block)));
+    rig.port.waiting = received;
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(log.count(), 32002);
+    QCOMPARE(rig.port.waiting.size(), 7 * 2048);
+    for (int poll = 0; poll < 20 && !rig.port.waiting.isEmpty(); ++poll)
+        rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(log.count(), 7);
+    QString logged;
+    for (const QString &line : rig.lines())
+        logged += line.mid(21);
+    QCOMPARE(logged, received.mid(3 * 2048));
+}
+
+// While the receiver pauses in its quiet wait, arrivals are left to its look
+// at the port after the pause; a pause that runs long (a dialog opened in
+// it) has the port read them as they come again. A quiet time of 0 does not
+// pause at all: two looks that agree end the block.
+void tst_TerminalEngine::quietPausesLeaveArrivalsToTheLook()
+{
+    Rig rig;
+    rig.port.announcesArrival = true;
+    rig.openPort();
+    rig.port.waiting = QStringLiteral("XY");
+    int switchedOff = 0;
+    rig.port.onWatch = [&](bool on) { switchedOff += on ? 0 : 1; };
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(switchedOff, 0);
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   XY")});
+    rig.engine->cmdDelete_Click();
+
+    rig.port.waiting = QStringLiteral("AB");
+    rig.view.waitTime = QStringLiteral("500"); // pauses follow the dialog
+    int pauses = 0;
+    bool dialog = false;
+    bool offInPause = false;
+    bool onAfterLongPause = false;
+    rig.port.onWatch = [&](bool on) {
+        if (on || dialog || ++pauses < 3)
+            return;
+        dialog = true;
+        QTimer::singleShot(0, [&] {
+            offInPause = !rig.port.watching;
+            QEventLoop modal;
+            QTimer::singleShot(200, &modal, &QEventLoop::quit);
+            modal.exec();
+            onAfterLongPause = rig.port.watching;
+        });
+    };
+    rig.engine->receiver().PollReceiveBuffer();
+    QCOMPARE(rig.lines(), QStringList{QStringLiteral("09:05:03.007  [IN]   AB")});
+    QVERIFY(dialog);
+    QVERIFY(offInPause);
+    QVERIFY(onAfterLongPause);
+    QVERIFY(rig.port.watching); // no poll is due: arrivals are watched for
 }
 
 void tst_TerminalEngine::logClearsBeyondLimitAndDeleteButtonFollows()

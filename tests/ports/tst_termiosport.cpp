@@ -194,6 +194,7 @@ void tst_TermiosPort::deliversInSlices()
     opened.port.setInBufferSize(qint16(bufferSize));
     opened.port.setInputLen(qint16(inputLen));
     opened.port.setPortOpen(true);
+    QCOMPARE(opened.port.InBufferSize(), qint16(bufferSize));
     const QByteArray sent = pattern(total);
     QVERIFY(pty.write(sent));
     QTest::qWait(50); // let every byte arrive before counting slices
@@ -748,6 +749,7 @@ void tst_TermiosPort::refusedCalls()
     };
     expectPortError(calls[call], number, words);
     QCOMPARE(port.PortOpen(), open);
+    QCOMPARE(port.InBufferSize(), qint16(2048)); // a refused size leaves the one before
 }
 
 void tst_TermiosPort::messagesInGerman_data()

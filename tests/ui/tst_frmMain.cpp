@@ -211,6 +211,7 @@ private Q_SLOTS:
     void logContextMenu();
     void recordLog_data();
     void recordLog();
+    void recordingKeepsUpWithAFastStream();
     void recordingStops_data();
     void recordingStops();
     void recordingRemembered_data();
@@ -1100,6 +1101,25 @@ void tst_frmMain::recordLog()
     QCOMPARE(p.messages, QStringList());
     item->trigger(); // offered next in the folder of the recording
     QVERIFY(offered.value(1).startsWith(p.data.path() + u'/'));
+}
+
+// A fast stream is written as its pieces fill, not only when the writer's
+// period is up: lines held for the file would otherwise outlive the log's
+// clearing by that much data.
+void tst_frmMain::recordingKeepsUpWithAFastStream()
+{
+    Program p;
+    const QString path = p.data.filePath("recorded.log");
+    p.window->setLogFileChooser([&](const QString &) { return path; });
+    p.window->recorder().setPeriod(std::chrono::hours(1));
+    p.child<QAction>("mnuFileRecordLog")->trigger();
+    QVERIFY(p.window->recorder().recording());
+    Lines lines{p.window->engine().log(), {}};
+    lines.append(600, QString(2000, u'x')); // 1.2 MB
+    QTRY_VERIFY_WITH_TIMEOUT(fileBytes(path).size() >= (1 << 20), 5000);
+    QVERIFY(lines.expected.startsWith(fileBytes(path)));
+    p.window->recorder().finish();
+    QCOMPARE(fileBytes(path), lines.expected);
 }
 
 void tst_frmMain::recordingStops_data()
