@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include "app/IniProfile.h"
+#include "app/PathKeys.h"
 #include "app/SettingsNumber.h"
 #include "app/SystemFolders.h"
 #include "app/WholeFile.h"
@@ -94,8 +95,12 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<qint16>("WaitTime", s.WaitTime, 0);
     QString recordLog;
     r.text("RecordLog", recordLog);
+    QString recordLogFileUtf8;
     r.text("RecordLogFile", s.RecordLogFile);
+    r.text("RecordLogFileUtf8", recordLogFileUtf8);
     s.RecordLogKeys = !recordLog.isEmpty() || !s.RecordLogFile.isEmpty();
+    s.RecordLogFileUtf8Key = !recordLogFileUtf8.isEmpty();
+    s.RecordLogFile = PathKeys::load(s.RecordLogFile, recordLogFileUtf8);
     r.number<quint8>("RecordLog", s.RecordLog, 0);
 }
 
@@ -122,7 +127,12 @@ void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
     if (!s.RecordLogKeys)
         return;
     w.number("RecordLog", s.RecordLog);
-    w.text("RecordLogFile", s.RecordLogFile);
+    const PathKeys::Values file = PathKeys::store(s.RecordLogFile);
+    w.text("RecordLogFile", file.narrow);
+    // Only a path that needs it brings the key into the file; once there it
+    // is kept up to date (empty when the path needs it no longer).
+    if (!file.wide.isEmpty() || s.RecordLogFileUtf8Key)
+        w.text("RecordLogFileUtf8", file.wide);
 }
 
 } // namespace
@@ -143,6 +153,11 @@ void fkt_MainLoadSettings(SettingsRecord &settings, CommandTexts &slots)
     copyTemplateOnFirstRun(settings.DataFolder);
     readKeys(SettingsFilePath(settings.DataFolder), settings);
     slots = *fkt_MainLoadCommandFile(DefaultCommandFilePath(settings.DataFolder));
+}
+
+bool isKeepableRecordLogFile(const QString &path)
+{
+    return PathKeys::canKeep(path);
 }
 
 QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,

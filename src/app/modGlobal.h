@@ -24,7 +24,7 @@ struct SettingsRecord {
     qint16 CharDelay = 0;       // ms before each transmitted character
     qint16 WaitTime = 0;        // ms, carries txtWaitTime between runs
     quint8 RecordLog = 0;       // 1: the log was being recorded at the end of the last run
-    QString RecordLogFile;      // the file it was recorded to last
+    QString RecordLogFile;      // the file it was recorded to last (see PathKeys)
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -35,6 +35,9 @@ struct SettingsRecord {
     // in the file, or the log was recorded. Users who never record keep their
     // file as it was.
     bool RecordLogKeys = false;
+    // RecordLogFileUtf8 was in the file: it is written also when the path
+    // does not need it, so that it never contradicts RecordLogFile.
+    bool RecordLogFileUtf8Key = false;
 };
 
 namespace modGlobal {

@@ -907,31 +907,67 @@ void tst_frmMain::recordingStops()
 
 void tst_frmMain::recordingRemembered_data()
 {
+    QTest::addColumn<QString>("name");      // of the recorded file
     QTest::addColumn<QByteArray>("keys");   // in Settings.ini at the start
     QTest::addColumn<bool>("tick");         // the user ticks the item and keeps it
     QTest::addColumn<QByteArray>("atExit"); // the keys written at the end; empty: none
-    QTest::newRow("never recorded: the file keeps its keys") << QByteArray() << false << QByteArray();
-    QTest::newRow("recording at exit") << QByteArray() << true
-                                       << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    // How the file's path is written: %1 in RecordLogFile, %2 in RecordLogFileUtf8.
+    QTest::addColumn<QByteArray>("narrowName");
+    QTest::addColumn<QByteArray>("encodedName");
+    const QByteArray one("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    const QByteArray wide("RecordLog=1\r\nRecordLogFile=%1\r\nRecordLogFileUtf8=%2\r\n");
+    QTest::newRow("never recorded: the file keeps its keys")
+        << "run.log" << QByteArray() << false << QByteArray() << QByteArray("run.log")
+        << QByteArray();
+    QTest::newRow("recording at exit")
+        << "run.log" << QByteArray() << true << one << QByteArray("run.log") << QByteArray();
     QTest::newRow("resumed at start, appending")
-        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n") << false
-        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+        << "run.log" << one << false << one << QByteArray("run.log") << QByteArray();
     QTest::newRow("recorded before, not now")
-        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
-        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n");
+        << "run.log" << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
+        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << QByteArray("run.log")
+        << QByteArray();
+    QTest::newRow("a Windows-1252 name needs no second key")
+        << "Müller.log" << QByteArray() << true << one << QByteArray("M\xFCller.log")
+        << QByteArray();
+    // Fixed: a name with a character outside Windows-1252 was silently not
+    // resumed.
+    QTest::newRow("a Polish name") << "łódź.log" << QByteArray() << true << wide
+                                   << QByteArray("?\xF3"
+                                                 "d?.log")
+                                   << QByteArray("%C5%82%C3%B3d%C5%BA.log");
+    QTest::newRow("a Czech name") << "žluťoučký kůň.log" << QByteArray() << true << wide
+                                  << QByteArray("\x9Elu?ou?k\xFD k??.log")
+                                  << QByteArray(
+                                         "%C5%BElu%C5%A5ou%C4%8Dk%C3%BD%20k%C5%AF%C5%88.log");
+    QTest::newRow("a Cyrillic name")
+        << "журнал.log" << QByteArray() << true << wide << QByteArray("??????.log")
+        << QByteArray("%D0%B6%D1%83%D1%80%D0%BD%D0%B0%D0%BB.log");
+    QTest::newRow("a Polish name resumed at start") << "łódź.log" << wide << false << wide
+                                                    << QByteArray("?\xF3"
+                                                                  "d?.log")
+                                                    << QByteArray("%C5%82%C3%B3d%C5%BA.log");
 }
 
+// A recording running at the end resumes at the next start, appending to
+// the very file, whatever its name.
 void tst_frmMain::recordingRemembered()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, keys);
     QFETCH(bool, tick);
     QFETCH(QByteArray, atExit);
+    QFETCH(QByteArray, narrowName);
+    QFETCH(QByteArray, encodedName);
     QTemporaryDir logs;
-    const QString path = logs.filePath("run.log");
+    const QString path = logs.filePath(name);
+    const QByteArray folder = QFile::encodeName(logs.path()) + '/';
+    auto written = [&](QByteArray pattern) {
+        return pattern.replace("%1", QByteArray(folder + narrowName))
+            .replace("%2", QByteArray(folder + encodedName));
+    };
     Program::writeFile(path, "earlier run\n");
-    const QByteArray ini = "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" +
-                           QString::fromLatin1(keys).arg(path).toLatin1();
-    Program p(ini);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys));
     const bool resumed = keys.startsWith("RecordLog=1");
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->isChecked(), resumed);
     p.window->setLogFileChooser([&](const QString &) { return path; });
@@ -942,10 +978,22 @@ void tst_frmMain::recordingRemembered()
     p.window->close();
     const QByteArray settings = fileBytes(p.data.path() + QStringLiteral("/Kavrel/Lintrova/Settings.ini"));
     QCOMPARE(settings.contains("RecordLog"), !atExit.isEmpty());
+    QCOMPARE(settings.contains("RecordLogFileUtf8"), atExit.contains("Utf8"));
     if (!atExit.isEmpty())
-        QVERIFY2(settings.contains(QString::fromLatin1(atExit).arg(path).toLatin1()), settings);
-    QCOMPARE(fileBytes(path), "earlier run\n" + (resumed || tick ? lines.expected : QByteArray()));
+        QVERIFY2(settings.contains(written(atExit)), settings);
+    QByteArray expected = "earlier run\n" + (resumed || tick ? lines.expected : QByteArray());
+    QCOMPARE(fileBytes(path), expected);
     QCOMPARE(p.messages, QStringList());
+    if (!atExit.startsWith("RecordLog=1"))
+        return;
+    Program next(settings);
+    QVERIFY(next.child<QAction>("mnuFileRecordLog")->isChecked());
+    QCOMPARE(next.window->recorder().path(), path);
+    Lines more{next.window->engine().log(), {}};
+    more.append(1, QStringLiteral("the next run"));
+    next.window->close();
+    QCOMPARE(fileBytes(path), expected + more.expected);
+    QCOMPARE(next.messages, QStringList());
 }
 
 void tst_frmMain::specialCharacterGoesToActiveBox_data()
