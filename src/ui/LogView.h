@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 
+class QScrollBar;
 class TrafficLog;
 
 // The traffic log on screen: one row per line in a fixed-pitch font, the
@@ -21,7 +22,8 @@ class TrafficLog;
 // stream of lines ten times a second: drawing them costs more than the rows.
 //
 // The user selects a line with the mouse or the arrow, page, Home and End
-// keys; Ctrl+C copies the selected line with its raw characters.
+// keys; Ctrl+C copies the selected line with its raw characters. The
+// keyboard focus shows on the frame, as on a focused text box.
 class LogView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -59,6 +61,7 @@ Q_SIGNALS:
     void doubleClickedAnywhere();
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -76,6 +79,7 @@ private:
     void requestFrame();
     void frame();
     void syncScrollBars();
+    bool barVisibilityOutdated(const QScrollBar *bar) const;
     void requestScrollBarSync();
     void moveTo(int top, int left);
     int lastTop() const;
@@ -83,6 +87,7 @@ private:
     void takeFont();
     void selectRow(int row);
     void paintRect(QPainter &painter, const QRect &rect);
+    void paintFocusFrame();
     void notifyAccessibility();
     int textLeft() const;
 
