@@ -26,7 +26,7 @@ root=$PWD
 work=$root/build-asan/fuzz
 mkdir -p "$work/$target"
 # As tests/CMakeLists.txt sets them for CTest.
-export ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1
+export ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1:suppressions=$root/tests/sanitizers/asan.supp
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # In the work folder, where libFuzzer also puts its logs (-jobs).

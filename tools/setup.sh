@@ -12,8 +12,11 @@ kind=${1:-normal}
 # ser2net: the tests of ports across the network run against the real server.
 # python3-pymodbus (with the serial packages it runs on): a Modbus RTU device
 # for the window test of the hex view and the checksums.
+# xvfb, xauth: tst_logview_window shows the main window on an X display of its
+# own (xvfb-run), for what the offscreen platform cannot show.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
-          fonts-dejavu-core ser2net python3-pymodbus python3-serial python3-serial-asyncio)
+          fonts-dejavu-core ser2net python3-pymodbus python3-serial python3-serial-asyncio
+          xvfb xauth)
 if [ "$kind" = checking ]; then
   # libFuzzer and the sanitizer runtimes; llvm-14 brings the symbolizer that
   # turns sanitizer reports into file and line.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Lintrova and runs every test. No display is
-# needed: widget tests run on Qt's offscreen platform.
+# needed: widget tests run on Qt's offscreen platform, and the one that needs
+# a real X display (tst_logview_window) starts a private Xvfb of its own.
 #
 # Then the checking build (build-asan, see tools/setup.sh) runs the same tests
 # under AddressSanitizer and UndefinedBehaviorSanitizer, where any report

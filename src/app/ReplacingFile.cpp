@@ -28,36 +28,75 @@ QString replacedFile(const QString &path)
     return info.isSymLink() ? info.symLinkTarget() : path;
 }
 
-// The six characters mkostemp puts in place of XXXXXX.
-bool isTemporarySuffix(QStringView suffix)
+// What marks the program's own temporary files: '.' + the target's name +
+// kMarker + the six characters mkostemp puts in place of XXXXXX.
+constexpr QLatin1StringView kMarker(".lintrova-save-");
+constexpr qsizetype kUniqueLength = 6;
+
+bool isUniquePart(QStringView part)
 {
-    if (suffix.size() != 6)
+    if (part.size() != kUniqueLength)
         return false;
-    return std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+    return std::all_of(part.begin(), part.end(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
     });
 }
 
-} // namespace
-
-int ReplacingFile::removeLeftovers(const QString &path, std::chrono::seconds minimumAge)
+// The temporary name of a save of the file called name, without its unique part.
+QString temporaryStem(const QString &name)
 {
-    const QString target = replacedFile(path);
-    if (target.isEmpty())
-        return 0;
-    const QFileInfo targetInfo(target);
-    const QString prefix = targetInfo.fileName() + u'.';
-    const QDateTime latest = QDateTime::currentDateTimeUtc().addSecs(-minimumAge.count());
+    return u'.' + name + kMarker;
+}
+
+// Removes the files in folder older than latest whose name passes the test;
+// links and folders are never a save's own temporary file.
+template <class Test>
+int removeOld(const QString &folder, const QDateTime &latest, Test &&isLeftover)
+{
     int removed = 0;
-    // Links and folders are never a save's own temporary file.
-    const QFileInfoList candidates = QDir(targetInfo.absolutePath())
-        .entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    const QFileInfoList candidates =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo &file : candidates) {
-        const QString name = file.fileName();
-        if (!name.startsWith(prefix) || !isTemporarySuffix(QStringView(name).mid(prefix.size())))
+        if (!isLeftover(file.fileName()))
             continue;
         if (file.lastModified().toUTC() < latest && QFile::remove(file.absoluteFilePath()))
             ++removed;
+    }
+    return removed;
+}
+
+} // namespace
+
+bool ReplacingFile::isTemporaryName(QStringView name)
+{
+    // '.', a name of at least one character, the marker, the unique part.
+    const qsizetype stem = name.size() - kUniqueLength;
+    if (stem <= 1 + kMarker.size() || !name.startsWith(u'.'))
+        return false;
+    return name.first(stem).endsWith(kMarker) && isUniquePart(name.sliced(stem));
+}
+
+int ReplacingFile::removeLeftovers(const QString &folder, std::chrono::seconds minimumAge)
+{
+    if (folder.isEmpty())
+        return 0;
+    const QDateTime latest = QDateTime::currentDateTimeUtc().addSecs(-minimumAge.count());
+    int removed =
+        removeOld(folder, latest, [](const QString &name) { return isTemporaryName(name); });
+    // A save through a link writes beside the file the link leads to; there
+    // only that file's leftovers are the program's.
+    const QDir here(folder);
+    const QFileInfoList entries = here.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &link : entries) {
+        if (!link.isSymLink())
+            continue;
+        const QFileInfo target(replacedFile(link.absoluteFilePath()));
+        if (target.fileName().isEmpty() || QDir(target.absolutePath()) == here)
+            continue;
+        const QString stem = temporaryStem(target.fileName());
+        removed += removeOld(target.absolutePath(), latest, [&stem](const QString &name) {
+            return name.startsWith(stem) && isUniquePart(QStringView(name).sliced(stem.size()));
+        });
     }
     return removed;
 }
@@ -75,8 +114,10 @@ bool ReplacingFile::open()
         return fail(ENOENT);
     if (QFileInfo(target).isDir())
         return fail(EISDIR);
+    const QFileInfo info(target);
     m_target = QFile::encodeName(target);
-    m_temporary = m_target + ".XXXXXX";
+    m_temporary = QFile::encodeName(info.absolutePath() + u'/' + temporaryStem(info.fileName())) +
+                  QByteArray(kUniqueLength, 'X');
     m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
     if (m_fd < 0) {
         m_temporary.clear();

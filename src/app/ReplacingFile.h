@@ -6,12 +6,14 @@
 #include <chrono>
 
 // Writes a file that takes the place of the file at a path only once it is
-// complete. The bytes go to a temporary file beside the target (the target's
-// name + ".XXXXXX"); commit() puts it to disk and renames it over the target,
-// which keeps the old file's permissions (a new file gets the usual ones). A
-// crash, a full disk or a refused write never leaves a cut file: without a
-// successful commit the old file stays as it was and the temporary goes away.
-// A symbolic link is followed, so the file it names is replaced, not the link.
+// complete. The bytes go to a temporary file beside the target, named '.' +
+// the target's name + ".lintrova-save-" + six letters or digits (a name no
+// user gives a file); commit() puts it to disk and renames it over the
+// target, which keeps the old file's permissions (a new file gets the usual
+// ones). A crash, a full disk or a refused write never leaves a cut file:
+// without a successful commit the old file stays as it was and the temporary
+// goes away. A symbolic link is followed, so the file it names is replaced,
+// not the link.
 //
 // Every failure records the system's error number; the first one is kept and
 // later calls do nothing.
@@ -29,12 +31,17 @@ public:
     // The errno of the first failure, 0 while everything worked.
     int error() const { return m_error; }
 
-    // Removes the temporary files that saves of the file at path left behind
-    // when they were killed: regular files named as above (the name of the
-    // file a link leads to, '.' and six letters or digits) last changed more
-    // than minimumAge ago; a younger one may belong to a save running in
-    // another instance. Returns how many were removed.
-    static int removeLeftovers(const QString &path, std::chrono::seconds minimumAge);
+    // Removes the temporary files that saves killed halfway left in folder:
+    // regular files named exactly as above, last changed more than
+    // minimumAge ago (a younger one may belong to a save running in another
+    // instance). A link of the folder to a file elsewhere is saved beside
+    // that file, so that file's leftovers there go too. Nothing of another
+    // name is ever touched, whatever it looks like: a user's
+    // "Settings.ini.backup" stays. Returns how many were removed.
+    static int removeLeftovers(const QString &folder, std::chrono::seconds minimumAge);
+
+    // Whether name is that of a temporary file of this class.
+    static bool isTemporaryName(QStringView name);
 
 private:
     bool fail(int err);

@@ -2,6 +2,7 @@
 
 #include "app/DesktopLanguage.h"
 #include "app/IniProfile.h"
+#include "app/PathKeys.h"
 #include "app/SettingsNumber.h"
 #include "app/SystemFolders.h"
 #include "app/WholeFile.h"
@@ -108,8 +109,12 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<qint16>("WaitTime", s.WaitTime, 0);
     QString recordLog;
     r.text("RecordLog", recordLog);
+    QString recordLogFileUtf8;
     r.text("RecordLogFile", s.RecordLogFile);
+    r.text("RecordLogFileUtf8", recordLogFileUtf8);
     s.RecordLogKeys = !recordLog.isEmpty() || !s.RecordLogFile.isEmpty();
+    s.RecordLogFileUtf8Key = !recordLogFileUtf8.isEmpty();
+    s.RecordLogFile = PathKeys::load(s.RecordLogFile, recordLogFileUtf8);
     r.number<quint8>("RecordLog", s.RecordLog, 0);
     QString hexView;
     r.text("HexView", hexView);
@@ -140,7 +145,12 @@ void collectRecordingKeys(KeyWriter &w, const SettingsRecord &s)
     if (!s.RecordLogKeys)
         return;
     w.number("RecordLog", s.RecordLog);
-    w.text("RecordLogFile", s.RecordLogFile);
+    const PathKeys::Values file = PathKeys::store(s.RecordLogFile);
+    w.text("RecordLogFile", file.narrow);
+    // Only a path that needs it brings the key into the file; once there it
+    // is kept up to date (empty when the path needs it no longer).
+    if (!file.wide.isEmpty() || s.RecordLogFileUtf8Key)
+        w.text("RecordLogFileUtf8", file.wide);
 }
 
 void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
@@ -204,6 +214,11 @@ bool commandFileHolds(const QString &dataFolder, const CommandTexts &slots)
 {
     const auto held = fkt_MainLoadCommandFile(DefaultCommandFilePath(dataFolder));
     return held && *held == slots;
+}
+
+bool isKeepableRecordLogFile(const QString &path)
+{
+    return PathKeys::canKeep(path);
 }
 
 QList<SaveFailure> fkt_MainSaveSettings(SettingsRecord &settings, std::optional<qint16> waitTime,

@@ -49,6 +49,10 @@ struct SaveFailure {
     int error = 0;
 };
 
+// Whether the settings file can give path back exactly as the file of the
+// log's recording (RecordLogFile).
+bool isKeepableRecordLogFile(const QString &path);
+
 // End: all written keys in their order, WaitTime from waitTime (the number
 // the window reads from its box; without one WaitTime keeps its value), then
 // the default command file. The data folder is created first when it is

@@ -24,7 +24,7 @@ struct SettingsRecord {
     qint16 CharDelay = 0;       // ms before each transmitted character
     qint16 WaitTime = 0;        // ms, carries txtWaitTime between runs
     quint8 RecordLog = 0;       // 1: the log was being recorded at the end of the last run
-    QString RecordLogFile;      // the file it was recorded to last
+    QString RecordLogFile;      // the file it was recorded to last (see PathKeys)
     quint8 HexView = 0;         // 1: the log shows its lines in hex
 
     // Run-time values, never stored.
@@ -39,6 +39,9 @@ struct SettingsRecord {
     // HexView is written only when this is set: it was in the file, or the
     // view was switched.
     bool HexViewKey = false;
+    // RecordLogFileUtf8 was in the file: it is written also when the path
+    // does not need it, so that it never contradicts RecordLogFile.
+    bool RecordLogFileUtf8Key = false;
 };
 
 namespace modGlobal {

@@ -1,12 +1,17 @@
 #include "host/PortsIniFile.h"
 
 #include "app/IniProfile.h"
+#include "app/IniText.h"
+#include "app/WholeFile.h"
 #include "host/PortAddress.h"
-#include "text/Codec.h"
+#include "host/PortsIniText.h"
+#include "text/Utf8.h"
+
+#include <QFileInfo>
 
 namespace {
 
-const QString section = QStringLiteral("PORTS");
+constexpr QByteArrayView kSection("PORTS");
 
 QString keyOf(int comNumber)
 {
@@ -23,6 +28,15 @@ int numberOfKey(const QString &key)
     return ok && key.compare(keyOf(n), Qt::CaseInsensitive) == 0 ? n : 0;
 }
 
+// The bytes of the file; empty for a missing file, nothing when something
+// is there that cannot be read.
+std::optional<QByteArray> existingContent(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return QByteArray();
+    return WholeFile::read(path, IniProfile::kMaxFileSize);
+}
+
 } // namespace
 
 PortsIniFile::PortsIniFile(const QString &dataFolder)
@@ -37,12 +51,11 @@ bool PortsIniFile::isUsableNumber(int comNumber)
 
 bool PortsIniFile::isUsablePath(const QString &devicePath)
 {
-    // The file carries one byte per character; a path the codec cannot
-    // carry would come back as another path. Values are read whole, so a
-    // path of any length comes back as it was written.
+    // A text that is no valid UTF-16 (half of a surrogate pair) names no
+    // path. Values are read whole, so a path of any length comes back as it
+    // was written.
     const bool named = devicePath.startsWith(QLatin1Char('/')) || PortAddress::parse(devicePath);
-    return named && devicePath.trimmed() == devicePath
-           && Codec::toBytes(devicePath).has_value();
+    return named && devicePath.trimmed() == devicePath && Utf8::carries(devicePath);
 }
 
 QString PortsIniFile::entry(int comNumber) const
@@ -53,8 +66,11 @@ QString PortsIniFile::entry(int comNumber) const
     // and anything else at its ends (a vertical tab, a no-break space) is
     // part of what the file names, so such an entry is unusable rather
     // than a shorter path to another device.
+    const auto file = WholeFile::read(m_filePath, IniProfile::kMaxFileSize);
+    if (!file)
+        return {};
     const QString value =
-            IniProfile::GetPrivateProfileString(section, keyOf(comNumber), QString(), m_filePath);
+        PortsIniText::valueIn(*file, kSection, keyOf(comNumber).toLatin1()).value_or(QString());
     return isUsablePath(value) ? value : QString();
 }
 
@@ -62,10 +78,15 @@ QMap<int, QString> PortsIniFile::entries() const
 {
     // One read of the file, however many keys a hand-edited file holds.
     QMap<int, QString> result;
-    for (const auto &[key, value] : IniProfile::GetPrivateProfileSection(section, m_filePath)) {
-        const int n = numberOfKey(key);
-        if (isUsableNumber(n) && isUsablePath(value))
-            result.insert(n, value);
+    const auto file = WholeFile::read(m_filePath, IniProfile::kMaxFileSize);
+    if (!file)
+        return result;
+    const bool utf8 = PortsIniText::isUtf8(*file);
+    for (const auto &[key, value] : IniText::sectionValues(*file, kSection)) {
+        const int n = numberOfKey(PortsIniText::decode(key, utf8));
+        const QString path = PortsIniText::decode(value, utf8);
+        if (isUsableNumber(n) && isUsablePath(path))
+            result.insert(n, path);
     }
     return result;
 }
@@ -74,6 +95,14 @@ bool PortsIniFile::setEntry(int comNumber, const QString &devicePath) const
 {
     if (!isUsableNumber(comNumber) || !isUsablePath(devicePath))
         return false;
-    IniProfile::WritePrivateProfileString(section, keyOf(comNumber), devicePath, m_filePath);
+    // A file that is there but cannot be read is not replaced: its
+    // entries would be lost.
+    const auto old = existingContent(m_filePath);
+    if (!old)
+        return false;
+    const auto updated =
+        PortsIniText::withValue(*old, kSection, keyOf(comNumber).toLatin1(), devicePath);
+    if (!updated || !WholeFile::replace(m_filePath, *updated))
+        return false;
     return entry(comNumber) == devicePath;
 }

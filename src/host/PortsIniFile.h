@@ -8,7 +8,8 @@
 // port across the network or the loopback in the URL forms of PortAddress
 // (rfc2217://host:port, socket://host:port, loop://). The file may be edited
 // by hand and is shared by every running instance; each change is written at
-// once, and the last writer wins.
+// once, and the last writer wins. It is read as UTF-8 when it is valid UTF-8,
+// else as Windows-1252 (see PortsIniText).
 //
 // Only entries whose key is COMn with n from 1 to MaxComNumber and whose
 // value is an absolute path or one of the URL forms count. Anything else in

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -233,6 +234,20 @@ void LogView::syncScrollBars()
     }
     // A range that shrank may have moved a bar's value.
     moveTo(vertical->value(), horizontal->value());
+    // The bars' signals were held back, and with them the area's own way of
+    // learning that a bar is needed now or no longer: it shows and hides the
+    // bars when it lays itself out.
+    if (barVisibilityOutdated(vertical) || barVisibilityOutdated(horizontal))
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+}
+
+bool LogView::barVisibilityOutdated(const QScrollBar *bar) const
+{
+    const Qt::ScrollBarPolicy policy = bar->orientation() == Qt::Vertical
+                                           ? verticalScrollBarPolicy()
+                                           : horizontalScrollBarPolicy();
+    return policy == Qt::ScrollBarAsNeeded &&
+           (bar->maximum() > bar->minimum()) != bar->isVisibleTo(this);
 }
 
 // Shows the rows from top and the columns from left, moving what is on
@@ -295,6 +310,28 @@ void LogView::paintEvent(QPaintEvent *event)
         option.backgroundColor = palette().color(QPalette::Highlight);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+bool LogView::event(QEvent *event)
+{
+    const bool handled = QAbstractScrollArea::event(event);
+    if (event->type() == QEvent::Paint && hasFocus())
+        paintFocusFrame();
+    return handled;
+}
+
+// The keyboard focus shows on the frame around the rows, as the style draws
+// it around a focused text box; the rows inside stay as they are.
+void LogView::paintFocusFrame()
+{
+    QPainter painter(this);
+    painter.setClipRegion(QRegion(frameRect()) - QRegion(contentsRect()));
+    QStyleOptionFrame option;
+    option.initFrom(this);
+    option.rect = frameRect();
+    option.lineWidth = frameWidth();
+    option.state |= QStyle::State_Sunken | QStyle::State_HasFocus;
+    style()->drawPrimitive(QStyle::PE_FrameLineEdit, &option, &painter, this);
 }
 
 void LogView::paintRect(QPainter &painter, const QRect &rect)

@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <QTimer>
 
+class QScrollBar;
+class TrafficLog;
+
 // The traffic log on screen: one row per line in a fixed-pitch font, the
 // selected line highlighted and followed.
 //
@@ -20,7 +23,8 @@
 // stream of lines ten times a second: drawing them costs more than the rows.
 //
 // The user selects a line with the mouse or the arrow, page, Home and End
-// keys; Ctrl+C copies the selected line as the view shows it.
+// keys; Ctrl+C copies the selected line as the view shows it. The keyboard
+// focus shows on the frame, as on a focused text box.
 //
 // It shows the log in the text view or the hex view (setForm); switching
 // redraws the whole view at once, since every line derives its look from its
@@ -73,6 +77,7 @@ Q_SIGNALS:
     void doubleClickedAnywhere();
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -90,6 +95,7 @@ private:
     void requestFrame();
     void frame();
     void syncScrollBars();
+    bool barVisibilityOutdated(const QScrollBar *bar) const;
     void requestScrollBarSync();
     void moveTo(int top, int left);
     int lastTop() const;
@@ -97,6 +103,7 @@ private:
     void takeFont();
     void selectRow(int row);
     void paintRect(QPainter &painter, const QRect &rect);
+    void paintFocusFrame();
     void notifyAccessibility();
     int textLeft() const;
 

@@ -52,14 +52,11 @@ W *named(QWidget *parent, const char *name)
 }
 
 // Saves killed halfway (a crash, a kill -9) leave their temporary files
-// behind; another instance saving right now has a younger one.
-void removeLeftoversOfSaves(const QString &dataFolder)
+// behind in the folder of the file saved; another instance saving right now
+// has a younger one.
+void removeLeftoversOfSaves(const QString &folder)
 {
-    if (dataFolder.isEmpty())
-        return;
-    for (const QString &file : {SettingsFilePath(dataFolder), DefaultCommandFilePath(dataFolder),
-                                PortsIniFile(dataFolder).filePath()})
-        ReplacingFile::removeLeftovers(file, std::chrono::minutes(1));
+    ReplacingFile::removeLeftovers(folder, std::chrono::minutes(1));
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 
 #include "ui/frmMain.h"
 
+#include "app/SettingsStore.h"
 #include "app/modGlobal.h"
 #include "engine/LogRecorder.h"
-#include "text/Codec.h"
 #include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
@@ -89,15 +89,14 @@ void frmMain::resumeRecording()
         m_settings.RecordLog = 0;
 }
 
-// A path the settings file cannot give back unchanged (a character without a
-// byte, a line end) is not kept: the next start would record somewhere else.
+// A path the settings file cannot give back unchanged (no valid text) is not
+// kept: the next start would record somewhere else.
 void frmMain::rememberRecording()
 {
     if (!m_settings.RecordLogKeys || m_recorder->path().isEmpty())
         return;
     const QString path = m_recorder->path();
-    const bool keepable = Codec::toBytes(path).has_value() && !path.contains(u'\r') &&
-                          !path.contains(u'\n');
+    const bool keepable = isKeepableRecordLogFile(path);
     m_settings.RecordLog = m_recorder->recording() && keepable ? 1 : 0;
     if (keepable)
         m_settings.RecordLogFile = path;

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QFile>
 #include <QTest>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void failedWriteSaysWhy();
     void leftoversOfKilledSaves_data();
     void leftoversOfKilledSaves();
+    void temporaryFileOfASave_data();
+    void temporaryFileOfASave();
     void readBufferFollowsFileSize_data();
     void readBufferFollowsFileSize();
 
@@ -571,16 +574,48 @@ void tst_IniProfile::leftoversOfKilledSaves_data()
     QTest::addColumn<QString>("kind"); // "file", "folder" or "link"
     QTest::addColumn<int>("ageSeconds");
     QTest::addColumn<bool>("removed");
-    QTest::newRow("older than a minute") << "test.ini.a1B2c3" << "file" << 120 << true;
-    QTest::newRow("a save in progress") << "test.ini.a1B2c3" << "file" << 10 << false;
-    QTest::newRow("five characters") << "test.ini.a1B2c" << "file" << 120 << false;
-    QTest::newRow("seven characters") << "test.ini.a1B2c3d" << "file" << 120 << false;
-    QTest::newRow("not from mkstemp") << "test.ini.a1-2c3" << "file" << 120 << false;
-    QTest::newRow("another file's") << "other.ini.a1B2c3" << "file" << 120 << false;
-    QTest::newRow("a folder") << "test.ini.a1B2c3" << "folder" << 120 << false;
-    QTest::newRow("a link") << "test.ini.a1B2c3" << "link" << 120 << false;
+    const QString own = ".test.ini.lintrova-save-";
+    QTest::newRow("older than a minute") << own + "a1B2c3"
+                                         << "file" << 120 << true;
+    QTest::newRow("a save in progress") << own + "a1B2c3"
+                                        << "file" << 10 << false;
+    QTest::newRow("five characters") << own + "a1B2c"
+                                     << "file" << 120 << false;
+    QTest::newRow("seven characters") << own + "a1B2c3d"
+                                      << "file" << 120 << false;
+    QTest::newRow("not from mkstemp") << own + "a1-2c3"
+                                      << "file" << 120 << false;
+    QTest::newRow("another file's save in the folder") << ".other.ini.lintrova-save-a1B2c3"
+                                                       << "file" << 120 << true;
+    QTest::newRow("the marker without a name") << "..lintrova-save-a1B2c3"
+                                               << "file" << 120 << false;
+    QTest::newRow("without the leading dot") << "test.ini.lintrova-save-a1B2c3"
+                                             << "file" << 120 << false;
+    QTest::newRow("another marker") << ".test.ini.lintrova-saved-a1B2c3"
+                                    << "file" << 120 << false;
+    QTest::newRow("a folder") << own + "a1B2c3"
+                              << "folder" << 120 << false;
+    QTest::newRow("a link") << own + "a1B2c3"
+                            << "link" << 120 << false;
     QTest::newRow("the file itself") << "test.ini" << "file" << 120 << false;
-    QTest::newRow("beside the linked file") << "linked/real.ini.ZZZZZZ" << "file" << 120 << true;
+    QTest::newRow("beside the linked file") << "linked/.real.ini.lintrova-save-ZZZZZZ"
+                                            << "file" << 120 << true;
+    QTest::newRow("beside the linked file, another file's")
+        << "linked/.other.ini.lintrova-save-ZZZZZZ"
+        << "file" << 120 << false;
+    // Fixed: every name of the file, '.' and six letters or digits went.
+    QTest::newRow("a user's copy .backup") << "test.ini.backup"
+                                           << "file" << 120 << false;
+    QTest::newRow("a user's copy .orig01") << "test.ini.orig01"
+                                           << "file" << 120 << false;
+    QTest::newRow("a user's copy .sicher") << "test.ini.sicher"
+                                           << "file" << 120 << false;
+    QTest::newRow("a user's copy .a1B2c3") << "test.ini.a1B2c3"
+                                           << "file" << 120 << false;
+    QTest::newRow("a user's hidden copy") << ".test.ini.a1B2c3"
+                                          << "file" << 120 << false;
+    QTest::newRow("a user's copy beside the linked file") << "linked/real.ini.before"
+                                                          << "file" << 120 << false;
 }
 
 void tst_IniProfile::leftoversOfKilledSaves()
@@ -608,9 +643,45 @@ void tst_IniProfile::leftoversOfKilledSaves()
     times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - ageSeconds;
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times,
                          AT_SYMLINK_NOFOLLOW), 0);
-    QCOMPARE(ReplacingFile::removeLeftovers(path(), std::chrono::minutes(1)), removed ? 1 : 0);
+    QCOMPARE(ReplacingFile::removeLeftovers(m_dir->path(), std::chrono::minutes(1)),
+             removed ? 1 : 0);
     QCOMPARE(QFileInfo::exists(leftover) || QFileInfo(leftover).isSymLink(), !removed);
     QVERIFY(QFileInfo::exists(path()));
+}
+
+// The temporary file of a save lies beside the file it replaces (beside the
+// file a link leads to), under a name of the program's own, and goes with
+// the commit.
+void tst_IniProfile::temporaryFileOfASave_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("the file itself") << false;
+    QTest::newRow("through a link") << true;
+}
+
+void tst_IniProfile::temporaryFileOfASave()
+{
+    QFETCH(bool, throughLink);
+    QString replaced = path();
+    if (throughLink) {
+        replaced = path("linked/real.ini");
+        writeBytes(replaced, "old");
+        QVERIFY(QFile::link(replaced, path()));
+    }
+    ReplacingFile file(path());
+    QVERIFY(file.open());
+    QVERIFY(file.write("new"));
+    const QDir folder = QFileInfo(replaced).dir();
+    const QStringList during = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    const QStringList temporaries = during.filter(
+        QRegularExpression("\\A\\." + QRegularExpression::escape(QFileInfo(replaced).fileName()) +
+                           "\\.lintrova-save-[A-Za-z0-9]{6}\\z"));
+    QCOMPARE(temporaries.size(), 1);
+    QVERIFY(ReplacingFile::isTemporaryName(temporaries[0]));
+    QVERIFY(file.commit());
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks),
+             QStringList{QFileInfo(replaced).fileName()});
+    QCOMPARE(readBytes(path()), QByteArray("new"));
 }
 
 void tst_IniProfile::readBufferFollowsFileSize_data()

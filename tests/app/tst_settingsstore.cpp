@@ -87,6 +87,10 @@ private Q_SLOTS:
     void profileKeepsItsOwnFiles();
     void hexViewKeyOnlyOnceUsed_data();
     void hexViewKeyOnlyOnceUsed();
+    void recordLogFileComesBackExactly_data();
+    void recordLogFileComesBackExactly();
+    void recordLogFileKeysEditedByHand_data();
+    void recordLogFileKeysEditedByHand();
 
 private:
     QString dataFolder() const { return m_root->path() + "/xdg/Kavrel/Lintrova/"; }
@@ -696,6 +700,123 @@ void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
         if (line.startsWith("HexView"))
             lines << line.trimmed();
     QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
+}
+
+void tst_SettingsStore::recordLogFileComesBackExactly_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("keys"); // the recording's keys as the file holds them
+    QTest::newRow("Windows-1252") << "/logs/Müller.log"
+                                  << QByteArray(
+                                         "RecordLog=1\r\nRecordLogFile=/logs/M\xFCller.log\r\n");
+    QTest::newRow("blanks at the ends")
+        << " /logs/a b.log " << QByteArray("RecordLog=1\r\nRecordLogFile=\" /logs/a b.log \"\r\n");
+    // Fixed: such a path was not kept, and the recording did not resume.
+    QTest::newRow("Polish") << "/logs/łódź.log"
+                            << QByteArray("RecordLog=1\r\nRecordLogFile=/logs/?\xF3"
+                                          "d?.log\r\n"
+                                          "RecordLogFileUtf8=/logs/%C5%82%C3%B3d%C5%BA.log\r\n");
+    QTest::newRow("Cyrillic folder")
+        << "/журнал/x.log"
+        << QByteArray("RecordLog=1\r\nRecordLogFile=/??????"
+                      "/x.log\r\n"
+                      "RecordLogFileUtf8=/%D0%B6%D1%83%D1%80%D0%BD%D0%B0%D0%BB/"
+                      "x.log\r\n");
+    QTest::newRow("beyond 16 bits, a percent sign")
+        << "/logs/100% 😀.log"
+        << QByteArray("RecordLog=1\r\nRecordLogFile=/logs/100% ??.log\r\n"
+                      "RecordLogFileUtf8=/logs/100%25%20%F0%9F%98%80.log\r\n");
+    QTest::newRow("a line end") << "/logs/a\nb.log"
+                                << QByteArray("RecordLog=1\r\nRecordLogFile=/logs/a?b.log\r\n"
+                                              "RecordLogFileUtf8=/logs/a%0Ab.log\r\n");
+    QTest::newRow("blanks at the ends and a Czech letter")
+        << " /logs/ť "
+        << QByteArray("RecordLog=1\r\nRecordLogFile=\" /logs/? \"\r\n"
+                      "RecordLogFileUtf8=%20/logs/%C5%A5%20\r\n");
+}
+
+// The file of a recording comes back as it was, in keys of the settings
+// file's own character set; a second save leaves the file as it is.
+void tst_SettingsStore::recordLogFileComesBackExactly()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, keys);
+    const QByteArray before("[SETTINGS]\r\nComPort=0\r\n");
+    writeBytes(dataFolder() + "Settings.ini", before);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QVERIFY(isKeepableRecordLogFile(path));
+    s.RecordLog = 1;
+    s.RecordLogFile = path;
+    s.RecordLogKeys = true;
+    QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
+    const QByteArray saved = readBytes(dataFolder() + "Settings.ini");
+    QVERIFY2(saved.endsWith(QByteArray("WaitTime=0\r\n" + keys)), saved);
+    SettingsRecord back;
+    fkt_MainLoadSettings(back, slots);
+    QCOMPARE(back.RecordLogFile, path);
+    QCOMPARE(int(back.RecordLog), 1);
+    QVERIFY(fkt_MainSaveSettings(back, 0, slots).isEmpty());
+    QCOMPARE(readBytes(dataFolder() + "Settings.ini"), saved);
+}
+
+void tst_SettingsStore::recordLogFileKeysEditedByHand_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QByteArray>("saved"); // the lines of the keys written back at the end
+    QTest::newRow("both keys agree")
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C5%82.log\n") << "/a/ł.log"
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C5%82.log\n");
+    QTest::newRow("the narrow key edited since")
+        << QByteArray("RecordLogFile=/b/x.log\nRecordLogFileUtf8=/a/%C5%82.log\n") << "/b/x.log"
+        << QByteArray("RecordLogFile=/b/x.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("the wide key is no UTF-8")
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C5.log\n") << "/a/?.log"
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("lower-case hex digits")
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%c5%9b.log\n") << "/a/ś.log"
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C5%9B.log\n");
+    QTest::newRow("no hex digits after the percent sign")
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C5%G2.log\n") << "/a/?.log"
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("a percent sign cut off")
+        << QByteArray("RecordLogFile=/a/?\nRecordLogFileUtf8=/a/%C5%8\n") << "/a/?"
+        << QByteArray("RecordLogFile=/a/?\nRecordLogFileUtf8=\n");
+    QTest::newRow("an overlong form")
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=/a/%C0%AF.log\n") << "/a/?.log"
+        << QByteArray("RecordLogFile=/a/?.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("the wide key empty")
+        << QByteArray("RecordLogFile=/a/x.log\nRecordLogFileUtf8=\n") << "/a/x.log"
+        << QByteArray("RecordLogFile=/a/x.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("a Windows-1252 path in the wide key")
+        << QByteArray("RecordLogFile=/a/\xE4.log\nRecordLogFileUtf8=/a/%C3%A4.log\n") << "/a/ä.log"
+        << QByteArray("RecordLogFile=/a/\xE4.log\nRecordLogFileUtf8=\n");
+    QTest::newRow("only the wide key") << QByteArray("RecordLogFileUtf8=/a/%C5%82.log\n") << ""
+                                       << QByteArray("RecordLogFile=\nRecordLogFileUtf8=\n");
+}
+
+// What a hand edit leaves: the narrow key wins unless the wide one is the
+// same path.
+void tst_SettingsStore::recordLogFileKeysEditedByHand()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, loaded);
+    QFETCH(QByteArray, saved);
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\nRecordLog=0\n" + keys);
+    SettingsRecord s;
+    CommandTexts slots;
+    fkt_MainLoadSettings(s, slots);
+    QCOMPARE(s.RecordLogFile, loaded);
+    QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
+    const QByteArray after = readBytes(dataFolder() + "Settings.ini");
+    for (const QByteArray &line : saved.split('\n')) {
+        if (!line.isEmpty())
+            QVERIFY2(after.contains(QByteArray('\n' + line + '\n')), after);
+    }
+    QCOMPARE(after.count("RecordLogFile="), 1);
+    QCOMPARE(after.count("RecordLogFileUtf8="), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

@@ -2,7 +2,9 @@
 // in a private folder: what they read against a literal reading of the file,
 // load -> save -> load gives the same record, keys and sections the program
 // does not own keep their values, and a Ports.ini entry is exactly the path
-// the file names.
+// the file names, in UTF-8 when the whole file is UTF-8, else in
+// Windows-1252. The recording's file may also come from its percent-encoded
+// UTF-8 key.
 
 #include "FuzzInput.h"
 #include "IniReference.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <cctype>
 #include <cstdlib>
 
 namespace {
@@ -51,12 +54,82 @@ const NumberKey kNumberKeys[] = {
         {"HexView", 0, false}};
 
 // Keys the program writes; everything else in the files is someone else's.
-const QByteArrayList kWrittenSettings = {"ComPort",        "Baudrate",     "Dataformat",
-                                         "Handshake",      "Peculiar",     "Language",
-                                         "PrefixOption",   "ReadjustOption", "PrefixChars",
-                                         "ReadjustChars",  "DeleteSendChars", "CharDelay",
-                                         "WaitTime",       "RecordLog",    "RecordLogFile",
-                                         "HexView"};
+const QByteArrayList kWrittenSettings = {
+    "ComPort",     "Baudrate",      "Dataformat",      "Handshake",
+    "Peculiar",    "Language",      "PrefixOption",    "ReadjustOption",
+    "PrefixChars", "ReadjustChars", "DeleteSendChars", "CharDelay",
+    "WaitTime",    "RecordLog",     "RecordLogFile",   "RecordLogFileUtf8",
+    "HexView"};
+
+// The text of bytes that are UTF-8 as RFC 3629 has it, read one code point
+// at a time; nothing for any other bytes.
+std::optional<QString> referenceUtf8(const QByteArray &bytes)
+{
+    QList<char32_t> points;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const uchar first = uchar(bytes[i]);
+        const int length = first < 0x80    ? 1
+                           : first >= 0xF0 ? 4
+                           : first >= 0xE0 ? 3
+                           : first >= 0xC0 ? 2
+                                           : 0;
+        if (length == 0 || i + length > bytes.size())
+            return std::nullopt;
+        char32_t point = length == 1 ? first : first & (0xFF >> (length + 1));
+        for (int k = 1; k < length; ++k) {
+            const uchar next = uchar(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            point = (point << 6) | (next & 0x3F);
+        }
+        const char32_t lowest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < lowest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return std::nullopt;
+        points.append(point);
+        i += length;
+    }
+    return QString::fromUcs4(points.constData(), points.size());
+}
+
+// '%' and two hex digits as their byte; nothing for a '%' without them.
+std::optional<QByteArray> referencePercent(const QByteArray &text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out.append(text[i]);
+            continue;
+        }
+        if (i + 2 >= text.size() || !std::isxdigit(uchar(text[i + 1])) ||
+            !std::isxdigit(uchar(text[i + 2])))
+            return std::nullopt;
+        out.append(char(text.mid(i + 1, 2).toInt(nullptr, 16)));
+        i += 2;
+    }
+    return out;
+}
+
+// The file of a recording as its two keys give it: the UTF-8 one when it is
+// a path whose form with '?' for each character without a byte (and for a
+// line end) is the other key.
+QString referenceRecordLogFile(const QByteArray &settingsFile)
+{
+    const QByteArray section("SETTINGS");
+    const QString narrow =
+        Codec::toText(IniReference::value(settingsFile, section, "RecordLogFile").value_or(""));
+    const QByteArray wide =
+        IniReference::value(settingsFile, section, "RecordLogFileUtf8").value_or("");
+    const auto bytes = referencePercent(wide);
+    const auto path = bytes ? referenceUtf8(*bytes) : std::nullopt;
+    if (wide.isEmpty() || !path || path->isEmpty())
+        return narrow;
+    QString form;
+    for (const QChar c : *path) {
+        const auto byte = Codec::byteFromChar(c);
+        form += !byte || c == u'\r' || c == u'\n' ? QChar(u'?') : Codec::charFromByte(*byte);
+    }
+    return form == narrow ? *path : narrow;
+}
 
 QList<QPair<QString, qint64>> numbersOf(const SettingsRecord &s)
 {
@@ -121,9 +194,7 @@ void checkLoadedAsWritten(const QByteArray &settingsFile, const QByteArray &comm
     FUZZ_CHECK(s.ReadjustChars
                        == Codec::toText(IniReference::value(settingsFile, section, "ReadjustChars").value_or("")),
                visible(s.ReadjustChars));
-    FUZZ_CHECK(s.RecordLogFile
-                       == Codec::toText(IniReference::value(settingsFile, section, "RecordLogFile").value_or("")),
-               visible(s.RecordLogFile));
+    FUZZ_CHECK(s.RecordLogFile == referenceRecordLogFile(settingsFile), visible(s.RecordLogFile));
     for (int i = 0; i < 8; ++i) {
         const QByteArray key = "Param" + QByteArray::number(i + 1);
         FUZZ_CHECK(slots[i] == Codec::toText(IniReference::value(commandFile, section, key).value_or("")),
@@ -228,6 +299,7 @@ bool namesAPort(const QString &value)
 
 QMap<int, QString> referenceEntries(const QByteArray &file)
 {
+    const bool utf8 = referenceUtf8(file).has_value();
     QMap<int, QString> entries;
     QSet<int> seen;
     const QList<QByteArray> lines = IniReference::rawLines(file);
@@ -243,7 +315,9 @@ QMap<int, QString> referenceEntries(const QByteArray &file)
             if (n == 0 || seen.contains(n))
                 continue;
             seen.insert(n);
-            const QString path = Codec::toText(line.value);
+            const QString path =
+                utf8 ? referenceUtf8(line.value).value_or(QStringLiteral("(no UTF-8)"))
+                     : Codec::toText(line.value);
             if (namesAPort(path) && path.trimmed() == path)
                 entries.insert(n, path);
         }
@@ -251,12 +325,22 @@ QMap<int, QString> referenceEntries(const QByteArray &file)
     return entries;
 }
 
+QString describeEntries(const QMap<int, QString> &entries)
+{
+    QString text;
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+        text += QStringLiteral("COM%1=%2\n").arg(it.key()).arg(visible(it.value()));
+    return text;
+}
+
 void checkPortsIni(const QByteArray &portsFile, int number, const QByteArray &newPath)
 {
     const PortsIniFile ports(dataFolder());
     writeFile(ports.filePath(), portsFile);
     const QMap<int, QString> expected = referenceEntries(portsFile);
-    FUZZ_CHECK(ports.entries() == expected, visible(portsFile));
+    FUZZ_CHECK(ports.entries() == expected,
+               visible(portsFile) + QStringLiteral("\nread:\n") + describeEntries(ports.entries()) +
+                   QStringLiteral("expected:\n") + describeEntries(expected));
     // Single entries: those the file has, a few it lacks, the edges.
     QSet<int> numbers{0, 1, 2, 256, 257, number};
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
@@ -264,8 +348,10 @@ void checkPortsIni(const QByteArray &portsFile, int number, const QByteArray &ne
     for (const int n : std::as_const(numbers))
         FUZZ_CHECK(ports.entry(n) == expected.value(n), QString::number(n));
 
-    // Recording a number: it reads back exactly, every other entry stays.
-    const QString path = Codec::toText(newPath);
+    // Recording a number: it reads back exactly, every other entry stays,
+    // and a UTF-8 file stays UTF-8.
+    const auto widePath = referenceUtf8(newPath);
+    const QString path = widePath ? *widePath : Codec::toText(newPath);
     const bool usable = number >= 1 && number <= 256 && namesAPort(path)
                         && path.trimmed() == path && !path.contains(QLatin1Char('\r'))
                         && !path.contains(QLatin1Char('\n'));
@@ -274,7 +360,10 @@ void checkPortsIni(const QByteArray &portsFile, int number, const QByteArray &ne
     QMap<int, QString> after = expected;
     if (recorded)
         after.insert(number, path);
-    FUZZ_CHECK(ports.entries() == after, visible(readFile(ports.filePath())));
+    const QByteArray written = readFile(ports.filePath());
+    FUZZ_CHECK(ports.entries() == after, visible(written));
+    if (referenceUtf8(portsFile))
+        FUZZ_CHECK(referenceUtf8(written).has_value(), visible(written));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "host/ComPortList.h"
 #include "host/ComPortMap.h"
 #include "host/PortAddress.h"
+#include "text/Codec.h"
 
 #include <QTest>
 
@@ -98,6 +99,12 @@ private Q_SLOTS:
     void longPathNotCutToAnotherDevice_data();
     void longPathNotCutToAnotherDevice();
     void unwritableDataFolder();
+    void unwritablePathLeavesTheFile_data();
+    void unwritablePathLeavesTheFile();
+    void handEditedEncodings_data();
+    void handEditedEncodings();
+    void recordedNamesKeepTheFileEncoding_data();
+    void recordedNamesKeepTheFileEncoding();
 };
 
 void tst_ComPortMap::firstDeviceIsCom1AtFirstStart()
@@ -663,6 +670,140 @@ void tst_ComPortMap::unwritableDataFolder()
     QCOMPARE(numberOf(map.discover(), m.stableName(prolific)), 2);
     QCOMPARE(map.pathFor(2, 1).path, m.node(QStringLiteral("ttyUSB1")));
     QVERIFY(!QFileInfo::exists(m.dataFolder() + QStringLiteral("missing")));
+}
+
+void tst_ComPortMap::unwritablePathLeavesTheFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("file"); // Ports.ini before
+    QTest::newRow("a line feed inside") << "/dev/a\nb" << QByteArray("[PORTS]\nCOM2=/dev/x\n");
+    QTest::newRow("a CR at the end") << "/dev/a\r" << QByteArray("[PORTS]\nCOM2=/dev/x\n");
+    QTest::newRow("a CR at the end, Windows-1252 file")
+        << "/dev/a\r" << QByteArray("[PORTS]\nCOM2=/dev/\xE4\n");
+    QTest::newRow("half of a surrogate pair")
+        << QStringLiteral("/dev/") + QChar(0xD800) << QByteArray("[PORTS]\nCOM2=/dev/x\n");
+}
+
+// A path the file cannot give back is not recorded, and the file stays as
+// it was.
+void tst_ComPortMap::unwritablePathLeavesTheFile()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, file);
+    FakeMachine m;
+    m.writeIni(file);
+    const PortsIniFile ports(m.dataFolder());
+    QVERIFY(!ports.setEntry(1, path));
+    QCOMPARE(m.readIni(), file);
+    QVERIFY(ports.setEntry(1, QStringLiteral("/dev/ttyS0")));
+    QCOMPARE(ports.entry(1), QStringLiteral("/dev/ttyS0"));
+}
+
+void tst_ComPortMap::handEditedEncodings_data()
+{
+    QTest::addColumn<QString>("name");   // of the device, which the entry names
+    QTest::addColumn<QByteArray>("ini"); // $ for the device's path as the file spells it
+    QTest::addColumn<bool>("utf8");      // the file spells it in UTF-8, else in Windows-1252
+    QTest::addColumn<bool>("found");
+    // Fixed: a UTF-8 file was read as Windows-1252, so these named other paths.
+    QTest::newRow("UTF-8, an umlaut")
+        << "Überträger" << QByteArray("[PORTS]\nCOM1=$\n") << true << true;
+    QTest::newRow("UTF-8, Polish")
+        << "łącze-żółw" << QByteArray("[PORTS]\nCOM1=$\n") << true << true;
+    QTest::newRow("UTF-8, Cyrillic")
+        << "Порт" << QByteArray("[PORTS]\r\nCOM1=$\r\n") << true << true;
+    QTest::newRow("UTF-8 with a byte-order mark")
+        << "Überträger" << QByteArray("\xEF\xBB\xBF[PORTS]\nCOM1=$\n") << true << true;
+    QTest::newRow("UTF-8 with a comment in UTF-8")
+        << "Überträger" << QByteArray("; Gerät im Labor\n[PORTS]\nCOM1=$\n") << true << true;
+    QTest::newRow("Windows-1252 as before")
+        << "Überträger" << QByteArray("[PORTS]\nCOM1=$\n") << false << true;
+    QTest::newRow("Windows-1252, a comment too")
+        << "Überträger" << QByteArray("; Ger\xE4t\n[PORTS]\nCOM1=$\n") << false << true;
+    // A CR inside a line belongs to the value; only a line's end is not kept.
+    QTest::newRow("a CR inside the path")
+        << "tty\rX" << QByteArray("[PORTS]\nCOM1=$\n") << true << true;
+    // One byte that is no UTF-8 makes the whole file Windows-1252.
+    QTest::newRow("UTF-8 path, a Windows-1252 comment")
+        << "Überträger" << QByteArray("; Ger\xE4t\n[PORTS]\nCOM1=$\n") << true << false;
+}
+
+// Ports.ini is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
+void tst_ComPortMap::handEditedEncodings()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, utf8);
+    QFETCH(bool, found);
+    FakeMachine m;
+    const QString device = m.plainFile(name);
+    QVERIFY(QFileInfo::exists(device));
+    const QByteArray spelt = utf8 ? device.toUtf8() : *Codec::toBytes(device);
+    m.writeIni(ini.replace('$', spelt));
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    const ComPortMap::Lookup lookup = map.pathFor(1, 1);
+    QCOMPARE(lookup.path, found ? device : QString());
+    QCOMPARE(PortsIniFile(m.dataFolder()).entries().value(1) == device, found);
+    QCOMPARE(describe(map.discover()),
+             found ? QStringList{QStringLiteral("1 %1 %1").arg(device)} : QStringList());
+}
+
+void tst_ComPortMap::recordedNamesKeepTheFileEncoding_data()
+{
+    QTest::addColumn<QString>("id");        // the by-id name of the device plugged in
+    QTest::addColumn<QByteArray>("before"); // Ports.ini
+    // The file after the device was recorded; $ for the by-id folder and '/'.
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("ASCII into an empty file")
+        << "usb-FTDI-if00" << QByteArray() << QByteArray("[PORTS]\r\nCOM1=$usb-FTDI-if00\r\n");
+    // Fixed: the name went in as Windows-1252, which editors show garbled.
+    QTest::newRow("an umlaut into an ASCII file")
+        << "usb-Überträger-if00" << QByteArray("[PORTS]\n")
+        << QByteArray("[PORTS]\nCOM1=$usb-\xC3\x9C"
+                      "bertr\xC3\xA4ger-if00\n");
+    // Fixed: a name without Windows-1252 bytes was not recorded at all, so
+    // the device got the kernel's name, which the next device may take.
+    QTest::newRow("Polish into a UTF-8 file")
+        << "usb-łącze-if00" << QByteArray("; Gerät\n[PORTS]\n")
+        << QByteArray("; Ger\xC3\xA4t\n[PORTS]\nCOM1=$usb-\xC5\x82\xC4\x85"
+                      "cze-if00\n");
+    QTest::newRow("an umlaut into a Windows-1252 file stays Windows-1252")
+        << "usb-Überträger-if00" << QByteArray("; Ger\xE4t\n[PORTS]\n")
+        << QByteArray("; Ger\xE4t\n[PORTS]\nCOM1=$usb-\xDC"
+                      "bertr\xE4ger-if00\n");
+    QTest::newRow("Polish into a Windows-1252 file turns it into UTF-8")
+        << "usb-łącze-if00" << QByteArray("\xEF\xBB\xBF; Ger\xE4t \x80\n[PORTS]\nCOM9=/dev/\xE4\n")
+        << QByteArray("\xEF\xBB\xBF; Ger\xC3\xA4t \xE2\x82\xAC\n[PORTS]\nCOM9=/dev/\xC3\xA4\n"
+                      "COM1=$usb-\xC5\x82\xC4\x85"
+                      "cze-if00\n");
+    // Without the unusable COM1 line the file would pass for UTF-8, and COM2
+    // would name /dev/é instead of /dev/Ã©.
+    QTest::newRow("a Windows-1252 file that would pass for UTF-8 afterwards")
+        << "usb-FTDI-if00" << QByteArray("[PORTS]\nCOM1=rel\xE9\nCOM2=/dev/\xC3\xA9\n")
+        << QByteArray("[PORTS]\nCOM1=$usb-FTDI-if00\nCOM2=/dev/\xC3\x83\xC2\xA9\n");
+}
+
+// A device's by-id name goes into Ports.ini in the file's own encoding, and
+// the device keeps its number at the next run.
+void tst_ComPortMap::recordedNamesKeepTheFileEncoding()
+{
+    QFETCH(QString, id);
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    FakeMachine m;
+    if (!before.isEmpty())
+        m.writeIni(before);
+    m.plug(QStringLiteral("ttyUSB0"), id, QStringLiteral("FT232R USB UART"));
+    const QString expected =
+        QStringLiteral("1 ") + m.stableName(id) + QStringLiteral(" FT232R USB UART (ttyUSB0)");
+    QCOMPARE(describe(ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover()).value(0), expected);
+    QCOMPARE(m.readIni(), after.replace('$', QByteArray(m.byIdFolder().toUtf8() + '/')));
+    QCOMPARE(describe(ComPortMap(m.dataFolder(), m, m.byIdFolder()).discover()).value(0), expected);
+    QCOMPARE(m.readIni(), after);
+    QCOMPARE(ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(1, 1).path,
+             m.node(QStringLiteral("ttyUSB0")));
+    if (before.contains("COM2"))
+        QCOMPARE(PortsIniFile(m.dataFolder()).entry(2), QStringLiteral("/dev/\u00C3\u00A9"));
 }
 
 QTEST_GUILESS_MAIN(tst_ComPortMap)

@@ -1,4 +1,5 @@
 #include "text/Codec.h"
+#include "text/Utf8.h"
 
 #include <QTest>
 
@@ -10,6 +11,8 @@ private Q_SLOTS:
     void knownCharacters();
     void characterWithoutByteFails_data();
     void characterWithoutByteFails();
+    void utf8_data();
+    void utf8();
 };
 
 void tst_Codec::everyByteRoundTrips()
@@ -68,6 +71,51 @@ void tst_Codec::characterWithoutByteFails()
 {
     QFETCH(QString, text);
     QVERIFY(!Codec::toBytes(text).has_value());
+}
+
+void tst_Codec::utf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text"); // empty: not UTF-8
+    QTest::newRow("ASCII") << QByteArray("/dev/ttyS0") << "/dev/ttyS0";
+    QTest::newRow("two bytes, lowest and highest")
+        << QByteArray("\xC2\x80\xDF\xBF") << QString(QChar(0x80)) + QChar(0x7FF);
+    QTest::newRow("three bytes") << QByteArray("\xE0\xA0\x80\xEF\xBF\xBF")
+                                 << QString(QChar(0x800)) + QChar(0xFFFF);
+    QTest::newRow("three bytes, leads E1 and EC")
+        << QByteArray("\xE1\x80\x80\xEC\xBF\xBF") << QString(QChar(0x1000)) + QChar(0xCFFF);
+    QTest::newRow("four bytes, leads F1 and F3") << QByteArray("\xF1\x80\x80\x80\xF3\xBF\xBF\xBF")
+                                                 << QString::fromUcs4(U"\U00040000\U000FFFFF");
+    QTest::newRow("just below the surrogates")
+        << QByteArray("\xED\x9F\xBF") << QString(QChar(0xD7FF));
+    QTest::newRow("four bytes, lowest and highest")
+        << QByteArray("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF")
+        << QString::fromUcs4(U"\U00010000\U0010FFFF");
+    QTest::newRow("a byte-order mark is kept")
+        << QByteArray("\xEF\xBB\xBFx") << QString(QChar(0xFEFF)) + u'x';
+    QTest::newRow("NUL") << QByteArray("a\0b", 3) << QStringView(u"a\0b", 3).toString();
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << "";
+    QTest::newRow("overlong, lead C1") << QByteArray("\xC1\xBF") << "";
+    QTest::newRow("overlong, three bytes") << QByteArray("\xE0\x9F\xBF") << "";
+    QTest::newRow("overlong, four bytes") << QByteArray("\xF0\x8F\xBF\xBF") << "";
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << "";
+    QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << "";
+    QTest::newRow("no such first byte") << QByteArray("\xF5\x80\x80\x80") << "";
+    QTest::newRow("a lone continuation byte") << QByteArray("a\x80") << "";
+    QTest::newRow("cut off at the end") << QByteArray("a\xE2\x82") << "";
+    QTest::newRow("cut off inside") << QByteArray("\xE2\x82z") << "";
+    QTest::newRow("third byte no continuation") << QByteArray("\xF0\x90\x41\x80") << "";
+    QTest::newRow("Windows-1252 umlaut") << QByteArray("Ger\xE4t") << "";
+}
+
+void tst_Codec::utf8()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(Utf8::isValid(bytes), !text.isEmpty());
+    QCOMPARE(Utf8::decode(bytes), text.isEmpty() ? std::nullopt : std::optional<QString>(text));
+    if (!text.isEmpty())
+        QVERIFY(Utf8::carries(text));
 }
 
 QTEST_APPLESS_MAIN(tst_Codec)

@@ -188,6 +188,7 @@ private Q_SLOTS:
     void escapeSavesAndEnds();
     void saveFailureAtExitIsShown_data();
     void saveFailureAtExitIsShown();
+    void leftoversOfSavesRemovedAtStart_data();
     void leftoversOfSavesRemovedAtStart();
     void waitTimeSavedAtExit_data();
     void waitTimeSavedAtExit();
@@ -482,25 +483,45 @@ void tst_frmMain::saveFailureAtExitIsShown()
     QCOMPARE(visibleWhileShown, !message.isEmpty());
 }
 
-// Temporary files of the program's own saves that were killed halfway.
+void tst_frmMain::leftoversOfSavesRemovedAtStart_data()
+{
+    QTest::addColumn<QString>("name"); // in the data folder
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("a save of Settings.ini") << ".Settings.ini.lintrova-save-Ab12Cd" << 90 << true;
+    QTest::newRow("a save of DefaultCommands.icf")
+        << ".DefaultCommands.icf.lintrova-save-000000" << 90 << true;
+    QTest::newRow("a save of Ports.ini") << ".Ports.ini.lintrova-save-zzzzzz" << 90 << true;
+    QTest::newRow("a command set saved into the folder")
+        << ".UserDefinedCommands.icf.lintrova-save-Q1w2E3" << 90 << true;
+    QTest::newRow("a save running in another window")
+        << ".Settings.ini.lintrova-save-young1" << 5 << false;
+    QTest::newRow("one character short") << ".Settings.ini.lintrova-save-Ab12C" << 90 << false;
+    // Fixed: copies users make before editing by hand were taken for leftovers.
+    QTest::newRow("Settings.ini.backup") << "Settings.ini.backup" << 90 << false;
+    QTest::newRow("Settings.ini.before") << "Settings.ini.before" << 90 << false;
+    QTest::newRow("Ports.ini.orig01") << "Ports.ini.orig01" << 90 << false;
+    QTest::newRow("DefaultCommands.icf.sicher") << "DefaultCommands.icf.sicher" << 90 << false;
+    QTest::newRow("Settings.ini.Ab12Cd") << "Settings.ini.Ab12Cd" << 90 << false;
+    QTest::newRow("Notes.txt.Ab12Cd") << "Notes.txt.Ab12Cd" << 90 << false;
+}
+
+// Temporary files of the program's own saves that were killed halfway go at
+// the start; nothing else does.
 void tst_frmMain::leftoversOfSavesRemovedAtStart()
 {
-    const QStringList old{"Settings.ini.Ab12Cd", "DefaultCommands.icf.000000", "Ports.ini.zzzzzz"};
-    const QStringList kept{"Settings.ini.young1", "Notes.txt.Ab12Cd", "Settings.ini.Ab12C"};
+    QFETCH(QString, name);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
     QString dataFolder;
     Program p({}, {}, [&](const QString &folder) {
         dataFolder = folder;
-        for (const QString &name : old + kept) {
-            Program::writeFile(folder + name, "[SETTINGS]\r\n");
-            timespec times[2] = {};
-            times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - (name.contains("young") ? 5 : 90);
-            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder + name).constData(), times, 0), 0);
-        }
+        Program::writeFile(folder + name, "[SETTINGS]\r\n");
+        timespec times[2] = {};
+        times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - ageSeconds;
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder + name).constData(), times, 0), 0);
     });
-    for (const QString &name : old)
-        QVERIFY2(!QFileInfo::exists(dataFolder + name), qPrintable(name));
-    for (const QString &name : kept)
-        QVERIFY2(QFileInfo::exists(dataFolder + name), qPrintable(name));
+    QCOMPARE(QFileInfo::exists(dataFolder + name), !removed);
 }
 
 void tst_frmMain::waitTimeSavedAtExit_data()
@@ -956,7 +977,9 @@ void tst_frmMain::saveLog()
         QCOMPARE(p.messages, QStringList{QStringLiteral("Protokoll speichern|Das Protokoll konnte nicht als %1 "
                                                         "gespeichert werden. %2").arg(path, message)});
         QCOMPARE(bytes, QByteArray("old\n"));
-        QCOMPARE(QDir(p.data.path()).entryList({"old.log.*"}, QDir::Files), QStringList());
+        QCOMPARE(
+            QDir(p.data.path()).entryList({"old.log.*", ".old.log.*"}, QDir::Files | QDir::Hidden),
+            QStringList());
         return;
     }
     QCOMPARE(p.messages, QStringList());
@@ -1209,31 +1232,67 @@ void tst_frmMain::recordingStops()
 
 void tst_frmMain::recordingRemembered_data()
 {
+    QTest::addColumn<QString>("name");      // of the recorded file
     QTest::addColumn<QByteArray>("keys");   // in Settings.ini at the start
     QTest::addColumn<bool>("tick");         // the user ticks the item and keeps it
     QTest::addColumn<QByteArray>("atExit"); // the keys written at the end; empty: none
-    QTest::newRow("never recorded: the file keeps its keys") << QByteArray() << false << QByteArray();
-    QTest::newRow("recording at exit") << QByteArray() << true
-                                       << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    // How the file's path is written: %1 in RecordLogFile, %2 in RecordLogFileUtf8.
+    QTest::addColumn<QByteArray>("narrowName");
+    QTest::addColumn<QByteArray>("encodedName");
+    const QByteArray one("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    const QByteArray wide("RecordLog=1\r\nRecordLogFile=%1\r\nRecordLogFileUtf8=%2\r\n");
+    QTest::newRow("never recorded: the file keeps its keys")
+        << "run.log" << QByteArray() << false << QByteArray() << QByteArray("run.log")
+        << QByteArray();
+    QTest::newRow("recording at exit")
+        << "run.log" << QByteArray() << true << one << QByteArray("run.log") << QByteArray();
     QTest::newRow("resumed at start, appending")
-        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n") << false
-        << QByteArray("RecordLog=1\r\nRecordLogFile=%1\r\n");
+        << "run.log" << one << false << one << QByteArray("run.log") << QByteArray();
     QTest::newRow("recorded before, not now")
-        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
-        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n");
+        << "run.log" << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
+        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << QByteArray("run.log")
+        << QByteArray();
+    QTest::newRow("a Windows-1252 name needs no second key")
+        << "Müller.log" << QByteArray() << true << one << QByteArray("M\xFCller.log")
+        << QByteArray();
+    // Fixed: a name with a character outside Windows-1252 was silently not
+    // resumed.
+    QTest::newRow("a Polish name") << "łódź.log" << QByteArray() << true << wide
+                                   << QByteArray("?\xF3"
+                                                 "d?.log")
+                                   << QByteArray("%C5%82%C3%B3d%C5%BA.log");
+    QTest::newRow("a Czech name") << "žluťoučký kůň.log" << QByteArray() << true << wide
+                                  << QByteArray("\x9Elu?ou?k\xFD k??.log")
+                                  << QByteArray(
+                                         "%C5%BElu%C5%A5ou%C4%8Dk%C3%BD%20k%C5%AF%C5%88.log");
+    QTest::newRow("a Cyrillic name")
+        << "журнал.log" << QByteArray() << true << wide << QByteArray("??????.log")
+        << QByteArray("%D0%B6%D1%83%D1%80%D0%BD%D0%B0%D0%BB.log");
+    QTest::newRow("a Polish name resumed at start") << "łódź.log" << wide << false << wide
+                                                    << QByteArray("?\xF3"
+                                                                  "d?.log")
+                                                    << QByteArray("%C5%82%C3%B3d%C5%BA.log");
 }
 
+// A recording running at the end resumes at the next start, appending to
+// the very file, whatever its name.
 void tst_frmMain::recordingRemembered()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, keys);
     QFETCH(bool, tick);
     QFETCH(QByteArray, atExit);
+    QFETCH(QByteArray, narrowName);
+    QFETCH(QByteArray, encodedName);
     QTemporaryDir logs;
-    const QString path = logs.filePath("run.log");
+    const QString path = logs.filePath(name);
+    const QByteArray folder = QFile::encodeName(logs.path()) + '/';
+    auto written = [&](QByteArray pattern) {
+        return pattern.replace("%1", QByteArray(folder + narrowName))
+            .replace("%2", QByteArray(folder + encodedName));
+    };
     Program::writeFile(path, "earlier run\n");
-    const QByteArray ini = "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" +
-                           QString::fromLatin1(keys).arg(path).toLatin1();
-    Program p(ini);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys));
     const bool resumed = keys.startsWith("RecordLog=1");
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->isChecked(), resumed);
     p.window->setLogFileChooser([&](const QString &) { return path; });
@@ -1244,10 +1303,22 @@ void tst_frmMain::recordingRemembered()
     p.window->close();
     const QByteArray settings = fileBytes(p.data.path() + QStringLiteral("/Kavrel/Lintrova/Settings.ini"));
     QCOMPARE(settings.contains("RecordLog"), !atExit.isEmpty());
+    QCOMPARE(settings.contains("RecordLogFileUtf8"), atExit.contains("Utf8"));
     if (!atExit.isEmpty())
-        QVERIFY2(settings.contains(QString::fromLatin1(atExit).arg(path).toLatin1()), settings);
-    QCOMPARE(fileBytes(path), "earlier run\n" + (resumed || tick ? lines.expected : QByteArray()));
+        QVERIFY2(settings.contains(written(atExit)), settings);
+    QByteArray expected = "earlier run\n" + (resumed || tick ? lines.expected : QByteArray());
+    QCOMPARE(fileBytes(path), expected);
     QCOMPARE(p.messages, QStringList());
+    if (!atExit.startsWith("RecordLog=1"))
+        return;
+    Program next(settings);
+    QVERIFY(next.child<QAction>("mnuFileRecordLog")->isChecked());
+    QCOMPARE(next.window->recorder().path(), path);
+    Lines more{next.window->engine().log(), {}};
+    more.append(1, QStringLiteral("the next run"));
+    next.window->close();
+    QCOMPARE(fileBytes(path), expected + more.expected);
+    QCOMPARE(next.messages, QStringList());
 }
 
 void tst_frmMain::specialCharacterGoesToActiveBox_data()
