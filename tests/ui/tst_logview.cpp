@@ -7,8 +7,11 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+
+#include <algorithm>
 
 class tst_LogView : public QObject {
     Q_OBJECT
@@ -35,6 +38,13 @@ struct Shown {
         QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         fixed.setPointSize(9);
         view.setFont(fixed);
+        // Yellow on blue for the selection: red shows only in its ink.
+        QPalette colours = view.palette();
+        colours.setColor(QPalette::Base, Qt::white);
+        colours.setColor(QPalette::Text, Qt::black);
+        colours.setColor(QPalette::Highlight, QColor(0, 0, 160));
+        colours.setColor(QPalette::HighlightedText, Qt::yellow);
+        view.setPalette(colours);
         view.setLog(&log);
         view.resize(size);
         view.show();
@@ -69,6 +79,50 @@ public:
 };
 
 QString codeText(int code) { return QString(QChar(char16_t(code))); }
+
+// A row as it is on the screen: what was painted, blits included.
+QImage shownRow(LogView &view, int row)
+{
+    const QRect rect = view.rowRect(row).translated(
+        view.viewport()->mapTo(view.window(), QPoint(0, 0)));
+    return view.screen()
+        ->grabWindow(view.window()->winId(), rect.x(), rect.y(), rect.width(), rect.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// A row as painting it whole gives it now.
+QImage drawnRow(LogView &view, int row)
+{
+    return view.viewport()->grab(view.rowRect(row)).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// "selected": mostly the highlight colour, ink in the highlighted text's
+// colour; "plain": no highlight, black ink on white; else what was seen.
+QString look(const QImage &row)
+{
+    int highlight = 0, white = 0, reddest = 0, darkest = 255;
+    for (int y = 0; y < row.height(); ++y) {
+        for (int x = 0; x < row.width(); ++x) {
+            const QColor pixel = row.pixelColor(x, y);
+            highlight += pixel == QColor(0, 0, 160);
+            white += pixel == QColor(Qt::white);
+            reddest = std::max(reddest, pixel.red());
+            darkest = std::min(darkest, pixel.red());
+        }
+    }
+    const int half = row.width() * row.height() / 2;
+    if (highlight > half && reddest > 128)
+        return QStringLiteral("selected");
+    if (highlight == 0 && white > half && darkest < 128)
+        return QStringLiteral("plain");
+    return QStringLiteral("highlight %1, white %2 of %3 pixels, red %4 to %5")
+        .arg(highlight)
+        .arg(white)
+        .arg(row.width() * row.height())
+        .arg(darkest)
+        .arg(reddest);
+}
 
 } // namespace
 
@@ -117,15 +171,37 @@ void tst_LogView::controlCharactersLookDistinct()
             QVERIFY(own[i] != own[j]);
         }
     }
+    // A blank is drawn as nothing, not as a box.
+    for (const char code : {' ', '\xA0'}) {
+        QImage image = blank.copy();
+        QPainter painter(&image);
+        cells.paintRow(painter, QByteArray(3, code), 0, 3, QPoint(0, 0), Qt::black);
+        painter.end();
+        QVERIFY2(image == blank, qPrintable(QString::number(uchar(code))));
+    }
 }
 
-// A short line after a long one once cut the range to the short one.
+// A short line after a long one once cut the range to the short one. Scrolled
+// sideways, a line starts at its first visible column.
 void tst_LogView::scrollRangeReachesLongestLine()
 {
-    Shown shown({QString(500, u'x') + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
+    QString letters;
+    for (quint32 state = 1; letters.size() < 500; state = state * 1103515245u + 12345u)
+        letters += QChar(u'a' + (state >> 16) % 26);
+    Shown shown({letters + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
     QVERIFY(shown.settle());
     QScrollBar *bar = shown.view.horizontalScrollBar();
     QCOMPARE(bar->maximum(), shown.log.longestLineLength() - shown.view.fullColumns());
+    const QImage before = shownRow(shown.view, 0);
+    const int columns = 7;
+    bar->setValue(columns);
+    QVERIFY(shown.settle());
+    const QImage after = shownRow(shown.view, 0);
+    QCOMPARE(after, drawnRow(shown.view, 0)); // the blit and the uncovered strip
+    const int shift = columns * shown.view.cells().cellWidth();
+    const int from = 2 * shown.view.cells().cellWidth(); // past the room left of the text
+    const QRect kept(from, 0, after.width() - shift - from, after.height());
+    QCOMPARE(after.copy(kept), before.copy(kept.translated(shift, 0)));
     bar->setValue(bar->maximum()); // the long line's last character in the last whole column
     QCOMPARE(shown.log.longestLineLength() - bar->value(), shown.view.fullColumns());
     shown.log.clear();
@@ -180,12 +256,15 @@ void tst_LogView::keysMoveTheSelection_data()
 {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
-    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("to"); // -1: a page below from, -2: a page above
     QTest::newRow("up") << 10 << int(Qt::Key_Up) << 9;
     QTest::newRow("down at the end stays") << 29 << int(Qt::Key_Down) << 29;
     QTest::newRow("home") << 10 << int(Qt::Key_Home) << 0;
     QTest::newRow("end") << 3 << int(Qt::Key_End) << 29;
     QTest::newRow("page up stops at the first") << 2 << int(Qt::Key_PageUp) << 0;
+    // A page: the rows that fit whole, less one kept in view.
+    QTest::newRow("page down") << 3 << int(Qt::Key_PageDown) << -1;
+    QTest::newRow("page up") << 25 << int(Qt::Key_PageUp) << -2;
 }
 
 void tst_LogView::keysMoveTheSelection()
@@ -198,10 +277,18 @@ void tst_LogView::keysMoveTheSelection()
         lines << QStringLiteral("line %1").arg(i);
     Shown shown(lines);
     shown.log.setSelectedIndex(from);
+    QVERIFY(shown.settle());
+    const int page = shown.view.fullRows() - 1;
+    QVERIFY(page > 2);
+    if (to < 0)
+        to = to == -1 ? from + page : from - page;
     QTest::keyClick(&shown.view, Qt::Key(key));
     QCOMPARE(shown.log.selectedIndex(), to);
     QVERIFY(shown.settle());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(to)));
+    QCOMPARE(look(shownRow(shown.view, to)), QStringLiteral("selected"));
+    if (from != to && shown.view.viewport()->rect().contains(shown.view.rowRect(from)))
+        QCOMPARE(look(shownRow(shown.view, from)), QStringLiteral("plain"));
 }
 
 // Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
@@ -235,6 +322,19 @@ void tst_LogView::accessibleLines()
     QVERIFY(first->text(QAccessible::Name).endsWith(QStringLiteral("A<1><127><CR>")));
     QCOMPARE(list->indexOfChild(list->child(1)), 1);
     QVERIFY(list->child(1)->state().selected);
+    // Where each line is on the screen; those scrolled out of view are off-screen.
+    shown.view.move(300, 200);
+    for (int i = 0; i < 40; ++i)
+        shown.append(QStringLiteral("more"));
+    QVERIFY(shown.settle());
+    const QRect viewport(shown.view.viewport()->mapToGlobal(QPoint(0, 0)),
+                         shown.view.viewport()->size());
+    QAccessibleInterface *last = list->child(41);
+    QVERIFY(viewport.contains(last->rect()));
+    QCOMPARE(list->childAt(last->rect().center().x(), last->rect().center().y()), last);
+    QVERIFY(!last->state().offscreen);
+    QVERIFY(first->state().offscreen);
+    QVERIFY(!viewport.intersects(first->rect()));
     shown.log.clear();
     QCOMPARE(list->childCount(), 0);
     QVERIFY(!first->isValid());
