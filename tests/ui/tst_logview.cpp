@@ -289,6 +289,16 @@ void tst_LogView::keysMoveTheSelection()
     QCOMPARE(look(shownRow(shown.view, to)), QStringLiteral("selected"));
     if (from != to && shown.view.viewport()->rect().contains(shown.view.rowRect(from)))
         QCOMPARE(look(shownRow(shown.view, from)), QStringLiteral("plain"));
+    // The focus frame (shown since the keyboard moved the focus) goes with the focus.
+    QVERIFY(shown.view.hasFocus());
+    shown.view.setAttribute(Qt::WA_KeyboardFocusChange);
+    shown.view.viewport()->update();
+    QVERIFY(shown.settle());
+    const QImage focused = shownRow(shown.view, to);
+    shown.view.clearFocus();
+    QVERIFY(shown.settle());
+    QCOMPARE(shownRow(shown.view, to), drawnRow(shown.view, to));
+    QVERIFY(shownRow(shown.view, to) != focused);
 }
 
 // Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
@@ -333,6 +343,7 @@ void tst_LogView::accessibleLines()
     QVERIFY(viewport.contains(last->rect()));
     QCOMPARE(list->childAt(last->rect().center().x(), last->rect().center().y()), last);
     QVERIFY(!last->state().offscreen);
+    QVERIFY(last->state().selectable && last->state().focusable);
     QVERIFY(first->state().offscreen);
     QVERIFY(!viewport.intersects(first->rect()));
     shown.log.clear();
