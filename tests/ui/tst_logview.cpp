@@ -204,8 +204,12 @@ void tst_LogView::scrollRangeReachesLongestLine()
     QCOMPARE(after.copy(kept), before.copy(kept.translated(shift, 0)));
     bar->setValue(bar->maximum()); // the long line's last character in the last whole column
     QCOMPARE(shown.log.longestLineLength() - bar->value(), shown.view.fullColumns());
+    bar->setValue(0);
+    QVERIFY(shown.settle());
     shown.log.clear();
     QTRY_COMPARE(bar->maximum(), 0);
+    QVERIFY(shown.settle());
+    QCOMPARE(shownRow(shown.view, 0), drawnRow(shown.view, 0)); // nothing of the lines stays
 }
 
 // A new line moves the rows on screen by a blit: what is painted is the new
@@ -226,6 +230,7 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
              qPrintable(QString::number(watch.painted.boundingRect().height())));
     QCOMPARE(shown.log.selectedIndex(), 50);
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
+    QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
 }
 
