@@ -16,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <termios.h>
 
@@ -331,6 +332,14 @@ void tst_TermiosPort::secondOpenerIsBusy()
     else
         first.port.setPortOpen(true);
 
+    // The device itself refuses other openers (root excepted), not only the
+    // advisory lock, and takes them again once the port is closed.
+    const auto exclusive = [&pty] {
+        int flag = -1;
+        return ::ioctl(pty.slave(), TIOCGEXCL, &flag) == 0 ? flag : -1;
+    };
+    QCOMPARE(exclusive(), foreignLock ? 0 : 1);
+
     OpenedPort second(pty);
     expectPortError([&] { second.port.setPortOpen(true); }, EBUSY, QStringLiteral("port busy"));
     QVERIFY(!second.port.PortOpen());
@@ -340,6 +349,7 @@ void tst_TermiosPort::secondOpenerIsBusy()
         ::flock(pty.slave(), LOCK_UN);
     else
         first.port.setPortOpen(false);
+    QCOMPARE(exclusive(), 0);
     second.port.setPortOpen(true);
     QVERIFY(second.port.PortOpen());
 }
@@ -578,16 +588,22 @@ void tst_TermiosPort::modemLinesAbsentIsSilent()
 {
     PtyPair pty;
     QVERIFY(pty.ok());
+    ScriptedDevice device; // outlives the port
     OpenedPort opened(pty);
+    opened.port.setDeviceCalls(device);
     opened.port.setDTREnable(false);
     opened.port.setRTSEnable(true);
     opened.port.setPortOpen(true);
+    // Each line is set at opening as its own setting asks.
+    QCOMPARE(device.calls, (QStringList{"open", "DTR off", "RTS on"}));
     opened.port.setDTREnable(true);
     opened.port.setRTSEnable(true);
     opened.port.setOutput(QStringLiteral("x"));
     opened.port.setRTSEnable(false); // drains first, then drops RTS
     QCOMPARE(pty.read(1), QByteArray("x"));
     QVERIFY(opened.port.PortOpen());
+    QCOMPARE(device.calls.mid(3, 3), (QStringList{"DTR on", "RTS on", "write 1"}));
+    QCOMPARE(device.calls.last(), QStringLiteral("RTS off"));
 }
 
 void tst_TermiosPort::drainFollowsLineTime_data()

@@ -931,16 +931,29 @@ void tst_frmMain::commandFileMenu()
     QCOMPARE(p.edit("txtBefehl3")->toolTip(), QString()); // tooltips follow key releases only
 }
 
+namespace {
+
+// A line of 2,000 characters that takes 3,500 bytes in the saved form.
+QString longContent()
+{
+    return QString(500, QChar(1)) + QString(500, u'\u00e4') + QString(1000, u'y');
+}
+
+} // namespace
+
 void tst_frmMain::saveLog_data()
 {
     QTest::addColumn<bool>("withLines");
     QTest::addColumn<QString>("target"); // "file", "folder" or "full disk"
     QTest::addColumn<QString>("message"); // the reason shown; empty when saved
-    QTest::newRow("lines with control and upper-half characters") << true << "file" << QString();
-    QTest::newRow("an empty log writes an empty file") << false << "file" << QString();
-    QTest::newRow("a folder") << true << "folder" << u"Der Name ist der eines Ordners."_qs;
+    QTest::addColumn<int>("longLines");   // of 2,000 characters, after the others
+    QTest::newRow("lines with control and upper-half characters")
+        << true << "file" << QString() << 0;
+    QTest::newRow("an empty log writes an empty file") << false << "file" << QString() << 0;
+    QTest::newRow("a folder") << true << "folder" << u"Der Name ist der eines Ordners."_qs << 0;
     QTest::newRow("disk full") << true << "full disk"
-                               << QString::fromLocal8Bit(std::strerror(EFBIG));
+                               << QString::fromLocal8Bit(std::strerror(EFBIG)) << 0;
+    QTest::newRow("more than one write of 1 MiB") << true << "file" << QString() << 400;
 }
 
 // One file line per log line, in UTF-8, control characters and brackets as
@@ -950,6 +963,7 @@ void tst_frmMain::saveLog()
     QFETCH(bool, withLines);
     QFETCH(QString, target);
     QFETCH(QString, message);
+    QFETCH(int, longLines);
     Program p;
     TrafficLog &log = p.window->engine().log();
     const QString contents[] = {QStringLiteral("A\r\n") + QChar(1) + QStringLiteral("B\x7f\xe4\u20ac\u0081"),
@@ -957,6 +971,9 @@ void tst_frmMain::saveLog()
     if (withLines)
         for (const QString &content : contents)
             log.AppendTrafficLine(TrafficLog::Direction::Sent, content, QDateTime::currentDateTimeUtc());
+    for (int i = 0; i < longLines; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Received, longContent(),
+                              QDateTime::currentDateTimeUtc());
     const QString path = target == "folder" ? p.data.path() : p.data.filePath("old.log");
     Program::writeFile(p.data.filePath("old.log"), "old\n");
     QStringList offered;
@@ -988,6 +1005,8 @@ void tst_frmMain::saveLog()
         expected = log.line(0).left(21).toUtf8() +
                    "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
                    log.line(1).left(21).toUtf8() + "<60>STX<62>plain\n"; // the text, not an STX
+        for (int i = 2; i < log.count(); ++i)
+            LogFile::appendLine(expected, log.lineBytes(i));
     }
     QCOMPARE(bytes, expected);
     // Offered first in the home folder, then where the log was saved last.
@@ -1072,10 +1091,12 @@ void tst_frmMain::recordLog_data()
 {
     QTest::addColumn<QByteArray>("before"); // the file's content before; "-": no file
     QTest::addColumn<QString>("clearing");  // "", "delete button" or "size rule"
-    QTest::newRow("a new file") << QByteArray("-") << QString();
-    QTest::newRow("an existing file is appended to") << QByteArray("old\n") << QString();
-    QTest::newRow("across the delete button") << QByteArray("old\n") << "delete button";
-    QTest::newRow("across the size rule") << QByteArray() << "size rule";
+    QTest::addColumn<int>("longLines");     // of 2,000 characters, handed to the file all at once
+    QTest::newRow("a new file") << QByteArray("-") << QString() << 0;
+    QTest::newRow("an existing file is appended to") << QByteArray("old\n") << QString() << 0;
+    QTest::newRow("across the delete button") << QByteArray("old\n") << "delete button" << 0;
+    QTest::newRow("across the size rule") << QByteArray() << "size rule" << 0;
+    QTest::newRow("more than one write of 1 MiB") << QByteArray("old\n") << QString() << 400;
 }
 
 // Every line appended while recording reaches the file within a second, in
@@ -1085,8 +1106,11 @@ void tst_frmMain::recordLog()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, clearing);
+    QFETCH(int, longLines);
     Program p;
     const QString path = p.data.filePath("recorded.log");
+    if (longLines > 0)
+        p.window->recorder().setPeriod(std::chrono::hours(1)); // written when it stops
     if (before != "-")
         Program::writeFile(path, before);
     Lines lines{p.window->engine().log(), {}};
@@ -1113,8 +1137,10 @@ void tst_frmMain::recordLog()
         QTRY_COMPARE(p.window->engine().log().count(), 0);
     }
     lines.append(2, QStringLiteral("after"));
+    lines.append(longLines, longContent());
     const QByteArray expected = (before == "-" ? QByteArray() : before) + lines.expected;
-    QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path), expected, 2000); // while still recording
+    if (longLines == 0)
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path), expected, 2000); // while still recording
     item->trigger(); // unticks
     QVERIFY(!item->isChecked());
     QVERIFY(!field->isVisible());
@@ -1232,43 +1258,47 @@ void tst_frmMain::recordingStops()
 
 void tst_frmMain::recordingRemembered_data()
 {
-    QTest::addColumn<QString>("name");      // of the recorded file
-    QTest::addColumn<QByteArray>("keys");   // in Settings.ini at the start
-    QTest::addColumn<bool>("tick");         // the user ticks the item and keeps it
-    QTest::addColumn<QByteArray>("atExit"); // the keys written at the end; empty: none
+    QTest::addColumn<QString>("name");       // of the recorded file
+    QTest::addColumn<QByteArray>("keys");    // in Settings.ini at the start
+    QTest::addColumn<bool>("heldElsewhere"); // another recorder holds the file at the start
+    QTest::addColumn<bool>("tick");          // the user clicks the item once
+    QTest::addColumn<QByteArray>("atExit");  // the keys written at the end; empty: none
     // How the file's path is written: %1 in RecordLogFile, %2 in RecordLogFileUtf8.
     QTest::addColumn<QByteArray>("narrowName");
     QTest::addColumn<QByteArray>("encodedName");
     const QByteArray one("RecordLog=1\r\nRecordLogFile=%1\r\n");
+    const QByteArray off("RecordLog=0\r\nRecordLogFile=%1\r\n");
     const QByteArray wide("RecordLog=1\r\nRecordLogFile=%1\r\nRecordLogFileUtf8=%2\r\n");
+    const QByteArray run("run.log");
     QTest::newRow("never recorded: the file keeps its keys")
-        << "run.log" << QByteArray() << false << QByteArray() << QByteArray("run.log")
-        << QByteArray();
+        << "run.log" << QByteArray() << false << false << QByteArray() << run << QByteArray();
     QTest::newRow("recording at exit")
-        << "run.log" << QByteArray() << true << one << QByteArray("run.log") << QByteArray();
+        << "run.log" << QByteArray() << false << true << one << run << QByteArray();
     QTest::newRow("resumed at start, appending")
-        << "run.log" << one << false << one << QByteArray("run.log") << QByteArray();
+        << "run.log" << one << false << false << one << run << QByteArray();
+    QTest::newRow("resumed, then unticked: not resumed next time")
+        << "run.log" << one << false << true << off << run << QByteArray();
+    QTest::newRow("could not be resumed: switched off")
+        << "run.log" << one << true << false << off << run << QByteArray();
     QTest::newRow("recorded before, not now")
-        << "run.log" << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << false
-        << QByteArray("RecordLog=0\r\nRecordLogFile=%1\r\n") << QByteArray("run.log")
-        << QByteArray();
+        << "run.log" << off << false << false << off << run << QByteArray();
     QTest::newRow("a Windows-1252 name needs no second key")
-        << "Müller.log" << QByteArray() << true << one << QByteArray("M\xFCller.log")
+        << "Müller.log" << QByteArray() << false << true << one << QByteArray("M\xFCller.log")
         << QByteArray();
     // Fixed: a name with a character outside Windows-1252 was silently not
     // resumed.
-    QTest::newRow("a Polish name") << "łódź.log" << QByteArray() << true << wide
+    QTest::newRow("a Polish name") << "łódź.log" << QByteArray() << false << true << wide
                                    << QByteArray("?\xF3"
                                                  "d?.log")
                                    << QByteArray("%C5%82%C3%B3d%C5%BA.log");
-    QTest::newRow("a Czech name") << "žluťoučký kůň.log" << QByteArray() << true << wide
+    QTest::newRow("a Czech name") << "žluťoučký kůň.log" << QByteArray() << false << true << wide
                                   << QByteArray("\x9Elu?ou?k\xFD k??.log")
                                   << QByteArray(
                                          "%C5%BElu%C5%A5ou%C4%8Dk%C3%BD%20k%C5%AF%C5%88.log");
     QTest::newRow("a Cyrillic name")
-        << "журнал.log" << QByteArray() << true << wide << QByteArray("??????.log")
+        << "журнал.log" << QByteArray() << false << true << wide << QByteArray("??????.log")
         << QByteArray("%D0%B6%D1%83%D1%80%D0%BD%D0%B0%D0%BB.log");
-    QTest::newRow("a Polish name resumed at start") << "łódź.log" << wide << false << wide
+    QTest::newRow("a Polish name resumed at start") << "łódź.log" << wide << false << false << wide
                                                     << QByteArray("?\xF3"
                                                                   "d?.log")
                                                     << QByteArray("%C5%82%C3%B3d%C5%BA.log");
@@ -1280,6 +1310,7 @@ void tst_frmMain::recordingRemembered()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, keys);
+    QFETCH(bool, heldElsewhere);
     QFETCH(bool, tick);
     QFETCH(QByteArray, atExit);
     QFETCH(QByteArray, narrowName);
@@ -1292,8 +1323,12 @@ void tst_frmMain::recordingRemembered()
             .replace("%2", QByteArray(folder + encodedName));
     };
     Program::writeFile(path, "earlier run\n");
+    TrafficLog otherLog;
+    LogRecorder other(otherLog);
+    if (heldElsewhere)
+        QCOMPARE(other.start(path), 0);
     Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys));
-    const bool resumed = keys.startsWith("RecordLog=1");
+    const bool resumed = keys.startsWith("RecordLog=1") && !heldElsewhere;
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->isChecked(), resumed);
     p.window->setLogFileChooser([&](const QString &) { return path; });
     if (tick)
@@ -1306,9 +1341,15 @@ void tst_frmMain::recordingRemembered()
     QCOMPARE(settings.contains("RecordLogFileUtf8"), atExit.contains("Utf8"));
     if (!atExit.isEmpty())
         QVERIFY2(settings.contains(written(atExit)), settings);
-    QByteArray expected = "earlier run\n" + (resumed || tick ? lines.expected : QByteArray());
+    QByteArray expected = "earlier run\n" + (resumed != tick ? lines.expected : QByteArray());
     QCOMPARE(fileBytes(path), expected);
-    QCOMPARE(p.messages, QStringList());
+    QCOMPARE(p.messages,
+             heldElsewhere
+                 ? QStringList{QStringLiteral("Protokoll mitschreiben|Die Datei %1 wird schon "
+                                              "von einem anderen Lintrova-Fenster "
+                                              "mitgeschrieben.")
+                                   .arg(path)}
+                 : QStringList());
     if (!atExit.startsWith("RecordLog=1"))
         return;
     Program next(settings);
@@ -1549,10 +1590,13 @@ void tst_frmMain::programEndsBySignal_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<bool>("commandFileFails");
-    QTest::newRow("SIGTERM") << SIGTERM << false;
-    QTest::newRow("SIGHUP") << SIGHUP << false;
-    QTest::newRow("SIGINT") << SIGINT << false;
-    QTest::newRow("SIGTERM, the save fails") << SIGTERM << true;
+    QTest::addColumn<bool>("ignoredAtStart"); // then SIGTERM follows and ends it
+    QTest::newRow("SIGTERM") << SIGTERM << false << false;
+    QTest::newRow("SIGHUP") << SIGHUP << false << false;
+    QTest::newRow("SIGINT") << SIGINT << false << false;
+    QTest::newRow("SIGTERM, the save fails") << SIGTERM << true << false;
+    QTest::newRow("SIGHUP ignored at start (nohup)") << SIGHUP << false << true;
+    QTest::newRow("SIGINT ignored at start (in the background)") << SIGINT << false << true;
 }
 
 // The program itself, as the system ends it.
@@ -1560,6 +1604,7 @@ void tst_frmMain::programEndsBySignal()
 {
     QFETCH(int, number);
     QFETCH(bool, commandFileFails);
+    QFETCH(bool, ignoredAtStart);
     QTemporaryDir home;
     PtyPair device;
     const QString folder = home.path() + QStringLiteral("/Kavrel/Lintrova/");
@@ -1574,6 +1619,8 @@ void tst_frmMain::programEndsBySignal()
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
+    if (ignoredAtStart)
+        program.setChildProcessModifier([number] { ::signal(number, SIG_IGN); });
     program.start(QStringLiteral(LINTROVA_PROGRAM), {});
     QVERIFY(program.waitForStarted());
     // The port is open at 9600 baud once the start sequence has run.
@@ -1585,9 +1632,13 @@ void tst_frmMain::programEndsBySignal()
         }(),
         10000);
     ::kill(pid_t(program.processId()), number);
+    if (ignoredAtStart) { // it goes on until a signal it catches comes
+        QVERIFY(!program.waitForFinished(500));
+        ::kill(pid_t(program.processId()), SIGTERM);
+    }
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 128 + number);
+    QCOMPARE(program.exitCode(), 128 + (ignoredAtStart ? SIGTERM : number));
     QStringList errorLines;
     for (const QByteArray &line : program.readAllStandardError().split('\n'))
         if (line.startsWith("Lintrova: "))

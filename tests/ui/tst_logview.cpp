@@ -7,8 +7,11 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+
+#include <algorithm>
 
 class tst_LogView : public QObject {
     Q_OBJECT
@@ -37,6 +40,13 @@ struct Shown {
         QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         fixed.setPointSize(9);
         view.setFont(fixed);
+        // Yellow on blue for the selection: red shows only in its ink.
+        QPalette colours = view.palette();
+        colours.setColor(QPalette::Base, Qt::white);
+        colours.setColor(QPalette::Text, Qt::black);
+        colours.setColor(QPalette::Highlight, QColor(0, 0, 160));
+        colours.setColor(QPalette::HighlightedText, Qt::yellow);
+        view.setPalette(colours);
         view.setLog(&log);
         view.resize(size);
         view.show();
@@ -71,6 +81,50 @@ public:
 };
 
 QString codeText(int code) { return QString(QChar(char16_t(code))); }
+
+// A row as it is on the screen: what was painted, blits included.
+QImage shownRow(LogView &view, int row)
+{
+    const QRect rect = view.rowRect(row).translated(
+        view.viewport()->mapTo(view.window(), QPoint(0, 0)));
+    return view.screen()
+        ->grabWindow(view.window()->winId(), rect.x(), rect.y(), rect.width(), rect.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// A row as painting it whole gives it now.
+QImage drawnRow(LogView &view, int row)
+{
+    return view.viewport()->grab(view.rowRect(row)).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// "selected": mostly the highlight colour, ink in the highlighted text's
+// colour; "plain": no highlight, black ink on white; else what was seen.
+QString look(const QImage &row)
+{
+    int highlight = 0, white = 0, reddest = 0, darkest = 255;
+    for (int y = 0; y < row.height(); ++y) {
+        for (int x = 0; x < row.width(); ++x) {
+            const QColor pixel = row.pixelColor(x, y);
+            highlight += pixel == QColor(0, 0, 160);
+            white += pixel == QColor(Qt::white);
+            reddest = std::max(reddest, pixel.red());
+            darkest = std::min(darkest, pixel.red());
+        }
+    }
+    const int half = row.width() * row.height() / 2;
+    if (highlight > half && reddest > 128)
+        return QStringLiteral("selected");
+    if (highlight == 0 && white > half && darkest < 128)
+        return QStringLiteral("plain");
+    return QStringLiteral("highlight %1, white %2 of %3 pixels, red %4 to %5")
+        .arg(highlight)
+        .arg(white)
+        .arg(row.width() * row.height())
+        .arg(darkest)
+        .arg(reddest);
+}
 
 } // namespace
 
@@ -119,9 +173,18 @@ void tst_LogView::controlCharactersLookDistinct()
             QVERIFY(own[i] != own[j]);
         }
     }
+    // A blank is drawn as nothing, not as a box.
+    for (const char code : {' ', '\xA0'}) {
+        QImage image = blank.copy();
+        QPainter painter(&image);
+        cells.paintRow(painter, QByteArray(3, code), 0, 3, QPoint(0, 0), Qt::black);
+        painter.end();
+        QVERIFY2(image == blank, qPrintable(QString::number(uchar(code))));
+    }
 }
 
-// A short line after a long one once cut the range to the short one.
+// A short line after a long one once cut the range to the short one. Scrolled
+// sideways, a line starts at its first visible column.
 void tst_LogView::scrollRangeReachesLongestLine_data()
 {
     QTest::addColumn<bool>("hex");
@@ -132,7 +195,10 @@ void tst_LogView::scrollRangeReachesLongestLine_data()
 void tst_LogView::scrollRangeReachesLongestLine()
 {
     QFETCH(bool, hex);
-    Shown shown({QString(500, u'x') + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
+    QString letters;
+    for (quint32 state = 1; letters.size() < 500; state = state * 1103515245u + 12345u)
+        letters += QChar(u'a' + (state >> 16) % 26);
+    Shown shown({letters + u'E', QStringLiteral("short"), QStringLiteral("tiny")});
     const auto form = hex ? TrafficLog::Form::Hex : TrafficLog::Form::Text;
     shown.view.setForm(form);
     QCOMPARE(shown.view.form(), form);
@@ -141,6 +207,16 @@ void tst_LogView::scrollRangeReachesLongestLine()
     QCOMPARE(longest, hex ? 21 + 501 * 3 - 1 : 21 + 501);
     QScrollBar *bar = shown.view.horizontalScrollBar();
     QCOMPARE(bar->maximum(), longest - shown.view.fullColumns());
+    const QImage before = shownRow(shown.view, 0);
+    const int columns = 7;
+    bar->setValue(columns);
+    QVERIFY(shown.settle());
+    const QImage after = shownRow(shown.view, 0);
+    QCOMPARE(after, drawnRow(shown.view, 0)); // the blit and the uncovered strip
+    const int shift = columns * shown.view.cells().cellWidth();
+    const int from = 2 * shown.view.cells().cellWidth(); // past the room left of the text
+    const QRect kept(from, 0, after.width() - shift - from, after.height());
+    QCOMPARE(after.copy(kept), before.copy(kept.translated(shift, 0)));
     bar->setValue(bar->maximum()); // the long line's last character in the last whole column
     QCOMPARE(longest - bar->value(), shown.view.fullColumns());
     // The other view: the range follows at once, and the position stays within it.
@@ -148,8 +224,12 @@ void tst_LogView::scrollRangeReachesLongestLine()
     shown.view.setForm(other);
     QCOMPARE(bar->maximum(), shown.log.longestLineLength(other) - shown.view.fullColumns());
     QVERIFY(bar->value() <= bar->maximum());
+    bar->setValue(0);
+    QVERIFY(shown.settle());
     shown.log.clear();
     QTRY_COMPARE(bar->maximum(), 0);
+    QVERIFY(shown.settle());
+    QCOMPARE(shownRow(shown.view, 0), drawnRow(shown.view, 0)); // nothing of the lines stays
 }
 
 // The hex view draws every byte as two digits; the text view the byte's own
@@ -198,6 +278,7 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
              qPrintable(QString::number(watch.painted.boundingRect().height())));
     QCOMPARE(shown.log.selectedIndex(), 50);
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
+    QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
 }
 
@@ -228,12 +309,15 @@ void tst_LogView::keysMoveTheSelection_data()
 {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
-    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("to"); // -1: a page below from, -2: a page above
     QTest::newRow("up") << 10 << int(Qt::Key_Up) << 9;
     QTest::newRow("down at the end stays") << 29 << int(Qt::Key_Down) << 29;
     QTest::newRow("home") << 10 << int(Qt::Key_Home) << 0;
     QTest::newRow("end") << 3 << int(Qt::Key_End) << 29;
     QTest::newRow("page up stops at the first") << 2 << int(Qt::Key_PageUp) << 0;
+    // A page: the rows that fit whole, less one kept in view.
+    QTest::newRow("page down") << 3 << int(Qt::Key_PageDown) << -1;
+    QTest::newRow("page up") << 25 << int(Qt::Key_PageUp) << -2;
 }
 
 void tst_LogView::keysMoveTheSelection()
@@ -246,10 +330,28 @@ void tst_LogView::keysMoveTheSelection()
         lines << QStringLiteral("line %1").arg(i);
     Shown shown(lines);
     shown.log.setSelectedIndex(from);
+    QVERIFY(shown.settle());
+    const int page = shown.view.fullRows() - 1;
+    QVERIFY(page > 2);
+    if (to < 0)
+        to = to == -1 ? from + page : from - page;
     QTest::keyClick(&shown.view, Qt::Key(key));
     QCOMPARE(shown.log.selectedIndex(), to);
     QVERIFY(shown.settle());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(to)));
+    QCOMPARE(look(shownRow(shown.view, to)), QStringLiteral("selected"));
+    if (from != to && shown.view.viewport()->rect().contains(shown.view.rowRect(from)))
+        QCOMPARE(look(shownRow(shown.view, from)), QStringLiteral("plain"));
+    // The focus frame (shown since the keyboard moved the focus) goes with the focus.
+    QVERIFY(shown.view.hasFocus());
+    shown.view.setAttribute(Qt::WA_KeyboardFocusChange);
+    shown.view.viewport()->update();
+    QVERIFY(shown.settle());
+    const QImage focused = shownRow(shown.view, to);
+    shown.view.clearFocus();
+    QVERIFY(shown.settle());
+    QCOMPARE(shownRow(shown.view, to), drawnRow(shown.view, to));
+    QVERIFY(shownRow(shown.view, to) != focused);
 }
 
 // Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
@@ -304,6 +406,20 @@ void tst_LogView::accessibleLines()
     QVERIFY(list->child(1)->text(QAccessible::Name).endsWith(QStringLiteral("plain")));
     QCOMPARE(shown.view.accessibleLine(-1), QString());
     first = list->child(0);
+    // Where each line is on the screen; those scrolled out of view are off-screen.
+    shown.view.move(300, 200);
+    for (int i = 0; i < 40; ++i)
+        shown.append(QStringLiteral("more"));
+    QVERIFY(shown.settle());
+    const QRect viewport(shown.view.viewport()->mapToGlobal(QPoint(0, 0)),
+                         shown.view.viewport()->size());
+    QAccessibleInterface *last = list->child(41);
+    QVERIFY(viewport.contains(last->rect()));
+    QCOMPARE(list->childAt(last->rect().center().x(), last->rect().center().y()), last);
+    QVERIFY(!last->state().offscreen);
+    QVERIFY(last->state().selectable && last->state().focusable);
+    QVERIFY(first->state().offscreen);
+    QVERIFY(!viewport.intersects(first->rect()));
     shown.log.clear();
     QCOMPARE(list->childCount(), 0);
     QVERIFY(!first->isValid());
