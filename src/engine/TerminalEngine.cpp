@@ -8,7 +8,7 @@
 
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
-    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}, {}},
+    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}, 0, false, {}},
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
       m_repeater(m_context, m_transmitter, m_receiver)
 {

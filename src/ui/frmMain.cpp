@@ -160,7 +160,7 @@ void frmMain::buildControls()
 
 void frmMain::buildMenus()
 {
-    auto action = [this](QMenu *menu, const char *name) {
+    auto action = [](QMenu *menu, const char *name) {
         QAction *a = menu->addAction(QString());
         a->setObjectName(QString::fromLatin1(name));
         return a;
