@@ -40,8 +40,9 @@ void SendHistory::load(const QString &path)
         rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
         if (line.endsWith('\r'))
             line.chop(1);
-        // Four bytes at most per character: a longer line is too long anyway.
-        if (line.size() > kMaxTextLength * 4)
+        // A character of the text takes three bytes at most (one of four is
+        // two of the text's): a longer line is too long anyway.
+        if (line.size() > kMaxTextLength * 3)
             continue;
         const std::optional<QString> text = Utf8::decode(line);
         if (text && keepable(*text) && (m_texts.isEmpty() || m_texts.last() != *text))

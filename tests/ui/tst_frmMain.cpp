@@ -534,13 +534,13 @@ void tst_frmMain::sendBoxHistory_data()
     QByteArray many;
     QStringList walk;
     many += QByteArray(SendHistory::kMaxTextLength + 1, 'x') + '\n'; // too long
-    many += QByteArray(SendHistory::kMaxTextLength, 'y') + '\n';
+    many += QString(SendHistory::kMaxTextLength, u'€').toUtf8() + '\n'; // just short enough
     for (int i = 0; i < 250; ++i)
         many += "n" + QByteArray::number(i) + '\n';
-    walk << QString(SendHistory::kMaxTextLength, u'y');
+    walk << QString(SendHistory::kMaxTextLength, u'€');
     for (int i = 0; i < SendHistory::kMaxTexts - 1; ++i)
         walk << QStringLiteral("n%1").arg(i);
-    QByteArray kept = QByteArray("sent\n") + QByteArray(SendHistory::kMaxTextLength, 'y') + '\n';
+    QByteArray kept = "sent\n" + QString(SendHistory::kMaxTextLength, u'€').toUtf8() + '\n';
     for (int i = 0; i < SendHistory::kMaxTexts - 2; ++i)
         kept += "n" + QByteArray::number(i) + '\n';
     QTest::newRow("an overlong line, and 200 texts at most")
