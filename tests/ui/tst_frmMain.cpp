@@ -604,6 +604,9 @@ void tst_frmMain::lineInfoTellsTheTimes_data()
         << 0 << exchange << 1 << u"Δ 123 ms, Antwort nach 123 ms (mit 100 ms Ruhezeit)"_qs;
     QTest::newRow("English") << 1 << exchange << 1
                              << u"Δ 123 ms, reply after 123 ms (incl. 100 ms quiet time)"_qs;
+    QTest::newRow("a quiet time of 0 is named too")
+        << 1 << QStringList{"OUT 2026-12-07T10:00:00.000Z", "IN 2026-12-07T10:00:00.005Z 0"} << 1
+        << u"Δ 5 ms, reply after 5 ms (incl. 0 ms quiet time)"_qs;
     QTest::newRow("a full block had no quiet wait")
         << 0 << exchange << 2 << u"Δ 50 ms, Antwort nach 173 ms"_qs;
     QTest::newRow("the view follows the last line") << 1 << exchange << -2 << u"Δ 837 ms"_qs;
