@@ -28,8 +28,21 @@ void RecordingFollower::poll()
 {
     if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray fresh = m_file.readAll();
+    QByteArray fresh = m_file.readAll();
     const qint64 now = Feed::monotonicNs();
+    if (!m_headerSeen) {
+        // The recording begins with its header (program, port, date), which
+        // is no log line.
+        m_head += fresh;
+        const qsizetype end = m_head.indexOf('\n');
+        if (end < 0)
+            return;
+        if (!m_head.startsWith("# Lintrova "))
+            m_same = false;
+        fresh = m_head.mid(end + 1);
+        m_head.clear();
+        m_headerSeen = true;
+    }
     // What reached the file is compared at once and dropped, so the follower
     // holds no copy of a long recording.
     if (!m_expected.startsWith(fresh))

@@ -22,8 +22,9 @@ public:
     double maxLagMs() const;
     double medianLagMs() const;
     qint64 linesInFile() const { return m_linesInFile; }
-    // Whether the file read so far is, byte for byte, the file form of every
-    // line appended since the follower began, with nothing missing.
+    // Whether the file read so far is, after its header line, byte for byte
+    // the file form of every line appended since the follower began, with
+    // nothing missing.
     bool complete() const { return m_same && m_expected.isEmpty(); }
 
 private:
@@ -31,6 +32,8 @@ private:
     QFile m_file;
     QTimer m_timer;
     QByteArray m_expected; // appended, not yet seen in the file
+    QByteArray m_head;     // the start of the file until its header line is whole
+    bool m_headerSeen = false;
     bool m_same = true;
     QList<qint64> m_appendedNs; // per line appended
     qint64 m_linesInFile = 0;

@@ -204,4 +204,9 @@ Reading read(const QStringList &arguments)
     return reading;
 }
 
+QString programVersion()
+{
+    return QStringLiteral(LINTROVA_VERSION);
+}
+
 } // namespace CommandLine

@@ -44,4 +44,7 @@ constexpr int kRefusedStatus = 2;
 // '=' (--port=COM3); a value outside its rules is refused.
 Reading read(const QStringList &arguments);
 
+// The program's version, as --version prints it ("2018.1.0").
+QString programVersion();
+
 } // namespace CommandLine

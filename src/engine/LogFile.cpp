@@ -1,5 +1,6 @@
 #include "engine/LogFile.h"
 
+#include "app/CommandLine.h"
 #include "app/ReplacingFile.h"
 #include "engine/TrafficLog.h"
 #include "text/Codec.h"
@@ -39,6 +40,12 @@ const std::array<SavedForm, 256> &savedForms()
 }
 
 constexpr qsizetype kChunk = 1 << 20;
+constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
+
+QString dateText(QDate utcDate)
+{
+    return utcDate.toString(Qt::ISODate) + QStringLiteral(" (UTC)");
+}
 
 } // namespace
 
@@ -67,14 +74,51 @@ QByteArray text(const TrafficLog &log)
     return out;
 }
 
-int save(const TrafficLog &log, const QString &path)
+QByteArray headerLine(const QString &port, QDate utcDate)
+{
+    QString line = QStringLiteral("# Lintrova ") + CommandLine::programVersion() +
+                   QStringLiteral("  ");
+    if (!port.isEmpty())
+        line += port + QStringLiteral("  ");
+    // A line break in the port's name would start a line that is no log line.
+    for (QChar &ch : line) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = u' ';
+    }
+    return (line + dateText(utcDate) + u'\n').toUtf8();
+}
+
+QByteArray dayLine(QDate utcDate)
+{
+    return (QStringLiteral("# ") + dateText(utcDate) + u'\n').toUtf8();
+}
+
+qint64 utcDay(qint64 msecs)
+{
+    // Rounded down, so that a time before 1970 is not put into the day after.
+    return msecs >= 0 ? msecs / kMsecsPerDay : -((-msecs + kMsecsPerDay - 1) / kMsecsPerDay);
+}
+
+QDate dateOfDay(qint64 day)
+{
+    return QDate(1970, 1, 1).addDays(day);
+}
+
+int save(const TrafficLog &log, const QString &path, const QString &port, const QDateTime &now)
 {
     ReplacingFile file(path);
     if (!file.open())
         return file.error();
     QByteArray chunk;
     chunk.reserve(kChunk + 16 * 1024);
+    qint64 day = utcDay(log.count() > 0 ? log.utcMsecs(0) : now.toMSecsSinceEpoch());
+    chunk.append(headerLine(port, dateOfDay(day)));
     for (int i = 0; i < log.count(); ++i) {
+        const qint64 lineDay = utcDay(log.utcMsecs(i));
+        if (lineDay != day) {
+            day = lineDay;
+            chunk.append(dayLine(dateOfDay(day)));
+        }
         appendLine(chunk, log.lineBytes(i));
         if (chunk.size() >= kChunk) {
             if (!file.write(chunk))

@@ -59,9 +59,16 @@ struct LogRecorder::Writer {
     quint64 serial = 0;
     std::function<void(int)> report; // called by the thread when it fails
 
+    // A log line as the codec's bytes, or a line of the file's own (header,
+    // day line) as it goes into the file.
+    struct Line {
+        QByteArray bytes;
+        bool asIs = false;
+    };
+
     std::mutex mutex;
     std::condition_variable wake;
-    QList<QByteArray> pending; // log lines as the codec's bytes
+    QList<Line> pending;
     qsizetype pendingBytes = 0;
     bool stopping = false;
     std::atomic<bool> finished{false};
@@ -84,10 +91,10 @@ struct LogRecorder::Writer {
         wake.notify_one();
     }
 
-    void add(const QByteArray &line)
+    void add(const QByteArray &line, bool asIs = false)
     {
         const std::lock_guard lock(mutex);
-        pending.append(line); // shared, not copied
+        pending.append({line, asIs}); // shared, not copied
         // A fast stream is written in pieces as they fill, not only twice a
         // second: the lines it holds would otherwise outlive the log's
         // clearing by half a second of data.
@@ -105,11 +112,14 @@ struct LogRecorder::Writer {
         return named.st_dev == device && named.st_ino == inode;
     }
 
-    int writeLines(const QList<QByteArray> &lines) const
+    int writeLines(const QList<Line> &lines) const
     {
         QByteArray piece;
-        for (const QByteArray &line : lines) {
-            LogFile::appendLine(piece, line);
+        for (const Line &line : lines) {
+            if (line.asIs)
+                piece.append(line.bytes);
+            else
+                LogFile::appendLine(piece, line.bytes);
             if (piece.size() >= kPiece) {
                 if (const int error = writeAll(fd, piece))
                     return error;
@@ -131,7 +141,7 @@ struct LogRecorder::Writer {
         int error = 0;
         auto nextCheck = Clock::now() + kIdentityCheck;
         for (bool last = false; !last && error == 0;) {
-            QList<QByteArray> lines;
+            QList<Line> lines;
             {
                 std::unique_lock lock(mutex);
                 wake.wait_for(lock, period, [this] { return stopping || pendingBytes >= kPiece; });
@@ -168,7 +178,7 @@ LogRecorder::~LogRecorder()
     finish();
 }
 
-int LogRecorder::start(const QString &path)
+int LogRecorder::start(const QString &path, const QString &port)
 {
     stop();
     reapFinished();
@@ -195,6 +205,9 @@ int LogRecorder::start(const QString &path)
             this, [this, serial, path, error] { writerFailed(serial, path, error); },
             Qt::QueuedConnection);
     };
+    const QDateTime now = m_clock();
+    m_day = LogFile::utcDay(now.toMSecsSinceEpoch());
+    writer->add(LogFile::headerLine(port, now.toUTC().date()), true);
     Writer *raw = writer.get();
     writer->thread = std::thread([raw] { raw->run(); });
     m_writer = std::move(writer);
@@ -206,8 +219,14 @@ void LogRecorder::take(int first, int last)
 {
     if (!m_writer)
         return;
-    for (int row = first; row <= last; ++row)
+    for (int row = first; row <= last; ++row) {
+        const qint64 day = LogFile::utcDay(m_log.utcMsecs(row));
+        if (day != m_day) {
+            m_day = day;
+            m_writer->add(LogFile::dayLine(LogFile::dateOfDay(day)), true);
+        }
         m_writer->add(m_log.lineBytes(row));
+    }
 }
 
 void LogRecorder::stop()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -21,6 +22,9 @@ class TrafficLog;
 //
 // An existing file is appended to, never truncated. It is locked while it is
 // recorded, so a second window (or program) cannot record into it as well.
+// Every start writes the header of a saved log first (LogFile::headerLine,
+// with the date of the start), and a day line goes before the first line of
+// each new UTC day.
 class LogRecorder : public QObject {
     Q_OBJECT
 public:
@@ -32,10 +36,11 @@ public:
     // Stops and waits until every file is synced and closed.
     ~LogRecorder() override;
 
-    // Opens the file for appending (creating it) and records from now on.
-    // Answers 0, or why not as an errno value: EWOULDBLOCK when another
-    // recorder holds the file. A recording in progress is stopped first.
-    int start(const QString &path);
+    // Opens the file for appending (creating it) and records from now on;
+    // port names the port in the header (see LogFile::headerLine). Answers
+    // 0, or why not as an errno value: EWOULDBLOCK when another recorder
+    // holds the file. A recording in progress is stopped first.
+    int start(const QString &path, const QString &port = QString());
     // Stops recording. The writer hands the rest to the system, syncs and
     // closes the file on its own; the caller does not wait for it.
     void stop();
@@ -48,6 +53,8 @@ public:
 
     // How often the writer hands what it holds to the system (tests shorten it).
     void setPeriod(std::chrono::milliseconds period) { m_period = period; }
+    // The clock that dates the header (tests set their own).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 Q_SIGNALS:
     // A writer stopped by itself: the write failed (errorNumber is its errno)
@@ -68,5 +75,7 @@ private:
     std::vector<std::unique_ptr<Writer>> m_stopped; // still syncing, or failed
     QString m_path;
     quint64 m_serials = 0;
+    qint64 m_day = 0; // the UTC day of the last line given to the writer
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTimeUtc(); };
     std::chrono::milliseconds m_period{500};
 };

@@ -10,6 +10,7 @@
 #include "text/modFormat.h"
 
 #include <QScopedValueRollback>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -294,6 +295,21 @@ QString PortConnection::connectedStatusText() const
          fkt_ToolsGetResString(PortTables::kFirstFormatDescriptionId + format, lang),
          fkt_ToolsGetResString(kHandshakeWord, lang) + u' ' +
              PortTables::handshakeName(o.handshake)});
+}
+
+QString PortConnection::portDescription() const
+{
+    if (!m_connected)
+        return {};
+    const OpenedWith &o = m_openedWith;
+    // ",N,8,1" as "8N1".
+    const QStringList format = PortTables::formatText(o.dataformat).split(u',');
+    const QString shortFormat = format.size() == 4 ? format[2] + format[1] + format[3] : QString();
+    QString text = QStringLiteral("COM") + QString::number(o.comPort + 1);
+    const QString entry = m.port.devicePath();
+    if (!entry.isEmpty())
+        text += QStringLiteral(" = ") + entry;
+    return text + QStringLiteral("  ") + PortTables::baudText(o.baudrate) + u' ' + shortFormat;
 }
 
 void PortConnection::reportOpenFailure(qint32 number, const QString &description)

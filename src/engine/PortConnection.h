@@ -49,6 +49,10 @@ public:
     void closePort();
     // Whether there is a port to close: open, opening, or awaited.
     bool portInUse() const;
+    // The open port for the header of a log file: its COM number, its
+    // Ports.ini entry and its settings ("COM1 = /dev/ttyUSB0  9600 8N1").
+    // Empty while no port is open.
+    QString portDescription() const;
 
     // The port's device went away: status "no connection", the controls
     // disabled, the port closed, and its return watched for; a device the

@@ -30,9 +30,10 @@ void Receiver::ReadReceivedBlock()
         const qint16 n = m.port.InBufferCount();
         if (n <= 0)
             return;
-        if (n < m.port.InBufferSize() && !awaitQuiet(n))
+        qint16 quietWaited = -1;
+        if (n < m.port.InBufferSize() && !awaitQuiet(n, quietWaited))
             return;
-        takeBlocks();
+        takeBlocks(quietWaited);
     } catch (const PortError &) {
         // A failed read ends the poll quietly; the engine looks whether the
         // device went away.
@@ -44,8 +45,9 @@ void Receiver::ReadReceivedBlock()
 // Waits until the count has stayed the same for one whole quiet time, read
 // anew from the box at every look, or until the buffer is full. False when
 // the poll ends without reading: the window closes, or the quiet time is
-// not a 16-bit number.
-bool Receiver::awaitQuiet(qint16 count)
+// not a 16-bit number. quietWaited is the quiet time that ended the wait,
+// -1 when the full buffer did.
+bool Receiver::awaitQuiet(qint16 count, qint16 &quietWaited)
 {
     QElapsedTimer sinceChange;
     sinceChange.start();
@@ -69,6 +71,7 @@ bool Receiver::awaitQuiet(qint16 count)
             count = again;
             sinceChange.restart();
         } else if (sinceChange.elapsed() >= *quiet) {
+            quietWaited = *quiet;
             return true;
         }
     }
@@ -76,8 +79,9 @@ bool Receiver::awaitQuiet(qint16 count)
 
 // Logs the block waiting, then every full block behind it until the poll's
 // time is spent or the log reaches its size limit (the next poll clears it
-// first). A shorter rest waits for its own quiet time.
-void Receiver::takeBlocks()
+// first). A shorter rest waits for its own quiet time. Only the first block
+// was stamped after the quiet wait.
+void Receiver::takeBlocks(qint16 quietWaited)
 {
     QElapsedTimer spent;
     spent.start();
@@ -91,7 +95,8 @@ void Receiver::takeBlocks()
         // the control characters among them as tokens.
         const auto form =
             m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
-        m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received, form);
+        m.log.AppendReceivedLine(block, received, form, quietWaited);
+        quietWaited = -1;
         if (!full || spent.elapsed() >= kPollBudgetMs || m.closing ||
             m.log.selectedIndex() > TrafficLog::kClearAboveIndex ||
             m.port.InBufferCount() < m.port.InBufferSize())

@@ -38,8 +38,8 @@ public:
     void ReadReceivedBlock();
 
 private:
-    bool awaitQuiet(qint16 count);
-    void takeBlocks();
+    bool awaitQuiet(qint16 count, qint16 &quietWaited);
+    void takeBlocks(qint16 quietWaited);
 
     EngineContext &m;
 };

@@ -104,6 +104,18 @@ QString TrafficLog::formatLine(const QDateTime &utc, Direction direction, const 
 void TrafficLog::AppendTrafficLine(Direction direction, const QString &content,
                                    const QDateTime &utc, TextForm form, const QString &typed)
 {
+    append(direction, content, utc, form, typed, -1);
+}
+
+void TrafficLog::AppendReceivedLine(const QString &content, const QDateTime &utc, TextForm form,
+                                    qint16 quietMs)
+{
+    append(Direction::Received, content, utc, form, QString(), quietMs < 0 ? qint16(-1) : quietMs);
+}
+
+void TrafficLog::append(Direction direction, const QString &content, const QDateTime &utc,
+                        TextForm form, const QString &typed, qint16 quietMs)
+{
     const int row = int(m_lines.size());
     QByteArray bytes = Codec::toBytesReplacing(formatLine(utc, direction, content), '?');
     const QByteArrayView contentBytes = QByteArrayView(bytes).sliced(kPrefixLength);
@@ -125,6 +137,7 @@ void TrafficLog::AppendTrafficLine(Direction direction, const QString &content,
     beginInsertRows({}, row, row);
     m_lines.append(std::move(bytes));
     m_forms.push_back(form);
+    m_times.push_back({utc.toMSecsSinceEpoch(), quietMs, direction == Direction::Sent});
     if (form == TextForm::Typed)
         m_typed.insert(row, typedBytes);
     endInsertRows();
@@ -155,6 +168,16 @@ QByteArray TrafficLog::shownBytes(int index, Form form) const
     return bytes;
 }
 
+QDateTime TrafficLog::utcTime(int index) const
+{
+    return QDateTime::fromMSecsSinceEpoch(utcMsecs(index), Qt::UTC);
+}
+
+TrafficLog::Direction TrafficLog::direction(int index) const
+{
+    return m_times.at(std::size_t(index)).sent ? Direction::Sent : Direction::Received;
+}
+
 QString TrafficLog::line(int index) const
 {
     return line(index, Form::Text);
@@ -182,6 +205,7 @@ void TrafficLog::clear()
     beginResetModel();
     m_lines.clear();
     m_forms.clear();
+    m_times.clear();
     m_typed.clear();
     m_longestText = 0;
     m_longestContent = 0;

@@ -57,6 +57,10 @@ public:
     // shows them, typed is the text as typed for TextForm::Typed.
     void AppendTrafficLine(Direction direction, const QString &content, const QDateTime &utc,
                            TextForm form = TextForm::Raw, const QString &typed = QString());
+    // The same for a received block whose stamp was taken after a quiet wait
+    // of quietMs milliseconds (negative: the block ended without one).
+    void AppendReceivedLine(const QString &content, const QDateTime &utc, TextForm form,
+                            qint16 quietMs);
     // The line in the text view: control characters as they were sent or
     // received, unless the line shows them as tokens or as typed.
     QString line(int index) const;
@@ -71,6 +75,14 @@ public:
     // what is read out, which a raw CR or LF cannot break.
     QString spelledLine(int index) const;
     int count() const { return int(m_lines.size()); }
+    // The full UTC date and time of a line, in milliseconds since the epoch:
+    // the text shows only the time of day.
+    qint64 utcMsecs(int index) const { return m_times.at(std::size_t(index)).utcMsecs; }
+    QDateTime utcTime(int index) const;
+    Direction direction(int index) const;
+    // The quiet time waited before a received line was stamped, or -1 (a
+    // sent line, a block that filled the buffer).
+    qint16 quietMs(int index) const { return m_times.at(std::size_t(index)).quietMs; }
     // Characters of the longest line since the log was last emptied, in the
     // text view and in a view of that form.
     int longestLineLength() const { return m_longestText; }
@@ -90,7 +102,17 @@ Q_SIGNALS:
     void deleteEnabledChanged(bool enabled);
 
 private:
+    // Per line, without an object of its own on the heap.
+    struct LineTime {
+        qint64 utcMsecs = 0;
+        qint16 quietMs = -1;
+        bool sent = false;
+    };
+    void append(Direction direction, const QString &content, const QDateTime &utc, TextForm form,
+                const QString &typed, qint16 quietMs);
+
     QList<QByteArray> m_lines;      // prefix and the content's bytes
+    std::vector<LineTime> m_times;  // one per line
     std::vector<TextForm> m_forms;  // one per line
     QHash<int, QByteArray> m_typed; // the typed text of the Typed lines, as bytes
     int m_longestText = 0;

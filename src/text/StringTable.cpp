@@ -234,6 +234,10 @@ constexpr Entry kEntries[] = {
     Entry{2128, u"SUM-8 (Summe modulo 256)"},
     Entry{2129, u"XOR-8 (aller Bytes)"},
     Entry{2140, u"„%%“ ist kein Zeichencode von 0 bis 255."},
+    Entry{2175, u"Δ %% ms"},
+    Entry{2176, u"Antwort nach %% ms (mit %% ms Ruhezeit)"},
+    Entry{2177, u"Antwort nach %% ms"},
+    Entry{2178, u"Zeitangaben der gewählten Zeile"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -444,6 +448,10 @@ constexpr Entry kEntries[] = {
     Entry{12128, u"SUM-8 (sum modulo 256)"},
     Entry{12129, u"XOR-8 (of all bytes)"},
     Entry{12140, u"\"%%\" is not a character code from 0 to 255."},
+    Entry{12175, u"Δ %% ms"},
+    Entry{12176, u"reply after %% ms (incl. %% ms quiet time)"},
+    Entry{12177, u"reply after %% ms"},
+    Entry{12178, u"Times of the selected line"},
 };
 
 constexpr bool isSortedById()

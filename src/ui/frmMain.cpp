@@ -132,6 +132,9 @@ void frmMain::buildControls()
     stbStatus->setObjectName(QStringLiteral("stbStatus"));
     statusBar()->setObjectName(QStringLiteral("stbStatusBar"));
     statusBar()->addWidget(stbStatus, 1);
+    lblLineInfo = new QLabel(this);
+    lblLineInfo->setObjectName(QStringLiteral("lblLineInfo"));
+    statusBar()->addPermanentWidget(lblLineInfo);
     stbRecording = new QLabel(this);
     stbRecording->setObjectName(QStringLiteral("stbRecording"));
     stbRecording->setVisible(false);
@@ -222,6 +225,7 @@ void frmMain::Form_Load()
         return; // the system ended the program while the settings were read
     removeLeftoversOfSaves(m_settings.DataFolder);
     m_stamps = stampProfileFiles(m_settings.DataFolder);
+    m_history.load(SendHistory::filePath(m_settings.DataFolder));
     setSlotTexts(slots);
     if (m_portForThisRun > 0) {
         m_storedComPort = m_settings.ComPort;
@@ -279,6 +283,12 @@ void frmMain::Form_Unload()
     if (m_settingsLoaded)
         failures = fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()),
                                         slotTexts(), keepOtherWindowsFiles());
+    // Only a window that sent something replaces the history.
+    if (m_settingsLoaded && m_history.changed()) {
+        const QString historyFile = SendHistory::filePath(m_settings.DataFolder);
+        if (const int error = m_history.save(historyFile))
+            failures.append({historyFile, error});
+    }
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
@@ -391,6 +401,7 @@ void frmMain::ApplyLanguage()
     }
     cmdQuit->setText(res(1036));
     showRecordingState();
+    updateLineInfo();
 
     const bool showOptions = m_settings.ShowOptions == 1;
     for (QWidget *w : {static_cast<QWidget *>(chkRepeat), static_cast<QWidget *>(chkRepeatCommandConfig),

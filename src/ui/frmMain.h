@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SendHistory.h"
 #include "app/SettingsStore.h"
 #include "engine/TerminalView.h"
 
@@ -119,6 +120,8 @@ private:
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);
     void showPortState();
+    // The status bar's field for the selected line: its time figures.
+    void updateLineInfo();
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
@@ -132,6 +135,7 @@ private:
     void tellRecordingProblem(const QString &text);
     void statusMessageChanged(const QString &message);
     bool handleKeyPress(QObject *watched, QKeyEvent *event);
+    bool walkHistory(int key);
     bool handleKeyRelease(QObject *watched, QKeyEvent *event);
     int slotOf(const QObject *watched) const;
     void focusEntered(QWidget *control, Qt::FocusReason reason);
@@ -171,6 +175,7 @@ private:
     int m_portForThisRun = 0;       // --port's COM number; 0: the stored one
     std::optional<quint8> m_storedComPort; // ComPort to save while --port's stands
     ProfileStamps m_stamps;                // the window's own files as it read or last wrote them
+    SendHistory m_history;                 // the texts sent from the send box
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
     QString m_logFolder; // where the log was last saved or recorded
@@ -196,6 +201,7 @@ private:
     std::array<QLineEdit *, 8> txtBefehl{};
     QPushButton *cmdQuit = nullptr;
     QLabel *stbStatus = nullptr;
+    QLabel *lblLineInfo = nullptr;  // about the selected line (updateLineInfo)
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
     QMenu *mnuFile = nullptr;

@@ -41,7 +41,10 @@ bool isEnter(int qtKey)
 
 void frmMain::connectControls()
 {
-    connect(cmdSend, &QPushButton::clicked, this, [this] { m_engine->transmitter().cmdSend_Click(); });
+    connect(cmdSend, &QPushButton::clicked, this, [this] {
+        m_history.add(txtSend->text()); // as typed, before the send may empty the box
+        m_engine->transmitter().cmdSend_Click();
+    });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { m_engine->cmdDelete_Click(); });
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdBlockcheck, &QPushButton::clicked, this, &frmMain::cmdBlockcheck_Click);
@@ -54,6 +57,7 @@ void frmMain::connectControls()
     connect(lstSendReceive, &LogView::doubleClickedAnywhere, this, &frmMain::lstSendReceive_DblClick);
     connect(statusBar(), &QStatusBar::messageChanged, this, &frmMain::statusMessageChanged);
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
+    connect(&m_engine->log(), &TrafficLog::selectedIndexChanged, this, &frmMain::updateLineInfo);
     connect(mnuFilePort, &QAction::triggered, this, &frmMain::mnuFilePort_Click);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
@@ -124,6 +128,9 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
             pressSendButton();
         return true;
     }
+    if (watched == txtSend && (key == Qt::Key_Up || key == Qt::Key_Down) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+        return walkHistory(key);
     if (!isFunctionKey(key))
         return false;
     // The key is consumed everywhere, so it never reaches the window as a
@@ -135,6 +142,17 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
                                        cmdBefehl.end();
     if (dispatchesOnPress)
         m_engine->repeater().DispatchFunctionKey(functionKeyCode(key));
+    return true;
+}
+
+// Up shows the next older text sent from the box, Down the next newer one
+// and at last what was being typed.
+bool frmMain::walkHistory(int key)
+{
+    const std::optional<QString> text = key == Qt::Key_Up ? m_history.older(txtSend->text())
+                                                          : m_history.newer();
+    if (text)
+        txtSend->setText(*text);
     return true;
 }
 

@@ -68,7 +68,8 @@ void frmMain::mnuFileSaveLog_Click()
     if (path.isEmpty())
         return;
     m_logFolder = QFileInfo(path).absolutePath();
-    const int error = LogFile::save(m_engine->log(), path);
+    const int error = LogFile::save(m_engine->log(), path, m_engine->connection().portDescription(),
+                                    QDateTime::currentDateTimeUtc());
     if (error == 0)
         return;
     const QString text = fkt_FormatInsertParam(fkt_ToolsGetResString(1805, lang),

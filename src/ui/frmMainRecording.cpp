@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/modGlobal.h"
 #include "engine/LogRecorder.h"
+#include "engine/TerminalEngine.h"
 #include "text/FileErrorText.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
@@ -42,7 +43,7 @@ void frmMain::mnuFileRecordLog_Click(bool checked)
 
 bool frmMain::startRecording(const QString &path)
 {
-    const int error = m_recorder->start(path);
+    const int error = m_recorder->start(path, m_engine->connection().portDescription());
     showRecordingState();
     if (error == 0) {
         m_settings.RecordLogKeys = true;

@@ -184,20 +184,33 @@ void tst_TerminalEngine::openPortStatusText_data()
     QTest::addColumn<int>("handshake");
     QTest::addColumn<QString>("settingsString");
     QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("dataformat");
+    QTest::addColumn<QString>("entry");       // the port's Ports.ini entry
+    QTest::addColumn<QString>("description"); // for the header of a log file
     QTest::newRow("German COM1") << 0 << 0 << 5 << 0 << "9600,N,8,1"
-                                 << QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 "
-                                                   "Stoppbit, Keine Parität und Handshake None ist "
-                                                   "geöffnet.");
+                                 << QStringLiteral(
+                                        "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 "
+                                        "Stoppbit, Keine Parität und Handshake None ist "
+                                        "geöffnet.")
+                                 << 0 << "/dev/ttyUSB0"
+                                 << "COM1 = /dev/ttyUSB0  9600 8N1";
     QTest::newRow("English COM1") << 1 << 0 << 5 << 0 << "9600,N,8,1"
-                                  << QStringLiteral("Interface COM1 is opened with 9600 baud 8 Data "
-                                                    "bits, 1 Stop bit, no Parity and Handshake None.");
-    QTest::newRow("baud outside table") << 0 << 0 << 200 << 1 << "9600,N,8,1"
-                                        << QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 "
-                                                          "Datenbits, 1 Stoppbit, Keine Parität "
-                                                          "und Handshake XOnXoff ist geöffnet.");
-    QTest::newRow("COM16") << 1 << 15 << 13 << 2 << "921600,N,8,1"
+                                  << QStringLiteral(
+                                         "Interface COM1 is opened with 9600 baud 8 Data "
+                                         "bits, 1 Stop bit, no Parity and Handshake None.")
+                                  << 0 << ""
+                                  << "COM1  9600 8N1";
+    QTest::newRow("baud outside table") << 0 << 0 << 200 << 1 << "9600,E,7,1"
+                                        << QStringLiteral("Schnittstelle COM1 mit 9600 Baud 7 "
+                                                          "Datenbits, 1 Stoppbit, gerade Parität "
+                                                          "und Handshake XOnXoff ist geöffnet.")
+                                        << 2 << "loop://"
+                                        << "COM1 = loop://  9600 7E1";
+    QTest::newRow("COM16") << 1 << 15 << 13 << 2 << "921600,O,8,1"
                            << QStringLiteral("Interface COM16 is opened with 921600 baud 8 Data "
-                                             "bits, 1 Stop bit, no Parity and Handshake RTS.");
+                                             "bits, 1 Stop bit, odd Parity and Handshake RTS.")
+                           << 6 << "rfc2217://host:2217"
+                           << "COM16 = rfc2217://host:2217  921600 8O1";
     // Every index of the baud-rate table, and the first one beyond it.
     const QStringList rates{"300",   "600",   "1200",  "2400",   "4800",   "9600",   "19200",
                             "38400", "56000", "57600", "115200", "230400", "460800", "921600",
@@ -207,7 +220,8 @@ void tst_TerminalEngine::openPortStatusText_data()
             << 1 << 0 << index << 0 << rates[index] + QStringLiteral(",N,8,1")
             << QStringLiteral("Interface COM1 is opened with %1 baud 8 Data bits, 1 Stop bit, no "
                               "Parity and Handshake None.")
-                   .arg(rates[index]);
+                   .arg(rates[index])
+            << 0 << "/dev/x" << QStringLiteral("COM1 = /dev/x  %1 8N1").arg(rates[index]);
 }
 
 void tst_TerminalEngine::openPortStatusText()
@@ -218,7 +232,12 @@ void tst_TerminalEngine::openPortStatusText()
     QFETCH(int, handshake);
     QFETCH(QString, settingsString);
     QFETCH(QString, status);
+    QFETCH(int, dataformat);
+    QFETCH(QString, entry);
+    QFETCH(QString, description);
     Rig rig;
+    rig.port.path = entry;
+    rig.settings.Dataformat = quint8(dataformat);
     rig.settings.Language = quint8(language);
     rig.settings.ComPort = quint8(comPort);
     rig.settings.Baudrate = quint8(baudrate);
@@ -227,6 +246,9 @@ void tst_TerminalEngine::openPortStatusText()
     QVERIFY(rig.port.calls.contains(QStringLiteral("Settings=") + settingsString));
     QVERIFY(rig.port.calls.contains(QStringLiteral("CommPort=%1").arg(comPort + 1)));
     QCOMPARE(rig.view.status, status);
+    QCOMPARE(rig.engine->connection().portDescription(), description);
+    rig.engine->connection().closePort();
+    QCOMPARE(rig.engine->connection().portDescription(), QString());
 }
 
 void tst_TerminalEngine::openPortFailureReports()
@@ -882,6 +904,7 @@ void tst_TerminalEngine::quietTimeGroupsParts()
     for (const QString &content : contents)
         expected << QStringLiteral("09:05:03.007  [IN]   ") + content;
     QCOMPARE(rig.lines(), expected);
+    QCOMPARE(rig.engine->log().quietMs(0), 300); // the stamp waited for it
 }
 
 void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
@@ -947,6 +970,8 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
     }
     QCOMPARE(lengths, lines);
     QCOMPARE(logged + rig.port.waiting, received);
+    for (int i = 0; i < rig.engine->log().count(); ++i)
+        QCOMPARE(rig.engine->log().quietMs(i), -1); // stamped without a quiet wait
 }
 
 // Each appended line takes 6 ms here (a slow window): a poll stops taking full

@@ -1,11 +1,14 @@
 #include "SavedLogReader.h"
 
+#include "app/CommandLine.h"
+#include "engine/LineTiming.h"
 #include "engine/LogFile.h"
 #include "engine/TrafficLog.h"
 #include "text/Codec.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The log keeps the bytes of every line once; the text view, the hex view and
@@ -20,6 +23,10 @@ private Q_SLOTS:
     void savedFormGivesBackTheBytes();
     void rawLinesAreNotCopied();
     void modelContract();
+    void timeAroundALine_data();
+    void timeAroundALine();
+    void savedFileIsDated_data();
+    void savedFileIsDated();
 };
 
 namespace
@@ -36,6 +43,22 @@ QString codes(std::initializer_list<int> list)
     for (int code : list)
         text += Codec::charFromByte(uchar(code));
     return text;
+}
+
+// Lines given as "OUT 2026-12-07T09:05:03.007" or "IN <time> <quiet ms>"
+// (a quiet time of -1: a full block).
+void appendLines(TrafficLog &log, const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        const QStringList parts = line.split(u' ');
+        const QDateTime utc = QDateTime::fromString(parts.at(1), Qt::ISODateWithMs).toUTC();
+        QVERIFY2(utc.isValid(), qPrintable(line));
+        if (parts.at(0) == u"OUT")
+            log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), utc);
+        else
+            log.AppendReceivedLine(QStringLiteral("y"), utc, TextForm::Tokens,
+                                   qint16(parts.at(2).toInt()));
+    }
 }
 
 } // namespace
@@ -178,6 +201,109 @@ void tst_TrafficLog::modelContract()
     log.clear();
     QCOMPARE(log.rowCount(), 0);
     QCOMPARE(log.selectedIndex(), -1);
+}
+
+void tst_TrafficLog::timeAroundALine_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<qint64>("sincePrevious"); // -1: none
+    QTest::addColumn<qint64>("reply");         // since the last [OUT]; -1: none
+    QTest::addColumn<int>("quiet");
+    const QStringList exchange{"OUT 2026-12-07T09:05:03.007Z", "IN 2026-12-07T09:05:03.130Z 100",
+                               "IN 2026-12-07T09:05:03.400Z 100", "OUT 2026-12-07T09:05:04.000Z",
+                               "IN 2026-12-07T09:05:04.250Z -1"};
+    QTest::newRow("the first line") << exchange << 0 << -1LL << -1LL << -1;
+    QTest::newRow("a reply") << exchange << 1 << 123LL << 123LL << 100;
+    QTest::newRow("a second block: the reply time counts from the [OUT]")
+        << exchange << 2 << 270LL << 393LL << 100;
+    QTest::newRow("an [OUT] line has no reply time") << exchange << 3 << 600LL << -1LL << -1;
+    QTest::newRow("the latest [OUT], a full block") << exchange << 4 << 250LL << 250LL << -1;
+    QTest::newRow("across midnight")
+        << QStringList{"OUT 2026-12-07T23:59:59.990Z", "IN 2026-12-08T00:00:00.113Z 100"} << 1
+        << 123LL << 123LL << 100;
+    QTest::newRow("across the year's end, 25 h later")
+        << QStringList{"OUT 2026-12-31T23:00:00.000Z", "IN 2027-01-02T00:00:00.001Z 0"} << 1
+        << 90000001LL << 90000001LL << 0;
+    QTest::newRow("no [OUT] before it")
+        << QStringList{"IN 2026-12-07T09:00:00.000Z 50", "IN 2026-12-07T09:00:01.000Z 50"} << 1
+        << 1000LL << -1LL << 50;
+    QTest::newRow("a stamp from a clock set back")
+        << QStringList{"OUT 2026-12-07T09:00:01.000Z", "IN 2026-12-07T09:00:00.990Z 0"} << 1
+        << -10LL << -10LL << 0;
+}
+
+// From the full stamps the lines keep, not from the time of day they show.
+void tst_TrafficLog::timeAroundALine()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, index);
+    QFETCH(qint64, sincePrevious);
+    QFETCH(qint64, reply);
+    QFETCH(int, quiet);
+    TrafficLog log;
+    appendLines(log, lines);
+    QCOMPARE(log.utcTime(index),
+             QDateTime::fromString(lines.at(index).split(u' ').at(1), Qt::ISODateWithMs));
+    const auto timing = lineTiming(log, index);
+    QVERIFY(timing.has_value());
+    QCOMPARE(timing->sincePrevious.value_or(-1), sincePrevious);
+    QCOMPARE(timing->sinceLastSent.value_or(-1), reply);
+    QCOMPARE(timing->quietMs, quiet);
+    QVERIFY(!lineTiming(log, -1) && !lineTiming(log, log.count()));
+    log.clear(); // the stamps go with the lines
+    appendLines(log, lines.mid(index, 1));
+    QVERIFY(!lineTiming(log, 0)->sincePrevious && !lineTiming(log, 0)->sinceLastSent);
+}
+
+void tst_TrafficLog::savedFileIsDated_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("file"); // "<date>" stands for the header's
+    const QString version = CommandLine::programVersion();
+    const QString header = "# Lintrova " + version + "  COM1 = /dev/ttyUSB0  9600 8N1  %1 (UTC)";
+    QTest::newRow("one day") << QStringList{"OUT 2026-12-07T09:05:03.007Z",
+                                            "IN 2026-12-07T23:59:59.999Z 0"}
+                             << "COM1 = /dev/ttyUSB0  9600 8N1"
+                             << QStringList{header.arg("2026-12-07"), "09:05:03.007  [OUT]  x",
+                                            "23:59:59.999  [IN]   y"};
+    QTest::newRow("across midnight and a day without lines")
+        << QStringList{"OUT 2026-12-07T23:59:59.990Z", "IN 2026-12-08T00:00:00.113Z 100",
+                       "IN 2026-12-08T10:00:00.000Z 100", "OUT 2026-12-10T00:00:00.000Z"}
+        << "COM1 = /dev/ttyUSB0  9600 8N1"
+        << QStringList{header.arg("2026-12-07"), "23:59:59.990  [OUT]  x", "# 2026-12-08 (UTC)",
+                       "00:00:00.113  [IN]   y", "10:00:00.000  [IN]   y", "# 2026-12-10 (UTC)",
+                       "00:00:00.000  [OUT]  x"};
+    QTest::newRow("no port open") << QStringList{"IN 2027-01-01T00:00:00.000Z 0"} << QString()
+                                  << QStringList{"# Lintrova " + version + "  2027-01-01 (UTC)",
+                                                 "00:00:00.000  [IN]   y"};
+    QTest::newRow("an empty log: today's date")
+        << QStringList() << "COM1 = /dev/ttyUSB0  9600 8N1" << QStringList{header.arg("<date>")};
+    QTest::newRow("a line break in the entry stays in the header")
+        << QStringList{"IN 2026-12-07T00:00:00.000Z 0"} << "COM1 = a\nb\r  9600 8N1"
+        << QStringList{"# Lintrova " + version + "  COM1 = a b   9600 8N1  2026-12-07 (UTC)",
+                       "00:00:00.000  [IN]   y"};
+}
+
+// A saved file names the program, the port and the date, and marks every new
+// UTC day; its log lines stay as they were, none beginning with '#'.
+void tst_TrafficLog::savedFileIsDated()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, port);
+    QFETCH(QStringList, file);
+    TrafficLog log;
+    appendLines(log, lines);
+    const QDateTime now(QDate(2030, 5, 6), QTime(23, 59, 59, 999), Qt::UTC);
+    file.replaceInStrings(QStringLiteral("<date>"), QStringLiteral("2030-05-06"));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("saved.log"));
+    QCOMPARE(LogFile::save(log, path, port, now), 0);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()), file.join(u'\n') + u'\n');
+    QCOMPARE(LogFile::text(log).count('#'), 0); // copying takes the lines alone
 }
 
 QTEST_GUILESS_MAIN(tst_TrafficLog)

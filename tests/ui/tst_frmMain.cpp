@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/SendHistory.h"
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
 #include "engine/LogFile.h"
@@ -188,6 +190,10 @@ private Q_SLOTS:
     void escapeSavesAndEnds();
     void saveFailureAtExitIsShown_data();
     void saveFailureAtExitIsShown();
+    void sendBoxHistory_data();
+    void sendBoxHistory();
+    void lineInfoTellsTheTimes_data();
+    void lineInfoTellsTheTimes();
     void leftoversOfSavesRemovedAtStart_data();
     void leftoversOfSavesRemovedAtStart();
     void waitTimeSavedAtExit_data();
@@ -457,6 +463,10 @@ void tst_frmMain::saveFailureAtExitIsShown_data()
         << en + u"The file %1Settings.ini could not be saved at exit. The name is that of a folder.\n"
                 "The file %1DefaultCommands.icf could not be saved at exit. The name is that of a "
                 "folder."_qs;
+    QTest::newRow("the history")
+        << 0 << QStringList{"History.txt"}
+        << de + u"Die Datei %1History.txt konnte beim Beenden nicht gespeichert werden. "
+                "Der Name ist der eines Ordners."_qs;
 }
 
 // The old files stay; the user is told before the program ends.
@@ -477,10 +487,164 @@ void tst_frmMain::saveFailureAtExitIsShown()
         visibleWhileShown = p.window->isVisible();
         QCOMPARE(m.icon, MessageBoxes::Icon::Critical);
     });
+    p.edit("txtSend")->setText(QStringLiteral("x")); // the history is written too
+    p.button("cmdSend")->click();
     p.button("cmdQuit")->click();
     QVERIFY(!p.window->isVisible());
     QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(dataFolder)});
     QCOMPARE(visibleWhileShown, !message.isEmpty());
+}
+
+namespace {
+QByteArray fileBytes(const QString &path);
+QByteArray recordingHeader(frmMain &window);
+} // namespace
+
+void tst_frmMain::sendBoxHistory_data()
+{
+    QTest::addColumn<QByteArray>("file");   // History.txt at the start; "-": none
+    QTest::addColumn<QStringList>("sent");  // from the send box, in this order
+    QTest::addColumn<QString>("typing");    // in the box when the walk begins
+    QTest::addColumn<QString>("keys");      // U: Up, D: Down, S: Shift+Up
+    QTest::addColumn<QStringList>("shown"); // the box after each key
+    QTest::addColumn<QByteArray>("saved");  // History.txt at the end
+    QTest::newRow("newest first, no equal neighbours, back to the typing")
+        << QByteArray("-") << QStringList{"A<CR>", "B", "B", "C", "B"} << "typ"
+        << "UUUUUDDDDDD"
+        << QStringList{"B", "C", "B", "A<CR>", "A<CR>", "B", "C", "B", "typ", "typ", "typ"}
+        << QByteArray("B\nC\nB\nA<CR>\n");
+    QTest::newRow("Shift+Up is no step")
+        << QByteArray("eins\n") << QStringList() << "t"
+        << "SU" << QStringList{"t", "eins"} << QByteArray("eins\n");
+    QTest::newRow("a file of another editor: BOM, CR LF, empty and equal lines")
+        << QByteArray("\xEF\xBB\xBF"
+                      "eins\r\nzwei\r\n\r\nzwei\ndrei")
+        << QStringList() << ""
+        << "UUUUD" << QStringList{"eins", "zwei", "drei", "drei", "zwei"}
+        << QByteArray("\xEF\xBB\xBF"
+                      "eins\r\nzwei\r\n\r\nzwei\ndrei"); // not rewritten
+    QTest::newRow("characters beyond the code page, in UTF-8")
+        << QByteArray("\xE2\x82\xAC\n") << QStringList{u"Ω ä"_qs} << ""
+        << "UU" << QStringList{u"Ω ä"_qs, u"€"_qs}
+        << QByteArray("\xCE\xA9 \xC3\xA4\n\xE2\x82\xAC\n");
+    QTest::newRow("binary and control characters are left out")
+        << QByteArrayLiteral("gut\n\xFF\xFE\x00\nTab\tAB\nok\x01\n\xC3\nauch\n")
+        << QStringList{"neu"} << ""
+        << "UUUU" << QStringList{"neu", "gut", "auch", "auch"} << QByteArray("neu\ngut\nauch\n");
+    QByteArray many;
+    QStringList walk;
+    many += QByteArray(SendHistory::kMaxTextLength + 1, 'x') + '\n'; // too long
+    many += QString(SendHistory::kMaxTextLength, u'€').toUtf8() + '\n'; // just short enough
+    for (int i = 0; i < 250; ++i)
+        many += "n" + QByteArray::number(i) + '\n';
+    walk << QString(SendHistory::kMaxTextLength, u'€');
+    for (int i = 0; i < SendHistory::kMaxTexts - 1; ++i)
+        walk << QStringLiteral("n%1").arg(i);
+    QByteArray kept = "sent\n" + QString(SendHistory::kMaxTextLength, u'€').toUtf8() + '\n';
+    for (int i = 0; i < SendHistory::kMaxTexts - 2; ++i)
+        kept += "n" + QByteArray::number(i) + '\n';
+    QTest::newRow("an overlong line, and 200 texts at most")
+        << many << QStringList{"sent"} << "" << QString(SendHistory::kMaxTexts + 1, u'U')
+        << (QStringList{"sent"} + walk.first(SendHistory::kMaxTexts - 1) +
+            QStringList{walk.at(SendHistory::kMaxTexts - 2)})
+        << kept;
+    QTest::newRow("a file past 16 MiB gives an empty history")
+        << QByteArray(SendHistory::kMaxFileSize + 1, 'z') << QStringList{"a"} << "b"
+        << "UUD" << QStringList{"a", "a", "b"} << QByteArray("a\n");
+}
+
+// Up and Down in the send box walk through the texts sent from it, kept
+// across runs in History.txt; a hand-edited file never does harm.
+void tst_frmMain::sendBoxHistory()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, typing);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, shown);
+    QFETCH(QByteArray, saved);
+    QString folder;
+    Program p({}, {}, [&](const QString &dataFolder) {
+        folder = dataFolder;
+        if (file != "-")
+            Program::writeFile(dataFolder + QStringLiteral("History.txt"), file);
+    });
+    QLineEdit *send = p.edit("txtSend");
+    send->setFocus();
+    for (const QString &text : sent) {
+        send->setText(text);
+        QTest::keyClick(send, Qt::Key_Return);
+        send->clear(); // a text that could not be sent stays
+    }
+    send->setText(typing);
+    QStringList seen;
+    for (const QChar key : keys) {
+        if (key == u'S')
+            QTest::keyClick(send, Qt::Key_Up, Qt::ShiftModifier);
+        else
+            QTest::keyClick(send, key == u'U' ? Qt::Key_Up : Qt::Key_Down);
+        seen << send->text();
+    }
+    QCOMPARE(seen, shown);
+    QCOMPARE(send->cursorPosition(), int(send->text().size()));
+    p.button("cmdQuit")->click();
+    QCOMPARE(fileBytes(folder + QStringLiteral("History.txt")), saved);
+    QCOMPARE(p.messages, QStringList());
+}
+
+void tst_frmMain::lineInfoTellsTheTimes_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("lines"); // "OUT <UTC time>" or "IN <UTC time> <quiet ms>"
+    QTest::addColumn<int>("selected");      // -2: the last line, as appended
+    QTest::addColumn<QString>("info");
+    const QStringList exchange{"OUT 2026-12-07T23:59:59.990Z", "IN 2026-12-08T00:00:00.113Z 100",
+                               "IN 2026-12-08T00:00:00.163Z -1", "OUT 2026-12-08T00:00:01.000Z"};
+    QTest::newRow("a reply, across midnight")
+        << 0 << exchange << 1 << u"Δ 123 ms, Antwort nach 123 ms (mit 100 ms Ruhezeit)"_qs;
+    QTest::newRow("English") << 1 << exchange << 1
+                             << u"Δ 123 ms, reply after 123 ms (incl. 100 ms quiet time)"_qs;
+    QTest::newRow("a quiet time of 0 is named too")
+        << 1 << QStringList{"OUT 2026-12-07T10:00:00.000Z", "IN 2026-12-07T10:00:00.005Z 0"} << 1
+        << u"Δ 5 ms, reply after 5 ms (incl. 0 ms quiet time)"_qs;
+    QTest::newRow("a full block had no quiet wait")
+        << 0 << exchange << 2 << u"Δ 50 ms, Antwort nach 173 ms"_qs;
+    QTest::newRow("the view follows the last line") << 1 << exchange << -2 << u"Δ 837 ms"_qs;
+    QTest::newRow("the first line") << 0 << exchange << 0 << QString();
+    QTest::newRow("no line selected") << 0 << exchange << -1 << QString();
+    QTest::newRow("a reply with no [OUT] before it")
+        << 1 << QStringList{"IN 2026-12-07T10:00:00.000Z 0", "IN 2026-12-07T10:00:02.500Z 0"} << 1
+        << u"Δ 2500 ms"_qs;
+}
+
+// The status bar's field tells the selected line's times from the stamps
+// the log keeps, in the window's language.
+void tst_frmMain::lineInfoTellsTheTimes()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, lines);
+    QFETCH(int, selected);
+    QFETCH(QString, info);
+    Program p(
+        QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    TrafficLog &log = p.window->engine().log();
+    for (const QString &line : lines) {
+        const QStringList parts = line.split(u' ');
+        const QDateTime utc = QDateTime::fromString(parts.at(1), Qt::ISODateWithMs);
+        if (parts.at(0) == u"OUT")
+            log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), utc);
+        else
+            log.AppendReceivedLine(QStringLiteral("y"), utc, TrafficLog::TextForm::Tokens,
+                                   qint16(parts.at(2).toInt()));
+    }
+    if (selected != -2)
+        log.setSelectedIndex(selected);
+    auto *field = p.child<QLabel>("lblLineInfo");
+    QCOMPARE(field->text(), info);
+    QCOMPARE(field->isVisible(), !info.isEmpty());
+    QCOMPARE(p.window->statusBar()->findChildren<QLabel *>().contains(field), true);
+    p.window->engine().cmdDelete_Click(); // an empty log has nothing to tell
+    QCOMPARE(field->text(), QString());
 }
 
 void tst_frmMain::leftoversOfSavesRemovedAtStart_data()
@@ -492,6 +656,7 @@ void tst_frmMain::leftoversOfSavesRemovedAtStart_data()
     QTest::newRow("a save of DefaultCommands.icf")
         << ".DefaultCommands.icf.lintrova-save-000000" << 90 << true;
     QTest::newRow("a save of Ports.ini") << ".Ports.ini.lintrova-save-zzzzzz" << 90 << true;
+    QTest::newRow("a save of History.txt") << ".History.txt.lintrova-save-h1st0r" << 90 << true;
     QTest::newRow("a command set saved into the folder")
         << ".UserDefinedCommands.icf.lintrova-save-Q1w2E3" << 90 << true;
     QTest::newRow("a save running in another window")
@@ -1000,11 +1165,11 @@ void tst_frmMain::saveLog()
         return;
     }
     QCOMPARE(p.messages, QStringList());
-    QByteArray expected;
+    QByteArray expected = recordingHeader(*p.window); // the date of the first line, or today's
     if (withLines) {
-        expected = log.line(0).left(21).toUtf8() +
-                   "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
-                   log.line(1).left(21).toUtf8() + "<60>STX<62>plain\n"; // the text, not an STX
+        expected += log.line(0).left(21).toUtf8() +
+                    "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
+                    log.line(1).left(21).toUtf8() + "<60>STX<62>plain\n"; // the text, not an STX
         for (int i = 2; i < log.count(); ++i)
             LogFile::appendLine(expected, log.lineBytes(i));
     }
@@ -1048,6 +1213,13 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// The header a recording started today begins with, for the window's port.
+QByteArray recordingHeader(frmMain &window)
+{
+    return LogFile::headerLine(window.engine().connection().portDescription(),
+                               QDateTime::currentDateTimeUtc().date());
 }
 
 // Appends lines to the log and keeps the file form of each, as a recording
@@ -1121,9 +1293,14 @@ void tst_frmMain::recordLog()
         return path;
     });
     auto *item = p.child<QAction>("mnuFileRecordLog");
-    lines.expected.clear();
     item->trigger();
     QVERIFY(item->isChecked());
+    lines.expected = recordingHeader(*p.window); // also into an existing file
+    QCOMPARE(lines.expected,
+             "# Lintrova " + CommandLine::programVersion().toUtf8() +
+                 "  COM1 = " + QFile::encodeName(p.peer.path()) + "  9600 8N1  " +
+                 QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate).toLatin1() +
+                 " (UTC)\n");
     QVERIFY(offered.value(0).startsWith(QDir::homePath() + u'/'));
     auto *field = p.child<QLabel>("stbRecording");
     QVERIFY(field->isVisible());
@@ -1138,6 +1315,12 @@ void tst_frmMain::recordLog()
     }
     lines.append(2, QStringLiteral("after"));
     lines.append(longLines, longContent());
+    // A new UTC day is marked before its first line.
+    const QDateTime tomorrow = QDateTime::currentDateTimeUtc().addDays(1);
+    lines.log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("tomorrow"),
+                                tomorrow);
+    lines.expected += "# " + tomorrow.date().toString(Qt::ISODate).toLatin1() + " (UTC)\n";
+    LogFile::appendLine(lines.expected, lines.log.lineBytes(lines.log.count() - 1));
     const QByteArray expected = (before == "-" ? QByteArray() : before) + lines.expected;
     if (longLines == 0)
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path), expected, 2000); // while still recording
@@ -1163,7 +1346,7 @@ void tst_frmMain::recordingKeepsUpWithAFastStream()
     p.window->recorder().setPeriod(std::chrono::hours(1));
     p.child<QAction>("mnuFileRecordLog")->trigger();
     QVERIFY(p.window->recorder().recording());
-    Lines lines{p.window->engine().log(), {}};
+    Lines lines{p.window->engine().log(), recordingHeader(*p.window)};
     lines.append(600, QString(2000, u'x')); // 1.2 MB
     QTRY_VERIFY_WITH_TIMEOUT(fileBytes(path).size() >= (1 << 20), 5000);
     QVERIFY(lines.expected.startsWith(fileBytes(path)));
@@ -1207,6 +1390,7 @@ void tst_frmMain::recordingStops()
                                                 : p.data.filePath("recorded.log");
     TrafficLog otherLog;
     LogRecorder other(otherLog);
+    other.setPeriod(std::chrono::hours(1)); // its header is written when it stops
     if (cause == "locked")
         QCOMPARE(other.start(path), 0);
     if (cause == "pipe")
@@ -1221,11 +1405,13 @@ void tst_frmMain::recordingStops()
         QCOMPARE(p.messages, QStringList{u"Protokoll mitschreiben|"_qs + message.arg(path)});
         QVERIFY(!item->isChecked() && !p.window->recorder().recording());
         other.finish();
-        if (cause == "locked")
-            QCOMPARE(fileBytes(path), QByteArray());
+        if (cause == "locked") // only the other one's header: no port there
+            QCOMPARE(fileBytes(path),
+                     LogFile::headerLine(QString(), QDateTime::currentDateTimeUtc().date()));
         return;
     }
     QVERIFY(item->isChecked());
+    lines.expected = recordingHeader(*p.window);
     lines.append(2, QStringLiteral("written"));
     QTRY_COMPARE(fileBytes(path), lines.expected);
     const QByteArray written = lines.expected;
@@ -1325,6 +1511,7 @@ void tst_frmMain::recordingRemembered()
     Program::writeFile(path, "earlier run\n");
     TrafficLog otherLog;
     LogRecorder other(otherLog);
+    other.setPeriod(std::chrono::hours(1)); // its header is written when it stops
     if (heldElsewhere)
         QCOMPARE(other.start(path), 0);
     Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys));
@@ -1341,7 +1528,10 @@ void tst_frmMain::recordingRemembered()
     QCOMPARE(settings.contains("RecordLogFileUtf8"), atExit.contains("Utf8"));
     if (!atExit.isEmpty())
         QVERIFY2(settings.contains(written(atExit)), settings);
-    QByteArray expected = "earlier run\n" + (resumed != tick ? lines.expected : QByteArray());
+    // Every start writes a header, the resumed one too.
+    const bool started = resumed || (tick && !heldElsewhere);
+    QByteArray expected = "earlier run\n" + (started ? recordingHeader(*p.window) : QByteArray()) +
+                          (resumed != tick ? lines.expected : QByteArray());
     QCOMPARE(fileBytes(path), expected);
     QCOMPARE(p.messages,
              heldElsewhere
@@ -1355,7 +1545,8 @@ void tst_frmMain::recordingRemembered()
     Program next(settings);
     QVERIFY(next.child<QAction>("mnuFileRecordLog")->isChecked());
     QCOMPARE(next.window->recorder().path(), path);
-    Lines more{next.window->engine().log(), {}};
+    Lines more{next.window->engine().log(),
+               recordingHeader(*next.window)}; // resumed: a header again
     more.append(1, QStringLiteral("the next run"));
     next.window->close();
     QCOMPARE(fileBytes(path), expected + more.expected);
@@ -1722,6 +1913,7 @@ void tst_frmMain::accessibleNames_data()
         {"txtSend", "Zu sendende Zeichen:", "Characters to send:"}, // fault: no name
         {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
         {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
+        {"lblLineInfo", "Zeitangaben der gewählten Zeile", "Times of the selected line"},
         {"cmdBefehl3", "Befehl 3 [F3]", "Command 3 [F3]"},
         {"stbStatusBar", // fault: an empty name
          "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "

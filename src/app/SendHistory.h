@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The texts sent from the send box, newest first, as typed (tokens not
+// decoded), for Up and Down to walk through: never two equal neighbours, at
+// most kMaxTexts. Kept between runs in History.txt in the data folder, UTF-8,
+// one text per line, so a character without a byte in the codec survives.
+//
+// A hand-edited file gives what can be read safely: a byte-order mark and
+// the CR of CR LF are dropped; a line that is empty, not valid UTF-8, holds
+// a control character or is longer than kMaxTextLength is left out, as are
+// equal neighbours and every line past the first kMaxTexts; a file larger
+// than kMaxFileSize (or no regular file) gives an empty history.
+class SendHistory {
+public:
+    static constexpr int kMaxTexts = 200;
+    static constexpr qsizetype kMaxTextLength = 16384;
+    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+    // DataFolder + "History.txt".
+    static QString filePath(const QString &dataFolder);
+
+    void load(const QString &path);
+    // Replaces the file whole (a temporary beside it, see ReplacingFile).
+    // Answers 0, or the errno of the failure; the old file then stays.
+    int save(const QString &path) const;
+    // Whether add() changed the texts since the last load or save.
+    bool changed() const { return m_changed; }
+
+    // A text sent: becomes the newest unless it is already; the walk starts
+    // again from the text being typed. An empty text, one with a control
+    // character or one longer than kMaxTextLength is not kept.
+    void add(const QString &text);
+
+    // Up: the next older text, or nothing past the oldest. typing is the
+    // box's text, kept when the walk leaves it.
+    std::optional<QString> older(const QString &typing);
+    // Down: the next newer text, then the text that was being typed; nothing
+    // when the walk is there already.
+    std::optional<QString> newer();
+
+    const QStringList &texts() const { return m_texts; }
+
+private:
+    QStringList m_texts; // newest first
+    int m_position = -1; // the text shown; -1: the one being typed
+    QString m_typing;    // what was typed before the walk began
+    mutable bool m_changed = false;
+};
