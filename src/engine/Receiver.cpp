@@ -15,7 +15,7 @@
 
 void Receiver::PollReceiveBuffer()
 {
-    if (m.log.selectedIndex() > TrafficLog::kClearAboveIndex)
+    if (m.log.clearDue())
         m.log.clear();
     QCoreApplication::processEvents();
     ReadReceivedBlock();
@@ -92,8 +92,7 @@ void Receiver::takeBlocks()
         const auto form =
             m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
         m.log.AppendTrafficLine(TrafficLog::Direction::Received, block, received, form);
-        if (!full || spent.elapsed() >= kPollBudgetMs || m.closing ||
-            m.log.selectedIndex() > TrafficLog::kClearAboveIndex ||
+        if (!full || spent.elapsed() >= kPollBudgetMs || m.closing || m.log.clearDue() ||
             m.port.InBufferCount() < m.port.InBufferSize())
             return;
     }

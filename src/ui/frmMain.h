@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -108,6 +109,18 @@ private:
     void buildChecksumMenu();
     void buildViewMenu();
     void applyViewLanguage();
+    void buildFindBar();
+    void buildFindMenu();
+    void connectFindBar();
+    void applyFindLanguage();
+    void showFindBar();
+    void closeFindBar();
+    bool inFindBar(const QObject *watched) const;
+    // Finds the next (previous) line with the find bar's text.
+    void findInLog(bool backwards);
+    void mnuViewFollow_Click(bool checked);
+    // Writes the status bar's field about the log's lines.
+    void updateLineInfo();
     void showHexViewSetting();
     void updateChecksumItems();
     void connectControls();
@@ -198,6 +211,15 @@ private:
     QLabel *stbStatus = nullptr;
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
+    QLabel *lblLineInfo = nullptr;  // lines held back
+    QTimer m_lineInfoTimer;         // gathers the count of lines streaming in
+    QWidget *fraFind = nullptr;     // the find bar below the log
+    QLabel *labFind = nullptr;
+    QLineEdit *txtFind = nullptr;
+    QPushButton *cmdFindNext = nullptr;
+    QPushButton *cmdFindPrevious = nullptr;
+    QLabel *labFindResult = nullptr;
+    QPushButton *cmdFindClose = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFilePort = nullptr; // Open port / Close port
     QAction *mnuFileLoadConfig = nullptr;
@@ -215,6 +237,10 @@ private:
     std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
     QMenu *mnuView = nullptr;
     QAction *mnuViewHex = nullptr;
+    QAction *mnuViewFind = nullptr;
+    QAction *mnuViewFollow = nullptr;
+    QAction *mnuViewFindNext = nullptr;
+    QAction *mnuViewFindPrevious = nullptr;
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;
