@@ -87,7 +87,8 @@ void frmMain::buildFindMenu()
     mnuViewFollow->setObjectName(QStringLiteral("mnuViewFollow"));
     mnuViewFollow->setCheckable(true);
     mnuViewFollow->setChecked(true);
-    mnuViewFollow->setShortcut(QKeySequence(Qt::Key_ScrollLock));
+    // Scroll Lock toggles it too, from the key filter: Qt's shortcuts ignore
+    // the lock keys.
     // Finding again works with the bar closed too; these keys have no item.
     mnuViewFindNext = new QAction(this);
     mnuViewFindNext->setObjectName(QStringLiteral("mnuViewFindNext"));

@@ -127,6 +127,10 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
             cmdQuit->click();
         return true;
     }
+    if (key == Qt::Key_ScrollLock) {
+        mnuViewFollow->trigger();
+        return true;
+    }
     if (isEnter(key) && watched == txtFind) {
         findInLog(event->modifiers() & Qt::ShiftModifier);
         return true;
@@ -173,6 +177,10 @@ void frmMain::keyPressEvent(QKeyEvent *event)
     // window itself.
     if (event->key() == Qt::Key_Escape) {
         cmdQuit->click();
+        return;
+    }
+    if (event->key() == Qt::Key_ScrollLock) {
+        mnuViewFollow->trigger();
         return;
     }
     if (isEnter(event->key())) {
