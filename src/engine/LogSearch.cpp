@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 
+#include <cstring>
+
 namespace {
 
 // Each byte folded to its lower-case character's byte, where the character
@@ -78,6 +80,29 @@ LogSearch::LogSearch(const QString &text, TrafficLog::Form form) : m_form(form)
         for (const char c : token)
             m_startsToken[b] = m_startsToken[b] || m_fold[uchar(c)] == first;
     }
+    // A few bytes that may begin a match are looked for with memchr.
+    for (int b = 0; b < 256; ++b) {
+        if (m_startsRaw[b])
+            m_fewStartsRaw.push_back(uchar(b));
+        if (m_startsToken[b])
+            m_fewStartsToken.push_back(uchar(b));
+    }
+    for (std::vector<uchar> *few : {&m_fewStartsRaw, &m_fewStartsToken})
+        if (few->size() > kFewStarts)
+            few->clear();
+}
+
+// The first place from `from` on that holds one of the bytes, or size.
+qsizetype LogSearch::nextOf(const std::vector<uchar> &bytes, const uchar *data, qsizetype from,
+                            qsizetype size)
+{
+    qsizetype next = size;
+    for (const uchar byte : bytes) {
+        const void *at = std::memchr(data + from, byte, std::size_t(next - from));
+        if (at)
+            next = static_cast<const uchar *>(at) - data;
+    }
+    return next;
 }
 
 std::optional<LogSearch::Match> LogSearch::find(const TrafficLog &log, int from,
@@ -102,14 +127,23 @@ std::optional<LogSearch::Match> LogSearch::matchIn(const TrafficLog &log, int ro
     return m_form == TrafficLog::Form::Hex ? matchInHex(log, row) : matchInText(log, row);
 }
 
+// Each place of the first byte is found by memchr, which looks at many bytes
+// at a time; the rest is compared there.
 std::optional<LogSearch::Match> LogSearch::matchInHex(const TrafficLog &log, int row) const
 {
-    const QByteArrayView content =
-        QByteArrayView(log.lineBytes(row)).sliced(TrafficLog::kPrefixLength);
-    const qsizetype at = content.indexOf(m_pattern);
-    if (at < 0)
-        return std::nullopt;
-    return Match{row, int(TrafficLog::kPrefixLength + 3 * at), int(3 * m_pattern.size() - 1)};
+    const QByteArray &line = log.lineBytes(row);
+    const char *start = line.constData() + TrafficLog::kPrefixLength;
+    const char *end = line.constData() + line.size();
+    const qsizetype length = m_pattern.size();
+    for (const char *at = start; end - at >= length; ++at) {
+        at = static_cast<const char *>(std::memchr(at, m_pattern[0], std::size_t(end - at)));
+        if (!at || end - at < length)
+            return std::nullopt;
+        if (std::memcmp(at, m_pattern.constData(), std::size_t(length)) == 0)
+            return Match{row, int(TrafficLog::kPrefixLength + 3 * (at - start)),
+                         int(3 * length - 1)};
+    }
+    return std::nullopt;
 }
 
 // Walks the line's bytes; only where a byte's shown characters may begin the
@@ -127,9 +161,15 @@ std::optional<LogSearch::Match> LogSearch::matchInText(const TrafficLog &log, in
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const qsizetype size = bytes.size();
     const qsizetype length = m_pattern.size();
+    const std::vector<uchar> &few = tokens ? m_fewStartsToken : m_fewStartsRaw;
     for (qsizetype i = 0; i < size; ++i) {
-        if (!starts[data[i]])
+        if (!few.empty()) {
+            i = nextOf(few, data, i, size);
+            if (i >= size)
+                break;
+        } else if (!starts[data[i]]) {
             continue;
+        }
         const QByteArrayView first = piece(data[i], tokens);
         for (qsizetype offset = 0; offset < first.size(); ++offset) {
             qsizetype at = i, within = offset, matched = 0;

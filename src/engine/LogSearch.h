@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 // Finds lines of the traffic log as a view shows them, without building the
 // shown text of every line.
@@ -43,6 +44,11 @@ public:
     std::optional<Match> matchIn(const TrafficLog &log, int row) const;
 
 private:
+    // Up to this many bytes that may begin a match are each looked for with
+    // memchr; more are looked up byte by byte.
+    static constexpr std::size_t kFewStarts = 4;
+    static qsizetype nextOf(const std::vector<uchar> &bytes, const uchar *data, qsizetype from,
+                            qsizetype size);
     std::optional<Match> matchInText(const TrafficLog &log, int row) const;
     std::optional<Match> matchInHex(const TrafficLog &log, int row) const;
 
@@ -55,4 +61,6 @@ private:
     // as their token.
     std::array<bool, 256> m_startsRaw{};
     std::array<bool, 256> m_startsToken{};
+    std::vector<uchar> m_fewStartsRaw; // empty: too many
+    std::vector<uchar> m_fewStartsToken;
 };

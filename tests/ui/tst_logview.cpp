@@ -468,6 +468,12 @@ void tst_LogView::findsLinesAsShown_data()
     QTest::newRow("across a token's end") << QByteArray("\x02"
                                                         "AB")
                                           << tokens << false << "x>a" << 0 << false << at(1, 24, 3);
+    QTest::newRow("a raw control character")
+        << QByteArray("a\x02") << raw << false << "\u0002" << 0 << false << at(1, 22, 1);
+    QTest::newRow("a control character shown as a token")
+        << QByteArray("a\x02") << tokens << false << "\u0002" << 0 << false << Match();
+    QTest::newRow("a letter of many tokens")
+        << QByteArray("t\x03") << tokens << false << "tx>" << 0 << false << at(1, 24, 3);
     QTest::newRow("a raw control character is no token")
         << QByteArray("\x02") << raw << false << "<STX>" << 0 << false << Match();
     QTest::newRow("at the end of the line")
