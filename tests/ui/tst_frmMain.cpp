@@ -1760,6 +1760,10 @@ void tst_frmMain::accessibleNames_data()
         {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
         {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
         {"cmdBefehl3", "Befehl 3 [F3]", "Command 3 [F3]"},
+        {"txtFind", "Suchen:", "Find:"},
+        {"cmdFindNext", "Weiter", "Next"},
+        {"cmdFindPrevious", "Zurück", "Previous"},
+        {"cmdFindClose", "Suchleiste schließen", "Close the find bar"},
         {"stbStatusBar", // fault: an empty name
          "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
          "None ist geöffnet.",
@@ -1794,9 +1798,11 @@ void tst_frmMain::keyboardReachesEveryControl_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("showOptions");
-    QTest::newRow("de") << 0 << 0;
-    QTest::newRow("de, repetition controls") << 0 << 1;
-    QTest::newRow("en, repetition controls") << 1 << 1;
+    QTest::addColumn<bool>("findBar");
+    QTest::newRow("de") << 0 << 0 << false;
+    QTest::newRow("de, repetition controls") << 0 << 1 << false;
+    QTest::newRow("en, repetition controls") << 1 << 1 << false;
+    QTest::newRow("en, find bar") << 1 << 0 << true;
 }
 
 // Every control that takes the focus has a name no other one has, and Tab
@@ -1805,15 +1811,20 @@ void tst_frmMain::keyboardReachesEveryControl()
 {
     QFETCH(int, language);
     QFETCH(int, showOptions);
+    QFETCH(bool, findBar);
     Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\nLanguage=%2\r\n")
                   .arg(showOptions).arg(language).toLatin1());
+    if (findBar) {
+        p.child<QAction>("mnuViewFind")->trigger();
+        p.edit("txtSend")->setFocus();
+    }
     p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
     p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
                                               QDateTime::currentDateTimeUtc());
     QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
     QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
     const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
-    QCOMPARE(reachable.size(), showOptions == 1 ? 26 : 23);
+    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + (findBar ? 4 : 0));
     QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
