@@ -494,8 +494,8 @@ void tst_LogView::findsLinesAsShown_data()
         << QByteArray("a plain") << raw << false << "plain" << 3 << false << at(0, 21, 5);
     QTest::newRow("around the start, upwards")
         << QByteArray("x") << raw << false << "plain" << -1 << true << at(2, 21, 5);
-    QTest::newRow("far before the start, upwards") << QByteArray("x") << raw << false << "plain"
-                                                   << -4 << true << at(2, 21, 5);
+    QTest::newRow("far before the start, upwards")
+        << QByteArray("x") << raw << false << "plain" << -4 << true << at(2, 21, 5);
     QTest::newRow("the line itself last")
         << QByteArray("only") << raw << false << "only" << 2 << false << at(1, 21, 4);
     QTest::newRow("hex pairs") << QByteArray("\x01\xD2\x16") << raw << true << "d2 16" << 0 << false
@@ -646,8 +646,10 @@ void tst_LogView::rangesSelectedAndCopied()
     QCOMPARE(QGuiApplication::clipboard()->text(), hex);
 
     // A plain click on the first line of the range, where it is in view.
-    const int clicked = shown.view.viewport()->rect().contains(shown.view.rowRect(first)) ? first : last;
-    QTest::mouseClick(shown.view.viewport(), Qt::LeftButton, {}, shown.view.rowRect(clicked).center());
+    const int clicked = shown.view.viewport()->rect().contains(shown.view.rowRect(first)) ? first
+                                                                                          : last;
+    QTest::mouseClick(shown.view.viewport(), Qt::LeftButton, {},
+                      shown.view.rowRect(clicked).center());
     QCOMPARE(shown.log.selectedCount(), 1);
     QCOMPARE(shown.log.selectedIndex(), clicked);
 }
