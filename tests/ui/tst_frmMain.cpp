@@ -2009,6 +2009,7 @@ void tst_frmMain::findInTheLog()
     QVERIFY(field->isVisible());
     QCOMPARE(QApplication::focusWidget(), field);
     QVERIFY(list->geometry().bottom() < p.child<QWidget>("fraFind")->geometry().top());
+    QVERIFY(!p.button("cmdFindClose")->icon().isNull()); // it has no text
     QTest::keyClicks(field, text);
     if (key.startsWith(QStringLiteral("cmd")))
         p.button(key)->click();

@@ -564,6 +564,10 @@ void tst_LogView::matchIsHighlighted()
     }
     const int cell = shown.view.cells().cellWidth();
     QCOMPARE(yellow, 6 * cell);
+    // A match at the start of the line is shown from the first column again.
+    shown.view.setMatch(LogSearch::Match{0, 0, 2});
+    QVERIFY(shown.settle());
+    QCOMPARE(shown.view.horizontalScrollBar()->value(), 0);
     shown.view.setForm(TrafficLog::Form::Hex); // another view: the match is gone
     QVERIFY(!shown.view.match());
     shown.view.setMatch(match);
