@@ -24,12 +24,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <csignal>
 #include <memory>
@@ -63,6 +66,7 @@ struct Spec {
     double idleSeconds = 0;
     qint64 logUntilBytes = 0; // memory: flood until this much was logged
     bool save = false;
+    bool find = false;           // no-match searches through a full log
     bool throughSer2net = false; // the second phase reaches the device through ser2net
     bool record = false;         // the log is recorded to a file through the File menu
     bool compareViews = false;   // text and hex view side by side
@@ -146,6 +150,8 @@ std::optional<Spec> specFor(const QString &name)
         spec.record = true;
     } else if (name == "save") {
         spec.save = true;
+    } else if (name == "find") {
+        spec.find = true;
     } else if (name == "stream") {
         // Half a block more than 60 s, so that the last block is one that
         // ends by falling quiet.
@@ -496,6 +502,61 @@ int runSave(Program &program)
     return QFileInfo(path).size() > 0 ? 0 : 1;
 }
 
+void printTarget(const QString &figure, const QString &target);
+QString yesNo(bool yes);
+
+// Milliseconds of one search through the find bar, started by its Next button.
+double timedSearch(Program &program, const QString &text)
+{
+    program.window->findChild<QLineEdit *>("txtFind")->setText(text);
+    QPushButton *next = program.window->findChild<QPushButton *>("cmdFindNext");
+    QElapsedTimer clock;
+    clock.start();
+    next->click();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double medianOfFive(Program &program, const QString &text)
+{
+    QList<double> times;
+    for (int i = 0; i < 5; ++i)
+        times.append(timedSearch(program, text));
+    std::sort(times.begin(), times.end());
+    return times[2];
+}
+
+// A full log of lines of 2,048 bytes 0-255, their control characters shown as
+// tokens (the receive path with Peculiar=1), searched for a text it does not
+// hold in the text view and for bytes it does not hold in the hex view. No
+// feed runs meanwhile.
+int runFind(Program &program)
+{
+    TrafficLog &log = program.window->engine().log();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < TrafficLog::kClearAboveIndex + 1; ++i) {
+        const QString block = Codec::toText(
+            Feed::bytes(Feed::Pattern::Bytes, i, 2048 - TrafficLog::kPrefixLength));
+        log.AppendTrafficLine(TrafficLog::Direction::Received, block, now,
+                              TrafficLog::TextForm::Tokens);
+    }
+    program.window->findChild<QAction *>("mnuViewFind")->trigger();
+    runEventsFor(500);
+    const double text = medianOfFive(program, QStringLiteral("zzqx"));
+    const QString result = program.window->findChild<QLabel *>("labFindResult")->text();
+    program.window->findChild<QAction *>("mnuViewHex")->trigger();
+    runEventsFor(200);
+    const double hex = medianOfFive(program, QStringLiteral("D2 D2"));
+    const QString hexResult = program.window->findChild<QLabel *>("labFindResult")->text();
+    std::printf("find: %d lines of 2,048 bytes 0-255 (control characters as tokens), the feed "
+                "stopped; median of 5 searches without a match (\"%s\", \"%s\"):\n",
+                log.count(), qPrintable(result), qPrintable(hexResult));
+    printTarget(QStringLiteral("text view, \"zzqx\": %1 ms").arg(text, 0, 'f', 1),
+                QStringLiteral("under 100 ms: %1").arg(yesNo(text < 100)));
+    printTarget(QStringLiteral("hex view, \"D2 D2\": %1 ms").arg(hex, 0, 'f', 1),
+                QStringLiteral("under 100 ms: %1").arg(yesNo(hex < 100)));
+    return log.count() == TrafficLog::kClearAboveIndex + 1 && !result.isEmpty() ? 0 : 1;
+}
+
 void printViewsSideBySide(const Figures &text, const Figures &hex)
 {
     const auto yes = [](bool b) { return b ? "yes" : "NO"; };
@@ -671,6 +732,8 @@ int run(const QString &name, int argc, char *argv[])
         status = runIdle(program, spec->idleSeconds);
     else if (spec->save)
         status = runSave(program);
+    else if (spec->find)
+        status = runFind(program);
     // The same device behind ser2net, at the rate the window sets.
     std::unique_ptr<Ser2Net> server;
     if (spec->throughSer2net) {

@@ -15,7 +15,7 @@
 
 void Receiver::PollReceiveBuffer()
 {
-    if (m.log.selectedIndex() > TrafficLog::kClearAboveIndex)
+    if (m.log.clearDue())
         m.log.clear();
     QCoreApplication::processEvents();
     ReadReceivedBlock();
@@ -97,8 +97,7 @@ void Receiver::takeBlocks(qint16 quietWaited)
             m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens : TrafficLog::TextForm::Raw;
         m.log.AppendReceivedLine(block, received, form, quietWaited);
         quietWaited = -1;
-        if (!full || spent.elapsed() >= kPollBudgetMs || m.closing ||
-            m.log.selectedIndex() > TrafficLog::kClearAboveIndex ||
+        if (!full || spent.elapsed() >= kPollBudgetMs || m.closing || m.log.clearDue() ||
             m.port.InBufferCount() < m.port.InBufferSize())
             return;
     }

@@ -25,12 +25,15 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     m_watchBackstop.setInterval(kWatchBackstopMs);
     connect(&m_watchBackstop, &QTimer::timeout, this,
             [this] { m_context.port.setArrivalWatch(true); });
-    // A line selected beyond the limit is cleared by the next poll, as if the
-    // receive timer had been running all along.
-    connect(&m_log, &TrafficLog::selectedIndexChanged, this, [this](int index) {
-        if (index > TrafficLog::kClearAboveIndex)
+    // A log beyond its limit is cleared by the next poll, as if the receive
+    // timer had been running all along.
+    const auto armWhenClearDue = [this] {
+        if (m_log.clearDue())
             armReceiveTimer();
-    });
+    };
+    connect(&m_log, &TrafficLog::selectedIndexChanged, this, armWhenClearDue);
+    connect(&m_log, &TrafficLog::rowsInserted, this, armWhenClearDue);
+    connect(&m_log, &TrafficLog::followNewLinesChanged, this, armWhenClearDue);
 }
 
 TerminalEngine::~TerminalEngine()
@@ -164,8 +167,7 @@ void TerminalEngine::armReceiveTimer()
 bool TerminalEngine::receiveWorkLeft()
 {
     SerialPortControl &port = m_context.port;
-    if (!port.signalsArrival() || m_arrivedDuringTick ||
-        m_log.selectedIndex() > TrafficLog::kClearAboveIndex)
+    if (!port.signalsArrival() || m_arrivedDuringTick || m_log.clearDue())
         return true;
     try {
         return port.PortOpen() && port.InBufferCount() > 0;

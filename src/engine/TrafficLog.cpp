@@ -79,6 +79,11 @@ int hexLength(int contentBytes)
 
 TrafficLog::TrafficLog(QObject *parent) : QAbstractListModel(parent) {}
 
+QByteArrayView TrafficLog::displayToken(uchar byte)
+{
+    return displayTokens()[byte];
+}
+
 int TrafficLog::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_lines.size());
@@ -140,8 +145,11 @@ void TrafficLog::append(Direction direction, const QString &content, const QDate
     m_times.push_back({utc.toMSecsSinceEpoch(), quietMs, direction == Direction::Sent});
     if (form == TextForm::Typed)
         m_typed.insert(row, typedBytes);
+    if (!m_follow)
+        ++m_heldLines;
     endInsertRows();
-    setSelectedIndex(row);
+    if (m_follow)
+        setSelectedIndex(row);
     setDeleteEnabled(true);
 }
 
@@ -209,16 +217,48 @@ void TrafficLog::clear()
     m_typed.clear();
     m_longestText = 0;
     m_longestContent = 0;
+    m_heldLines = 0;
     endResetModel();
     setSelectedIndex(-1);
 }
 
 void TrafficLog::setSelectedIndex(int index)
 {
+    if (index == m_selected && index == m_anchor)
+        return;
+    m_selected = index;
+    m_anchor = index;
+    Q_EMIT selectedIndexChanged(index);
+}
+
+void TrafficLog::extendSelection(int index)
+{
+    if (m_selected < 0) {
+        setSelectedIndex(index);
+        return;
+    }
     if (index == m_selected)
         return;
     m_selected = index;
+    if (m_selected != m_anchor)
+        setFollowNewLines(false);
     Q_EMIT selectedIndexChanged(index);
+}
+
+void TrafficLog::setFollowNewLines(bool follow)
+{
+    if (follow == m_follow)
+        return;
+    m_follow = follow;
+    m_heldLines = 0;
+    Q_EMIT followNewLinesChanged(follow);
+}
+
+bool TrafficLog::clearDue() const
+{
+    if (m_follow)
+        return m_selected > kClearAboveIndex;
+    return count() > kClearAboveIndex + 1;
 }
 
 void TrafficLog::setDeleteEnabled(bool enabled)

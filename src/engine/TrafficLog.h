@@ -6,12 +6,18 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
 #include <vector>
 
 // The traffic log: one line per transmission or received block, appended at
-// the end and never sorted. It also keeps the selected line and whether the
-// delete button is enabled, because the size limit and the button depend on
-// them.
+// the end and never sorted. It also keeps the selected lines, whether new
+// lines are followed and whether the delete button is enabled, because the
+// size limit and the button depend on them.
+//
+// The selection is a range of lines from an anchor to the selected line (the
+// one the keys move); most of the time both are the same line. While new
+// lines are followed, every appended line becomes the selected one; while the
+// view is held, lines are appended behind the selection and counted.
 //
 // Every line keeps the bytes of its content once, as they went on the line or
 // came from it, behind its time and direction marker: what the text view shows
@@ -38,7 +44,9 @@ public:
     // marker stay as they are in both.
     enum class Form { Text, Hex };
 
-    // The log is emptied once the selected line lies beyond this index.
+    // The log is emptied once the selected line lies beyond this index (while
+    // new lines are followed) or once it holds more lines than one past it
+    // (while the view is held).
     static constexpr int kClearAboveIndex = 32000;
     // Characters of the time and the direction marker in front of the content.
     static constexpr int kPrefixLength = 21;
@@ -51,10 +59,10 @@ public:
     // 'hh:mm:ss.zzz', the nine-character direction marker, the content.
     static QString formatLine(const QDateTime &utc, Direction direction, const QString &content);
 
-    // Appends a line stamped with the given UTC time, selects it and enables
-    // the delete button. content holds the line's characters, one per byte, as
-    // they went on the line or came from it; form says how the text view
-    // shows them, typed is the text as typed for TextForm::Typed.
+    // Appends a line stamped with the given UTC time, selects it while new
+    // lines are followed (else counts it) and enables the delete button. content holds the line's
+    // characters, one per byte, as they went on the line or came from it; form says how the text
+    // view shows them, typed is the text as typed for TextForm::Typed.
     void AppendTrafficLine(Direction direction, const QString &content, const QDateTime &utc,
                            TextForm form = TextForm::Raw, const QString &typed = QString());
     // The same for a received block whose stamp was taken after a quiet wait
@@ -71,6 +79,11 @@ public:
     const QByteArray &lineBytes(int index) const { return m_lines.at(index); }
     // The line as a view shows it, as the codec's bytes, one per character.
     QByteArray shownBytes(int index, Form form) const;
+    // How the text view shows the line's content.
+    TextForm textForm(int index) const { return m_forms.at(std::size_t(index)); }
+    // The token the text view shows for a byte of a TextForm::Tokens line;
+    // empty for a byte shown as it is.
+    static QByteArrayView displayToken(uchar byte);
     // The text view's line with every control character spelled as a token:
     // what is read out, which a raw CR or LF cannot break.
     QString spelledLine(int index) const;
@@ -88,18 +101,42 @@ public:
     int longestLineLength() const { return m_longestText; }
     int longestLineLength(Form form) const;
 
-    // Removes every line; the delete button keeps its state.
+    // Removes every line; the delete button keeps its state, nothing is
+    // selected and the count of held lines starts again.
     void clear();
 
+    // The selected line; setting it selects that one line.
     int selectedIndex() const { return m_selected; }
     void setSelectedIndex(int index);
+    // Moves the selected line and keeps the anchor: the lines between are
+    // selected too. A range of more than one line holds the view.
+    void extendSelection(int index);
+    int selectionFirst() const { return std::min(m_anchor, m_selected); }
+    int selectionLast() const { return std::max(m_anchor, m_selected); }
+    int selectedCount() const
+    {
+        return m_selected < 0 ? 0 : selectionLast() - selectionFirst() + 1;
+    }
+    bool isSelected(int index) const
+    {
+        return m_selected >= 0 && index >= selectionFirst() && index <= selectionLast();
+    }
+
+    // Whether every new line is selected; off, the view is held.
+    bool followNewLines() const { return m_follow; }
+    void setFollowNewLines(bool follow);
+    // Lines appended since the view was held or the log emptied.
+    int heldLines() const { return m_heldLines; }
+    // Whether the next poll empties the log (see kClearAboveIndex).
+    bool clearDue() const;
 
     bool deleteEnabled() const { return m_deleteEnabled; }
     void setDeleteEnabled(bool enabled);
 
 Q_SIGNALS:
-    void selectedIndexChanged(int index);
+    void selectedIndexChanged(int index); // also when only the range changed
     void deleteEnabledChanged(bool enabled);
+    void followNewLinesChanged(bool follow);
 
 private:
     // Per line, without an object of its own on the heap.
@@ -118,5 +155,8 @@ private:
     int m_longestText = 0;
     int m_longestContent = 0; // bytes of the longest content
     int m_selected = -1;
+    int m_anchor = -1;
+    int m_heldLines = 0;
+    bool m_follow = true;
     bool m_deleteEnabled = false;
 };

@@ -99,6 +99,7 @@ void LogView::setForm(TrafficLog::Form form)
     if (form == m_form)
         return;
     m_form = form;
+    m_match.reset(); // its columns were those of the other view
     m_wholeView = true;
     m_accessibleReset = true; // every line reads differently now
     m_formChanged = true;
@@ -132,6 +133,40 @@ void LogView::copyAll() const
         QGuiApplication::clipboard()->setText(QString::fromUtf8(LogFile::text(*m_log)));
 }
 
+void LogView::copySelection() const
+{
+    if (!m_log || m_log->selectedCount() <= 1) {
+        copyLine(m_log ? m_log->selectedIndex() : -1);
+        return;
+    }
+    QByteArray text;
+    for (int row = m_log->selectionFirst(); row <= m_log->selectionLast(); ++row) {
+        if (m_form == TrafficLog::Form::Hex)
+            text += shownLine(row).toUtf8() + '\n';
+        else
+            LogFile::appendLine(text, m_log->lineBytes(row));
+    }
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+}
+
+void LogView::setMatch(const std::optional<LogSearch::Match> &match)
+{
+    if (m_match)
+        updateRows(m_match->row, m_match->row);
+    m_match = match;
+    if (!m_match)
+        return;
+    updateRows(m_match->row, m_match->row);
+    // The match is brought into view sideways, with a little of what precedes it.
+    const int columns = std::max(1, fullColumns());
+    const int end = m_match->column + m_match->length;
+    if (m_match->column >= m_left && end <= m_left + columns)
+        return;
+    const int widest = m_log ? std::max(0, m_log->longestLineLength(m_form) - columns) : 0;
+    moveTo(m_top, std::clamp(m_match->column - columns / 4, 0, widest));
+    requestScrollBarSync();
+}
+
 void LogView::rowsAppended(int first)
 {
     if (m_firstNewRow < 0 || first < m_firstNewRow)
@@ -144,6 +179,7 @@ void LogView::logReset()
     m_wholeView = true;
     m_firstNewRow = -1;
     m_accessibleReset = true;
+    m_match.reset();
     requestFrame();
 }
 
@@ -191,10 +227,14 @@ void LogView::frame()
     } else {
         if (m_firstNewRow >= 0 && m_log)
             updateRows(m_firstNewRow, m_log->count() - 1);
-        if (selected != m_paintedSelection) {
-            updateRows(m_paintedSelection, m_paintedSelection);
-            updateRows(selected, selected);
+        const int first = m_log ? m_log->selectionFirst() : -1;
+        const int last = m_log ? m_log->selectionLast() : -1;
+        if (selected != m_paintedSelection || first != m_paintedFirst || last != m_paintedLast) {
+            updateRows(m_paintedFirst, m_paintedLast);
+            updateRows(first, last);
         }
+        m_paintedFirst = first;
+        m_paintedLast = last;
     }
     m_wholeView = false;
     m_firstNewRow = -1;
@@ -351,19 +391,37 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
     const int lastRow = std::min(m_log->count() - 1, top + rect.bottom() / rowHeight);
     const int firstColumn = left + std::max(0, rect.left() - kTextLeft) / cellWidth;
     const int lastColumn = left + std::max(0, rect.right() - kTextLeft) / cellWidth;
-    const int selected = m_log->selectedIndex();
     for (int row = firstRow; row <= lastRow; ++row) {
         const int y = (row - top) * rowHeight;
         QColor ink = colours.color(group, QPalette::Text);
-        if (row == selected) {
+        if (m_log->isSelected(row)) {
             painter.fillRect(QRect(rect.left(), y, rect.width(), rowHeight),
                              colours.color(group, QPalette::Highlight));
             ink = colours.color(group, QPalette::HighlightedText);
         }
-        m_cells.paintRow(painter, m_log->shownBytes(row, m_form), firstColumn,
-                         lastColumn - firstColumn + 1,
+        const QByteArray line = m_log->shownBytes(row, m_form);
+        m_cells.paintRow(painter, line, firstColumn, lastColumn - firstColumn + 1,
                          QPoint(kTextLeft + (firstColumn - left) * cellWidth, y), ink);
+        if (m_match && m_match->row == row)
+            paintMatch(painter, line, firstColumn, lastColumn, y);
     }
+}
+
+// The match's cells are painted over in the colours of a text box's
+// selection turned around, so it stands out in a selected line too: black on
+// yellow.
+void LogView::paintMatch(QPainter &painter, const QByteArray &line, int firstColumn, int lastColumn,
+                         int y)
+{
+    const int from = std::max(firstColumn, m_match->column);
+    const int to = std::min(lastColumn, m_match->column + m_match->length - 1);
+    if (from > to)
+        return;
+    const int cellWidth = m_cells.cellWidth();
+    const QPoint topLeft(kTextLeft + (from - m_left) * cellWidth, y);
+    painter.fillRect(QRect(topLeft, QSize((to - from + 1) * cellWidth, m_cells.rowHeight())),
+                     QColor(255, 230, 0));
+    m_cells.paintRow(painter, line, from, to - from + 1, topLeft, Qt::black);
 }
 
 void LogView::resizeEvent(QResizeEvent *event)
@@ -378,7 +436,9 @@ void LogView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         const int row = rowAt(event->position().toPoint());
-        if (row >= 0)
+        if (row >= 0 && m_log && (event->modifiers() & Qt::ShiftModifier))
+            m_log->extendSelection(row);
+        else if (row >= 0)
             selectRow(row);
     }
     QAbstractScrollArea::mousePressEvent(event);
@@ -401,7 +461,7 @@ void LogView::keyPressEvent(QKeyEvent *event)
     }
     const int selected = m_log->selectedIndex();
     if (event->matches(QKeySequence::Copy)) {
-        copyLine(selected);
+        copySelection();
         return;
     }
     const int page = std::max(1, fullRows() - 1);
@@ -429,8 +489,17 @@ void LogView::keyPressEvent(QKeyEvent *event)
         QAbstractScrollArea::keyPressEvent(event); // Left and Right scroll sideways
         return;
     }
-    if (m_log->count() > 0)
-        selectRow(std::clamp(row, 0, m_log->count() - 1));
+    if (m_log->count() > 0) {
+        row = std::clamp(row, 0, m_log->count() - 1);
+        if (event->modifiers() & Qt::ShiftModifier) {
+            m_log->extendSelection(row);
+        } else {
+            selectRow(row);
+            // End goes to the newest line and stays with the lines to come.
+            if (event->key() == Qt::Key_End)
+                m_log->setFollowNewLines(true);
+        }
+    }
     event->accept();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LogSearch.h"
 #include "engine/TrafficLog.h"
 #include "ui/LogCellPainter.h"
 
@@ -23,8 +24,11 @@ class TrafficLog;
 // stream of lines ten times a second: drawing them costs more than the rows.
 //
 // The user selects a line with the mouse or the arrow, page, Home and End
-// keys; Ctrl+C copies the selected line as the view shows it. The keyboard
-// focus shows on the frame, as on a focused text box.
+// keys, and a range of lines with Shift and either; Ctrl+C copies the selected
+// line as the view shows it, a range in the form of the saved log (in the hex
+// view as shown). End also follows new lines again. The keyboard focus shows
+// on the frame, as on a focused text box. A match of the find is highlighted
+// in its line.
 //
 // It shows the log in the text view or the hex view (setForm); switching
 // redraws the whole view at once, since every line derives its look from its
@@ -66,6 +70,14 @@ public:
     void copyLine(int row) const;
     // Every line, in the form of the saved log.
     void copyAll() const;
+    // The selected lines: one as copyLine does, a range in the form of the
+    // saved log, in the hex view as shown, each line ended by LF.
+    void copySelection() const;
+
+    // Highlights a match of the find in its line; none removes it. Emptying
+    // the log or switching the view removes it too.
+    void setMatch(const std::optional<LogSearch::Match> &match);
+    std::optional<LogSearch::Match> match() const { return m_match; }
 
     // Frames painted so far, and whether one waits to be drawn; for tests and
     // measurements.
@@ -103,6 +115,8 @@ private:
     void takeFont();
     void selectRow(int row);
     void paintRect(QPainter &painter, const QRect &rect);
+    void paintMatch(QPainter &painter, const QByteArray &line, int firstColumn, int lastColumn,
+                    int y);
     void paintFocusFrame();
     void notifyAccessibility();
     int textLeft() const;
@@ -123,6 +137,9 @@ private:
     bool m_wholeView = false;
     bool m_follow = false;
     int m_paintedSelection = -1;
+    int m_paintedFirst = -1; // the selected range as painted
+    int m_paintedLast = -1;
+    std::optional<LogSearch::Match> m_match;
     bool m_accessibleReset = false;
     bool m_formChanged = false;
     qreal m_cellsDpr = 1.0;

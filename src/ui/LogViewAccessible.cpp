@@ -56,9 +56,9 @@ public:
         }
         state.selectable = true;
         state.focusable = true;
-        const bool selected = m_view->log()->selectedIndex() == m_row;
+        const bool selected = m_view->log()->isSelected(m_row);
         state.selected = selected;
-        state.focused = selected && m_view->hasFocus();
+        state.focused = m_view->log()->selectedIndex() == m_row && m_view->hasFocus();
         const QRect shown = m_view->rowRect(m_row);
         state.offscreen = !m_view->viewport()->rect().intersects(shown);
         state.invisible = state.offscreen || !m_view->isVisible();

@@ -127,6 +127,7 @@ void frmMain::buildControls()
         txtBefehl[i]->setMaxLength(kUnlimitedText);
     }
     cmdQuit = named<QPushButton>(m_client, "cmdQuit");
+    buildFindBar();
 
     stbStatus = new QLabel(this);
     stbStatus->setObjectName(QStringLiteral("stbStatus"));
@@ -134,6 +135,7 @@ void frmMain::buildControls()
     statusBar()->addWidget(stbStatus, 1);
     lblLineInfo = new QLabel(this);
     lblLineInfo->setObjectName(QStringLiteral("lblLineInfo"));
+    lblLineInfo->setVisible(false);
     statusBar()->addPermanentWidget(lblLineInfo);
     stbRecording = new QLabel(this);
     stbRecording->setObjectName(QStringLiteral("stbRecording"));
@@ -145,9 +147,9 @@ void frmMain::buildControls()
     statusBar()->addPermanentWidget(stbWaiting);
     statusBar()->setSizeGripEnabled(true);
 
-    for (QWidget *w : {static_cast<QWidget *>(txtSend), static_cast<QWidget *>(lstSendReceive),
-                       static_cast<QWidget *>(cmdInsertSpecialChar), static_cast<QWidget *>(cmdSend),
-                       static_cast<QWidget *>(cmdDelete)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(txtSend), static_cast<QWidget *>(cmdInsertSpecialChar),
+          static_cast<QWidget *>(cmdSend), static_cast<QWidget *>(cmdDelete)})
         w->setEnabled(false);
     for (QWidget *w : {static_cast<QWidget *>(chkRepeat), static_cast<QWidget *>(chkRepeatCommandConfig),
                        static_cast<QWidget *>(txtWaitTime), static_cast<QWidget *>(labDelay)})
@@ -185,6 +187,7 @@ void frmMain::buildMenus()
     mnuEditSettings = action(mnuEdit, "mnuEditSettings");
     buildChecksumMenu();
     buildViewMenu();
+    buildFindMenu();
     mnuQuestion = menuBar()->addMenu(QString());
     mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
     mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
@@ -388,6 +391,7 @@ void frmMain::ApplyLanguage()
     mnuQuestion->setTitle(res(1005));
     mnuQuestionProgramInfo->setText(res(1006));
     applyViewLanguage();
+    applyFindLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     cmdInsertSpecialChar->setText(res(1032));
@@ -445,7 +449,14 @@ void frmMain::ArrangeControls()
     auto put = [this](QWidget *w, const QRect &twips) {
         w->setGeometry(Twips::toPixels(twips, m_dpi));
     };
-    put(lstSendReceive, g.lstSendReceive);
+    // The find bar takes the bottom of the log's room.
+    QRect list = g.lstSendReceive;
+    if (fraFind->isVisibleTo(this)) {
+        constexpr int kBarHeight = 345, kGap = 45;
+        put(fraFind, QRect(list.left(), list.bottom() + 1 - kBarHeight, list.width(), kBarHeight));
+        list.setHeight(list.height() - kBarHeight - kGap);
+    }
+    put(lstSendReceive, list);
     put(cmdDelete, g.cmdDelete);
     put(txtSend, g.txtSend);
     put(cmdQuit, g.cmdQuit);

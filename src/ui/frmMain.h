@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -109,6 +110,19 @@ private:
     void buildChecksumMenu();
     void buildViewMenu();
     void applyViewLanguage();
+    void buildFindBar();
+    void buildFindMenu();
+    void connectFindBar();
+    void applyFindLanguage();
+    void showFindBar();
+    void closeFindBar();
+    bool inFindBar(const QObject *watched) const;
+    // Finds the next (previous) line with the find bar's text.
+    void findInLog(bool backwards);
+    void mnuViewFollow_Click(bool checked);
+    // Writes the status bar's field about the log's lines: the count held
+    // back and the selected line's time figures.
+    void updateLineInfo();
     void showHexViewSetting();
     void updateChecksumItems();
     void connectControls();
@@ -120,8 +134,6 @@ private:
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);
     void showPortState();
-    // The status bar's field for the selected line: its time figures.
-    void updateLineInfo();
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
@@ -201,9 +213,17 @@ private:
     std::array<QLineEdit *, 8> txtBefehl{};
     QPushButton *cmdQuit = nullptr;
     QLabel *stbStatus = nullptr;
-    QLabel *lblLineInfo = nullptr;  // about the selected line (updateLineInfo)
+    QLabel *lblLineInfo = nullptr;  // lines held back, the selected line's times
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
+    QTimer m_lineInfoTimer;         // gathers the count of lines streaming in
+    QWidget *fraFind = nullptr;     // the find bar below the log
+    QLabel *labFind = nullptr;
+    QLineEdit *txtFind = nullptr;
+    QPushButton *cmdFindNext = nullptr;
+    QPushButton *cmdFindPrevious = nullptr;
+    QLabel *labFindResult = nullptr;
+    QPushButton *cmdFindClose = nullptr;
     QMenu *mnuFile = nullptr;
     QAction *mnuFilePort = nullptr; // Open port / Close port
     QAction *mnuFileLoadConfig = nullptr;
@@ -221,6 +241,10 @@ private:
     std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
     QMenu *mnuView = nullptr;
     QAction *mnuViewHex = nullptr;
+    QAction *mnuViewFind = nullptr;
+    QAction *mnuViewFollow = nullptr;
+    QAction *mnuViewFindNext = nullptr;
+    QAction *mnuViewFindPrevious = nullptr;
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;

@@ -2,7 +2,9 @@
 // or cancel button, so Enter and Esc are built here: Enter presses the
 // focused button, or else the send button; Esc presses Quit from anywhere.
 // F1 to F8 press the slot buttons on key press, but in the slot boxes on key
-// release; a few controls do not dispatch them at all.
+// release; a few controls do not dispatch them at all. In the find bar Esc
+// closes the bar, and Enter (Shift+Enter) in its field finds the next
+// (previous) line.
 
 #include "ui/frmMain.h"
 
@@ -63,9 +65,14 @@ void frmMain::connectControls()
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);
     connect(mnuFileSaveLog, &QAction::triggered, this, &frmMain::mnuFileSaveLog_Click);
     connect(mnuFileRecordLog, &QAction::triggered, this, &frmMain::mnuFileRecordLog_Click);
+    connectFindBar();
     connect(m_recorder.get(), &LogRecorder::failed, this, &frmMain::recordingFailed);
-    connect(mnuLogCopyLine, &QAction::triggered, this,
-            [this] { lstSendReceive->copyLine(m_logMenuRow); });
+    connect(mnuLogCopyLine, &QAction::triggered, this, [this] {
+        if (m_engine->log().selectedCount() > 1)
+            lstSendReceive->copySelection();
+        else
+            lstSendReceive->copyLine(m_logMenuRow);
+    });
     connect(mnuLogCopyAll, &QAction::triggered, lstSendReceive, &LogView::copyAll);
     connect(lstSendReceive, &QWidget::customContextMenuRequested, this, &frmMain::showLogMenu);
     // The repetition timer runs only while one of the boxes is ticked.
@@ -84,8 +91,8 @@ void frmMain::applyTabOrder()
         order.append(box);
     for (QPushButton *button : cmdBefehl)
         order.append(button);
-    order << cmdDelete << cmdQuit << lstSendReceive << chkRepeat << cmdBlockcheck << txtWaitTime
-          << chkRepeatCommandConfig;
+    order << cmdDelete << cmdQuit << lstSendReceive << txtFind << cmdFindNext << cmdFindPrevious
+          << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -118,7 +125,18 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
 {
     const int key = event->key();
     if (key == Qt::Key_Escape) {
-        cmdQuit->click();
+        if (inFindBar(watched))
+            closeFindBar();
+        else
+            cmdQuit->click();
+        return true;
+    }
+    if (key == Qt::Key_ScrollLock) {
+        mnuViewFollow->trigger();
+        return true;
+    }
+    if (isEnter(key) && watched == txtFind) {
+        findInLog(event->modifiers() & Qt::ShiftModifier);
         return true;
     }
     if (isEnter(key)) {
@@ -138,6 +156,7 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
     const bool dispatchesOnPress = watched == txtSend || watched == lstSendReceive ||
                                    watched == cmdSend || watched == cmdDelete ||
                                    watched == cmdInsertSpecialChar || watched == cmdQuit ||
+                                   inFindBar(watched) ||
                                    std::find(cmdBefehl.begin(), cmdBefehl.end(), watched) !=
                                        cmdBefehl.end();
     if (dispatchesOnPress)
@@ -176,6 +195,10 @@ void frmMain::keyPressEvent(QKeyEvent *event)
     // window itself.
     if (event->key() == Qt::Key_Escape) {
         cmdQuit->click();
+        return;
+    }
+    if (event->key() == Qt::Key_ScrollLock) {
+        mnuViewFollow->trigger();
         return;
     }
     if (isEnter(event->key())) {

@@ -9,26 +9,51 @@
 #include "text/modFormat.h"
 
 #include <QLabel>
+#include <QLocale>
 
-// The time since the line before, and for a received line the reply time
+namespace {
+
+constexpr qint32 kNewLines = 2158;
+constexpr qint32 kOneNewLine = 2159;
+constexpr qint32 kSincePrevious = 2175;
+constexpr qint32 kReplyWithQuiet = 2176;
+constexpr qint32 kReply = 2177;
+constexpr qint32 kFieldName = 2178;
+
+} // namespace
+
+// While the view is held, how many lines came in since. Then the time since
+// the line before the selected one, and for a received line the reply time
 // since the last sent line. A received line is stamped after its quiet wait,
 // so the reply time names the quiet time it includes.
 void frmMain::updateLineInfo()
 {
+    m_lineInfoTimer.stop();
     const quint8 lang = m_settings.Language;
     auto res = [lang](qint32 id) { return fkt_ToolsGetResString(id, lang); };
-    lblLineInfo->setAccessibleName(res(2178));
     const TrafficLog &log = m_engine->log();
-    const std::optional<LineTiming> timing = lineTiming(log, log.selectedIndex());
     QStringList parts;
+    const int held = log.followNewLines() ? 0 : log.heldLines();
+    if (held == 1)
+        parts << res(kOneNewLine);
+    else if (held > 1)
+        parts << fkt_FormatInsertParam(
+            res(kNewLines),
+            {QLocale(lang == 0 ? QLocale::German : QLocale::English).toString(held)});
+    const std::optional<LineTiming> timing = lineTiming(log, log.selectedIndex());
     if (timing && timing->sincePrevious)
-        parts << fkt_FormatInsertParam(res(2175), {QString::number(*timing->sincePrevious)});
+        parts << fkt_FormatInsertParam(res(kSincePrevious),
+                                       {QString::number(*timing->sincePrevious)});
     if (timing && timing->sinceLastSent) {
         const QString reply = QString::number(*timing->sinceLastSent);
         parts << (timing->quietMs >= 0
-                      ? fkt_FormatInsertParam(res(2176), {reply, QString::number(timing->quietMs)})
-                      : fkt_FormatInsertParam(res(2177), {reply}));
+                      ? fkt_FormatInsertParam(res(kReplyWithQuiet),
+                                              {reply, QString::number(timing->quietMs)})
+                      : fkt_FormatInsertParam(res(kReply), {reply}));
     }
-    lblLineInfo->setText(parts.join(QStringLiteral(", ")));
-    lblLineInfo->setVisible(!parts.isEmpty());
+    const QString text = parts.join(QStringLiteral(", "));
+    lblLineInfo->setText(text);
+    lblLineInfo->setAccessibleName(res(kFieldName));
+    lblLineInfo->setAccessibleDescription(text);
+    lblLineInfo->setVisible(!text.isEmpty());
 }

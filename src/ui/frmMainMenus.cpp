@@ -80,7 +80,9 @@ void frmMain::mnuFileSaveLog_Click()
 void frmMain::showLogMenu(const QPoint &viewportPoint)
 {
     m_logMenuRow = lstSendReceive->rowAt(viewportPoint);
-    mnuLogCopyLine->setEnabled(m_logMenuRow >= 0);
+    const bool range = m_engine->log().selectedCount() > 1;
+    mnuLogCopyLine->setText(fkt_ToolsGetResString(range ? 2160 : 1801, m_settings.Language));
+    mnuLogCopyLine->setEnabled(range || m_logMenuRow >= 0);
     mnuLogCopyAll->setEnabled(m_engine->log().count() > 0);
     mnuLog->popup(lstSendReceive->viewport()->mapToGlobal(viewportPoint));
 }

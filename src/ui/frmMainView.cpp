@@ -61,7 +61,6 @@ void frmMain::enablePortControls(bool enabled)
         rememberFocusOfPortControls();
     {
         const QScopedValueRollback switching(m_switchingPortControls, true);
-        lstSendReceive->setEnabled(enabled);
         txtSend->setEnabled(enabled);
         cmdInsertSpecialChar->setEnabled(enabled);
         for (QPushButton *button : cmdBefehl)
@@ -88,8 +87,9 @@ void frmMain::rememberFocusOfPortControls()
     if (!focus)
         focus = txtSend;
     const bool isPortControl = focus == txtSend || focus == cmdInsertSpecialChar ||
-                               focus == cmdSend || focus == lstSendReceive ||
-                               std::find(cmdBefehl.begin(), cmdBefehl.end(), focus) != cmdBefehl.end();
+                               focus == cmdSend ||
+                               std::find(cmdBefehl.begin(), cmdBefehl.end(), focus) !=
+                                   cmdBefehl.end();
     if (isPortControl)
         m_focusToReturn = focus;
 }

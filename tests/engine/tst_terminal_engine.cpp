@@ -1094,10 +1094,21 @@ void tst_TerminalEngine::sizeRuleHoldsWithoutPolls_data()
     QTest::addColumn<int>("appended");
     QTest::addColumn<int>("kept");
     QTest::addColumn<bool>("byPoll"); // the next poll, run by hand
-    QTest::newRow("32001 lines are kept") << 32001 << 32001 << false;
-    QTest::newRow("32002 lines are cleared") << 32002 << 0 << false;
-    QTest::newRow("32001 lines are kept by the next poll") << 32001 << 32001 << true;
-    QTest::newRow("32002 lines are cleared by the next poll") << 32002 << 0 << true;
+    QTest::addColumn<bool>("held");   // new lines are not followed
+    QTest::addColumn<int>("select");  // the line the user selects then; -1: none
+    QTest::newRow("32001 lines are kept") << 32001 << 32001 << false << false << -1;
+    QTest::newRow("32002 lines are cleared") << 32002 << 0 << false << false << -1;
+    QTest::newRow("32001 lines are kept by the next poll") << 32001 << 32001 << true << false << -1;
+    QTest::newRow("32002 lines are cleared by the next poll") << 32002 << 0 << true << false << -1;
+    QTest::newRow("following, a line the user selected keeps them")
+        << 32002 << 32002 << true << false << 5;
+    // Held, the rule counts the lines; the selection stays where it is.
+    QTest::newRow("held: 32001 lines are kept") << 32001 << 32001 << false << true << -1;
+    QTest::newRow("held: 32002 lines are cleared") << 32002 << 0 << false << true << 3;
+    QTest::newRow("held: 32001 lines are kept by the next poll")
+        << 32001 << 32001 << true << true << 32000;
+    QTest::newRow("held: 32002 lines are cleared by the next poll")
+        << 32002 << 0 << true << true << 5;
 }
 
 // An idle terminal does not poll; the size rule still clears the log as the
@@ -1107,25 +1118,43 @@ void tst_TerminalEngine::sizeRuleHoldsWithoutPolls()
     QFETCH(int, appended);
     QFETCH(int, kept);
     QFETCH(bool, byPoll);
+    QFETCH(bool, held);
+    QFETCH(int, select);
     Rig rig;
     rig.port.announcesArrival = true;
     rig.openPort();
+    TrafficLog &log = rig.engine->log();
+    log.setFollowNewLines(!held);
+    const auto checkHeldView = [&] {
+        QCOMPARE(log.followNewLines(), !held);
+        // Emptied: nothing is selected and the count starts again.
+        if (kept == 0)
+            QCOMPARE(log.selectedIndex(), -1);
+        else
+            QCOMPARE(log.selectedIndex(), select >= 0 ? select : held ? -1 : appended - 1);
+        QCOMPARE(log.heldLines(), held ? kept : 0);
+    };
     if (byPoll) {
-        TrafficLog &log = rig.engine->log();
         for (int i = 0; i < appended; ++i)
             log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("x"), rig.now);
+        if (select >= 0)
+            log.setSelectedIndex(select);
         rig.engine->receiver().PollReceiveBuffer();
         QCOMPARE(log.count(), kept);
+        checkHeldView();
         return;
     }
     rig.engine->startTimers();
     QTRY_VERIFY(!rig.engine->receiveTimerEnabled()); // nothing waiting: no polls
-    TrafficLog &log = rig.engine->log();
-    for (int i = 0; i < appended; ++i)
+    for (int i = 0; i < appended; ++i) {
         log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), rig.now);
+        if (i == select)
+            log.setSelectedIndex(select);
+    }
     QTest::qWait(3 * TerminalEngine::kTimerIntervalMs);
     QTRY_COMPARE(log.count(), kept);
     QTRY_VERIFY(!rig.engine->receiveTimerEnabled());
+    checkHeldView();
     rig.engine->stopTimers();
 }
 

@@ -250,6 +250,10 @@ private Q_SLOTS:
     void lineBoxIsNamed();
     void lineBoxTakesEnter_data();
     void lineBoxTakesEnter();
+    void findInTheLog_data();
+    void findInTheLog();
+    void holdTheView_data();
+    void holdTheView();
 };
 
 void tst_frmMain::initTestCase()
@@ -365,6 +369,9 @@ void tst_frmMain::functionKeys_data()
     QTest::newRow("Ctrl+F8 in the send box")
         << "txtSend" << int(Qt::Key_F8) << int(Qt::ControlModifier) << QByteArray("s8");
     QTest::newRow("F1 on Quit") << "cmdQuit" << int(Qt::Key_F1) << 0 << QByteArray("s1");
+    QTest::newRow("F3 in the find bar") << "txtFind" << int(Qt::Key_F3) << 0 << QByteArray("s3");
+    QTest::newRow("F5 on the find bar's Next")
+        << "cmdFindNext" << int(Qt::Key_F5) << 0 << QByteArray("s5");
     QTest::newRow("F9 nothing") << "lstSendReceive" << int(Qt::Key_F9) << 0 << QByteArray();
     QTest::newRow("F2 on block check nothing") << "cmdBlockcheck" << int(Qt::Key_F2) << 0 << QByteArray();
 }
@@ -379,6 +386,8 @@ void tst_frmMain::functionKeys()
     for (int n = 1; n <= 8; ++n)
         p.edit(QStringLiteral("txtBefehl%1").arg(n))->setText(QStringLiteral("s%1").arg(n));
     QWidget *target = p.window->findChild<QWidget *>(focus);
+    if (!target->isVisibleTo(p.window.get()))
+        p.child<QAction>("mnuViewFind")->trigger(); // the find bar
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     if (sent.isEmpty()) {
@@ -844,10 +853,12 @@ void tst_frmMain::hexViewFromTheViewMenu_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("menus");
-    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("items");
     QTest::newRow("German") << 0 << QStringList{"Datei", "Bearbeiten", "Ansicht", "?"}
-                            << "Hexadezimal";
-    QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"} << "Hexadecimal";
+                            << QStringList{"Hexadezimal", "", "Suchen...",
+                                           "Neuesten Zeilen folgen"};
+    QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"}
+                             << QStringList{"Hexadecimal", "", "Find...", "Follow new lines"};
 }
 
 // A received answer read in hex: the view, the line box, copying and what a
@@ -856,7 +867,7 @@ void tst_frmMain::hexViewFromTheViewMenu()
 {
     QFETCH(int, language);
     QFETCH(QStringList, menus);
-    QFETCH(QString, item);
+    QFETCH(QStringList, items);
     Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
                   .arg(language)
                   .toLatin1());
@@ -865,8 +876,13 @@ void tst_frmMain::hexViewFromTheViewMenu()
         titles << menu->text();
     QCOMPARE(titles, menus);
     QAction *hex = p.child<QAction>("mnuViewHex");
-    QCOMPARE(p.child<QMenu>("mnuView")->actions(), QList<QAction *>{hex});
-    QCOMPARE(hex->text(), item);
+    QStringList captions;
+    for (const QAction *action : p.child<QMenu>("mnuView")->actions())
+        captions << action->text();
+    QCOMPARE(captions, items);
+    QCOMPARE(p.child<QAction>("mnuViewFind")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    QAction *follow = p.child<QAction>("mnuViewFollow");
+    QVERIFY(follow->isCheckable() && follow->isChecked());
     QVERIFY(hex->isCheckable());
     QVERIFY(!hex->isChecked());
     QCOMPARE(hex->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
@@ -1204,6 +1220,19 @@ void tst_frmMain::logContextMenu()
     menu->close();
     Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
     QVERIFY(!p.child<QAction>("mnuLogCopyLine")->isEnabled()); // no line under the pointer
+    menu->close();
+    // More than one line selected: the item copies them in the saved form.
+    log.setSelectedIndex(0);
+    log.extendSelection(1);
+    Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeilen kopieren"));
+    QVERIFY(p.child<QAction>("mnuLogCopyLine")->isEnabled());
+    p.child<QAction>("mnuLogCopyLine")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(log));
+    menu->close();
+    log.setSelectedIndex(1);
+    Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeile kopieren"));
     menu->close();
 }
 
@@ -1692,6 +1721,12 @@ void tst_frmMain::focusStaysAfterReopening_data()
     QTest::newRow("slot 3") << 0 << "txtBefehl3" << "txtBefehl3" << "txtBefehl3";
     QTest::newRow("the log") << 0 << "lstSendReceive" << "lstSendReceive" << "txtSend";
     QTest::newRow("Quit") << 0 << "cmdQuit" << "cmdQuit" << "txtSend";
+    QTest::newRow("the find field") << 0 << "txtFind"
+                                    << "txtFind"
+                                    << "txtSend";
+    QTest::newRow("failed at start, the find field") << 2 << "txtFind"
+                                                     << "txtFind"
+                                                     << "txtSend";
     QTest::newRow("failed at start, fault: slot 1 was the target")
         << 2 << "" << "txtSend" << "txtSend";
     QTest::newRow("failed at start, the user chose slot 2")
@@ -1709,6 +1744,8 @@ void tst_frmMain::focusStaysAfterReopening()
     QCOMPARE(p.button("cmdBefehl1")->isEnabled(), comPort == 0);
     if (!clicked.isEmpty()) {
         auto *control = p.window->findChild<QWidget *>(clicked);
+        if (!control->isVisibleTo(p.window.get()))
+            p.child<QAction>("mnuViewFind")->trigger(); // the find bar
         control->setFocus(Qt::MouseFocusReason);
         QCOMPARE(QApplication::focusWidget(), control);
     }
@@ -1913,8 +1950,12 @@ void tst_frmMain::accessibleNames_data()
         {"txtSend", "Zu sendende Zeichen:", "Characters to send:"}, // fault: no name
         {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
         {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
-        {"lblLineInfo", "Zeitangaben der gewählten Zeile", "Times of the selected line"},
+        {"lblLineInfo", "Angaben zu den Protokollzeilen", "About the log lines"},
         {"cmdBefehl3", "Befehl 3 [F3]", "Command 3 [F3]"},
+        {"txtFind", "Suchen:", "Find:"},
+        {"cmdFindNext", "Weiter", "Next"},
+        {"cmdFindPrevious", "Zurück", "Previous"},
+        {"cmdFindClose", "Suchleiste schließen", "Close the find bar"},
         {"stbStatusBar", // fault: an empty name
          "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
          "None ist geöffnet.",
@@ -1949,9 +1990,11 @@ void tst_frmMain::keyboardReachesEveryControl_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("showOptions");
-    QTest::newRow("de") << 0 << 0;
-    QTest::newRow("de, repetition controls") << 0 << 1;
-    QTest::newRow("en, repetition controls") << 1 << 1;
+    QTest::addColumn<bool>("findBar");
+    QTest::newRow("de") << 0 << 0 << false;
+    QTest::newRow("de, repetition controls") << 0 << 1 << false;
+    QTest::newRow("en, repetition controls") << 1 << 1 << false;
+    QTest::newRow("en, find bar") << 1 << 0 << true;
 }
 
 // Every control that takes the focus has a name no other one has, and Tab
@@ -1960,15 +2003,20 @@ void tst_frmMain::keyboardReachesEveryControl()
 {
     QFETCH(int, language);
     QFETCH(int, showOptions);
+    QFETCH(bool, findBar);
     Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\nLanguage=%2\r\n")
                   .arg(showOptions).arg(language).toLatin1());
+    if (findBar) {
+        p.child<QAction>("mnuViewFind")->trigger();
+        p.edit("txtSend")->setFocus();
+    }
     p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
     p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
                                               QDateTime::currentDateTimeUtc());
     QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
     QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
     const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
-    QCOMPARE(reachable.size(), showOptions == 1 ? 26 : 23);
+    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + (findBar ? 4 : 0));
     QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
@@ -2084,3 +2132,184 @@ void tst_frmMain::lineBoxTakesEnter()
 
 QTEST_MAIN(tst_frmMain)
 #include "tst_frmMain.moc"
+
+void tst_frmMain::findInTheLog_data()
+{
+    QTest::addColumn<int>("comPort"); // 1: no port
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key"); // how the search is started
+    QTest::addColumn<int>("found");   // the line selected then; -1: not found
+    QTest::addColumn<QString>("result");
+    // Lines: 0 "alpha", 1 "Beta \x02 \xD2\x16", 2 "alphabet"; line 1 is selected.
+    QTest::newRow("Enter: the next line") << 0 << false << "ALPHA"
+                                          << "Return" << 2 << "";
+    QTest::newRow("Shift+Enter: the previous line") << 0 << false << "alpha"
+                                                    << "Shift+Return" << 0 << "";
+    QTest::newRow("Ctrl+G") << 0 << false << "alpha"
+                            << "Ctrl+G" << 2 << "";
+    QTest::newRow("Ctrl+Shift+G") << 0 << false << "alpha"
+                                  << "Ctrl+Shift+G" << 0 << "";
+    QTest::newRow("Next button") << 0 << false << "alpha"
+                                 << "cmdFindNext" << 2 << "";
+    QTest::newRow("Previous button") << 0 << false << "alpha"
+                                     << "cmdFindPrevious" << 0 << "";
+    QTest::newRow("not found") << 0 << false << "gamma"
+                               << "Return" << -1 << "nicht gefunden";
+    QTest::newRow("the token shown") << 0 << false << "<stx>"
+                                     << "Return" << 1 << "";
+    QTest::newRow("hex pairs") << 0 << true << "d2 16"
+                               << "Return" << 1 << "";
+    QTest::newRow("hex wants pairs") << 0 << true << "alpha"
+                                     << "Return" << -1 << "Hex-Bytes eingeben, z. B. D2 16";
+    QTest::newRow("no port open") << 1 << false << "bet"
+                                  << "Return" << 2 << "";
+}
+
+// Ctrl+F opens the bar below the log; the line found is selected, its match
+// highlighted, and the view is held there. The field keeps the focus while
+// lines come in; Esc closes the bar and only the bar.
+void tst_frmMain::findInTheLog()
+{
+    QFETCH(int, comPort);
+    QFETCH(bool, hex);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QFETCH(int, found);
+    QFETCH(QString, result);
+    Program p(
+        QStringLiteral(
+            "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=1\r\nComPort=%1\r\nHexView=%2\r\n")
+            .arg(comPort)
+            .arg(hex ? 1 : 0)
+            .toLatin1());
+    TrafficLog &log = p.window->engine().log();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("alpha"), now);
+    log.AppendTrafficLine(TrafficLog::Direction::Received,
+                          QStringLiteral("Beta \u0002 \u00D2\u0016"), now,
+                          TrafficLog::TextForm::Tokens);
+    log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("alphabet"), now);
+    auto *list = p.child<LogView>("lstSendReceive");
+    QVERIFY(list->isEnabled()); // also without a port
+    QCOMPARE(p.edit("txtSend")->isEnabled(), comPort == 0);
+    list->setFocus();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(1).center());
+    QCOMPARE(log.selectedIndex(), 1);
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    QLineEdit *field = p.edit("txtFind");
+    QVERIFY(field->isVisible());
+    QCOMPARE(QApplication::focusWidget(), field);
+    QVERIFY(list->geometry().bottom() < p.child<QWidget>("fraFind")->geometry().top());
+    QVERIFY(!p.button("cmdFindClose")->icon().isNull()); // it has no text
+    QTest::keyClicks(field, text);
+    if (key.startsWith(QStringLiteral("cmd")))
+        p.button(key)->click();
+    else
+        QTest::keySequence(field, QKeySequence(key));
+    QCOMPARE(p.child<QLabel>("labFindResult")->text(), result);
+    QCOMPARE(log.selectedIndex(), found < 0 ? 1 : found);
+    QCOMPARE(bool(list->match()), found >= 0);
+    QCOMPARE(p.child<QAction>("mnuViewFollow")->isChecked(), found < 0);
+    if (found >= 0)
+        QCOMPARE(list->shownLine(found).mid(list->match()->column, list->match()->length).toLower(),
+                 text.toLower());
+    QCOMPARE(QApplication::focusWidget(), field);
+    if (comPort == 0) { // a line comes in: the field keeps the focus
+        p.peer.write("gamma");
+        QTRY_COMPARE(log.count(), 4);
+        QCOMPARE(QApplication::focusWidget(), field);
+        QCOMPARE(log.selectedIndex(), found < 0 ? 3 : found);
+    }
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(p.window->isVisible());
+    QVERIFY(!field->isVisible());
+    QCOMPARE(QApplication::focusWidget(), list);
+    QVERIFY(!list->match());
+    QList<QWidget *> tabbed = UiTestSupport::focusableControls(p.window.get());
+    QVERIFY(!tabbed.contains(field));
+}
+
+void tst_frmMain::holdTheView_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("hold");   // how the view is held
+    QTest::addColumn<int>("lines");      // lines coming in then
+    QTest::addColumn<QString>("shown");  // in the status bar
+    QTest::addColumn<QString>("resume"); // how new lines are followed again
+    QTest::newRow("menu item, one line") << 0 << "menu" << 1 << "+1 neue Zeile"
+                                         << "menu";
+    QTest::newRow("Scroll Lock, thousands") << 0 << "ScrollLock" << 1234 << "+1.234 neue Zeilen"
+                                            << "ScrollLock";
+    QTest::newRow("English") << 1 << "menu" << 1234 << "+1,234 new lines"
+                             << "End";
+    QTest::newRow("a range selected") << 0 << "range" << 2 << "+2 neue Zeilen"
+                                      << "End";
+    QTest::newRow("Scroll Lock in the send box")
+        << 0 << "ScrollLock txtSend" << 3 << "+3 neue Zeilen"
+        << "ScrollLock txtSend";
+}
+
+// Held, new lines leave the view and the selection where they are and are
+// counted in a field of their own; following again goes to the newest line.
+void tst_frmMain::holdTheView()
+{
+    QFETCH(int, language);
+    QFETCH(QString, hold);
+    QFETCH(int, lines);
+    QFETCH(QString, shown);
+    QFETCH(QString, resume);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
+                  .arg(language)
+                  .toLatin1());
+    TrafficLog &log = p.window->engine().log();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < 30; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("line %1").arg(i), now);
+    auto *list = p.child<LogView>("lstSendReceive");
+    QAction *follow = p.child<QAction>("mnuViewFollow");
+    auto *info = p.child<QLabel>("lblLineInfo");
+    // Following, the field names no lines held back: only the last line's time.
+    QCOMPARE(info->text(), QStringLiteral("Δ 0 ms"));
+    QTRY_VERIFY(list->framesDone() > 0 && !list->framePending());
+    list->setFocus();
+    const int selected = hold == QStringLiteral("range") ? 28 : 29;
+    if (hold == QStringLiteral("menu"))
+        follow->trigger();
+    else if (hold.startsWith(QStringLiteral("ScrollLock")))
+        QTest::keyClick(hold.endsWith(QStringLiteral("txtSend"))
+                            ? static_cast<QWidget *>(p.edit("txtSend"))
+                            : list,
+                        Qt::Key_ScrollLock);
+    else
+        QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier);
+    QVERIFY(!follow->isChecked());
+    QTRY_VERIFY(!list->framePending());
+    const int top = list->firstVisibleRow();
+    for (int i = 0; i < lines; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("new"), now);
+    QCOMPARE(log.selectedIndex(), selected);
+    // The held lines come first, then the selected line's time.
+    const QString told = shown + QStringLiteral(", Δ 0 ms");
+    QTRY_COMPARE(info->text(), told);
+    QVERIFY(info->isVisible());
+    QCOMPARE(info->accessibleDescription(), told);
+    QCOMPARE(p.window->statusBar()->findChildren<QLabel *>().indexOf(info) >= 0, true);
+    QTRY_VERIFY(!list->framePending());
+    QCOMPARE(list->firstVisibleRow(), top);
+    if (resume == QStringLiteral("menu"))
+        follow->trigger();
+    else if (resume.startsWith(QStringLiteral("ScrollLock")))
+        QTest::keyClick(resume.endsWith(QStringLiteral("txtSend"))
+                            ? static_cast<QWidget *>(p.edit("txtSend"))
+                            : list,
+                        Qt::Key_ScrollLock);
+    else
+        QTest::keyClick(list, Qt::Key_End);
+    QVERIFY(follow->isChecked());
+    QCOMPARE(log.selectedIndex(), 30 + lines - 1);
+    QCOMPARE(log.selectedCount(), 1);
+    // Following again: no count, only the newest line's times.
+    QVERIFY2(info->text().startsWith(QStringLiteral("Δ 0 ms, ")), qPrintable(info->text()));
+    QTRY_VERIFY(list->viewport()->rect().contains(list->rowRect(30 + lines - 1)));
+}

@@ -1,4 +1,6 @@
 #include "engine/LogFile.h"
+#include "engine/LogSearch.h"
+#include "text/Codec.h"
 #include "engine/TrafficLog.h"
 #include "ui/LogCellPainter.h"
 #include "ui/LogView.h"
@@ -27,6 +29,12 @@ private Q_SLOTS:
     void keysMoveTheSelection();
     void copyingKeepsOrSpellsCharacters();
     void accessibleLines();
+    void findsLinesAsShown_data();
+    void findsLinesAsShown();
+    void matchIsHighlighted();
+    void rangesSelectedAndCopied_data();
+    void rangesSelectedAndCopied();
+    void heldViewStaysWhereItIs();
 };
 
 namespace {
@@ -423,6 +431,259 @@ void tst_LogView::accessibleLines()
     shown.log.clear();
     QCOMPARE(list->childCount(), 0);
     QVERIFY(!first->isValid());
+}
+
+using Match = std::optional<LogSearch::Match>;
+Q_DECLARE_METATYPE(Match)
+
+void tst_LogView::findsLinesAsShown_data()
+{
+    using Form = TrafficLog::TextForm;
+    QTest::addColumn<QByteArray>("content"); // of line 1; lines 0 and 2 hold "plain"
+    QTest::addColumn<int>("textForm");
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<Match>("found"); // the column counts the time and marker
+    const auto at = [](int row, int column, int length) {
+        return Match(LogSearch::Match{row, column, length});
+    };
+    const int raw = int(Form::Raw), tokens = int(Form::Tokens), typed = int(Form::Typed);
+    QTest::newRow("case ignored") << QByteArray("Hello World") << raw << false << "WORLD" << 0
+                                  << false << at(1, 27, 5);
+    QTest::newRow("umlaut folded in the character set")
+        << QByteArray("GR\xDCN") << raw << false << "grün" << 0 << false << at(1, 21, 4);
+    QTest::newRow("Y with diaeresis folded")
+        << QByteArray("a\x9F") << raw << false << "\u00FF" << 0 << false << at(1, 22, 1);
+    QTest::newRow("a character without a byte")
+        << QByteArray("x") << raw << false << "\u4E00" << 0 << false << Match();
+    QTest::newRow("a token as shown") << QByteArray("\x02"
+                                                    "AB\x03")
+                                      << tokens << false << "stx>ab" << 0 << false << at(1, 22, 6);
+    QTest::newRow("after tokens") << QByteArray("\x01\x02"
+                                                "ab")
+                                  << tokens << false << "AB" << 0 << false
+                                  << at(1, 27, 2); // \x01<STX>ab
+    QTest::newRow("across a token's end") << QByteArray("\x02"
+                                                        "AB")
+                                          << tokens << false << "x>a" << 0 << false << at(1, 24, 3);
+    QTest::newRow("a raw control character")
+        << QByteArray("a\x02") << raw << false << "\u0002" << 0 << false << at(1, 22, 1);
+    QTest::newRow("a control character shown as a token")
+        << QByteArray("a\x02") << tokens << false << "\u0002" << 0 << false << Match();
+    QTest::newRow("a letter of many tokens")
+        << QByteArray("t\x03") << tokens << false << "tx>" << 0 << false << at(1, 24, 3);
+    QTest::newRow("a raw control character is no token")
+        << QByteArray("\x02") << raw << false << "<STX>" << 0 << false << Match();
+    QTest::newRow("at the end of the line")
+        << QByteArray("xyz") << raw << false << "yz" << 0 << false << at(1, 22, 2);
+    QTest::newRow("longer than the rest of the line")
+        << QByteArray("xyz") << raw << false << "yz!" << 0 << false << Match();
+    QTest::newRow("a token longer than the rest")
+        << QByteArray("a\x02") << tokens << false << "<STX>b" << 0 << false << Match();
+    QTest::newRow("typed text") << QByteArray("\x02") << typed << false << "<2>" << 0 << false
+                                << at(1, 21, 3);
+    QTest::newRow("the marker") << QByteArray("x") << raw << false << "[in]" << 1 << false
+                                << at(1, 14, 4);
+    QTest::newRow("from the line on, downwards")
+        << QByteArray("x") << raw << false << "plain" << 1 << false << at(2, 21, 5);
+    QTest::newRow("upwards") << QByteArray("x") << raw << false << "plain" << 1 << true
+                             << at(0, 21, 5);
+    QTest::newRow("around the end")
+        << QByteArray("a plain") << raw << false << "plain" << 3 << false << at(0, 21, 5);
+    QTest::newRow("around the start, upwards")
+        << QByteArray("x") << raw << false << "plain" << -1 << true << at(2, 21, 5);
+    QTest::newRow("far before the start, upwards")
+        << QByteArray("x") << raw << false << "plain" << -4 << true << at(2, 21, 5);
+    QTest::newRow("the line itself last")
+        << QByteArray("only") << raw << false << "only" << 2 << false << at(1, 21, 4);
+    QTest::newRow("hex pairs") << QByteArray("\x01\xD2\x16") << raw << true << "d2 16" << 0 << false
+                               << at(1, 24, 5);
+    QTest::newRow("hex pairs written together")
+        << QByteArray("\x01\xD2\x16") << tokens << true << "D216" << 0 << false << at(1, 24, 5);
+    QTest::newRow("hex matches whole bytes")
+        << QByteArray("\x1D\x21") << raw << true << "D2" << 0 << false << Match();
+    QTest::newRow("hex needs pairs")
+        << QByteArray("\x01\x02") << raw << true << "1 02" << 0 << false << Match();
+    QTest::newRow("hex needs hex digits")
+        << QByteArray("\x01") << raw << true << "0x" << 0 << false << Match();
+    QTest::newRow("hex without a sign")
+        << QByteArray("\x01") << raw << true << "+1" << 0 << false << Match();
+    QTest::newRow("empty") << QByteArray("x") << raw << false << "" << 0 << false << Match();
+}
+
+// A search looks at the line as the view shows it.
+void tst_LogView::findsLinesAsShown()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, textForm);
+    QFETCH(bool, hex);
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(bool, backwards);
+    QFETCH(Match, found);
+    TrafficLog log;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("plain"), now);
+    log.AppendTrafficLine(TrafficLog::Direction::Received, Codec::toText(content), now,
+                          TrafficLog::TextForm(textForm), QStringLiteral("<2>"));
+    log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("plain"), now);
+    const TrafficLog::Form form = hex ? TrafficLog::Form::Hex : TrafficLog::Form::Text;
+    const LogSearch search(text, form);
+    const Match match = search.find(log, from, backwards);
+    QCOMPARE(match, found);
+    if (found) // the shown line holds the text there
+        QCOMPARE(log.line(found->row, form).mid(found->column, found->length).toLower(),
+                 hex ? text.toLower().simplified().replace(QStringLiteral("d216"),
+                                                           QStringLiteral("d2 16"))
+                     : text.toLower());
+    QCOMPARE(search.find(TrafficLog(), 0, false), Match()); // an empty log has nothing
+}
+
+// The match stands out in black on yellow inside the selected line, and is
+// brought into view sideways.
+void tst_LogView::matchIsHighlighted()
+{
+    Shown shown({QString(300, u'x') + QStringLiteral("needle") + QString(300, u'x')});
+    QVERIFY(shown.settle());
+    const LogSearch search(QStringLiteral("NEEDLE"), TrafficLog::Form::Text);
+    const Match match = search.find(shown.log, 0, false);
+    QVERIFY(match);
+    shown.view.setMatch(match);
+    QVERIFY(shown.settle());
+    QVERIFY(shown.view.horizontalScrollBar()->value() > 0);
+    const QImage row = shownRow(shown.view, 0);
+    QCOMPARE(row, drawnRow(shown.view, 0));
+    int yellow = 0; // columns of pixels with yellow in them
+    for (int x = 0; x < row.width(); ++x) {
+        bool any = false;
+        for (int y = 0; y < row.height(); ++y)
+            any = any || row.pixelColor(x, y) == QColor(255, 230, 0);
+        yellow += any;
+    }
+    const int cell = shown.view.cells().cellWidth();
+    QCOMPARE(yellow, 6 * cell);
+    // A match at the start of the line is shown from the first column again.
+    shown.view.setMatch(LogSearch::Match{0, 0, 2});
+    QVERIFY(shown.settle());
+    QCOMPARE(shown.view.horizontalScrollBar()->value(), 0);
+    shown.view.setForm(TrafficLog::Form::Hex); // another view: the match is gone
+    QVERIFY(!shown.view.match());
+    shown.view.setMatch(match);
+    shown.log.clear();
+    QVERIFY(!shown.view.match());
+}
+
+void tst_LogView::rangesSelectedAndCopied_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("how"); // keys, or "click N" with Shift
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::newRow("Shift+Down twice") << 3 << "down down" << 3 << 5;
+    QTest::newRow("Shift+Up") << 3 << "up" << 2 << 3;
+    QTest::newRow("Shift+Home") << 3 << "home" << 0 << 3;
+    QTest::newRow("Shift+End") << 3 << "end" << 3 << 29;
+    QTest::newRow("Shift+PageDown") << 0 << "pagedown" << 0 << -1; // -1: a page
+    QTest::newRow("Shift+click below") << 1 << "click 4" << 1 << 4;
+    QTest::newRow("Shift+click above") << 4 << "click 1" << 1 << 4;
+    QTest::newRow("back to one line") << 3 << "down up" << 3 << 3;
+}
+
+// Shift with a key or a click selects a range; it holds the view; Ctrl+C
+// copies it in the saved form (in the hex view as shown); a plain click
+// selects one line again.
+void tst_LogView::rangesSelectedAndCopied()
+{
+    QFETCH(int, from);
+    QFETCH(QString, how);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QStringList lines;
+    for (int i = 0; i < 30; ++i)
+        lines << QStringLiteral("line %1\r").arg(i);
+    Shown shown(lines);
+    shown.log.setSelectedIndex(from);
+    QVERIFY(shown.settle());
+    if (last < 0)
+        last = from + shown.view.fullRows() - 1;
+    const QHash<QString, Qt::Key> keys = {{"up", Qt::Key_Up},
+                                          {"down", Qt::Key_Down},
+                                          {"home", Qt::Key_Home},
+                                          {"end", Qt::Key_End},
+                                          {"pagedown", Qt::Key_PageDown}};
+    const QStringList words = how.split(u' ');
+    if (words.first() == QStringLiteral("click")) {
+        QTest::mouseClick(shown.view.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          shown.view.rowRect(words.last().toInt()).center());
+    } else {
+        for (const QString &word : words)
+            QTest::keyClick(&shown.view, keys.value(word), Qt::ShiftModifier);
+    }
+    QCOMPARE(shown.log.selectionFirst(), first);
+    QCOMPARE(shown.log.selectionLast(), last);
+    QVERIFY(!shown.log.followNewLines()); // every row went through a range
+    QVERIFY(shown.settle());
+    for (int row = shown.view.firstVisibleRow();
+         row < shown.view.firstVisibleRow() + shown.view.fullRows(); ++row)
+        QCOMPARE(look(shownRow(shown.view, row)),
+                 QLatin1String(row >= first && row <= last ? "selected" : "plain"));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&shown.view);
+    QCOMPARE(list->child(last)->state().selected, true);
+    QCOMPARE(list->child(first)->state().selected, true);
+    if (last + 1 < shown.log.count())
+        QCOMPARE(list->child(last + 1)->state().selected, false);
+    QCOMPARE(list->child(first - 1 < 0 ? last + 1 : first - 1)->state().selected, false);
+
+    QTest::keyClick(&shown.view, Qt::Key_C, Qt::ControlModifier);
+    QByteArray saved;
+    for (int row = first; row <= last; ++row)
+        LogFile::appendLine(saved, shown.log.lineBytes(row));
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied, first == last ? shown.log.line(first) : QString::fromUtf8(saved));
+    shown.view.setForm(TrafficLog::Form::Hex);
+    shown.view.copySelection();
+    QString hex;
+    for (int row = first; row <= last; ++row)
+        hex += shown.view.shownLine(row) + (first == last ? "" : "\n");
+    QCOMPARE(QGuiApplication::clipboard()->text(), hex);
+
+    // A plain click on the first line of the range, where it is in view.
+    const int clicked = shown.view.viewport()->rect().contains(shown.view.rowRect(first)) ? first
+                                                                                          : last;
+    QTest::mouseClick(shown.view.viewport(), Qt::LeftButton, {},
+                      shown.view.rowRect(clicked).center());
+    QCOMPARE(shown.log.selectedCount(), 1);
+    QCOMPARE(shown.log.selectedIndex(), clicked);
+}
+
+// Held, new lines come in behind the selection, the view stays and they are
+// counted; End follows them again.
+void tst_LogView::heldViewStaysWhereItIs()
+{
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    Shown shown(lines);
+    shown.log.setSelectedIndex(5);
+    QVERIFY(shown.settle());
+    const int top = shown.view.firstVisibleRow();
+    shown.log.setFollowNewLines(false);
+    for (int i = 0; i < 3; ++i)
+        shown.append(QStringLiteral("more"));
+    QVERIFY(shown.settle());
+    QCOMPARE(shown.log.selectedIndex(), 5);
+    QCOMPARE(shown.view.firstVisibleRow(), top);
+    QCOMPARE(shown.log.heldLines(), 3);
+    QCOMPARE(shown.view.verticalScrollBar()->maximum(), 43 - shown.view.fullRows());
+    QTest::keyClick(&shown.view, Qt::Key_End);
+    QVERIFY(shown.log.followNewLines());
+    QCOMPARE(shown.log.heldLines(), 0);
+    shown.append(QStringLiteral("last"));
+    QCOMPARE(shown.log.selectedIndex(), 43);
+    QVERIFY(shown.settle());
+    QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(43)));
 }
 
 QTEST_MAIN(tst_LogView)
