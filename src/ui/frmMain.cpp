@@ -136,6 +136,9 @@ void frmMain::buildControls()
     lblLineInfo = new QLabel(this);
     lblLineInfo->setObjectName(QStringLiteral("lblLineInfo"));
     lblLineInfo->setVisible(false);
+    // Its text changes with every selection: it may be cut, but it never
+    // widens the window (the tool tip holds all of it).
+    lblLineInfo->setMinimumWidth(1);
     statusBar()->addPermanentWidget(lblLineInfo);
     stbRecording = new QLabel(this);
     stbRecording->setObjectName(QStringLiteral("stbRecording"));

@@ -55,5 +55,6 @@ void frmMain::updateLineInfo()
     lblLineInfo->setText(text);
     lblLineInfo->setAccessibleName(res(kFieldName));
     lblLineInfo->setAccessibleDescription(text);
+    lblLineInfo->setToolTip(text);
     lblLineInfo->setVisible(!text.isEmpty());
 }

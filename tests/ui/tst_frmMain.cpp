@@ -637,6 +637,7 @@ void tst_frmMain::lineInfoTellsTheTimes()
     Program p(
         QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
     TrafficLog &log = p.window->engine().log();
+    const int narrowest = p.window->statusBar()->minimumSizeHint().width();
     for (const QString &line : lines) {
         const QStringList parts = line.split(u' ');
         const QDateTime utc = QDateTime::fromString(parts.at(1), Qt::ISODateWithMs);
@@ -651,6 +652,11 @@ void tst_frmMain::lineInfoTellsTheTimes()
     auto *field = p.child<QLabel>("lblLineInfo");
     QCOMPARE(field->text(), info);
     QCOMPARE(field->isVisible(), !info.isEmpty());
+    QCOMPARE(field->toolTip(), info);
+    // However long its text, the field asks the window for no room of its own
+    // beyond a gap: it never widens it.
+    QVERIFY(p.window->statusBar()->minimumSizeHint().width() - narrowest <
+            field->fontMetrics().horizontalAdvance(QStringLiteral("Δ 1 ms")));
     QCOMPARE(p.window->statusBar()->findChildren<QLabel *>().contains(field), true);
     p.window->engine().cmdDelete_Click(); // an empty log has nothing to tell
     QCOMPARE(field->text(), QString());
