@@ -161,6 +161,12 @@ public:
     {
         return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(port());
     }
+    // Closes every connection.
+    void closeConnections()
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->disconnectFromHost();
+    }
     // FLOWCONTROL-RESUME to every connection.
     void resume()
     {
@@ -347,6 +353,7 @@ private Q_SLOTS:
     void settingRefusedWhileOpen();
     void controlLinesByCommands_data();
     void controlLinesByCommands();
+    void controlLinesOnALostConnection();
     void secondOpenerIsBusy_data();
     void secondOpenerIsBusy();
     void lostServerAndBack();
@@ -356,6 +363,7 @@ private Q_SLOTS:
     void waitShowsAndEnds_data();
     void waitShowsAndEnds();
     void openingGivesWayToTheUser();
+    void openingWhileOpening();
     void messagesInGerman_data();
     void messagesInGerman();
     // a server that holds or floods
@@ -556,7 +564,10 @@ void tst_NetworkPorts::controlLinesByCommands()
     QCOMPARE(openingError(*port), QString());
     const QByteArray dtrOn("\xff\xfa\x2c\x05\x08\xff\xf0", 7), dtrOff("\xff\xfa\x2c\x05\x09\xff\xf0", 7);
     const QByteArray rtsOn("\xff\xfa\x2c\x05\x0b\xff\xf0", 7), rtsOff("\xff\xfa\x2c\x05\x0c\xff\xf0", 7);
-    QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff))); // the lines as the program has them
+    // The lines as the program has them, then the notices of line and modem
+    // state changes switched off.
+    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\x00\xff\xf0", 14);
+    QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff + noNotices)));
     port->setDTREnable(false);
     QTRY_VERIFY(server.received().endsWith(dtrOff));
 
@@ -574,6 +585,32 @@ void tst_NetworkPorts::controlLinesByCommands()
     const qint64 dataAt = server.receivedAt(before + rtsOn.size());
     const qint64 rtsOffAt = server.receivedAt(before + rtsOn.size() + 10);
     QVERIFY2(rtsOffAt - dataAt >= 320, qPrintable(QString::number(rtsOffAt - dataAt)));
+}
+
+// Once the server has closed the connection, a control line cannot be set:
+// the port tells that the connection was lost.
+void tst_NetworkPorts::controlLinesOnALostConnection()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(true);
+    server.closeConnections();
+    QTRY_VERIFY(port->deviceGone());
+    const QString lost =
+        QStringLiteral("the connection to 127.0.0.1:%1 was lost").arg(server.port());
+    for (const char *line : {"RTS", "DTR"}) {
+        QString error;
+        try {
+            if (line == QLatin1String("RTS"))
+                port->setRTSEnable(true);
+            else
+                port->setDTREnable(false);
+        } catch (const PortError &e) {
+            error = e.description();
+        }
+        QVERIFY2(error == lost, line);
+    }
 }
 
 void tst_NetworkPorts::secondOpenerIsBusy_data()
@@ -885,6 +922,22 @@ void tst_NetworkPorts::openingGivesWayToTheUser()
     QVERIFY(t.view.status.startsWith(QLatin1String("Schnittstelle COM2 mit 9600 Baud")));
     QVERIFY(!t.engine->connection().awaitingDevice());
     QCOMPARE(t.view.messages, QStringList());
+}
+
+// An opening asked for while one waits for its server is refused; closing
+// the port cancels the one under way.
+void tst_NetworkPorts::openingWhileOpening()
+{
+    ScriptedServer server(ScriptedServer::Manner::Silent);
+    auto port = portFor(server.url());
+    QString meanwhile;
+    QTimer::singleShot(100, [&] {
+        meanwhile = openingError(*port);
+        port->setPortOpen(false);
+    });
+    QCOMPARE(openingError(*port), QStringLiteral("10001: the opening was cancelled"));
+    QCOMPARE(meanwhile, QStringLiteral("10001: the port is still opening or closing"));
+    QVERIFY(!port->PortOpen());
 }
 
 void tst_NetworkPorts::messagesInGerman_data()
