@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -1182,6 +1183,8 @@ void tst_frmMain::recordingStops_data()
     QTest::newRow("file removed") << "removed" << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
     QTest::newRow("file replaced") << "replaced"
                                    << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
+    QTest::newRow("its folder replaced by a file")
+        << "folder replaced" << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
     QTest::newRow("recorded elsewhere")
         << "locked" << u"Die Datei %1 wird schon von einem anderen Lintrova-Fenster mitgeschrieben."_qs;
     QTest::newRow("a folder") << "folder"
@@ -1202,9 +1205,12 @@ void tst_frmMain::recordingStops()
     SmallDisk disk(p.data.filePath("small"));
     if (cause == "disk full" && !disk.mounted())
         QSKIP("no small file system can be mounted here (needs root)");
-    const QString path = cause == "folder"      ? p.data.path()
-                         : cause == "disk full" ? p.data.filePath("small/recorded.log")
-                                                : p.data.filePath("recorded.log");
+    const QString path = cause == "folder"            ? p.data.path()
+                         : cause == "disk full"       ? p.data.filePath("small/recorded.log")
+                         : cause == "folder replaced" ? p.data.filePath("sub/recorded.log")
+                                                      : p.data.filePath("recorded.log");
+    if (cause == "folder replaced")
+        QVERIFY(QDir(p.data.path()).mkdir(QStringLiteral("sub")));
     TrafficLog otherLog;
     LogRecorder other(otherLog);
     if (cause == "locked")
@@ -1239,6 +1245,9 @@ void tst_frmMain::recordingStops()
         Program::writeFile(p.data.filePath("new.log"), "someone else's\n");
         QCOMPARE(::rename(QFile::encodeName(p.data.filePath("new.log")).constData(),
                           QFile::encodeName(path).constData()), 0);
+    } else if (cause == "folder replaced") {
+        QVERIFY(QDir(p.data.path()).rename(QStringLiteral("sub"), QStringLiteral("sub-old")));
+        Program::writeFile(p.data.filePath("sub"), "a file, not a folder\n");
     }
     const QString line(2000, u'x');
     for (int i = 0; i < 40 && p.messages.isEmpty(); ++i) {
