@@ -352,6 +352,11 @@ void tst_LogView::keysMoveTheSelection()
     QVERIFY(shown.settle());
     QCOMPARE(shownRow(shown.view, to), drawnRow(shown.view, to));
     QVERIFY(shownRow(shown.view, to) != focused);
+    // And comes back with it.
+    shown.view.setFocus(Qt::TabFocusReason);
+    QVERIFY(shown.settle());
+    QVERIFY(shown.view.hasFocus());
+    QCOMPARE(shownRow(shown.view, to), focused);
 }
 
 // Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
