@@ -23,6 +23,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 #include <QTimer>
 
@@ -354,6 +355,7 @@ private Q_SLOTS:
     void controlLinesByCommands_data();
     void controlLinesByCommands();
     void controlLinesOnALostConnection();
+    void writeFindsTheConnectionLost();
     void secondOpenerIsBusy_data();
     void secondOpenerIsBusy();
     void lostServerAndBack();
@@ -611,6 +613,31 @@ void tst_NetworkPorts::controlLinesOnALostConnection()
         }
         QVERIFY2(error == lost, line);
     }
+}
+
+// A write that finds the connection gone says so, and the connection is no
+// longer watched: a closed socket would wake the program without end.
+void tst_NetworkPorts::writeFindsTheConnectionLost()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(false); // nothing reads meanwhile: only a write can find out
+    server.closeConnections();
+    QTest::qWait(100);
+    port->setArrivalWatch(true);
+    QVERIFY(port->watchingConnection());
+    QString error;
+    try {
+        port->setOutput(QStringLiteral("x")); // the server's end answers it with a reset
+        QThread::msleep(100);
+        port->setOutput(QStringLiteral("y"));
+    } catch (const PortError &e) {
+        error = e.description();
+    }
+    QCOMPARE(error, QStringLiteral("the connection to 127.0.0.1:%1 was lost").arg(server.port()));
+    QVERIFY(port->deviceGone());
+    QVERIFY(!port->watchingConnection());
 }
 
 void tst_NetworkPorts::secondOpenerIsBusy_data()
