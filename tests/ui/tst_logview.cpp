@@ -22,6 +22,7 @@ private Q_SLOTS:
     void scrollRangeReachesLongestLine();
     void hexViewDrawsTheDigits();
     void newLinePaintsOnlyWhatChanged();
+    void linesOfOneFrameAllShow();
     void framesAreGathered();
     void keysMoveTheSelection_data();
     void keysMoveTheSelection();
@@ -280,6 +281,20 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
     QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
+}
+
+// Lines appended between two frames are all drawn, not only the last, which
+// is the selected one.
+void tst_LogView::linesOfOneFrameAllShow()
+{
+    Shown shown({QStringLiteral("first")});
+    QVERIFY(shown.settle());
+    for (int i = 0; i < 3; ++i)
+        shown.append(QStringLiteral("new %1").arg(i));
+    QVERIFY(shown.settle());
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(shownRow(shown.view, row), drawnRow(shown.view, row));
+    QCOMPARE(look(shownRow(shown.view, 2)), QStringLiteral("plain"));
 }
 
 void tst_LogView::framesAreGathered()
