@@ -281,6 +281,10 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
     QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
+    // A step of the scroll bar (its arrow, the wheel) is a line.
+    const int top = shown.view.firstVisibleRow();
+    shown.view.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(shown.view.firstVisibleRow(), top - 1);
 }
 
 // Lines appended between two frames are all drawn, not only the last, which
