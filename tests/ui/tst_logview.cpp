@@ -281,6 +281,12 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
     QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
+    // The selection moving within the view paints its old and its new line,
+    // and nothing else.
+    watch.painted = QRegion();
+    shown.log.setSelectedIndex(47);
+    QVERIFY(shown.settle());
+    QCOMPARE(watch.painted, QRegion(shown.view.rowRect(47)) + shown.view.rowRect(50));
     // A step of the scroll bar (its arrow, the wheel) is a line.
     const int top = shown.view.firstVisibleRow();
     shown.view.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
