@@ -356,6 +356,7 @@ private Q_SLOTS:
     void controlLinesByCommands();
     void controlLinesOnALostConnection();
     void writeFindsTheConnectionLost();
+    void watchAfterAWaitForAnswers();
     void secondOpenerIsBusy_data();
     void secondOpenerIsBusy();
     void lostServerAndBack();
@@ -638,6 +639,21 @@ void tst_NetworkPorts::writeFindsTheConnectionLost()
     QCOMPARE(error, QStringLiteral("the connection to 127.0.0.1:%1 was lost").arg(server.port()));
     QVERIFY(port->deviceGone());
     QVERIFY(!port->watchingConnection());
+}
+
+// A setting changed while open waits for its answer, reading the connection
+// meanwhile; afterwards the watch is as the program had it.
+void tst_NetworkPorts::watchAfterAWaitForAnswers()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(false);
+    QVERIFY(!port->watchingConnection());
+    port->setSettings(QStringLiteral("1200,N,8,1"));
+    QVERIFY(!port->watchingConnection());
+    port->setArrivalWatch(true);
+    QVERIFY(port->watchingConnection());
 }
 
 void tst_NetworkPorts::secondOpenerIsBusy_data()
