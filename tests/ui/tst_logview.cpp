@@ -20,6 +20,7 @@ private Q_SLOTS:
     void controlCharactersLookDistinct();
     void scrollRangeReachesLongestLine_data();
     void scrollRangeReachesLongestLine();
+    void oneColumnWideReachesTheLastCharacter();
     void hexViewDrawsTheDigits();
     void newLinePaintsOnlyWhatChanged();
     void linesOfOneFrameAllShow();
@@ -235,6 +236,19 @@ void tst_LogView::scrollRangeReachesLongestLine()
 
 // The hex view draws every byte as two digits; the text view the byte's own
 // glyph in one cell.
+// A view narrowed to a single whole column scrolls to the last character of
+// the longest line, and no further.
+void tst_LogView::oneColumnWideReachesTheLastCharacter()
+{
+    Shown shown({QString(30, u'x')});
+    while (shown.view.fullColumns() > 1)
+        shown.view.resize(shown.view.width() - 1, shown.view.height());
+    QVERIFY(shown.settle());
+    QCOMPARE(shown.view.fullColumns(), 1);
+    QScrollBar *bar = shown.view.horizontalScrollBar();
+    QCOMPARE(bar->maximum(), shown.log.longestLineLength(TrafficLog::Form::Text) - 1);
+}
+
 void tst_LogView::hexViewDrawsTheDigits()
 {
     Shown shown({codeText(2) + codeText(2)}, QSize(600, 80));
