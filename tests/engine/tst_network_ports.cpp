@@ -23,14 +23,49 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 #include <QTimer>
 
 #include <cerrno>
+#include <cstring>
+#include <dlfcn.h>
 #include <functional>
 #include <memory>
+#include <netdb.h>
 #include <sys/socket.h>
 #include <termios.h>
+
+// The name service as these tests have it: kTwoAddresses names first a
+// multicast group, which no connection reaches, then the loopback; every
+// other name is looked up as usual.
+constexpr char kTwoAddresses[] = "two-addresses.invalid";
+
+extern "C" int getaddrinfo(const char *node, const char *service, const addrinfo *hints,
+                           addrinfo **result)
+{
+    using Lookup = int (*)(const char *, const char *, const addrinfo *, addrinfo **);
+    static const auto lookup = reinterpret_cast<Lookup>(::dlsym(RTLD_NEXT, "getaddrinfo"));
+    if (!node || std::strcmp(node, kTwoAddresses) != 0)
+        return lookup(node, service, hints, result);
+    addrinfo numeric{};
+    numeric.ai_flags = AI_NUMERICHOST;
+    numeric.ai_socktype = SOCK_STREAM;
+    addrinfo *first = nullptr;
+    addrinfo *second = nullptr;
+    if (const int error = lookup("224.0.0.1", service, &numeric, &first))
+        return error;
+    if (const int error = lookup("127.0.0.1", service, &numeric, &second)) {
+        ::freeaddrinfo(first);
+        return error;
+    }
+    addrinfo *last = first;
+    while (last->ai_next)
+        last = last->ai_next;
+    last->ai_next = second;
+    *result = first;
+    return 0;
+}
 
 namespace {
 
@@ -101,6 +136,7 @@ public:
         Suspends,           // takes every setting, then suspends the data it is sent
         Floods, // takes every setting, then reads nothing and sends requests without end
         AgreesLate,         // as Agreeable, but only after 3 s
+        Stubborn,           // agrees, but keeps 9600 baud and no flow control whatever it is asked
     };
     explicit ScriptedServer(Manner manner, const QHostAddress &address = QHostAddress::LocalHost)
         : m_manner(manner)
@@ -125,6 +161,12 @@ public:
     QString url(const char *scheme = "rfc2217") const
     {
         return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(port());
+    }
+    // Closes every connection.
+    void closeConnections()
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->disconnectFromHost();
     }
     // FLOWCONTROL-RESUME to every connection.
     void resume()
@@ -165,6 +207,7 @@ private:
         case Manner::IgnoresParity:
         case Manner::Suspends:
         case Manner::Floods:
+        case Manner::Stubborn:
             agree(socket);
             break;
         case Manner::AgreesLate:
@@ -195,6 +238,10 @@ private:
             QByteArray value = in.mid(at + 4, in.indexOf("\xff\xf0", at) - at - 4);
             if (command == 1 && m_manner == Manner::SlowerRate)
                 value = QByteArray("\x00\x00\x12\xc0", 4);
+            if (command == 1 && m_manner == Manner::Stubborn)
+                value = QByteArray("\x00\x00\x25\x80", 4);
+            if (command == 5 && m_manner == Manner::Stubborn && value == QByteArray(1, '\x03'))
+                value = QByteArray(1, '\x01');
             if (command == 2 && m_manner == Manner::ClosesOverDataBits) {
                 socket->disconnectFromHost();
                 return;
@@ -303,7 +350,13 @@ private Q_SLOTS:
     void settingsOnTheDevice_data();
     void settingsOnTheDevice();
     void settingsChangedWhileOpen();
+    void settingRefusedWhileOpen_data();
+    void settingRefusedWhileOpen();
+    void controlLinesByCommands_data();
     void controlLinesByCommands();
+    void controlLinesOnALostConnection();
+    void writeFindsTheConnectionLost();
+    void watchAfterAWaitForAnswers();
     void secondOpenerIsBusy_data();
     void secondOpenerIsBusy();
     void lostServerAndBack();
@@ -313,6 +366,7 @@ private Q_SLOTS:
     void waitShowsAndEnds_data();
     void waitShowsAndEnds();
     void openingGivesWayToTheUser();
+    void openingWhileOpening();
     void messagesInGerman_data();
     void messagesInGerman();
     // a server that holds or floods
@@ -446,18 +500,77 @@ void tst_NetworkPorts::settingsChangedWhileOpen()
     QCOMPARE(received(*port, 2), QByteArray("ok"));
 }
 
+void tst_NetworkPorts::settingRefusedWhileOpen_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("handshake");
+    QTest::addColumn<QString>("error"); // $ stands for host:port
+    QTest::addColumn<QByteArray>("setBack");
+    QTest::newRow("a rate") << "19200,N,8,1" << 0
+                            << "10004: $ did not take the setting baud rate = 19200 (answer: 9600)"
+                            << Rfc2217::lineCommands(
+                                   parsePortSettings(QStringLiteral("9600,N,8,1")));
+    QTest::newRow("a handshake")
+        << "9600,N,8,1" << 2 << "10004: $ did not take the setting handshake = RTS (answer: None)"
+        << Rfc2217::controlCommand(Rfc2217::kNoFlowControl);
+}
+
+// A value the server does not take while the port is open is set back on
+// the remote port at once, and the next opening asks for the value in force
+// before it, which the server takes.
+void tst_NetworkPorts::settingRefusedWhileOpen()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, handshake);
+    QFETCH(QString, error);
+    QFETCH(QByteArray, setBack);
+    ScriptedServer server(ScriptedServer::Manner::Stubborn);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    QString got;
+    try {
+        if (handshake != 0)
+            port->setHandshaking(handshake);
+        else
+            port->setSettings(settings);
+    } catch (const PortError &e) {
+        got = QString::number(e.number()) + QStringLiteral(": ") + e.description();
+    }
+    QCOMPARE(got, error.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port())));
+    QVERIFY(port->PortOpen());
+    QTRY_VERIFY(server.received().endsWith(setBack));
+
+    port->setPortOpen(false);
+    const qsizetype before = server.received().size();
+    QCOMPARE(openingError(*port), QString());
+    QVERIFY(server.received().mid(before).contains(setBack));
+}
+
+void tst_NetworkPorts::controlLinesByCommands_data()
+{
+    QTest::addColumn<QStringList>("writes");
+    QTest::newRow("one write") << QStringList{QStringLiteral("0123456789")};
+    QTest::newRow("two writes") << QStringList{QStringLiteral("01234"), QStringLiteral("56789")};
+    QTest::newRow("ten writes") << QStringLiteral("0,1,2,3,4,5,6,7,8,9").split(u',');
+}
+
 // DTR follows the program; RTS goes up before a transmission and down once
 // the sent characters' time on the line has passed, as RFC 2217's control
-// commands; data travels between them.
+// commands; data travels between them. The time is that of everything sent
+// while RTS was up, however many writes it took.
 void tst_NetworkPorts::controlLinesByCommands()
 {
+    QFETCH(QStringList, writes);
     ScriptedServer server(ScriptedServer::Manner::Agreeable);
     auto port = portFor(server.url(), 1, QStringLiteral("300,N,8,1"));
     port->setDTREnable(true);
     QCOMPARE(openingError(*port), QString());
     const QByteArray dtrOn("\xff\xfa\x2c\x05\x08\xff\xf0", 7), dtrOff("\xff\xfa\x2c\x05\x09\xff\xf0", 7);
     const QByteArray rtsOn("\xff\xfa\x2c\x05\x0b\xff\xf0", 7), rtsOff("\xff\xfa\x2c\x05\x0c\xff\xf0", 7);
-    QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff))); // the lines as the program has them
+    // The lines as the program has them, then the notices of line and modem
+    // state changes switched off.
+    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\x00\xff\xf0", 14);
+    QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff + noNotices)));
     port->setDTREnable(false);
     QTRY_VERIFY(server.received().endsWith(dtrOff));
 
@@ -465,7 +578,8 @@ void tst_NetworkPorts::controlLinesByCommands()
     QElapsedTimer clock;
     clock.start();
     port->setRTSEnable(true);
-    port->setOutput(QStringLiteral("0123456789"));
+    for (const QString &text : std::as_const(writes))
+        port->setOutput(text);
     port->setRTSEnable(false);
     const qint64 heldMs = clock.elapsed();
     QTRY_COMPARE(server.received().mid(before), QByteArray(rtsOn + "0123456789" + rtsOff));
@@ -474,6 +588,72 @@ void tst_NetworkPorts::controlLinesByCommands()
     const qint64 dataAt = server.receivedAt(before + rtsOn.size());
     const qint64 rtsOffAt = server.receivedAt(before + rtsOn.size() + 10);
     QVERIFY2(rtsOffAt - dataAt >= 320, qPrintable(QString::number(rtsOffAt - dataAt)));
+}
+
+// Once the server has closed the connection, a control line cannot be set:
+// the port tells that the connection was lost.
+void tst_NetworkPorts::controlLinesOnALostConnection()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(true);
+    server.closeConnections();
+    QTRY_VERIFY(port->deviceGone());
+    const QString lost =
+        QStringLiteral("the connection to 127.0.0.1:%1 was lost").arg(server.port());
+    for (const char *line : {"RTS", "DTR"}) {
+        QString error;
+        try {
+            if (line == QLatin1String("RTS"))
+                port->setRTSEnable(true);
+            else
+                port->setDTREnable(false);
+        } catch (const PortError &e) {
+            error = e.description();
+        }
+        QVERIFY2(error == lost, line);
+    }
+}
+
+// A write that finds the connection gone says so, and the connection is no
+// longer watched: a closed socket would wake the program without end.
+void tst_NetworkPorts::writeFindsTheConnectionLost()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(false); // nothing reads meanwhile: only a write can find out
+    server.closeConnections();
+    QTest::qWait(100);
+    port->setArrivalWatch(true);
+    QVERIFY(port->watchingConnection());
+    QString error;
+    try {
+        port->setOutput(QStringLiteral("x")); // the server's end answers it with a reset
+        QThread::msleep(100);
+        port->setOutput(QStringLiteral("y"));
+    } catch (const PortError &e) {
+        error = e.description();
+    }
+    QCOMPARE(error, QStringLiteral("the connection to 127.0.0.1:%1 was lost").arg(server.port()));
+    QVERIFY(port->deviceGone());
+    QVERIFY(!port->watchingConnection());
+}
+
+// A setting changed while open waits for its answer, reading the connection
+// meanwhile; afterwards the watch is as the program had it.
+void tst_NetworkPorts::watchAfterAWaitForAnswers()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    auto port = portFor(server.url());
+    QCOMPARE(openingError(*port), QString());
+    port->setArrivalWatch(false);
+    QVERIFY(!port->watchingConnection());
+    port->setSettings(QStringLiteral("1200,N,8,1"));
+    QVERIFY(!port->watchingConnection());
+    port->setArrivalWatch(true);
+    QVERIFY(port->watchingConnection());
 }
 
 void tst_NetworkPorts::secondOpenerIsBusy_data()
@@ -578,7 +758,8 @@ void tst_NetworkPorts::openingFailures_data()
     QTest::addColumn<int>("manner"); // -1: nothing listens, -2: no such name, -3: no route,
                                      // -4: link-local without its interface, -5: an interface
                                      // that does not exist, -6: a silent server on [::1%lo],
-                                     // else ScriptedServer::Manner
+                                     // -7: a name whose first address has no route and whose
+                                     // second has nothing listening, else ScriptedServer::Manner
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("error"); // empty: it opens
     QTest::addColumn<int>("leastMs");
@@ -593,6 +774,11 @@ void tst_NetworkPorts::openingFailures_data()
                                         << "111: connection to $ refused: no server accepts "
                                            "connections there"
                                         << 0;
+    // The try at the first address failed otherwise: the refusal is what tells
+    // that a server may be there later.
+    QTest::newRow("refused at the second address")
+        << "socket" << -7 << 1
+        << "111: connection to $ refused: no server accepts connections there" << 0;
     // The kernel never connects TCP to a multicast address.
     QTest::newRow("unreachable") << "socket" << -3 << 1
                                  << "101: 224.0.0.1:7000 is unreachable: there is no route to its "
@@ -672,10 +858,13 @@ void tst_NetworkPorts::openingFailures()
     if (manner >= 0) {
         server = std::make_unique<ScriptedServer>(ScriptedServer::Manner(manner));
         hostAndPort = QStringLiteral("127.0.0.1:%1").arg(server->port());
-    } else if (manner == -1) {
+    } else if (manner == -1 || manner == -7) {
         QTcpServer probe; // a port nothing listens on once it is closed
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        hostAndPort = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+        hostAndPort = QStringLiteral("%1:%2")
+                          .arg(manner == -1 ? QStringLiteral("127.0.0.1")
+                                            : QString::fromLatin1(kTwoAddresses))
+                          .arg(probe.serverPort());
     } else if (manner == -2) {
         hostAndPort = QStringLiteral("nothere.invalid:7000");
     } else if (manner == -3) {
@@ -776,6 +965,22 @@ void tst_NetworkPorts::openingGivesWayToTheUser()
     QVERIFY(t.view.status.startsWith(QLatin1String("Schnittstelle COM2 mit 9600 Baud")));
     QVERIFY(!t.engine->connection().awaitingDevice());
     QCOMPARE(t.view.messages, QStringList());
+}
+
+// An opening asked for while one waits for its server is refused; closing
+// the port cancels the one under way.
+void tst_NetworkPorts::openingWhileOpening()
+{
+    ScriptedServer server(ScriptedServer::Manner::Silent);
+    auto port = portFor(server.url());
+    QString meanwhile;
+    QTimer::singleShot(100, [&] {
+        meanwhile = openingError(*port);
+        port->setPortOpen(false);
+    });
+    QCOMPARE(openingError(*port), QStringLiteral("10001: the opening was cancelled"));
+    QCOMPARE(meanwhile, QStringLiteral("10001: the port is still opening or closing"));
+    QVERIFY(!port->PortOpen());
 }
 
 void tst_NetworkPorts::messagesInGerman_data()

@@ -419,7 +419,7 @@ void tst_TerminalEngine::portStateOnDemand_data()
 {
     // Steps: "open" (the opening succeeds), "busy" (it fails), "missing" (it
     // fails, and names what to wait for), "lose" (the device goes away),
-    // "close" (File > Close port).
+    // "close" (File > Close port), "other" (an opening of COM2 fails).
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<bool>("inUse"); // the File menu offers to close
     QTest::addColumn<bool>("awaited");
@@ -438,6 +438,12 @@ void tst_TerminalEngine::portStateOnDemand_data()
                           << "Warte auf COM1 (/dev/lost)..." << 0;
     QTest::newRow("lost, then closed")
         << QStringList{"open", "lose", "close"} << false << false << QString() << 0;
+    // A lost port is still awaited when an opening of its own number fails,
+    // and no longer once another port was chosen.
+    QTest::newRow("lost, then refused") << QStringList{"open", "lose", "busy"} << true << true
+                                        << "Warte auf COM1 (/dev/lost)..." << 1;
+    QTest::newRow("lost, then another port refused")
+        << QStringList{"open", "lose", "other"} << false << false << QString() << 1;
     QTest::newRow("closed, then opened")
         << QStringList{"open", "close", "open"} << true << false << QString() << 0;
 }
@@ -462,6 +468,8 @@ void tst_TerminalEngine::portStateOnDemand()
             rig.engine->transmitter().SendText(QStringLiteral("x"));
             QTRY_VERIFY(!rig.port.open);
         } else {
+            if (step == QLatin1String("other"))
+                rig.settings.ComPort = 1;
             rig.port.failAt =
                 step == QLatin1String("open") ? QString() : QStringLiteral("CommPort");
             rig.port.awaitable = step == QLatin1String("missing")

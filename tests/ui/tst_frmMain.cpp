@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -1341,6 +1342,12 @@ void tst_frmMain::recordLog()
     QVERIFY(field->isVisible());
     QCOMPARE(field->toolTip(), QStringLiteral("Das Protokoll wird mitgeschrieben in %1").arg(path));
     lines.append(3, QStringLiteral("A\r\n") + QChar(2) + QStringLiteral("\xe4\u20ac"));
+    if (longLines > 0) {
+        // A few lines wait for the writer's period (or for a piece to fill):
+        // it does not wake more often.
+        QTest::qWait(100);
+        QCOMPARE(fileBytes(path), before);
+    }
     if (clearing == "delete button") {
         p.window->engine().cmdDelete_Click();
         QCOMPARE(p.window->engine().log().count(), 0);
@@ -1400,6 +1407,8 @@ void tst_frmMain::recordingStops_data()
     QTest::newRow("file removed") << "removed" << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
     QTest::newRow("file replaced") << "replaced"
                                    << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
+    QTest::newRow("its folder replaced by a file")
+        << "folder replaced" << stopped + u"Die Datei wurde entfernt oder ersetzt."_qs;
     QTest::newRow("recorded elsewhere")
         << "locked" << u"Die Datei %1 wird schon von einem anderen Lintrova-Fenster mitgeschrieben."_qs;
     QTest::newRow("a folder") << "folder"
@@ -1420,9 +1429,12 @@ void tst_frmMain::recordingStops()
     SmallDisk disk(p.data.filePath("small"));
     if (cause == "disk full" && !disk.mounted())
         QSKIP("no small file system can be mounted here (needs root)");
-    const QString path = cause == "folder"      ? p.data.path()
-                         : cause == "disk full" ? p.data.filePath("small/recorded.log")
-                                                : p.data.filePath("recorded.log");
+    const QString path = cause == "folder"            ? p.data.path()
+                         : cause == "disk full"       ? p.data.filePath("small/recorded.log")
+                         : cause == "folder replaced" ? p.data.filePath("sub/recorded.log")
+                                                      : p.data.filePath("recorded.log");
+    if (cause == "folder replaced")
+        QVERIFY(QDir(p.data.path()).mkdir(QStringLiteral("sub")));
     TrafficLog otherLog;
     LogRecorder other(otherLog);
     other.setPeriod(std::chrono::hours(1)); // its header is written when it stops
@@ -1460,6 +1472,9 @@ void tst_frmMain::recordingStops()
         Program::writeFile(p.data.filePath("new.log"), "someone else's\n");
         QCOMPARE(::rename(QFile::encodeName(p.data.filePath("new.log")).constData(),
                           QFile::encodeName(path).constData()), 0);
+    } else if (cause == "folder replaced") {
+        QVERIFY(QDir(p.data.path()).rename(QStringLiteral("sub"), QStringLiteral("sub-old")));
+        Program::writeFile(p.data.filePath("sub"), "a file, not a folder\n");
     }
     const QString line(2000, u'x');
     for (int i = 0; i < 40 && p.messages.isEmpty(); ++i) {

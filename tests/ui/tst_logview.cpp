@@ -22,8 +22,10 @@ private Q_SLOTS:
     void controlCharactersLookDistinct();
     void scrollRangeReachesLongestLine_data();
     void scrollRangeReachesLongestLine();
+    void oneColumnWideReachesTheLastCharacter();
     void hexViewDrawsTheDigits();
     void newLinePaintsOnlyWhatChanged();
+    void linesOfOneFrameAllShow();
     void framesAreGathered();
     void keysMoveTheSelection_data();
     void keysMoveTheSelection();
@@ -242,6 +244,19 @@ void tst_LogView::scrollRangeReachesLongestLine()
 
 // The hex view draws every byte as two digits; the text view the byte's own
 // glyph in one cell.
+// A view narrowed to a single whole column scrolls to the last character of
+// the longest line, and no further.
+void tst_LogView::oneColumnWideReachesTheLastCharacter()
+{
+    Shown shown({QString(30, u'x')});
+    while (shown.view.fullColumns() > 1)
+        shown.view.resize(shown.view.width() - 1, shown.view.height());
+    QVERIFY(shown.settle());
+    QCOMPARE(shown.view.fullColumns(), 1);
+    QScrollBar *bar = shown.view.horizontalScrollBar();
+    QCOMPARE(bar->maximum(), shown.log.longestLineLength(TrafficLog::Form::Text) - 1);
+}
+
 void tst_LogView::hexViewDrawsTheDigits()
 {
     Shown shown({codeText(2) + codeText(2)}, QSize(600, 80));
@@ -288,6 +303,30 @@ void tst_LogView::newLinePaintsOnlyWhatChanged()
     QCOMPARE(shown.view.firstVisibleRow(), 51 - shown.view.fullRows());
     QCOMPARE(shown.view.verticalScrollBar()->maximum(), shown.view.firstVisibleRow());
     QVERIFY(shown.view.viewport()->rect().contains(shown.view.rowRect(50)));
+    // The selection moving within the view paints its old and its new line,
+    // and nothing else.
+    watch.painted = QRegion();
+    shown.log.setSelectedIndex(47);
+    QVERIFY(shown.settle());
+    QCOMPARE(watch.painted, QRegion(shown.view.rowRect(47)) + shown.view.rowRect(50));
+    // A step of the scroll bar (its arrow, the wheel) is a line.
+    const int top = shown.view.firstVisibleRow();
+    shown.view.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(shown.view.firstVisibleRow(), top - 1);
+}
+
+// Lines appended between two frames are all drawn, not only the last, which
+// is the selected one.
+void tst_LogView::linesOfOneFrameAllShow()
+{
+    Shown shown({QStringLiteral("first")});
+    QVERIFY(shown.settle());
+    for (int i = 0; i < 3; ++i)
+        shown.append(QStringLiteral("new %1").arg(i));
+    QVERIFY(shown.settle());
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(shownRow(shown.view, row), drawnRow(shown.view, row));
+    QCOMPARE(look(shownRow(shown.view, 2)), QStringLiteral("plain"));
 }
 
 void tst_LogView::framesAreGathered()
@@ -360,6 +399,11 @@ void tst_LogView::keysMoveTheSelection()
     QVERIFY(shown.settle());
     QCOMPARE(shownRow(shown.view, to), drawnRow(shown.view, to));
     QVERIFY(shownRow(shown.view, to) != focused);
+    // And comes back with it.
+    shown.view.setFocus(Qt::TabFocusReason);
+    QVERIFY(shown.settle());
+    QVERIFY(shown.view.hasFocus());
+    QCOMPARE(shownRow(shown.view, to), focused);
 }
 
 // Ctrl+C gives the raw line; "copy all" gives the saved form, in which raw
