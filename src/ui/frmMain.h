@@ -120,6 +120,7 @@ private:
     // Finds the next (previous) line with the find bar's text.
     void findInLog(bool backwards);
     void mnuViewFollow_Click(bool checked);
+    void selectionMoved();
     // Writes the status bar's field about the log's lines: the count held
     // back and the selected line's time figures.
     void updateLineInfo();

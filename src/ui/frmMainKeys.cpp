@@ -59,7 +59,7 @@ void frmMain::connectControls()
     connect(lstSendReceive, &LogView::doubleClickedAnywhere, this, &frmMain::lstSendReceive_DblClick);
     connect(statusBar(), &QStatusBar::messageChanged, this, &frmMain::statusMessageChanged);
     connect(&m_engine->log(), &TrafficLog::deleteEnabledChanged, cmdDelete, &QWidget::setEnabled);
-    connect(&m_engine->log(), &TrafficLog::selectedIndexChanged, this, &frmMain::updateLineInfo);
+    connect(&m_engine->log(), &TrafficLog::selectedIndexChanged, this, &frmMain::selectionMoved);
     connect(mnuFilePort, &QAction::triggered, this, &frmMain::mnuFilePort_Click);
     connect(mnuFileLoadConfig, &QAction::triggered, this, &frmMain::mnuFileLoadConfig_Click);
     connect(mnuFileSaveConfig, &QAction::triggered, this, &frmMain::mnuFileSaveConfig_Click);

@@ -22,6 +22,20 @@ constexpr qint32 kFieldName = 2178;
 
 } // namespace
 
+// Following a stream, the selection moves with every new line: the field
+// then follows at most every 100 ms, since each new text lays the status bar
+// out again (that cost as much as the whole log). A line the user selects is
+// told at once.
+void frmMain::selectionMoved()
+{
+    const TrafficLog &log = m_engine->log();
+    const bool followed = log.followNewLines() && log.selectedIndex() == log.count() - 1;
+    if (!followed)
+        updateLineInfo();
+    else if (!m_lineInfoTimer.isActive())
+        m_lineInfoTimer.start();
+}
+
 // While the view is held, how many lines came in since. Then the time since
 // the line before the selected one, and for a received line the reply time
 // since the last sent line. A received line is stamped after its quiet wait,
