@@ -13,6 +13,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
 
+#include "StandardErrorCapture.h"
 #include "UiTestSupport.h"
 
 #include <QAction>
@@ -88,44 +89,6 @@ struct Window {
     {
         window->findChild<QLineEdit *>(QStringLiteral("txtBefehl%1").arg(n))->setText(text);
     }
-};
-
-// Collects what the program writes to standard error meanwhile.
-class StandardErrorCapture
-{
-public:
-    StandardErrorCapture()
-    {
-        std::fflush(stderr);
-        if (m_file.open()) {
-            m_saved = ::dup(2);
-            ::dup2(m_file.handle(), 2);
-        }
-    }
-    ~StandardErrorCapture() { restore(); }
-    QStringList programLines()
-    {
-        restore();
-        m_file.seek(0);
-        QStringList lines;
-        for (const QByteArray &line : m_file.readAll().split('\n'))
-            if (line.startsWith("Lintrova: "))
-                lines << QString::fromLocal8Bit(line);
-        return lines;
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
 };
 
 } // namespace
