@@ -25,8 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 enum class Flood {
     RefusedRepeated, // DO TERMINAL-TYPE over and over
@@ -106,8 +105,8 @@ std::string requestsOf(Flood flood)
             in.erase(0, end + 2);
             if (command == 5 && value.size() == 1 && value[0] > 3)
                 continue; // DTR and RTS are not answered
-            const std::string answer =
-                std::string("\xff\xfa\x2c") + char(command + 100) + value + "\xff\xf0";
+            const std::string answer = std::string("\xff\xfa\x2c") + char(command + 100) + value +
+                                       "\xff\xf0";
             ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
             taken = taken || command == 5;
         }

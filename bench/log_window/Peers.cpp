@@ -19,11 +19,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace Peers
-{
+namespace Peers {
 
-namespace
-{
+namespace {
 
 constexpr int kOpenTimeoutMs = 20000;
 
@@ -215,10 +213,11 @@ Result measure(Prepared &peer, const Feed::Plan &plan, qint64 serverPid)
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->setStandardOutputFile(QProcess::nullDevice());
-        const QStringList arguments =
-            cuteCom ? QStringList{QStringLiteral("-s"), QStringLiteral("Default")}
-                    : QStringList{QStringLiteral("-L"), QStringLiteral("-p"), peer.slavePath,
-                                  QStringLiteral("-s"), rateText()};
+        const QStringList arguments = cuteCom ? QStringList{QStringLiteral("-s"),
+                                                            QStringLiteral("Default")}
+                                              : QStringList{QStringLiteral("-L"),
+                                                            QStringLiteral("-p"), peer.slavePath,
+                                                            QStringLiteral("-s"), rateText()};
         process->start(peer.program, arguments);
         if (!process->waitForStarted(kOpenTimeoutMs)) {
             result.failure = QStringLiteral("did not start");

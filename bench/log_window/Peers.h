@@ -10,8 +10,7 @@
 // program, whose output is drained as a terminal would show it). Each gets a
 // pseudo-terminal of its own, and a shim (LD_PRELOAD) that lets it take the
 // pseudo-terminal for a serial port (see bench/peers/pty_modem_shim.c).
-namespace Peers
-{
+namespace Peers {
 
 // A peer's pseudo-terminal with its feed, forked before the application
 // starts its threads.

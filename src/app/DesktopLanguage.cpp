@@ -1,7 +1,6 @@
 #include "app/DesktopLanguage.h"
 
-namespace DesktopLanguage
-{
+namespace DesktopLanguage {
 
 Kind of(const QString &locale)
 {

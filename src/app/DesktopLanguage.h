@@ -8,8 +8,7 @@
 // The language of the desktop session, as the C library takes it for its
 // messages: from the first of LC_ALL, LC_MESSAGES and LANG that is set and
 // not empty. Only a first start asks (see firstStartLanguage).
-namespace DesktopLanguage
-{
+namespace DesktopLanguage {
 
 enum class Kind {
     None,   // nothing set, C or POSIX (with or without a suffix such as .UTF-8)

@@ -8,8 +8,7 @@
 // read (missing, not a regular file, unreadable or larger than the program
 // reads). Two stamps are equal when the file holds the same bytes, whatever
 // its time stamps say.
-class FileStamp
-{
+class FileStamp {
 public:
     static FileStamp of(const QString &path);
 

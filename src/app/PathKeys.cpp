@@ -7,8 +7,7 @@
 
 #include <optional>
 
-namespace
-{
+namespace {
 
 // Line ends cannot stay in a value, so they count as characters without a byte.
 QString narrowForm(const QString &path)
@@ -54,8 +53,7 @@ std::optional<QByteArray> percentDecoded(QByteArrayView text)
 
 } // namespace
 
-namespace PathKeys
-{
+namespace PathKeys {
 
 Values store(const QString &path)
 {

@@ -11,8 +11,7 @@
 //
 // The wide value counts only while the narrow one still matches it: a
 // narrow key edited by hand since wins.
-namespace PathKeys
-{
+namespace PathKeys {
 
 struct Values {
     QString narrow;

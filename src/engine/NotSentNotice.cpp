@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 
 // A token longer than this ('<' and three thousand characters before the next
 // '>') is shown by its beginning; the selection still covers it whole.
@@ -61,9 +60,9 @@ void NotSentNotice::tell(Source source, const QString &text, const DecodeFault &
         return;
     // A token that runs on into the suffix is selected as far as the box goes.
     const qsizetype start = fault.start - parts.prefixLength;
-    const qsizetype end =
-        std::min(fault.start + fault.length, parts.prefixLength + parts.boxLength) -
-        parts.prefixLength;
+    const qsizetype end = std::min(fault.start + fault.length,
+                                   parts.prefixLength + parts.boxLength) -
+                          parts.prefixLength;
     m.view.selectInSendBox(start, end - start);
 }
 

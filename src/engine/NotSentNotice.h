@@ -13,8 +13,7 @@ struct EngineContext;
 // the fault lies in it, it is selected there. A text that the repetition
 // meets again and again is told once, until it was sent or the repetition
 // was switched.
-class NotSentNotice
-{
+class NotSentNotice {
 public:
     // Where a text to send came from.
     enum class Source { SendBox, Slot1, Slot8 = Slot1 + 7 };

@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 
 constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 
@@ -26,8 +25,7 @@ bool isAscii(QByteArrayView bytes)
 
 } // namespace
 
-namespace PortsIniText
-{
+namespace PortsIniText {
 
 bool isUtf8(QByteArrayView bytes)
 {
@@ -68,8 +66,8 @@ std::optional<QByteArray> withValue(QByteArrayView file, QByteArrayView section,
         // replaced line took away it might pass for UTF-8, and its other
         // values would read differently.
         if (const auto narrow = Codec::toBytes(value)) {
-            QByteArray kept =
-                IniText::withValue(file, section, key, IniText::quotedIfNeeded(*narrow));
+            QByteArray kept = IniText::withValue(file, section, key,
+                                                 IniText::quotedIfNeeded(*narrow));
             if (!isUtf8(kept) || isAscii(kept))
                 return kept;
         }

@@ -19,8 +19,7 @@
 // afterwards, is first turned into UTF-8 as a whole (each of its values then
 // reads as before), so a file never mixes the two and no value changes its
 // meaning.
-namespace PortsIniText
-{
+namespace PortsIniText {
 
 // Whether the bytes of a file are valid UTF-8 (see Utf8::isValid).
 bool isUtf8(QByteArrayView bytes);

@@ -78,7 +78,7 @@ private:
     Hooks m_hooks;
     QString m_path;
     bool m_active = false;
-    bool m_network = false; // the path is an address, not a file
+    bool m_network = false;      // the path is an address, not a file
     std::optional<Entry> m_seen; // what was at the path when last looked at
     bool m_renewed = false;      // the path was made anew and not yet tried out
     QFileSystemWatcher m_folders;

@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-namespace PortText
-{
+namespace PortText {
 
 // Each %% in turn takes the next parameter, empty or not; a parameter that
 // holds %% itself (a device path, a server's words) is never filled again.

@@ -13,8 +13,7 @@ using LanguageSource = std::function<quint8()>;
 // order, each with its parameter as it is. Where a
 // system call failed, the system's own words for its errno follow in
 // parentheses, as the system gives them.
-namespace PortText
-{
+namespace PortText {
 
 QString text(quint8 language, qint32 id, const QStringList &params = {});
 QString withSystemText(quint8 language, qint32 id, const QStringList &params, int err);

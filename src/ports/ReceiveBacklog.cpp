@@ -4,8 +4,7 @@
 #include "ports/PortText.h"
 #include "text/Codec.h"
 
-namespace
-{
+namespace {
 constexpr qint32 kInvalidBufferSize = 2018;
 constexpr qint32 kInvalidInputLength = 2019;
 } // namespace
@@ -28,7 +27,6 @@ void ReceiveBacklog::setInputLen(qint16 len, quint8 language)
 
 QString ReceiveBacklog::takeInput()
 {
-    const qsizetype limit =
-        m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
+    const qsizetype limit = m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
     return Codec::toText(m_bytes.take(std::min(m_bytes.size(), limit)));
 }

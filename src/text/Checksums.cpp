@@ -1,7 +1,6 @@
 #include "text/Checksums.h"
 
-namespace
-{
+namespace {
 
 quint16 crc16Reflected(QByteArrayView data, quint16 poly, quint16 crc)
 {

@@ -2,8 +2,7 @@
 
 #include <QStringDecoder>
 
-namespace
-{
+namespace {
 
 // The length of the sequence a byte begins (0: no first byte of one), and
 // the range its second byte must lie in.
@@ -36,8 +35,7 @@ Lead leadOf(uchar b)
 
 } // namespace
 
-namespace Utf8
-{
+namespace Utf8 {
 
 bool isValid(QByteArrayView bytes)
 {

@@ -8,8 +8,7 @@
 // UTF-8 as RFC 3629 defines it, for the few files that may hold it (the
 // program's own Ports.ini, a path kept percent-encoded). Everything the
 // device sends or receives goes through Codec instead.
-namespace Utf8
-{
+namespace Utf8 {
 
 // No overlong form, no surrogate, nothing past U+10FFFF, no sequence cut off.
 bool isValid(QByteArrayView bytes);

@@ -14,8 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace
-{
+namespace {
 
 // Names of the checksum items, in the order of kChecksums; their captions
 // are the texts from 2123 on.

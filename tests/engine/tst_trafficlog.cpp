@@ -13,8 +13,7 @@
 
 // The log keeps the bytes of every line once; the text view, the hex view and
 // the saved form are made from them.
-class tst_TrafficLog : public QObject
-{
+class tst_TrafficLog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void viewsOfALine_data();
@@ -29,8 +28,7 @@ private Q_SLOTS:
     void savedFileIsDated();
 };
 
-namespace
-{
+namespace {
 
 using Form = TrafficLog::Form;
 using TextForm = TrafficLog::TextForm;
@@ -114,8 +112,8 @@ void tst_TrafficLog::viewsOfALine()
     TrafficLog log;
     const auto direction = sent ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
     log.AppendTrafficLine(direction, content, kTime, TextForm(form), typed);
-    const QString prefix =
-        sent ? QStringLiteral("09:05:03.007  [OUT]  ") : QStringLiteral("09:05:03.007  [IN]   ");
+    const QString prefix = sent ? QStringLiteral("09:05:03.007  [OUT]  ")
+                                : QStringLiteral("09:05:03.007  [IN]   ");
     QCOMPARE(log.line(0), prefix + text);
     QCOMPARE(log.line(0, Form::Text), prefix + text);
     QCOMPARE(log.data(log.index(0)).toString(), prefix + text);
@@ -164,8 +162,8 @@ void tst_TrafficLog::savedFormGivesBackTheBytes()
                                        : char(random.bounded(256));
         }
         sent << bytes;
-        const auto direction =
-            i % 2 ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received;
+        const auto direction = i % 2 ? TrafficLog::Direction::Sent
+                                     : TrafficLog::Direction::Received;
         log.AppendTrafficLine(direction, Codec::toText(bytes), kTime, TextForm(form),
                               QStringLiteral("<typed %1>").arg(i));
     }

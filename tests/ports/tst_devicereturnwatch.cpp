@@ -8,8 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace
-{
+namespace {
 
 // Steps on the files of a folder; "&" joins steps taken without a look in
 // between. "file X" makes a file, "link X Y" a link X to Y, "rm X" removes.
@@ -31,8 +30,7 @@ bool apply(const QString &folder, const QString &step)
 
 } // namespace
 
-class tst_DeviceReturnWatch : public QObject
-{
+class tst_DeviceReturnWatch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void onlyAPathMadeAnewIsTried_data();

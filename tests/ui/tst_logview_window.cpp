@@ -22,8 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class tst_LogViewWindow : public QObject
-{
+class tst_LogViewWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
@@ -33,8 +32,7 @@ private Q_SLOTS:
     void focusShowsOnTheFrame();
 };
 
-namespace
-{
+namespace {
 
 // The main window with its port on a pseudo-terminal, shown and active
 // before any line arrives, as at the program's start.

@@ -102,7 +102,8 @@ struct Program {
         QDir().mkpath(folder);
         write(folder + QStringLiteral("Settings.ini"),
               "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=20\r\nLanguage=1\r\n");
-        write(folder + QStringLiteral("Ports.ini"), "[PORTS]\r\nCOM1=" + device.toLocal8Bit() + "\r\n");
+        write(folder + QStringLiteral("Ports.ini"),
+              "[PORTS]\r\nCOM1=" + device.toLocal8Bit() + "\r\n");
         MessageBoxes::setPresenter(
             [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
         port = std::make_unique<PortByEntry>(

@@ -26,11 +26,9 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 
-class NoDevices : public SerialDeviceSource
-{
+class NoDevices : public SerialDeviceSource {
 public:
     QList<SerialDevice> devices() const override { return {}; }
 };
@@ -103,16 +101,15 @@ struct Program {
 };
 
 const QString kNoPort = QStringLiteral("Keine Schnittstelle geöffnet!");
-const QString kCom1Open =
-    QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, "
-                   "Keine Parität und Handshake None ist geöffnet.");
+const QString kCom1Open = QStringLiteral(
+    "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, "
+    "Keine Parität und Handshake None ist geöffnet.");
 const QString kOpenPort = QStringLiteral("Schnittstelle öffnen");
 const QString kClosePort = QStringLiteral("Schnittstelle schließen");
 
 } // namespace
 
-class tst_PortsOnDemand : public QObject
-{
+class tst_PortsOnDemand : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void closeAndOpenPort();

@@ -33,11 +33,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
-class NoDevices : public SerialDeviceSource
-{
+class NoDevices : public SerialDeviceSource {
 public:
     QList<SerialDevice> devices() const override { return {}; }
 };
@@ -93,8 +91,7 @@ struct Window {
 
 } // namespace
 
-class tst_Profiles : public QObject
-{
+class tst_Profiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -202,10 +199,10 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     const QString commandFile = dataFolder() + QStringLiteral("DefaultCommands.icf");
     if (end == QLatin1String("system")) {
         QCOMPARE(m_questions, QStringList());
-        const QString kept =
-            QStringLiteral("Lintrova: Die Datei %1 wurde inzwischen von einem "
-                           "anderen Lintrova-Fenster geändert; sie bleibt, wie sie "
-                           "ist.");
+        const QString kept = QStringLiteral(
+            "Lintrova: Die Datei %1 wurde inzwischen von einem "
+            "anderen Lintrova-Fenster geändert; sie bleibt, wie sie "
+            "ist.");
         QCOMPARE(errorLines, QStringList({kept.arg(settingsFile), kept.arg(commandFile)}));
     } else {
         const QString asked = QStringLiteral("Datei geändert|Die Datei %1 wurde inzwischen von "
@@ -321,8 +318,8 @@ void tst_Profiles::programWithProfileAndPort()
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 128 + SIGTERM);
-    const QByteArray saved =
-        readFile(dataFolder() + QStringLiteral("profiles/bus-monitor/Settings.ini"));
+    const QByteArray saved = readFile(dataFolder() +
+                                      QStringLiteral("profiles/bus-monitor/Settings.ini"));
     QVERIFY2(saved.startsWith("[SETTINGS]\nComPort=0\n"), saved.constData()); // the template's
     QCOMPARE(readFile(dataFolder() + QStringLiteral("Settings.ini")),
              QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n"));
