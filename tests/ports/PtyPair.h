@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 // A pseudo-terminal standing in for a serial device: the port under test
@@ -74,6 +75,13 @@ public:
 
     // Whatever the port has sent within a short while.
     QByteArray readPending(int quietMs = 50) { return read(1 << 30, quietMs); }
+
+    // The rate the port set on the device; B0 when it cannot be read.
+    speed_t speed() const
+    {
+        termios attributes{};
+        return ::tcgetattr(m_master, &attributes) == 0 ? cfgetospeed(&attributes) : B0;
+    }
 
 private:
     int m_master = -1;

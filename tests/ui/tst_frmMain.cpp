@@ -1,137 +1,88 @@
 #include "app/CommandLine.h"
 #include "app/SendHistory.h"
-#include "app/SystemFolders.h"
-#include "app/modGlobal.h"
 #include "engine/LogFile.h"
 #include "engine/LogRecorder.h"
-#include "ports/TermiosPort.h"
-#include "engine/TerminalEngine.h"
-#include "ui/InputBox.h"
 #include "ui/LogView.h"
-#include "ui/MessageBoxes.h"
 #include "ui/ProgramEnd.h"
-#include "ui/frmMain.h"
-#include "ui/frmSettings.h"
 #include "ui/frmSpecialChar.h"
 
 #include "StandardErrorCapture.h"
-#include "UiTestSupport.h"
+#include "WindowRig.h"
 #include "app/TestFiles.h"
-#include "ports/PtyPair.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCheckBox>
-#include <QKeyEvent>
-#include <QComboBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QInputDialog>
-#include <QTreeView>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <QTest>
+#include <QStatusBar>
+#include <QTreeView>
 
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <ctime>
-#include <functional>
-#include <memory>
 
 namespace {
 
-struct Program {
-    QTemporaryDir data;
-    PtyPair peer; // the device: the window opens its slave as COM1
-    SettingsRecord settings;
-    std::unique_ptr<TermiosPort> port;
-    std::unique_ptr<frmMain> window;
-    QStringList messages;
-    QStringList inputBoxes;
+// A line of 2,000 characters that takes 3,500 bytes in the saved form.
+QString longContent()
+{
+    return QString(500, QChar(1)) + QString(500, u'\u00e4') + QString(1000, u'y');
+}
 
-    // prepare may put more into the data folder before the program starts.
-    explicit Program(const QByteArray &settingsIni = QByteArray(),
-                     const QByteArray &commands = QByteArray(),
-                     const std::function<void(const QString &folder)> &prepare = {})
+// The header a recording started today begins with, for the window's port.
+QByteArray recordingHeader(frmMain &window)
+{
+    return LogFile::headerLine(window.engine().connection().portDescription(),
+                               QDateTime::currentDateTimeUtc().date());
+}
+
+// Appends lines to the log and keeps the file form of each, as a recording
+// must have them.
+struct Lines {
+    TrafficLog &log;
+    QByteArray expected;
+    void append(int count, const QString &content)
     {
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
-        const QString folder = SystemFolders::DataFolder();
+        for (int i = 0; i < count; ++i) {
+            log.AppendTrafficLine(i % 2 ? TrafficLog::Direction::Sent
+                                        : TrafficLog::Direction::Received,
+                                  content, QDateTime::currentDateTimeUtc());
+            LogFile::appendLine(expected, log.lineBytes(log.count() - 1));
+        }
+    }
+};
+
+// A small file system of its own, for a disk that fills; needs root.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString &folder) : m_folder(QFile::encodeName(folder))
+    {
         QDir().mkpath(folder);
-        writeFile(folder + QStringLiteral("Settings.ini"),
-                  settingsIni.isEmpty() ? QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n")
-                                        : settingsIni);
-        if (!commands.isEmpty())
-            writeFile(folder + QStringLiteral("DefaultCommands.icf"), commands);
-        if (prepare)
-            prepare(folder);
-        MessageBoxes::setPresenter(
-            [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
-        InputBox::setPresenter([this](const InputBox::Request &r) {
-            inputBoxes.append(r.prompt + u'|' + r.title + u'|' + r.defaultValue);
-        });
-        const QString slave = peer.path();
-        port = std::make_unique<TermiosPort>([slave](int n) {
-            return n == 1 ? PortPath{slave, QString()} : PortPath{QString(), QStringLiteral("none")};
-        });
-        window = std::make_unique<frmMain>(settings, *port);
-        window->Form_Load();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=16k") == 0;
     }
-    ~Program()
+    ~SmallDisk()
     {
-        MessageBoxes::setPresenter({});
-        InputBox::setPresenter({});
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
     }
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    template <typename W>
-    W *child(const QString &name)
-    {
-        return window->findChild<W *>(name);
-    }
-    QLineEdit *edit(const QString &name) { return child<QLineEdit>(name); }
-    QPushButton *button(const QString &name) { return child<QPushButton>(name); }
-    // Waits for the bytes the window has sent, up to a second.
-    QByteArray wire(int expectedSize)
-    {
-        QByteArray all = peer.read(expectedSize, 1000);
-        return all + peer.readPending(30); // and nothing more may follow
-    }
-    QStringList logContents() const
-    {
-        QStringList out;
-        TrafficLog &log = window->engine().log();
-        for (int i = 0; i < log.count(); ++i)
-            out.append(log.line(i).mid(14)); // without the time and the leading blanks
-        return out;
-    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
 };
 
 } // namespace
@@ -227,11 +178,11 @@ void tst_frmMain::initTestCase()
 
 void tst_frmMain::opensThePortAndEnablesControls()
 {
-    Program p;
+    START_PROGRAM(p);
     QVERIFY(p.edit("txtSend")->isEnabled());
     QVERIFY(p.button("cmdBefehl1")->isEnabled());
     QVERIFY(!p.button("cmdSend")->isEnabled());
-    QCOMPARE(p.child<QLabel>("stbStatus")->text(),
+    QCOMPARE(p.status(),
              QStringLiteral("Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine "
                             "Parität und Handshake None ist geöffnet."));
     QCOMPARE(p.edit("txtSend")->palette().color(QPalette::Base), QColor(Qt::white));
@@ -240,7 +191,7 @@ void tst_frmMain::opensThePortAndEnablesControls()
 
 void tst_frmMain::enterInSendBoxSendsOnce()
 {
-    Program p;
+    START_PROGRAM(p);
     QLineEdit *send = p.edit("txtSend");
     send->setFocus();
     QTest::keyClicks(send, "AB<CR>");
@@ -254,7 +205,7 @@ void tst_frmMain::enterInSendBoxSendsOnce()
 // selected, and the status bar says why for five seconds.
 void tst_frmMain::textThatCannotBeSentStaysAndIsExplained()
 {
-    Program p;
+    START_PROGRAM(p);
     QLineEdit *send = p.edit("txtSend");
     auto *status = p.child<QLabel>("stbStatus");
     const QString portStatus = status->text();
@@ -269,8 +220,8 @@ void tst_frmMain::textThatCannotBeSentStaysAndIsExplained()
     QCOMPARE(bar->currentMessage(), message);
     QCOMPARE(bar->accessibleName(), message);
     QVERIFY(!status->isVisible()); // the message covers the port's status
-    QCOMPARE(p.peer.readPending(50), QByteArray());
-    QCOMPARE(p.window->engine().log().count(), 0);
+    QCOMPARE(p.peer->readPending(50), QByteArray());
+    QCOMPARE(p.log().count(), 0);
 
     // Pressed with the mouse from a slot box: the box gets the focus back.
     p.edit("txtBefehl2")->setFocus();
@@ -297,12 +248,12 @@ void tst_frmMain::textThatCannotBeSentStaysAndIsExplained()
     QVERIFY(status->isVisible());
     QCOMPARE(status->text(), portStatus);
     QCOMPARE(bar->accessibleName(), portStatus);
-    QCOMPARE(p.peer.readPending(30), QByteArray());
+    QCOMPARE(p.peer->readPending(30), QByteArray());
 }
 
 void tst_frmMain::enterInSlotBoxSendsTheSendBox()
 {
-    Program p;
+    START_PROGRAM(p);
     p.edit("txtSend")->setText(QStringLiteral("X"));
     p.edit("txtBefehl3")->setText(QStringLiteral("slot3"));
     p.edit("txtBefehl3")->setFocus();
@@ -313,7 +264,7 @@ void tst_frmMain::enterInSlotBoxSendsTheSendBox()
 
 void tst_frmMain::focusedButtonTakesEnter()
 {
-    Program p;
+    START_PROGRAM(p);
     p.edit("txtSend")->setText(QStringLiteral("X"));
     p.edit("txtBefehl2")->setText(QStringLiteral("two"));
     p.button("cmdBefehl2")->setFocus();
@@ -346,18 +297,18 @@ void tst_frmMain::functionKeys()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QByteArray, sent);
-    Program p;
+    START_PROGRAM(p);
     for (int n = 1; n <= 8; ++n)
         p.edit(QStringLiteral("txtBefehl%1").arg(n))->setText(QStringLiteral("s%1").arg(n));
-    QWidget *target = p.window->findChild<QWidget *>(focus);
+    QWidget *target = p.child<QWidget>(focus);
     if (!target->isVisibleTo(p.window.get()))
         p.child<QAction>("mnuViewFind")->trigger(); // the find bar
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     if (sent.isEmpty()) {
         QTest::qWait(50);
-        QCOMPARE(p.peer.readPending(30), QByteArray());
-        QCOMPARE(p.window->engine().log().count(), 0);
+        QCOMPARE(p.peer->readPending(30), QByteArray());
+        QCOMPARE(p.log().count(), 0);
     } else {
         QCOMPARE(p.wire(sent.size()), sent);
     }
@@ -365,14 +316,14 @@ void tst_frmMain::functionKeys()
 
 void tst_frmMain::functionKeyReleasedInSlotBox()
 {
-    Program p;
+    START_PROGRAM(p);
     p.edit("txtBefehl5")->setText(QStringLiteral("five"));
     QLineEdit *box = p.edit("txtBefehl2");
     box->setFocus();
     QTest::keyClicks(box, "new");
     QTest::keyPress(box, Qt::Key_F5);
     QTest::qWait(30);
-    QCOMPARE(p.peer.readPending(30), QByteArray()); // not on press
+    QCOMPARE(p.peer->readPending(30), QByteArray()); // not on press
     QTest::keyRelease(box, Qt::Key_F5);
     QCOMPARE(p.wire(4), QByteArray("five"));
     QCOMPARE(box->toolTip(), QStringLiteral("new"));
@@ -380,7 +331,7 @@ void tst_frmMain::functionKeyReleasedInSlotBox()
 
 void tst_frmMain::sendButtonFollowsTextAndPort()
 {
-    Program p;
+    START_PROGRAM(p);
     QLineEdit *send = p.edit("txtSend");
     QPushButton *cmdSend = p.button("cmdSend");
     send->setFocus();
@@ -392,7 +343,7 @@ void tst_frmMain::sendButtonFollowsTextAndPort()
 
 void tst_frmMain::blockCheckAppendsToken()
 {
-    Program p;
+    START_PROGRAM(p);
     p.edit("txtSend")->setText(QStringLiteral("<STX>ABC<ETX>"));
     p.button("cmdBlockcheck")->click();
     QCOMPARE(p.edit("txtSend")->text(), QStringLiteral("<STX>ABC<ETX><195>"));
@@ -403,20 +354,16 @@ void tst_frmMain::blockCheckAppendsToken()
 
 void tst_frmMain::escapeSavesAndEnds()
 {
-    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nShowOptions=1\r\n"));
+    START_PROGRAM(p, "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nShowOptions=1\r\n");
     p.edit("txtBefehl4")->setText(QStringLiteral("<STX>four"));
     p.edit("txtWaitTime")->setText(QStringLiteral("250"));
     p.edit("txtWaitTime")->setFocus();
     QTest::keyClick(p.edit("txtWaitTime"), Qt::Key_Escape);
     QTRY_VERIFY(!p.window->isVisible());
-    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray saved = ini.readAll();
+    const QByteArray saved = p.read("Settings.ini");
     QVERIFY2(saved.contains("WaitTime=250"), saved.constData());
     QVERIFY(saved.contains("ShowOptions=1"));
-    QFile icf(SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf"));
-    QVERIFY(icf.open(QIODevice::ReadOnly));
-    QVERIFY(icf.readAll().contains("Param4=<STX>four"));
+    QVERIFY(p.read("DefaultCommands.icf").contains("Param4=<STX>four"));
 }
 
 void tst_frmMain::saveFailureAtExitIsShown_data()
@@ -448,11 +395,10 @@ void tst_frmMain::saveFailureAtExitIsShown()
     QFETCH(int, language);
     QFETCH(QStringList, folders);
     QFETCH(QString, message);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
-    const QString dataFolder = SystemFolders::DataFolder();
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
     for (const QString &name : folders) {
-        QFile::remove(dataFolder + name);
-        QVERIFY(QDir().mkpath(dataFolder + name));
+        QFile::remove(p.file(name));
+        QVERIFY(QDir().mkpath(p.file(name)));
     }
     bool visibleWhileShown = false;
     MessageBoxes::setPresenter([&](const MessageBoxes::Message &m) {
@@ -464,14 +410,9 @@ void tst_frmMain::saveFailureAtExitIsShown()
     p.button("cmdSend")->click();
     p.button("cmdQuit")->click();
     QVERIFY(!p.window->isVisible());
-    QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(dataFolder)});
+    QCOMPARE(p.messages, message.isEmpty() ? QStringList() : QStringList{message.arg(p.folder())});
     QCOMPARE(visibleWhileShown, !message.isEmpty());
 }
-
-namespace {
-QByteArray fileBytes(const QString &path);
-QByteArray recordingHeader(frmMain &window);
-} // namespace
 
 void tst_frmMain::sendBoxHistory_data()
 {
@@ -536,12 +477,10 @@ void tst_frmMain::sendBoxHistory()
     QFETCH(QString, keys);
     QFETCH(QStringList, shown);
     QFETCH(QByteArray, saved);
-    QString folder;
-    Program p({}, {}, [&](const QString &dataFolder) {
-        folder = dataFolder;
+    START_PROGRAM(p, Setup().files([&](const QString &folder) {
         if (file != "-")
-            Program::writeFile(dataFolder + QStringLiteral("History.txt"), file);
-    });
+            QVERIFY(writeFile(folder + QStringLiteral("History.txt"), file));
+    }));
     QLineEdit *send = p.edit("txtSend");
     send->setFocus();
     for (const QString &text : sent) {
@@ -561,7 +500,7 @@ void tst_frmMain::sendBoxHistory()
     QCOMPARE(seen, shown);
     QCOMPARE(send->cursorPosition(), int(send->text().size()));
     p.button("cmdQuit")->click();
-    QCOMPARE(fileBytes(folder + QStringLiteral("History.txt")), saved);
+    QCOMPARE(p.read("History.txt"), saved);
     QCOMPARE(p.messages, QStringList());
 }
 
@@ -598,9 +537,8 @@ void tst_frmMain::lineInfoTellsTheTimes()
     QFETCH(QStringList, lines);
     QFETCH(int, selected);
     QFETCH(QString, info);
-    Program p(
-        QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
+    TrafficLog &log = p.log();
     const int narrowest = p.window->statusBar()->minimumSizeHint().width();
     for (const QString &line : lines) {
         const QStringList parts = line.split(u' ');
@@ -626,7 +564,7 @@ void tst_frmMain::lineInfoTellsTheTimes()
     QVERIFY(p.window->statusBar()->minimumSizeHint().width() - narrowest <
             field->fontMetrics().horizontalAdvance(QStringLiteral("Δ 1 ms")));
     QCOMPARE(p.window->statusBar()->findChildren<QLabel *>().contains(field), true);
-    p.window->engine().cmdDelete_Click(); // an empty log has nothing to tell
+    p.engine().cmdDelete_Click(); // an empty log has nothing to tell
     QCOMPARE(field->text(), QString());
 }
 
@@ -661,15 +599,13 @@ void tst_frmMain::leftoversOfSavesRemovedAtStart()
     QFETCH(QString, name);
     QFETCH(int, ageSeconds);
     QFETCH(bool, removed);
-    QString dataFolder;
-    Program p({}, {}, [&](const QString &folder) {
-        dataFolder = folder;
-        Program::writeFile(folder + name, "[SETTINGS]\r\n");
+    START_PROGRAM(p, Setup().files([&](const QString &folder) {
+        QVERIFY(writeFile(folder + name, "[SETTINGS]\r\n"));
         timespec times[2] = {};
         times[0].tv_sec = times[1].tv_sec = ::time(nullptr) - ageSeconds;
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder + name).constData(), times, 0), 0);
-    });
-    QCOMPARE(QFileInfo::exists(dataFolder + name), !removed);
+    }));
+    QCOMPARE(QFileInfo::exists(p.file(name)), !removed);
 }
 
 void tst_frmMain::waitTimeSavedAtExit_data()
@@ -696,15 +632,14 @@ void tst_frmMain::waitTimeSavedAtExit()
 {
     QFETCH(QString, text);
     QFETCH(int, saved);
-    Program p("[SETTINGS]\r\nBaudrate=5\r\nCharDelay=55\r\nWaitTime=77\r\nShowOptions=1\r\n");
+    START_PROGRAM(p,
+                  "[SETTINGS]\r\nBaudrate=5\r\nCharDelay=55\r\nWaitTime=77\r\nShowOptions=1\r\n");
     QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("77")); // filled from WaitTime
     p.edit("txtWaitTime")->setText(text);
     p.edit("txtWaitTime")->setFocus();
     QTest::keyClick(p.edit("txtWaitTime"), Qt::Key_Escape);
     QTRY_VERIFY(!p.window->isVisible());
-    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
-    QVERIFY(ini.open(QIODevice::ReadOnly));
-    const QByteArray file = ini.readAll();
+    const QByteArray file = p.read("Settings.ini");
     const QByteArray line = "\r\nWaitTime=" + QByteArray::number(saved) + "\r\n";
     QVERIFY2(file.contains(line), file.constData());
     QCOMPARE(int(p.settings.WaitTime), saved);
@@ -722,8 +657,8 @@ void tst_frmMain::doubleClickShowsLine()
 {
     QFETCH(int, language);
     QFETCH(QString, prompt);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
+    TrafficLog &log = p.log();
     for (const char *text : {"one", "two", "three", "four"})
         log.AppendTrafficLine(TrafficLog::Direction::Sent, QString::fromLatin1(text),
                               QDateTime::currentDateTimeUtc());
@@ -739,7 +674,7 @@ void tst_frmMain::doubleClickShowsLine()
 
 void tst_frmMain::captionsFollowLanguage()
 {
-    Program p;
+    START_PROGRAM(p);
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Befehl 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
     QStringList fileMenu;
@@ -789,7 +724,9 @@ void tst_frmMain::geometry()
     QFETCH(QRect, list);
     QFETCH(QRect, deleteButton);
     QFETCH(QRect, frame);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n").arg(showOptions).toLatin1());
+    START_PROGRAM(p, QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n")
+                         .arg(showOptions)
+                         .toLatin1());
     if (p.window->logicalDpiY() != 96)
         QSKIP("the expected pixels are for 96 dots per inch");
     const QSize design = p.window->size();
@@ -804,8 +741,8 @@ void tst_frmMain::geometry()
 
 void tst_frmMain::portErrorIsReported()
 {
-    Program p(QByteArray("[SETTINGS]\r\nComPort=2\r\n"));
-    QCOMPARE(p.child<QLabel>("stbStatus")->text(), QStringLiteral("Keine Schnittstelle geöffnet!"));
+    START_PROGRAM(p, QByteArray("[SETTINGS]\r\nComPort=2\r\n"));
+    QCOMPARE(p.status(), QStringLiteral("Keine Schnittstelle geöffnet!"));
     QVERIFY(!p.edit("txtSend")->isEnabled());
     QVERIFY(!p.button("cmdBefehl1")->isEnabled());
     QCOMPARE(p.messages.size(), 1);
@@ -817,9 +754,9 @@ void tst_frmMain::portErrorIsReported()
 
 void tst_frmMain::receivedControlCharactersKeepRawText()
 {
-    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=0\r\nWaitTime=0\r\n"));
-    p.peer.write(QByteArray("A\r\nB", 4));
-    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    START_PROGRAM(p, QByteArray("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=0\r\nWaitTime=0\r\n"));
+    p.peer->write(QByteArray("A\r\nB", 4));
+    QTRY_COMPARE(p.log().count(), 1);
     QCOMPARE(p.logContents(), QStringList{QStringLiteral("[IN]   A\r\nB")});
 }
 
@@ -842,9 +779,7 @@ void tst_frmMain::hexViewFromTheViewMenu()
     QFETCH(int, language);
     QFETCH(QStringList, menus);
     QFETCH(QStringList, items);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
-                  .arg(language)
-                  .toLatin1());
+    START_PROGRAM(p, Setup().language(language));
     QStringList titles;
     for (const QAction *menu : p.window->menuBar()->actions())
         titles << menu->text();
@@ -861,10 +796,10 @@ void tst_frmMain::hexViewFromTheViewMenu()
     QVERIFY(!hex->isChecked());
     QCOMPARE(hex->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
 
-    p.peer.write(QByteArray::fromHex("01030404D2162ED546"));
-    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    p.peer->write(QByteArray::fromHex("01030404D2162ED546"));
+    QTRY_COMPARE(p.log().count(), 1);
     auto *list = p.child<LogView>("lstSendReceive");
-    const QString time = p.window->engine().log().line(0).left(21);
+    const QString time = p.log().line(0).left(21);
     QCOMPARE(list->shownLine(0), time + "\u0001<ETX><EOT><EOT>\u00D2\u0016.\u00D5F");
 
     QLineEdit *send = p.edit("txtSend");
@@ -917,7 +852,7 @@ void tst_frmMain::hexViewKeptOnceUsed()
     QFETCH(int, switches);
     QFETCH(bool, shownInHex);
     QFETCH(QByteArray, after);
-    Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + before);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + before));
     QAction *hex = p.child<QAction>("mnuViewHex");
     auto *list = p.child<LogView>("lstSendReceive");
     QCOMPARE(hex->isChecked(), shownInHex);
@@ -926,7 +861,7 @@ void tst_frmMain::hexViewKeptOnceUsed()
         hex->trigger();
     QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
     QTRY_VERIFY(!p.window->isVisible());
-    QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    QFile ini(p.file("Settings.ini"));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : ini.readAll().split('\n'))
@@ -1011,9 +946,7 @@ void tst_frmMain::checksumAppendedToActiveBox()
     QFETCH(QString, after);
     QFETCH(QString, message);
     QFETCH(QString, selected);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
-                  .arg(language)
-                  .toLatin1());
+    START_PROGRAM(p, Setup().language(language));
     QLineEdit *target = p.edit(box);
     target->setText(text);
     target->setFocus();
@@ -1030,12 +963,12 @@ void tst_frmMain::checksumAppendedToActiveBox()
         QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // Undo takes it back
         QCOMPARE(target->text(), text);
     }
-    QCOMPARE(p.peer.readPending(20), QByteArray()); // nothing is sent
+    QCOMPARE(p.peer->readPending(20), QByteArray()); // nothing is sent
 }
 
 void tst_frmMain::checksumNeedsAnEnabledBox()
 {
-    Program p;
+    START_PROGRAM(p);
     QStringList editMenu;
     for (const QAction *action : p.child<QMenu>("mnuEdit")->actions())
         editMenu << action->objectName();
@@ -1072,9 +1005,9 @@ void tst_frmMain::checksumNeedsAnEnabledBox()
 
 void tst_frmMain::commandFileMenu()
 {
-    Program p;
+    START_PROGRAM(p);
     const QString file = p.data.path() + QStringLiteral("/set.icf");
-    Program::writeFile(file, "[SETTINGS]\r\nParam3=three\r\n");
+    QVERIFY(writeFile(file, "[SETTINGS]\r\nParam3=three\r\n"));
     p.edit("txtBefehl1")->setText(QStringLiteral("old"));
     p.window->setFileChooser([](bool) { return QString(); }); // cancelled
     p.window->mnuFileLoadConfig_Click();
@@ -1085,16 +1018,6 @@ void tst_frmMain::commandFileMenu()
     QCOMPARE(p.edit("txtBefehl3")->text(), QStringLiteral("three"));
     QCOMPARE(p.edit("txtBefehl3")->toolTip(), QString()); // tooltips follow key releases only
 }
-
-namespace {
-
-// A line of 2,000 characters that takes 3,500 bytes in the saved form.
-QString longContent()
-{
-    return QString(500, QChar(1)) + QString(500, u'\u00e4') + QString(1000, u'y');
-}
-
-} // namespace
 
 void tst_frmMain::saveLog_data()
 {
@@ -1119,8 +1042,8 @@ void tst_frmMain::saveLog()
     QFETCH(QString, target);
     QFETCH(QString, message);
     QFETCH(int, longLines);
-    Program p;
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p);
+    TrafficLog &log = p.log();
     const QString contents[] = {QStringLiteral("A\r\n") + QChar(1) + QStringLiteral("B\x7f\xe4\u20ac\u0081"),
                                 QStringLiteral("<STX>plain")};
     if (withLines)
@@ -1130,7 +1053,7 @@ void tst_frmMain::saveLog()
         log.AppendTrafficLine(TrafficLog::Direction::Received, longContent(),
                               QDateTime::currentDateTimeUtc());
     const QString path = target == "folder" ? p.data.path() : p.data.filePath("old.log");
-    Program::writeFile(p.data.filePath("old.log"), "old\n");
+    QVERIFY(writeFile(p.data.filePath("old.log"), "old\n"));
     QStringList offered;
     p.window->setLogFileChooser([&](const QString &suggested) {
         offered << suggested;
@@ -1142,9 +1065,7 @@ void tst_frmMain::saveLog()
             full = std::make_unique<TestFiles::FileSizeLimit>(8);
         p.child<QAction>("mnuFileSaveLog")->trigger();
     }
-    QFile saved(p.data.filePath("old.log"));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    const QByteArray bytes = saved.readAll();
+    const QByteArray bytes = readFile(p.data.filePath("old.log"));
     if (!message.isEmpty()) {
         QCOMPARE(p.messages, QStringList{QStringLiteral("Protokoll speichern|Das Protokoll konnte nicht als %1 "
                                                         "gespeichert werden. %2").arg(path, message)});
@@ -1174,8 +1095,8 @@ void tst_frmMain::saveLog()
 
 void tst_frmMain::logContextMenu()
 {
-    Program p;
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p);
+    TrafficLog &log = p.log();
     for (const QString &text : {QStringLiteral("first\r"), QStringLiteral("second")})
         log.AppendTrafficLine(TrafficLog::Direction::Received, text, QDateTime::currentDateTimeUtc());
     auto *list = p.child<LogView>("lstSendReceive");
@@ -1210,58 +1131,6 @@ void tst_frmMain::logContextMenu()
     menu->close();
 }
 
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-// The header a recording started today begins with, for the window's port.
-QByteArray recordingHeader(frmMain &window)
-{
-    return LogFile::headerLine(window.engine().connection().portDescription(),
-                               QDateTime::currentDateTimeUtc().date());
-}
-
-// Appends lines to the log and keeps the file form of each, as a recording
-// must have them.
-struct Lines {
-    TrafficLog &log;
-    QByteArray expected;
-    void append(int count, const QString &content)
-    {
-        for (int i = 0; i < count; ++i) {
-            log.AppendTrafficLine(i % 2 ? TrafficLog::Direction::Sent : TrafficLog::Direction::Received,
-                                  content, QDateTime::currentDateTimeUtc());
-            LogFile::appendLine(expected, log.lineBytes(log.count() - 1));
-        }
-    }
-};
-
-// A small file system of its own, for a disk that fills; needs root.
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString &folder) : m_folder(QFile::encodeName(folder))
-    {
-        QDir().mkpath(folder);
-        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=16k") == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            ::umount2(m_folder.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QByteArray m_folder;
-    bool m_mounted = false;
-};
-
-} // namespace
-
 void tst_frmMain::recordLog_data()
 {
     QTest::addColumn<QByteArray>("before"); // the file's content before; "-": no file
@@ -1282,13 +1151,13 @@ void tst_frmMain::recordLog()
     QFETCH(QByteArray, before);
     QFETCH(QString, clearing);
     QFETCH(int, longLines);
-    Program p;
+    START_PROGRAM(p);
     const QString path = p.data.filePath("recorded.log");
     if (longLines > 0)
         p.window->recorder().setPeriod(std::chrono::hours(1)); // written when it stops
     if (before != "-")
-        Program::writeFile(path, before);
-    Lines lines{p.window->engine().log(), {}};
+        QVERIFY(writeFile(path, before));
+    Lines lines{p.log(), {}};
     lines.append(2, QStringLiteral("before the tick"));
     QStringList offered;
     p.window->setLogFileChooser([&](const QString &suggested) {
@@ -1301,7 +1170,7 @@ void tst_frmMain::recordLog()
     lines.expected = recordingHeader(*p.window); // also into an existing file
     QCOMPARE(lines.expected,
              "# Lintrova " + CommandLine::programVersion().toUtf8() +
-                 "  COM1 = " + QFile::encodeName(p.peer.path()) + "  9600 8N1  " +
+                 "  COM1 = " + QFile::encodeName(p.peer->path()) + "  9600 8N1  " +
                  QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate).toLatin1() +
                  " (UTC)\n");
     QVERIFY(offered.value(0).startsWith(QDir::homePath() + u'/'));
@@ -1313,14 +1182,14 @@ void tst_frmMain::recordLog()
         // A few lines wait for the writer's period (or for a piece to fill):
         // it does not wake more often.
         QTest::qWait(100);
-        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(readFile(path), before);
     }
     if (clearing == "delete button") {
-        p.window->engine().cmdDelete_Click();
-        QCOMPARE(p.window->engine().log().count(), 0);
+        p.engine().cmdDelete_Click();
+        QCOMPARE(p.log().count(), 0);
     } else if (clearing == "size rule") {
         lines.append(TrafficLog::kClearAboveIndex + 1, QStringLiteral("filling"));
-        QTRY_COMPARE(p.window->engine().log().count(), 0);
+        QTRY_COMPARE(p.log().count(), 0);
     }
     lines.append(2, QStringLiteral("after"));
     lines.append(longLines, longContent());
@@ -1332,13 +1201,13 @@ void tst_frmMain::recordLog()
     LogFile::appendLine(lines.expected, lines.log.lineBytes(lines.log.count() - 1));
     const QByteArray expected = (before == "-" ? QByteArray() : before) + lines.expected;
     if (longLines == 0)
-        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path), expected, 2000); // while still recording
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(path), expected, 2000); // while still recording
     item->trigger(); // unticks
     QVERIFY(!item->isChecked());
     QVERIFY(!field->isVisible());
     lines.append(1, QStringLiteral("not recorded"));
     p.window->recorder().finish();
-    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(readFile(path), expected);
     QCOMPARE(p.messages, QStringList());
     item->trigger(); // offered next in the folder of the recording
     QVERIFY(offered.value(1).startsWith(p.data.path() + u'/'));
@@ -1349,18 +1218,18 @@ void tst_frmMain::recordLog()
 // clearing by that much data.
 void tst_frmMain::recordingKeepsUpWithAFastStream()
 {
-    Program p;
+    START_PROGRAM(p);
     const QString path = p.data.filePath("recorded.log");
     p.window->setLogFileChooser([&](const QString &) { return path; });
     p.window->recorder().setPeriod(std::chrono::hours(1));
     p.child<QAction>("mnuFileRecordLog")->trigger();
     QVERIFY(p.window->recorder().recording());
-    Lines lines{p.window->engine().log(), recordingHeader(*p.window)};
+    Lines lines{p.log(), recordingHeader(*p.window)};
     lines.append(600, QString(2000, u'x')); // 1.2 MB
-    QTRY_VERIFY_WITH_TIMEOUT(fileBytes(path).size() >= (1 << 20), 5000);
-    QVERIFY(lines.expected.startsWith(fileBytes(path)));
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(path).size() >= (1 << 20), 5000);
+    QVERIFY(lines.expected.startsWith(readFile(path)));
     p.window->recorder().finish();
-    QCOMPARE(fileBytes(path), lines.expected);
+    QCOMPARE(readFile(path), lines.expected);
 }
 
 void tst_frmMain::recordingStops_data()
@@ -1392,7 +1261,7 @@ void tst_frmMain::recordingStops()
 {
     QFETCH(QString, cause);
     QFETCH(QString, message);
-    Program p;
+    START_PROGRAM(p);
     SmallDisk disk(p.data.filePath("small"));
     if (cause == "disk full" && !disk.mounted())
         QSKIP("no small file system can be mounted here (needs root)");
@@ -1413,21 +1282,21 @@ void tst_frmMain::recordingStops()
     p.window->setLogFileChooser([&](const QString &) { return path; });
     auto *item = p.child<QAction>("mnuFileRecordLog");
     item->trigger();
-    Lines lines{p.window->engine().log(), {}};
+    Lines lines{p.log(), {}};
     if (cause == "locked" || cause == "folder" || cause == "pipe") {
         lines.append(1, QStringLiteral("line"));
         QCOMPARE(p.messages, QStringList{u"Protokoll mitschreiben|"_qs + message.arg(path)});
         QVERIFY(!item->isChecked() && !p.window->recorder().recording());
         other.finish();
         if (cause == "locked") // only the other one's header: no port there
-            QCOMPARE(fileBytes(path),
+            QCOMPARE(readFile(path),
                      LogFile::headerLine(QString(), QDateTime::currentDateTimeUtc().date()));
         return;
     }
     QVERIFY(item->isChecked());
     lines.expected = recordingHeader(*p.window);
     lines.append(2, QStringLiteral("written"));
-    QTRY_COMPARE(fileBytes(path), lines.expected);
+    QTRY_COMPARE(readFile(path), lines.expected);
     const QByteArray written = lines.expected;
     std::unique_ptr<TestFiles::FileSizeLimit> limit;
     if (cause == "size limit")
@@ -1436,12 +1305,12 @@ void tst_frmMain::recordingStops()
         QVERIFY(QFile::remove(path));
     else if (cause == "replaced")
     {
-        Program::writeFile(p.data.filePath("new.log"), "someone else's\n");
+        QVERIFY(writeFile(p.data.filePath("new.log"), "someone else's\n"));
         QCOMPARE(::rename(QFile::encodeName(p.data.filePath("new.log")).constData(),
                           QFile::encodeName(path).constData()), 0);
     } else if (cause == "folder replaced") {
         QVERIFY(QDir(p.data.path()).rename(QStringLiteral("sub"), QStringLiteral("sub-old")));
-        Program::writeFile(p.data.filePath("sub"), "a file, not a folder\n");
+        QVERIFY(writeFile(p.data.filePath("sub"), "a file, not a folder\n"));
     }
     const QString line(2000, u'x');
     for (int i = 0; i < 40 && p.messages.isEmpty(); ++i) {
@@ -1453,7 +1322,7 @@ void tst_frmMain::recordingStops()
     QVERIFY(!item->isChecked());
     QVERIFY(!p.child<QLabel>("stbRecording")->isVisible());
     if (cause == "disk full" || cause == "size limit") {
-        const QByteArray kept = fileBytes(path);
+        const QByteArray kept = readFile(path);
         QVERIFY(kept.size() > written.size());
         QVERIFY(lines.expected.startsWith(kept)); // what was written stays
     }
@@ -1525,22 +1394,22 @@ void tst_frmMain::recordingRemembered()
         return pattern.replace("%1", QByteArray(folder + narrowName))
             .replace("%2", QByteArray(folder + encodedName));
     };
-    Program::writeFile(path, "earlier run\n");
+    QVERIFY(writeFile(path, "earlier run\n"));
     TrafficLog otherLog;
     LogRecorder other(otherLog);
     other.setPeriod(std::chrono::hours(1)); // its header is written when it stops
     if (heldElsewhere)
         QCOMPARE(other.start(path), 0);
-    Program p("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys));
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + written(keys)));
     const bool resumed = keys.startsWith("RecordLog=1") && !heldElsewhere;
     QCOMPARE(p.child<QAction>("mnuFileRecordLog")->isChecked(), resumed);
     p.window->setLogFileChooser([&](const QString &) { return path; });
     if (tick)
         p.child<QAction>("mnuFileRecordLog")->trigger();
-    Lines lines{p.window->engine().log(), {}};
+    Lines lines{p.log(), {}};
     lines.append(1, QStringLiteral("this run"));
     p.window->close();
-    const QByteArray settings = fileBytes(p.data.path() + QStringLiteral("/Kavrel/Lintrova/Settings.ini"));
+    const QByteArray settings = p.read("Settings.ini");
     QCOMPARE(settings.contains("RecordLog"), !atExit.isEmpty());
     QCOMPARE(settings.contains("RecordLogFileUtf8"), atExit.contains("Utf8"));
     if (!atExit.isEmpty())
@@ -1549,7 +1418,7 @@ void tst_frmMain::recordingRemembered()
     const bool started = resumed || (tick && !heldElsewhere);
     QByteArray expected = "earlier run\n" + (started ? recordingHeader(*p.window) : QByteArray()) +
                           (resumed != tick ? lines.expected : QByteArray());
-    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(readFile(path), expected);
     QCOMPARE(p.messages,
              heldElsewhere
                  ? QStringList{QStringLiteral("Protokoll mitschreiben|Die Datei %1 wird schon "
@@ -1559,14 +1428,13 @@ void tst_frmMain::recordingRemembered()
                  : QStringList());
     if (!atExit.startsWith("RecordLog=1"))
         return;
-    Program next(settings);
+    START_PROGRAM(next, settings);
     QVERIFY(next.child<QAction>("mnuFileRecordLog")->isChecked());
     QCOMPARE(next.window->recorder().path(), path);
-    Lines more{next.window->engine().log(),
-               recordingHeader(*next.window)}; // resumed: a header again
+    Lines more{next.log(), recordingHeader(*next.window)}; // resumed: a header again
     more.append(1, QStringLiteral("the next run"));
     next.window->close();
-    QCOMPARE(fileBytes(path), expected + more.expected);
+    QCOMPARE(readFile(path), expected + more.expected);
     QCOMPARE(next.messages, QStringList());
 }
 
@@ -1580,7 +1448,7 @@ void tst_frmMain::specialCharacterGoesToActiveBox_data()
 void tst_frmMain::specialCharacterGoesToActiveBox()
 {
     QFETCH(QString, box);
-    Program p;
+    START_PROGRAM(p);
     QLineEdit *target = p.edit(box);
     target->setFocus();
     QTest::keyClicks(target, "AB");
@@ -1601,17 +1469,10 @@ void tst_frmMain::specialCharacterGoesToActiveBox()
 
 void tst_frmMain::settingsDialogReopensPort()
 {
-    Program p;
-    UiTestSupport::whenModalShows<frmSettings>([](frmSettings *dialog) {
-        dialog->findChild<QComboBox *>("cboBaudrate")->setCurrentIndex(13);
-        dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(1);
-        dialog->findChild<QPushButton *>("cmdOk")->click();
-    });
-    p.window->mnuEditSettings_Click();
-    termios attributes{};
-    QCOMPARE(::tcgetattr(p.peer.master(), &attributes), 0);
-    QCOMPARE(cfgetospeed(&attributes), speed_t(B921600));
-    QCOMPARE(p.child<QLabel>("stbStatus")->text(),
+    START_PROGRAM(p);
+    p.acceptSettings({{"cboBaudrate", 13}, {"cboLanguageProgram", 1}});
+    QCOMPARE(p.peer->speed(), speed_t(B921600));
+    QCOMPARE(p.status(),
              QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
                             "no Parity and Handshake None."));
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
@@ -1634,8 +1495,11 @@ void tst_frmMain::closingEndsLongRepetitionPause()
     QFETCH(int, charDelay);
     QFETCH(int, closeAt);
     QFETCH(QByteArray, sent);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nDeleteSendChars=0\r\n"
-                             "CharDelay=%1\r\n").arg(charDelay).toLatin1());
+    START_PROGRAM(
+        p, QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nDeleteSendChars=0\r\n"
+                          "CharDelay=%1\r\n")
+               .arg(charDelay)
+               .toLatin1());
     p.edit("txtBefehl1")->setText(QStringLiteral("c"));
     p.edit("txtSend")->setText(QStringLiteral("s"));
     p.edit("txtWaitTime")->setText(QStringLiteral("30000"));
@@ -1650,13 +1514,13 @@ void tst_frmMain::closingEndsLongRepetitionPause()
     // Everything the tick had begun has returned by now: nothing keeps the
     // program from ending.
     QVERIFY2(clock.elapsed() < closeAt + 1500, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(p.peer.readPending(30), sent);
-    QVERIFY(!p.window->engine().repeatTimerEnabled());
+    QCOMPARE(p.peer->readPending(30), sent);
+    QVERIFY(!p.engine().repeatTimerEnabled());
 }
 
 void tst_frmMain::heldFunctionKeySendsOnceFromSlotBox()
 {
-    Program p;
+    START_PROGRAM(p);
     p.edit("txtBefehl5")->setText(QStringLiteral("five"));
     QLineEdit *box = p.edit("txtBefehl2");
     box->setFocus();
@@ -1666,7 +1530,7 @@ void tst_frmMain::heldFunctionKeySendsOnceFromSlotBox()
         QApplication::sendEvent(box, &press);
         QApplication::sendEvent(box, &release);
     }
-    QCOMPARE(p.peer.readPending(30), QByteArray());
+    QCOMPARE(p.peer->readPending(30), QByteArray());
     QKeyEvent last(QEvent::KeyRelease, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(box, &last);
     QCOMPARE(p.wire(4), QByteArray("five"));
@@ -1674,8 +1538,8 @@ void tst_frmMain::heldFunctionKeySendsOnceFromSlotBox()
 
 void tst_frmMain::doubleClickBelowTheLines()
 {
-    Program p;
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p);
+    TrafficLog &log = p.log();
     log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("one"),
                           QDateTime::currentDateTimeUtc());
     auto *list = p.child<LogView>("lstSendReceive");
@@ -1690,7 +1554,7 @@ void tst_frmMain::doubleClickBelowTheLines()
 
 void tst_frmMain::textBoxesHaveNoLengthLimit()
 {
-    Program p;
+    START_PROGRAM(p);
     const QString longText(40000, u'a');
     for (const char *name : {"txtSend", "txtBefehl1", "txtBefehl8"}) {
         p.edit(name)->setText(longText);
@@ -1728,24 +1592,21 @@ void tst_frmMain::focusStaysAfterReopening()
     QFETCH(QString, clicked);
     QFETCH(QString, focus);
     QFETCH(QString, active);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nComPort=%1\r\n").arg(comPort).toLatin1());
+    START_PROGRAM(
+        p, QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nComPort=%1\r\n").arg(comPort).toLatin1());
     QCOMPARE(p.button("cmdBefehl1")->isEnabled(), comPort == 0);
     if (!clicked.isEmpty()) {
-        auto *control = p.window->findChild<QWidget *>(clicked);
+        auto *control = p.child<QWidget>(clicked);
         if (!control->isVisibleTo(p.window.get()))
             p.child<QAction>("mnuViewFind")->trigger(); // the find bar
         control->setFocus(Qt::MouseFocusReason);
         QCOMPARE(QApplication::focusWidget(), control);
     }
-    UiTestSupport::whenModalShows<frmSettings>([](frmSettings *dialog) {
-        dialog->findChild<QComboBox *>("cboPcPort")->setCurrentIndex(0); // COM1
-        dialog->findChild<QPushButton *>("cmdOk")->click();
-    });
-    p.child<QAction>("mnuEditSettings")->trigger();
+    p.acceptSettings({{"cboPcPort", 0}}); // COM1
     QVERIFY(p.button("cmdBefehl1")->isEnabled());
     p.window->activateWindow(); // as the desktop does when the dialog has gone
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
-    QCOMPARE(QApplication::focusWidget(), p.window->findChild<QWidget *>(focus));
+    QCOMPARE(QApplication::focusWidget(), p.child<QWidget>(focus));
     QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
     QTest::keyClicks(QApplication::focusWidget(), "x"); // typing goes where the focus is
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
@@ -1770,8 +1631,8 @@ void tst_frmMain::endForTheSystem()
     QFETCH(int, code);
     QFETCH(bool, commandFileFails);
     QVERIFY(ProgramEnd::catchSignals());
-    Program p;
-    const QString commandFile = SystemFolders::DataFolder() + QStringLiteral("DefaultCommands.icf");
+    START_PROGRAM(p);
+    const QString commandFile = p.file("DefaultCommands.icf");
     if (commandFileFails)
         QVERIFY(QDir().mkpath(commandFile));
     p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
@@ -1795,11 +1656,8 @@ void tst_frmMain::endForTheSystem()
         QStringLiteral("Lintrova: Die Datei %1 konnte beim Beenden nicht gespeichert werden. "
                        "Der Name ist der eines Ordners.").arg(commandFile)};
     QCOMPARE(errors.programLines(), commandFileFails ? expectedErrors : QStringList());
-    if (!commandFileFails) {
-        QFile saved(commandFile);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QVERIFY(saved.readAll().contains("Param2=edited"));
-    }
+    if (!commandFileFails)
+        QVERIFY(readFile(commandFile).contains("Param2=edited"));
 }
 
 void tst_frmMain::programEndsBySignal_data()
@@ -1821,18 +1679,16 @@ void tst_frmMain::programEndsBySignal()
     QFETCH(int, number);
     QFETCH(bool, commandFileFails);
     QFETCH(bool, ignoredAtStart);
-    QTemporaryDir home;
     PtyPair device;
-    const QString folder = home.path() + QStringLiteral("/Kavrel/Lintrova/");
-    QVERIFY(QDir().mkpath(folder));
-    Program::writeFile(folder + QStringLiteral("Settings.ini"), "[SETTINGS]\r\nBaudrate=5\r\n");
-    Program::writeFile(folder + QStringLiteral("Ports.ini"),
-                       "[PORTS]\r\nCOM1=" + device.path().toLocal8Bit() + "\r\n");
+    const ProgramHome home(Setup("[SETTINGS]\r\nBaudrate=5\r\n")
+                               .ports("COM1=" + device.path().toLocal8Bit() + "\r\n"));
+    QVERIFY(!QTest::currentTestFailed());
+    const QString &folder = home.folder();
     if (commandFileFails)
         QVERIFY(QDir().mkpath(folder + QStringLiteral("DefaultCommands.icf")));
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.data.path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
     if (ignoredAtStart)
@@ -1840,13 +1696,7 @@ void tst_frmMain::programEndsBySignal()
     program.start(QStringLiteral(LINTROVA_PROGRAM), {});
     QVERIFY(program.waitForStarted());
     // The port is open at 9600 baud once the start sequence has run.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            termios attributes{};
-            return ::tcgetattr(device.master(), &attributes) == 0 &&
-                   cfgetospeed(&attributes) == B9600;
-        }(),
-        10000);
+    QTRY_COMPARE_WITH_TIMEOUT(device.speed(), speed_t(B9600), 10000);
     ::kill(pid_t(program.processId()), number);
     if (ignoredAtStart) { // it goes on until a signal it catches comes
         QVERIFY(!program.waitForFinished(500));
@@ -1859,9 +1709,7 @@ void tst_frmMain::programEndsBySignal()
     for (const QByteArray &line : program.readAllStandardError().split('\n'))
         if (line.startsWith("Lintrova: "))
             errorLines << QString::fromLocal8Bit(line);
-    QFile settings(folder + QStringLiteral("Settings.ini"));
-    QVERIFY(settings.open(QIODevice::ReadOnly));
-    QVERIFY(settings.readAll().contains("\r\nCharDelay=0\r\n")); // written at the end
+    QVERIFY(home.read("Settings.ini").contains("\r\nCharDelay=0\r\n")); // written at the end
     if (commandFileFails) {
         QCOMPARE(errorLines, QStringList{QStringLiteral(
             "Lintrova: Die Datei %1DefaultCommands.icf konnte beim Beenden nicht gespeichert "
@@ -1892,14 +1740,9 @@ void tst_frmMain::qtDialogsSpeakTheLanguage()
     QFETCH(int, language);
     QFETCH(int, switchedTo);
     QFETCH(QStringList, texts);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
-    if (switchedTo >= 0) {
-        UiTestSupport::whenModalShows<frmSettings>([switchedTo](frmSettings *dialog) {
-            dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(switchedTo);
-            dialog->findChild<QPushButton *>("cmdOk")->click();
-        });
-        p.child<QAction>("mnuEditSettings")->trigger();
-    }
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
+    if (switchedTo >= 0)
+        p.acceptSettings({{"cboLanguageProgram", switchedTo}});
     InputBox::setPresenter({});
     QString cancel;
     UiTestSupport::whenModalShows<QInputDialog>([&cancel](QInputDialog *box) {
@@ -1969,9 +1812,8 @@ void tst_frmMain::accessibleNames()
     QFETCH(int, language);
     QFETCH(QString, control);
     QFETCH(QString, name);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nLanguage=%1\r\n")
-                  .arg(language).toLatin1());
-    QCOMPARE(UiTestSupport::accessibleName(p.window->findChild<QWidget *>(control)), name);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\n").language(language));
+    QCOMPARE(UiTestSupport::accessibleName(p.child<QWidget>(control)), name);
 }
 
 void tst_frmMain::keyboardReachesEveryControl_data()
@@ -1992,15 +1834,17 @@ void tst_frmMain::keyboardReachesEveryControl()
     QFETCH(int, language);
     QFETCH(int, showOptions);
     QFETCH(bool, findBar);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\nLanguage=%2\r\n")
-                  .arg(showOptions).arg(language).toLatin1());
+    START_PROGRAM(p, Setup(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n")
+                               .arg(showOptions)
+                               .toLatin1())
+                         .language(language));
     if (findBar) {
         p.child<QAction>("mnuViewFind")->trigger();
         p.edit("txtSend")->setFocus();
     }
     p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
-    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
-                                              QDateTime::currentDateTimeUtc());
+    p.log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                              QDateTime::currentDateTimeUtc());
     QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
     QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
     const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
@@ -2013,7 +1857,7 @@ void tst_frmMain::keyboardReachesEveryControl()
 // sends assistive technology a name-changed event).
 void tst_frmMain::namesFollowLanguage()
 {
-    Program p(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nComPort=1\r\n")); // COM2: none
+    START_PROGRAM(p, "[SETTINGS]\r\nBaudrate=5\r\nComPort=1\r\n"); // COM2: none
     QCOMPARE(UiTestSupport::accessibleName(p.child<QStatusBar>("stbStatusBar")),
              QStringLiteral("Keine Schnittstelle geöffnet!"));
     p.window->setSettingsDialog([](frmMain &w) {
@@ -2041,9 +1885,10 @@ void tst_frmMain::logLinesSpellControlCharacters_data()
 void tst_frmMain::logLinesSpellControlCharacters()
 {
     QFETCH(int, peculiar);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=%1\r\n").arg(peculiar).toLatin1());
-    p.peer.write(QByteArray("A\x01\x7f\r\x02", 5));
-    QTRY_COMPARE(p.window->engine().log().count(), 1);
+    START_PROGRAM(
+        p, QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nPeculiar=%1\r\n").arg(peculiar).toLatin1());
+    p.peer->write(QByteArray("A\x01\x7f\r\x02", 5));
+    QTRY_COMPARE(p.log().count(), 1);
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(p.child<LogView>("lstSendReceive"));
     QCOMPARE(list->role(), QAccessible::List);
     QCOMPARE(list->childCount(), 1);
@@ -2065,9 +1910,9 @@ void tst_frmMain::lineBoxIsNamed()
 {
     QFETCH(int, language);
     QFETCH(QStringList, names);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
-    p.window->engine().log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
-                                              QDateTime::currentDateTimeUtc());
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
+    p.log().AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                              QDateTime::currentDateTimeUtc());
     InputBox::setPresenter({});
     QStringList shown, faults, cycle, reachable;
     UiTestSupport::whenModalShows<QInputDialog>([&](QInputDialog *box) {
@@ -2102,7 +1947,7 @@ void tst_frmMain::lineBoxTakesEnter()
 {
     QFETCH(QString, focus);
     QFETCH(int, result);
-    Program p;
+    START_PROGRAM(p);
     InputBox::setPresenter({});
     int finished = -1;
     UiTestSupport::whenModalShows<QInputDialog>([&finished, focus](QInputDialog *box) {
@@ -2165,13 +2010,12 @@ void tst_frmMain::findInTheLog()
     QFETCH(QString, key);
     QFETCH(int, found);
     QFETCH(QString, result);
-    Program p(
-        QStringLiteral(
-            "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=1\r\nComPort=%1\r\nHexView=%2\r\n")
-            .arg(comPort)
-            .arg(hex ? 1 : 0)
-            .toLatin1());
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p, QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=1\r\n"
+                                    "ComPort=%1\r\nHexView=%2\r\n")
+                         .arg(comPort)
+                         .arg(hex ? 1 : 0)
+                         .toLatin1());
+    TrafficLog &log = p.log();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("alpha"), now);
     log.AppendTrafficLine(TrafficLog::Direction::Received,
@@ -2204,7 +2048,7 @@ void tst_frmMain::findInTheLog()
                  text.toLower());
     QCOMPARE(QApplication::focusWidget(), field);
     if (comPort == 0) { // a line comes in: the field keeps the focus
-        p.peer.write("gamma");
+        p.peer->write("gamma");
         QTRY_COMPARE(log.count(), 4);
         QCOMPARE(QApplication::focusWidget(), field);
         QCOMPARE(log.selectedIndex(), found < 0 ? 3 : found);
@@ -2247,10 +2091,8 @@ void tst_frmMain::holdTheView()
     QFETCH(int, lines);
     QFETCH(QString, shown);
     QFETCH(QString, resume);
-    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nLanguage=%1\r\n")
-                  .arg(language)
-                  .toLatin1());
-    TrafficLog &log = p.window->engine().log();
+    START_PROGRAM(p, Setup().language(language));
+    TrafficLog &log = p.log();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < 30; ++i)
         log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("line %1").arg(i), now);

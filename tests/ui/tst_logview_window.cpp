@@ -2,25 +2,13 @@
 // run under a private Xvfb (xvfb-run), because the offscreen platform lays
 // out, shows and focuses widgets in ways a real window does not.
 
-#include "app/SystemFolders.h"
-#include "app/modGlobal.h"
-#include "engine/TerminalEngine.h"
-#include "engine/TrafficLog.h"
-#include "ports/TermiosPort.h"
 #include "ui/LogView.h"
-#include "ui/MessageBoxes.h"
-#include "ui/frmMain.h"
 
-#include "ports/PtyPair.h"
+#include "WindowRig.h"
 
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 
 class tst_LogViewWindow : public QObject {
     Q_OBJECT
@@ -36,35 +24,10 @@ namespace {
 
 // The main window with its port on a pseudo-terminal, shown and active
 // before any line arrives, as at the program's start.
-struct Window {
-    QTemporaryDir data;
-    PtyPair device;
-    SettingsRecord settings;
-    std::unique_ptr<TermiosPort> port;
-    std::unique_ptr<frmMain> window;
-    LogView *view = nullptr;
+struct LogWindow : Program {
+    LogView *view = child<LogView>(QStringLiteral("lstSendReceive"));
 
-    Window()
-    {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
-        QDir().mkpath(SystemFolders::DataFolder());
-        QFile ini(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n");
-        ini.close();
-        MessageBoxes::setPresenter([](const MessageBoxes::Message &) {});
-        const QString slave = device.path();
-        port = std::make_unique<TermiosPort>([slave](int) { return PortPath{slave, QString()}; });
-        window = std::make_unique<frmMain>(settings, *port);
-        window->Form_Load();
-        window->show();
-        window->activateWindow();
-        view = window->findChild<LogView *>(QStringLiteral("lstSendReceive"));
-    }
-    ~Window() { MessageBoxes::setPresenter({}); }
-
-    TrafficLog &log() { return window->engine().log(); }
+    LogWindow() { window->activateWindow(); }
     void append(int count, int length)
     {
         for (int i = 0; i < count; ++i)
@@ -123,7 +86,7 @@ void tst_LogViewWindow::scrollBarsFollowTheContent()
     QFETCH(int, lines);
     QFETCH(int, length);
     QFETCH(QString, bars);
-    Window w;
+    LogWindow w;
     QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     QVERIFY(w.view);
     QCOMPARE(w.bars(), QStringLiteral("- -"));
@@ -161,10 +124,10 @@ void tst_LogViewWindow::focusShowsOnTheFrame_data()
 void tst_LogViewWindow::focusShowsOnTheFrame()
 {
     QFETCH(int, lines);
-    Window w;
+    LogWindow w;
     QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     w.append(lines, 20);
-    auto *send = w.window->findChild<QLineEdit *>(QStringLiteral("txtSend"));
+    auto *send = w.edit(QStringLiteral("txtSend"));
     QVERIFY(send);
     send->setEnabled(true); // no port needed: only its frame counts
     send->setFocus(Qt::TabFocusReason);
@@ -172,16 +135,16 @@ void tst_LogViewWindow::focusShowsOnTheFrame()
     const QPoint logTop(w.view->width() / 2, 0);
     const QPoint logLeft(0, w.view->height() / 2);
     const QPoint sendTop(send->width() / 2, 0);
-    const QRgb sendFocused = Window::drawn(send, sendTop);
-    const QRgb logUnfocused = Window::drawn(w.view, logTop);
-    QTRY_COMPARE(Window::onScreen(w.view, logTop), logUnfocused);
+    const QRgb sendFocused = LogWindow::drawn(send, sendTop);
+    const QRgb logUnfocused = LogWindow::drawn(w.view, logTop);
+    QTRY_COMPARE(LogWindow::onScreen(w.view, logTop), logUnfocused);
     w.view->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(w.view->hasFocus());
-    QVERIFY(Window::drawn(send, sendTop) != sendFocused);
-    QTRY_COMPARE(Window::onScreen(w.view, logTop), sendFocused);
-    QTRY_COMPARE(Window::onScreen(w.view, logLeft), sendFocused);
+    QVERIFY(LogWindow::drawn(send, sendTop) != sendFocused);
+    QTRY_COMPARE(LogWindow::onScreen(w.view, logTop), sendFocused);
+    QTRY_COMPARE(LogWindow::onScreen(w.view, logLeft), sendFocused);
     send->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(Window::onScreen(w.view, logTop), logUnfocused);
+    QTRY_COMPARE(LogWindow::onScreen(w.view, logTop), logUnfocused);
 }
 
 QTEST_MAIN(tst_LogViewWindow)

@@ -4,33 +4,14 @@
 // tokens and the appended CRC goes out; the device's exact answer is the
 // [IN] line in the hex view. Skipped only where pymodbus is not installed.
 
-#include "app/SystemFolders.h"
-#include "app/modGlobal.h"
-#include "engine/TerminalEngine.h"
-#include "host/ComPortMap.h"
-#include "host/SerialDeviceSource.h"
-#include "ports/PortByEntry.h"
 #include "ui/LogView.h"
-#include "ui/MessageBoxes.h"
-#include "ui/frmMain.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
+#include "WindowRig.h"
+
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <memory>
 
 namespace {
-
-class NoDevices : public SerialDeviceSource {
-public:
-    QList<SerialDevice> devices() const override { return {}; }
-};
 
 // Debian's Python, which has the packages of python3-pymodbus; empty when
 // pymodbus or the serial packages it runs on are missing.
@@ -85,58 +66,17 @@ private:
     QProcess m_process;
 };
 
-// The program as main() puts it together, with COM1 mapped to the device.
-struct Program {
-    QTemporaryDir data;
-    NoDevices devices;
-    SettingsRecord settings;
-    std::unique_ptr<PortByEntry> port;
-    std::unique_ptr<frmMain> window;
-    QStringList messages;
-
-    explicit Program(const QString &device)
-    {
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
-        const QString folder = SystemFolders::DataFolder();
-        QDir().mkpath(folder);
-        write(folder + QStringLiteral("Settings.ini"),
-              "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=20\r\nLanguage=1\r\n");
-        write(folder + QStringLiteral("Ports.ini"),
-              "[PORTS]\r\nCOM1=" + device.toLocal8Bit() + "\r\n");
-        MessageBoxes::setPresenter(
-            [this](const MessageBoxes::Message &m) { messages.append(m.title + u'|' + m.text); });
-        port = std::make_unique<PortByEntry>(
-            [this](int n) {
-                ComPortMap map(settings.DataFolder, devices);
-                const ComPortMap::Lookup found = map.pathFor(n, settings.Language);
-                return PortPath{found.path, found.error, found.mappedPath, found.identity};
-            },
-            [this] { return settings.Language; });
-        window = std::make_unique<frmMain>(settings, *port);
-        window->Form_Load();
-        window->show();
+// The content of the first line of the direction, as the view shows it.
+QString shownContent(const Program &p, const QString &marker)
+{
+    const auto *list = p.child<LogView>(QStringLiteral("lstSendReceive"));
+    for (int i = 0; i < p.log().count(); ++i) {
+        const QString line = list->shownLine(i);
+        if (line.mid(12, 9) == marker)
+            return line.mid(TrafficLog::kPrefixLength);
     }
-    ~Program() { MessageBoxes::setPresenter({}); }
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
-    // The content of the first line of the direction, as the view shows it.
-    QString shownContent(const QString &marker) const
-    {
-        const auto *list = window->findChild<LogView *>("lstSendReceive");
-        const TrafficLog &log = window->engine().log();
-        for (int i = 0; i < log.count(); ++i) {
-            const QString line = list->shownLine(i);
-            if (line.mid(12, 9) == marker)
-                return line.mid(TrafficLog::kPrefixLength);
-        }
-        return QString();
-    }
-};
+    return QString();
+}
 
 } // namespace
 
@@ -154,7 +94,8 @@ void tst_ModbusWindow::readHoldingRegistersInHex()
     ModbusDevice device(python);
     const QString path = device.path();
     QVERIFY2(path.startsWith(QStringLiteral("/dev/")), qPrintable(device.errors()));
-    Program p(path);
+    Program p(Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=20\r\nLanguage=1\r\n")
+                  .ports("COM1=" + path.toLocal8Bit() + "\r\n"));
     QVERIFY2(p.port->PortOpen(), qPrintable(p.messages.join(u'\n')));
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
 
@@ -168,11 +109,11 @@ void tst_ModbusWindow::readHoldingRegistersInHex()
     QTest::keyClick(send, Qt::Key_Return);
 
     // Read holding registers 0 and 1 of unit 1: 1234 and 5678, then the CRC.
-    QTRY_COMPARE_WITH_TIMEOUT(p.shownContent(QStringLiteral("  [IN]   ")),
+    QTRY_COMPARE_WITH_TIMEOUT(shownContent(p, QStringLiteral("  [IN]   ")),
                               QStringLiteral("01 03 04 04 D2 16 2E D5 46"), 10000);
-    QCOMPARE(p.shownContent(QStringLiteral("  [OUT]  ")),
+    QCOMPARE(shownContent(p, QStringLiteral("  [OUT]  ")),
              QStringLiteral("01 03 00 00 00 02 C4 0B"));
-    QCOMPARE(p.window->engine().log().count(), 2); // the answer came as one block
+    QCOMPARE(p.log().count(), 2); // the answer came as one block
     QVERIFY(p.messages.isEmpty());
 }
 

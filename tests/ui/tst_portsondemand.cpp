@@ -3,100 +3,28 @@
 // vanishes stands in for a USB device, a pseudo-terminal for the device), and
 // a port across the network that is opened after the window shows.
 
-#include "app/SystemFolders.h"
-#include "app/modGlobal.h"
-#include "engine/TerminalEngine.h"
-#include "host/ComPortMap.h"
-#include "host/SerialDeviceSource.h"
-#include "ports/PortByEntry.h"
-#include "ports/PtyPair.h"
-#include "ui/MessageBoxes.h"
-#include "ui/frmMain.h"
+#include "WindowRig.h"
 
-#include <QAction>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTest>
-
-#include <memory>
 
 namespace {
 
-class NoDevices : public SerialDeviceSource {
-public:
-    QList<SerialDevice> devices() const override { return {}; }
-};
-
-// The program as main() puts it together, with its data folder in a
-// temporary folder and the given Ports.ini entries.
-struct Program {
-    QTemporaryDir data;
-    NoDevices devices;
-    SettingsRecord settings;
-    std::unique_ptr<PortByEntry> port;
-    std::unique_ptr<frmMain> window;
-    QStringList messages;
-    qint64 loadMs = -1; // how long the start sequence took
-
-    explicit Program(const QByteArray &portsIni, const QByteArray &settingsIni = {})
-    {
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        SystemFolders::SetProgramFolderForTesting(data.path() + QStringLiteral("/no-template"));
-        const QString folder = SystemFolders::DataFolder();
-        QDir().mkpath(folder);
-        write(folder + QStringLiteral("Settings.ini"),
-              settingsIni.isEmpty() ? QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n")
-                                    : settingsIni);
-        write(folder + QStringLiteral("Ports.ini"), "[PORTS]\r\n" + portsIni);
-        MessageBoxes::setPresenter([this](const MessageBoxes::Message &m) { messages << m.text; });
-        port = std::make_unique<PortByEntry>(
-            [folder, this](int n) {
-                ComPortMap map(folder, devices);
-                const ComPortMap::Lookup found = map.pathFor(n, settings.Language);
-                return PortPath{found.path, found.error, found.mappedPath, found.identity};
-            },
-            [this] { return settings.Language; });
-        window = std::make_unique<frmMain>(settings, *port);
-        QElapsedTimer clock;
-        clock.start();
-        window->Form_Load();
-        loadMs = clock.elapsed();
-        window->show();
-    }
-    ~Program() { MessageBoxes::setPresenter({}); }
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
-    QString status() const { return window->findChild<QLabel *>("stbStatus")->text(); }
+// The program with what these tests look at and press.
+struct OnDemand : Program {
+    using Program::Program;
     // The waiting field's text; empty while it is hidden.
     QString waiting() const
     {
-        const auto *field = window->findChild<QLabel *>("stbWaiting");
+        const auto *field = child<QLabel>("stbWaiting");
         return field->isVisibleTo(window.get()) ? field->text() : QString();
     }
-    QString portMenu() const { return window->findChild<QAction *>("mnuFilePort")->text(); }
-    bool sendBoxEnabled() const { return window->findChild<QLineEdit *>("txtSend")->isEnabled(); }
+    QString portMenu() const { return child<QAction>("mnuFilePort")->text(); }
+    bool sendBoxEnabled() const { return edit("txtSend")->isEnabled(); }
     // Ctrl+Shift+O, as the user presses it.
     void pressPortShortcut()
     {
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    }
-    QStringList logContents() const
-    {
-        QStringList out;
-        TrafficLog &log = window->engine().log();
-        for (int i = 0; i < log.count(); ++i)
-            out.append(log.line(i).mid(14));
-        return out;
     }
 };
 
@@ -126,16 +54,16 @@ private Q_SLOTS:
 void tst_PortsOnDemand::closeAndOpenPort()
 {
     PtyPair device;
-    Program p("COM1=" + device.path().toLocal8Bit() + "\r\n",
-              "[SETTINGS]\r\nBaudrate=5\r\nCharDelay=40\r\nDeleteSendChars=1\r\n");
+    OnDemand p(Setup("[SETTINGS]\r\nBaudrate=5\r\nCharDelay=40\r\nDeleteSendChars=1\r\n")
+                   .ports("COM1=" + device.path().toLocal8Bit() + "\r\n"));
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
     QVERIFY(p.port->PortOpen());
     QCOMPARE(p.portMenu(), kClosePort);
     // 20 characters, 800 ms at 40 ms each.
     const QString text = QStringLiteral("<STX>ABCDEFGHIJKLMNOPQR<ETX>");
-    p.window->findChild<QLineEdit *>("txtSend")->setText(text);
+    p.edit("txtSend")->setText(text);
     QTimer::singleShot(300, p.window.get(), [&p] { p.pressPortShortcut(); });
-    p.window->findChild<QPushButton *>("cmdSend")->click();
+    p.button("cmdSend")->click();
     const QByteArray wire = device.readPending(100);
     QVERIFY2(wire.size() >= 3 && wire.size() < 20, wire.constData());
     QVERIFY(wire.startsWith('\x02'));
@@ -145,8 +73,8 @@ void tst_PortsOnDemand::closeAndOpenPort()
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.status(), kNoPort);
     QVERIFY(!p.sendBoxEnabled());
-    QVERIFY(!p.window->findChild<QPushButton *>("cmdBefehl1")->isEnabled());
-    QCOMPARE(p.window->findChild<QLineEdit *>("txtSend")->text(), text);
+    QVERIFY(!p.button("cmdBefehl1")->isEnabled());
+    QCOMPARE(p.edit("txtSend")->text(), text);
     QCOMPARE(p.portMenu(), kOpenPort);
     QTest::qWait(600);
     QVERIFY(!p.port->PortOpen()); // let go until the user opens it
@@ -159,7 +87,7 @@ void tst_PortsOnDemand::closeAndOpenPort()
     QCOMPARE(p.portMenu(), kClosePort);
     QCOMPARE(p.messages, QStringList());
 
-    p.window->findChild<QAction *>("mnuFilePort")->trigger(); // the menu item itself
+    p.child<QAction>("mnuFilePort")->trigger(); // the menu item itself
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.portMenu(), kOpenPort);
 }
@@ -183,7 +111,7 @@ void tst_PortsOnDemand::deviceAppearsLater()
         PtyPair gone;
         entry = gone.path(); // its number is free once it is gone
     }
-    Program p("COM1=" + entry.toLocal8Bit() + "\r\n");
+    OnDemand p(Setup().ports("COM1=" + entry.toLocal8Bit() + "\r\n"));
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
     QCOMPARE(p.messages.size(), 1);
     QVERIFY2(p.messages.first().contains(
@@ -194,7 +122,7 @@ void tst_PortsOnDemand::deviceAppearsLater()
     if (ptsNumber) {
         QCOMPARE(p.waiting(), QString());
         QCOMPARE(p.portMenu(), kOpenPort);
-        QVERIFY(!p.window->engine().connection().awaitingDevice());
+        QVERIFY(!p.engine().connection().awaitingDevice());
         return;
     }
     QCOMPARE(p.waiting(), QStringLiteral("Warte auf COM1 (%1)...").arg(entry));
@@ -244,7 +172,7 @@ void tst_PortsOnDemand::networkPortOpensAfterTheWindowShows()
     const QString url = QStringLiteral("%1://127.0.0.1:%2")
                             .arg(silent ? QLatin1String("rfc2217") : QLatin1String("socket"))
                             .arg(tcpPort);
-    Program p("COM1=" + url.toLatin1() + "\r\n");
+    OnDemand p(Setup().ports("COM1=" + url.toLatin1() + "\r\n"));
     QVERIFY2(p.loadMs < 1000, qPrintable(QString::number(p.loadMs)));
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.status(), kNoPort);

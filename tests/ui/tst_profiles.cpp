@@ -2,92 +2,21 @@
 // own (--profile), a port for this run only (--port), and the first start in
 // the desktop's language. Each window's port is a pseudo-terminal.
 
-#include "app/SystemFolders.h"
-#include "app/modGlobal.h"
-#include "host/ComPortList.h"
-#include "host/ComPortMap.h"
-#include "host/SerialDeviceSource.h"
-#include "ports/PortByEntry.h"
-#include "ports/PtyPair.h"
-#include "ui/MessageBoxes.h"
-#include "ui/frmMain.h"
-#include "ui/frmSettings.h"
 
 #include "StandardErrorCapture.h"
-#include "UiTestSupport.h"
+#include "WindowRig.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <QTest>
 
 #include <csignal>
-#include <memory>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-class NoDevices : public SerialDeviceSource {
-public:
-    QList<SerialDevice> devices() const override { return {}; }
-};
-
-void writeFile(const QString &path, const QByteArray &bytes)
+void setSlot(Window &w, int n, const QString &text)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    w.edit(QStringLiteral("txtBefehl%1").arg(n))->setText(text);
 }
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-// One window as main() puts it together; Ports.ini lies in the data folder
-// of XDG_DATA_HOME, whatever the profile.
-struct Window {
-    NoDevices devices;
-    SettingsRecord settings;
-    std::unique_ptr<PortByEntry> port;
-    std::unique_ptr<frmMain> window;
-
-    explicit Window(int portForThisRun = 0)
-    {
-        const QString portsFolder = SystemFolders::DataFolder();
-        port = std::make_unique<PortByEntry>(
-            [portsFolder, this](int n) {
-                ComPortMap map(portsFolder, devices);
-                const ComPortMap::Lookup found = map.pathFor(n, settings.Language);
-                return PortPath{found.path, found.error, found.mappedPath, found.identity};
-            },
-            [this] { return settings.Language; });
-        window = std::make_unique<frmMain>(settings, *port);
-        window->setPortListSource([portsFolder, this] {
-            ComPortMap map(portsFolder, devices);
-            return fkt_ToolsGetComPortList(map);
-        });
-        if (portForThisRun > 0)
-            window->setPortForThisRun(portForThisRun);
-        window->Form_Load();
-        window->show();
-    }
-    QString status() const { return window->findChild<QLabel *>("stbStatus")->text(); }
-    void setSlot(int n, const QString &text)
-    {
-        window->findChild<QLineEdit *>(QStringLiteral("txtBefehl%1").arg(n))->setText(text);
-    }
-};
 
 } // namespace
 
@@ -105,45 +34,26 @@ private Q_SLOTS:
     void programWithProfileAndPort();
 
 private:
-    QString dataFolder() const { return m_home->path() + QStringLiteral("/Kavrel/Lintrova/"); }
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::optional<ProgramHome> m_home; // Ports.ini: COM1 and COM2 on pseudo-terminals
+    Setup m_setup;
     PtyPair m_com1;
     PtyPair m_com2;
-    QStringList m_questions;
-    QStringList m_messages;
-    bool m_answer = false;
 };
 
 void tst_Profiles::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_DATA_HOME", m_home->path().toLocal8Bit());
     qunsetenv("LC_ALL");
     qunsetenv("LC_MESSAGES");
     qputenv("LANG", "C.UTF-8");
-    SystemFolders::SetProgramFolderForTesting(m_home->path() + QStringLiteral("/program"));
-    SystemFolders::SetSharedFolderForTesting(m_home->path() + QStringLiteral("/share"));
-    writeFile(dataFolder() + QStringLiteral("Settings.ini"),
-              "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n");
-    writeFile(dataFolder() + QStringLiteral("Ports.ini"),
-              "[PORTS]\r\nCOM1=" + m_com1.path().toLocal8Bit() +
-                  "\r\nCOM2=" + m_com2.path().toLocal8Bit() + "\r\n");
-    m_questions.clear();
-    m_messages.clear();
-    MessageBoxes::setPresenter([this](const MessageBoxes::Message &m) { m_messages << m.text; });
-    MessageBoxes::setQuestionPresenter([this](const MessageBoxes::Message &m) {
-        m_questions << m.title + u'|' + m.text;
-        return m_answer;
-    });
+    m_setup = Setup().ports("COM1=" + m_com1.path().toLocal8Bit() +
+                            "\r\nCOM2=" + m_com2.path().toLocal8Bit() + "\r\n");
+    m_home.emplace(m_setup);
+    m_home->noteQuestions();
 }
 
 void tst_Profiles::cleanup()
 {
-    MessageBoxes::setPresenter({});
-    MessageBoxes::setQuestionPresenter({});
-    SystemFolders::SetProfile(QString());
-    SystemFolders::SetProgramFolderForTesting(QString());
-    SystemFolders::SetSharedFolderForTesting(QString());
+    m_home.reset();
 }
 
 void tst_Profiles::twoWindowsOnOneDataFolder_data()
@@ -163,42 +73,42 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
 {
     QFETCH(bool, firstChanges);
     QFETCH(QString, end);
-    m_answer = end == QLatin1String("yes");
-    Window first;
-    Window second(2);
+    m_home->answer = end == QLatin1String("yes");
+    Window first(m_setup);
+    Window second(Setup(m_setup).portForRun(2));
     QVERIFY(first.port->PortOpen());
     QVERIFY(second.port->PortOpen());
     QVERIFY(second.status().startsWith(QStringLiteral("Schnittstelle COM2 mit 9600 Baud")));
     if (firstChanges) {
         first.settings.Baudrate = 6;
-        first.setSlot(1, QStringLiteral("from the first"));
+        setSlot(first, 1, QStringLiteral("from the first"));
     }
     first.window->close();
-    const QByteArray firstSettings = readFile(dataFolder() + QStringLiteral("Settings.ini"));
-    const QByteArray firstCommands = readFile(dataFolder() + QStringLiteral("DefaultCommands.icf"));
+    const QByteArray firstSettings = m_home->read("Settings.ini");
+    const QByteArray firstCommands = m_home->read("DefaultCommands.icf");
     QCOMPARE(firstSettings.contains("Baudrate=6"), firstChanges);
-    QVERIFY(m_questions.isEmpty()); // nobody changed them under the first
+    QVERIFY(m_home->questions.isEmpty()); // nobody changed them under the first
 
-    second.setSlot(1, firstChanges ? QStringLiteral("from the second") : QString());
+    setSlot(second, 1, firstChanges ? QStringLiteral("from the second") : QString());
     StandardErrorCapture errors;
     if (end == QLatin1String("system"))
         second.window->unloadForSystem();
     else
         second.window->close();
     const QStringList errorLines = errors.programLines();
-    const QByteArray settingsAfter = readFile(dataFolder() + QStringLiteral("Settings.ini"));
-    const QByteArray commandsAfter = readFile(dataFolder() + QStringLiteral("DefaultCommands.icf"));
-    QCOMPARE(m_messages, QStringList());
+    const QByteArray settingsAfter = m_home->read("Settings.ini");
+    const QByteArray commandsAfter = m_home->read("DefaultCommands.icf");
+    QCOMPARE(m_home->messages, QStringList());
     if (!firstChanges) {
-        QCOMPARE(m_questions, QStringList());
+        QCOMPARE(m_home->questions, QStringList());
         QCOMPARE(errorLines, QStringList());
         QCOMPARE(settingsAfter, firstSettings);
         return;
     }
-    const QString settingsFile = dataFolder() + QStringLiteral("Settings.ini");
-    const QString commandFile = dataFolder() + QStringLiteral("DefaultCommands.icf");
+    const QString settingsFile = m_home->file("Settings.ini");
+    const QString commandFile = m_home->file("DefaultCommands.icf");
     if (end == QLatin1String("system")) {
-        QCOMPARE(m_questions, QStringList());
+        QCOMPARE(m_home->questions, QStringList());
         const QString kept = QStringLiteral(
             "Lintrova: Die Datei %1 wurde inzwischen von einem "
             "anderen Lintrova-Fenster geändert; sie bleibt, wie sie "
@@ -208,10 +118,10 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
         const QString asked = QStringLiteral("Datei geändert|Die Datei %1 wurde inzwischen von "
                                              "einem anderen Lintrova-Fenster geändert. "
                                              "Überschreiben?");
-        QCOMPARE(m_questions, QStringList({asked.arg(settingsFile), asked.arg(commandFile)}));
+        QCOMPARE(m_home->questions, QStringList({asked.arg(settingsFile), asked.arg(commandFile)}));
         QCOMPARE(errorLines, QStringList());
     }
-    if (m_answer) {
+    if (m_home->answer) {
         QVERIFY(settingsAfter.contains("Baudrate=5\r\n"));
         QVERIFY(settingsAfter.contains("ComPort=0\r\n")); // --port's COM2 is not stored
         QVERIFY(commandsAfter.contains("Param1=from the second\r\n"));
@@ -225,26 +135,25 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
 // on first use; Ports.ini stays shared; the title names the profile.
 void tst_Profiles::profileHasFilesOfItsOwn()
 {
-    writeFile(m_home->path() + QStringLiteral("/program/Settings.ini"),
-              "[SETTINGS]\r\nComPort=1\r\nBaudrate=6\r\n");
-    const QByteArray shared = readFile(dataFolder() + QStringLiteral("Settings.ini"));
+    QVERIFY(writeFile(m_home->templateFolder() + "/Settings.ini",
+                      "[SETTINGS]\r\nComPort=1\r\nBaudrate=6\r\n"));
+    const QByteArray shared = m_home->read("Settings.ini");
     SystemFolders::SetProfile(QStringLiteral("monitor"));
-    Window w;
+    Window w(m_setup);
     QCOMPARE(w.window->windowTitle(), QStringLiteral("Lintrova – monitor"));
-    QCOMPARE(w.settings.DataFolder, dataFolder() + QStringLiteral("profiles/monitor/"));
+    QCOMPARE(w.settings.DataFolder, m_home->file("profiles/monitor/"));
     QVERIFY(w.port->PortOpen()); // COM2 of the shared Ports.ini
     QCOMPARE(w.status(), QStringLiteral("Schnittstelle COM2 mit 19200 Baud 8 Datenbits, 1 "
                                         "Stoppbit, Keine Parität und Handshake None ist "
                                         "geöffnet."));
-    w.setSlot(3, QStringLiteral("monitor's"));
+    setSlot(w, 3, QStringLiteral("monitor's"));
     w.window->close();
-    const QString own = dataFolder() + QStringLiteral("profiles/monitor/");
-    QVERIFY(readFile(own + QStringLiteral("Settings.ini")).contains("ComPort=1\r\n"));
-    QVERIFY(readFile(own + QStringLiteral("DefaultCommands.icf")).contains("Param3=monitor's"));
-    QCOMPARE(readFile(dataFolder() + QStringLiteral("Settings.ini")), shared);
-    QVERIFY(!QFileInfo::exists(dataFolder() + QStringLiteral("DefaultCommands.icf")));
-    QVERIFY(!QFileInfo::exists(own + QStringLiteral("Ports.ini")));
-    QCOMPARE(m_questions, QStringList());
+    QVERIFY(m_home->read("profiles/monitor/Settings.ini").contains("ComPort=1\r\n"));
+    QVERIFY(m_home->read("profiles/monitor/DefaultCommands.icf").contains("Param3=monitor's"));
+    QCOMPARE(m_home->read("Settings.ini"), shared);
+    QVERIFY(!QFileInfo::exists(m_home->file("DefaultCommands.icf")));
+    QVERIFY(!QFileInfo::exists(m_home->file("profiles/monitor/Ports.ini")));
+    QCOMPARE(m_home->questions, QStringList());
 }
 
 void tst_Profiles::portForThisRun_data()
@@ -257,17 +166,15 @@ void tst_Profiles::portForThisRun_data()
 void tst_Profiles::portForThisRun()
 {
     QFETCH(bool, accepted);
-    Window w(2);
+    Window w(Setup(m_setup).portForRun(2));
     QVERIFY(w.status().startsWith(QStringLiteral("Schnittstelle COM2 mit")));
     QCOMPARE(int(w.settings.ComPort), 1);
     if (accepted) {
-        UiTestSupport::whenModalShows<frmSettings>(
-            [](frmSettings *dialog) { dialog->findChild<QPushButton *>("cmdOk")->click(); });
-        w.window->mnuEditSettings_Click();
+        w.acceptSettings();
         QVERIFY(w.status().startsWith(QStringLiteral("Schnittstelle COM2 mit")));
     }
     w.window->close();
-    const QByteArray saved = readFile(dataFolder() + QStringLiteral("Settings.ini"));
+    const QByteArray saved = m_home->read("Settings.ini");
     QVERIFY2(saved.contains(accepted ? "ComPort=1\r\n" : "ComPort=0\r\n"), saved.constData());
 }
 
@@ -275,23 +182,20 @@ void tst_Profiles::portForThisRun()
 // Settings.ini.
 void tst_Profiles::firstStartInTheDesktopsLanguage()
 {
-    QVERIFY(QFile::remove(dataFolder() + QStringLiteral("Settings.ini")));
-    writeFile(m_home->path() + QStringLiteral("/program/Settings.ini"),
-              "[SETTINGS]\r\nBaudrate=5\r\nLanguage=0\r\n");
+    QVERIFY(QFile::remove(m_home->file("Settings.ini")));
+    QVERIFY(writeFile(m_home->templateFolder() + "/Settings.ini",
+                      "[SETTINGS]\r\nBaudrate=5\r\nLanguage=0\r\n"));
     qputenv("LANG", "en_GB.UTF-8");
     {
-        Window w;
-        QCOMPARE(w.window->findChild<QPushButton *>("cmdSend")->text(),
-                 QStringLiteral("Send Characters"));
-        QCOMPARE(w.window->findChild<QAction *>("mnuFilePort")->text(),
-                 QStringLiteral("Close port"));
+        Window w(m_setup);
+        QCOMPARE(w.button("cmdSend")->text(), QStringLiteral("Send Characters"));
+        QCOMPARE(w.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close port"));
         w.settings.Language = 0; // switched to German in the settings dialog
         w.window->close();
     }
-    QVERIFY(readFile(dataFolder() + QStringLiteral("Settings.ini")).contains("Language=0\r\n"));
-    Window later;
-    QCOMPARE(later.window->findChild<QPushButton *>("cmdSend")->text(),
-             QStringLiteral("Zeichen senden"));
+    QVERIFY(m_home->read("Settings.ini").contains("Language=0\r\n"));
+    Window later(m_setup);
+    QCOMPARE(later.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
 }
 
 // The program itself with both options: the profile's folder is made and
@@ -300,28 +204,22 @@ void tst_Profiles::programWithProfileAndPort()
 {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home->path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home->data.path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(LINTROVA_PROGRAM),
                   {QStringLiteral("--profile"), QStringLiteral("bus-monitor"),
                    QStringLiteral("--port=COM2")});
     QVERIFY(program.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            termios attributes{};
-            return ::tcgetattr(m_com2.master(), &attributes) == 0 &&
-                   cfgetospeed(&attributes) == B9600; // the template's rate
-        }() &&
-            QFileInfo::exists(dataFolder() + QStringLiteral("profiles/bus-monitor")),
-        10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_com2.speed() == B9600 && // the template's rate
+                                 QFileInfo::exists(m_home->file("profiles/bus-monitor")),
+                             10000);
     ::kill(pid_t(program.processId()), SIGTERM);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 128 + SIGTERM);
-    const QByteArray saved = readFile(dataFolder() +
-                                      QStringLiteral("profiles/bus-monitor/Settings.ini"));
+    const QByteArray saved = m_home->read("profiles/bus-monitor/Settings.ini");
     QVERIFY2(saved.startsWith("[SETTINGS]\nComPort=0\n"), saved.constData()); // the template's
-    QCOMPARE(readFile(dataFolder() + QStringLiteral("Settings.ini")),
+    QCOMPARE(m_home->read("Settings.ini"),
              QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n"));
 }
 
