@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <tuple>
 
 namespace UiTestSupport {
 
@@ -29,11 +31,43 @@ inline QString captionOf(const QWidget *widget)
     return QStringLiteral("<no caption: %1>").arg(widget ? widget->objectName() : "null");
 }
 
+// The columns language (0 German, 1 English), control and textColumn, and
+// for each {control, German, English} of rows the rows "de control" and
+// "en control": a table of what a control shows or is called in each
+// language.
+using Bilingual = QList<std::tuple<const char *, const char *, const char *>>;
+inline void addBilingualTable(const char *textColumn, const Bilingual &rows)
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>(textColumn);
+    for (const auto &[control, german, english] : rows) {
+        QTest::addRow("de %s", control) << 0 << control << german;
+        QTest::addRow("en %s", control) << 1 << control << english;
+    }
+}
+
+// A port list text as the port discovery gives it: its fields joined.
+inline QString portListText(const QStringList &fields)
+{
+    return fields.join(QChar(3));
+}
+
 inline QStringList itemsOf(const QComboBox *list)
 {
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
         items << list->itemText(i);
+    return items;
+}
+
+// The captions of the items of a menu or menu bar (a separator's is empty),
+// or their object names.
+inline QStringList itemsOf(const QWidget *menu, bool objectNames = false)
+{
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items << (objectNames ? action->objectName() : action->text());
     return items;
 }
 

@@ -677,10 +677,7 @@ void tst_frmMain::captionsFollowLanguage()
     START_PROGRAM(p);
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Befehl 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
-    QStringList fileMenu;
-    for (const QAction *action : p.child<QMenu>("mnuFile")->actions())
-        fileMenu << action->objectName();
-    QCOMPARE(fileMenu,
+    QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuFile"), true),
              QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
                           "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
     QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Schnittstelle schließen"));
@@ -780,15 +777,9 @@ void tst_frmMain::hexViewFromTheViewMenu()
     QFETCH(QStringList, menus);
     QFETCH(QStringList, items);
     START_PROGRAM(p, Setup().language(language));
-    QStringList titles;
-    for (const QAction *menu : p.window->menuBar()->actions())
-        titles << menu->text();
-    QCOMPARE(titles, menus);
+    QCOMPARE(UiTestSupport::itemsOf(p.window->menuBar()), menus);
     QAction *hex = p.child<QAction>("mnuViewHex");
-    QStringList captions;
-    for (const QAction *action : p.child<QMenu>("mnuView")->actions())
-        captions << action->text();
-    QCOMPARE(captions, items);
+    QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuView")), items);
     QCOMPARE(p.child<QAction>("mnuViewFind")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
     QAction *follow = p.child<QAction>("mnuViewFollow");
     QVERIFY(follow->isCheckable() && follow->isChecked());
@@ -969,18 +960,14 @@ void tst_frmMain::checksumAppendedToActiveBox()
 void tst_frmMain::checksumNeedsAnEnabledBox()
 {
     START_PROGRAM(p);
-    QStringList editMenu;
-    for (const QAction *action : p.child<QMenu>("mnuEdit")->actions())
-        editMenu << action->objectName();
-    QCOMPARE(editMenu, QStringList({"mnuEditSettings", "", "mnuEditChecksumItem"}));
-    QStringList captions;
-    for (const QAction *action : p.child<QMenu>("mnuEditChecksum")->actions())
-        captions << action->text();
-    QCOMPARE(captions, QStringList({"CRC-16/MODBUS (niederwertiges Byte zuerst)",
-                                    "CRC-16/CCITT-FALSE (höherwertiges Byte zuerst)",
-                                    "CRC-16/XMODEM (höherwertiges Byte zuerst)",
-                                    "CRC-8 (Polynom 0x07)", "LRC (Zweierkomplement der Summe)",
-                                    "SUM-8 (Summe modulo 256)", "XOR-8 (aller Bytes)"}));
+    QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEdit"), true),
+             QStringList({"mnuEditSettings", "", "mnuEditChecksumItem"}));
+    QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEditChecksum")),
+             QStringList({"CRC-16/MODBUS (niederwertiges Byte zuerst)",
+                          "CRC-16/CCITT-FALSE (höherwertiges Byte zuerst)",
+                          "CRC-16/XMODEM (höherwertiges Byte zuerst)", "CRC-8 (Polynom 0x07)",
+                          "LRC (Zweierkomplement der Summe)", "SUM-8 (Summe modulo 256)",
+                          "XOR-8 (aller Bytes)"}));
     QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("Prüfsumme anhängen"));
     QAction *submenu = p.child<QAction>("mnuEditChecksumItem");
     QAction *crc = p.child<QAction>("mnuEditChecksumCrc16Modbus");
@@ -1104,10 +1091,8 @@ void tst_frmMain::logContextMenu()
     auto *menu = p.child<QMenu>("mnuLog");
     Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
     QTRY_VERIFY(menu->isVisible());
-    QStringList items;
-    for (const QAction *action : menu->actions())
-        items << action->text();
-    QCOMPARE(items, QStringList({"Zeile kopieren", "Alles kopieren", "", "Protokoll speichern..."}));
+    QCOMPARE(UiTestSupport::itemsOf(menu),
+             QStringList({"Zeile kopieren", "Alles kopieren", "", "Protokoll speichern..."}));
     p.child<QAction>("mnuLogCopyLine")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), log.line(0)); // raw, with its CR
     p.child<QAction>("mnuLogCopyAll")->trigger();
@@ -1774,10 +1759,7 @@ void tst_frmMain::qtDialogsSpeakTheLanguage()
 
 void tst_frmMain::accessibleNames_data()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("name");
-    const QList<std::tuple<QString, QString, QString>> rows = {
+    const UiTestSupport::Bilingual rows = {
         {"txtSend", "Zu sendende Zeichen:", "Characters to send:"}, // fault: no name
         {"lstSendReceive", "Gesendete und empfangene Zeichen:", "Sent and received characters:"},
         {"txtWaitTime", "Delay [ms]", "Delay [ms]"},
@@ -1793,10 +1775,7 @@ void tst_frmMain::accessibleNames_data()
          "Interface COM1 is opened with 9600 baud 8 Data bits, 1 Stop bit, no Parity and "
          "Handshake None."},
     };
-    for (const auto &[control, german, english] : rows) {
-        QTest::addRow("de %s", qPrintable(control)) << 0 << control << german;
-        QTest::addRow("en %s", qPrintable(control)) << 1 << control << english;
-    }
+    UiTestSupport::addBilingualTable("name", rows);
     // Fault: all eight were named by their frame, "Befehls-Konfiguration".
     for (int n = 1; n <= 8; ++n) {
         QTest::addRow("de txtBefehl%d", n) << 0 << QStringLiteral("txtBefehl%1").arg(n)

@@ -23,11 +23,7 @@ private Q_SLOTS:
 
 void tst_frmProgramInfo::captions_data()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("caption");
-
-    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+    const UiTestSupport::Bilingual rows = {
         {"window", "Programm Info", "Program Info"},
         {"labProgramVersion", "Programm:", "Program:"},
         {"labSoftwareVersion", "Software Version:", "Software version:"},
@@ -40,10 +36,7 @@ void tst_frmProgramInfo::captions_data()
         {"labEngineerValue", "Jonas Brenner", "Jonas Brenner"},
         {"labSoftwareVersionValue", "V2018.1.0", "V2018.1.0"},
     };
-    for (const auto &[control, german, english] : rows) {
-        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
-        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
-    }
+    UiTestSupport::addBilingualTable("caption", rows);
     QTest::newRow("any other language is English") << 7 << "labDate" << "Date:";
 }
 

@@ -17,13 +17,9 @@
 
 using UiTestSupport::captionOf;
 using UiTestSupport::itemsOf;
+using UiTestSupport::portListText;
 
 namespace {
-
-QString ports(const QStringList &fields)
-{
-    return fields.join(QChar(3));
-}
 
 SettingsRecord sampleRecord()
 {
@@ -66,7 +62,7 @@ QStringList describe(const SettingsRecord &r)
             QString::number(r.SpecialCharTarget), r.DataFolder};
 }
 
-const QString kThreePorts = ports({"3", "5", "Five", "3", "Three", "1", "One"});
+const QString kThreePorts = portListText({"3", "5", "Five", "3", "Three", "1", "One"});
 
 // One dialog over a record, counting the port reopenings and the boxes shown.
 struct Fixture {
@@ -136,11 +132,7 @@ private Q_SLOTS:
 
 void tst_frmSettings::captions_data()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("caption");
-
-    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+    const UiTestSupport::Bilingual rows = {
         {"labSpsPcPort", "PC-Schnittstelle", "PC-Interface"},
         {"labSpsBaudrate", "Baudrate", "Baud rate"},
         {"labDataformat", "Datenformat", "Data format"},
@@ -156,31 +148,21 @@ void tst_frmSettings::captions_data()
          "Interpret special characters"},
         {"chkDeleteSendText", "'Zu sendende Zeichen' nach Abarbeitung löschen",
          "Delete 'Characters to send' after processing"},
-        {"chkPrefix", "An 'Zu sendende Zeichen' voranstellen:",
-         "Prefix to 'Characters to send':"},
+        {"chkPrefix", "An 'Zu sendende Zeichen' voranstellen:", "Prefix to 'Characters to send':"},
         {"chkReadjust", "An 'Zu sendende Zeichen' anhängen:", "Attach to 'Characters to send':"},
         {"cmdInsertSpecialCharPrefix", "Sonderzeichen einfügen...", "Insert special character..."},
         {"cmdInsertSpecialCharReadjust", "Sonderzeichen einfügen...",
          "Insert special character..."},
         {"cmdOk", "Übernehmen", "Accept"},
         {"cmdCancel", "Abbrechen", "Cancel"},
-    };
-    for (const auto &[control, german, english] : rows) {
-        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
-        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
-    }
-    // Tabs and window: checked with their own names.
-    const QList<std::tuple<const char *, const char *, const char *>> pages = {
+        // Tabs and window: checked with their own names.
         {"window", "Voreinstellungen", "General Settings"},
         {"tab0", "Schnittstelle", "Interface"},
         {"tab1", "International", "International"},
         {"tab2", "Darstellung", "Presentation"},
         {"tab3", "Kommandozeile", "Command line"},
     };
-    for (const auto &[control, german, english] : pages) {
-        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
-        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
-    }
+    UiTestSupport::addBilingualTable("caption", rows);
 }
 
 void tst_frmSettings::captions()
@@ -367,7 +349,7 @@ void tst_frmSettings::comAbove16Refused()
 {
     SettingsRecord record = sampleRecord();
     record.ComPort = 16;
-    Fixture f(record, ports({"2", "17", "Far", "16", "Near"}));
+    Fixture f(record, portListText({"2", "17", "Far", "16", "Near"}));
     QCOMPARE(f.get<QComboBox>("cboPcPort")->currentText(), QStringLiteral("COM17  -  Far"));
     f.get<QLineEdit>("txtPrefix")->setText("changed");
     f.get<QComboBox>("cboBaudrate")->setCurrentIndex(0);
@@ -398,7 +380,7 @@ void tst_frmSettings::com16Accepted()
     SettingsRecord record = sampleRecord();
     record.Language = 1;
     record.ComPort = 15;
-    Fixture f(record, ports({"1", "16", "Near"}));
+    Fixture f(record, portListText({"1", "16", "Near"}));
     f.accept();
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.settings.ComPort, 15);
@@ -576,10 +558,7 @@ void tst_frmSettings::enterPressesTheFocusedButton()
 
 void tst_frmSettings::accessibleNames_data()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("name");
-    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+    const UiTestSupport::Bilingual rows = {
         // The lists by their labels, fault: by their current entries.
         {"cboPcPort", "PC-Schnittstelle", "PC-Interface"},
         {"cboBaudrate", "Baudrate", "Baud rate"},
@@ -598,10 +577,7 @@ void tst_frmSettings::accessibleNames_data()
         {"cmdOk", "Übernehmen", "Accept"},
         {"window", "Voreinstellungen", "General Settings"},
     };
-    for (const auto &[control, german, english] : rows) {
-        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
-        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
-    }
+    UiTestSupport::addBilingualTable("name", rows);
 }
 
 // As a screen reader finds them (QAccessible); the lists keep their entry as

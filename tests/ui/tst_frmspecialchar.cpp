@@ -146,11 +146,7 @@ private Q_SLOTS:
 
 void tst_frmSpecialChar::captions_data()
 {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("caption");
-
-    const QList<std::tuple<const char *, const char *, const char *>> rows = {
+    const UiTestSupport::Bilingual rows = {
         {"window", "Sonderzeichen auswählen und einfügen", "Select and insert special character"},
         {"cmdOk", "Übernehmen", "Accept"},
         {"cmdCancel", "Abbrechen", "Cancel"},
@@ -162,10 +158,7 @@ void tst_frmSpecialChar::captions_data()
         {"chkLf", "LF", "LF"},
         {"chkAck", "ACK", "ACK"},
     };
-    for (const auto &[control, german, english] : rows) {
-        QTest::addRow("de %s", control) << 0 << control << QString::fromUtf8(german);
-        QTest::addRow("en %s", control) << 1 << control << QString::fromUtf8(english);
-    }
+    UiTestSupport::addBilingualTable("caption", rows);
 }
 
 void tst_frmSpecialChar::captions()
