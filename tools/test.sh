@@ -8,9 +8,16 @@
 # fails its test, and every fuzz target once with a fixed seed and a fixed
 # number of inputs. When CI is set (CI machines are throwaway), it also builds
 # the Debian package and checks it by installing it into the system, starting
-# it and removing it again. The script stops at the first step that fails.
+# it and removing it again. The script stops at the first step that fails,
+# except the check of the tests' share (tools/test_share.sh), which runs
+# first: when it fails, everything is still built and tested, so that a
+# developer trimming tests sees the whole run, and the script then ends with
+# status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+share_status=0
+tools/test_share.sh || share_status=1
+
 tools/setup.sh
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
@@ -19,4 +26,9 @@ tools/setup.sh checking
 
 if [ -n "${CI:-}" ]; then
   tools/check_package.sh
+fi
+
+if [ "$share_status" -ne 0 ]; then
+  echo "the tests' share is out of bounds (see the first line of this run)" >&2
+  exit 1
 fi
