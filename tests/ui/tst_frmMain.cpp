@@ -201,6 +201,7 @@ private Q_SLOTS:
     void endForTheSystem();
     void programEndsBySignal_data();
     void programEndsBySignal();
+    void signalEndsAStuckProgram();
     void qtDialogsSpeakTheLanguage_data();
     void qtDialogsSpeakTheLanguage();
     void accessibleNames_data();
@@ -1870,6 +1871,31 @@ void tst_frmMain::programEndsBySignal()
         QCOMPARE(errorLines, QStringList());
         QVERIFY(QFileInfo(folder + QStringLiteral("DefaultCommands.icf")).isFile());
     }
+}
+
+// The test itself, started again: the window's thread never comes back to the
+// event loop after SIGTERM.
+const bool g_stuckAfterSignal = [] {
+    if (!qEnvironmentVariableIsSet("LINTROVA_TEST_STUCK"))
+        return false;
+    ProgramEnd::catchSignals();
+    ::raise(SIGTERM);
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 30000) {
+    }
+    ::_exit(0);
+}();
+
+void tst_frmMain::signalEndsAStuckProgram()
+{
+    QProcess stuck;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LINTROVA_TEST_STUCK"), QStringLiteral("1"));
+    stuck.setProcessEnvironment(environment);
+    stuck.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(stuck.waitForFinished(10000));
+    QCOMPARE(stuck.exitCode(), 128 + SIGTERM);
 }
 
 void tst_frmMain::qtDialogsSpeakTheLanguage_data()
