@@ -6,6 +6,7 @@
 #include "ports/PortTables.h"
 #include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
@@ -261,7 +262,7 @@ void PortConnection::startAwaiting(int comNumber, const QString &path)
         m_return->start(path);
     m.view.setWaitingText(
         fkt_FormatInsertParam(fkt_ToolsGetResString(kWaitingTemplate, m.settings.Language),
-                              {QString::number(comNumber), path}));
+                              {QString::number(comNumber), quotedValue(path)}));
 }
 
 bool PortConnection::awaitingDevice() const

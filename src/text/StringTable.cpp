@@ -249,6 +249,17 @@ constexpr Entry kEntries[] = {
     Entry{2176, u"Antwort nach %% ms (mit %% ms Ruhezeit)"},
     Entry{2177, u"Antwort nach %% ms"},
     Entry{2178, u"Angaben zu den Protokollzeilen"},
+    Entry{2450, u"COM%% in Ports.ini ist nicht nutzbar: %%"},
+    Entry{2451, u"Port %% liegt nicht zwischen 1 und 65535"},
+    Entry{2452, u"„%%“ ist keine Portnummer"},
+    Entry{2453, u"nach dem Host fehlt :Port"},
+    Entry{2454, u"der Hostname ist länger als 253 Zeichen"},
+    Entry{2455, u"„%%“ ist weder ein Hostname noch eine IP-Adresse"},
+    Entry{2456, u"der Eintrag ist leer"},
+    Entry{2457, u"der Eintrag beginnt oder endet mit einem unsichtbaren Zeichen"},
+    Entry{2458, u"„%%“ ist weder ein absoluter Pfad noch rfc2217://Host:Port, socket://Host:Port "
+                u"oder loop://"},
+    Entry{2459, u"der Host fehlt"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -474,6 +485,17 @@ constexpr Entry kEntries[] = {
     Entry{12176, u"reply after %% ms (incl. %% ms quiet time)"},
     Entry{12177, u"reply after %% ms"},
     Entry{12178, u"About the log lines"},
+    Entry{12450, u"COM%% in Ports.ini cannot be used: %%"},
+    Entry{12451, u"port %% is not between 1 and 65535"},
+    Entry{12452, u"\"%%\" is not a port number"},
+    Entry{12453, u"the host is not followed by :port"},
+    Entry{12454, u"the host name is longer than 253 characters"},
+    Entry{12455, u"\"%%\" is neither a host name nor an IP address"},
+    Entry{12456, u"the entry is empty"},
+    Entry{12457, u"the entry begins or ends with an invisible character"},
+    Entry{12458, u"\"%%\" is neither an absolute path nor rfc2217://host:port, socket://host:port "
+                 u"or loop://"},
+    Entry{12459, u"the host is missing"},
 };
 
 constexpr bool isSortedById()

@@ -5,6 +5,7 @@
 #include "host/ComPortMap.h"
 #include "host/PortAddress.h"
 #include "text/Codec.h"
+#include "text/QuotedValue.h"
 
 #include <QTest>
 
@@ -92,6 +93,8 @@ private Q_SLOTS:
     void outOfRangeNumberGivesError();
     void garbageEntriesIgnored_data();
     void garbageEntriesIgnored();
+    void messagesQuoteEntries_data();
+    void messagesQuoteEntries();
     void urlEntries_data();
     void urlEntries();
     void missingByIdFolder();
@@ -477,65 +480,104 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     // $ stands for an existing file that no enumeration reports.
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<int>("expected"); // number the plugged device gets
-    QTest::newRow("COMx") << QByteArray("[PORTS]\nCOMx=$\n") << 1;
-    QTest::newRow("COM0") << QByteArray("[PORTS]\nCOM0=$\n") << 1;
-    QTest::newRow("COM-1") << QByteArray("[PORTS]\nCOM-1=$\n") << 1;
-    QTest::newRow("COM257") << QByteArray("[PORTS]\nCOM257=$\n") << 1;
-    QTest::newRow("empty value") << QByteArray("[PORTS]\nCOM1=\n") << 1;
-    QTest::newRow("blank value") << QByteArray("[PORTS]\nCOM1=   \n") << 1;
-    QTest::newRow("relative value") << QByteArray("[PORTS]\nCOM1=dev/ttyUSB0\n") << 1;
-    QTest::newRow("other section") << QByteArray("[SETTINGS]\nCOM1=$\n") << 1;
-    QTest::newRow("no section") << QByteArray("COM1=$\n") << 1;
+    QTest::addColumn<QString>("reason"); // why COM1's line cannot be used
+    const QString noHost = QStringLiteral("\"%1\" is neither a host name nor an IP address");
+    const QString noPort = QStringLiteral("\"%1\" is not a port number");
+    const QString noForm = QStringLiteral("\"%1\" is neither an absolute path nor "
+                                          "rfc2217://host:port, socket://host:port or loop://");
+    const QString invisible = QStringLiteral("the entry begins or ends with an invisible character");
+    QTest::newRow("COMx") << QByteArray("[PORTS]\nCOMx=$\n") << 1 << "";
+    QTest::newRow("COM0") << QByteArray("[PORTS]\nCOM0=$\n") << 1 << "";
+    QTest::newRow("COM-1") << QByteArray("[PORTS]\nCOM-1=$\n") << 1 << "";
+    QTest::newRow("COM257") << QByteArray("[PORTS]\nCOM257=$\n") << 1 << "";
+    QTest::newRow("empty value") << QByteArray("[PORTS]\nCOM1=\n") << 2 << "the entry is empty";
+    QTest::newRow("blank value") << QByteArray("[PORTS]\nCOM1=   \n") << 2 << "the entry is empty";
+    QTest::newRow("relative value")
+        << QByteArray("[PORTS]\nCOM1=dev/ttyUSB0\n") << 2 << noForm.arg("dev/ttyUSB0");
+    QTest::newRow("other section") << QByteArray("[SETTINGS]\nCOM1=$\n") << 1 << "";
+    QTest::newRow("no section") << QByteArray("COM1=$\n") << 1 << "";
     // Fixed: the length once counted the literal's terminating NUL and one
     // byte beyond it.
-    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18) << 1;
-    QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2;
-    QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2;
-    // Addresses that are not one of the URL forms.
-    QTest::newRow("no port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab\n") << 1;
-    QTest::newRow("empty port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:\n") << 1;
-    QTest::newRow("port 0") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:0\n") << 1;
-    QTest::newRow("port 65536") << QByteArray("[PORTS]\nCOM1=socket://lab:65536\n") << 1;
-    QTest::newRow("leading zero") << QByteArray("[PORTS]\nCOM1=socket://lab:07000\n") << 1;
-    QTest::newRow("sign") << QByteArray("[PORTS]\nCOM1=socket://lab:+7000\n") << 1;
-    QTest::newRow("no host") << QByteArray("[PORTS]\nCOM1=rfc2217://:7000\n") << 1;
-    QTest::newRow("empty label") << QByteArray("[PORTS]\nCOM1=rfc2217://lab..local:7000\n") << 1;
-    QTest::newRow("user") << QByteArray("[PORTS]\nCOM1=rfc2217://me@lab:7000\n") << 1;
-    QTest::newRow("path") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000/x\n") << 1;
-    QTest::newRow("options") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000?logging=debug\n") << 1;
-    QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 1;
-    QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 1;
-    QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 1;
+    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18) << 1 << "";
+    QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2
+                                        << "";
+    QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2 << "";
+    // Addresses that are not one of the URL forms: their lines keep their
+    // numbers (a device once took COM4 of "COM4=rfc2217://127.0.0.1:0").
+    QTest::newRow("no port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab\n") << 2
+                             << "the host is not followed by :port";
+    QTest::newRow("empty port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:\n") << 2
+                                << "the host is not followed by :port";
+    QTest::newRow("port 0") << QByteArray("[PORTS]\nCOM1=rfc2217://127.0.0.1:0\n") << 2
+                            << "port 0 is not between 1 and 65535";
+    QTest::newRow("port 65536") << QByteArray("[PORTS]\nCOM1=socket://lab:65536\n") << 2
+                                << "port 65536 is not between 1 and 65535";
+    QTest::newRow("leading zero") << QByteArray("[PORTS]\nCOM1=socket://lab:07000\n") << 2
+                                  << noPort.arg("07000");
+    QTest::newRow("sign") << QByteArray("[PORTS]\nCOM1=socket://lab:+7000\n") << 2
+                          << noPort.arg("+7000");
+    QTest::newRow("no host") << QByteArray("[PORTS]\nCOM1=rfc2217://:7000\n") << 2
+                             << "the host is missing";
+    QTest::newRow("a host name of 300 characters")
+        << "[PORTS]\nCOM1=rfc2217://" + QByteArray(300, 'h') + ":7000\n" << 2
+        << "the host name is longer than 253 characters";
+    QTest::newRow("empty label") << QByteArray("[PORTS]\nCOM1=rfc2217://lab..local:7000\n") << 2
+                                 << noHost.arg("lab..local");
+    QTest::newRow("user") << QByteArray("[PORTS]\nCOM1=rfc2217://me@lab:7000\n") << 2
+                          << noHost.arg("me@lab");
+    QTest::newRow("path") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000/x\n") << 2
+                          << noPort.arg("7000/x");
+    QTest::newRow("options") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000?logging=debug\n") << 2
+                             << noPort.arg("7000?logging=debug");
+    QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 2
+                                  << noHost.arg("lab ");
+    QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 2
+                                           << noHost.arg("::1");
+    QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 2
+                                   << noHost.arg("::g");
+    QTest::newRow("IPv6, no closing bracket")
+        << QByteArray("[PORTS]\nCOM1=socket://[::1:7000\n") << 2 << noHost.arg("[::1:7000");
+    QTest::newRow("IPv6, no port") << QByteArray("[PORTS]\nCOM1=socket://[::1]7000\n") << 2
+                                   << "the host is not followed by :port";
     QTest::newRow("IPv6, an empty interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%]:7000\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%]:7000\n") << 2 << noHost.arg("fe80::1%");
     QTest::newRow("IPv6, two interfaces")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth0%eth1]:7000\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth0%eth1]:7000\n") << 2
+        << noHost.arg("fe80::1%eth0%eth1");
     QTest::newRow("IPv6, an interface name too long")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%enx0123456789abc]:7000\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%enx0123456789abc]:7000\n") << 2
+        << noHost.arg("fe80::1%enx0123456789abc");
     QTest::newRow("IPv6, a slash in the interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth/0]:7000\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth/0]:7000\n") << 2
+        << noHost.arg("fe80::1%eth/0");
     QTest::newRow("IPv6, only an interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[%eth0]:7000\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://[%eth0]:7000\n") << 2 << noHost.arg("%eth0");
     QTest::newRow("an interface after a name")
-        << QByteArray("[PORTS]\nCOM1=socket://lab%eth0:7000\n") << 1;
-    QTest::newRow("upper-case scheme") << QByteArray("[PORTS]\nCOM1=RFC2217://lab:7000\n") << 1;
-    QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 1;
-    QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 1;
-    QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 1;
+        << QByteArray("[PORTS]\nCOM1=socket://lab%eth0:7000\n") << 2 << noHost.arg("lab%eth0");
+    QTest::newRow("upper-case scheme") << QByteArray("[PORTS]\nCOM1=RFC2217://lab:7000\n") << 2
+                                       << noForm.arg("RFC2217://lab:7000");
+    QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 2
+                                  << noForm.arg("tcp://lab:7000");
+    QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 2
+                                    << noForm.arg("loop://x");
+    QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 2
+                                          << noForm.arg("loop:");
     // Fixed: the ends of a path were trimmed of more than the reader's
     // blanks, so these opened the decoy although the file names another path.
     QTest::newRow("vertical tab after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\v\n") << 1;
+            << QByteArray("[PORTS]\nCOM1=$\v\n") << 2 << invisible;
     QTest::newRow("no-break space after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 1;
+            << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 2 << invisible;
     QTest::newRow("form feed before the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=\f$\n") << 1;
+            << QByteArray("[PORTS]\nCOM1=\f$\n") << 2 << invisible;
 }
 
+// A line the program cannot use stays as it is, keeps its number and says why.
 void tst_ComPortMap::garbageEntriesIgnored()
 {
     QFETCH(QByteArray, ini);
     QFETCH(int, expected);
+    QFETCH(QString, reason);
     FakeMachine m;
     const QString decoy = m.plainFile(QStringLiteral("decoy"));
     m.writeIni(ini.replace('$', decoy.toLocal8Bit()));
@@ -546,6 +588,40 @@ void tst_ComPortMap::garbageEntriesIgnored()
     QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
                                           + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
     QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
+    QVERIFY(m.readIni().startsWith(ini));
+    if (!reason.isEmpty())
+        QCOMPARE(map.pathFor(1, 1).error, QStringLiteral("COM1 in Ports.ini cannot be used: ") + reason);
+}
+
+void tst_ComPortMap::messagesQuoteEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("error"); // & for Ports.ini
+    const QString x300(300, u'x');
+    QTest::newRow("a path of 10 MB") << "/dev/" + QString(10'000'000, u'x') << 1
+                                     << "COM1 is assigned to /dev/" + x300.left(295)
+                                            + u"\u2026, which is not present; connect the device "
+                                              "or change &";
+    QTest::newRow("port 0, German") << "rfc2217://127.0.0.1:0" << 0
+                                    << "COM1 in Ports.ini ist nicht nutzbar: Port 0 liegt nicht "
+                                       "zwischen 1 und 65535";
+    QTest::newRow("a long relative path, German")
+        << x300 + x300 << 0
+        << u"COM1 in Ports.ini ist nicht nutzbar: „"_qs + x300
+               + u"…“ ist weder ein absoluter Pfad noch rfc2217://Host:Port, "
+                 "socket://Host:Port oder loop://"_qs;
+}
+
+void tst_ComPortMap::messagesQuoteEntries()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, language);
+    QFETCH(QString, error);
+    FakeMachine m;
+    m.writeIni("[PORTS]\nCOM1=" + entry.toUtf8() + "\n");
+    QCOMPARE(ComPortMap(m.dataFolder(), m, m.byIdFolder()).pathFor(1, quint8(language)).error,
+             error.replace(u'&', m.iniPath()));
 }
 
 void tst_ComPortMap::urlEntries_data()
@@ -655,7 +731,7 @@ void tst_ComPortMap::longPathNotCutToAnotherDevice()
 
     const ComPortMap::Lookup found = map.pathFor(1, 1);
     QCOMPARE(found.path, QString());
-    QVERIFY2(found.error.contains(written), qPrintable(found.error));
+    QVERIFY2(found.error.contains(quotedValue(written)), qPrintable(found.error));
     QCOMPARE(iniEntry(m, 1), written);
 }
 
@@ -776,11 +852,11 @@ void tst_ComPortMap::recordedNamesKeepTheFileEncoding_data()
         << QByteArray("\xEF\xBB\xBF; Ger\xC3\xA4t \xE2\x82\xAC\n[PORTS]\nCOM9=/dev/\xC3\xA4\n"
                       "COM1=$usb-\xC5\x82\xC4\x85"
                       "cze-if00\n");
-    // Without the unusable COM1 line the file would pass for UTF-8, and COM2
-    // would name /dev/é instead of /dev/Ã©.
-    QTest::newRow("a Windows-1252 file that would pass for UTF-8 afterwards")
-        << "usb-FTDI-if00" << QByteArray("[PORTS]\nCOM1=rel\xE9\nCOM2=/dev/\xC3\xA9\n")
-        << QByteArray("[PORTS]\nCOM1=$usb-FTDI-if00\nCOM2=/dev/\xC3\x83\xC2\xA9\n");
+    // Without the unusable COM3 line the file would pass for UTF-8, and COM2
+    // would name /dev/é instead of /dev/Ã©; the line stays as it is.
+    QTest::newRow("a Windows-1252 file that would pass for UTF-8 without a line")
+        << "usb-FTDI-if00" << QByteArray("[PORTS]\nCOM3=rel\xE9\nCOM2=/dev/\xC3\xA9\n")
+        << QByteArray("[PORTS]\nCOM3=rel\xE9\nCOM2=/dev/\xC3\xA9\nCOM1=$usb-FTDI-if00\n");
 }
 
 // A device's by-id name goes into Ports.ini in the file's own encoding, and
