@@ -184,7 +184,8 @@ ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
         return {QString(),
                 fkt_FormatInsertParam(fkt_ToolsGetResString(kUnusable, language),
                                       {com, unusableReason(*written, language)}),
-                QString(), {}};
+                QString(),
+                {}};
     if (stored.isEmpty() && PortsIniFile::isUsableNumber(comNumber)) {
         const QList<DiscoveredPort> ports = discover();
         for (const DiscoveredPort &port : ports) {

@@ -111,8 +111,8 @@ void frmMain::recordingFailed(const QString &path, int errorNumber)
     const QString reason = errorNumber == LogRecorder::kFileGone
                                ? fkt_ToolsGetResString(1876, lang)
                                : fileErrorReason(errorNumber, lang);
-    tellRecordingProblem(fkt_FormatInsertParam(fkt_ToolsGetResString(1875, lang),
-                                               {quotedValue(QDir::toNativeSeparators(path)), reason}));
+    tellRecordingProblem(fkt_FormatInsertParam(
+        fkt_ToolsGetResString(1875, lang), {quotedValue(QDir::toNativeSeparators(path)), reason}));
 }
 
 void frmMain::tellRecordingProblem(const QString &text)

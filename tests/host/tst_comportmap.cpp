@@ -485,7 +485,8 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     const QString noPort = QStringLiteral("\"%1\" is not a port number");
     const QString noForm = QStringLiteral("\"%1\" is neither an absolute path nor "
                                           "rfc2217://host:port, socket://host:port or loop://");
-    const QString invisible = QStringLiteral("the entry begins or ends with an invisible character");
+    const QString invisible = QStringLiteral(
+        "the entry begins or ends with an invisible character");
     QTest::newRow("COMx") << QByteArray("[PORTS]\nCOMx=$\n") << 1 << "";
     QTest::newRow("COM0") << QByteArray("[PORTS]\nCOM0=$\n") << 1 << "";
     QTest::newRow("COM-1") << QByteArray("[PORTS]\nCOM-1=$\n") << 1 << "";
@@ -499,8 +500,8 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     // Fixed: the length once counted the literal's terminating NUL and one
     // byte beyond it.
     QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18) << 1 << "";
-    QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2
-                                        << "";
+    QTest::newRow("absent device kept")
+        << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2 << "";
     QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2 << "";
     // Addresses that are not one of the URL forms: their lines keep their
     // numbers (a device once took COM4 of "COM4=rfc2217://127.0.0.1:0").
@@ -519,8 +520,8 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     QTest::newRow("no host") << QByteArray("[PORTS]\nCOM1=rfc2217://:7000\n") << 2
                              << "the host is missing";
     QTest::newRow("a host name of 300 characters")
-        << "[PORTS]\nCOM1=rfc2217://" + QByteArray(300, 'h') + ":7000\n" << 2
-        << "the host name is longer than 253 characters";
+        << "[PORTS]\nCOM1=rfc2217://" + QByteArray(300, 'h') + ":7000\n"
+        << 2 << "the host name is longer than 253 characters";
     QTest::newRow("empty label") << QByteArray("[PORTS]\nCOM1=rfc2217://lab..local:7000\n") << 2
                                  << noHost.arg("lab..local");
     QTest::newRow("user") << QByteArray("[PORTS]\nCOM1=rfc2217://me@lab:7000\n") << 2
@@ -531,10 +532,10 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
                              << noPort.arg("7000?logging=debug");
     QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 2
                                   << noHost.arg("lab ");
-    QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 2
-                                           << noHost.arg("::1");
-    QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 2
-                                   << noHost.arg("::g");
+    QTest::newRow("IPv6 without brackets")
+        << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 2 << noHost.arg("::1");
+    QTest::newRow("IPv6, not hex")
+        << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 2 << noHost.arg("::g");
     QTest::newRow("IPv6, no closing bracket")
         << QByteArray("[PORTS]\nCOM1=socket://[::1:7000\n") << 2 << noHost.arg("[::1:7000");
     QTest::newRow("IPv6, no port") << QByteArray("[PORTS]\nCOM1=socket://[::1]7000\n") << 2
@@ -558,18 +559,18 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
                                        << noForm.arg("RFC2217://lab:7000");
     QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 2
                                   << noForm.arg("tcp://lab:7000");
-    QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 2
-                                    << noForm.arg("loop://x");
-    QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 2
-                                          << noForm.arg("loop:");
+    QTest::newRow("loop with more")
+        << QByteArray("[PORTS]\nCOM1=loop://x\n") << 2 << noForm.arg("loop://x");
+    QTest::newRow("loop without slashes")
+        << QByteArray("[PORTS]\nCOM1=loop:\n") << 2 << noForm.arg("loop:");
     // Fixed: the ends of a path were trimmed of more than the reader's
     // blanks, so these opened the decoy although the file names another path.
     QTest::newRow("vertical tab after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\v\n") << 2 << invisible;
+        << QByteArray("[PORTS]\nCOM1=$\v\n") << 2 << invisible;
     QTest::newRow("no-break space after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 2 << invisible;
+        << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 2 << invisible;
     QTest::newRow("form feed before the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=\f$\n") << 2 << invisible;
+        << QByteArray("[PORTS]\nCOM1=\f$\n") << 2 << invisible;
 }
 
 // A line the program cannot use stays as it is, keeps its number and says why.
@@ -590,7 +591,8 @@ void tst_ComPortMap::garbageEntriesIgnored()
     QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
     QVERIFY(m.readIni().startsWith(ini));
     if (!reason.isEmpty())
-        QCOMPARE(map.pathFor(1, 1).error, QStringLiteral("COM1 in Ports.ini cannot be used: ") + reason);
+        QCOMPARE(map.pathFor(1, 1).error,
+                 QStringLiteral("COM1 in Ports.ini cannot be used: ") + reason);
 }
 
 void tst_ComPortMap::messagesQuoteEntries_data()
@@ -600,17 +602,17 @@ void tst_ComPortMap::messagesQuoteEntries_data()
     QTest::addColumn<QString>("error"); // & for Ports.ini
     const QString x300(300, u'x');
     QTest::newRow("a path of 10 MB") << "/dev/" + QString(10'000'000, u'x') << 1
-                                     << "COM1 is assigned to /dev/" + x300.left(295)
-                                            + u"\u2026, which is not present; connect the device "
-                                              "or change &";
+                                     << "COM1 is assigned to /dev/" + x300.left(295) +
+                                            u"\u2026, which is not present; connect the device "
+                                            "or change &";
     QTest::newRow("port 0, German") << "rfc2217://127.0.0.1:0" << 0
                                     << "COM1 in Ports.ini ist nicht nutzbar: Port 0 liegt nicht "
                                        "zwischen 1 und 65535";
     QTest::newRow("a long relative path, German")
         << x300 + x300 << 0
-        << u"COM1 in Ports.ini ist nicht nutzbar: „"_qs + x300
-               + u"…“ ist weder ein absoluter Pfad noch rfc2217://Host:Port, "
-                 "socket://Host:Port oder loop://"_qs;
+        << u"COM1 in Ports.ini ist nicht nutzbar: „"_qs + x300 +
+               u"…“ ist weder ein absoluter Pfad noch rfc2217://Host:Port, "
+               "socket://Host:Port oder loop://"_qs;
 }
 
 void tst_ComPortMap::messagesQuoteEntries()

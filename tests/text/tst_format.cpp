@@ -187,8 +187,7 @@ void tst_Format::quoted_data()
     QTest::newRow("300 characters stay") << a300 << a300;
     QTest::newRow("301 are cut") << a300 + u'b' << a300 + u'\u2026';
     QTest::newRow("10 MB") << QString(10'000'000, u'x') << QString(300, u'x') + u'\u2026';
-    QTest::newRow("no half character")
-        << a300.left(299) + smile << a300.left(299) + u'\u2026';
+    QTest::newRow("no half character") << a300.left(299) + smile << a300.left(299) + u'\u2026';
     QTest::newRow("a whole one at the end")
         << a300.left(298) + smile + u'b' << a300.left(298) + smile + u'\u2026';
 }
