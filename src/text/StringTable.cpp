@@ -260,6 +260,7 @@ constexpr Entry kEntries[] = {
     Entry{2458, u"„%%“ ist weder ein absoluter Pfad noch rfc2217://Host:Port, socket://Host:Port "
                 u"oder loop://"},
     Entry{2459, u"der Host fehlt"},
+    Entry{2460, u"%% hält die Übertragung an"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -496,6 +497,7 @@ constexpr Entry kEntries[] = {
     Entry{12458, u"\"%%\" is neither an absolute path nor rfc2217://host:port, socket://host:port "
                  u"or loop://"},
     Entry{12459, u"the host is missing"},
+    Entry{12460, u"%% holds the transmission"},
 };
 
 constexpr bool isSortedById()
