@@ -261,6 +261,7 @@ constexpr Entry kEntries[] = {
                 u"oder loop://"},
     Entry{2459, u"der Host fehlt"},
     Entry{2460, u"%% hält die Übertragung an"},
+    Entry{2461, u"Der Suchtext ist länger als %% Zeichen und wird nicht gesucht."},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -498,6 +499,7 @@ constexpr Entry kEntries[] = {
                  u"or loop://"},
     Entry{12459, u"the host is missing"},
     Entry{12460, u"%% holds the transmission"},
+    Entry{12461, u"The find text is longer than %% characters and is not searched."},
 };
 
 constexpr bool isSortedById()
