@@ -1,4 +1,3 @@
-#include "text/QuotedValue.h"
 #include "text/ReportHook.h"
 #include "text/UnexpectedError.h"
 #include "text/modFormat.h"
@@ -21,8 +20,6 @@ private Q_SLOTS:
     void filterNumeric_data();
     void filterNumeric();
     void ordinaryInputNeverReports();
-    void quoted_data();
-    void quoted();
     void unexpectedErrorBox_data();
     void unexpectedErrorBox();
 };
@@ -176,27 +173,6 @@ void tst_Format::ordinaryInputNeverReports()
     fkt_FormatFilterOnlyNumericValue(QString(70000, u'E'));
     setReportHook({});
     QCOMPARE(reported, QStringList());
-}
-
-void tst_Format::quoted_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
-    const QString a300(300, u'a');
-    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
-    QTest::newRow("300 characters stay") << a300 << a300;
-    QTest::newRow("301 are cut") << a300 + u'b' << a300 + u'\u2026';
-    QTest::newRow("10 MB") << QString(10'000'000, u'x') << QString(300, u'x') + u'\u2026';
-    QTest::newRow("no half character") << a300.left(299) + smile << a300.left(299) + u'\u2026';
-    QTest::newRow("a whole one at the end")
-        << a300.left(298) + smile + u'b' << a300.left(298) + smile + u'\u2026';
-}
-
-void tst_Format::quoted()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
-    QCOMPARE(quotedValue(value), expected);
 }
 
 void tst_Format::unexpectedErrorBox_data()

@@ -1875,9 +1875,7 @@ void tst_frmMain::programEndsBySignal()
 
 // The test itself, started again: the window's thread never comes back to the
 // event loop after SIGTERM.
-const bool g_stuckAfterSignal = [] {
-    if (!qEnvironmentVariableIsSet("LINTROVA_TEST_STUCK"))
-        return false;
+const bool g_stuckAfterSignal = qEnvironmentVariableIsSet("LINTROVA_TEST_STUCK") && [] {
     ProgramEnd::catchSignals();
     ::raise(SIGTERM);
     QElapsedTimer busy;
@@ -1885,14 +1883,13 @@ const bool g_stuckAfterSignal = [] {
     while (busy.elapsed() < 30000) {
     }
     ::_exit(0);
+    return true;
 }();
 
 void tst_frmMain::signalEndsAStuckProgram()
 {
     QProcess stuck;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LINTROVA_TEST_STUCK"), QStringLiteral("1"));
-    stuck.setProcessEnvironment(environment);
+    stuck.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("LINTROVA_TEST_STUCK=1"));
     stuck.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(stuck.waitForFinished(10000));
     QCOMPARE(stuck.exitCode(), 128 + SIGTERM);
