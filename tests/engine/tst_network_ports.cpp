@@ -1112,6 +1112,8 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     QCOMPARE(t.view.status, openStatus);
     QCOMPARE(t.view.statusMessages.size(), 2);
     QCOMPARE(t.view.statusMessages.last(), QString()); // the message ended with the sending
+    t.engine->connection().closePort();
+    QCOMPARE(t.view.waiting, QString());
 }
 
 // A server that sends requests without end while it reads nothing: what

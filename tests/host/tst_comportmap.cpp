@@ -578,7 +578,8 @@ void tst_ComPortMap::messagesQuoteEntries()
     const QString x293(293, u'x');
     QStringList errors;
     ComPortMap map(m.dataFolder(), m, m.byIdFolder());
-    const QStringList tails{QString(10'000'000, u'x'), x293 + u'x' + smile, x293 + smile + u'x'};
+    const QStringList tails{QString(10'000'000, u'x'), x293 + u'x' + smile, x293 + smile + u'x',
+                            x293 + u"xx"_qs};
     for (const QString &tail : tails) {
         m.writeIni("[PORTS]\nCOM1=/dev/" + tail.toUtf8() + "\n");
         errors << map.pathFor(1, 1).error.section(u',', 0, 0);
@@ -587,7 +588,7 @@ void tst_ComPortMap::messagesQuoteEntries()
     errors << map.pathFor(1, 0).error;
     const QString assigned = QStringLiteral("COM1 is assigned to /dev/");
     QCOMPARE(errors, QStringList({assigned + x293 + u"xx…"_qs, assigned + x293 + u"x…"_qs,
-                                  assigned + x293 + smile + u'…',
+                                  assigned + x293 + smile + u'…', assigned + x293 + u"xx"_qs,
                                   u"COM1 in Ports.ini ist nicht nutzbar: Port 0 liegt nicht "
                                   "zwischen 1 und 65535"_qs}));
 }
