@@ -14,6 +14,8 @@
 //   find          a full log of 32,001 lines of 2,048 characters searched for
 //                 what it does not hold, in the text and the hex view (median
 //                 of 5 beside the target of under 100 ms)
+//   a11y          the same full log: one query of the lines on screen
+//                 through the log's accessible interface (median of 5)
 //   record        text feed 92,160 B/s for 120 s, the log recorded to a file
 //   rfc2217       text feed 20 s on the local pseudo-terminal, then 20 s from
 //                 the same device through ser2net with RFC 2217, then 20 s

@@ -6,6 +6,7 @@
 #include "ports/PortTables.h"
 #include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
@@ -52,11 +53,20 @@ PortConnection::PortConnection(EngineContext &context)
         m.view.setStatusText(text);
         m_waitShown = true;
     });
+    // A server that holds the transmission is waited for like a device, in
+    // the waiting field: the port status stays. The hold ends before a lost
+    // connection is awaited.
+    m.port.setHoldHandler([this](const QString &text) {
+        m_holdText = text;
+        if (!awaitingDevice())
+            m.view.setWaitingText(text);
+    });
 }
 
 PortConnection::~PortConnection()
 {
     m.port.setWaitHandler({});
+    m.port.setHoldHandler({});
 }
 
 void PortConnection::fkt_MainOpenPort()
@@ -247,7 +257,7 @@ bool PortConnection::reopenLostPort()
         return false;
     m_connected = true;
     m_awaitedComNumber = 0;
-    m.view.setWaitingText(QString());
+    m.view.setWaitingText(m_holdText);
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());
     tellPortState();
@@ -261,7 +271,7 @@ void PortConnection::startAwaiting(int comNumber, const QString &path)
         m_return->start(path);
     m.view.setWaitingText(
         fkt_FormatInsertParam(fkt_ToolsGetResString(kWaitingTemplate, m.settings.Language),
-                              {QString::number(comNumber), path}));
+                              {QString::number(comNumber), quotedValue(path)}));
 }
 
 bool PortConnection::awaitingDevice() const
@@ -273,7 +283,7 @@ void PortConnection::stopAwaiting()
 {
     m_awaitedComNumber = 0;
     m_return->stop();
-    m.view.setWaitingText(QString());
+    m.view.setWaitingText(m_holdText);
 }
 
 void PortConnection::tellPortState()

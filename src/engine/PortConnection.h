@@ -94,4 +94,5 @@ private:
     bool m_openAgain = false;     // an opening was asked for meanwhile
     bool m_closeAsked = false;    // the user closed the port meanwhile
     bool m_waitShown = false;     // the port's wait replaced the status text
+    QString m_holdText;           // the port's other end holds the transmission
 };

@@ -2,6 +2,7 @@
 
 #include "host/PortAddress.h"
 #include "host/StableDeviceNames.h"
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
@@ -45,10 +46,51 @@ QString friendlyName(const QString &storedPath, const QString &device, const QSt
 constexpr qint32 kNotAssigned = 1820;
 constexpr qint32 kNotPresent = 1821;
 constexpr qint32 kNotSerial = 1825;
+constexpr qint32 kUnusable = 2450;
+constexpr qint32 kPortOutOfRange = 2451;
+constexpr qint32 kPortNotNumber = 2452;
+constexpr qint32 kNoPort = 2453;
+constexpr qint32 kHostTooLong = 2454;
+constexpr qint32 kNotHost = 2455;
+constexpr qint32 kEmptyEntry = 2456;
+constexpr qint32 kInvisibleAtEnds = 2457;
+constexpr qint32 kNoForm = 2458;
+constexpr qint32 kNoHost = 2459;
 
-QString text(qint32 id, quint8 language, const QStringList &params)
+// A parameter may be a hand-edited path of megabytes.
+QString text(qint32 id, quint8 language, const QStringList &params = {})
 {
-    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, language), params);
+    QStringList quoted;
+    for (const QString &param : params)
+        quoted << quotedValue(param);
+    return fkt_FormatInsertParam(fkt_ToolsGetResString(id, language), quoted);
+}
+
+// Why a COMn line the file holds is no entry the program can open.
+QString unusableReason(const QString &value, quint8 language)
+{
+    if (value.isEmpty())
+        return text(kEmptyEntry, language);
+    if (value.trimmed() != value)
+        return text(kInvisibleAtEnds, language);
+    const PortAddress::Problem problem = PortAddress::problemOf(value);
+    switch (problem.fault) {
+    case PortAddress::Fault::NoHost:
+        return text(kNoHost, language);
+    case PortAddress::Fault::NoPort:
+        return text(kNoPort, language);
+    case PortAddress::Fault::PortNotNumber:
+        return text(kPortNotNumber, language, {problem.part});
+    case PortAddress::Fault::PortOutOfRange:
+        return text(kPortOutOfRange, language, {problem.part});
+    case PortAddress::Fault::HostTooLong:
+        return text(kHostTooLong, language);
+    case PortAddress::Fault::NotHost:
+        return text(kNotHost, language, {problem.part});
+    case PortAddress::Fault::None:
+        break;
+    }
+    return text(kNoForm, language, {value});
 }
 
 } // namespace
@@ -114,11 +156,12 @@ int ComPortMap::recordNewDevice(QMap<int, QString> &assigned, const QString &dev
     for (int n = 1; n <= PortsIniFile::MaxComNumber; ++n) {
         if (assigned.contains(n))
             continue;
-        // Another instance may have taken the number since the file was read.
-        const QString takenMeanwhile = m_file.entry(n);
-        if (!takenMeanwhile.isEmpty()) {
-            assigned.insert(n, takenMeanwhile);
-            if (deviceBehind(takenMeanwhile) == device)
+        // Another instance may have taken the number since the file was
+        // read, and a line the program cannot use keeps its number too.
+        const std::optional<QString> takenMeanwhile = m_file.writtenEntry(n);
+        if (takenMeanwhile) {
+            assigned.insert(n, *takenMeanwhile);
+            if (deviceBehind(*takenMeanwhile) == device)
                 return n;
             continue;
         }
@@ -134,7 +177,15 @@ int ComPortMap::recordNewDevice(QMap<int, QString> &assigned, const QString &dev
 
 ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
 {
-    QString stored = m_file.entry(comNumber);
+    const std::optional<QString> written = m_file.writtenEntry(comNumber);
+    QString stored = written && PortsIniFile::isUsablePath(*written) ? *written : QString();
+    const QString com = QString::number(comNumber);
+    if (written && stored.isEmpty())
+        return {QString(),
+                fkt_FormatInsertParam(fkt_ToolsGetResString(kUnusable, language),
+                                      {com, unusableReason(*written, language)}),
+                QString(),
+                {}};
     if (stored.isEmpty() && PortsIniFile::isUsableNumber(comNumber)) {
         const QList<DiscoveredPort> ports = discover();
         for (const DiscoveredPort &port : ports) {
@@ -142,7 +193,6 @@ ComPortMap::Lookup ComPortMap::pathFor(int comNumber, quint8 language)
                 stored = port.path;
         }
     }
-    const QString com = QString::number(comNumber);
     if (stored.isEmpty())
         return {QString(), text(kNotAssigned, language, {com, m_file.filePath()}), QString(), {}};
     if (PortAddress::parse(stored)) // the port opens it by its URL

@@ -61,65 +61,86 @@ bool isIpv6Text(const QString &host)
     return true;
 }
 
-std::optional<quint16> portNumber(const QString &text)
+using Fault = PortAddress::Fault;
+
+// Digits without a leading zero, from 1 to 65535.
+Fault portFault(const QString &text)
 {
-    if (text.isEmpty() || text.size() > 5 || text.startsWith(u'0'))
-        return std::nullopt;
-    int value = 0;
+    if (text.isEmpty())
+        return Fault::NoPort;
     for (const QChar c : text) {
         if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
+            return Fault::PortNotNumber;
     }
-    if (value > 65535)
-        return std::nullopt;
-    return quint16(value);
+    if (text.startsWith(u'0') && text.size() > 1)
+        return Fault::PortNotNumber;
+    return text == u"0" || text.size() > 5 || text.toInt() > 65535 ? Fault::PortOutOfRange
+                                                                   : Fault::None;
 }
 
-std::optional<PortAddress> addressOf(PortAddress::Kind kind, const QString &rest)
+// The address after the scheme, or why there is none.
+PortAddress::Problem readAddress(const QString &rest, PortAddress &address)
 {
-    QString host;
     QString port;
     if (rest.startsWith(u'[')) {
         const qsizetype close = rest.indexOf(u']');
-        if (close < 0 || rest.mid(close + 1, 1) != QLatin1String(":"))
-            return std::nullopt;
-        host = rest.mid(1, close - 1);
+        address.host = rest.mid(1, close - 1);
+        if (close < 0 || !isIpv6Text(address.host))
+            return {Fault::NotHost, close < 0 ? rest : address.host};
+        if (rest.mid(close + 1, 1) != QLatin1String(":"))
+            return {Fault::NoPort, {}};
         port = rest.mid(close + 2);
-        if (!isIpv6Text(host))
-            return std::nullopt;
     } else {
         const qsizetype colon = rest.lastIndexOf(u':');
+        address.host = rest.left(colon < 0 ? rest.size() : colon);
+        if (address.host.size() > kMostHostCharacters)
+            return {Fault::HostTooLong, {}};
+        if (!isHostName(address.host))
+            return {address.host.isEmpty() ? Fault::NoHost : Fault::NotHost, address.host};
         if (colon < 0)
-            return std::nullopt;
-        host = rest.left(colon);
+            return {Fault::NoPort, {}};
         port = rest.mid(colon + 1);
-        if (!isHostName(host))
-            return std::nullopt;
     }
-    const std::optional<quint16> number = portNumber(port);
-    if (!number)
-        return std::nullopt;
-    PortAddress address;
-    address.kind = kind;
-    address.host = host;
-    address.port = *number;
-    return address;
+    const Fault fault = portFault(port);
+    if (fault != Fault::None)
+        return {fault, fault == Fault::NoPort ? QString() : port};
+    address.port = quint16(port.toInt());
+    return {};
+}
+
+// The scheme's kind and the text after it, for the two network forms.
+std::optional<std::pair<PortAddress::Kind, QString>> networkForm(const QString &entry)
+{
+    static const QString rfc2217 = QStringLiteral("rfc2217://");
+    static const QString socket = QStringLiteral("socket://");
+    if (entry.startsWith(rfc2217))
+        return std::pair{PortAddress::Kind::Rfc2217, entry.mid(rfc2217.size())};
+    if (entry.startsWith(socket))
+        return std::pair{PortAddress::Kind::Socket, entry.mid(socket.size())};
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<PortAddress> PortAddress::parse(const QString &entry)
 {
-    static const QString rfc2217 = QStringLiteral("rfc2217://");
-    static const QString socket = QStringLiteral("socket://");
     if (entry == QLatin1String("loop://"))
         return PortAddress{};
-    if (entry.startsWith(rfc2217))
-        return addressOf(Kind::Rfc2217, entry.mid(rfc2217.size()));
-    if (entry.startsWith(socket))
-        return addressOf(Kind::Socket, entry.mid(socket.size()));
-    return std::nullopt;
+    const auto form = networkForm(entry);
+    if (!form)
+        return std::nullopt;
+    PortAddress address;
+    address.kind = form->first;
+    if (readAddress(form->second, address).fault != Fault::None)
+        return std::nullopt;
+    return address;
+}
+
+PortAddress::Problem PortAddress::problemOf(const QString &entry)
+{
+    const auto form = networkForm(entry);
+    PortAddress address;
+    return form ? readAddress(form->second, address) : Problem{};
 }
 
 QString PortAddress::hostAndPort() const

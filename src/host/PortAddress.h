@@ -28,6 +28,16 @@ struct PortAddress {
     // The address an entry names, or nothing when it is not one of the forms.
     static std::optional<PortAddress> parse(const QString &entry);
 
+    // Why an entry that begins with rfc2217:// or socket:// names no address,
+    // with the part that is wrong as written; Fault::None for an address and
+    // for an entry of any other beginning.
+    enum class Fault { None, NoHost, NotHost, HostTooLong, NoPort, PortNotNumber, PortOutOfRange };
+    struct Problem {
+        Fault fault = Fault::None;
+        QString part;
+    };
+    static Problem problemOf(const QString &entry);
+
     // How messages name the other end: 'host:port', '[::1]:7000'; empty for
     // the loopback.
     QString hostAndPort() const;

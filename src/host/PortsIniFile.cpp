@@ -60,18 +60,22 @@ bool PortsIniFile::isUsablePath(const QString &devicePath)
 
 QString PortsIniFile::entry(int comNumber) const
 {
-    if (!isUsableNumber(comNumber))
-        return {};
     // Not trimmed here: the reader already drops the blanks around a value,
     // and anything else at its ends (a vertical tab, a no-break space) is
     // part of what the file names, so such an entry is unusable rather
     // than a shorter path to another device.
+    const QString value = writtenEntry(comNumber).value_or(QString());
+    return isUsablePath(value) ? value : QString();
+}
+
+std::optional<QString> PortsIniFile::writtenEntry(int comNumber) const
+{
+    if (!isUsableNumber(comNumber))
+        return std::nullopt;
     const auto file = WholeFile::read(m_filePath, IniProfile::kMaxFileSize);
     if (!file)
-        return {};
-    const QString value =
-        PortsIniText::valueIn(*file, kSection, keyOf(comNumber).toLatin1()).value_or(QString());
-    return isUsablePath(value) ? value : QString();
+        return std::nullopt;
+    return PortsIniText::valueIn(*file, kSection, keyOf(comNumber).toLatin1());
 }
 
 QMap<int, QString> PortsIniFile::entries() const

@@ -3,6 +3,8 @@
 #include <QMap>
 #include <QString>
 
+#include <optional>
+
 // The COM numbers given to devices, kept in Ports.ini in the data folder:
 // section PORTS, keys COM1, COM2, ... whose values are device paths, or a
 // port across the network or the loopback in the URL forms of PortAddress
@@ -14,7 +16,7 @@
 // Only entries whose key is COMn with n from 1 to MaxComNumber and whose
 // value is an absolute path or one of the URL forms count. Anything else in
 // the file (COMx, COM0, empty or relative values, other URLs) is left alone
-// and read as no entry.
+// and read as no entry; a COMn line that is no entry still holds its number.
 class PortsIniFile {
 public:
     // The settings store holds the port as a zero-based byte, so COM256 is
@@ -28,6 +30,10 @@ public:
     // The device path (or URL) of COMn, or an empty text when COMn has no
     // usable entry.
     QString entry(int comNumber) const;
+
+    // COMn's value as the file holds it, usable or not (empty for "COMn=");
+    // nothing when n is out of range or the file has no line for COMn.
+    std::optional<QString> writtenEntry(int comNumber) const;
 
     // Every usable entry, by ascending COM number.
     QMap<int, QString> entries() const;

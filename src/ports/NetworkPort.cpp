@@ -52,6 +52,7 @@ constexpr qint32 kNumberWhileOpen = 2013;
 constexpr qint32 kInvalidNumber = 2014;
 constexpr qint32 kNoByte = 2015;
 constexpr qint32 kStillBusy = 2016;
+constexpr qint32 kHolds = 2460;
 
 constexpr qsizetype kReadSliceBytes = 256 * 1024;
 constexpr qsizetype kMostServerText = 120;
@@ -375,7 +376,7 @@ void NetworkPort::adopt(int fd)
     m_answers = {};
     m_lineAsked = false;
     m_askedFlow.reset();
-    m_suspended = false;
+    setSuspended(false);
     m_out.clear();
     m_mostQueued = 0;
     m_openingData.clear();
@@ -598,7 +599,7 @@ void NetworkPort::dropConnection()
     m_goneErrno = 0;
     m_out.clear();
     m_backlog.clear();
-    m_suspended = false;
+    setSuspended(false);
 }
 
 // Room for the answers the next bytes read may ask for: a Telnet answer is
@@ -661,10 +662,10 @@ void NetworkPort::take(const char *bytes, qsizetype size)
     for (const QByteArray &subnegotiation : std::as_const(decoded.comPort)) {
         switch (Rfc2217::take(subnegotiation, m_answers)) {
         case Rfc2217::Notice::Suspend:
-            m_suspended = true;
+            setSuspended(true);
             break;
         case Rfc2217::Notice::Resume:
-            m_suspended = false;
+            setSuspended(false);
             break;
         case Rfc2217::Notice::None:
             break;
@@ -870,6 +871,15 @@ QString NetworkPort::misbehaviour() const
 {
     const double seconds = std::chrono::duration<double>(m_stallLimit).count();
     return text(kMisbehaves, {m_name, QString::number(seconds)});
+}
+
+void NetworkPort::setSuspended(bool suspended)
+{
+    if (suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    if (m_holdHandler)
+        m_holdHandler(suspended ? text(kHolds, {m_name}) : QString());
 }
 
 QString NetworkPort::text(qint32 id, const QStringList &params) const

@@ -66,7 +66,8 @@ class QSocketNotifier;
 // What waits to go to the server never exceeds kMostQueued bytes. The
 // program's own bytes (data, settings, control lines) wait while they would
 // fill it beyond kMostQueued - kAnswerRoom, as they wait while the server
-// has suspended data with FLOWCONTROL-SUSPEND; a write that waits longer than
+// has suspended data with FLOWCONTROL-SUSPEND (the hold handler tells when
+// such a hold begins and ends); a write that waits longer than
 // the write time-out fails with PortErrors::WriteTimeout ("the server takes
 // nothing at the moment"). Negotiation answers fill the rest: the connection
 // is read only as far as the room left for the answers its bytes may ask for.
@@ -111,6 +112,10 @@ public:
     {
         m_waitHandler = std::move(handler);
     }
+    void setHoldHandler(std::function<void(const QString &)> handler) override
+    {
+        m_holdHandler = std::move(handler);
+    }
 
     // How long a write may wait for a server that takes nothing before it
     // fails with PortErrors::WriteTimeout.
@@ -148,6 +153,7 @@ private:
     qsizetype answerRoom() const;
     qsizetype readRoom() const;
     void stalled();
+    void setSuspended(bool suspended);
     void waitForLine();
     void refill() override;
     void updateWatching() override;
@@ -169,6 +175,7 @@ private:
     PortPathResolver m_resolver;
     LanguageSource m_language;
     std::function<void(const QString &)> m_waitHandler;
+    std::function<void(const QString &)> m_holdHandler;
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;

@@ -119,3 +119,8 @@ void PortByEntry::setWaitHandler(std::function<void(const QString &)> handler)
 {
     m_network.setWaitHandler(std::move(handler));
 }
+
+void PortByEntry::setHoldHandler(std::function<void(const QString &)> handler)
+{
+    m_network.setHoldHandler(std::move(handler));
+}

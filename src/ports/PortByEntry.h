@@ -46,6 +46,7 @@ public:
     // True when COMn's entry names a port across the network.
     bool mayWaitToOpen(qint16 comNumber) override;
     void setWaitHandler(std::function<void(const QString &)> handler) override;
+    void setHoldHandler(std::function<void(const QString &)> handler) override;
 
     // The port in use: the last one opened.
     SerialPortControl &current() { return *m_current; }

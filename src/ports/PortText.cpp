@@ -1,5 +1,6 @@
 #include "ports/PortText.h"
 
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 
 #include <cstring>
@@ -7,7 +8,8 @@
 namespace PortText {
 
 // Each %% in turn takes the next parameter, empty or not; a parameter that
-// holds %% itself (a device path, a server's words) is never filled again.
+// holds %% itself (a device path, a server's words) is never filled again,
+// and a long one (a path of a hand-edited Ports.ini) is shortened.
 QString text(quint8 language, qint32 id, const QStringList &params)
 {
     const QString form = fkt_ToolsGetResString(id, language);
@@ -19,7 +21,7 @@ QString text(quint8 language, qint32 id, const QStringList &params)
         if (at < 0)
             break;
         filled += QStringView(form).mid(from, at - from);
-        filled += param;
+        filled += quotedValue(param);
         from = at + placeholder.size();
     }
     filled += QStringView(form).mid(from);

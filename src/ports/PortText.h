@@ -10,7 +10,7 @@ using LanguageSource = std::function<quint8()>;
 
 // The port layer's messages: a text of the string table in the program's
 // language (0 German, anything else English) with its %% filled in, in
-// order, each with its parameter as it is. Where a
+// order, each with its parameter as a message quotes it (quotedValue). Where a
 // system call failed, the system's own words for its errno follow in
 // parentheses, as the system gives them.
 namespace PortText {

@@ -102,4 +102,9 @@ public:
     // events running, and with an empty text when the wait is over. Other
     // ports never call it.
     virtual void setWaitHandler(std::function<void(const QString &text)> handler) { (void)handler; }
+    // A port whose other end can hold what the program sends (a server's
+    // FLOWCONTROL-SUSPEND) calls the handler with a text saying so when the
+    // hold begins, and with an empty text when it ends (the server resumes,
+    // the connection closes). Other ports never call it.
+    virtual void setHoldHandler(std::function<void(const QString &text)> handler) { (void)handler; }
 };

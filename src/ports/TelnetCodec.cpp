@@ -90,16 +90,19 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
             m_state = State::Data;
             break;
         case State::Sb:
-            if (byte == kIac) {
-                // A subnegotiation without its option: the command that
-                // follows counts.
-                m_state = State::Iac;
-                break;
-            }
-            m_sbOption = byte;
-            m_sb.clear();
-            m_sbOverlong = false;
-            m_state = State::SbData;
+            if (byte == kIac)
+                m_state = State::SbOptionIac;
+            else
+                startSubnegotiation(byte);
+            break;
+        case State::SbOptionIac:
+            // Option 255 is written IAC IAC like the data byte 255; any other
+            // command leaves the subnegotiation without its option, and the
+            // command counts.
+            if (byte == kIac)
+                startSubnegotiation(kIac);
+            else
+                takeCommand(byte);
             break;
         case State::SbData:
             if (byte == kIac)
@@ -129,6 +132,14 @@ void TelnetCodec::decode(const char *bytes, qsizetype size, Decoded &out)
             break;
         }
     }
+}
+
+void TelnetCodec::startSubnegotiation(unsigned char option)
+{
+    m_sbOption = option;
+    m_sb.clear();
+    m_sbOverlong = false;
+    m_state = State::SbData;
 }
 
 // The byte after an IAC that is not a second IAC.

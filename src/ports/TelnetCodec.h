@@ -17,7 +17,8 @@
 // refused is answered once, never again, however often it comes.
 //
 // Subnegotiations of the COM Port Control option are handed over without
-// IAC, SB, the option code and IAC SE; other subnegotiations are dropped,
+// IAC, SB, the option code and IAC SE; other subnegotiations (option 255's
+// too, its code written IAC IAC) are dropped whole,
 // and so is anything beyond kMostSubnegotiation bytes of one. An IAC
 // followed by anything but IAC or SE inside a subnegotiation breaks it off
 // (it is dropped) and is taken as the command it starts; no byte of a
@@ -54,9 +55,10 @@ public:
     static QByteArray comPortCommand(unsigned char command, const QByteArray &value);
 
 private:
-    enum class State { Data, Iac, Verb, Sb, SbData, SbIac };
+    enum class State { Data, Iac, Verb, Sb, SbOptionIac, SbData, SbIac };
     enum class Side { No, WantYes, Yes };
 
+    void startSubnegotiation(unsigned char option);
     void takeCommand(unsigned char byte);
     void negotiate(unsigned char verb, unsigned char option, QByteArray &reply);
     void endSubnegotiation(Decoded &out);

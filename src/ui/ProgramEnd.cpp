@@ -17,7 +17,12 @@
 namespace {
 
 constexpr int kCaughtSignals[] = {SIGTERM, SIGHUP, SIGINT};
+// How long the event loop has to take a signal up. A thread that does not come
+// back to it (a start, a layout of a huge text, a wait in a system call) must
+// not keep the program from ending.
+constexpr unsigned kGraceSeconds = 1;
 int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_untakenSignal = 0; // caught, not yet read from the pipe
 
 extern "C" void writeSignalToPipe(int signalNumber)
 {
@@ -25,7 +30,18 @@ extern "C" void writeSignalToPipe(int signalNumber)
     const auto byte = static_cast<unsigned char>(signalNumber);
     // A full pipe already holds a signal to act on; this one can be dropped.
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    if (g_untakenSignal == 0) {
+        g_untakenSignal = signalNumber;
+        ::alarm(kGraceSeconds);
+    }
     errno = savedErrno;
+}
+
+// Nothing is saved then: the thread that would save is not answering.
+extern "C" void endForUntakenSignal(int)
+{
+    if (g_untakenSignal != 0)
+        ::_exit(128 + g_untakenSignal);
 }
 
 bool ignoredAtStart(int signalNumber)
@@ -49,6 +65,10 @@ bool ProgramEnd::catchSignals()
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     bool caught = true;
+    struct sigaction grace {};
+    grace.sa_handler = endForUntakenSignal;
+    sigemptyset(&grace.sa_mask);
+    caught = ::sigaction(SIGALRM, &grace, nullptr) == 0;
     for (const int signalNumber : kCaughtSignals)
         if (!ignoredAtStart(signalNumber))
             caught = ::sigaction(signalNumber, &action, nullptr) == 0 && caught;
@@ -80,6 +100,8 @@ void ProgramEnd::readSignals()
 {
     unsigned char bytes[16];
     const ssize_t n = ::read(g_signalPipe[0], bytes, sizeof bytes);
+    g_untakenSignal = 0;
+    ::alarm(0);
     if (n > 0)
         endBySignal(bytes[0]);
 }

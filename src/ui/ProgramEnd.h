@@ -16,15 +16,19 @@ class frmMain;
 // signal, with 0 at the session's end.
 //
 // The signal handler only writes the signal's number into a pipe; the event
-// loop reads it there, so the window is unloaded outside the handler.
+// loop reads it there, so the window is unloaded outside the handler. A signal
+// the event loop has not taken up within a second (the start still running,
+// or the window's thread stuck) ends the program at once with 128 + its
+// number, without saving anything.
 class ProgramEnd : public QObject {
     Q_OBJECT
 public:
     using Exit = std::function<void(int code)>;
 
     // Catches the three signals from now on (a signal the program was started
-    // with ignored, as under nohup, stays ignored). Signals that arrive before
-    // a ProgramEnd exists wait for it. Once per process; false when they
+    // with ignored, as under nohup, stays ignored), and SIGALRM for the
+    // second's grace. Signals that arrive before a ProgramEnd exists wait
+    // for it that long. Once per process; false when they
     // cannot be caught, and then end the program as the system does.
     static bool catchSignals();
 

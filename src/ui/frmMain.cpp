@@ -10,6 +10,7 @@
 #include "host/PortsIniFile.h"
 #include "ports/SerialPortControl.h"
 #include "text/FileErrorText.h"
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
@@ -314,7 +315,7 @@ void frmMain::reportSaveFailures(const QList<SaveFailure> &failures)
     QStringList lines;
     for (const SaveFailure &failure : failures)
         lines << fkt_FormatInsertParam(fkt_ToolsGetResString(1840, lang),
-                                       {QDir::toNativeSeparators(failure.path),
+                                       {quotedValue(QDir::toNativeSeparators(failure.path)),
                                         fileErrorReason(failure.error, lang)});
     if (m_unloadForSystem) {
         // Nobody may be there to close a box: the session is ending.
@@ -347,7 +348,7 @@ SaveSelection frmMain::keepOtherWindowsFiles()
         // this window's values already loses nothing.
         if (seen == current || !current.readable() || held)
             return true;
-        const QString shown = QDir::toNativeSeparators(path);
+        const QString shown = quotedValue(QDir::toNativeSeparators(path));
         if (m_unloadForSystem) {
             const QString line = fkt_FormatInsertParam(fkt_ToolsGetResString(1922, lang), {shown});
             std::fprintf(stderr, "Lintrova: %s\n", line.toLocal8Bit().constData());

@@ -119,6 +119,7 @@ private:
     bool inFindBar(const QObject *watched) const;
     // Finds the next (previous) line with the find bar's text.
     void findInLog(bool backwards);
+    QString findTextRefusal() const;
     void mnuViewFollow_Click(bool checked);
     void selectionMoved();
     // Writes the status bar's field about the log's lines: the count held

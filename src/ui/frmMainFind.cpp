@@ -32,6 +32,12 @@ constexpr qint32 kFindLabel = 2154;
 constexpr qint32 kNotFound = 2155;
 constexpr qint32 kHexPairsWanted = 2156;
 constexpr qint32 kFollowCaption = 2157;
+constexpr qint32 kFindTextTooLong = 2461;
+
+// The longest text a search takes. The field holds one character more, so a
+// longer text (pasted) is refused with a message instead of being cut to one
+// that would be searched.
+constexpr int kMostFindCharacters = 32767;
 
 // The held lines' count is shown at most this often while lines stream in.
 constexpr int kLineInfoIntervalMs = 100;
@@ -48,6 +54,7 @@ void frmMain::buildFindBar()
     labFind->setObjectName(QStringLiteral("labFind"));
     txtFind = new QLineEdit(fraFind);
     txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setMaxLength(kMostFindCharacters + 1);
     labFind->setBuddy(txtFind);
     cmdFindNext = new QPushButton(fraFind);
     cmdFindNext->setObjectName(QStringLiteral("cmdFindNext"));
@@ -102,7 +109,8 @@ void frmMain::connectFindBar()
     connect(cmdFindNext, &QPushButton::clicked, this, [this] { findInLog(false); });
     connect(cmdFindPrevious, &QPushButton::clicked, this, [this] { findInLog(true); });
     connect(cmdFindClose, &QPushButton::clicked, this, &frmMain::closeFindBar);
-    connect(txtFind, &QLineEdit::textChanged, labFindResult, &QLabel::clear);
+    connect(txtFind, &QLineEdit::textChanged, this,
+            [this] { labFindResult->setText(findTextRefusal()); });
     connect(mnuViewFollow, &QAction::triggered, this, &frmMain::mnuViewFollow_Click);
     TrafficLog &log = m_engine->log();
     connect(&log, &TrafficLog::followNewLinesChanged, this, [this](bool follow) {
@@ -173,6 +181,11 @@ void frmMain::findInLog(bool backwards)
     const quint8 lang = m_settings.Language;
     TrafficLog &log = m_engine->log();
     const TrafficLog::Form form = lstSendReceive->form();
+    if (!findTextRefusal().isEmpty()) {
+        labFindResult->setText(findTextRefusal());
+        lstSendReceive->setMatch(std::nullopt);
+        return;
+    }
     const LogSearch search(txtFind->text(), form);
     if (!search.valid()) {
         const bool hexWanted = form == TrafficLog::Form::Hex &&
@@ -195,6 +208,17 @@ void frmMain::findInLog(bool backwards)
     log.setFollowNewLines(false);
     log.setSelectedIndex(match->row);
     lstSendReceive->setMatch(match);
+}
+
+// Why the find field's text is not searched; empty when it is.
+QString frmMain::findTextRefusal() const
+{
+    if (txtFind->text().size() <= kMostFindCharacters)
+        return {};
+    const quint8 lang = m_settings.Language;
+    const QLocale numbers(lang == 0 ? QLocale::German : QLocale::English);
+    return fkt_FormatInsertParam(fkt_ToolsGetResString(kFindTextTooLong, lang),
+                                 {numbers.toString(kMostFindCharacters)});
 }
 
 void frmMain::mnuViewFollow_Click(bool checked)

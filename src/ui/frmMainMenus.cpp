@@ -9,6 +9,7 @@
 #include "ui/CommandFileDialog.h"
 #include "engine/LogFile.h"
 #include "text/FileErrorText.h"
+#include "text/QuotedValue.h"
 #include "text/modFormat.h"
 #include "ui/InputBox.h"
 #include "ui/LogFileDialog.h"
@@ -73,7 +74,7 @@ void frmMain::mnuFileSaveLog_Click()
     if (error == 0)
         return;
     const QString text = fkt_FormatInsertParam(fkt_ToolsGetResString(1805, lang),
-                                               {path, fileErrorReason(error, lang)});
+                                               {quotedValue(path), fileErrorReason(error, lang)});
     MessageBoxes::show({this, MessageBoxes::Icon::Critical, fkt_ToolsGetResString(1806, lang), text});
 }
 

@@ -8,6 +8,7 @@
 #include "engine/LogRecorder.h"
 #include "engine/TerminalEngine.h"
 #include "text/FileErrorText.h"
+#include "text/QuotedValue.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogFileDialog.h"
@@ -50,7 +51,7 @@ bool frmMain::startRecording(const QString &path)
         return true;
     }
     const quint8 lang = m_settings.Language;
-    const QString shown = QDir::toNativeSeparators(path);
+    const QString shown = quotedValue(QDir::toNativeSeparators(path));
     tellRecordingProblem(error == EWOULDBLOCK
                              ? fkt_FormatInsertParam(fkt_ToolsGetResString(1873, lang), {shown})
                              : fkt_FormatInsertParam(fkt_ToolsGetResString(1874, lang),
@@ -110,8 +111,8 @@ void frmMain::recordingFailed(const QString &path, int errorNumber)
     const QString reason = errorNumber == LogRecorder::kFileGone
                                ? fkt_ToolsGetResString(1876, lang)
                                : fileErrorReason(errorNumber, lang);
-    tellRecordingProblem(fkt_FormatInsertParam(fkt_ToolsGetResString(1875, lang),
-                                               {QDir::toNativeSeparators(path), reason}));
+    tellRecordingProblem(fkt_FormatInsertParam(
+        fkt_ToolsGetResString(1875, lang), {quotedValue(QDir::toNativeSeparators(path)), reason}));
 }
 
 void frmMain::tellRecordingProblem(const QString &text)

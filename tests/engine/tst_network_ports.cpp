@@ -1066,8 +1066,11 @@ void tst_NetworkPorts::suspendedServerKeepsTheText_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("status"); // $ stands for host:port
-    QTest::newRow("German") << 0 << "Nicht gesendet: $ nimmt zur Zeit nichts an";
-    QTest::newRow("English") << 1 << "Not sent: $ takes nothing at the moment";
+    QTest::addColumn<QString>("holding");
+    QTest::newRow("German") << 0 << "Nicht gesendet: $ nimmt zur Zeit nichts an"
+                            << u"$ hält die Übertragung an"_qs;
+    QTest::newRow("English") << 1 << "Not sent: $ takes nothing at the moment"
+                             << "$ holds the transmission";
 }
 
 // A server that suspends the data it is sent (FLOWCONTROL-SUSPEND) takes
@@ -1077,6 +1080,7 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
 {
     QFETCH(int, language);
     QFETCH(QString, status);
+    QFETCH(QString, holding);
     ScriptedServer server(ScriptedServer::Manner::Suspends);
     Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
     t.settings.Language = quint8(language);
@@ -1086,12 +1090,13 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     const QString openStatus = t.view.status;
     t.engine->startTimers();
     QTest::qWait(100); // the suspension arrives
+    const QString name = QStringLiteral("127.0.0.1:%1").arg(server.port());
+    QCOMPARE(t.view.waiting, holding.replace(u'$', name));
 
     t.view.send = QStringLiteral("hello");
     t.engine->transmitter().cmdSend_Click();
     QCOMPARE(t.view.send, QStringLiteral("hello"));
-    QCOMPARE(t.view.statusMessages,
-             QStringList{status.replace(u'$', QStringLiteral("127.0.0.1:%1").arg(server.port()))});
+    QCOMPARE(t.view.statusMessages, QStringList{status.replace(u'$', name)});
     QCOMPARE(t.view.status, openStatus);
     QCOMPARE(t.contents(), QStringList());
     QCOMPARE(t.view.messages, QStringList());
@@ -1102,10 +1107,13 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     t.engine->transmitter().cmdSend_Click();
     QCOMPARE(t.view.send, QString());
     QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  hello")});
+    QCOMPARE(t.view.waiting, QString());
     QTRY_VERIFY(server.received().contains("hello"));
     QCOMPARE(t.view.status, openStatus);
     QCOMPARE(t.view.statusMessages.size(), 2);
     QCOMPARE(t.view.statusMessages.last(), QString()); // the message ended with the sending
+    t.engine->connection().closePort();
+    QCOMPARE(t.view.waiting, QString());
 }
 
 // A server that sends requests without end while it reads nothing: what

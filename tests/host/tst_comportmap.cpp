@@ -5,6 +5,7 @@
 #include "host/ComPortMap.h"
 #include "host/PortAddress.h"
 #include "text/Codec.h"
+#include "text/QuotedValue.h"
 
 #include <QTest>
 
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void outOfRangeNumberGivesError();
     void garbageEntriesIgnored_data();
     void garbageEntriesIgnored();
+    void messagesQuoteEntries();
     void urlEntries_data();
     void urlEntries();
     void missingByIdFolder();
@@ -477,65 +479,81 @@ void tst_ComPortMap::garbageEntriesIgnored_data()
     // $ stands for an existing file that no enumeration reports.
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<int>("expected"); // number the plugged device gets
-    QTest::newRow("COMx") << QByteArray("[PORTS]\nCOMx=$\n") << 1;
-    QTest::newRow("COM0") << QByteArray("[PORTS]\nCOM0=$\n") << 1;
-    QTest::newRow("COM-1") << QByteArray("[PORTS]\nCOM-1=$\n") << 1;
-    QTest::newRow("COM257") << QByteArray("[PORTS]\nCOM257=$\n") << 1;
-    QTest::newRow("empty value") << QByteArray("[PORTS]\nCOM1=\n") << 1;
-    QTest::newRow("blank value") << QByteArray("[PORTS]\nCOM1=   \n") << 1;
-    QTest::newRow("relative value") << QByteArray("[PORTS]\nCOM1=dev/ttyUSB0\n") << 1;
-    QTest::newRow("other section") << QByteArray("[SETTINGS]\nCOM1=$\n") << 1;
-    QTest::newRow("no section") << QByteArray("COM1=$\n") << 1;
+    QTest::addColumn<QString>("reason"); // why COM1's line cannot be used
+    const auto row = [](const char *name, const QByteArray &ini, const QString &reason = {}) {
+        QTest::newRow(name) << ini << (ini.startsWith("[PORTS]\nCOM1=") ? 2 : 1) << reason;
+    };
+    // COM1's line, which keeps its number: a device once took COM4 of
+    // "COM4=rfc2217://127.0.0.1:0".
+    const auto com1 = [&row](const char *name, const QByteArray &entry, const QString &reason) {
+        row(name, "[PORTS]\nCOM1=" + entry + '\n', reason);
+    };
+    const QString host = QStringLiteral("\"%1\" is neither a host name nor an IP address");
+    const QString port = QStringLiteral("\"%1\" is not a port number");
+    const QString form = QStringLiteral("\"%1\" is neither an absolute path nor "
+                                        "rfc2217://host:port, socket://host:port or loop://");
+    const QString noPort = QStringLiteral("the host is not followed by :port");
+    const QString invisible = QStringLiteral(
+        "the entry begins or ends with an invisible character");
+    row("COMx", "[PORTS]\nCOMx=$\n");
+    row("COM0", "[PORTS]\nCOM0=$\n");
+    row("COM-1", "[PORTS]\nCOM-1=$\n");
+    row("COM257", "[PORTS]\nCOM257=$\n");
+    com1("empty value", "", "the entry is empty");
+    com1("blank value", "   ", "the entry is empty");
+    com1("relative value", "dev/ttyUSB0", form.arg("dev/ttyUSB0"));
+    row("other section", "[SETTINGS]\nCOM1=$\n");
+    row("no section", "COM1=$\n");
     // Fixed: the length once counted the literal's terminating NUL and one
     // byte beyond it.
-    QTest::newRow("not an ini file") << QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18) << 1;
-    QTest::newRow("absent device kept") << QByteArray("[PORTS]\nCOM1=/nonexistent/tty\n") << 2;
-    QTest::newRow("folder as device") << QByteArray("[PORTS]\nCOM1=/\n") << 2;
+    row("not an ini file", QByteArray("\x00\xff[[=\n=\n[PORTS\nCOM", 18));
+    com1("absent device kept", "/nonexistent/tty", {});
+    com1("folder as device", "/", {});
     // Addresses that are not one of the URL forms.
-    QTest::newRow("no port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab\n") << 1;
-    QTest::newRow("empty port") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:\n") << 1;
-    QTest::newRow("port 0") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:0\n") << 1;
-    QTest::newRow("port 65536") << QByteArray("[PORTS]\nCOM1=socket://lab:65536\n") << 1;
-    QTest::newRow("leading zero") << QByteArray("[PORTS]\nCOM1=socket://lab:07000\n") << 1;
-    QTest::newRow("sign") << QByteArray("[PORTS]\nCOM1=socket://lab:+7000\n") << 1;
-    QTest::newRow("no host") << QByteArray("[PORTS]\nCOM1=rfc2217://:7000\n") << 1;
-    QTest::newRow("empty label") << QByteArray("[PORTS]\nCOM1=rfc2217://lab..local:7000\n") << 1;
-    QTest::newRow("user") << QByteArray("[PORTS]\nCOM1=rfc2217://me@lab:7000\n") << 1;
-    QTest::newRow("path") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000/x\n") << 1;
-    QTest::newRow("options") << QByteArray("[PORTS]\nCOM1=rfc2217://lab:7000?logging=debug\n") << 1;
-    QTest::newRow("blank inside") << QByteArray("[PORTS]\nCOM1=rfc2217://lab :7000\n") << 1;
-    QTest::newRow("IPv6 without brackets") << QByteArray("[PORTS]\nCOM1=socket://::1:7000\n") << 1;
-    QTest::newRow("IPv6, not hex") << QByteArray("[PORTS]\nCOM1=socket://[::g]:7000\n") << 1;
-    QTest::newRow("IPv6, an empty interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%]:7000\n") << 1;
-    QTest::newRow("IPv6, two interfaces")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth0%eth1]:7000\n") << 1;
-    QTest::newRow("IPv6, an interface name too long")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%enx0123456789abc]:7000\n") << 1;
-    QTest::newRow("IPv6, a slash in the interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[fe80::1%eth/0]:7000\n") << 1;
-    QTest::newRow("IPv6, only an interface")
-        << QByteArray("[PORTS]\nCOM1=socket://[%eth0]:7000\n") << 1;
-    QTest::newRow("an interface after a name")
-        << QByteArray("[PORTS]\nCOM1=socket://lab%eth0:7000\n") << 1;
-    QTest::newRow("upper-case scheme") << QByteArray("[PORTS]\nCOM1=RFC2217://lab:7000\n") << 1;
-    QTest::newRow("other scheme") << QByteArray("[PORTS]\nCOM1=tcp://lab:7000\n") << 1;
-    QTest::newRow("loop with more") << QByteArray("[PORTS]\nCOM1=loop://x\n") << 1;
-    QTest::newRow("loop without slashes") << QByteArray("[PORTS]\nCOM1=loop:\n") << 1;
+    com1("no port", "rfc2217://lab", noPort);
+    com1("empty port", "rfc2217://lab:", noPort);
+    com1("port 0", "rfc2217://127.0.0.1:0", "port 0 is not between 1 and 65535");
+    com1("port 65536", "socket://lab:65536", "port 65536 is not between 1 and 65535");
+    com1("leading zero", "socket://lab:07000", port.arg("07000"));
+    com1("sign", "socket://lab:+7000", port.arg("+7000"));
+    com1("no host", "rfc2217://:7000", "the host is missing");
+    com1("a host name of 300 characters", "rfc2217://" + QByteArray(300, 'h') + ":7000",
+         "the host name is longer than 253 characters");
+    com1("empty label", "rfc2217://lab..local:7000", host.arg("lab..local"));
+    com1("user", "rfc2217://me@lab:7000", host.arg("me@lab"));
+    com1("path", "rfc2217://lab:7000/x", port.arg("7000/x"));
+    com1("options", "rfc2217://lab:7000?logging=debug", port.arg("7000?logging=debug"));
+    com1("blank inside", "rfc2217://lab :7000", host.arg("lab "));
+    com1("IPv6 without brackets", "socket://::1:7000", host.arg("::1"));
+    com1("IPv6, not hex", "socket://[::g]:7000", host.arg("::g"));
+    com1("IPv6, no closing bracket", "socket://[::1:7000", host.arg("[::1:7000"));
+    com1("IPv6, no port", "socket://[::1]7000", noPort);
+    com1("IPv6, an empty interface", "socket://[fe80::1%]:7000", host.arg("fe80::1%"));
+    com1("IPv6, two interfaces", "socket://[fe80::1%eth0%eth1]:7000",
+         host.arg("fe80::1%eth0%eth1"));
+    com1("IPv6, an interface name too long", "socket://[fe80::1%enx0123456789abc]:7000",
+         host.arg("fe80::1%enx0123456789abc"));
+    com1("IPv6, a slash in the interface", "socket://[fe80::1%eth/0]:7000",
+         host.arg("fe80::1%eth/0"));
+    com1("IPv6, only an interface", "socket://[%eth0]:7000", host.arg("%eth0"));
+    com1("an interface after a name", "socket://lab%eth0:7000", host.arg("lab%eth0"));
+    com1("upper-case scheme", "RFC2217://lab:7000", form.arg("RFC2217://lab:7000"));
+    com1("other scheme", "tcp://lab:7000", form.arg("tcp://lab:7000"));
+    com1("loop with more", "loop://x", form.arg("loop://x"));
+    com1("loop without slashes", "loop:", form.arg("loop:"));
     // Fixed: the ends of a path were trimmed of more than the reader's
     // blanks, so these opened the decoy although the file names another path.
-    QTest::newRow("vertical tab after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\v\n") << 1;
-    QTest::newRow("no-break space after the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=$\xA0\n") << 1;
-    QTest::newRow("form feed before the path, fixed")
-            << QByteArray("[PORTS]\nCOM1=\f$\n") << 1;
+    com1("vertical tab after the path, fixed", "$\v", invisible);
+    com1("no-break space after the path, fixed", "$\xA0", invisible);
+    com1("form feed before the path, fixed", "\f$", invisible);
 }
 
+// A line the program cannot use stays as it is, keeps its number and says why.
 void tst_ComPortMap::garbageEntriesIgnored()
 {
     QFETCH(QByteArray, ini);
     QFETCH(int, expected);
+    QFETCH(QString, reason);
     FakeMachine m;
     const QString decoy = m.plainFile(QStringLiteral("decoy"));
     m.writeIni(ini.replace('$', decoy.toLocal8Bit()));
@@ -546,6 +564,33 @@ void tst_ComPortMap::garbageEntriesIgnored()
     QCOMPARE(describe(ports), QStringList{QStringLiteral("%1 ").arg(expected) + m.stableName(ftdi)
                                           + QStringLiteral(" FT232R USB UART (ttyUSB0)")});
     QCOMPARE(map.pathFor(expected, 1).path, m.node(QStringLiteral("ttyUSB0")));
+    QVERIFY(m.readIni().startsWith(ini));
+    if (!reason.isEmpty())
+        QCOMPARE(map.pathFor(1, 1).error,
+                 QStringLiteral("COM1 in Ports.ini cannot be used: ") + reason);
+}
+
+// A message quotes at most 300 characters of an entry, and whole characters.
+void tst_ComPortMap::messagesQuoteEntries()
+{
+    FakeMachine m;
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 code units
+    const QString x293(293, u'x');
+    QStringList errors;
+    ComPortMap map(m.dataFolder(), m, m.byIdFolder());
+    const QStringList tails{QString(10'000'000, u'x'), x293 + u'x' + smile, x293 + smile + u'x',
+                            x293 + u"xx"_qs};
+    for (const QString &tail : tails) {
+        m.writeIni("[PORTS]\nCOM1=/dev/" + tail.toUtf8() + "\n");
+        errors << map.pathFor(1, 1).error.section(u',', 0, 0);
+    }
+    m.writeIni("[PORTS]\nCOM1=rfc2217://127.0.0.1:0\n");
+    errors << map.pathFor(1, 0).error;
+    const QString assigned = QStringLiteral("COM1 is assigned to /dev/");
+    QCOMPARE(errors, QStringList({assigned + x293 + u"xx…"_qs, assigned + x293 + u"x…"_qs,
+                                  assigned + x293 + smile + u'…', assigned + x293 + u"xx"_qs,
+                                  u"COM1 in Ports.ini ist nicht nutzbar: Port 0 liegt nicht "
+                                  "zwischen 1 und 65535"_qs}));
 }
 
 void tst_ComPortMap::urlEntries_data()
@@ -655,7 +700,7 @@ void tst_ComPortMap::longPathNotCutToAnotherDevice()
 
     const ComPortMap::Lookup found = map.pathFor(1, 1);
     QCOMPARE(found.path, QString());
-    QVERIFY2(found.error.contains(written), qPrintable(found.error));
+    QVERIFY2(found.error.contains(quotedValue(written)), qPrintable(found.error));
     QCOMPARE(iniEntry(m, 1), written);
 }
 
@@ -776,11 +821,11 @@ void tst_ComPortMap::recordedNamesKeepTheFileEncoding_data()
         << QByteArray("\xEF\xBB\xBF; Ger\xC3\xA4t \xE2\x82\xAC\n[PORTS]\nCOM9=/dev/\xC3\xA4\n"
                       "COM1=$usb-\xC5\x82\xC4\x85"
                       "cze-if00\n");
-    // Without the unusable COM1 line the file would pass for UTF-8, and COM2
-    // would name /dev/é instead of /dev/Ã©.
-    QTest::newRow("a Windows-1252 file that would pass for UTF-8 afterwards")
-        << "usb-FTDI-if00" << QByteArray("[PORTS]\nCOM1=rel\xE9\nCOM2=/dev/\xC3\xA9\n")
-        << QByteArray("[PORTS]\nCOM1=$usb-FTDI-if00\nCOM2=/dev/\xC3\x83\xC2\xA9\n");
+    // Without the unusable COM3 line the file would pass for UTF-8, and COM2
+    // would name /dev/é instead of /dev/Ã©; the line stays as it is.
+    QTest::newRow("a Windows-1252 file that would pass for UTF-8 without a line")
+        << "usb-FTDI-if00" << QByteArray("[PORTS]\nCOM3=rel\xE9\nCOM2=/dev/\xC3\xA9\n")
+        << QByteArray("[PORTS]\nCOM3=rel\xE9\nCOM2=/dev/\xC3\xA9\nCOM1=$usb-FTDI-if00\n");
 }
 
 // A device's by-id name goes into Ports.ini in the file's own encoding, and

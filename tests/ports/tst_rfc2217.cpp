@@ -103,8 +103,11 @@ void tst_Rfc2217::decoding_data()
                   COM, 1,   IAC, SB,  COM, 1,   IAC,  DO, TTYPE, 'C'})
         << QByteArray("ABC") << 0 << bytes({IAC, DONT, 5, IAC, WONT, TTYPE});
     QTest::newRow("a subnegotiation without its option")
-        << bytes({'A', IAC, SB, IAC, WILL, 5, 'B', IAC, SB, IAC, IAC, 'C'})
-        << bytes({'A', 'B', 255, 'C'}) << 0 << bytes({IAC, DONT, 5});
+        << bytes({'A', IAC, SB, IAC, WILL, 5, 'B'}) << QByteArray("AB") << 0
+        << bytes({IAC, DONT, 5});
+    QTest::newRow("option 255's subnegotiation is skipped whole")
+        << bytes({0x41, IAC, SB, IAC, IAC, 0x2c, 0x2c, IAC, SE, 0x42}) << QByteArray("AB") << 0
+        << QByteArray();
     QTest::newRow("a subnegotiation broken by a stray SB ends before its own SE")
         << bytes({IAC, SB, TTYPE, 'x', IAC, SB, COM, 107, 0x30, IAC, SE, 'D'}) << QByteArray("D")
         << 1 << QByteArray();

@@ -152,6 +152,7 @@ private Q_SLOTS:
     void endForTheSystem();
     void programEndsBySignal_data();
     void programEndsBySignal();
+    void signalEndsAStuckProgram();
     void qtDialogsSpeakTheLanguage_data();
     void qtDialogsSpeakTheLanguage();
     void accessibleNames_data();
@@ -1705,6 +1706,28 @@ void tst_frmMain::programEndsBySignal()
     }
 }
 
+// The test itself, started again: the window's thread never comes back to the
+// event loop after SIGTERM.
+const bool g_stuckAfterSignal = qEnvironmentVariableIsSet("LINTROVA_TEST_STUCK") && [] {
+    ProgramEnd::catchSignals();
+    ::raise(SIGTERM);
+    QElapsedTimer busy;
+    busy.start();
+    while (busy.elapsed() < 30000) {
+    }
+    ::_exit(0);
+    return true;
+}();
+
+void tst_frmMain::signalEndsAStuckProgram()
+{
+    QProcess stuck;
+    stuck.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("LINTROVA_TEST_STUCK=1"));
+    stuck.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(stuck.waitForFinished(10000));
+    QCOMPARE(stuck.exitCode(), 128 + SIGTERM);
+}
+
 void tst_frmMain::qtDialogsSpeakTheLanguage_data()
 {
     QTest::addColumn<int>("language");
@@ -1976,6 +1999,12 @@ void tst_frmMain::findInTheLog_data()
                                      << "Return" << -1 << "Hex-Bytes eingeben, z. B. D2 16";
     QTest::newRow("no port open") << 1 << false << "bet"
                                   << "Return" << 2 << "";
+    QTest::newRow("as long as a search takes")
+        << 0 << false << "alpha" + QString(32'762, u'x') << "Return" << -1 << "nicht gefunden";
+    // Fixed: pasted, it was cut to 32,767 characters and searched for.
+    QTest::newRow("longer than a search takes")
+        << 0 << false << "alpha" + QString(100'000, u'x') << "Return" << -1
+        << "Der Suchtext ist länger als 32.767 Zeichen und wird nicht gesucht.";
 }
 
 // Ctrl+F opens the bar below the log; the line found is selected, its match
@@ -2013,7 +2042,11 @@ void tst_frmMain::findInTheLog()
     QCOMPARE(QApplication::focusWidget(), field);
     QVERIFY(list->geometry().bottom() < p.child<QWidget>("fraFind")->geometry().top());
     QVERIFY(!p.button("cmdFindClose")->icon().isNull()); // it has no text
-    QTest::keyClicks(field, text);
+    if (text.size() > 100) {
+        field->insert(text); // as a paste does
+        p.child<QLabel>("labFindResult")->clear(); // as emptying the log does
+    } else
+        QTest::keyClicks(field, text);
     if (key.startsWith(QStringLiteral("cmd")))
         p.button(key)->click();
     else
