@@ -85,8 +85,8 @@ private Q_SLOTS:
     void firstStartLanguage_data();
     void firstStartLanguage();
     void profileKeepsItsOwnFiles();
-    void hexViewKeyOnlyOnceUsed_data();
-    void hexViewKeyOnlyOnceUsed();
+    void keyOnlyOnceUsed_data();
+    void keyOnlyOnceUsed();
     void recordLogFileComesBackExactly_data();
     void recordLogFileComesBackExactly();
     void recordLogFileKeysEditedByHand_data();
@@ -659,26 +659,36 @@ void tst_SettingsStore::profileKeepsItsOwnFiles()
     QCOMPARE(SystemFolders::ProfileFolder(), dataFolder());
 }
 
-void tst_SettingsStore::hexViewKeyOnlyOnceUsed_data()
+void tst_SettingsStore::keyOnlyOnceUsed_data()
 {
+    QTest::addColumn<QByteArray>("key");
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("switchedTo"); // -1: the view was not switched
+    QTest::addColumn<int>("switchedTo"); // -1: the user did not change it
     QTest::addColumn<int>("loaded");
-    QTest::addColumn<QByteArray>("written"); // the HexView line saved, or empty
-    QTest::newRow("never used: no key") << QByteArray() << -1 << 0 << QByteArray();
-    QTest::newRow("switched on") << QByteArray() << 1 << 0 << QByteArray("HexView=1");
-    QTest::newRow("switched back off") << QByteArray() << 0 << 0 << QByteArray("HexView=0");
-    QTest::newRow("in the file, kept")
-        << QByteArray("HexView=1\r\n") << -1 << 1 << QByteArray("HexView=1");
-    QTest::newRow("in the file as 0, kept")
-        << QByteArray("HexView=0\r\n") << -1 << 0 << QByteArray("HexView=0");
-    QTest::newRow("a word in the file")
-        << QByteArray("HexView=on\r\n") << -1 << 0 << QByteArray("HexView=0");
+    QTest::addColumn<QByteArray>("written"); // the key's line saved, or empty
+    for (const QByteArray &key : {QByteArray("HexView"), QByteArray("LineEnd")}) {
+        const auto row = [&key](const char *name) -> QTestData & {
+            return QTest::addRow("%s %s", key.constData(), name) << key;
+        };
+        row("never used: no key") << QByteArray() << -1 << 0 << QByteArray();
+        row("switched on") << QByteArray() << 1 << 0 << key + "=1";
+        row("switched back off") << QByteArray() << 0 << 0 << key + "=0";
+        row("in the file, kept") << key + "=1\r\n" << -1 << 1 << key + "=1";
+        row("in the file as 0, kept") << key + "=0\r\n" << -1 << 0 << key + "=0";
+        row("a word in the file") << key + "=on\r\n" << -1 << 0 << key + "=0";
+    }
+    QTest::newRow("LineEnd CR LF, kept") << QByteArray("LineEnd") << QByteArray("LineEnd=3\r\n")
+                                         << -1 << 3 << QByteArray("LineEnd=3");
+    QTest::newRow("LineEnd beyond the kinds counts as off")
+        << QByteArray("LineEnd") << QByteArray("LineEnd=4\r\n") << -1 << 0
+        << QByteArray("LineEnd=0");
 }
 
-// As RecordLog: users who never switch the view keep their file as it was.
-void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
+// As RecordLog: users who never change the view or the line end keep their
+// file as it was.
+void tst_SettingsStore::keyOnlyOnceUsed()
 {
+    QFETCH(QByteArray, key);
     QFETCH(QByteArray, file);
     QFETCH(int, switchedTo);
     QFETCH(int, loaded);
@@ -687,17 +697,19 @@ void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    QCOMPARE(int(s.HexView), loaded);
+    const bool hex = key == "HexView";
+    quint8 &value = hex ? s.HexView : s.LineEnd;
+    QCOMPARE(int(value), loaded);
     if (switchedTo >= 0) {
-        s.HexView = quint8(switchedTo);
-        s.HexViewKey = true;
+        value = quint8(switchedTo);
+        (hex ? s.HexViewKey : s.LineEndKey) = true;
     }
     QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
     QFile saved(dataFolder() + "Settings.ini");
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : saved.readAll().split('\n'))
-        if (line.startsWith("HexView"))
+        if (line.startsWith("HexView") || line.startsWith("LineEnd"))
             lines << line.trimmed();
     QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
 }
