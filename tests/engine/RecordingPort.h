@@ -86,6 +86,14 @@ public:
         waiting.remove(0, block.size());
         return block;
     }
+    QString inputLine(QByteArrayView lineEnd) override
+    {
+        record(QStringLiteral("Input"), false);
+        const qsizetype end = waiting.left(bufferSize).indexOf(QLatin1String(lineEnd));
+        const QString line = end < 0 ? QString() : waiting.left(end + lineEnd.size());
+        waiting.remove(0, line.size());
+        return line;
+    }
 
     bool signalsArrival() const override { return announcesArrival; }
     void setArrivalHandler(std::function<void()> handler) override { arrival = std::move(handler); }

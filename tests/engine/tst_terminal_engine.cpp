@@ -115,6 +115,8 @@ private Q_SLOTS:
     void fullBlocksAreLoggedAtOnce();
     void pollTakesFullBlocksWithinItsTime();
     void fullBlocksStopAtTheSizeLimit();
+    void lineEndsEndBlocks_data();
+    void lineEndsEndBlocks();
     void quietPausesLeaveArrivalsToTheLook();
     void logClearsBeyondLimitAndDeleteButtonFollows();
     void sizeRuleHoldsWithoutPolls_data();
@@ -1011,6 +1013,73 @@ void tst_TerminalEngine::pollTakesFullBlocksWithinItsTime()
 // The size rule clears the log at the start of a poll; a poll that takes
 // many full blocks stops once the log is beyond the limit, so that the next
 // one clears it first.
+void tst_TerminalEngine::lineEndsEndBlocks_data()
+{
+    QTest::addColumn<int>("lineEnd");
+    QTest::addColumn<int>("bufferSize");
+    QTest::addColumn<QStringList>("parts"); // the second part 30 ms after the first, and so on
+    QTest::addColumn<QStringList>("lines"); // each with the quiet time it waited for
+    // Part i arrives at second 3 + i: a line shows when it was read.
+    const auto in = [](const char *time, const char *content, int quiet) {
+        return QStringLiteral("09:05:%1  [IN]   %2 /%3").arg(QLatin1String(time), QLatin1String(content)).arg(quiet);
+    };
+    QTest::newRow("LF: each line at once, the rest after the quiet time")
+        << 1 << 2048 << QStringList{"AB\nCD\nEF"}
+        << QStringList{in("03.007", "AB<LF>", -1), in("03.007", "CD<LF>", -1), in("03.007", "EF", 150)};
+    QTest::newRow("LF: lines split across reads")
+        << 1 << 2048 << QStringList{"AB", "C\nD", "E\n"}
+        << QStringList{in("04.000", "ABC<LF>", -1), in("05.000", "DE<LF>", -1)};
+    QTest::newRow("CR LF split across two reads is one line end")
+        << 3 << 2048 << QStringList{"AB\r", "\nCD"}
+        << QStringList{in("04.000", "AB<CR><LF>", -1), in("04.000", "CD", 150)};
+    QTest::newRow("CR LF: a CR alone ends nothing")
+        << 3 << 2048 << QStringList{"A\rB\r\n"} << QStringList{in("03.007", "A<CR>B<CR><LF>", -1)};
+    QTest::newRow("CR: the LF behind it begins the next line")
+        << 2 << 2048 << QStringList{"AB\r\nCD\r"}
+        << QStringList{in("03.007", "AB<CR>", -1), in("03.007", "<LF>CD<CR>", -1)};
+    QTest::newRow("off: line ends stay inside the block")
+        << 0 << 2048 << QStringList{"AB\nCD\r\n"} << QStringList{in("03.007", "AB<LF>CD<CR><LF>", 150)};
+    QTest::newRow("a value beyond the kinds is off")
+        << 4 << 2048 << QStringList{"AB\nCD"} << QStringList{in("03.007", "AB<LF>CD", 150)};
+    QTest::newRow("a prompt without a line end waits for the quiet time")
+        << 1 << 2048 << QStringList{"OK\nlogin:"}
+        << QStringList{in("03.007", "OK<LF>", -1), in("03.007", "login:", 150)};
+    QTest::newRow("a full buffer without a line end ends a block at once")
+        << 1 << 8 << QStringList{"ABCDEFGHIJ\nK"}
+        << QStringList{in("03.007", "ABCDEFGH", -1), in("03.007", "IJ<LF>", -1), in("03.007", "K", 150)};
+    QTest::newRow("a line as long as the buffer")
+        << 1 << 8 << QStringList{"ABCDEFG\nH"}
+        << QStringList{in("03.007", "ABCDEFG<LF>", -1), in("03.007", "H", 150)};
+}
+
+// With a line end chosen, every complete line is its own line at once; only
+// the rest behind the last line end waits for the quiet time.
+void tst_TerminalEngine::lineEndsEndBlocks()
+{
+    QFETCH(int, lineEnd);
+    QFETCH(int, bufferSize);
+    QFETCH(QStringList, parts);
+    QFETCH(QStringList, lines);
+    Rig rig;
+    rig.settings.LineEnd = quint8(lineEnd);
+    rig.openPort();
+    rig.port.bufferSize = qint16(bufferSize);
+    rig.view.waitTime = QStringLiteral("150");
+    rig.port.waiting = parts[0];
+    for (int i = 1; i < parts.size(); ++i)
+        QTimer::singleShot(30 * i, [&rig, i, part = parts[i]] {
+            rig.now = at(9, 5, 3 + i, 0);
+            rig.port.waiting += part;
+        });
+    for (int poll = 0; poll < 3; ++poll)
+        rig.engine->receiver().PollReceiveBuffer();
+    QStringList logged;
+    for (int i = 0; i < rig.engine->log().count(); ++i)
+        logged << rig.engine->log().line(i) + QStringLiteral(" /%1").arg(rig.engine->log().quietMs(i));
+    QCOMPARE(logged, lines);
+    QCOMPARE(rig.port.waiting, QString());
+}
+
 void tst_TerminalEngine::fullBlocksStopAtTheSizeLimit()
 {
     Rig rig;
