@@ -249,6 +249,10 @@ constexpr Entry kEntries[] = {
     Entry{2176, u"Antwort nach %% ms (mit %% ms Ruhezeit)"},
     Entry{2177, u"Antwort nach %% ms"},
     Entry{2178, u"Angaben zu den Protokollzeilen"},
+    Entry{2200, u"Empfang"},
+    Entry{2201, u"Block endet auch am &Zeilenende"},
+    Entry{2202, u"Aus"},
+    Entry{2203, u"&Ruhezeit [ms]"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -474,6 +478,10 @@ constexpr Entry kEntries[] = {
     Entry{12176, u"reply after %% ms (incl. %% ms quiet time)"},
     Entry{12177, u"reply after %% ms"},
     Entry{12178, u"About the log lines"},
+    Entry{12200, u"Receive"},
+    Entry{12201, u"A block also ends at a &line end"},
+    Entry{12202, u"Off"},
+    Entry{12203, u"&Quiet time [ms]"},
 };
 
 constexpr bool isSortedById()

@@ -44,6 +44,7 @@ SettingsRecord sampleRecord()
     r.ShowOptions = 1;
     r.CharDelay = 123;
     r.WaitTime = 50;
+    r.LineEnd = 2;
     r.LastErrorText = QStringLiteral("old");
     r.LastErrorNumber = 8002;
     r.SpecialCharTarget = 2;
@@ -63,7 +64,8 @@ QStringList describe(const SettingsRecord &r)
             QString::number(r.DeleteSendChars), QString::number(r.ShowOptions),
             QString::number(r.CharDelay),      QString::number(r.WaitTime),
             r.LastErrorText,                   QString::number(r.LastErrorNumber),
-            QString::number(r.SpecialCharTarget), r.DataFolder};
+            QString::number(r.SpecialCharTarget), r.DataFolder,
+            QString::number(r.LineEnd),        QString::number(r.LineEndKey)};
 }
 
 const QString kThreePorts = ports({"3", "5", "Five", "3", "Three", "1", "One"});
@@ -152,6 +154,9 @@ void tst_frmSettings::captions_data()
         {"fraInternational", "Einstellung", "Interface"},
         {"fraPresentation", "Einstellung", "Interface"},
         {"fraTerminal", "Einstellungen", "Settings"},
+        {"fraReceive", "Empfang", "Receive"},
+        {"labLineEnd", "Block endet auch am &Zeilenende", "A block also ends at a &line end"},
+        {"labQuietTime", "&Ruhezeit [ms]", "&Quiet time [ms]"},
         {"chkSpecialChar", "Sonderzeichen interpretiert darstellen",
          "Interpret special characters"},
         {"chkDeleteSendText", "'Zu sendende Zeichen' nach Abarbeitung löschen",
@@ -206,6 +211,7 @@ void tst_frmSettings::fixedLists_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("dataFormats");
+    QTest::addColumn<QString>("off"); // the first line end
 
     QTest::newRow("German") << 0
                             << QStringList{"8 Datenbits, 1 Stoppbit, Keine Parität",
@@ -214,7 +220,8 @@ void tst_frmSettings::fixedLists_data()
                                            "7 Datenbits, 1 Stoppbit, ungerade Parität",
                                            "8 Datenbits, 2 Stoppbit, keine Parität",
                                            "8 Datenbits, 1 Stoppbit, gerade Parität",
-                                           "8 Datenbits, 1 Stoppbit, ungerade Parität"};
+                                           "8 Datenbits, 1 Stoppbit, ungerade Parität"}
+                            << "Aus";
     QTest::newRow("English") << 1
                              << QStringList{"8 Data bits, 1 Stop bit, no Parity",
                                             "7 Data bits, 2 Stop bits, no Parity",
@@ -222,18 +229,21 @@ void tst_frmSettings::fixedLists_data()
                                             "7 Data bits, 1 Stop bit, odd Parity",
                                             "8 Data bits, 2 Stop bits, no Parity",
                                             "8 Data bits, 1 Stop bit, even Parity",
-                                            "8 Data bits, 1 Stop bit, odd Parity"};
+                                            "8 Data bits, 1 Stop bit, odd Parity"}
+                             << "Off";
 }
 
 void tst_frmSettings::fixedLists()
 {
     QFETCH(int, language);
     QFETCH(QStringList, dataFormats);
+    QFETCH(QString, off);
 
     SettingsRecord record = sampleRecord();
     record.Language = static_cast<quint8>(language);
     Fixture f(record);
     QCOMPARE(itemsOf(f.get<QComboBox>("cboDataformat")), dataFormats);
+    QCOMPARE(itemsOf(f.get<QComboBox>("cboLineEnd")), (QStringList{off, "LF", "CR", "CR LF"}));
     QCOMPARE(itemsOf(f.get<QComboBox>("cboLanguageProgram")),
              (QStringList{"Deutsch", "Englisch"}));
     QCOMPARE(itemsOf(f.get<QComboBox>("cboHandshake")),
@@ -242,7 +252,7 @@ void tst_frmSettings::fixedLists()
              (QStringList{"300", "600", "1200", "2400", "4800", "9600 *", "19200", "38400",
                           "56000", "57600", "115200", "230400", "460800", "921600"}));
     for (const char *name : {"cboPcPort", "cboBaudrate", "cboDataformat", "cboHandshake",
-                             "cboLanguageProgram"})
+                             "cboLanguageProgram", "cboLineEnd"})
         QVERIFY2(!f.get<QComboBox>(name)->isEditable(), name);
 }
 
@@ -271,6 +281,8 @@ void tst_frmSettings::loadsControlsFromRecord()
     QCOMPARE(f.get<QLineEdit>("txtPrefix")->text(), QStringLiteral("<STX>"));
     QCOMPARE(f.get<QLineEdit>("txtReadjust")->text(), QStringLiteral("<ETX>"));
     QCOMPARE(f.get<QLineEdit>("txtCharDelay")->text(), QStringLiteral("123"));
+    QCOMPARE(f.get<QComboBox>("cboLineEnd")->currentIndex(), 2);
+    QCOMPARE(f.get<QLineEdit>("txtQuietTime")->text(), QStringLiteral("50"));
 }
 
 void tst_frmSettings::acceptUnchangedKeepsRecord()
@@ -299,6 +311,8 @@ void tst_frmSettings::acceptStoresEveryControl()
     f.get<QLineEdit>("txtPrefix")->setText("<1>");
     f.get<QLineEdit>("txtReadjust")->setText("<CR><LF>");
     f.get<QLineEdit>("txtCharDelay")->setText("7");
+    f.get<QComboBox>("cboLineEnd")->setCurrentIndex(3);
+    f.get<QLineEdit>("txtQuietTime")->setText("250");
     f.accept();
 
     SettingsRecord expected = sampleRecord();
@@ -314,7 +328,11 @@ void tst_frmSettings::acceptStoresEveryControl()
     expected.PrefixChars = "<1>";
     expected.ReadjustChars = "<CR><LF>";
     expected.CharDelay = 7;
+    expected.LineEnd = 3;
+    expected.LineEndKey = true; // chosen: the key comes into the file
+    expected.WaitTime = 250;
     QCOMPARE(describe(f.settings), describe(expected));
+    QCOMPARE(f.dialog->quietTimeText(), QStringLiteral("250"));
     QCOMPARE(f.opened, 1);
     // The port is reopened with what has just been stored.
     QCOMPARE(f.comPortWhenOpened, 4);
@@ -358,9 +376,14 @@ void tst_frmSettings::peculiarOtherThanOneShowsChecked()
     SettingsRecord record = sampleRecord();
     record.Peculiar = 2;
     record.DeleteSendChars = 2; // only 1 means on for this flag
+    record.LineEnd = 9;         // counts as off
     Fixture f(record);
     QVERIFY(f.get<QCheckBox>("chkSpecialChar")->isChecked());
     QVERIFY(!f.get<QCheckBox>("chkDeleteSendText")->isChecked());
+    QCOMPARE(f.get<QComboBox>("cboLineEnd")->currentIndex(), 0);
+    f.accept();
+    QCOMPARE(f.settings.LineEnd, 9); // not chosen, so not changed
+    QVERIFY(!f.settings.LineEndKey);
 }
 
 void tst_frmSettings::comAbove16Refused()
@@ -420,30 +443,47 @@ void tst_frmSettings::fixedListChoiceStored()
 
 void tst_frmSettings::charDelayOnAccept_data()
 {
+    QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("stored");
 
-    QTest::newRow("0") << "0" << 0;
-    QTest::newRow("9999") << "9999" << 9999;
-    QTest::newRow("10000") << "10000" << 123;
-    QTest::newRow("-1") << "-1" << 123;
-    QTest::newRow("abc") << "abc" << 123;
-    QTest::newRow("empty") << "" << 123;
-    QTest::newRow("2.5") << "2.5" << 2;
-    QTest::newRow("3.5") << "3.5" << 4;
-    QTest::newRow("40000") << "40000" << 123;
+    // The quiet time is read as the character delay is, up to 32767.
+    for (const QString box : {"txtCharDelay", "txtQuietTime"}) {
+        const int kept = box == "txtCharDelay" ? 123 : 50;
+        const auto row = [&box](const char *name) -> QTestData & {
+            return QTest::addRow("%s %s", qPrintable(box), name) << box;
+        };
+        row("0") << "0" << 0;
+        row("9999") << "9999" << 9999;
+        row("-1") << "-1" << kept;
+        row("abc") << "abc" << kept;
+        row("empty") << "" << kept;
+        row("2.5") << "2.5" << 2;
+        row("3.5") << "3.5" << 4;
+        row("40000") << "40000" << kept;
+    }
+    QTest::newRow("txtCharDelay 10000") << "txtCharDelay" << "10000" << 123;
+    QTest::newRow("txtQuietTime 10000") << "txtQuietTime" << "10000" << 10000;
+    QTest::newRow("txtQuietTime 32767") << "txtQuietTime" << "32767" << 32767;
+    QTest::newRow("txtQuietTime 32768") << "txtQuietTime" << "32768" << 50;
+    QTest::newRow("txtQuietTime 32767.5") << "txtQuietTime" << "32767.5" << 50;
 }
 
 void tst_frmSettings::charDelayOnAccept()
 {
+    QFETCH(QString, box);
     QFETCH(QString, text);
     QFETCH(int, stored);
 
     Fixture f;
-    f.get<QLineEdit>("txtCharDelay")->setText(text);
+    f.get<QLineEdit>(qPrintable(box))->setText(text);
     f.get<QComboBox>("cboHandshake")->setCurrentIndex(2);
     f.accept();
-    QCOMPARE(int(f.settings.CharDelay), stored);
+    const bool delay = box == "txtCharDelay";
+    QCOMPARE(int(delay ? f.settings.CharDelay : f.settings.WaitTime), stored);
+    QCOMPARE(int(delay ? f.settings.WaitTime : f.settings.CharDelay), delay ? 50 : 123);
+    // The main window's box gets the number, or keeps its text.
+    QCOMPARE(f.dialog->quietTimeText(), QString::number(f.settings.WaitTime));
     QCOMPARE(f.settings.Handshake, 2); // the rest is stored regardless
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.opened, 1);
@@ -475,6 +515,8 @@ void tst_frmSettings::leavingWithoutAcceptChangesNothing()
     f.get<QLineEdit>("txtPrefix")->setText("x");
     f.get<QLineEdit>("txtReadjust")->setText("y");
     f.get<QLineEdit>("txtCharDelay")->setText("5");
+    f.get<QComboBox>("cboLineEnd")->setCurrentIndex(1);
+    f.get<QLineEdit>("txtQuietTime")->setText("9");
 
     if (how == "cancel") {
         f.get<QPushButton>("cmdCancel")->click();
@@ -487,6 +529,7 @@ void tst_frmSettings::leavingWithoutAcceptChangesNothing()
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(describe(f.settings), describe(before));
+    QCOMPARE(f.dialog->quietTimeText(), QStringLiteral("50"));
     QCOMPARE(f.opened, 0);
 }
 
@@ -540,6 +583,7 @@ void tst_frmSettings::enterPressesTheFocusedButton_data()
     QTest::newRow("Accept") << "cmdOk" << ret << "accept";
     QTest::newRow("port list") << "cboPcPort" << ret << "accept";
     QTest::newRow("character delay") << "txtCharDelay" << enter << "accept";
+    QTest::newRow("quiet time") << "txtQuietTime" << ret << "accept";
     QTest::newRow("language list") << "cboLanguageProgram" << ret << "accept";
     QTest::newRow("check box") << "chkDeleteSendText" << ret << "accept";
     QTest::newRow("prefix box") << "txtPrefix" << ret << "accept";
@@ -587,6 +631,8 @@ void tst_frmSettings::accessibleNames_data()
         {"cboHandshake", "Handshake", "Handshake"},
         {"cboLanguageProgram", "Programmsprache", "Program language"},
         {"txtCharDelay", "Zeichenverzögerung", "Character Delay"},
+        {"cboLineEnd", "Block endet auch am Zeilenende", "A block also ends at a line end"},
+        {"txtQuietTime", "Ruhezeit [ms]", "Quiet time [ms]"},
         {"txtPrefix", "Voranzustellende Zeichen", "Characters to prefix"},
         {"txtReadjust", "Anzuhängende Zeichen", "Characters to attach"},
         {"cmdInsertSpecialCharPrefix", "Sonderzeichen einfügen... (voranzustellende Zeichen)",
