@@ -90,6 +90,8 @@ private Q_SLOTS:
     void blockEndsAtBufferSize_data();
     void blockEndsAtBufferSize();
     void idleTerminalWakesForABlock();
+    void telegramsGoOutWhole_data();
+    void telegramsGoOutWhole();
     void longTransmissionWithRts_data();
     void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
@@ -288,6 +290,39 @@ void tst_EngineOnPty::idleTerminalWakesForABlock()
              qPrintable(QString::number(t.engine->receivePollDueMs())));
     QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
     QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
+}
+
+void tst_EngineOnPty::telegramsGoOutWhole_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<int>("mostPerWrite"); // 0: the device takes everything
+    QTest::addColumn<QStringList>("writes");
+    QTest::newRow("1 byte: one write") << 1 << 0 << 0 << QStringList{"write 1"};
+    QTest::newRow("8 bytes, a Modbus request: one write") << 8 << 0 << 0 << QStringList{"write 8"};
+    QTest::newRow("300 bytes: one write") << 300 << 0 << 0 << QStringList{"write 300"};
+    QTest::newRow("a device that takes 128 at a time: the rest at once")
+        << 300 << 0 << 128 << QStringList{"write 128", "write 128", "write 44"};
+    QTest::newRow("3 bytes at a delay of 5 ms: one write each")
+        << 3 << 5 << 0 << QStringList{"write 1", "write 1", "write 1"};
+}
+
+void tst_EngineOnPty::telegramsGoOutWhole()
+{
+    QFETCH(int, length);
+    QFETCH(int, charDelay);
+    QFETCH(int, mostPerWrite);
+    QFETCH(QStringList, writes);
+    Terminal t;
+    t.settings.CharDelay = qint16(charDelay);
+    QVERIFY(t.open());
+    t.calls.calls.clear();
+    t.calls.mostPerWrite = size_t(mostPerWrite);
+    const QByteArray telegram = letters(length);
+    t.engine->transmitter().SendText(QString::fromLatin1(telegram));
+    QCOMPARE(t.device.read(length), telegram);
+    QCOMPARE(t.calls.calls, writes);
+    QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  ") + QString::fromLatin1(telegram)});
 }
 
 void tst_EngineOnPty::longTransmissionWithRts_data()

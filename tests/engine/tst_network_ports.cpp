@@ -296,6 +296,18 @@ public:
 
 // The terminal with its window as plain data, COM numbers from a Ports.ini
 // the test writes, and the port the program uses.
+// The socket's sends, each recorded with its size.
+class RecordedSends : public SocketCalls {
+public:
+    QStringList sends;
+    ssize_t send(int fd, const char *data, size_t size, int flags) override
+    {
+        const ssize_t n = SocketCalls::send(fd, data, size, flags);
+        sends.append(QStringLiteral("send %1").arg(n));
+        return n;
+    }
+};
+
 struct Terminal {
     QTemporaryDir data;
     NoDevices none;
@@ -355,6 +367,8 @@ private Q_SLOTS:
     void controlLinesByCommands_data();
     void controlLinesByCommands();
     void controlLinesOnALostConnection();
+    void telegramsGoOutWhole_data();
+    void telegramsGoOutWhole();
     void writeFindsTheConnectionLost();
     void watchAfterAWaitForAnswers();
     void secondOpenerIsBusy_data();
@@ -588,6 +602,40 @@ void tst_NetworkPorts::controlLinesByCommands()
     const qint64 dataAt = server.receivedAt(before + rtsOn.size());
     const qint64 rtsOffAt = server.receivedAt(before + rtsOn.size() + 10);
     QVERIFY2(rtsOffAt - dataAt >= 320, qPrintable(QString::number(rtsOffAt - dataAt)));
+}
+
+void tst_NetworkPorts::telegramsGoOutWhole_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<QStringList>("sends");
+    QTest::newRow("1 byte: one send") << 1 << 0 << QStringList{"send 1"};
+    QTest::newRow("8 bytes, a Modbus request: one send") << 8 << 0 << QStringList{"send 8"};
+    QTest::newRow("300 bytes: one send") << 300 << 0 << QStringList{"send 300"};
+    QTest::newRow("3 bytes at a delay of 5 ms: one send each")
+        << 3 << 5 << QStringList{"send 1", "send 1", "send 1"};
+}
+
+// A transmission without a character delay leaves in one send: one TCP
+// segment where it fits, not one for each character.
+void tst_NetworkPorts::telegramsGoOutWhole()
+{
+    QFETCH(int, length);
+    QFETCH(int, charDelay);
+    QFETCH(QStringList, sends);
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
+    RecordedSends recorded;
+    t.port->networkPort().setSocketCalls(recorded);
+    t.settings.CharDelay = qint16(charDelay);
+    QVERIFY(t.open());
+    QTest::qWait(50); // the answers to the opening are sent
+    recorded.sends.clear();
+    const qsizetype before = server.received().size();
+    const QByteArray telegram = QByteArray(length, 'x');
+    t.engine->transmitter().SendText(QString::fromLatin1(telegram));
+    QTRY_COMPARE(server.received().mid(before), telegram);
+    QCOMPARE(recorded.sends, sends);
 }
 
 // Once the server has closed the connection, a control line cannot be set:
