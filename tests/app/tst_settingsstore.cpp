@@ -41,6 +41,7 @@ QString field(const SettingsRecord &s, const QString &key)
         {"RecordLog", [](auto &r) { return QString::number(r.RecordLog); }},
         {"RecordLogFile", [](auto &r) { return r.RecordLogFile; }},
         {"HexView", [](auto &r) { return QString::number(r.HexView); }},
+        {"LineEnd", [](auto &r) { return QString::number(r.LineEnd); }},
     };
     return fields.at(key)(s);
 }
@@ -85,8 +86,8 @@ private Q_SLOTS:
     void firstStartLanguage_data();
     void firstStartLanguage();
     void profileKeepsItsOwnFiles();
-    void keyOnlyOnceUsed_data();
-    void keyOnlyOnceUsed();
+    void hexViewKeyOnlyOnceUsed_data();
+    void hexViewKeyOnlyOnceUsed();
     void recordLogFileComesBackExactly_data();
     void recordLogFileComesBackExactly();
     void recordLogFileKeysEditedByHand_data();
@@ -330,6 +331,8 @@ void tst_SettingsStore::numericKeys_data()
     QTest::newRow("negative CharDelay") << "CharDelay" << QByteArray("-32768") << "-32768";
     QTest::newRow("32768 in WaitTime") << "WaitTime" << QByteArray("32768") << "0";
     QTest::newRow("decimal point in WaitTime") << "WaitTime" << QByteArray("1.5") << "0";
+    QTest::newRow("LineEnd CR LF") << "LineEnd" << QByteArray("3") << "3";
+    QTest::newRow("LineEnd beyond the kinds counts as off") << "LineEnd" << QByteArray("4") << "0";
     QTest::newRow("prefix keeps its text") << "PrefixChars" << QByteArray("<STX>") << "<STX>";
 }
 
@@ -659,50 +662,40 @@ void tst_SettingsStore::profileKeepsItsOwnFiles()
     QCOMPARE(SystemFolders::ProfileFolder(), dataFolder());
 }
 
-void tst_SettingsStore::keyOnlyOnceUsed_data()
+void tst_SettingsStore::hexViewKeyOnlyOnceUsed_data()
 {
-    QTest::addColumn<QByteArray>("key");
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("switchedTo"); // -1: the user did not change it
+    QTest::addColumn<int>("switchedTo"); // -1: the view was not switched
     QTest::addColumn<int>("loaded");
-    QTest::addColumn<QByteArray>("written"); // the key's line saved, or empty
-    for (const QByteArray &key : {QByteArray("HexView"), QByteArray("LineEnd")}) {
-        const auto row = [&key](const char *name) -> QTestData & {
-            return QTest::addRow("%s %s", key.constData(), name) << key;
-        };
-        row("never used: no key") << QByteArray() << -1 << 0 << QByteArray();
-        row("switched on") << QByteArray() << 1 << 0 << key + "=1";
-        row("switched back off") << QByteArray() << 0 << 0 << key + "=0";
-        row("in the file, kept") << key + "=1\r\n" << -1 << 1 << key + "=1";
-        row("in the file as 0, kept") << key + "=0\r\n" << -1 << 0 << key + "=0";
-        row("a word in the file") << key + "=on\r\n" << -1 << 0 << key + "=0";
-    }
-    QTest::newRow("LineEnd CR LF, kept") << QByteArray("LineEnd") << QByteArray("LineEnd=3\r\n")
-                                         << -1 << 3 << QByteArray("LineEnd=3");
-    QTest::newRow("LineEnd beyond the kinds counts as off")
-        << QByteArray("LineEnd") << QByteArray("LineEnd=4\r\n") << -1 << 0
-        << QByteArray("LineEnd=0");
+    QTest::addColumn<QByteArray>("written"); // the HexView line saved, or empty
+    QTest::newRow("never used: no key") << QByteArray() << -1 << 0 << QByteArray();
+    QTest::newRow("switched on") << QByteArray() << 1 << 0 << QByteArray("HexView=1");
+    QTest::newRow("switched back off") << QByteArray() << 0 << 0 << QByteArray("HexView=0");
+    QTest::newRow("in the file, kept")
+        << QByteArray("HexView=1\r\n") << -1 << 1 << QByteArray("HexView=1");
+    QTest::newRow("in the file as 0, kept")
+        << QByteArray("HexView=0\r\n") << -1 << 0 << QByteArray("HexView=0");
+    QTest::newRow("a word in the file")
+        << QByteArray("HexView=on\r\n") << -1 << 0 << QByteArray("HexView=0");
 }
 
-// As RecordLog: users who never change the view or the line end keep their
-// file as it was.
-void tst_SettingsStore::keyOnlyOnceUsed()
+// As RecordLog: users who never switch the view keep their file as it was.
+void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
 {
-    QFETCH(QByteArray, key);
     QFETCH(QByteArray, file);
     QFETCH(int, switchedTo);
     QFETCH(int, loaded);
     QFETCH(QByteArray, written);
-    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + file);
+    // LineEnd's key is kept the same way, alongside.
+    const auto lineEnd = [](const QByteArray &text) -> QByteArray { return text + QByteArray(text).replace("HexView", "LineEnd"); };
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + lineEnd(file));
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    const bool hex = key == "HexView";
-    quint8 &value = hex ? s.HexView : s.LineEnd;
-    QCOMPARE(int(value), loaded);
+    QCOMPARE(int(s.HexView) * 10 + s.LineEnd, loaded * 11);
     if (switchedTo >= 0) {
-        value = quint8(switchedTo);
-        (hex ? s.HexViewKey : s.LineEndKey) = true;
+        s.HexView = s.LineEnd = quint8(switchedTo);
+        s.HexViewKey = s.LineEndKey = true;
     }
     QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
     QFile saved(dataFolder() + "Settings.ini");
@@ -711,7 +704,7 @@ void tst_SettingsStore::keyOnlyOnceUsed()
     for (const QByteArray &line : saved.readAll().split('\n'))
         if (line.startsWith("HexView") || line.startsWith("LineEnd"))
             lines << line.trimmed();
-    QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
+    QCOMPARE(lines.join(), lineEnd(written));
 }
 
 void tst_SettingsStore::recordLogFileComesBackExactly_data()

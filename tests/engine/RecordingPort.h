@@ -88,9 +88,8 @@ public:
     }
     QString inputLine(QByteArrayView lineEnd) override
     {
-        record(QStringLiteral("Input"), false);
         const qsizetype end = waiting.left(bufferSize).indexOf(QLatin1String(lineEnd));
-        const QString line = end < 0 ? QString() : waiting.left(end + lineEnd.size());
+        const QString line = waiting.left(end < 0 ? 0 : end + lineEnd.size());
         waiting.remove(0, line.size());
         return line;
     }

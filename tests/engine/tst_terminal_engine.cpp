@@ -115,8 +115,6 @@ private Q_SLOTS:
     void fullBlocksAreLoggedAtOnce();
     void pollTakesFullBlocksWithinItsTime();
     void fullBlocksStopAtTheSizeLimit();
-    void lineEndsEndBlocks_data();
-    void lineEndsEndBlocks();
     void quietPausesLeaveArrivalsToTheLook();
     void logClearsBeyondLimitAndDeleteButtonFollows();
     void sizeRuleHoldsWithoutPolls_data();
@@ -886,34 +884,52 @@ void tst_TerminalEngine::sentLineKeepsItsBytes()
 
 void tst_TerminalEngine::quietTimeGroupsParts_data()
 {
-    QTest::addColumn<QString>("during"); // what happens 100 ms into the quiet wait
-    QTest::addColumn<QStringList>("contents");
-    QTest::newRow("more characters") << "arrive" << QStringList{"ABCD"};
+    QTest::addColumn<int>("lineEnd");
+    QTest::addColumn<QString>("waiting");
+    QTest::addColumn<QString>("during"); // 100 ms into the quiet wait: a poll, or characters read at second 4
+    QTest::addColumn<QStringList>("contents"); // stamp, content, the quiet time it waited for
+    QTest::newRow("more characters") << 0 << "AB" << "CD" << QStringList{"04.000 ABCD 300"};
     // The nested poll reads and logs the block; the outer one then finds
     // nothing and logs no empty line.
-    QTest::newRow("a poll nested in the quiet wait") << "poll" << QStringList{"AB"};
+    QTest::newRow("a poll nested in the quiet wait") << 0 << "AB" << "poll" << QStringList{"03.007 AB 300"};
+    // With a line end every complete line goes at once, stamped as it is read.
+    QTest::newRow("LF: lines at once, a prompt after the quiet time")
+        << 1 << "AB\nCD\nlogin:" << "" << QStringList{"03.007 AB<LF> -1", "03.007 CD<LF> -1", "04.000 login: 300"};
+    QTest::newRow("CR LF split across two reads is one line end, a CR alone none")
+        << 3 << "A\rB\r" << "\nCD" << QStringList{"04.000 A<CR>B<CR><LF> -1", "04.000 CD 300"};
+    QTest::newRow("CR: the LF behind it begins the next line")
+        << 2 << "AB\r\nCD\r" << "" << QStringList{"03.007 AB<CR> -1", "03.007 <LF>CD<CR> -1"};
+    const QString full(2048, u'a');
+    QTest::newRow("a full buffer without a line end ends a block at once")
+        << 1 << full + "b\nc" << "" << QStringList{"03.007 " + full + " -1", "03.007 b<LF> -1", "04.000 c 300"};
 }
 
 void tst_TerminalEngine::quietTimeGroupsParts()
 {
+    QFETCH(int, lineEnd);
+    QFETCH(QString, waiting);
     QFETCH(QString, during);
     QFETCH(QStringList, contents);
     Rig rig;
+    rig.settings.LineEnd = quint8(lineEnd);
     rig.openPort();
     rig.view.waitTime = QStringLiteral("300");
-    rig.port.waiting = QStringLiteral("AB");
-    QTimer::singleShot(100, [&rig, during] {
-        if (during == "arrive")
-            rig.port.waiting += QStringLiteral("CD");
-        else
+    rig.port.waiting = waiting;
+    QTimer::singleShot(100, rig.engine.get(), [&rig, during] {
+        if (during == "poll") {
             rig.engine->receiver().PollReceiveBuffer();
+            return;
+        }
+        rig.now = at(9, 5, 4, 0);
+        rig.port.waiting += during;
     });
-    rig.engine->receiver().PollReceiveBuffer();
-    QStringList expected;
-    for (const QString &content : contents)
-        expected << QStringLiteral("09:05:03.007  [IN]   ") + content;
-    QCOMPARE(rig.lines(), expected);
-    QCOMPARE(rig.engine->log().quietMs(0), 300); // the stamp waited for it
+    for (int poll = 0; poll < 2; ++poll)
+        rig.engine->receiver().PollReceiveBuffer();
+    QStringList logged;
+    for (int i = 0; i < rig.engine->log().count(); ++i)
+        logged << rig.lines()[i].mid(6, 7) + rig.lines()[i].mid(21) + u' ' +
+                      QString::number(rig.engine->log().quietMs(i));
+    QCOMPARE(logged, contents);
 }
 
 void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
@@ -1012,73 +1028,6 @@ void tst_TerminalEngine::pollTakesFullBlocksWithinItsTime()
 // The size rule clears the log at the start of a poll; a poll that takes
 // many full blocks stops once the log is beyond the limit, so that the next
 // one clears it first.
-void tst_TerminalEngine::lineEndsEndBlocks_data()
-{
-    QTest::addColumn<int>("lineEnd");
-    QTest::addColumn<int>("bufferSize");
-    QTest::addColumn<QStringList>("parts"); // the second part 30 ms after the first, and so on
-    QTest::addColumn<QStringList>("lines"); // each with the quiet time it waited for
-    // Part i arrives at second 3 + i: a line shows when it was read.
-    const auto in = [](const char *time, const char *content, int quiet) {
-        return QStringLiteral("09:05:%1  [IN]   %2 /%3").arg(QLatin1String(time), QLatin1String(content)).arg(quiet);
-    };
-    QTest::newRow("LF: each line at once, the rest after the quiet time")
-        << 1 << 2048 << QStringList{"AB\nCD\nEF"}
-        << QStringList{in("03.007", "AB<LF>", -1), in("03.007", "CD<LF>", -1), in("03.007", "EF", 150)};
-    QTest::newRow("LF: lines split across reads")
-        << 1 << 2048 << QStringList{"AB", "C\nD", "E\n"}
-        << QStringList{in("04.000", "ABC<LF>", -1), in("05.000", "DE<LF>", -1)};
-    QTest::newRow("CR LF split across two reads is one line end")
-        << 3 << 2048 << QStringList{"AB\r", "\nCD"}
-        << QStringList{in("04.000", "AB<CR><LF>", -1), in("04.000", "CD", 150)};
-    QTest::newRow("CR LF: a CR alone ends nothing")
-        << 3 << 2048 << QStringList{"A\rB\r\n"} << QStringList{in("03.007", "A<CR>B<CR><LF>", -1)};
-    QTest::newRow("CR: the LF behind it begins the next line")
-        << 2 << 2048 << QStringList{"AB\r\nCD\r"}
-        << QStringList{in("03.007", "AB<CR>", -1), in("03.007", "<LF>CD<CR>", -1)};
-    QTest::newRow("off: line ends stay inside the block")
-        << 0 << 2048 << QStringList{"AB\nCD\r\n"} << QStringList{in("03.007", "AB<LF>CD<CR><LF>", 150)};
-    QTest::newRow("a value beyond the kinds is off")
-        << 4 << 2048 << QStringList{"AB\nCD"} << QStringList{in("03.007", "AB<LF>CD", 150)};
-    QTest::newRow("a prompt without a line end waits for the quiet time")
-        << 1 << 2048 << QStringList{"OK\nlogin:"}
-        << QStringList{in("03.007", "OK<LF>", -1), in("03.007", "login:", 150)};
-    QTest::newRow("a full buffer without a line end ends a block at once")
-        << 1 << 8 << QStringList{"ABCDEFGHIJ\nK"}
-        << QStringList{in("03.007", "ABCDEFGH", -1), in("03.007", "IJ<LF>", -1), in("03.007", "K", 150)};
-    QTest::newRow("a line as long as the buffer")
-        << 1 << 8 << QStringList{"ABCDEFG\nH"}
-        << QStringList{in("03.007", "ABCDEFG<LF>", -1), in("03.007", "H", 150)};
-}
-
-// With a line end chosen, every complete line is its own line at once; only
-// the rest behind the last line end waits for the quiet time.
-void tst_TerminalEngine::lineEndsEndBlocks()
-{
-    QFETCH(int, lineEnd);
-    QFETCH(int, bufferSize);
-    QFETCH(QStringList, parts);
-    QFETCH(QStringList, lines);
-    Rig rig;
-    rig.settings.LineEnd = quint8(lineEnd);
-    rig.openPort();
-    rig.port.bufferSize = qint16(bufferSize);
-    rig.view.waitTime = QStringLiteral("150");
-    rig.port.waiting = parts[0];
-    for (int i = 1; i < parts.size(); ++i)
-        QTimer::singleShot(30 * i, [&rig, i, part = parts[i]] {
-            rig.now = at(9, 5, 3 + i, 0);
-            rig.port.waiting += part;
-        });
-    for (int poll = 0; poll < 3; ++poll)
-        rig.engine->receiver().PollReceiveBuffer();
-    QStringList logged;
-    for (int i = 0; i < rig.engine->log().count(); ++i)
-        logged << rig.engine->log().line(i) + QStringLiteral(" /%1").arg(rig.engine->log().quietMs(i));
-    QCOMPARE(logged, lines);
-    QCOMPARE(rig.port.waiting, QString());
-}
-
 void tst_TerminalEngine::fullBlocksStopAtTheSizeLimit()
 {
     Rig rig;

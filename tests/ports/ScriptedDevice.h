@@ -20,8 +20,6 @@ public:
     double charsPerSecond = 0;
     std::chrono::milliseconds step{500};
     double queued = 0;
-    // The most bytes one write takes (0: as many as the system takes).
-    size_t mostPerWrite = 0;
     // Openings that fail with openErrno before the real one is made.
     int failingOpens = 0;
     int openErrno = EACCES;
@@ -43,7 +41,7 @@ public:
     }
     ssize_t write(int fd, const char *data, size_t size) override
     {
-        const ssize_t n = DeviceCalls::write(fd, data, mostPerWrite > 0 ? std::min(size, mostPerWrite) : size);
+        const ssize_t n = DeviceCalls::write(fd, data, size);
         calls.append(QStringLiteral("write %1").arg(n));
         if (n > 0 && scriptLine)
             queued += double(n);

@@ -44,7 +44,6 @@ SettingsRecord sampleRecord()
     r.ShowOptions = 1;
     r.CharDelay = 123;
     r.WaitTime = 50;
-    r.LineEnd = 2;
     r.LastErrorText = QStringLiteral("old");
     r.LastErrorNumber = 8002;
     r.SpecialCharTarget = 2;
@@ -65,7 +64,7 @@ QStringList describe(const SettingsRecord &r)
             QString::number(r.CharDelay),      QString::number(r.WaitTime),
             r.LastErrorText,                   QString::number(r.LastErrorNumber),
             QString::number(r.SpecialCharTarget), r.DataFolder,
-            QString::number(r.LineEnd),        QString::number(r.LineEndKey)};
+            QString::number(r.LineEnd * 10 + r.LineEndKey)};
 }
 
 const QString kThreePorts = ports({"3", "5", "Five", "3", "Three", "1", "One"});
@@ -155,8 +154,6 @@ void tst_frmSettings::captions_data()
         {"fraPresentation", "Einstellung", "Interface"},
         {"fraTerminal", "Einstellungen", "Settings"},
         {"fraReceive", "Empfang", "Receive"},
-        {"labLineEnd", "Block endet auch am &Zeilenende", "A block also ends at a &line end"},
-        {"labQuietTime", "&Ruhezeit [ms]", "&Quiet time [ms]"},
         {"chkSpecialChar", "Sonderzeichen interpretiert darstellen",
          "Interpret special characters"},
         {"chkDeleteSendText", "'Zu sendende Zeichen' nach Abarbeitung löschen",
@@ -211,7 +208,6 @@ void tst_frmSettings::fixedLists_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("dataFormats");
-    QTest::addColumn<QString>("off"); // the first line end
 
     QTest::newRow("German") << 0
                             << QStringList{"8 Datenbits, 1 Stoppbit, Keine Parität",
@@ -220,8 +216,7 @@ void tst_frmSettings::fixedLists_data()
                                            "7 Datenbits, 1 Stoppbit, ungerade Parität",
                                            "8 Datenbits, 2 Stoppbit, keine Parität",
                                            "8 Datenbits, 1 Stoppbit, gerade Parität",
-                                           "8 Datenbits, 1 Stoppbit, ungerade Parität"}
-                            << "Aus";
+                                           "8 Datenbits, 1 Stoppbit, ungerade Parität"};
     QTest::newRow("English") << 1
                              << QStringList{"8 Data bits, 1 Stop bit, no Parity",
                                             "7 Data bits, 2 Stop bits, no Parity",
@@ -229,21 +224,18 @@ void tst_frmSettings::fixedLists_data()
                                             "7 Data bits, 1 Stop bit, odd Parity",
                                             "8 Data bits, 2 Stop bits, no Parity",
                                             "8 Data bits, 1 Stop bit, even Parity",
-                                            "8 Data bits, 1 Stop bit, odd Parity"}
-                             << "Off";
+                                            "8 Data bits, 1 Stop bit, odd Parity"};
 }
 
 void tst_frmSettings::fixedLists()
 {
     QFETCH(int, language);
     QFETCH(QStringList, dataFormats);
-    QFETCH(QString, off);
 
     SettingsRecord record = sampleRecord();
     record.Language = static_cast<quint8>(language);
     Fixture f(record);
     QCOMPARE(itemsOf(f.get<QComboBox>("cboDataformat")), dataFormats);
-    QCOMPARE(itemsOf(f.get<QComboBox>("cboLineEnd")), (QStringList{off, "LF", "CR", "CR LF"}));
     QCOMPARE(itemsOf(f.get<QComboBox>("cboLanguageProgram")),
              (QStringList{"Deutsch", "Englisch"}));
     QCOMPARE(itemsOf(f.get<QComboBox>("cboHandshake")),
@@ -252,7 +244,7 @@ void tst_frmSettings::fixedLists()
              (QStringList{"300", "600", "1200", "2400", "4800", "9600 *", "19200", "38400",
                           "56000", "57600", "115200", "230400", "460800", "921600"}));
     for (const char *name : {"cboPcPort", "cboBaudrate", "cboDataformat", "cboHandshake",
-                             "cboLanguageProgram", "cboLineEnd"})
+                             "cboLanguageProgram"})
         QVERIFY2(!f.get<QComboBox>(name)->isEditable(), name);
 }
 
@@ -281,8 +273,6 @@ void tst_frmSettings::loadsControlsFromRecord()
     QCOMPARE(f.get<QLineEdit>("txtPrefix")->text(), QStringLiteral("<STX>"));
     QCOMPARE(f.get<QLineEdit>("txtReadjust")->text(), QStringLiteral("<ETX>"));
     QCOMPARE(f.get<QLineEdit>("txtCharDelay")->text(), QStringLiteral("123"));
-    QCOMPARE(f.get<QComboBox>("cboLineEnd")->currentIndex(), 2);
-    QCOMPARE(f.get<QLineEdit>("txtQuietTime")->text(), QStringLiteral("50"));
 }
 
 void tst_frmSettings::acceptUnchangedKeepsRecord()
@@ -332,7 +322,6 @@ void tst_frmSettings::acceptStoresEveryControl()
     expected.LineEndKey = true; // chosen: the key comes into the file
     expected.WaitTime = 250;
     QCOMPARE(describe(f.settings), describe(expected));
-    QCOMPARE(f.dialog->quietTimeText(), QStringLiteral("250"));
     QCOMPARE(f.opened, 1);
     // The port is reopened with what has just been stored.
     QCOMPARE(f.comPortWhenOpened, 4);
@@ -376,14 +365,9 @@ void tst_frmSettings::peculiarOtherThanOneShowsChecked()
     SettingsRecord record = sampleRecord();
     record.Peculiar = 2;
     record.DeleteSendChars = 2; // only 1 means on for this flag
-    record.LineEnd = 9;         // counts as off
     Fixture f(record);
     QVERIFY(f.get<QCheckBox>("chkSpecialChar")->isChecked());
     QVERIFY(!f.get<QCheckBox>("chkDeleteSendText")->isChecked());
-    QCOMPARE(f.get<QComboBox>("cboLineEnd")->currentIndex(), 0);
-    f.accept();
-    QCOMPARE(f.settings.LineEnd, 9); // not chosen, so not changed
-    QVERIFY(!f.settings.LineEndKey);
 }
 
 void tst_frmSettings::comAbove16Refused()
@@ -443,47 +427,30 @@ void tst_frmSettings::fixedListChoiceStored()
 
 void tst_frmSettings::charDelayOnAccept_data()
 {
-    QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("stored");
 
-    // The quiet time is read as the character delay is, up to 32767.
-    for (const QString box : {"txtCharDelay", "txtQuietTime"}) {
-        const int kept = box == "txtCharDelay" ? 123 : 50;
-        const auto row = [&box](const char *name) -> QTestData & {
-            return QTest::addRow("%s %s", qPrintable(box), name) << box;
-        };
-        row("0") << "0" << 0;
-        row("9999") << "9999" << 9999;
-        row("-1") << "-1" << kept;
-        row("abc") << "abc" << kept;
-        row("empty") << "" << kept;
-        row("2.5") << "2.5" << 2;
-        row("3.5") << "3.5" << 4;
-        row("40000") << "40000" << kept;
-    }
-    QTest::newRow("txtCharDelay 10000") << "txtCharDelay" << "10000" << 123;
-    QTest::newRow("txtQuietTime 10000") << "txtQuietTime" << "10000" << 10000;
-    QTest::newRow("txtQuietTime 32767") << "txtQuietTime" << "32767" << 32767;
-    QTest::newRow("txtQuietTime 32768") << "txtQuietTime" << "32768" << 50;
-    QTest::newRow("txtQuietTime 32767.5") << "txtQuietTime" << "32767.5" << 50;
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("9999") << "9999" << 9999;
+    QTest::newRow("10000") << "10000" << 123;
+    QTest::newRow("-1") << "-1" << 123;
+    QTest::newRow("abc") << "abc" << 123;
+    QTest::newRow("empty") << "" << 123;
+    QTest::newRow("2.5") << "2.5" << 2;
+    QTest::newRow("3.5") << "3.5" << 4;
+    QTest::newRow("40000") << "40000" << 123;
 }
 
 void tst_frmSettings::charDelayOnAccept()
 {
-    QFETCH(QString, box);
     QFETCH(QString, text);
     QFETCH(int, stored);
 
     Fixture f;
-    f.get<QLineEdit>(qPrintable(box))->setText(text);
+    f.get<QLineEdit>("txtCharDelay")->setText(text);
     f.get<QComboBox>("cboHandshake")->setCurrentIndex(2);
     f.accept();
-    const bool delay = box == "txtCharDelay";
-    QCOMPARE(int(delay ? f.settings.CharDelay : f.settings.WaitTime), stored);
-    QCOMPARE(int(delay ? f.settings.WaitTime : f.settings.CharDelay), delay ? 50 : 123);
-    // The main window's box gets the number, or keeps its text.
-    QCOMPARE(f.dialog->quietTimeText(), QString::number(f.settings.WaitTime));
+    QCOMPARE(int(f.settings.CharDelay), stored);
     QCOMPARE(f.settings.Handshake, 2); // the rest is stored regardless
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.opened, 1);
@@ -515,8 +482,6 @@ void tst_frmSettings::leavingWithoutAcceptChangesNothing()
     f.get<QLineEdit>("txtPrefix")->setText("x");
     f.get<QLineEdit>("txtReadjust")->setText("y");
     f.get<QLineEdit>("txtCharDelay")->setText("5");
-    f.get<QComboBox>("cboLineEnd")->setCurrentIndex(1);
-    f.get<QLineEdit>("txtQuietTime")->setText("9");
 
     if (how == "cancel") {
         f.get<QPushButton>("cmdCancel")->click();
@@ -529,7 +494,6 @@ void tst_frmSettings::leavingWithoutAcceptChangesNothing()
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(describe(f.settings), describe(before));
-    QCOMPARE(f.dialog->quietTimeText(), QStringLiteral("50"));
     QCOMPARE(f.opened, 0);
 }
 
@@ -583,7 +547,6 @@ void tst_frmSettings::enterPressesTheFocusedButton_data()
     QTest::newRow("Accept") << "cmdOk" << ret << "accept";
     QTest::newRow("port list") << "cboPcPort" << ret << "accept";
     QTest::newRow("character delay") << "txtCharDelay" << enter << "accept";
-    QTest::newRow("quiet time") << "txtQuietTime" << ret << "accept";
     QTest::newRow("language list") << "cboLanguageProgram" << ret << "accept";
     QTest::newRow("check box") << "chkDeleteSendText" << ret << "accept";
     QTest::newRow("prefix box") << "txtPrefix" << ret << "accept";
