@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -171,11 +172,11 @@ QGroupBox *frmSettings::buildReceiveFrame(QWidget *page)
     labLineEnd->setBuddy(cboLineEnd);
     labQuietTime->setBuddy(txtQuietTime);
 
-    auto *grid = new QGridLayout(fraReceive);
-    grid->addWidget(labLineEnd, 0, 0);
-    grid->addWidget(labQuietTime, 0, 1);
-    grid->addWidget(cboLineEnd, 1, 0);
-    grid->addWidget(txtQuietTime, 1, 1);
+    // Each label before its control: the German labels are too long to
+    // stand side by side above them.
+    auto *form = new QFormLayout(fraReceive);
+    form->addRow(labLineEnd, cboLineEnd);
+    form->addRow(labQuietTime, txtQuietTime);
     return fraReceive;
 }
 
