@@ -36,9 +36,12 @@ void Receiver::ReadReceivedBlock()
         if (n <= 0)
             return;
         qint16 quietWaited = -1;
-        if (n < m.port.InBufferSize() && !awaitQuiet(n, lineEnd, quietWaited))
-            return;
-        takeBlocks(lineEnd, quietWaited);
+        if (n < m.port.InBufferSize()) {
+            if (!awaitQuiet(n, lineEnd, quietWaited))
+                return;
+            spent.restart();
+        }
+        takeBlocks(lineEnd, quietWaited, spent);
     } catch (const PortError &) {
         // A failed read ends the poll quietly; the engine looks whether the
         // device went away.
@@ -100,10 +103,8 @@ bool Receiver::awaitQuiet(qint16 count, QByteArrayView lineEnd, qint16 &quietWai
 // end the lines between) until the poll's time is spent or the log reaches
 // its size limit (the next poll clears it first). A shorter rest waits for
 // its own quiet time. Only the first block was stamped after the quiet wait.
-void Receiver::takeBlocks(QByteArrayView lineEnd, qint16 quietWaited)
+void Receiver::takeBlocks(QByteArrayView lineEnd, qint16 quietWaited, const QElapsedTimer &spent)
 {
-    QElapsedTimer spent;
-    spent.start();
     for (;;) {
         const QDateTime received = m.clock();
         const QString block = m.port.Input();

@@ -52,7 +52,7 @@ public:
 
 private:
     bool awaitQuiet(qint16 count, QByteArrayView lineEnd, qint16 &quietWaited);
-    void takeBlocks(QByteArrayView lineEnd, qint16 quietWaited);
+    void takeBlocks(QByteArrayView lineEnd, qint16 quietWaited, const QElapsedTimer &spent);
     bool takeLines(QByteArrayView lineEnd, const QElapsedTimer &spent);
     TrafficLog::TextForm textForm() const;
 

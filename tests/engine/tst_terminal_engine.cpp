@@ -1000,15 +1000,16 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
 }
 
 // Each appended line takes 6 ms here (a slow window): a poll stops taking full
-// blocks once its time is spent, and the next polls go on in order.
+// blocks and lines once its time is spent, and the next polls go on in order.
 void tst_TerminalEngine::pollTakesFullBlocksWithinItsTime()
 {
     Rig rig;
     rig.settings.Peculiar = 0;
+    rig.settings.LineEnd = 1; // every other block a line: one budget for both
     rig.openPort();
     QString received;
     for (int block = 0; block < 100; ++block)
-        received.append(QString(2048, QChar(u'A' + block % 26)));
+        received.append(QString(2047, QChar(u'A' + block % 26)) + (block % 2 ? u'A' : u'\n'));
     rig.port.waiting = received;
     QObject::connect(&rig.engine->log(), &TrafficLog::rowsInserted,
                      [] { std::this_thread::sleep_for(std::chrono::milliseconds(6)); });
