@@ -10,25 +10,25 @@ namespace Feed {
 
 namespace {
 
-constexpr int kLineLength = 64;
-
-char textByte(qint64 offset)
+// A line of `length` characters: its number, words and the line end (CR LF,
+// or LF alone).
+char textByte(qint64 offset, int length, bool crlf)
 {
     static const QByteArray words =
         QByteArrayLiteral(" The quick brown fox jumps over the lazy dog, 0123456789 ABCDEFGH");
-    const qint64 line = offset / kLineLength;
-    const int column = int(offset % kLineLength);
-    if (column == kLineLength - 2)
-        return '\r';
-    if (column == kLineLength - 1)
+    const qint64 line = offset / length;
+    const int column = int(offset % length);
+    if (column == length - 1)
         return '\n';
+    if (crlf && column == length - 2)
+        return '\r';
     if (column < 7) { // the line number, seven digits
         qint64 n = line;
         for (int i = 6; i > column; --i)
             n /= 10;
         return char('0' + n % 10);
     }
-    return words[column];
+    return words[column % words.size()];
 }
 
 void sleepUntil(qint64 ns)
@@ -104,7 +104,15 @@ Report run(int master, const Plan &plan)
 
 char byteAt(Pattern pattern, qint64 offset)
 {
-    return pattern == Pattern::Text ? textByte(offset) : char(offset & 0xFF);
+    switch (pattern) {
+    case Pattern::Text:
+        return textByte(offset, 64, true);
+    case Pattern::Lines:
+        return textByte(offset, kLinesLength, false);
+    case Pattern::Bytes:
+        break;
+    }
+    return char(offset & 0xFF);
 }
 
 QByteArray bytes(Pattern pattern, qint64 offset, qsizetype n)

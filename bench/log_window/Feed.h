@@ -13,7 +13,11 @@ namespace Feed {
 enum class Pattern {
     Text,  // lines of 64 characters ending in CR LF
     Bytes, // 0, 1, ... 255, 0, 1, ...
+    Lines, // lines of 80 characters ending in LF, as a device printing lines sends them
 };
+
+// Characters of a line of Pattern::Lines, its LF included.
+constexpr int kLinesLength = 80;
 
 // n bytes of the stream from offset on.
 QByteArray bytes(Pattern pattern, qint64 offset, qsizetype n);

@@ -49,6 +49,7 @@ struct Phase {
     int quietMs = 0;     // the quiet time (Delay [ms]) during the phase
     bool record = false; // the log is recorded to a file through the File menu
     bool hex = false;    // the log shown in the hex view
+    int lineEnd = 0;     // LineEnd during the phase (1: a block also ends at LF)
 };
 
 // The targets a scenario prints its figures beside.
@@ -57,6 +58,8 @@ enum class Targets {
     Stream,  // 92,160 B/s at quiet time 100 ms: every byte, late by at most 150 ms, CPU
     Fastest, // a writer that never pauses: rate beside the peers, keys, memory
     Paced,   // 92,160 B/s at quiet time 0: CPU beside the peers
+    Lines,   // 92,160 B/s of lines, LineEnd=LF beside quiet-time framing: lines, CPU, keys
+    LinesFastest, // lines from a writer that never pauses, LineEnd=LF: rate beside the peers
 };
 
 struct Spec {
@@ -81,6 +84,7 @@ struct Spec {
 struct Figures {
     bool complete = false; // every byte once and in order
     qint64 bytes = 0;
+    qint64 lines = 0; // [IN] lines
     double seconds = 0;
     double cpuPercent = 0;
     double lastLineMs = 0; // appended after the last byte was written
@@ -177,6 +181,23 @@ std::optional<Spec> specFor(const QString &name)
         spec.phases = {{"92,160 B/s text for 20 s, quiet time 0", steady(Feed::Pattern::Text), 0}};
         spec.peers = true;
         spec.targets = Targets::Paced;
+    } else if (name == "lines") {
+        // Chunks of 64 bytes: most lines come in two reads.
+        Feed::Plan plan = steady(Feed::Pattern::Lines);
+        plan.seconds = 30;
+        spec.phases = {{"92,160 B/s of 80-character lines for 30 s, quiet-time framing (100 ms)",
+                        plan, 100},
+                       {"the same with LineEnd=LF", plan, 100, false, false, 1}};
+        spec.typeKeys = true;
+        spec.targets = Targets::Lines;
+    } else if (name == "lines-fastest") {
+        Feed::Plan plan = flood(20);
+        plan.pattern = Feed::Pattern::Lines;
+        spec.phases = {{"80-character lines as fast as they are taken for 20 s, LineEnd=LF", plan,
+                        100, false, false, 1}};
+        spec.wholeFlood = true;
+        spec.peers = true;
+        spec.targets = Targets::LinesFastest;
     } else if (name == "rfc2217") {
         spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
                        {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
@@ -356,6 +377,7 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
              Figures &figures)
 {
     program.setQuietTime(phase.quietMs);
+    program.settings.LineEnd = quint8(phase.lineEnd); // as the settings dialog sets it
     TrafficLog &log = program.window->engine().log();
     auto *hexItem = program.window->findChild<QAction *>("mnuViewHex");
     if (hexItem->isChecked() != phase.hex)
@@ -418,6 +440,7 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
                           (reported && checker.bytesSeen() == report.bytesWritten);
     figures.complete = checker.inOrder() && complete;
     figures.bytes = checker.bytesSeen();
+    figures.lines = checker.lines();
     figures.seconds = wall;
     figures.cpuPercent = 100.0 * cpu / wall;
     figures.lastLineMs = (checker.lastLineNs() - report.lastWriteNs) / 1e6;
@@ -672,6 +695,53 @@ QString yesNo(bool yes)
     return yes ? QStringLiteral("yes") : QStringLiteral("NO");
 }
 
+// Lines of the feed that began, the last one perhaps cut short, beside the
+// [IN] lines: the same number when every line of the device became one.
+void printLineTargets(const Figures &f)
+{
+    const qint64 deviceLines = (f.bytes + Feed::kLinesLength - 1) / Feed::kLinesLength;
+    printTarget(QStringLiteral("LineEnd=LF: every byte once and in order: %1").arg(yesNo(f.complete)),
+                QStringLiteral("yes"));
+    printTarget(QStringLiteral("%1 [IN] lines for %2 device lines: one each: %3")
+                    .arg(f.lines)
+                    .arg(deviceLines)
+                    .arg(yesNo(f.complete && f.lines == deviceLines)),
+                QStringLiteral("one [IN] line per device line"));
+}
+
+void printKeyTarget(const Figures &f)
+{
+    double worst = 0;
+    for (double ms : f.keyMs)
+        worst = std::max(worst, ms);
+    printTarget(QStringLiteral("key press to screen: %1 keys, median %2 ms, max %3 ms")
+                    .arg(f.keyMs.size())
+                    .arg(Probes::percentile(f.keyMs, 50), 0, 'f', 1)
+                    .arg(worst, 0, 'f', 1),
+                QStringLiteral("every key within 50 ms"));
+}
+
+void printLinesFastestTargets(const Figures &f, const QList<Peers::Result> &peers)
+{
+    printLineTargets(f);
+    const double rate = f.complete ? f.writtenPerSecond : 0;
+    const Peers::Result *cuteCom = peerNamed(peers, "CuteCom");
+    const Peers::Result *picocom = peerNamed(peers, "picocom");
+    printTarget(QStringLiteral("%1 MB/s taken and shown; CuteCom %2: %3x")
+                    .arg(rate / 1e6, 0, 'f', 2)
+                    .arg(cuteCom ? QStringLiteral("%1 MB/s").arg(cuteCom->bytesPerSecond() / 1e6, 0, 'f', 2)
+                                 : QStringLiteral("not measured"))
+                    .arg(cuteCom ? rate / cuteCom->bytesPerSecond() : 0, 0, 'f', 2),
+                QStringLiteral("at least CuteCom's (1.00x)"));
+    printTarget(QStringLiteral("picocom %1: %2x")
+                    .arg(picocom ? QStringLiteral("%1 MB/s").arg(picocom->bytesPerSecond() / 1e6, 0, 'f', 2)
+                                 : QStringLiteral("not measured"))
+                    .arg(picocom ? rate / picocom->bytesPerSecond() : 0, 0, 'f', 2),
+                QStringLiteral("at least 50 % of picocom's (0.50x)"));
+    printTarget(QStringLiteral("memory: peak resident %1 MB").arg(f.peakKiB / 1024.0, 0, 'f', 1),
+                QStringLiteral("below 128 MB"));
+}
+
 // Each figure beside the target it is held to.
 void printTargets(Targets targets, const QList<Figures> &figures, const QList<Peers::Result> &peers)
 {
@@ -733,6 +803,19 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
                             .arg(recorded.peakKiB / 1024.0, 0, 'f', 1),
                         QStringLiteral("below 128 MB"));
         }
+    } else if (targets == Targets::Lines && figures.size() == 2) {
+        const Figures &framed = figures[0];
+        const Figures &lines = figures[1];
+        printLineTargets(lines);
+        printTarget(QStringLiteral("CPU %1 % of a core with LineEnd=LF, %2 % with quiet-time "
+                                   "framing (%3x)")
+                        .arg(lines.cpuPercent, 0, 'f', 2)
+                        .arg(framed.cpuPercent, 0, 'f', 2)
+                        .arg(lines.cpuPercent / std::max(framed.cpuPercent, 1e-9), 0, 'f', 2),
+                    QStringLiteral("at most 1.50x"));
+        printKeyTarget(lines);
+    } else if (targets == Targets::LinesFastest) {
+        printLinesFastestTargets(figures[0], peers);
     } else if (targets == Targets::Paced) {
         const Figures &f = figures[0];
         printTarget(QStringLiteral("CPU %1 % of a core").arg(f.cpuPercent, 0, 'f', 2),

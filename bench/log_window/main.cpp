@@ -27,9 +27,13 @@
 //                 then CuteCom, gtkterm and picocom with the same writer
 //   paced         92,160 B/s text for 20 s at quiet time 0, then the same
 //                 for CuteCom, gtkterm and picocom: CPU side by side
-//   The last three print their figures beside the targets they are held to.
-// Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest
-// and paced runs. Starts a private Xvfb when DISPLAY is not set.
+//   lines         92,160 B/s of 80-character lines for 30 s framed by the quiet
+//                 time (100 ms), then the same with LineEnd=LF; keys typed
+//   lines-fastest 80-character lines from a writer that never pauses, 20 s,
+//                 LineEnd=LF; then CuteCom, gtkterm and picocom
+//   The last five print their figures beside the targets they are held to.
+// Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest,
+// paced, lines and lines-fastest runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"

@@ -2,6 +2,7 @@
 
 #include "app/DesktopLanguage.h"
 #include "app/IniProfile.h"
+#include "app/LineEnd.h"
 #include "app/PathKeys.h"
 #include "app/SettingsNumber.h"
 #include "app/SystemFolders.h"
@@ -120,6 +121,11 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.text("HexView", hexView);
     s.HexViewKey = !hexView.isEmpty();
     r.number<quint8>("HexView", s.HexView, 0);
+    QString lineEnd;
+    r.text("LineEnd", lineEnd);
+    s.LineEndKey = !lineEnd.isEmpty();
+    r.number<quint8>("LineEnd", s.LineEnd, 0);
+    s.LineEnd = quint8(lineEndKind(s.LineEnd));
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -157,6 +163,8 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
 {
     if (s.HexViewKey)
         w.number("HexView", s.HexView);
+    if (s.LineEndKey)
+        w.number("LineEnd", s.LineEnd);
 }
 
 // Every key the end writes, in its order; WaitTime from waitTime where given.

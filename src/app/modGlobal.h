@@ -26,6 +26,7 @@ struct SettingsRecord {
     quint8 RecordLog = 0;       // 1: the log was being recorded at the end of the last run
     QString RecordLogFile;      // the file it was recorded to last (see PathKeys)
     quint8 HexView = 0;         // 1: the log shows its lines in hex
+    quint8 LineEnd = 0;         // 0 off, 1 LF, 2 CR, 3 CR LF: a received block also ends there
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -39,6 +40,9 @@ struct SettingsRecord {
     // HexView is written only when this is set: it was in the file, or the
     // view was switched.
     bool HexViewKey = false;
+    // LineEnd is written only when this is set: it was in the file, or the
+    // user chose another one.
+    bool LineEndKey = false;
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/TrafficLog.h"
+
+#include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 struct EngineContext;
@@ -15,6 +19,15 @@ struct EngineContext;
 // window's events run; the next poll goes on. A continuous stream is thus
 // logged as fast as it arrives, at any quiet time. Every shorter block still
 // ends only once one whole quiet time has passed without a new character.
+// The quiet time counts from the last change of the count, which is read
+// every kQuietSliceMs: pauses between one and two quiet times end blocks.
+//
+// With a line end chosen (LineEnd), every complete line waiting becomes its
+// own line at once, line end included, stamped as it is read; a line end
+// split across two reads (CR, then LF) is one. Only what follows the last
+// line end waits for the quiet time or a full buffer, so a prompt without a
+// line end is still shown. A full buffer without a line end ends a block as
+// before.
 class Receiver {
 public:
     // How long one poll goes on taking full blocks: keys and paints wait no
@@ -38,8 +51,10 @@ public:
     void ReadReceivedBlock();
 
 private:
-    bool awaitQuiet(qint16 count, qint16 &quietWaited);
-    void takeBlocks(qint16 quietWaited);
+    bool awaitQuiet(qint16 count, QByteArrayView lineEnd, qint16 &quietWaited);
+    void takeBlocks(QByteArrayView lineEnd, qint16 quietWaited, const QElapsedTimer &spent);
+    bool takeLines(QByteArrayView lineEnd, const QElapsedTimer &spent);
+    TrafficLog::TextForm textForm() const;
 
     EngineContext &m;
 };

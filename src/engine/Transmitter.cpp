@@ -127,14 +127,18 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
             rtsRaised = true;
         }
         CharacterPacer pacer(m.settings.CharDelay);
-        for (const QChar ch : decoded) {
+        // Without a delay the whole text goes to the port in one call, which
+        // writes it in as few pieces as the device takes: a telegram whose
+        // bytes must follow each other closely (Modbus RTU) stays whole.
+        const qsizetype step = m.settings.CharDelay > 0 ? 1 : decoded.size();
+        while (sent < decoded.size()) {
             pacer.pause();
             if (m.closing)
                 throw PortError(0, QStringLiteral("the program is ending"));
             if (m.userClosings != closings)
                 throw PortError(0, QStringLiteral("the port was closed"));
-            m.port.setOutput(QString(ch));
-            ++sent;
+            m.port.setOutput(decoded.mid(sent, step));
+            sent += step;
         }
         if (useRts) {
             rtsRaised = false;

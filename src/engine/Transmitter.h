@@ -8,8 +8,8 @@ struct EngineContext;
 
 // Everything the program transmits goes through SendText: it decodes the
 // token notation, raises RTS around the transmission when configured, writes
-// the characters one at a time with the character delay before each, and logs
-// one [OUT] line.
+// the characters one at a time with the character delay before each (or all
+// at once without a delay), and logs one [OUT] line.
 class Transmitter {
 public:
     explicit Transmitter(EngineContext &context) : m(context), m_notice(context) {}

@@ -14,6 +14,7 @@ public:
     qint16 InBufferSize() const final { return m_backlog.inBufferSize(); }
     qint16 InBufferCount() final;
     QString Input() final;
+    QString inputLine(QByteArrayView lineEnd) final;
     bool signalsArrival() const final { return true; }
     void setArrivalHandler(std::function<void()> handler) final
     {

@@ -41,6 +41,18 @@ QByteArray ByteQueue::take(qsizetype count)
     return out;
 }
 
+QByteArray ByteQueue::peek(qsizetype count) const
+{
+    count = std::clamp<qsizetype>(count, 0, m_size);
+    QByteArray out;
+    out.reserve(count);
+    qsizetype offset = m_headOffset;
+    for (auto chunk = m_chunks.begin(); out.size() < count; ++chunk, offset = 0)
+        out.append(chunk->constData() + offset,
+                   std::min(count - out.size(), chunk->size() - offset));
+    return out;
+}
+
 void ByteQueue::clear()
 {
     m_chunks.clear();

@@ -12,6 +12,8 @@ public:
     void append(const char *data, qsizetype size);
     // Up to `count` bytes from the front, removed from the queue.
     QByteArray take(qsizetype count);
+    // Up to `count` bytes from the front, left in the queue.
+    QByteArray peek(qsizetype count) const;
     qsizetype size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     void clear();

@@ -116,8 +116,9 @@ void keepAlive(int fd)
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds);
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
     ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &unacknowledgedMs, sizeof unacknowledgedMs);
-    // Characters go out one at a time; none may wait for the one before to
-    // be acknowledged.
+    // A transmission goes out in one send, which is then one segment where
+    // it fits; with a character delay they go one at a time, and none may
+    // wait for the one before to be acknowledged.
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
@@ -707,8 +708,8 @@ void NetworkPort::flushOut()
 {
     qsizetype done = 0;
     while (m_fd >= 0 && m_goneErrno == 0 && done < m_out.size()) {
-        const ssize_t n = ::send(m_fd, m_out.constData() + done, size_t(m_out.size() - done),
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = m_calls->send(m_fd, m_out.constData() + done,
+                                        size_t(m_out.size() - done), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += n;
             continue;

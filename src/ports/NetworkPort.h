@@ -5,6 +5,7 @@
 #include "ports/PortSettingsString.h"
 #include "ports/Rfc2217.h"
 #include "ports/SerialPortControl.h"
+#include "ports/SocketCalls.h"
 #include "ports/TelnetCodec.h"
 #include "ports/TermiosPort.h"
 
@@ -120,6 +121,9 @@ public:
     // How long a write may wait for a server that takes nothing before it
     // fails with PortErrors::WriteTimeout.
     void setWriteTimeout(std::chrono::milliseconds timeout) { m_writeTimeout = timeout; }
+    // The send call made on the socket (a test seam); the real one by
+    // default. The object must outlive the port.
+    void setSocketCalls(SocketCalls &calls) { m_calls = &calls; }
     // How long a server may go on sending while it takes nothing before the
     // connection is closed (kStallLimit).
     void setStallLimit(std::chrono::milliseconds limit) { m_stallLimit = limit; }
@@ -176,6 +180,7 @@ private:
     LanguageSource m_language;
     std::function<void(const QString &)> m_waitHandler;
     std::function<void(const QString &)> m_holdHandler;
+    SocketCalls *m_calls = &SocketCalls::system();
     qint16 m_comPort = 1;
     PortSettings m_settings;
     Handshake m_handshake = Handshake::None;

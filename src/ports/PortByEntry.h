@@ -35,6 +35,7 @@ public:
     qint16 InBufferSize() const override { return m_current->InBufferSize(); }
     qint16 InBufferCount() override { return m_current->InBufferCount(); }
     QString Input() override { return m_current->Input(); }
+    QString inputLine(QByteArrayView lineEnd) override { return m_current->inputLine(lineEnd); }
     bool signalsArrival() const override { return true; }
     void setArrivalHandler(std::function<void()> handler) override;
     void setArrivalWatch(bool on) override;

@@ -25,8 +25,22 @@ void ReceiveBacklog::setInputLen(qint16 len, quint8 language)
     m_inputLen = len;
 }
 
+qsizetype ReceiveBacklog::inputLimit() const
+{
+    return m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
+}
+
 QString ReceiveBacklog::takeInput()
 {
-    const qsizetype limit = m_inputLen > 0 ? std::min(m_inputLen, m_inBufferSize) : m_inBufferSize;
-    return Codec::toText(m_bytes.take(std::min(m_bytes.size(), limit)));
+    return Codec::toText(m_bytes.take(std::min(m_bytes.size(), inputLimit())));
+}
+
+QString ReceiveBacklog::takeLine(QByteArrayView lineEnd)
+{
+    if (lineEnd.isEmpty())
+        return {};
+    const qsizetype at = m_bytes.peek(inputLimit()).indexOf(lineEnd);
+    if (at < 0)
+        return {};
+    return Codec::toText(m_bytes.take(at + lineEnd.size()));
 }

@@ -23,6 +23,9 @@ public:
     qint16 count() const { return qint16(std::min<qsizetype>(m_bytes.size(), m_inBufferSize)); }
     // Input: the characters it hands out at once, removed.
     QString takeInput();
+    // The characters up to and including the first lineEnd among those
+    // takeInput would hand out, removed; empty when there is none.
+    QString takeLine(QByteArrayView lineEnd);
 
     void append(const char *data, qsizetype size) { m_bytes.append(data, size); }
     qsizetype size() const { return m_bytes.size(); }
@@ -33,6 +36,8 @@ public:
     void clear() { m_bytes.clear(); }
 
 private:
+    qsizetype inputLimit() const;
+
     ByteQueue m_bytes;
     qint16 m_inBufferSize = 1024;
     qint16 m_inputLen = 0;

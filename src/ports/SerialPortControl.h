@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
@@ -60,6 +61,10 @@ public:
     virtual qint16 InBufferCount() = 0;
     // The waiting characters (at most InBufferSize), removed from the buffer.
     virtual QString Input() = 0;
+    // The waiting characters up to and including the first line end (the
+    // bytes given) among those Input would hand out, removed from the
+    // buffer; empty when no line end lies among them.
+    virtual QString inputLine(QByteArrayView lineEnd) = 0;
 
     // Whether the port tells when characters arrive. One that does calls the
     // handler (on the window's thread, while events are processed) when

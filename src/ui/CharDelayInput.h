@@ -14,8 +14,9 @@ namespace CharDelayInput {
 bool IsInteger(const QString &text);
 
 // The delay in ms the text stands for: its value rounded half to even, when
-// the value is at least 0 and the rounded one at most 9999 ('-0.4' and
-// '9999.5' are refused); nothing otherwise.
-std::optional<qint16> fromText(const QString &text);
+// the value is at least 0 and the rounded one at most `highest` ('-0.4' and
+// '9999.5' are refused); nothing otherwise. The quiet time is read so too,
+// up to 32767.
+std::optional<qint16> fromText(const QString &text, qint16 highest = 9999);
 
 } // namespace CharDelayInput

@@ -419,7 +419,6 @@ void frmMain::ApplyLanguage()
         chkRepeat->setChecked(false);
         chkRepeatCommandConfig->setChecked(false);
     }
-    txtWaitTime->setText(QString::number(m_settings.WaitTime));
     fitLabels();
     ArrangeControls();
 }

@@ -103,7 +103,9 @@ void frmMain::mnuEditSettings_Click()
                 m_engine->connection().fkt_MainOpenPort();
             },
             this);
-        dialog.exec();
+        dialog.setQuietTimeText(txtWaitTime->text());
+        if (dialog.exec() == QDialog::Accepted)
+            txtWaitTime->setText(dialog.quietTimeText());
     }
     ApplyLanguage();
 }

@@ -1,5 +1,6 @@
 #include "ui/frmSettings.h"
 
+#include "app/LineEnd.h"
 #include "app/modGlobal.h"
 #include "text/StringTable.h"
 #include "ui/CharDelayInput.h"
@@ -10,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +28,8 @@ namespace {
 
 // COM ports above this number cannot be configured by the port layer.
 constexpr qint64 kHighestComNumber = 16;
+// The longest quiet time the receive path can wait (a 16-bit number).
+constexpr qint16 kLongestQuietMs = 32767;
 
 template <typename Widget>
 Widget *named(Widget *widget, const char *name)
@@ -154,7 +158,26 @@ QWidget *frmSettings::buildInterfacePage()
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(fraInterface);
+    layout->addWidget(buildReceiveFrame(page));
     return page;
+}
+
+QGroupBox *frmSettings::buildReceiveFrame(QWidget *page)
+{
+    fraReceive = named(new QGroupBox(page), "fraReceive");
+    labLineEnd = named(new QLabel(fraReceive), "labLineEnd");
+    cboLineEnd = named(new NamedComboBox(fraReceive), "cboLineEnd");
+    labQuietTime = named(new QLabel(fraReceive), "labQuietTime");
+    txtQuietTime = named(new QLineEdit(fraReceive), "txtQuietTime");
+    labLineEnd->setBuddy(cboLineEnd);
+    labQuietTime->setBuddy(txtQuietTime);
+
+    // Each label before its control: the German labels are too long to
+    // stand side by side above them.
+    auto *form = new QFormLayout(fraReceive);
+    form->addRow(labLineEnd, cboLineEnd);
+    form->addRow(labQuietTime, txtQuietTime);
+    return fraReceive;
 }
 
 QWidget *frmSettings::buildInternationalPage()
@@ -247,6 +270,12 @@ void frmSettings::ApplyLanguage()
     labSpsBaudrate->setText(text(1508));
     labDataformat->setText(text(1509));
     labCharDelay->setText(text(1521));
+    fraReceive->setTitle(text(2200));
+    labLineEnd->setText(text(2201));
+    labQuietTime->setText(text(2203));
+    cboLineEnd->clear();
+    cboLineEnd->addItems({text(2202), QStringLiteral("LF"), QStringLiteral("CR"),
+                          QStringLiteral("CR LF")});
     fraTerminal->setTitle(text(1624));
     chkDeleteSendText->setText(text(1625));
     chkPrefix->setText(text(1626));
@@ -284,6 +313,8 @@ void frmSettings::LoadSettings()
     chkSpecialChar->setChecked(m_settings.Peculiar != 0);
     chkDeleteSendText->setChecked(m_settings.DeleteSendChars == 1);
     txtCharDelay->setText(QString::number(m_settings.CharDelay));
+    selectIndex(cboLineEnd, quint8(lineEndKind(m_settings.LineEnd)));
+    setQuietTimeText(QString::number(m_settings.WaitTime));
     chkPrefix->setChecked(m_settings.PrefixOption == 1);
     chkReadjust->setChecked(m_settings.ReadjustOption == 1);
     txtPrefix->setText(m_settings.PrefixChars);
@@ -306,6 +337,22 @@ void frmSettings::StoreSettings()
     m_settings.ReadjustChars = txtReadjust->text();
     if (const auto delay = CharDelayInput::fromText(txtCharDelay->text()))
         m_settings.CharDelay = *delay;
+    // The key comes into the file only once the user has chosen another.
+    const int lineEnd = cboLineEnd->currentIndex();
+    if (lineEnd >= 0 && lineEnd != int(lineEndKind(m_settings.LineEnd))) {
+        m_settings.LineEnd = quint8(lineEnd);
+        m_settings.LineEndKey = true;
+    }
+    if (const auto quiet = CharDelayInput::fromText(txtQuietTime->text(), kLongestQuietMs)) {
+        m_settings.WaitTime = *quiet;
+        m_quietTimeText = QString::number(*quiet);
+    }
+}
+
+void frmSettings::setQuietTimeText(const QString &text)
+{
+    txtQuietTime->setText(text);
+    m_quietTimeText = text;
 }
 
 void frmSettings::UpdateAffixControls()

@@ -24,9 +24,17 @@ public:
     frmSettings(SettingsRecord &settings, std::function<QString()> portListSource,
                 std::function<void()> openPort, QWidget *parent = nullptr);
 
+    // The quiet time: the text of the main window's box, shown as it stands
+    // (WaitTime's until it is given). After Accept, the text the box is to
+    // hold: the whole number accepted, or the text given when Accept did not
+    // take it.
+    void setQuietTimeText(const QString &text);
+    QString quietTimeText() const { return m_quietTimeText; }
+
 private:
     void buildControls();
     QWidget *buildInterfacePage();
+    QGroupBox *buildReceiveFrame(QWidget *page);
     QWidget *buildInternationalPage();
     QWidget *buildPresentationPage();
     QWidget *buildTerminalPage();
@@ -42,6 +50,7 @@ private:
     SettingsRecord &m_settings;
     std::function<QString()> m_portListSource;
     std::function<void()> m_openPort;
+    QString m_quietTimeText;
 
     QTabWidget *SSTab1;
     QGroupBox *fraInterface;
@@ -57,6 +66,11 @@ private:
     QLabel *labCharDelay;
     QLineEdit *txtCharDelay;
     QLabel *labCharDelayMs;
+    QGroupBox *fraReceive = nullptr;
+    QLabel *labLineEnd = nullptr;
+    QComboBox *cboLineEnd = nullptr;
+    QLabel *labQuietTime = nullptr;
+    QLineEdit *txtQuietTime = nullptr;
     QGroupBox *fraInternational;
     QLabel *labLanguageProgram;
     QComboBox *cboLanguageProgram;

@@ -41,6 +41,7 @@ QString field(const SettingsRecord &s, const QString &key)
         {"RecordLog", [](auto &r) { return QString::number(r.RecordLog); }},
         {"RecordLogFile", [](auto &r) { return r.RecordLogFile; }},
         {"HexView", [](auto &r) { return QString::number(r.HexView); }},
+        {"LineEnd", [](auto &r) { return QString::number(r.LineEnd); }},
     };
     return fields.at(key)(s);
 }
@@ -330,6 +331,8 @@ void tst_SettingsStore::numericKeys_data()
     QTest::newRow("negative CharDelay") << "CharDelay" << QByteArray("-32768") << "-32768";
     QTest::newRow("32768 in WaitTime") << "WaitTime" << QByteArray("32768") << "0";
     QTest::newRow("decimal point in WaitTime") << "WaitTime" << QByteArray("1.5") << "0";
+    QTest::newRow("LineEnd CR LF") << "LineEnd" << QByteArray("3") << "3";
+    QTest::newRow("LineEnd beyond the kinds counts as off") << "LineEnd" << QByteArray("4") << "0";
     QTest::newRow("prefix keeps its text") << "PrefixChars" << QByteArray("<STX>") << "<STX>";
 }
 
@@ -683,23 +686,25 @@ void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
     QFETCH(int, switchedTo);
     QFETCH(int, loaded);
     QFETCH(QByteArray, written);
-    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + file);
+    // LineEnd's key is kept the same way, alongside.
+    const auto lineEnd = [](const QByteArray &text) -> QByteArray { return text + QByteArray(text).replace("HexView", "LineEnd"); };
+    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + lineEnd(file));
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    QCOMPARE(int(s.HexView), loaded);
+    QCOMPARE(int(s.HexView) * 10 + s.LineEnd, loaded * 11);
     if (switchedTo >= 0) {
-        s.HexView = quint8(switchedTo);
-        s.HexViewKey = true;
+        s.HexView = s.LineEnd = quint8(switchedTo);
+        s.HexViewKey = s.LineEndKey = true;
     }
     QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
     QFile saved(dataFolder() + "Settings.ini");
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : saved.readAll().split('\n'))
-        if (line.startsWith("HexView"))
+        if (line.startsWith("HexView") || line.startsWith("LineEnd"))
             lines << line.trimmed();
-    QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
+    QCOMPARE(lines.join(), lineEnd(written));
 }
 
 void tst_SettingsStore::recordLogFileComesBackExactly_data()

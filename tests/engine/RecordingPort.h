@@ -86,6 +86,13 @@ public:
         waiting.remove(0, block.size());
         return block;
     }
+    QString inputLine(QByteArrayView lineEnd) override
+    {
+        const qsizetype end = waiting.left(bufferSize).indexOf(QLatin1String(lineEnd));
+        const QString line = waiting.left(end < 0 ? 0 : end + lineEnd.size());
+        waiting.remove(0, line.size());
+        return line;
+    }
 
     bool signalsArrival() const override { return announcesArrival; }
     void setArrivalHandler(std::function<void()> handler) override { arrival = std::move(handler); }

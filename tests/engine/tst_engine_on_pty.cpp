@@ -90,6 +90,8 @@ private Q_SLOTS:
     void blockEndsAtBufferSize_data();
     void blockEndsAtBufferSize();
     void idleTerminalWakesForABlock();
+    void telegramsGoOutWhole_data();
+    void telegramsGoOutWhole();
     void longTransmissionWithRts_data();
     void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
@@ -143,26 +145,33 @@ void tst_EngineOnPty::quietTimeEndsBlocks_data()
     QTest::addColumn<QList<QByteArray>>("parts");
     QTest::addColumn<QList<int>>("partsAt"); // ms after the first part
     QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::addColumn<int>("lineEnd");
     const QList<QByteArray> short3 = {"AB", "CD", "EF"};
     QTest::newRow("200 ms apart") << 500 << short3 << QList<int>{0, 200}
-                                  << QList<QByteArray>{"ABCD"};
+                                  << QList<QByteArray>{"ABCD"} << 0;
     QTest::newRow("1200 ms apart")
-        << 500 << short3 << QList<int>{0, 1200} << QList<QByteArray>{"AB", "CD"};
+        << 500 << short3 << QList<int>{0, 1200} << QList<QByteArray>{"AB", "CD"} << 0;
     // Each part comes within the quiet time of the one before, though the
     // last one comes later than one quiet time after the first.
     QTest::newRow("a block goes on while characters keep arriving")
-        << 300 << short3 << QList<int>{0, 200, 450} << QList<QByteArray>{"ABCDEF"};
+        << 300 << short3 << QList<int>{0, 200, 450} << QList<QByteArray>{"ABCDEF"} << 0;
     // A device that pauses between telegrams gets the lines it always got,
     // also with telegrams just short of the buffer and one beyond it.
     const QByteArray t1 = letters(2000), t2 = letters(2000, 5), t3 = letters(900, 9);
     QTest::newRow("telegrams of 2,000 characters with pauses: a line each")
         << 300 << QList<QByteArray>{t1, t2, t3} << QList<int>{0, 700, 1400}
-        << QList<QByteArray>{t1, t2, t3};
+        << QList<QByteArray>{t1, t2, t3} << 0;
     const QByteArray long1 = letters(1500), long2 = letters(1000, 20);
     const QByteArray whole = long1 + long2;
     QTest::newRow("a telegram longer than the buffer is split after 2,048 characters")
         << 300 << QList<QByteArray>{long1, long2, "AB"} << QList<int>{0, 100, 1000}
-        << QList<QByteArray>{whole.left(2048), whole.mid(2048), "AB"};
+        << QList<QByteArray>{whole.left(2048), whole.mid(2048), "AB"} << 0;
+    // The quiet time counts from the last character, looked for every 10 ms.
+    QTest::newRow("pauses between one and two quiet times: a line per telegram")
+        << 300 << short3 << QList<int>{0, 450, 900} << short3 << 0;
+    QTest::newRow("LF: lines split across reads, each at once")
+        << 300 << QList<QByteArray>{"AB\nC", "D\nE"} << QList<int>{0, 100}
+        << QList<QByteArray>{"AB\n", "CD\n", "E"} << 1;
 }
 
 void tst_EngineOnPty::quietTimeEndsBlocks()
@@ -171,8 +180,10 @@ void tst_EngineOnPty::quietTimeEndsBlocks()
     QFETCH(QList<QByteArray>, parts);
     QFETCH(QList<int>, partsAt);
     QFETCH(QList<QByteArray>, lines);
+    QFETCH(int, lineEnd);
     Terminal t;
     t.settings.Peculiar = 0;
+    t.settings.LineEnd = quint8(lineEnd);
     QVERIFY(t.open());
     t.view.waitTime = QString::number(quietMs);
     t.engine->startTimers();
@@ -276,6 +287,31 @@ void tst_EngineOnPty::idleTerminalWakesForABlock()
              qPrintable(QString::number(t.engine->receivePollDueMs())));
     QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
     QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
+}
+
+void tst_EngineOnPty::telegramsGoOutWhole_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<QStringList>("writes");
+    QTest::newRow("1 byte") << 1 << 0 << QStringList{"write 1"};
+    QTest::newRow("8 bytes, a Modbus request") << 8 << 0 << QStringList{"write 8"};
+    QTest::newRow("300 bytes") << 300 << 0 << QStringList{"write 300"};
+    QTest::newRow("3 bytes at a delay of 5 ms") << 3 << 5 << QStringList(3, "write 1");
+}
+
+void tst_EngineOnPty::telegramsGoOutWhole()
+{
+    QFETCH(int, length);
+    QFETCH(int, charDelay);
+    QFETCH(QStringList, writes);
+    Terminal t;
+    t.settings.CharDelay = qint16(charDelay);
+    QVERIFY(t.open());
+    t.calls.calls.clear();
+    t.engine->transmitter().SendText(QString::fromLatin1(letters(length)));
+    QCOMPARE(t.device.read(length), letters(length));
+    QCOMPARE(t.calls.calls, writes);
 }
 
 void tst_EngineOnPty::longTransmissionWithRts_data()

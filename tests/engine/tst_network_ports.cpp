@@ -296,6 +296,15 @@ public:
 
 // The terminal with its window as plain data, COM numbers from a Ports.ini
 // the test writes, and the port the program uses.
+// The socket's sends, the size of each.
+struct RecordedSends : SocketCalls {
+    QList<ssize_t> sizes;
+    ssize_t send(int fd, const char *data, size_t size, int flags) override
+    {
+        return sizes.emplace_back(SocketCalls::send(fd, data, size, flags));
+    }
+};
+
 struct Terminal {
     QTemporaryDir data;
     NoDevices none;
@@ -398,8 +407,10 @@ void tst_NetworkPorts::bytesBothWays()
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
+    RecordedSends sends;
     auto port = portFor(rfc2217 ? server.rfc2217Url() : server.socketUrl());
     QCOMPARE(openingError(*port), QString());
+    port->setSocketCalls(sends);
 
     const QByteArray fromDevice = everyByte() + QByteArray(3, '\xff') + "\r\n";
     QVERIFY(device.write(fromDevice));
@@ -407,6 +418,8 @@ void tst_NetworkPorts::bytesBothWays()
 
     const QByteArray toDevice = QByteArray(2, '\xff') + everyByte() + QByteArray(1, '\xff');
     port->setOutput(Codec::toText(toDevice));
+    // One send, one segment: each of the four 255s doubled for Telnet.
+    QCOMPARE(sends.sizes, QList<ssize_t>{toDevice.size() + (rfc2217 ? 4 : 0)});
     QCOMPARE(device.read(toDevice.size()), toDevice);
     QCOMPARE(device.readPending(100), QByteArray());
 

@@ -530,9 +530,8 @@ void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix()
     rig.openPort();
     rig.view.send = typed;
     rig.engine->transmitter().cmdSend_Click();
-    QCOMPARE(rig.outputs().join(QString()), wire);
-    for (const QString &o : rig.outputs())
-        QCOMPARE(o.size(), 1); // one character per write
+    // Without a character delay the whole text goes out in one write.
+    QCOMPARE(rig.outputs(), wire.isEmpty() ? QStringList() : QStringList{wire});
     QCOMPARE(rig.lines(), logged.isNull() ? QStringList()
                                           : QStringList{QStringLiteral("09:05:03.007  [OUT]  ") + logged});
     QCOMPARE(rig.view.send, boxAfter);
@@ -697,10 +696,10 @@ void tst_TerminalEngine::rtsFramesTheTransmission_data()
 {
     QTest::addColumn<int>("rts");
     QTest::addColumn<QStringList>("calls");
-    const QStringList framed{"RTSEnable=true", "Output=A", "Output=B", "RTSEnable=false"};
+    const QStringList framed{"RTSEnable=true", "Output=AB", "RTSEnable=false"};
     QTest::newRow("RTS 1") << 1 << framed;
     QTest::newRow("RTS 2 is on too") << 2 << framed;
-    QTest::newRow("RTS 0 leaves the line alone") << 0 << QStringList{"Output=A", "Output=B"};
+    QTest::newRow("RTS 0 leaves the line alone") << 0 << QStringList{"Output=AB"};
 }
 
 void tst_TerminalEngine::rtsFramesTheTransmission()
@@ -722,7 +721,7 @@ void tst_TerminalEngine::failingWriteDropsRtsAndLogsNothing()
     rig.openPort();
     rig.port.failAt = QStringLiteral("Output");
     rig.engine->transmitter().SendText(QStringLiteral("AB"));
-    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=A", "RTSEnable=false"}));
+    QCOMPARE(rig.port.calls, (QStringList{"RTSEnable=true", "Output=AB", "RTSEnable=false"}));
     QVERIFY(!rig.port.rts);
     QCOMPARE(rig.engine->log().count(), 0);
 }
@@ -885,34 +884,52 @@ void tst_TerminalEngine::sentLineKeepsItsBytes()
 
 void tst_TerminalEngine::quietTimeGroupsParts_data()
 {
-    QTest::addColumn<QString>("during"); // what happens 100 ms into the quiet wait
-    QTest::addColumn<QStringList>("contents");
-    QTest::newRow("more characters") << "arrive" << QStringList{"ABCD"};
+    QTest::addColumn<int>("lineEnd");
+    QTest::addColumn<QString>("waiting");
+    QTest::addColumn<QString>("during"); // 100 ms into the quiet wait: a poll, or characters read at second 4
+    QTest::addColumn<QStringList>("contents"); // stamp, content, the quiet time it waited for
+    QTest::newRow("more characters") << 0 << "AB" << "CD" << QStringList{"04.000 ABCD 300"};
     // The nested poll reads and logs the block; the outer one then finds
     // nothing and logs no empty line.
-    QTest::newRow("a poll nested in the quiet wait") << "poll" << QStringList{"AB"};
+    QTest::newRow("a poll nested in the quiet wait") << 0 << "AB" << "poll" << QStringList{"03.007 AB 300"};
+    // With a line end every complete line goes at once, stamped as it is read.
+    QTest::newRow("LF: lines at once, a prompt after the quiet time")
+        << 1 << "AB\nCD\nlogin:" << "" << QStringList{"03.007 AB<LF> -1", "03.007 CD<LF> -1", "04.000 login: 300"};
+    QTest::newRow("CR LF split across two reads is one line end, a CR alone none")
+        << 3 << "A\rB\r" << "\nCD" << QStringList{"04.000 A<CR>B<CR><LF> -1", "04.000 CD 300"};
+    QTest::newRow("CR: the LF behind it begins the next line")
+        << 2 << "AB\r\nCD\r" << "" << QStringList{"03.007 AB<CR> -1", "03.007 <LF>CD<CR> -1"};
+    const QString full(2048, u'a');
+    QTest::newRow("a full buffer without a line end ends a block at once")
+        << 1 << full + "b\nc" << "" << QStringList{"03.007 " + full + " -1", "03.007 b<LF> -1", "04.000 c 300"};
 }
 
 void tst_TerminalEngine::quietTimeGroupsParts()
 {
+    QFETCH(int, lineEnd);
+    QFETCH(QString, waiting);
     QFETCH(QString, during);
     QFETCH(QStringList, contents);
     Rig rig;
+    rig.settings.LineEnd = quint8(lineEnd);
     rig.openPort();
     rig.view.waitTime = QStringLiteral("300");
-    rig.port.waiting = QStringLiteral("AB");
-    QTimer::singleShot(100, [&rig, during] {
-        if (during == "arrive")
-            rig.port.waiting += QStringLiteral("CD");
-        else
+    rig.port.waiting = waiting;
+    QTimer::singleShot(100, rig.engine.get(), [&rig, during] {
+        if (during == "poll") {
             rig.engine->receiver().PollReceiveBuffer();
+            return;
+        }
+        rig.now = at(9, 5, 4, 0);
+        rig.port.waiting += during;
     });
-    rig.engine->receiver().PollReceiveBuffer();
-    QStringList expected;
-    for (const QString &content : contents)
-        expected << QStringLiteral("09:05:03.007  [IN]   ") + content;
-    QCOMPARE(rig.lines(), expected);
-    QCOMPARE(rig.engine->log().quietMs(0), 300); // the stamp waited for it
+    for (int poll = 0; poll < 2; ++poll)
+        rig.engine->receiver().PollReceiveBuffer();
+    QStringList logged;
+    for (int i = 0; i < rig.engine->log().count(); ++i)
+        logged << rig.lines()[i].mid(6, 7) + rig.lines()[i].mid(21) + u' ' +
+                      QString::number(rig.engine->log().quietMs(i));
+    QCOMPARE(logged, contents);
 }
 
 void tst_TerminalEngine::invalidQuietTimeLeavesCharactersWaiting()
@@ -983,15 +1000,16 @@ void tst_TerminalEngine::fullBlocksAreLoggedAtOnce()
 }
 
 // Each appended line takes 6 ms here (a slow window): a poll stops taking full
-// blocks once its time is spent, and the next polls go on in order.
+// blocks and lines once its time is spent, and the next polls go on in order.
 void tst_TerminalEngine::pollTakesFullBlocksWithinItsTime()
 {
     Rig rig;
     rig.settings.Peculiar = 0;
+    rig.settings.LineEnd = 1; // every other block a line: one budget for both
     rig.openPort();
     QString received;
     for (int block = 0; block < 100; ++block)
-        received.append(QString(2048, QChar(u'A' + block % 26)));
+        received.append(QString(2047, QChar(u'A' + block % 26)) + (block % 2 ? u'A' : u'\n'));
     rig.port.waiting = received;
     QObject::connect(&rig.engine->log(), &TrafficLog::rowsInserted,
                      [] { std::this_thread::sleep_for(std::chrono::milliseconds(6)); });

@@ -59,7 +59,7 @@ const QByteArrayList kWrittenSettings = {
     "Peculiar",    "Language",      "PrefixOption",    "ReadjustOption",
     "PrefixChars", "ReadjustChars", "DeleteSendChars", "CharDelay",
     "WaitTime",    "RecordLog",     "RecordLogFile",   "RecordLogFileUtf8",
-    "HexView"};
+    "HexView",     "LineEnd"};
 
 // The text of bytes that are UTF-8 as RFC 3629 has it, read one code point
 // at a time; nothing for any other bytes.

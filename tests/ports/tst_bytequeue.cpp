@@ -41,7 +41,9 @@ void tst_ByteQueue::keepsOrderAcrossChunks()
             fed += part;
         }
         const qsizetype before = queue.size();
+        const QByteArray seen = queue.peek(takeSize);
         const QByteArray taken = queue.take(takeSize);
+        QCOMPARE(seen, taken); // looked at first, and left in place
         QCOMPARE(taken.size(), qMin<qsizetype>(takeSize, before));
         QCOMPARE(queue.size(), before - taken.size());
         out += taken;

@@ -98,14 +98,18 @@ struct Window {
         return lines;
     }
     // Opens the settings dialog from its menu item, sets each list named to
-    // its row and accepts; returns the ports the dialog offered.
-    QStringList acceptSettings(const QList<std::pair<const char *, int>> &rows = {})
+    // its row and each box to its text, and accepts; returns the ports the
+    // dialog offered.
+    QStringList acceptSettings(const QList<std::pair<const char *, int>> &rows = {},
+                               const QList<std::pair<const char *, QString>> &texts = {})
     {
         QStringList ports;
-        UiTestSupport::whenModalShows<frmSettings>([&ports, rows](frmSettings *dialog) {
+        UiTestSupport::whenModalShows<frmSettings>([&ports, rows, texts](frmSettings *dialog) {
             ports = UiTestSupport::itemsOf(dialog->findChild<QComboBox *>("cboPcPort"));
             for (const auto &[list, row] : rows)
                 dialog->findChild<QComboBox *>(list)->setCurrentIndex(row);
+            for (const auto &[box, text] : texts)
+                dialog->findChild<QLineEdit *>(box)->setText(text);
             dialog->findChild<QPushButton *>("cmdOk")->click();
         });
         child<QAction>(QStringLiteral("mnuEditSettings"))->trigger();

@@ -1456,12 +1456,14 @@ void tst_frmMain::specialCharacterGoesToActiveBox()
 void tst_frmMain::settingsDialogReopensPort()
 {
     START_PROGRAM(p);
+    p.edit("txtWaitTime")->setText(QStringLiteral("300ms")); // the dialog keeps what it cannot take
     p.acceptSettings({{"cboBaudrate", 13}, {"cboLanguageProgram", 1}});
     QCOMPARE(p.peer->speed(), speed_t(B921600));
     QCOMPARE(p.status(),
              QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
                             "no Parity and Handshake None."));
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
+    QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("300ms")); // fault: set back from WaitTime
 }
 
 void tst_frmMain::closingEndsLongRepetitionPause_data()
@@ -1588,7 +1590,8 @@ void tst_frmMain::focusStaysAfterReopening()
         control->setFocus(Qt::MouseFocusReason);
         QCOMPARE(QApplication::focusWidget(), control);
     }
-    p.acceptSettings({{"cboPcPort", 0}}); // COM1
+    p.acceptSettings({{"cboPcPort", 0}}, {{"txtQuietTime", QStringLiteral("32767")}}); // COM1
+    QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("32767")); // the quiet time set there
     QVERIFY(p.button("cmdBefehl1")->isEnabled());
     p.window->activateWindow(); // as the desktop does when the dialog has gone
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));

@@ -59,7 +59,8 @@ QStringList describe(const SettingsRecord &r)
             QString::number(r.DeleteSendChars), QString::number(r.ShowOptions),
             QString::number(r.CharDelay),      QString::number(r.WaitTime),
             r.LastErrorText,                   QString::number(r.LastErrorNumber),
-            QString::number(r.SpecialCharTarget), r.DataFolder};
+            QString::number(r.SpecialCharTarget), r.DataFolder,
+            QString::number(r.LineEnd * 10 + r.LineEndKey)};
 }
 
 const QString kThreePorts = portListText({"3", "5", "Five", "3", "Three", "1", "One"});
@@ -144,6 +145,7 @@ void tst_frmSettings::captions_data()
         {"fraInternational", "Einstellung", "Interface"},
         {"fraPresentation", "Einstellung", "Interface"},
         {"fraTerminal", "Einstellungen", "Settings"},
+        {"fraReceive", "Empfang", "Receive"},
         {"chkSpecialChar", "Sonderzeichen interpretiert darstellen",
          "Interpret special characters"},
         {"chkDeleteSendText", "'Zu sendende Zeichen' nach Abarbeitung löschen",
@@ -281,6 +283,8 @@ void tst_frmSettings::acceptStoresEveryControl()
     f.get<QLineEdit>("txtPrefix")->setText("<1>");
     f.get<QLineEdit>("txtReadjust")->setText("<CR><LF>");
     f.get<QLineEdit>("txtCharDelay")->setText("7");
+    f.get<QComboBox>("cboLineEnd")->setCurrentIndex(3);
+    f.get<QLineEdit>("txtQuietTime")->setText("250");
     f.accept();
 
     SettingsRecord expected = sampleRecord();
@@ -296,6 +300,9 @@ void tst_frmSettings::acceptStoresEveryControl()
     expected.PrefixChars = "<1>";
     expected.ReadjustChars = "<CR><LF>";
     expected.CharDelay = 7;
+    expected.LineEnd = 3;
+    expected.LineEndKey = true; // chosen: the key comes into the file
+    expected.WaitTime = 250;
     QCOMPARE(describe(f.settings), describe(expected));
     QCOMPARE(f.opened, 1);
     // The port is reopened with what has just been stored.
@@ -566,6 +573,8 @@ void tst_frmSettings::accessibleNames_data()
         {"cboHandshake", "Handshake", "Handshake"},
         {"cboLanguageProgram", "Programmsprache", "Program language"},
         {"txtCharDelay", "Zeichenverzögerung", "Character Delay"},
+        {"cboLineEnd", "Block endet auch am Zeilenende", "A block also ends at a line end"},
+        {"txtQuietTime", "Ruhezeit [ms]", "Quiet time [ms]"},
         {"txtPrefix", "Voranzustellende Zeichen", "Characters to prefix"},
         {"txtReadjust", "Anzuhängende Zeichen", "Characters to attach"},
         {"cmdInsertSpecialCharPrefix", "Sonderzeichen einfügen... (voranzustellende Zeichen)",
