@@ -26,11 +26,9 @@ const std::array<SavedForm, 256> &savedForms()
         for (int byte = 0; byte < 256; ++byte) {
             // A bracket of the line is a token too, so that no character of
             // the line can be taken for a token: '<STX>' received as text
-            // is saved as '<60>STX<62>', the byte 2 as '<STX>'.
+            // is saved as '<0x3C>STX<0x3E>', the byte 2 as '<STX>'.
             const QChar ch = Codec::charFromByte(uchar(byte));
-            const QString spelled = ch == u'<' || ch == u'>' ? u'<' + QString::number(byte) + u'>'
-                                                             : SpellControlChars(QString(ch));
-            const QByteArray utf8 = spelled.toUtf8();
+            const QByteArray utf8 = spellSavedForm(QStringView(&ch, 1)).toUtf8();
             table[byte].size = int(utf8.size());
             std::copy(utf8.begin(), utf8.end(), table[byte].bytes.begin());
         }

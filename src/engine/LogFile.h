@@ -8,11 +8,12 @@ class TrafficLog;
 
 // The traffic log as a text file: one file line per log line, in UTF-8, made
 // from the bytes of the line, whatever the view: every control character
-// spelled as a token (so a raw CR or LF inside a line cannot split it), and
-// '<' and '>' as "<60>" and "<62>", each line ended by LF. Read from left to
-// right, every token stands for one byte and every other character for its
-// byte in the codec, so a file line gives back exactly the bytes of its log
-// line. The same text is what "copy all" puts on the clipboard.
+// spelled as a token (so a raw CR or LF inside a line cannot split it), NUL
+// as "<0>", and '<' and '>' as "<0x3C>" and "<0x3E>", each line ended by LF
+// (spellSavedForm). Read from left to right, every token stands for one byte
+// and every other character for its byte in the codec, so a file line gives
+// back exactly the bytes of its log line, and its content sent from the send
+// box sends them. The same text is what "copy all" puts on the clipboard.
 //
 // A saved or recorded file begins with a header line and marks each new UTC
 // day, since a log line shows only the time of day:

@@ -14,13 +14,30 @@ namespace {
 // '>') is shown by its beginning; the selection still covers it whole.
 constexpr qsizetype kShownLength = 40;
 
-QString shownFault(const QString &text, const DecodeFault &fault)
+// A pasted TAB or line end would be drawn as nothing.
+QString shownFault(const QString &text, qsizetype start, qsizetype length)
 {
-    QString shown = text.mid(fault.start, fault.length);
+    QString shown = text.mid(start, length);
     if (shown.size() > kShownLength)
         shown = shown.left(kShownLength - 1) + QChar(0x2026);
-    // A pasted TAB or line end would be drawn as nothing.
     return SpellControlChars(shown);
+}
+
+qint32 templateOf(const NotSentNotice::FaultTexts &ids, DecodeFault::Kind kind)
+{
+    switch (kind) {
+    case DecodeFault::Kind::NoByte:
+        return ids.noByte;
+    case DecodeFault::Kind::OpenHex:
+        return ids.openHex;
+    case DecodeFault::Kind::OddHex:
+        return ids.oddHex;
+    case DecodeFault::Kind::NotHexDigit:
+        return ids.notHexDigit;
+    case DecodeFault::Kind::Token:
+        break;
+    }
+    return ids.token;
 }
 
 } // namespace
@@ -34,13 +51,19 @@ NotSentNotice::Where NotSentNotice::whereIs(const DecodeFault &fault, Parts part
     return Where::Suffix;
 }
 
-QString NotSentNotice::text(qint32 tokenId, qint32 charId, const QString &text,
-                            const DecodeFault &fault, Where where, quint8 language)
+QString NotSentNotice::text(const FaultTexts &ids, const QString &text, const DecodeFault &fault,
+                            Where where, quint8 language)
 {
-    const qint32 id = fault.kind == DecodeFault::Kind::NoByte ? charId : tokenId;
     const qint32 place = where == Where::Prefix ? 1 : where == Where::Suffix ? 2 : 0;
-    return fkt_FormatInsertParam(fkt_ToolsGetResString(id + place, language),
-                                 {shownFault(text, fault)});
+    QStringList params{shownFault(text, fault.start, fault.length)};
+    if (fault.kind == DecodeFault::Kind::NotHexDigit) {
+        const qsizetype at = fault.detail;
+        const bool pair = text.at(at).isHighSurrogate() && at + 1 < text.size() &&
+                          text.at(at + 1).isLowSurrogate();
+        params << shownFault(text, at, pair ? 2 : 1);
+    }
+    return fkt_FormatInsertParam(
+        fkt_ToolsGetResString(templateOf(ids, fault.kind) + place, language), params);
 }
 
 void NotSentNotice::tell(Source source, const QString &text, const DecodeFault &fault, Parts parts,
@@ -55,7 +78,7 @@ void NotSentNotice::tell(Source source, const QString &text, const DecodeFault &
     m_told.insert(key, text);
     const Where where = whereIs(fault, parts);
     m.view.showStatusMessage(
-        NotSentNotice::text(kBadTokenText, kNoByteText, text, fault, where, m.settings.Language));
+        NotSentNotice::text(kSendTexts, text, fault, where, m.settings.Language));
     if (!byUser || source != Source::SendBox || where != Where::Box)
         return;
     // A token that runs on into the suffix is selected as far as the box goes.

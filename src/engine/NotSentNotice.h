@@ -39,14 +39,21 @@ public:
     enum class Where { Box, Prefix, Suffix };
     static Where whereIs(const DecodeFault &fault, Parts parts);
 
-    // The status text with the characters at fault: the template tokenId for
-    // a token that does not decode, charId for a character without a byte;
-    // the ids after each are the same for the prefix and the suffix.
-    static QString text(qint32 tokenId, qint32 charId, const QString &text,
-                        const DecodeFault &fault, Where where, quint8 language);
+    // The templates that tell each kind of fault (DecodeFault::Kind).
+    struct FaultTexts {
+        qint32 token;
+        qint32 noByte;
+        qint32 openHex;
+        qint32 oddHex;
+        qint32 notHexDigit; // with the character as a second parameter
+    };
+    // The status text with the characters at fault. A fault in the prefix
+    // or the suffix takes the template after its id, or the one after that.
+    static QString text(const FaultTexts &ids, const QString &text, const DecodeFault &fault,
+                        Where where, quint8 language);
 
-    static constexpr qint32 kBadTokenText = 2100; // 2101 prefix, 2102 suffix
-    static constexpr qint32 kNoByteText = 2103;   // 2104 prefix, 2105 suffix
+    // Each followed by its forms for the prefix and the suffix.
+    static constexpr FaultTexts kSendTexts{2100, 2103, 2220, 2223, 2226};
 
 private:
     EngineContext &m;

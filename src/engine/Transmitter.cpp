@@ -45,6 +45,23 @@ private:
     qint64 m_next;
 };
 
+// A hex token that the prefix or the box leaves open is not closed by what
+// follows it (a suffix of "<CR>" is no '>' of the telegram): it is refused as
+// one that the whole text leaves open.
+bool openHexInParts(const QString &prefix, const QString &typed, DecodeFault &fault)
+{
+    qsizetype offset = 0;
+    for (const QString *part : {&prefix, &typed}) {
+        const qsizetype at = openHexTokenAt(*part);
+        if (at >= 0) {
+            fault = {DecodeFault::Kind::OpenHex, offset + at, part->size() - at};
+            return true;
+        }
+        offset += part->size();
+    }
+    return false;
+}
+
 } // namespace
 
 void Transmitter::cmdSend_Click()
@@ -58,7 +75,10 @@ void Transmitter::cmdSend_Click()
             m.settings.ReadjustOption == 1 ? m.settings.ReadjustChars : QString();
         const QString text = prefix + typed + suffix;
         DecodeFault fault;
-        const Outcome outcome = SendText(text, &fault);
+        // A fault of the whole text is told first.
+        const Outcome outcome = openHexInParts(prefix, typed, fault) && DecodeToBytes(text)
+                                    ? Outcome::NotSendable
+                                    : SendText(text, &fault);
         if (outcome == Outcome::NotSendable) {
             // Nothing went out: the text stays where the user can mend it.
             m_notice.tell(NotSentNotice::Source::SendBox, text, fault,

@@ -53,6 +53,40 @@ const char16_t *displayToken(QChar ch)
     }
 }
 
+bool isHexDigit(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+}
+
+// What is wrong with a token that failed to decode, when it was written as
+// a hex token: the first character that is neither a hex digit nor a blank,
+// else a run of digits of odd length. Other faults keep the general kind.
+void nameHexFault(const QString &text, DecodeFault &fault)
+{
+    const QStringView token = QStringView(text).sliced(fault.start, fault.length);
+    if (!token.startsWith(u"<0x") || !token.endsWith(u'>'))
+        return;
+    const QStringView inside = token.sliced(3, token.size() - 4);
+    qsizetype run = 0;
+    bool oddRun = false;
+    for (qsizetype i = 0; i < inside.size(); ++i) {
+        if (isHexDigit(inside[i])) {
+            ++run;
+            continue;
+        }
+        if (inside[i] != u' ') {
+            fault.kind = DecodeFault::Kind::NotHexDigit;
+            fault.detail = fault.start + 3 + i;
+            return;
+        }
+        oddRun = oddRun || run % 2 != 0;
+        run = 0;
+    }
+    if (oddRun || run % 2 != 0)
+        fault.kind = DecodeFault::Kind::OddHex;
+}
+
 } // namespace
 
 std::optional<QString> DecodeTokens(const QString &text)
@@ -67,9 +101,27 @@ std::optional<QString> DecodeTokens(const QString &text, DecodeFault *fault)
         return text;
     TokenDecoder::Span span;
     auto decoded = TokenDecoder(text).run(&span);
-    if (!decoded && fault)
-        *fault = {DecodeFault::Kind::Token, span.start, span.length};
-    return decoded;
+    if (!decoded) {
+        if (fault) {
+            *fault = {DecodeFault::Kind::Token, span.start, span.length};
+            nameHexFault(text, *fault);
+        }
+        return decoded;
+    }
+    const qsizetype open = openHexTokenAt(text);
+    if (open < 0)
+        return decoded;
+    if (fault)
+        *fault = {DecodeFault::Kind::OpenHex, open, text.size() - open};
+    return std::nullopt;
+}
+
+qsizetype openHexTokenAt(QStringView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (isHexDigit(text[end - 1]) || text[end - 1] == u' '))
+        --end;
+    return end >= 3 && text.sliced(end - 3, 3) == u"<0x" ? end - 3 : -1;
 }
 
 // Tokens only ever make characters that have a byte, so a character without
@@ -155,6 +207,25 @@ QString SpellControlChars(QStringView text)
             result.append(QString::number(u));
             result.append(u'>');
         }
+    }
+    return result;
+}
+
+// No character of the result can be taken for a bracket and no token makes
+// one, so each token decodes on its own in the first rounds.
+QString spellSavedForm(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch == u'<')
+            result.append(u"<0x3C>");
+        else if (ch == u'>')
+            result.append(u"<0x3E>");
+        else if (ch.unicode() == 0)
+            result.append(u"<0>");
+        else
+            result.append(SpellControlChars(QStringView(&ch, 1)));
     }
     return result;
 }

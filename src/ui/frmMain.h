@@ -2,6 +2,7 @@
 
 #include "app/SendHistory.h"
 #include "app/SettingsStore.h"
+#include "engine/NotSentNotice.h"
 #include "engine/TerminalView.h"
 
 #include <QMainWindow>
@@ -127,6 +128,7 @@ private:
     void updateLineInfo();
     void showHexViewSetting();
     void updateChecksumItems();
+    std::optional<QByteArray> checkedBytes(QLineEdit *box, const NotSentNotice::FaultTexts &texts);
     void connectControls();
     void placeControls();
     void applyTabOrder();

@@ -5,6 +5,7 @@
 
 #include "app/modGlobal.h"
 #include "engine/NotSentNotice.h"
+#include "text/BlockCheck.h"
 #include "text/StringTable.h"
 #include "text/Tokens.h"
 #include "ui/LogView.h"
@@ -26,8 +27,8 @@ constexpr std::array<const char *, kChecksums.size()> kChecksumItemNames = {
 };
 constexpr qint32 kFirstChecksumCaption = 2123;
 
-constexpr qint32 kChecksumBadToken = 2106;
-constexpr qint32 kChecksumNoByte = 2107;
+constexpr NotSentNotice::FaultTexts kChecksumFaults{2106, 2107, 2229, 2230, 2231};
+constexpr NotSentNotice::FaultTexts kBlockCheckFaults{2232, 2233, 2234, 2235, 2236};
 constexpr qint32 kChecksumEmptyBox = 2108;
 
 QAction *namedAction(QMenu *menu, const char *name)
@@ -100,26 +101,42 @@ void frmMain::updateChecksumItems()
         item->setEnabled(enabled);
 }
 
+// The bytes of a box's text for a check; when it cannot be decoded, the
+// status bar says why and the fault is selected in the box.
+std::optional<QByteArray> frmMain::checkedBytes(QLineEdit *box,
+                                                const NotSentNotice::FaultTexts &texts)
+{
+    const QString text = box->text();
+    DecodeFault fault;
+    const auto bytes = DecodeToBytes(text, &fault);
+    if (!bytes) {
+        showStatusMessage(NotSentNotice::text(texts, text, fault, NotSentNotice::Where::Box,
+                                              m_settings.Language));
+        box->setFocus(Qt::OtherFocusReason);
+        box->setSelection(int(fault.start), int(fault.length));
+    }
+    return bytes;
+}
+
+void frmMain::cmdBlockcheck_Click()
+{
+    if (checkedBytes(txtSend, kBlockCheckFaults))
+        txtSend->setText(AppendBlockCheck(txtSend->text()));
+}
+
 void frmMain::mnuEditChecksum_Click(Checksum kind)
 {
     QLineEdit *box = m_activeTextBox;
     if (!box || !box->isEnabled())
         return;
-    const quint8 lang = m_settings.Language;
     const QString text = box->text();
     if (text.isEmpty()) {
-        showStatusMessage(fkt_ToolsGetResString(kChecksumEmptyBox, lang));
+        showStatusMessage(fkt_ToolsGetResString(kChecksumEmptyBox, m_settings.Language));
         return;
     }
-    DecodeFault fault;
-    const auto bytes = DecodeToBytes(text, &fault);
-    if (!bytes) {
-        showStatusMessage(NotSentNotice::text(kChecksumBadToken, kChecksumNoByte, text, fault,
-                                              NotSentNotice::Where::Box, lang));
-        box->setFocus(Qt::OtherFocusReason);
-        box->setSelection(int(fault.start), int(fault.length));
+    const auto bytes = checkedBytes(box, kChecksumFaults);
+    if (!bytes)
         return;
-    }
     // Typed in at the end, so Undo takes it back.
     box->setCursorPosition(int(text.size()));
     box->insert(hexToken(checksumBytes(kind, *bytes)));

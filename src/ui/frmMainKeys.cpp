@@ -10,7 +10,6 @@
 
 #include "engine/LogRecorder.h"
 #include "engine/TerminalEngine.h"
-#include "text/BlockCheck.h"
 #include "ui/LogView.h"
 
 #include <QCheckBox>
@@ -95,11 +94,6 @@ void frmMain::applyTabOrder()
           << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-}
-
-void frmMain::cmdBlockcheck_Click()
-{
-    txtSend->setText(AppendBlockCheck(txtSend->text()));
 }
 
 int frmMain::slotOf(const QObject *watched) const

@@ -10,7 +10,7 @@
 
 // Reads one line of a saved or recorded log back into the bytes of its log
 // line, in a single pass from left to right: every token ("<STX>", "<NUL>",
-// "<60>" ...) stands for one byte, every other character for its byte in the
+// "<0x3C>" ...) stands for one byte, every other character for its byte in the
 // codec. Nothing when the line holds something else (a '<' that opens no
 // token, a character without a byte). The program itself never reads log
 // files back; this is the reading the saved form promises.
@@ -36,10 +36,14 @@ inline std::optional<QByteArray> readSavedLogLine(const QString &line)
         const QString inside = line.mid(i + 1, close - i - 1);
         const qsizetype name = named.indexOf(inside);
         bool number = false;
-        const int code = inside.toInt(&number);
+        const int code = inside.startsWith(QStringLiteral("0x")) && inside.size() == 4
+                             ? inside.mid(2).toInt(&number, 16)
+                             : inside.toInt(&number);
         if (name >= 0)
             bytes.append(char(namedCodes[name]));
-        else if (number && code >= 0 && code <= 255 && inside == QString::number(code))
+        else if (number && code >= 0 && code <= 255 &&
+                 (inside == QString::number(code) ||
+                  inside == u"0x" + QString::number(code, 16).toUpper().rightJustified(2, u'0')))
             bytes.append(char(code));
         else
             return std::nullopt;

@@ -6,6 +6,8 @@
 #include "engine/LogFile.h"
 #include "engine/TerminalEngine.h"
 #include "host/WaitMilliseconds.h"
+#include "text/Codec.h"
+#include "text/Tokens.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -595,6 +597,21 @@ void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing_data()
     QTest::newRow("token running on into the suffix: its part in the box")
         << u"A<E"_qs << 1 << none << u"SC>"_qs
         << u"Not sent: <ESC> is not a valid control character"_qs << qsizetype(1) << qsizetype(2);
+    QTest::newRow("hex token left open before the suffix")
+        << u"<0x01 03"_qs << 0 << none << u"<CR>"_qs
+        << u"Nicht gesendet: <0x01 03 ist nicht mit > geschlossen"_qs << qsizetype(0)
+        << qsizetype(8);
+    QTest::newRow("hex token left open in the prefix")
+        << u"Hi"_qs << 1 << u"<0x01"_qs << none
+        << u"Not sent: <0x01 in the prefix is not closed with >"_qs << qsizetype(-1)
+        << qsizetype(0);
+    QTest::newRow("odd hex digits in the suffix")
+        << u"ABC"_qs << 0 << none << u"<0x0>"_qs
+        << u"Nicht gesendet: <0x0> im Suffix hat eine ungerade Zahl von Hex-Ziffern"_qs
+        << qsizetype(-1) << qsizetype(0);
+    QTest::newRow("no hex digit") << u"<0x0G>"_qs << 1 << none << none
+                                  << u"Not sent: <0x0G> holds 'G', which is not a hex digit"_qs
+                                  << qsizetype(0) << qsizetype(6);
     QTest::newRow("a long token is shown by its beginning")
         << (u"<"_qs + QString(60, u'x') + u">"_qs) << 1 << none << none
         << (u"Not sent: <"_qs + QString(38, u'x') + QChar(0x2026) +
@@ -799,9 +816,9 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QByteArray>("saved"); // the content in a saved file
     QTest::newRow("tokens") << 1 << chars({65, 13, 10, 0, 9}) << QStringLiteral("A<CR><LF><NUL>\t")
-                            << "41 0D 0A 00 09" << QByteArray("A<CR><LF><NUL><9>");
+                            << "41 0D 0A 00 09" << QByteArray("A<CR><LF><0><9>");
     QTest::newRow("raw") << 0 << chars({65, 13, 10, 0}) << chars({65, 13, 10, 0}) << "41 0D 0A 00"
-                         << QByteArray("A<CR><LF><NUL>");
+                         << QByteArray("A<CR><LF><0>");
     QTest::newRow("Peculiar 2 gives tokens too")
         << 2 << chars({2, 65, 3}) << QStringLiteral("<STX>A<ETX>") << "02 41 03"
         << QByteArray("<STX>A<ETX>");
@@ -809,7 +826,7 @@ void tst_TerminalEngine::receivedBlockIsLogged_data()
     // the text view, but not in hex or in the file.
     QTest::newRow("the text <STX>, was kept as its tokens only")
         << 1 << QStringLiteral("<STX>") << QStringLiteral("<STX>") << "3C 53 54 58 3E"
-        << QByteArray("<60>STX<62>");
+        << QByteArray("<0x3C>STX<0x3E>");
     QTest::newRow("the Modbus answer")
         << 1 << chars({1, 3, 4, 4, 0xD2, 0x16, 0x2E, 0xD5, 0x46})
         << chars({1,   '<', 'E', 'T', 'X', '>',  '<',  'E',  'O',  'T', '>',
@@ -835,6 +852,8 @@ void tst_TerminalEngine::receivedBlockIsLogged()
     const TrafficLog &log = rig.engine->log();
     QCOMPARE(log.line(0, TrafficLog::Form::Hex), QStringLiteral("09:05:03.007  [IN]   ") + hex);
     QCOMPARE(LogFile::text(log), "09:05:03.007  [IN]   " + saved + '\n');
+    // The saved content sent from the send box sends what was received.
+    QCOMPARE(DecodeToBytes(QString::fromUtf8(saved)), Codec::toBytes(received));
     QCOMPARE(log.longestLineLength(), 21 + content.size());
     QCOMPARE(log.longestLineLength(TrafficLog::Form::Hex), 21 + hex.size());
     QVERIFY(log.deleteEnabled());
@@ -850,9 +869,9 @@ void tst_TerminalEngine::sentLineKeepsItsBytes_data()
     QTest::addColumn<QByteArray>("saved");
     QTest::newRow("hex tokens, as typed")
         << 1 << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs << u"<0x01 03 00 00 00 02><0xC4 0B>"_qs
-        << "01 03 00 00 00 02 C4 0B" << QByteArray("<1><ETX><NUL><NUL><NUL><STX>\xC3\x84<11>");
+        << "01 03 00 00 00 02 C4 0B" << QByteArray("<1><ETX><0><0><0><STX>\xC3\x84<11>");
     QTest::newRow("hex bytes 3C 3E, raw")
-        << 0 << u"<0x3C 41 3E>"_qs << u"<A>"_qs << "3C 41 3E" << QByteArray("<60>A<62>");
+        << 0 << u"<0x3C 41 3E>"_qs << u"<A>"_qs << "3C 41 3E" << QByteArray("<0x3C>A<0x3E>");
     QTest::newRow("decimal tokens, as typed")
         << 1 << u"<2>AB<3>"_qs << u"<2>AB<3>"_qs << "02 41 42 03" << QByteArray("<STX>AB<ETX>");
     QTest::newRow("named tokens, as typed") << 1 << u"<STX>AB<ETX>"_qs << u"<STX>AB<ETX>"_qs
@@ -879,6 +898,7 @@ void tst_TerminalEngine::sentLineKeepsItsBytes()
     const TrafficLog &log = rig.engine->log();
     QCOMPARE(log.line(0, TrafficLog::Form::Hex), prefix + hex);
     QCOMPARE(LogFile::text(log), prefix.toLatin1() + saved + '\n');
+    QCOMPARE(DecodeToBytes(QString::fromUtf8(saved)), DecodeToBytes(typed));
     QCOMPARE(log.longestLineLength(), 21 + content.size());
 }
 

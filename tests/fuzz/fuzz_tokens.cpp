@@ -1,6 +1,6 @@
 // Tokens and codec: decoding against the literal, slow rendering of the rule;
-// round trips where they must hold; every code as a numeric token in any
-// accepted spelling; the block check against a plain XOR.
+// round trips where they must hold (the saved form among them); every code as a numeric token in
+// any accepted spelling; the block check against a plain XOR.
 
 #include "FuzzInput.h"
 
@@ -46,15 +46,37 @@ void checkDecoding(const QString &text)
     const std::optional<QString> actual = DecodeTokens(text);
     FUZZ_CHECK(actual == expected.text, QStringLiteral("text '%1': expected %2, got %3")
                                                 .arg(visible(text), shown(expected.text), shown(actual)));
-    // A failure names a token as written: from a '<' to a '>' of the text.
+    // A failure names a token as written: from a '<' to a '>' of the text,
+    // or a hex token left open from its "<0x" to the end.
     DecodeFault fault{DecodeFault::Kind::NoByte, -1, -1};
     const bool decoded = DecodeTokens(text, &fault).has_value();
     FUZZ_CHECK(decoded == actual.has_value(), visible(text));
-    if (!decoded)
-        FUZZ_CHECK(fault.kind == DecodeFault::Kind::Token && fault.start >= 0 &&
-                       fault.length >= 2 && fault.start + fault.length <= text.size() &&
-                       text[fault.start] == u'<' && text[fault.start + fault.length - 1] == u'>',
-                   visible(text) + QStringLiteral(" at %1+%2").arg(fault.start).arg(fault.length));
+    if (decoded)
+        return;
+    const QString where = visible(text) +
+                          QStringLiteral(" at %1+%2").arg(fault.start).arg(fault.length);
+    const qsizetype end = fault.start + fault.length;
+    FUZZ_CHECK(fault.kind != DecodeFault::Kind::NoByte && fault.start >= 0 && fault.length >= 2 &&
+                   end <= text.size() && text[fault.start] == u'<',
+               where);
+    if (fault.kind == DecodeFault::Kind::OpenHex)
+        FUZZ_CHECK(end == text.size() && text.mid(fault.start, 3) == QStringLiteral("<0x"), where);
+    else
+        FUZZ_CHECK(text[end - 1] == u'>', where);
+    if (fault.kind == DecodeFault::Kind::NotHexDigit)
+        FUZZ_CHECK(fault.detail > fault.start && fault.detail < end - 1 &&
+                       !QStringLiteral("0123456789ABCDEFabcdef ").contains(text[fault.detail]),
+                   where);
+}
+
+// Any bytes in the saved form of a log line, read back from the file's UTF-8,
+// decode to exactly those bytes.
+void checkSavedForm(const QByteArray &bytes)
+{
+    const QString saved = QString::fromUtf8(spellSavedForm(Codec::toText(bytes)).toUtf8());
+    const auto back = DecodeToBytes(saved);
+    FUZZ_CHECK(back == bytes, visible(saved) + QStringLiteral(" -> ") +
+                                  (back ? visible(*back) : QStringLiteral("failure")));
 }
 
 // Any bytes written as one hex token, grouped and cased as the input says,
@@ -169,6 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkDecoding(text);
     checkCodec(piece, QString::fromUtf8(piece));
     checkDisplayRoundTrip(Codec::toText(piece));
+    checkSavedForm(piece);
     checkBlockCheck(piece, text);
     checkEveryCode(in);
     checkNumericRoundTrip(in.piece(24), in);

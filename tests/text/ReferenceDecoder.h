@@ -11,7 +11,8 @@
 // The decoding rule written out literally and slowly: replace the named tokens,
 // then repeatedly take the first '<' and the first '>' after it, convert the
 // inside, replace every occurrence of that token and start over from the
-// beginning. A hex token's bytes are final: they are kept apart from the
+// beginning; a text that ends in a hex token left open fails. A hex token's
+// bytes are final: they are kept apart from the
 // characters the rule looks at, so they never make a bracket or take part in
 // an inside. Only the tests compare against it.
 struct ReferenceResult {
@@ -106,6 +107,10 @@ inline ReferenceResult referenceDecode(const QString &input)
         t.swap(next);
         ++result.rounds;
     }
+    // A hex token left open at the end of the text is refused.
+    static const QRegularExpression openHex(QStringLiteral("<0x[0-9A-Fa-f ]*\\z"));
+    if (openHex.match(input).hasMatch())
+        return result;
     QString text;
     for (const Item &item : t)
         text += item.ch;

@@ -131,6 +131,8 @@ void tst_DecodeProperty::referenceOnKnownTexts_data()
     QTest::newRow("a final '>' closes nothing")
         << u"<0x3E>x<<0x3E>"_qs << std::optional(u">x<>"_qs);
     QTest::newRow("hex with a blank at the end") << u"<0x41 >"_qs << fails;
+    QTest::newRow("hex left open") << u"<65><0x41 4"_qs << fails;
+    QTest::newRow("not hex, not open") << u"<0x4g"_qs << std::optional(u"<0x4g"_qs);
 }
 
 void tst_DecodeProperty::referenceOnKnownTexts()
@@ -157,7 +159,7 @@ void tst_DecodeProperty::agreesWithLiteralRule_data()
     QTest::newRow("fragments, short")
         << int(Draw::Fragments) << 150000 << 40 << 20000 << 8000 << 5000 << 10000;
     QTest::newRow("fragments, long") << int(Draw::Fragments) << 2000 << 600 << 20 << 10 << 5 << 10;
-    QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 100 << 50 << 30 << 30;
+    QTest::newRow("tokens, long") << int(Draw::Tokens) << 2000 << 600 << 80 << 50 << 30 << 30;
 }
 
 void tst_DecodeProperty::agreesWithLiteralRule()

@@ -1068,7 +1068,8 @@ void tst_frmMain::saveLog()
     if (withLines) {
         expected += log.line(0).left(21).toUtf8() +
                     "A<CR><LF><1>B<127>\xc3\xa4\xe2\x82\xac\xc2\x81\n" +
-                    log.line(1).left(21).toUtf8() + "<60>STX<62>plain\n"; // the text, not an STX
+                    log.line(1).left(21).toUtf8() +
+                    "<0x3C>STX<0x3E>plain\n"; // the text, not an STX
         for (int i = 2; i < log.count(); ++i)
             LogFile::appendLine(expected, log.lineBytes(i));
     }
