@@ -9,7 +9,7 @@ class TrafficLog;
 // The times around one line of the log, from the full UTC stamps the lines
 // keep, in milliseconds.
 struct LineTiming {
-    // Since the line before it; nothing for the first line of the log.
+    // Since the data line before it; nothing for the first one of the log.
     std::optional<qint64> sincePrevious;
     // A received line: since the last sent line before it (the reply time);
     // nothing for a sent line, or when no sent line comes before it.
@@ -19,5 +19,6 @@ struct LineTiming {
     qint16 quietMs = -1;
 };
 
-// Nothing at all for an index outside the log.
+// Nothing at all for an index outside the log or an event line; the times
+// count from data lines only.
 std::optional<LineTiming> lineTiming(const TrafficLog &log, int index);

@@ -51,6 +51,12 @@ namespace LogFile {
 
 void appendLine(QByteArray &out, const QByteArray &line)
 {
+    if (TrafficLog::isEventBytes(line)) {
+        // A comment line as it stands, which readers of the data pass by.
+        out.append(Codec::toText(line).toUtf8());
+        out.append('\n');
+        return;
+    }
     const auto &forms = savedForms();
     const qsizetype start = out.size();
     out.resize(start + line.size() * qsizetype(sizeof(SavedForm::bytes)) + 1);

@@ -19,7 +19,9 @@ class TrafficLog;
 // day, since a log line shows only the time of day:
 //   # Lintrova 2018.1.0  COM1 = /dev/ttyUSB0  9600 8N1  2026-12-07 (UTC)
 //   # 2026-12-08 (UTC)
-// A log line always begins with a digit of its time, never with '#'.
+// A data line always begins with a digit of its time, never with '#'; an
+// event of the port is such a comment line as the log shows it:
+//   # 09:05:03.007 COM1 opened: 9600 8N1
 namespace LogFile {
 
 QByteArray text(const TrafficLog &log);

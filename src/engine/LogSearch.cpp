@@ -122,7 +122,7 @@ std::optional<LogSearch::Match> LogSearch::find(const TrafficLog &log, int from,
 
 std::optional<LogSearch::Match> LogSearch::matchIn(const TrafficLog &log, int row) const
 {
-    if (!m_valid || m_unmatchable || row < 0 || row >= log.count())
+    if (!m_valid || m_unmatchable || row < 0 || row >= log.count() || !log.isDataLine(row))
         return std::nullopt;
     return m_form == TrafficLog::Form::Hex ? matchInHex(log, row) : matchInText(log, row);
 }

@@ -17,7 +17,8 @@
 // ignoring case as the character set has it: each character folds to the
 // lower-case character of its byte where the character set has one. In the
 // hex view the search text is hex pairs ("D2 16", "d216") and matches whole
-// bytes of the content. Searches wrap around the end of the log.
+// bytes of the content. Searches wrap around the end of the log and pass
+// the port's event lines by.
 class LogSearch {
 public:
     struct Match {

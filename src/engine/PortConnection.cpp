@@ -7,6 +7,7 @@
 #include "ports/SerialPortControl.h"
 #include "engine/TerminalView.h"
 #include "text/QuotedValue.h"
+#include "engine/TrafficLog.h"
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 
@@ -25,6 +26,10 @@ constexpr qint32 kErrorTitle = 1603;
 constexpr qint32 kOpenAction = 1605;
 constexpr qint32 kHandshakeWord = 1522;
 constexpr qint32 kWaitingTemplate = 1917;
+constexpr qint32 kOpenedEvent = 2243;
+constexpr qint32 kClosedEvent = 2244;
+constexpr qint32 kLostEvent = 2245;
+constexpr qint32 kWaitingEvent = 2246;
 
 // Marks an opening in progress for as long as it runs, however it ends.
 class OpeningGuard {
@@ -93,6 +98,7 @@ void PortConnection::fkt_MainOpenPort()
     do {
         m_openAgain = false;
         openOnce();
+        m_started = true; // every later opening is the user's or the watch's
     } while (m_openAgain && !m.closing);
     tellPortState();
 }
@@ -105,7 +111,9 @@ void PortConnection::openOnce()
         m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
         fkt_MainEnableControls(false);
         m_waitShown = false;
-        m_connected = false;
+        // Accepting the settings closes the open port before it opens it anew.
+        if (std::exchange(m_connected, false))
+            logEvent(kClosedEvent, {QString::number(m_openedWith.comPort + 1)});
         tellPortState();
         try {
             openWithSettings();
@@ -125,6 +133,8 @@ void PortConnection::openOnce()
     if (m_openAgain)
         return; // the user's newer choice opens next
     m_connected = true;
+    if (m_started)
+        logOpened();
     stopAwaiting();
     fkt_MainEnableControls(true);
     m.view.setStatusText(connectedStatusText());
@@ -175,7 +185,8 @@ void PortConnection::openWithSettings()
 void PortConnection::closePort()
 {
     ++m.userClosings;
-    m_connected = false;
+    if (std::exchange(m_connected, false))
+        logEvent(kClosedEvent, {QString::number(m_openedWith.comPort + 1)});
     stopAwaiting();
     if (m_opening) {
         // The opening under way ends quietly; its wait for a server ends now.
@@ -210,6 +221,8 @@ void PortConnection::portLost()
     fkt_MainEnableControls(false);
     const QString path = m.port.devicePath();
     const QString givenUp = m.port.givenUpReason();
+    logEvent(kLostEvent, {QString::number(m_openedWith.comPort + 1),
+                          givenUp.isEmpty() ? m.port.goneReason() : givenUp});
     // Closing a vanished device has nothing left to fail on.
     closeQuietly();
     if (!givenUp.isEmpty()) {
@@ -256,6 +269,7 @@ bool PortConnection::reopenLostPort()
     if (!opened)
         return false;
     m_connected = true;
+    logOpened();
     m_awaitedComNumber = 0;
     m.view.setWaitingText(m_holdText);
     fkt_MainEnableControls(true);
@@ -267,8 +281,10 @@ bool PortConnection::reopenLostPort()
 void PortConnection::startAwaiting(int comNumber, const QString &path)
 {
     m_awaitedComNumber = comNumber;
-    if (!m_return->active() || m_return->path() != path)
+    if (!m_return->active() || m_return->path() != path) {
         m_return->start(path);
+        logEvent(kWaitingEvent, {QString::number(comNumber), path});
+    }
     m.view.setWaitingText(
         fkt_FormatInsertParam(fkt_ToolsGetResString(kWaitingTemplate, m.settings.Language),
                               {QString::number(comNumber), quotedValue(path)}));
@@ -311,15 +327,33 @@ QString PortConnection::portDescription() const
 {
     if (!m_connected)
         return {};
-    const OpenedWith &o = m_openedWith;
-    // ",N,8,1" as "8N1".
-    const QStringList format = PortTables::formatText(o.dataformat).split(u',');
-    const QString shortFormat = format.size() == 4 ? format[2] + format[1] + format[3] : QString();
-    QString text = QStringLiteral("COM") + QString::number(o.comPort + 1);
+    QString text = QStringLiteral("COM") + QString::number(m_openedWith.comPort + 1);
     const QString entry = m.port.devicePath();
     if (!entry.isEmpty())
         text += QStringLiteral(" = ") + entry;
-    return text + QStringLiteral("  ") + PortTables::baudText(o.baudrate) + u' ' + shortFormat;
+    return text + QStringLiteral("  ") + shortSettings();
+}
+
+// "9600 8N1": the rate and the format (",N,8,1") the port was opened with.
+QString PortConnection::shortSettings() const
+{
+    const OpenedWith &o = m_openedWith;
+    const QStringList format = PortTables::formatText(o.dataformat).split(u',');
+    const QString shortFormat = format.size() == 4 ? format[2] + format[1] + format[3] : QString();
+    return PortTables::baudText(o.baudrate) + u' ' + shortFormat;
+}
+
+void PortConnection::logOpened()
+{
+    logEvent(kOpenedEvent, {QString::number(m_openedWith.comPort + 1), shortSettings()});
+}
+
+// In the language in force now: the line keeps its text.
+void PortConnection::logEvent(qint32 textId, const QStringList &params)
+{
+    m.log.appendEvent(
+        fkt_FormatInsertParam(fkt_ToolsGetResString(textId, m.settings.Language), params),
+        m.clock());
 }
 
 void PortConnection::reportOpenFailure(qint32 number, const QString &description)

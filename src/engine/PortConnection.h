@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <memory>
@@ -28,6 +29,11 @@ class PortError;
 // an opening asked for while another one waits (for its server, or a try to
 // reopen a lost port) cancels that one and follows right after it, and the
 // status names the port that is actually open.
+//
+// The port's history goes into the log as event lines: every opening after
+// the one at the program's start, every closing by the user (also the one
+// before accepted settings open the port anew), every loss of the device or
+// connection, and the start of every wait for a port (not each try).
 class PortConnection {
 public:
     explicit PortConnection(EngineContext &context);
@@ -82,6 +88,9 @@ private:
     void reportOpenFailure(qint32 number, const QString &description);
     void tellPortState();
     QString connectedStatusText() const;
+    QString shortSettings() const;
+    void logOpened();
+    void logEvent(qint32 textId, const QStringList &params);
 
     EngineContext &m;
     std::unique_ptr<DeviceReturnWatch> m_return;
@@ -95,4 +104,5 @@ private:
     bool m_closeAsked = false;    // the user closed the port meanwhile
     bool m_waitShown = false;     // the port's wait replaced the status text
     QString m_holdText;           // the port's other end holds the transmission
+    bool m_started = false;       // the opening at the program's start is over
 };

@@ -139,12 +139,34 @@ void TrafficLog::append(Direction direction, const QString &content, const QDate
         textLength = kPrefixLength + typedBytes.size();
     m_longestText = std::max(m_longestText, int(textLength));
     m_longestContent = std::max(m_longestContent, int(contentBytes.size()));
+    if (form == TextForm::Typed)
+        m_typed.insert(row, typedBytes);
+    insertLine(std::move(bytes), form,
+               {utc.toMSecsSinceEpoch(), quietMs,
+                direction == Direction::Sent ? LineKind::Sent : LineKind::Received});
+}
+
+void TrafficLog::appendEvent(const QString &text, const QDateTime &utc)
+{
+    QString line = QStringLiteral("# ") +
+                   utc.toUTC().time().toString(QStringLiteral("HH:mm:ss.zzz")) + u' ' + text;
+    for (QChar &ch : line) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = u' ';
+    }
+    QByteArray bytes = Codec::toBytesReplacing(line, '?');
+    m_longestText = std::max(m_longestText, int(bytes.size()));
+    m_longestEvent = std::max(m_longestEvent, int(bytes.size()));
+    insertLine(std::move(bytes), TextForm::Raw, {utc.toMSecsSinceEpoch(), -1, LineKind::Event});
+}
+
+void TrafficLog::insertLine(QByteArray bytes, TextForm form, LineTime time)
+{
+    const int row = int(m_lines.size());
     beginInsertRows({}, row, row);
     m_lines.append(std::move(bytes));
     m_forms.push_back(form);
-    m_times.push_back({utc.toMSecsSinceEpoch(), quietMs, direction == Direction::Sent});
-    if (form == TextForm::Typed)
-        m_typed.insert(row, typedBytes);
+    m_times.push_back(time);
     if (!m_follow)
         ++m_heldLines;
     endInsertRows();
@@ -156,6 +178,8 @@ void TrafficLog::append(Direction direction, const QString &content, const QDate
 QByteArray TrafficLog::shownBytes(int index, Form form) const
 {
     const QByteArray &bytes = m_lines.at(index);
+    if (!isDataLine(index))
+        return bytes; // the same text in both views
     const QByteArrayView prefix = QByteArrayView(bytes).first(kPrefixLength);
     const QByteArrayView content = QByteArrayView(bytes).sliced(kPrefixLength);
     if (form == Form::Hex) {
@@ -183,7 +207,7 @@ QDateTime TrafficLog::utcTime(int index) const
 
 TrafficLog::Direction TrafficLog::direction(int index) const
 {
-    return m_times.at(std::size_t(index)).sent ? Direction::Sent : Direction::Received;
+    return kind(index) == LineKind::Sent ? Direction::Sent : Direction::Received;
 }
 
 QString TrafficLog::line(int index) const
@@ -205,7 +229,7 @@ int TrafficLog::longestLineLength(Form form) const
 {
     if (form == Form::Text || m_lines.isEmpty())
         return m_longestText;
-    return kPrefixLength + hexLength(m_longestContent);
+    return std::max(kPrefixLength + hexLength(m_longestContent), m_longestEvent);
 }
 
 void TrafficLog::clear()
@@ -217,6 +241,7 @@ void TrafficLog::clear()
     m_typed.clear();
     m_longestText = 0;
     m_longestContent = 0;
+    m_longestEvent = 0;
     m_heldLines = 0;
     endResetModel();
     setSelectedIndex(-1);

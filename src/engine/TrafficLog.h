@@ -27,10 +27,18 @@
 // characters takes about 65 MB. Only an [OUT] line whose typed text differs
 // from its bytes' tokens keeps that text as well. A character without a byte
 // (which neither the send nor the receive path can produce) is kept as '?'.
+//
+// Beside the data lines, the [OUT] and [IN] lines, the log holds the port's
+// own events (opened, closed, lost, awaited) as lines of a third kind: a
+// comment "# 09:05:03.007 COM1 opened: 9600 8N1", shown, copied, saved and
+// recorded as it stands, in the hex view too. They count toward the size
+// limit like any line, but they are no data: whatever reads the traffic
+// (times, replies, find, checks) asks isDataLine() and passes them by.
 class TrafficLog : public QAbstractListModel {
     Q_OBJECT
 public:
     enum class Direction { Sent, Received };
+    enum class LineKind : quint8 { Sent, Received, Event };
 
     // How the text view shows a line's content.
     enum class TextForm : quint8 {
@@ -69,13 +77,23 @@ public:
     // of quietMs milliseconds (negative: the block ended without one).
     void AppendReceivedLine(const QString &content, const QDateTime &utc, TextForm form,
                             qint16 quietMs);
+    // Appends an event of the port, told by text; control characters in it
+    // become blanks, so it stays one line.
+    void appendEvent(const QString &text, const QDateTime &utc);
+    // Whether a line is a transmission or a received block, not an event.
+    bool isDataLine(int index) const { return kind(index) != LineKind::Event; }
+    LineKind kind(int index) const { return m_times.at(std::size_t(index)).kind; }
+    // Whether the bytes of a line (lineBytes) are those of an event line:
+    // they begin with '#', which a data line's time never does.
+    static bool isEventBytes(QByteArrayView line) { return line.startsWith('#'); }
     // The line in the text view: control characters as they were sent or
     // received, unless the line shows them as tokens or as typed.
     QString line(int index) const;
     // The line as a view shows it.
     QString line(int index, Form form) const;
-    // The time, the marker and the content's bytes, one per character: what
-    // the saved and recorded files are made from.
+    // The time, the marker and the content's bytes, one per character (an
+    // event line's whole text): what the saved and recorded files are made
+    // from.
     const QByteArray &lineBytes(int index) const { return m_lines.at(index); }
     // The line as a view shows it, as the codec's bytes, one per character.
     QByteArray shownBytes(int index, Form form) const;
@@ -143,10 +161,11 @@ private:
     struct LineTime {
         qint64 utcMsecs = 0;
         qint16 quietMs = -1;
-        bool sent = false;
+        LineKind kind = LineKind::Received;
     };
     void append(Direction direction, const QString &content, const QDateTime &utc, TextForm form,
                 const QString &typed, qint16 quietMs);
+    void insertLine(QByteArray bytes, TextForm form, LineTime time);
 
     QList<QByteArray> m_lines;      // prefix and the content's bytes
     std::vector<LineTime> m_times;  // one per line
@@ -154,6 +173,7 @@ private:
     QHash<int, QByteArray> m_typed; // the typed text of the Typed lines, as bytes
     int m_longestText = 0;
     int m_longestContent = 0; // bytes of the longest content
+    int m_longestEvent = 0;   // characters of the longest event line
     int m_selected = -1;
     int m_anchor = -1;
     int m_heldLines = 0;

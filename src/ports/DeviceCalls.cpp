@@ -30,6 +30,11 @@ int DeviceCalls::discardOutput(int fd)
     return ::tcflush(fd, TCOFLUSH);
 }
 
+int DeviceCalls::discardInput(int fd)
+{
+    return ::tcflush(fd, TCIFLUSH);
+}
+
 int DeviceCalls::setModemLine(int fd, int line, bool on)
 {
     return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);

@@ -25,6 +25,8 @@ public:
     virtual int drain(int fd);
     // Drops what is still queued for sending (tcflush TCOFLUSH).
     virtual int discardOutput(int fd);
+    // Drops what was received and not yet read (tcflush TCIFLUSH).
+    virtual int discardInput(int fd);
     // Raises or drops a modem line, TIOCM_DTR or TIOCM_RTS (TIOCMBIS/TIOCMBIC).
     virtual int setModemLine(int fd, int line, bool on);
     virtual Clock::time_point now();

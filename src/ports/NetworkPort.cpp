@@ -863,6 +863,11 @@ PortError NetworkPort::goneError() const
     return PortError(m_goneErrno, text(kLost, {m_name}));
 }
 
+QString NetworkPort::goneReason() const
+{
+    return deviceGone() ? goneError().description() : QString();
+}
+
 QString NetworkPort::givenUpReason() const
 {
     return m_givenUp && deviceGone() ? misbehaviour() : QString();

@@ -108,6 +108,7 @@ public:
     QString devicePath() const override { return m_entry; }
     bool sameDeviceBack() override;
     QString givenUpReason() const override;
+    QString goneReason() const override;
     QString awaitablePath() const override { return m_unreachable ? m_entry : QString(); }
     void setWaitHandler(std::function<void(const QString &)> handler) override
     {

@@ -93,6 +93,9 @@ public:
     // server that misbehaves), a text for the user; nothing is to wait for
     // its return then. Empty for a device that went away by itself.
     virtual QString givenUpReason() const { return {}; }
+    // While the device counts as gone: what happened, a text for the user
+    // ("the device has gone away (/dev/ttyUSB0)").
+    virtual QString goneReason() const { return {}; }
     // After an opening that failed because the entry's device is not there
     // (or its server cannot be reached), the entry to wait for: where the
     // device will appear, the server's address. Empty after any other

@@ -266,6 +266,10 @@ void TermiosPort::open()
         throw;
     }
     guard.release();
+    // What the system kept for the device while the port was closed is not
+    // what the user opened it to hear: a real UART hears nothing while
+    // closed, and the first [IN] line holds only bytes after the opening.
+    m_calls->discardInput(m_fd);
 
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
@@ -392,7 +396,12 @@ void TermiosPort::requireDevice() const
 
 void TermiosPort::throwGone() const
 {
-    throw PortError(m_goneErrno, text(kGone, {devicePath()}));
+    throw PortError(m_goneErrno, goneReason());
+}
+
+QString TermiosPort::goneReason() const
+{
+    return deviceGone() ? text(kGone, {devicePath()}) : QString();
 }
 
 void TermiosPort::markGone(int err)

@@ -77,6 +77,9 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // device is there now (with the identity of the device last opened under
 // that entry and number, if one was).
 //
+// Opening discards what the system received for the device before it
+// (tcflush TCIFLUSH), so the port hears only what arrives once it is open.
+//
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
 class TermiosPort : public BackloggedPort {
@@ -103,6 +106,7 @@ public:
     void setOutput(const QString &chars) override;
     bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
     QString devicePath() const override;
+    QString goneReason() const override;
     bool sameDeviceBack() override;
     QString awaitablePath() const override;
 

@@ -393,7 +393,9 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
     const int lastColumn = left + std::max(0, rect.right() - kTextLeft) / cellWidth;
     for (int row = firstRow; row <= lastRow; ++row) {
         const int y = (row - top) * rowHeight;
-        QColor ink = colours.color(group, QPalette::Text);
+        // The port's events stand back in grey from the traffic.
+        QColor ink = colours.color(group, m_log->isDataLine(row) ? QPalette::Text
+                                                                 : QPalette::PlaceholderText);
         if (m_log->isSelected(row)) {
             painter.fillRect(QRect(rect.left(), y, rect.width(), rowHeight),
                              colours.color(group, QPalette::Highlight));

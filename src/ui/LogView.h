@@ -30,6 +30,8 @@ class TrafficLog;
 // on the frame, as on a focused text box. A match of the find is highlighted
 // in its line.
 //
+// The port's event lines are drawn in grey, the same in both views.
+//
 // It shows the log in the text view or the hex view (setForm); switching
 // redraws the whole view at once, since every line derives its look from its
 // bytes when it is drawn.

@@ -106,6 +106,10 @@ public:
     std::function<void(bool)> onWatch; // called when the engine switches it
     bool deviceGone() const override { return open && gone; }
     QString devicePath() const override { return path; }
+    QString goneReason() const override
+    {
+        return deviceGone() ? QStringLiteral("the device has gone away") : QString();
+    }
     bool sameDeviceBack() override
     {
         ++backChecks;

@@ -296,16 +296,22 @@ void tst_TerminalEngine::lostDeviceCountsAsClosed_data()
     QTest::addColumn<QString>("boxAfter");
     QTest::addColumn<QString>("quietTime");
     const QString german = QStringLiteral("Keine Schnittstelle geöffnet!");
+    const QStringList lost{"# 09:05:03.007 COM1 verloren: the device has gone away"};
     // Enter once emptied the box although nothing was sent or logged.
-    QTest::newRow("a transmission keeps the send box")
-        << "send" << 0 << german << QStringList() << "hello" << "0";
-    QTest::newRow("a transmission, English") << "send" << 1 << "No interface connection opened!"
-                                             << QStringList() << "hello" << "0";
+    QTest::newRow("a transmission keeps the send box") << "send" << 0 << german << lost << "hello"
+                                                       << "0";
+    QTest::newRow("a transmission, English")
+        << "send" << 1 << "No interface connection opened!"
+        << QStringList{"# 09:05:03.007 COM1 lost: the device has gone away"} << "hello"
+        << "0";
     QTest::newRow("a poll logs what came before")
-        << "poll" << 0 << german << QStringList{"09:05:03.007  [IN]   AB"} << "hello" << "0";
+        << "poll" << 0 << german << QStringList{"09:05:03.007  [IN]   AB"} + lost << "hello"
+        << "0";
     QTest::newRow("a poll that cannot take what came before")
-        << "poll" << 0 << german << QStringList() << "hello" << "40000";
-    QTest::newRow("the port tells") << "arrival" << 0 << german << QStringList() << "hello" << "0";
+        << "poll" << 0 << german << lost << "hello"
+        << "40000";
+    QTest::newRow("the port tells") << "arrival" << 0 << german << lost << "hello"
+                                    << "0";
 }
 
 void tst_TerminalEngine::lostDeviceCountsAsClosed()
@@ -412,6 +418,7 @@ void tst_TerminalEngine::lostDeviceComesBack()
                                                  "Stoppbit, Keine Parität und Handshake None ist "
                                                  "geöffnet."));
         QVERIFY(!rig.engine->connection().awaitingDevice());
+        QCOMPARE(rig.lines().last(), QStringLiteral("# 09:05:03.007 COM1 geöffnet: 115200 8N1"));
     } else {
         QCOMPARE(rig.view.status, QStringLiteral("Keine Schnittstelle geöffnet!"));
     }
@@ -427,27 +434,39 @@ void tst_TerminalEngine::portStateOnDemand_data()
     QTest::addColumn<bool>("awaited");
     QTest::addColumn<QString>("waiting");
     QTest::addColumn<int>("messages");
+    // The port's events in the log, in order; the opening at the start is none.
+    QTest::addColumn<QStringList>("events");
     const QString device = QStringLiteral("Warte auf COM1 (/dev/serial/by-id/adapter)...");
-    QTest::newRow("opened") << QStringList{"open"} << true << false << QString() << 0;
-    QTest::newRow("refused") << QStringList{"busy"} << false << false << QString() << 1;
-    QTest::newRow("not there yet") << QStringList{"missing"} << true << true << device << 1;
-    QTest::newRow("not there yet, then refused")
-        << QStringList{"missing", "busy"} << true << true << device << 2;
-    QTest::newRow("closed") << QStringList{"open", "close"} << false << false << QString() << 0;
+    const QStringList waited{"Warte auf COM1 (/dev/serial/by-id/adapter)"};
+    const QStringList lost{"COM1 verloren: the device has gone away", "Warte auf COM1 (/dev/lost)"};
+    const QStringList closed{"COM1 geschlossen"};
+    const QStringList opened{"COM1 geöffnet: 9600 8N1"};
+    QTest::newRow("opened") << QStringList{"open"} << true << false << QString() << 0
+                            << QStringList();
+    QTest::newRow("refused") << QStringList{"busy"} << false << false << QString() << 1
+                             << QStringList();
+    QTest::newRow("not there yet")
+        << QStringList{"missing"} << true << true << device << 1 << waited;
+    QTest::newRow("not there yet, then refused, waited for once")
+        << QStringList{"missing", "busy", "missing"} << true << true << device << 3 << waited;
+    QTest::newRow("closed") << QStringList{"open", "close"} << false << false << QString() << 0
+                            << closed;
     QTest::newRow("awaited, then closed")
-        << QStringList{"missing", "close"} << false << false << QString() << 1;
+        << QStringList{"missing", "close"} << false << false << QString() << 1 << waited;
     QTest::newRow("lost") << QStringList{"open", "lose"} << true << true
-                          << "Warte auf COM1 (/dev/lost)..." << 0;
+                          << "Warte auf COM1 (/dev/lost)..." << 0 << lost;
     QTest::newRow("lost, then closed")
-        << QStringList{"open", "lose", "close"} << false << false << QString() << 0;
+        << QStringList{"open", "lose", "close"} << false << false << QString() << 0 << lost;
     // A lost port is still awaited when an opening of its own number fails,
     // and no longer once another port was chosen.
     QTest::newRow("lost, then refused") << QStringList{"open", "lose", "busy"} << true << true
-                                        << "Warte auf COM1 (/dev/lost)..." << 1;
+                                        << "Warte auf COM1 (/dev/lost)..." << 1 << lost;
     QTest::newRow("lost, then another port refused")
-        << QStringList{"open", "lose", "other"} << false << false << QString() << 1;
-    QTest::newRow("closed, then opened")
-        << QStringList{"open", "close", "open"} << true << false << QString() << 0;
+        << QStringList{"open", "lose", "other"} << false << false << QString() << 1 << lost;
+    QTest::newRow("closed, then opened") << QStringList{"open", "close", "open"} << true << false
+                                         << QString() << 0 << closed + opened;
+    QTest::newRow("opened anew: closed first")
+        << QStringList{"open", "open"} << true << false << QString() << 0 << closed + opened;
 }
 
 void tst_TerminalEngine::portStateOnDemand()
@@ -457,6 +476,7 @@ void tst_TerminalEngine::portStateOnDemand()
     QFETCH(bool, awaited);
     QFETCH(QString, waiting);
     QFETCH(int, messages);
+    QFETCH(QStringList, events);
     Rig rig;
     rig.port.path = QStringLiteral("/dev/lost");
     for (const QString &step : steps) {
@@ -486,6 +506,10 @@ void tst_TerminalEngine::portStateOnDemand()
     QCOMPARE(rig.engine->connection().awaitingDevice(), awaited);
     QCOMPARE(rig.view.waiting, waiting);
     QCOMPARE(rig.view.messages.size(), messages);
+    QStringList logged;
+    for (const QString &line : rig.lines())
+        logged << (line.startsWith(QLatin1String("# 09:05:03.007 ")) ? line.mid(15) : line);
+    QCOMPARE(logged, events);
 }
 
 void tst_TerminalEngine::sendButtonAddsPrefixAndSuffix_data()

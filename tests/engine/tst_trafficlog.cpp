@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "engine/LineTiming.h"
 #include "engine/LogFile.h"
+#include "engine/LogSearch.h"
 #include "engine/TrafficLog.h"
 #include "text/Codec.h"
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void timeAroundALine();
     void savedFileIsDated_data();
     void savedFileIsDated();
+    void eventLinesAreNoData();
 };
 
 namespace {
@@ -43,8 +45,8 @@ QString codes(std::initializer_list<int> list)
     return text;
 }
 
-// Lines given as "OUT 2026-12-07T09:05:03.007" or "IN <time> <quiet ms>"
-// (a quiet time of -1: a full block).
+// Lines given as "OUT 2026-12-07T09:05:03.007", "IN <time> <quiet ms>" (a
+// quiet time of -1: a full block) or "EVENT <time> <text>".
 void appendLines(TrafficLog &log, const QStringList &lines)
 {
     for (const QString &line : lines) {
@@ -53,6 +55,8 @@ void appendLines(TrafficLog &log, const QStringList &lines)
         QVERIFY2(utc.isValid(), qPrintable(line));
         if (parts.at(0) == u"OUT")
             log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"), utc);
+        else if (parts.at(0) == u"EVENT")
+            log.appendEvent(line.section(u' ', 2), utc);
         else
             log.AppendReceivedLine(QStringLiteral("y"), utc, TextForm::Tokens,
                                    qint16(parts.at(2).toInt()));
@@ -226,6 +230,11 @@ void tst_TrafficLog::timeAroundALine_data()
     QTest::newRow("no [OUT] before it")
         << QStringList{"IN 2026-12-07T09:00:00.000Z 50", "IN 2026-12-07T09:00:01.000Z 50"} << 1
         << 1000LL << -1LL << 50;
+    QTest::newRow("the port's events pass by")
+        << QStringList{"OUT 2026-12-07T09:05:03.007Z",
+                       "EVENT 2026-12-07T09:05:03.050Z COM1 lost: x",
+                       "IN 2026-12-07T09:05:03.130Z 100"}
+        << 2 << 123LL << 123LL << 100;
     QTest::newRow("a stamp from a clock set back")
         << QStringList{"OUT 2026-12-07T09:00:01.000Z", "IN 2026-12-07T09:00:00.990Z 0"} << 1
         << -10LL << -10LL << 0;
@@ -278,6 +287,12 @@ void tst_TrafficLog::savedFileIsDated_data()
                                                  "00:00:00.000  [IN]   y"};
     QTest::newRow("an empty log: today's date")
         << QStringList() << "COM1 = /dev/ttyUSB0  9600 8N1" << QStringList{header.arg("<date>")};
+    QTest::newRow("an event: a comment line as it stands")
+        << QStringList{"IN 2026-12-07T00:00:00.000Z 0",
+                       "EVENT 2026-12-07T00:00:01.000Z COM1 lost: <gone>\r\nfor \u00e4ver"}
+        << QString()
+        << QStringList{"# Lintrova " + version + "  2026-12-07 (UTC)", "00:00:00.000  [IN]   y",
+                       "# 00:00:01.000 COM1 lost: <gone>  for \u00e4ver"};
     QTest::newRow("a line break in the entry stays in the header")
         << QStringList{"IN 2026-12-07T00:00:00.000Z 0"} << "COM1 = a\nb\r  9600 8N1"
         << QStringList{"# Lintrova " + version + "  COM1 = a b   9600 8N1  2026-12-07 (UTC)",
@@ -301,7 +316,27 @@ void tst_TrafficLog::savedFileIsDated()
     QFile saved(path);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(saved.readAll()), file.join(u'\n') + u'\n');
-    QCOMPARE(LogFile::text(log).count('#'), 0); // copying takes the lines alone
+    // Copying takes the lines alone.
+    QCOMPARE(LogFile::text(log).count('#'),
+             qsizetype(lines.filter(QStringLiteral("EVENT")).size()));
+}
+
+// An event of the port looks the same in both views, and the times and the
+// find pass it by.
+void tst_TrafficLog::eventLinesAreNoData()
+{
+    TrafficLog log;
+    appendLines(log, {"OUT 2026-12-07T09:05:03.007Z", "EVENT 2026-12-07T09:05:03.050Z COM1 x y",
+                      "IN 2026-12-07T09:05:03.130Z 100"});
+    const QString event = QStringLiteral("# 09:05:03.050 COM1 x y");
+    QCOMPARE(log.line(1, Form::Hex), event);
+    QCOMPARE(log.line(1, Form::Text), event);
+    QCOMPARE(log.longestLineLength(Form::Hex), event.size());
+    QCOMPARE(log.selectedIndex(), 2);
+    QVERIFY(log.isDataLine(0) && !log.isDataLine(1) && log.isDataLine(2));
+    QVERIFY(!lineTiming(log, 1));
+    QCOMPARE(LogSearch(QStringLiteral("x"), Form::Text).find(log, 1, false)->row, 0);
+    QCOMPARE(LogSearch(QStringLiteral("20 79"), Form::Hex).find(log, 0, false), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(tst_TrafficLog)

@@ -9,7 +9,8 @@
 #include <sys/ioctl.h>
 
 // The real system calls, each recorded in order ("write 3", "queued 400",
-// "drain", "RTS off", "discard", "open"), with a line the test can script:
+// "drain", "RTS off", "discard", "discard input", "open"), with a line the
+// test can script:
 // characters written stay queued and leave at `charsPerSecond` (0: the
 // device holds the line) on a clock that moves by `step` at every look at
 // the queue. A pseudo-terminal would drain at once.
@@ -63,6 +64,10 @@ public:
         if (scriptLine)
             queued = 0;
         return record(QStringLiteral("discard"), DeviceCalls::discardOutput(fd));
+    }
+    int discardInput(int fd) override
+    {
+        return record(QStringLiteral("discard input"), DeviceCalls::discardInput(fd));
     }
     int setModemLine(int fd, int line, bool on) override
     {

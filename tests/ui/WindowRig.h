@@ -89,12 +89,15 @@ struct Window {
     TerminalEngine &engine() const { return window->engine(); }
     TrafficLog &log() const { return window->engine().log(); }
     QString status() const { return child<QLabel>(QStringLiteral("stbStatus"))->text(); }
-    // Each log line without its time and leading blanks: "[OUT]  AB<CR>".
+    // Each log line without its time and leading blanks: "[OUT]  AB<CR>";
+    // an event of the port as "# COM1 geschlossen".
     QStringList logContents() const
     {
         QStringList lines;
-        for (int i = 0; i < log().count(); ++i)
-            lines << log().line(i).mid(14);
+        for (int i = 0; i < log().count(); ++i) {
+            const QString line = log().line(i);
+            lines << (line.startsWith(u'#') ? QStringLiteral("# ") + line.mid(15) : line.mid(14));
+        }
         return lines;
     }
     // Opens the settings dialog from its menu item, sets each list named to

@@ -68,8 +68,11 @@ void tst_PortsOnDemand::closeAndOpenPort()
     QVERIFY2(wire.size() >= 3 && wire.size() < 20, wire.constData());
     QVERIFY(wire.startsWith('\x02'));
     // Shown as typed, with its tokens (Peculiar=1).
-    QCOMPARE(p.logContents(),
-             QStringList{QStringLiteral("[OUT]  <STX>") + QString::fromLatin1(wire.mid(1))});
+    // The closing is logged at once, the [OUT] line when the transmission
+    // has ended (with the time it began, as while a reception is logged).
+    const QStringList sent{QStringLiteral("# COM1 geschlossen"),
+                           QStringLiteral("[OUT]  <STX>") + QString::fromLatin1(wire.mid(1))};
+    QCOMPARE(p.logContents(), sent);
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.status(), kNoPort);
     QVERIFY(!p.sendBoxEnabled());
@@ -90,6 +93,8 @@ void tst_PortsOnDemand::closeAndOpenPort()
     p.child<QAction>("mnuFilePort")->trigger(); // the menu item itself
     QVERIFY(!p.port->PortOpen());
     QCOMPARE(p.portMenu(), kOpenPort);
+    QCOMPARE(p.logContents(),
+             sent + QStringList({"# COM1 geöffnet: 9600 8N1", "# COM1 geschlossen"}));
 }
 
 void tst_PortsOnDemand::deviceAppearsLater_data()
