@@ -8,6 +8,7 @@
 #include "app/SystemFolders.h"
 #include "app/WholeFile.h"
 #include "app/modFile.h"
+#include "text/Checksums.h"
 
 
 namespace {
@@ -126,6 +127,12 @@ void readKeys(const QString &path, SettingsRecord &s)
     s.LineEndKey = !lineEnd.isEmpty();
     r.number<quint8>("LineEnd", s.LineEnd, 0);
     s.LineEnd = quint8(lineEndKind(s.LineEnd));
+    QString checkSum;
+    r.text("CheckSum", checkSum);
+    s.CheckSumKey = !checkSum.isEmpty();
+    r.number<quint8>("CheckSum", s.CheckSum, 0);
+    if (s.CheckSum > kChecksums.size())
+        s.CheckSum = 0; // no algorithm of that number: off
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -165,6 +172,8 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
         w.number("HexView", s.HexView);
     if (s.LineEndKey)
         w.number("LineEnd", s.LineEnd);
+    if (s.CheckSumKey)
+        w.number("CheckSum", s.CheckSum);
 }
 
 // Every key the end writes, in its order; WaitTime from waitTime where given.

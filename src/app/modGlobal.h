@@ -27,6 +27,7 @@ struct SettingsRecord {
     QString RecordLogFile;      // the file it was recorded to last (see PathKeys)
     quint8 HexView = 0;         // 1: the log shows its lines in hex
     quint8 LineEnd = 0;         // 0 off, 1 LF, 2 CR, 3 CR LF: a received block also ends there
+    quint8 CheckSum = 0;        // 0 off, 1-7: the checksum every [IN] line is checked with
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -43,6 +44,8 @@ struct SettingsRecord {
     // LineEnd is written only when this is set: it was in the file, or the
     // user chose another one.
     bool LineEndKey = false;
+    // CheckSum likewise: it was in the file, or the user chose one.
+    bool CheckSumKey = false;
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;

@@ -84,10 +84,47 @@ QByteArray checksumBytes(Checksum kind, QByteArrayView data)
     return QByteArray();
 }
 
+qsizetype checksumSize(Checksum kind)
+{
+    switch (kind) {
+    case Checksum::Crc16Modbus:
+    case Checksum::Crc16CcittFalse:
+    case Checksum::Crc16Xmodem:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+QString checksumName(Checksum kind)
+{
+    switch (kind) {
+    case Checksum::Crc16Modbus:
+        return QStringLiteral("CRC-16/MODBUS");
+    case Checksum::Crc16CcittFalse:
+        return QStringLiteral("CRC-16/CCITT-FALSE");
+    case Checksum::Crc16Xmodem:
+        return QStringLiteral("CRC-16/XMODEM");
+    case Checksum::Crc8:
+        return QStringLiteral("CRC-8");
+    case Checksum::Lrc:
+        return QStringLiteral("LRC");
+    case Checksum::Sum8:
+        return QStringLiteral("SUM-8");
+    case Checksum::Xor8:
+        return QStringLiteral("XOR-8");
+    }
+    return QString();
+}
+
 QString hexToken(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return QString();
-    return QStringLiteral("<0x") + QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper()) +
-           u'>';
+    return QStringLiteral("<0x") + hexBytes(bytes) + u'>';
+}
+
+QString hexBytes(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
 }

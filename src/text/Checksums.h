@@ -28,5 +28,13 @@ constexpr std::array<Checksum, 7> kChecksums = {
 // The check of data as the bytes to append, in their order.
 QByteArray checksumBytes(Checksum kind, QByteArrayView data);
 
+// How many bytes the check takes: 2 for the CRC-16s, else 1.
+qsizetype checksumSize(Checksum kind);
+
+// The algorithm's name, the same in every language: "CRC-16/MODBUS".
+QString checksumName(Checksum kind);
+
 // Bytes as one hex token: "<0xC4 0B>"; empty for no bytes.
 QString hexToken(QByteArrayView bytes);
+// Bytes as hex pairs with a blank between: "C4 0B".
+QString hexBytes(QByteArrayView bytes);

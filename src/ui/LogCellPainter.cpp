@@ -73,6 +73,7 @@ void LogCellPainter::setFont(const QFont &font, qreal dpr)
     m_rowHeight = std::max(1, int(std::ceil(std::ceil(logical * m_dpr) / m_dpr)));
     m_ascent = metrics.ascent() + (m_rowHeight - metrics.height()) / 2;
     m_ownGlyphs.clear();
+    m_symbols.clear();
 
     for (int b = 0; b < 256; ++b) {
         const uchar byte = uchar(b);
@@ -142,6 +143,28 @@ void LogCellPainter::paintRow(QPainter &painter, const QByteArray &line, int fir
         painter.drawText(QPointF(cell.left(), baseline), QString(Codec::charFromByte(byte)));
         painter.restore();
     }
+}
+
+// Drawn once per colour into a cell of its own, then only copied.
+void LogCellPainter::paintSymbol(QPainter &painter, QChar symbol, QPoint topLeft,
+                                 const QColor &color) const
+{
+    const quint64 key = (quint64(color.rgba()) << 16) | symbol.unicode();
+    auto found = m_symbols.constFind(key);
+    if (found == m_symbols.constEnd()) {
+        QImage image(QSize(std::max(1, qRound(m_cellWidth * m_dpr)),
+                           std::max(1, qRound(m_rowHeight * m_dpr))),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(m_dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setFont(m_font);
+        p.setPen(color);
+        p.drawText(QRectF(0, 0, m_cellWidth, m_rowHeight), Qt::AlignCenter, QString(symbol));
+        p.end();
+        found = m_symbols.insert(key, QPixmap::fromImage(image));
+    }
+    painter.drawPixmap(topLeft, *found);
 }
 
 const QPixmap &LogCellPainter::cachedOwnGlyph(uchar byte, const QColor &color) const

@@ -39,6 +39,10 @@ public:
     void paintRow(QPainter &painter, const QByteArray &line, int first, int count,
                   QPoint topLeft, const QColor &color) const;
 
+    // Draws one character outside the character set (a mark such as '✓') in
+    // the cell at topLeft, clipped to it.
+    void paintSymbol(QPainter &painter, QChar symbol, QPoint topLeft, const QColor &color) const;
+
     // Whether the byte's character is drawn as the program's own glyph with
     // the current font.
     bool drawsOwnGlyph(uchar byte) const { return m_kind[byte] == Kind::Own; }
@@ -62,4 +66,5 @@ private:
     mutable std::vector<quint32> m_indexes;
     mutable std::vector<QPointF> m_positions;
     mutable QHash<quint64, QPixmap> m_ownGlyphs;
+    mutable QHash<quint64, QPixmap> m_symbols; // by colour and character
 };

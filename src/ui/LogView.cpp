@@ -2,6 +2,8 @@
 
 #include "engine/LogFile.h"
 #include "engine/TrafficLog.h"
+#include "text/StringTable.h"
+#include "text/modFormat.h"
 #include "ui/LogViewAccessible.h"
 
 #include <QAccessible>
@@ -21,6 +23,11 @@ namespace {
 
 // Room between the frame and the first column.
 constexpr int kTextLeft = 2;
+
+constexpr qint32 kCheckRightText = 2239;
+constexpr qint32 kCheckWrongText = 2240;
+const QColor kCheckRight(0, 128, 0);
+const QColor kCheckWrong(200, 0, 0);
 
 bool isWholePixelRatio(qreal dpr)
 {
@@ -118,7 +125,42 @@ QString LogView::accessibleLine(int row) const
 {
     if (!m_log || row < 0 || row >= m_log->count())
         return QString();
-    return m_form == TrafficLog::Form::Hex ? m_log->line(row, m_form) : m_log->spelledLine(row);
+    const QString line = m_form == TrafficLog::Form::Hex ? m_log->line(row, m_form)
+                                                         : m_log->spelledLine(row);
+    const auto check = checkOf(row);
+    if (!check)
+        return line;
+    const quint8 lang = m_marks->language;
+    return line + QStringLiteral(", ") +
+           (check->correct ? fkt_ToolsGetResString(kCheckRightText, lang)
+                           : fkt_FormatInsertParam(fkt_ToolsGetResString(kCheckWrongText, lang),
+                                                   {hexBytes(check->expected)}));
+}
+
+void LogView::setChecksumMarks(const std::optional<ChecksumMarks> &marks)
+{
+    m_marks = marks;
+    m_wholeView = true;
+    m_accessibleReset = true; // the lines read differently now
+    m_formChanged = true;
+    syncScrollBars();
+    requestFrame();
+}
+
+std::optional<ReceivedChecksum> LogView::checkOf(int row) const
+{
+    if (!m_marks || !m_log || row < 0 || row >= m_log->count() ||
+        m_log->kind(row) != TrafficLog::LineKind::Received)
+        return std::nullopt;
+    const QByteArrayView content =
+        QByteArrayView(m_log->lineBytes(row)).sliced(TrafficLog::kPrefixLength);
+    return checkReceived(m_marks->kind, content, m_marks->lineEnd);
+}
+
+// A blank, the mark and, when wrong, a blank and the bytes expected.
+int LogView::markColumns() const
+{
+    return m_marks ? 2 + 3 * int(checksumSize(m_marks->kind)) : 0;
 }
 
 void LogView::copyLine(int row) const
@@ -253,7 +295,7 @@ void LogView::requestScrollBarSync()
 void LogView::syncScrollBars()
 {
     m_scrollBarTimer.stop();
-    const int longest = m_log ? m_log->longestLineLength(m_form) : 0;
+    const int longest = m_log ? m_log->longestLineLength(m_form) + markColumns() : 0;
     const int rows = std::max(1, fullRows());
     const int columns = std::max(1, fullColumns());
     QScrollBar *vertical = verticalScrollBar();
@@ -404,9 +446,39 @@ void LogView::paintRect(QPainter &painter, const QRect &rect)
         const QByteArray line = m_log->shownBytes(row, m_form);
         m_cells.paintRow(painter, line, firstColumn, lastColumn - firstColumn + 1,
                          QPoint(kTextLeft + (firstColumn - left) * cellWidth, y), ink);
+        if (m_marks)
+            paintMark(painter, row, int(line.size()), firstColumn, lastColumn, y,
+                      m_log->isSelected(row) ? ink : QColor());
         if (m_match && m_match->row == row)
             paintMatch(painter, line, firstColumn, lastColumn, y);
     }
+}
+
+// " ✓" or " ✗ C4 0B" from the column end on: the mark in the second cell,
+// the bytes expected after it. On a selected line in the selection's ink.
+void LogView::paintMark(QPainter &painter, int row, int end, int firstColumn, int lastColumn, int y,
+                        const QColor &selectedInk)
+{
+    const auto check = checkOf(row);
+    if (!check)
+        return;
+    QByteArray cells("  ");
+    if (!check->correct)
+        cells += ' ' + hexBytes(check->expected).toLatin1();
+    const int from = std::max(firstColumn, end);
+    const int to = std::min(lastColumn, end + int(cells.size()) - 1);
+    if (from > to)
+        return;
+    const QColor colour = selectedInk.isValid() ? selectedInk
+                          : check->correct      ? kCheckRight
+                                                : kCheckWrong;
+    const int cellWidth = m_cells.cellWidth();
+    m_cells.paintRow(painter, cells, from - end, to - from + 1,
+                     QPoint(kTextLeft + (from - m_left) * cellWidth, y), colour);
+    const int symbol = end + 1;
+    if (symbol >= from && symbol <= to)
+        m_cells.paintSymbol(painter, check->correct ? QChar(0x2713) : QChar(0x2717),
+                            QPoint(kTextLeft + (symbol - m_left) * cellWidth, y), colour);
 }
 
 // The match's cells are painted over in the colours of a text box's

@@ -2,6 +2,7 @@
 
 #include "engine/LogSearch.h"
 #include "engine/TrafficLog.h"
+#include "text/ReceivedChecksum.h"
 #include "ui/LogCellPainter.h"
 
 #include <QAbstractScrollArea>
@@ -31,6 +32,11 @@ class TrafficLog;
 // in its line.
 //
 // The port's event lines are drawn in grey, the same in both views.
+//
+// With a checksum chosen, every [IN] line that carries one is marked after
+// its data: " ✓" in green, or " ✗ C4 0B" in red with the bytes expected; what
+// is read out ends with the same. Only the rows painted are checked, so the
+// marks cost nothing for lines off screen; copies stay without them.
 //
 // It shows the log in the text view or the hex view (setForm); switching
 // redraws the whole view at once, since every line derives its look from its
@@ -66,6 +72,18 @@ public:
     // What assistive technology reads of a line: in the text view every
     // control character spelled as a token, in the hex view the hex text.
     QString accessibleLine(int row) const;
+
+    // What the [IN] lines are checked with: the checksum, the line end that
+    // may follow it (see checkReceived) and the language of the texts read
+    // out; nothing for no marks.
+    struct ChecksumMarks {
+        Checksum kind = Checksum::Crc16Modbus;
+        QByteArray lineEnd;
+        quint8 language = 0;
+    };
+    void setChecksumMarks(const std::optional<ChecksumMarks> &marks);
+    // The check of a line as its mark shows it; nothing for a line without one.
+    std::optional<ReceivedChecksum> checkOf(int row) const;
 
     // The line as shown to the clipboard; nothing for a line that does not
     // exist.
@@ -119,6 +137,9 @@ private:
     void paintRect(QPainter &painter, const QRect &rect);
     void paintMatch(QPainter &painter, const QByteArray &line, int firstColumn, int lastColumn,
                     int y);
+    void paintMark(QPainter &painter, int row, int end, int firstColumn, int lastColumn, int y,
+                   const QColor &selectedInk);
+    int markColumns() const;
     void paintFocusFrame();
     void notifyAccessibility();
     int textLeft() const;
@@ -142,6 +163,7 @@ private:
     int m_paintedFirst = -1; // the selected range as painted
     int m_paintedLast = -1;
     std::optional<LogSearch::Match> m_match;
+    std::optional<ChecksumMarks> m_marks;
     bool m_accessibleReset = false;
     bool m_formChanged = false;
     qreal m_cellsDpr = 1.0;

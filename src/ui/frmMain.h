@@ -82,6 +82,9 @@ public:
     void mnuEditChecksum_Click(Checksum kind);
     // Ticked: the log shows its lines in hex.
     void mnuViewHex_Click(bool checked);
+    // View > Check checksum: 0 off, else the algorithm of that number (1-7,
+    // in the order of kChecksums) checks every [IN] line.
+    void mnuViewCheck_Click(int choice);
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
@@ -127,6 +130,7 @@ private:
     // back and the selected line's time figures.
     void updateLineInfo();
     void showHexViewSetting();
+    void applyChecksumMarks();
     void updateChecksumItems();
     std::optional<QByteArray> checkedBytes(QLineEdit *box, const NotSentNotice::FaultTexts &texts);
     void connectControls();
@@ -245,6 +249,8 @@ private:
     std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
     QMenu *mnuView = nullptr;
     QAction *mnuViewHex = nullptr;
+    QMenu *mnuViewCheck = nullptr;
+    std::array<QAction *, kChecksums.size() + 1> mnuViewCheckItems{}; // off, then kChecksums
     QAction *mnuViewFind = nullptr;
     QAction *mnuViewFollow = nullptr;
     QAction *mnuViewFindNext = nullptr;

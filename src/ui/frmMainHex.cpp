@@ -1,8 +1,10 @@
-// Binary telegrams in the main window: the log's hex view (View menu) and the
-// checks appended to a telegram (Edit > Append checksum).
+// Binary telegrams in the main window: the log's hex view and the check of
+// received checksums (View menu), and the checks appended to a telegram
+// (Edit > Append checksum).
 
 #include "ui/frmMain.h"
 
+#include "app/LineEnd.h"
 #include "app/modGlobal.h"
 #include "engine/NotSentNotice.h"
 #include "text/BlockCheck.h"
@@ -11,6 +13,7 @@
 #include "ui/LogView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,6 +29,12 @@ constexpr std::array<const char *, kChecksums.size()> kChecksumItemNames = {
     "mnuEditChecksumXor8",
 };
 constexpr qint32 kFirstChecksumCaption = 2123;
+// Where the check menu's marker goes in each caption (the algorithm's name
+// begins every caption, alike in both languages): CRC-16/&MODBUS,
+// CRC-16/&CCITT-FALSE, CRC-16/&XMODEM, CRC-&8, &LRC, &SUM-8, XO&R-8.
+constexpr std::array<int, kChecksums.size()> kCheckMnemonicAt = {7, 7, 7, 4, 0, 0, 2};
+constexpr qint32 kCheckTitle = 2237;
+constexpr qint32 kCheckOff = 2238;
 
 constexpr NotSentNotice::FaultTexts kChecksumFaults{2106, 2107, 2229, 2230, 2231};
 constexpr NotSentNotice::FaultTexts kBlockCheckFaults{2232, 2233, 2234, 2235, 2236};
@@ -63,6 +72,21 @@ void frmMain::buildViewMenu()
     mnuViewHex->setCheckable(true);
     mnuViewHex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(mnuViewHex, &QAction::triggered, this, &frmMain::mnuViewHex_Click);
+    mnuViewCheck = mnuView->addMenu(QString());
+    mnuViewCheck->setObjectName(QStringLiteral("mnuViewCheck"));
+    mnuViewCheck->menuAction()->setObjectName(QStringLiteral("mnuViewCheckItem"));
+    auto *choices = new QActionGroup(mnuViewCheck); // exclusive
+    for (std::size_t i = 0; i < mnuViewCheckItems.size(); ++i) {
+        QAction *item = mnuViewCheck->addAction(QString());
+        item->setObjectName(i == 0 ? QStringLiteral("mnuViewCheckOff")
+                                   : QString::fromLatin1(kChecksumItemNames[i - 1])
+                                         .replace(QStringLiteral("mnuEditChecksum"),
+                                                  QStringLiteral("mnuViewCheck")));
+        item->setCheckable(true);
+        choices->addAction(item);
+        connect(item, &QAction::triggered, this, [this, i] { mnuViewCheck_Click(int(i)); });
+        mnuViewCheckItems[i] = item;
+    }
 }
 
 void frmMain::applyViewLanguage()
@@ -71,9 +95,39 @@ void frmMain::applyViewLanguage()
     mnuView->setTitle(fkt_ToolsGetResString(2120, lang));
     mnuViewHex->setText(fkt_ToolsGetResString(2121, lang));
     mnuEditChecksum->setTitle(fkt_ToolsGetResString(2122, lang));
-    for (std::size_t i = 0; i < kChecksums.size(); ++i)
-        mnuEditChecksumItems[i]->setText(
-            fkt_ToolsGetResString(kFirstChecksumCaption + qint32(i), lang));
+    mnuViewCheck->setTitle(fkt_ToolsGetResString(kCheckTitle, lang));
+    mnuViewCheckItems[0]->setText(fkt_ToolsGetResString(kCheckOff, lang));
+    for (std::size_t i = 0; i < kChecksums.size(); ++i) {
+        const QString caption = fkt_ToolsGetResString(kFirstChecksumCaption + qint32(i), lang);
+        mnuEditChecksumItems[i]->setText(caption);
+        // A caption that brings a marker of its own keeps it.
+        mnuViewCheckItems[i + 1]->setText(
+            caption.contains(u'&') ? caption : QString(caption).insert(kCheckMnemonicAt[i], u'&'));
+    }
+    applyChecksumMarks();
+}
+
+// The log checks its [IN] lines as the settings say, before the line end
+// chosen now, and reads the marks out in the language of now.
+void frmMain::applyChecksumMarks()
+{
+    const int choice = m_settings.CheckSum <= kChecksums.size() ? m_settings.CheckSum : 0;
+    mnuViewCheckItems[std::size_t(choice)]->setChecked(true);
+    if (choice == 0) {
+        lstSendReceive->setChecksumMarks(std::nullopt);
+        return;
+    }
+    lstSendReceive->setChecksumMarks(LogView::ChecksumMarks{
+        kChecksums[std::size_t(choice - 1)],
+        lineEndBytes(lineEndKind(m_settings.LineEnd)).toByteArray(), m_settings.Language});
+}
+
+void frmMain::mnuViewCheck_Click(int choice)
+{
+    m_settings.CheckSum = quint8(choice);
+    m_settings.CheckSumKey = true; // from now on the choice is kept
+    applyChecksumMarks();
+    updateLineInfo();
 }
 
 // The view the settings chose at start.

@@ -5,7 +5,9 @@
 #include "app/modGlobal.h"
 #include "engine/LineTiming.h"
 #include "engine/TerminalEngine.h"
+#include "text/Checksums.h"
 #include "text/StringTable.h"
+#include "ui/LogView.h"
 #include "text/modFormat.h"
 
 #include <QLabel>
@@ -19,6 +21,8 @@ constexpr qint32 kSincePrevious = 2175;
 constexpr qint32 kReplyWithQuiet = 2176;
 constexpr qint32 kReply = 2177;
 constexpr qint32 kFieldName = 2178;
+constexpr qint32 kCheckRight = 2241;
+constexpr qint32 kCheckWrong = 2242;
 
 } // namespace
 
@@ -39,7 +43,8 @@ void frmMain::selectionMoved()
 // While the view is held, how many lines came in since. Then the time since
 // the line before the selected one, and for a received line the reply time
 // since the last sent line. A received line is stamped after its quiet wait,
-// so the reply time names the quiet time it includes.
+// so the reply time names the quiet time it includes. Then the check of the
+// checksum the line carries, when one is chosen.
 void frmMain::updateLineInfo()
 {
     m_lineInfoTimer.stop();
@@ -64,6 +69,13 @@ void frmMain::updateLineInfo()
                       ? fkt_FormatInsertParam(res(kReplyWithQuiet),
                                               {reply, QString::number(timing->quietMs)})
                       : fkt_FormatInsertParam(res(kReply), {reply}));
+    }
+    if (const auto check = lstSendReceive->checkOf(log.selectedIndex())) {
+        const QString name = checksumName(kChecksums[m_settings.CheckSum - 1]);
+        parts << (check->correct
+                      ? fkt_FormatInsertParam(res(kCheckRight), {name})
+                      : fkt_FormatInsertParam(res(kCheckWrong), {name, hexBytes(check->expected),
+                                                                 hexBytes(check->received)}));
     }
     const QString text = parts.join(QStringLiteral(", "));
     lblLineInfo->setText(text);

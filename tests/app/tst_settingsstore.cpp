@@ -42,6 +42,7 @@ QString field(const SettingsRecord &s, const QString &key)
         {"RecordLogFile", [](auto &r) { return r.RecordLogFile; }},
         {"HexView", [](auto &r) { return QString::number(r.HexView); }},
         {"LineEnd", [](auto &r) { return QString::number(r.LineEnd); }},
+        {"CheckSum", [](auto &r) { return QString::number(r.CheckSum); }},
     };
     return fields.at(key)(s);
 }
@@ -333,6 +334,9 @@ void tst_SettingsStore::numericKeys_data()
     QTest::newRow("decimal point in WaitTime") << "WaitTime" << QByteArray("1.5") << "0";
     QTest::newRow("LineEnd CR LF") << "LineEnd" << QByteArray("3") << "3";
     QTest::newRow("LineEnd beyond the kinds counts as off") << "LineEnd" << QByteArray("4") << "0";
+    QTest::newRow("CheckSum XOR-8") << "CheckSum" << QByteArray("7") << "7";
+    QTest::newRow("CheckSum beyond the algorithms counts as off")
+        << "CheckSum" << QByteArray("8") << "0";
     QTest::newRow("prefix keeps its text") << "PrefixChars" << QByteArray("<STX>") << "<STX>";
 }
 
@@ -679,30 +683,34 @@ void tst_SettingsStore::hexViewKeyOnlyOnceUsed_data()
         << QByteArray("HexView=on\r\n") << -1 << 0 << QByteArray("HexView=0");
 }
 
-// As RecordLog: users who never switch the view keep their file as it was.
+// As RecordLog: users who never switch the view, the line end or the check
+// keep their file as it was.
 void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
 {
     QFETCH(QByteArray, file);
     QFETCH(int, switchedTo);
     QFETCH(int, loaded);
     QFETCH(QByteArray, written);
-    // LineEnd's key is kept the same way, alongside.
-    const auto lineEnd = [](const QByteArray &text) -> QByteArray { return text + QByteArray(text).replace("HexView", "LineEnd"); };
+    // LineEnd's and CheckSum's keys are kept the same way, alongside.
+    const auto lineEnd = [](const QByteArray &text) -> QByteArray {
+        return text + QByteArray(text).replace("HexView", "LineEnd") +
+               QByteArray(text).replace("HexView", "CheckSum");
+    };
     writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + lineEnd(file));
     SettingsRecord s;
     CommandTexts slots;
     fkt_MainLoadSettings(s, slots);
-    QCOMPARE(int(s.HexView) * 10 + s.LineEnd, loaded * 11);
+    QCOMPARE(int(s.HexView) * 100 + s.LineEnd * 10 + s.CheckSum, loaded * 111);
     if (switchedTo >= 0) {
-        s.HexView = s.LineEnd = quint8(switchedTo);
-        s.HexViewKey = s.LineEndKey = true;
+        s.HexView = s.LineEnd = s.CheckSum = quint8(switchedTo);
+        s.HexViewKey = s.LineEndKey = s.CheckSumKey = true;
     }
     QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
     QFile saved(dataFolder() + "Settings.ini");
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : saved.readAll().split('\n'))
-        if (line.startsWith("HexView") || line.startsWith("LineEnd"))
+        if (line.startsWith("HexView") || line.startsWith("LineEnd") || line.startsWith("CheckSum"))
             lines << line.trimmed();
     QCOMPARE(lines.join(), lineEnd(written));
 }

@@ -764,10 +764,11 @@ void tst_frmMain::hexViewFromTheViewMenu_data()
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("items");
     QTest::newRow("German") << 0 << QStringList{"Datei", "Bearbeiten", "Ansicht", "?"}
-                            << QStringList{"Hexadezimal", "", "Suchen...",
+                            << QStringList{"Hexadezimal", "&Prüfsumme prüfen", "", "Suchen...",
                                            "Neuesten Zeilen folgen"};
     QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"}
-                             << QStringList{"Hexadecimal", "", "Find...", "Follow new lines"};
+                             << QStringList{"Hexadecimal", "&Check checksum", "", "Find...",
+                                            "Follow new lines"};
 }
 
 // A received answer read in hex: the view, the line box, copying and what a
