@@ -122,6 +122,8 @@ private Q_SLOTS:
     void receivedControlCharactersKeepRawText();
     void hexViewFromTheViewMenu_data();
     void hexViewFromTheViewMenu();
+    void lineDeviceWithChecksums_data();
+    void lineDeviceWithChecksums();
     void hexViewKeptOnceUsed_data();
     void hexViewKeptOnceUsed();
     void checksumAppendedToActiveBox_data();
@@ -1971,6 +1973,98 @@ void tst_frmMain::lineBoxTakesEnter()
 }
 
 QTEST_MAIN(tst_frmMain)
+void tst_frmMain::lineDeviceWithChecksums_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("lineEnd"); // LineEnd in Settings.ini
+    QTest::addColumn<QByteArray>("end");
+    QTest::addColumn<QString>("savedEnd");
+    // In the line field, the wrong and the right line read out, the events.
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("German, LF") << 0 << 1 << QByteArray("\n") << "<LF>"
+                                << QStringList{
+                                       "CRC-16/MODBUS falsch: erwartet B1 D1, empfangen 00 00",
+                                       ", Prüfsumme falsch, erwartet B1 D1", ", Prüfsumme stimmt",
+                                       "# COM1 geschlossen", "# COM1 geöffnet: 9600 8N1"};
+    QTest::newRow("English, CR LF")
+        << 1 << 3 << QByteArray("\r\n") << "<CR><LF>"
+        << QStringList{"CRC-16/MODBUS wrong: expected B1 D1, received 00 00",
+                       ", checksum wrong, expected B1 D1", ", checksum correct", "# COM1 closed",
+                       "# COM1 opened: 9600 8N1"};
+}
+
+// A line device whose lines carry a Modbus CRC, in the real window: each line
+// is its own [IN] line at once (no quiet time passes), marked right or wrong;
+// closing and opening the port are logged, and what the device sent while it
+// was closed is never heard; a saved line pasted into the send box sends
+// exactly its bytes.
+void tst_frmMain::lineDeviceWithChecksums()
+{
+    QFETCH(int, language);
+    QFETCH(int, lineEnd);
+    QFETCH(QByteArray, end);
+    QFETCH(QString, savedEnd);
+    QFETCH(QStringList, texts);
+    START_PROGRAM(p, Setup(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=5000\r\n"
+                                          "Peculiar=1\r\nLineEnd=%1\r\n")
+                               .arg(lineEnd)
+                               .toLatin1())
+                         .language(language));
+    QStringList letters; // each item of the check menu has a marker of its own
+    for (const QAction *item : p.child<QMenu>("mnuViewCheck")->actions())
+        letters << item->text().section(u'&', 1).left(1).toUpper();
+    QVERIFY(!letters.contains(QString()) && letters.removeDuplicates() == 0);
+    p.child<QAction>("mnuViewCheckCrc16Modbus")->trigger();
+    QCOMPARE(p.settings.CheckSum, 1);
+    // The text "<STX>", NUL, STX and the right CRC; "AB" and a wrong one.
+    const QByteArray right = QByteArray("<STX>\0\x02\x29\xC1", 9) + end;
+    const QByteArray wrong = QByteArray("AB\0\0", 4) + end;
+    QVERIFY(p.peer->write(right + wrong));
+    QTRY_COMPARE_WITH_TIMEOUT(p.log().count(), 2, 2000);
+    auto *list = p.child<LogView>("lstSendReceive");
+    auto *info = p.child<QLabel>("lblLineInfo");
+    QTRY_VERIFY(info->text().endsWith(texts[0]));
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(face->child(1)->text(QAccessible::Name).endsWith(texts[1]));
+    QVERIFY(face->child(0)->text(QAccessible::Name).endsWith(texts[2]));
+    // The marks in their colours: green and red, on a line not selected.
+    const auto painted = [list](int row, bool green) {
+        const QImage shot = list->viewport()->grab(list->rowRect(row)).toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (green ? c.green() > 100 && c.red() < 60 : c.red() > 150 && c.green() < 60)
+                    return true;
+            }
+        return false;
+    };
+    QTRY_VERIFY(!list->framePending());
+    QVERIFY(painted(0, true) && !painted(0, false));
+    p.log().setSelectedIndex(0);
+    QTRY_VERIFY(!list->framePending());
+    QVERIFY(painted(1, false) && !painted(1, true));
+
+    // The saved form of the right line, pasted into the send box, sends it.
+    p.child<QAction>("mnuLogCopyAll")->trigger();
+    const QString saved = QGuiApplication::clipboard()->text().section(u'\n', 0, 0).mid(21);
+    QCOMPARE(saved, "<0x3C>STX<0x3E><0><STX>)\u00C1" + savedEnd);
+    QGuiApplication::clipboard()->setText(saved);
+    p.edit("txtSend")->paste();
+    p.button("cmdSend")->click();
+    QCOMPARE(p.wire(int(right.size())), right);
+
+    // Closed, the device sends; opened again, only what comes after is heard.
+    p.child<QAction>("mnuFilePort")->trigger();
+    QVERIFY(p.peer->write("while closed" + end));
+    QTest::qWait(50);
+    p.child<QAction>("mnuFilePort")->trigger();
+    QVERIFY(p.peer->write(wrong));
+    QTRY_COMPARE_WITH_TIMEOUT(p.log().count(), 6, 2000);
+    QCOMPARE(p.logContents().mid(3),
+             (QStringList{texts[3], texts[4], "[IN]   AB<NUL><NUL>" + savedEnd}));
+    QCOMPARE(face->child(3)->text(QAccessible::Name), p.log().line(3));
+}
+
 #include "tst_frmMain.moc"
 
 void tst_frmMain::findInTheLog_data()
