@@ -103,6 +103,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
@@ -249,9 +250,9 @@ private:
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;
-    // Switching the port controls off hands the focus on to the next control
-    // (slot 1); the control the user had left it in gets it back when they
-    // are switched on again, unless the user has moved it meanwhile.
+    // Switching the port controls off hands the focus to the log; the control
+    // the user had left it in gets it back when they are switched on again,
+    // unless the user has moved it meanwhile.
     QPointer<QWidget> m_focusToReturn;
     bool m_switchingPortControls = false;
 };

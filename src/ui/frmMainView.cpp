@@ -61,10 +61,15 @@ void frmMain::enablePortControls(bool enabled)
         rememberFocusOfPortControls();
     {
         const QScopedValueRollback switching(m_switchingPortControls, true);
+        // Before the window shows, the send box is the one to get the focus
+        // first: without it, the first control that takes it would be slot 1.
+        if (!enabled && !focusWidget())
+            lstSendReceive->setFocus(Qt::OtherFocusReason);
         txtSend->setEnabled(enabled);
         cmdInsertSpecialChar->setEnabled(enabled);
         for (QPushButton *button : cmdBefehl)
             button->setEnabled(enabled);
+        UpdateSendButton(); // it follows slot 1's button
     }
     if (enabled)
         returnFocusToPortControls();
@@ -104,6 +109,20 @@ void frmMain::returnFocusToPortControls()
     if (!target->isEnabled())
         target = m_activeTextBox ? m_activeTextBox : txtSend;
     target->setFocus(Qt::OtherFocusReason);
+}
+
+// Qt hands the focus of a control switched off to the next one in the Tab
+// order, slot 1's box with its text selected, so the next key typed would
+// replace a stored command. Whatever the program switches off, the focus goes
+// to the log, where keys change nothing kept.
+bool frmMain::focusNextPrevChild(bool next)
+{
+    const QWidget *focus = focusWidget();
+    if (focus && !focus->isEnabled()) {
+        lstSendReceive->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QMainWindow::focusNextPrevChild(next);
 }
 
 // Only where the user puts the focus counts: not where switching the port

@@ -132,6 +132,13 @@ struct Program {
             out.append(log.line(i).mid(14)); // without the time and the leading blanks
         return out;
     }
+    QStringList slotTexts()
+    {
+        QStringList texts;
+        for (int n = 1; n <= 8; ++n)
+            texts << edit(QStringLiteral("txtBefehl%1").arg(n))->text();
+        return texts;
+    }
 };
 
 } // namespace
@@ -197,6 +204,8 @@ private Q_SLOTS:
     void textBoxesHaveNoLengthLimit();
     void focusStaysAfterReopening_data();
     void focusStaysAfterReopening();
+    void focusGoesToTheLogWhenControlsGoOff_data();
+    void focusGoesToTheLogWhenControlsGoOff();
     void endForTheSystem_data();
     void endForTheSystem();
     void programEndsBySignal_data();
@@ -1749,6 +1758,49 @@ void tst_frmMain::focusStaysAfterReopening()
     QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
     QTest::keyClicks(QApplication::focusWidget(), "x"); // typing goes where the focus is
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
+}
+
+void tst_frmMain::focusGoesToTheLogWhenControlsGoOff_data()
+{
+    QTest::addColumn<int>("comPort");   // 0 opens at start, 2 fails
+    QTest::addColumn<QString>("focus"); // where the user left it
+    QTest::addColumn<QString>("how");   // what switches the control off
+    QTest::newRow("the device is lost, fault: keys replaced slot 1") << 0 << "txtSend"
+                                                                     << "lost";
+    QTest::newRow("the device is lost under the send button") << 0 << "cmdSend"
+                                                              << "lost";
+    QTest::newRow("File > Close port") << 0 << "txtSend"
+                                       << "close";
+    QTest::newRow("Enter on the send button empties the box") << 0 << "cmdSend"
+                                                              << "Return";
+    QTest::newRow("the opening at start failed") << 2 << ""
+                                                 << "";
+}
+
+// Keys typed next can change no stored text: the focus goes to the log, and
+// no box has its text selected.
+void tst_frmMain::focusGoesToTheLogWhenControlsGoOff()
+{
+    QFETCH(int, comPort);
+    QFETCH(QString, focus);
+    QFETCH(QString, how);
+    Program p(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nComPort=%1\r\n").arg(comPort).toLatin1(),
+              "[SETTINGS]\r\nParam1=stored\r\n");
+    if (focus == "cmdSend") // on only while there is text to send
+        p.edit("txtSend")->setText(QStringLiteral("AT"));
+    if (!focus.isEmpty())
+        p.window->findChild<QWidget *>(focus)->setFocus(Qt::MouseFocusReason);
+    if (how == "lost")
+        p.peer.closeMaster();
+    else if (how == "close")
+        p.child<QAction>("mnuFilePort")->trigger();
+    else if (!how.isEmpty())
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), p.child<QWidget>("lstSendReceive"));
+    QTest::keyClicks(QApplication::focusWidget(), "xyz");
+    QCOMPARE(p.slotTexts(), (QStringList{"stored", "", "", "", "", "", "", ""}));
+    for (const QLineEdit *box : p.window->findChildren<QLineEdit *>())
+        QVERIFY2(!box->hasSelectedText(), qPrintable(box->objectName()));
 }
 
 void tst_frmMain::endForTheSystem_data()
