@@ -4,6 +4,7 @@
 #include "app/SettingsStore.h"
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
+#include "engine/LogFile.h"
 #include "engine/LogRecorder.h"
 #include "engine/NumberText.h"
 #include "engine/TerminalEngine.h"
@@ -295,6 +296,7 @@ void frmMain::Form_Unload()
         if (const int error = m_history.save(historyFile))
             failures.append({historyFile, error});
     }
+    saveLastLog(failures);
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
@@ -302,6 +304,20 @@ void frmMain::Form_Unload()
         // The program ends either way.
     }
     reportSaveFailures(failures);
+}
+
+// A stray Esc must not lose the run's log: it is kept as LastLog.txt, in the
+// form a saved log has, until the next run that logged something ends. An
+// empty log leaves the file of the run before.
+void frmMain::saveLastLog(QList<SaveFailure> &failures)
+{
+    const TrafficLog &log = m_engine->log();
+    if (!m_settingsLoaded || log.count() == 0)
+        return;
+    const QString path = LogFile::lastLogPath(m_settings.DataFolder);
+    if (const int error = LogFile::save(log, path, m_engine->connection().portDescription(),
+                                        QDateTime::currentDateTimeUtc()))
+        failures.append({path, error});
 }
 
 // The old files are still there, but the user must not believe the changes

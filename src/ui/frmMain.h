@@ -132,6 +132,7 @@ private:
     void applyTabOrder();
     void fitLabels();
     void Form_Unload();
+    void saveLastLog(QList<SaveFailure> &failures);
     void reportSaveFailures(const QList<SaveFailure> &failures);
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);

@@ -159,6 +159,8 @@ private Q_SLOTS:
     void sendButtonFollowsTextAndPort();
     void blockCheckAppendsToken();
     void escapeSavesAndEnds();
+    void lastLogKeptAtTheEnd_data();
+    void lastLogKeptAtTheEnd();
     void saveFailureAtExitIsShown_data();
     void saveFailureAtExitIsShown();
     void sendBoxHistory_data();
@@ -449,6 +451,10 @@ void tst_frmMain::saveFailureAtExitIsShown_data()
         << 0 << QStringList{"History.txt"}
         << de + u"Die Datei %1History.txt konnte beim Beenden nicht gespeichert werden. "
                 "Der Name ist der eines Ordners."_qs;
+    QTest::newRow("the last log")
+        << 1 << QStringList{"LastLog.txt"}
+        << en + u"The file %1LastLog.txt could not be saved at exit. The name is that of a "
+                "folder."_qs;
 }
 
 // The old files stay; the user is told before the program ends.
@@ -1271,6 +1277,42 @@ private:
 
 } // namespace
 
+void tst_frmMain::lastLogKeptAtTheEnd_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("profile");
+    QTest::newRow("Esc replaces the last run's file") << "Esc" << 2 << QString();
+    QTest::newRow("the close box, a profile's folder") << "close" << 1 << "Werkbank";
+    QTest::newRow("File > Quit") << "mnuFileQuit" << 1 << QString();
+    QTest::newRow("an empty log leaves the last run's file") << "Esc" << 0 << QString();
+}
+
+// The log is written in its saved form, so one key cannot lose it.
+void tst_frmMain::lastLogKeptAtTheEnd()
+{
+    QFETCH(QString, how);
+    QFETCH(int, lines);
+    QFETCH(QString, profile);
+    SystemFolders::SetProfile(profile);
+    Program p;
+    SystemFolders::SetProfile(QString());
+    const QString path = p.window->settings().DataFolder + QStringLiteral("LastLog.txt");
+    QVERIFY(path.contains(profile));
+    QVERIFY(QDir().mkpath(p.window->settings().DataFolder));
+    Program::writeFile(path, "the last run\n");
+    Lines added{p.window->engine().log(), recordingHeader(*p.window)};
+    added.append(lines, QStringLiteral("<A>\u00e4\r"));
+    if (how == "Esc")
+        QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
+    else if (how == "close")
+        p.window->close();
+    else
+        p.child<QAction>(how)->trigger();
+    QVERIFY(!p.window->isVisible());
+    QCOMPARE(fileBytes(path), lines > 0 ? added.expected : QByteArray("the last run\n"));
+}
+
 void tst_frmMain::recordLog_data()
 {
     QTest::addColumn<QByteArray>("before"); // the file's content before; "-": no file
@@ -1827,6 +1869,11 @@ void tst_frmMain::endForTheSystem()
     if (commandFileFails)
         QVERIFY(QDir().mkpath(commandFile));
     p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
+    TrafficLog &log = p.window->engine().log();
+    log.AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("in"),
+                          QDateTime::currentDateTimeUtc());
+    QByteArray lastLog = recordingHeader(*p.window);
+    LogFile::appendLine(lastLog, log.lineBytes(0));
     QList<int> exits;
     ProgramEnd end(*p.window, [&exits](int c) { exits << c; });
     StandardErrorCapture errors;
@@ -1852,6 +1899,7 @@ void tst_frmMain::endForTheSystem()
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("Param2=edited"));
     }
+    QCOMPARE(fileBytes(SystemFolders::DataFolder() + QStringLiteral("LastLog.txt")), lastLog);
 }
 
 void tst_frmMain::programEndsBySignal_data()
