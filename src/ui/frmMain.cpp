@@ -397,8 +397,8 @@ void frmMain::ApplyLanguage()
     mnuFile->setTitle(res(1001));
     showPortState();
     mnuFileQuit->setText(res(1002));
-    mnuFileLoadConfig->setText(res(1007));
-    mnuFileSaveConfig->setText(res(1008));
+    mnuFileLoadConfig->setText(res(2250)); // 1007 and 1008 without the mnemonic
+    mnuFileSaveConfig->setText(res(2251));
     mnuFileSaveLog->setText(res(1800));
     mnuFileRecordLog->setText(res(1870));
     mnuLogCopyLine->setText(res(1801));

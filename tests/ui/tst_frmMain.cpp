@@ -6,6 +6,7 @@
 #include "engine/LogRecorder.h"
 #include "ports/TermiosPort.h"
 #include "engine/TerminalEngine.h"
+#include "text/StringTable.h"
 #include "ui/InputBox.h"
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
@@ -41,6 +42,7 @@
 #include <QStatusBar>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
@@ -174,6 +176,10 @@ private Q_SLOTS:
     void doubleClickShowsLine_data();
     void doubleClickShowsLine();
     void captionsFollowLanguage();
+    void everyMenuItemHasItsOwnMnemonic_data();
+    void everyMenuItemHasItsOwnMnemonic();
+    void altLetterOpensAMenuOrNothing_data();
+    void altLetterOpensAMenuOrNothing();
     void geometry_data();
     void geometry();
     void portErrorIsReported();
@@ -763,23 +769,142 @@ void tst_frmMain::captionsFollowLanguage()
     QCOMPARE(fileMenu,
              QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
                           "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
-    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Schnittstelle schließen"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("&Schnittstelle schließen"));
     QCOMPARE(p.child<QAction>("mnuFilePort")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+Shift+O")));
-    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Protokoll speichern..."));
-    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Protokoll mitschreiben..."));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("&Protokoll speichern..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(),
+             QStringLiteral("Protokoll &mitschreiben..."));
     p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
     p.window->mnuEditSettings_Click();
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
-    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close port"));
-    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save log..."));
-    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Record log..."));
-    QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy all"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close &port"));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save lo&g..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("&Record log..."));
+    QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy &all"));
     QCOMPARE(p.child<QGroupBox>("fraCommands")->title(), QStringLiteral("Command Configuration"));
     QCOMPARE(p.window->windowTitle(), QStringLiteral("Lintrova"));
     QCOMPARE(p.child<QCheckBox>("chkRepeat")->text(),
              QStringLiteral("Zu sendende Zeichen wiederholen...")); // fixed caption
+}
+
+void tst_frmMain::everyMenuItemHasItsOwnMnemonic_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("German") << 0;
+    QTest::newRow("English") << 1;
+}
+
+namespace {
+
+// "menu: caption: fault" for each item of actions without a mnemonic (a
+// caption without a letter or digit needs none) or with one that another
+// item of the same menu has, and for each marker a screen reader would read.
+QStringList mnemonicFaults(QObject *menu, const QList<QAction *> &actions)
+{
+    QStringList faults;
+    QHash<QString, QString> taken;
+    const QString where = menu->objectName() + QStringLiteral(": ");
+    for (const QAction *action : actions) {
+        const QString caption = action->text();
+        const QString marker = QKeySequence::mnemonic(caption).toString();
+        if (action->isSeparator())
+            continue;
+        if (marker.isEmpty() && caption.contains(QRegularExpression(QStringLiteral("\\w"))))
+            faults << where + caption + QStringLiteral(": no mnemonic");
+        else if (!marker.isEmpty() && taken.contains(marker))
+            faults << where + caption + QStringLiteral(": as ") + taken[marker];
+        taken.insert(marker, caption);
+    }
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(menu);
+    for (int i = 0; face && i < face->childCount(); ++i)
+        if (face->child(i)->text(QAccessible::Name).contains(u'&'))
+            faults << where + face->child(i)->text(QAccessible::Name) +
+                          QStringLiteral(": read out");
+    return faults;
+}
+
+} // namespace
+
+// Every menu, submenu and the log's context menu, in both of the captions an
+// item may have (the port open and closed, one line or a range selected).
+void tst_frmMain::everyMenuItemHasItsOwnMnemonic()
+{
+    QFETCH(int, language);
+    Program p(
+        QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    TrafficLog &log = p.window->engine().log();
+    for (int i = 0; i < 2; ++i)
+        log.AppendTrafficLine(TrafficLog::Direction::Sent, QStringLiteral("x"),
+                              QDateTime::currentDateTimeUtc());
+    auto *list = p.child<LogView>("lstSendReceive");
+    QStringList faults;
+    for (int pass = 0; pass < 2; ++pass) {
+        Q_EMIT list->customContextMenuRequested(QPoint(5, 5)); // its caption follows the selection
+        p.child<QMenu>("mnuLog")->close();
+        QMenuBar *bar = p.window->menuBar();
+        faults << mnemonicFaults(bar, bar->actions());
+        for (QMenu *menu : p.window->findChildren<QMenu *>())
+            faults << mnemonicFaults(menu, menu->actions());
+        p.child<QAction>("mnuFilePort")->trigger();
+        log.setSelectedIndex(0);
+        log.extendSelection(1);
+    }
+    QCOMPARE(faults, QStringList());
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text().remove(u'&'),
+             fkt_ToolsGetResString(1919, quint8(language)).remove(u'&'));
+}
+
+void tst_frmMain::altLetterOpensAMenuOrNothing_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("menu"); // the menu that opens
+    const int alt = Qt::AltModifier;
+    QTest::newRow("Alt+E opens no German menu, fault: typed e") << 0 << int(Qt::Key_E) << alt << "e"
+                                                                << ""
+                                                                << "";
+    QTest::newRow("Alt+F opens no German menu") << 0 << int(Qt::Key_F) << alt << "f"
+                                                << ""
+                                                << "";
+    QTest::newRow("Alt+D: Datei") << 0 << int(Qt::Key_D) << alt << "d"
+                                  << ""
+                                  << "mnuFile";
+    QTest::newRow("Alt+E: Edit") << 1 << int(Qt::Key_E) << alt << "e"
+                                 << ""
+                                 << "mnuEdit";
+    QTest::newRow("AltGr+Q types @") << 0 << int(Qt::Key_At) << 0 << "@"
+                                     << "@"
+                                     << "";
+    QTest::newRow("AltGr as Ctrl+Alt types {")
+        << 0 << int(Qt::Key_BraceLeft) << int(Qt::ControlModifier | Qt::AltModifier) << "{"
+        << "{"
+        << "";
+}
+
+// In the send box, as in every box of the window.
+void tst_frmMain::altLetterOpensAMenuOrNothing()
+{
+    QFETCH(int, language);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QString, menu);
+    Program p(
+        QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nLanguage=%1\r\n").arg(language).toLatin1());
+    QLineEdit *send = p.edit("txtSend");
+    send->setFocus();
+    QTest::sendKeyEvent(QTest::Click, send, Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(send->text(), typed);
+    QMenu *opened = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QCOMPARE(opened ? opened->objectName() : QString(), menu);
+    if (opened)
+        opened->close();
 }
 
 void tst_frmMain::geometry_data()
@@ -843,11 +968,11 @@ void tst_frmMain::hexViewFromTheViewMenu_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("items");
-    QTest::newRow("German") << 0 << QStringList{"Datei", "Bearbeiten", "Ansicht", "?"}
-                            << QStringList{"Hexadezimal", "", "Suchen...",
-                                           "Neuesten Zeilen folgen"};
-    QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"}
-                             << QStringList{"Hexadecimal", "", "Find...", "Follow new lines"};
+    QTest::newRow("German") << 0 << QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "?"}
+                            << QStringList{"&Hexadezimal", "", "&Suchen...",
+                                           "&Neuesten Zeilen folgen"};
+    QTest::newRow("English") << 1 << QStringList{"&File", "&Edit", "&View", "?"}
+                             << QStringList{"&Hexadecimal", "", "&Find...", "Follow &new lines"};
 }
 
 // A received answer read in hex: the view, the line box, copying and what a
@@ -1058,12 +1183,12 @@ void tst_frmMain::checksumNeedsAnEnabledBox()
     QStringList captions;
     for (const QAction *action : p.child<QMenu>("mnuEditChecksum")->actions())
         captions << action->text();
-    QCOMPARE(captions, QStringList({"CRC-16/MODBUS (niederwertiges Byte zuerst)",
-                                    "CRC-16/CCITT-FALSE (höherwertiges Byte zuerst)",
-                                    "CRC-16/XMODEM (höherwertiges Byte zuerst)",
-                                    "CRC-8 (Polynom 0x07)", "LRC (Zweierkomplement der Summe)",
-                                    "SUM-8 (Summe modulo 256)", "XOR-8 (aller Bytes)"}));
-    QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("Prüfsumme anhängen"));
+    QCOMPARE(captions, QStringList({"CRC-16/&MODBUS (niederwertiges Byte zuerst)",
+                                    "CRC-16/&CCITT-FALSE (höherwertiges Byte zuerst)",
+                                    "CRC-16/&XMODEM (höherwertiges Byte zuerst)",
+                                    "CRC-&8 (Polynom 0x07)", "&LRC (Zweierkomplement der Summe)",
+                                    "&SUM-8 (Summe modulo 256)", "X&OR-8 (aller Bytes)"}));
+    QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("&Prüfsumme anhängen"));
     QAction *submenu = p.child<QAction>("mnuEditChecksumItem");
     QAction *crc = p.child<QAction>("mnuEditChecksumCrc16Modbus");
     QVERIFY(submenu->isEnabled() && crc->isEnabled());
@@ -1201,7 +1326,8 @@ void tst_frmMain::logContextMenu()
     QStringList items;
     for (const QAction *action : menu->actions())
         items << action->text();
-    QCOMPARE(items, QStringList({"Zeile kopieren", "Alles kopieren", "", "Protokoll speichern..."}));
+    QCOMPARE(items,
+             QStringList({"&Zeile kopieren", "&Alles kopieren", "", "&Protokoll speichern..."}));
     p.child<QAction>("mnuLogCopyLine")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), log.line(0)); // raw, with its CR
     p.child<QAction>("mnuLogCopyAll")->trigger();
@@ -1214,14 +1340,14 @@ void tst_frmMain::logContextMenu()
     log.setSelectedIndex(0);
     log.extendSelection(1);
     Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
-    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeilen kopieren"));
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("&Zeilen kopieren"));
     QVERIFY(p.child<QAction>("mnuLogCopyLine")->isEnabled());
     p.child<QAction>("mnuLogCopyLine")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(log));
     menu->close();
     log.setSelectedIndex(1);
     Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
-    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeile kopieren"));
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("&Zeile kopieren"));
     menu->close();
 }
 

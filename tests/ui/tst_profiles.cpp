@@ -284,7 +284,7 @@ void tst_Profiles::firstStartInTheDesktopsLanguage()
         QCOMPARE(w.window->findChild<QPushButton *>("cmdSend")->text(),
                  QStringLiteral("Send Characters"));
         QCOMPARE(w.window->findChild<QAction *>("mnuFilePort")->text(),
-                 QStringLiteral("Close port"));
+                 QStringLiteral("Close &port"));
         w.settings.Language = 0; // switched to German in the settings dialog
         w.window->close();
     }
