@@ -471,9 +471,10 @@ void frmMain::ArrangeControls()
     // The find bar takes the bottom of the log's room.
     QRect list = g.lstSendReceive;
     if (fraFind->isVisibleTo(this)) {
-        constexpr int kBarHeight = 345, kGap = 45;
-        put(fraFind, QRect(list.left(), list.bottom() + 1 - kBarHeight, list.width(), kBarHeight));
-        list.setHeight(list.height() - kBarHeight - kGap);
+        constexpr int kGap = 45;
+        const int barHeight = placeFindResult(Twips::toPixels(list.width(), m_dpi));
+        put(fraFind, QRect(list.left(), list.bottom() + 1 - barHeight, list.width(), barHeight));
+        list.setHeight(list.height() - barHeight - kGap);
     }
     put(lstSendReceive, list);
     put(cmdDelete, g.cmdDelete);

@@ -118,6 +118,7 @@ private:
     void showFindBar();
     void closeFindBar();
     bool inFindBar(const QObject *watched) const;
+    int placeFindResult(int width);
     // Finds the next (previous) line with the find bar's text.
     void findInLog(bool backwards);
     void mnuViewFollow_Click(bool checked);

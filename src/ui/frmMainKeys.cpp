@@ -128,6 +128,9 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return handleKeyRelease(watched, static_cast<QKeyEvent *>(event));
     if (event->type() == QEvent::FocusIn && watched->isWidgetType())
         focusEntered(static_cast<QWidget *>(watched), static_cast<QFocusEvent *>(event)->reason());
+    // A new text in the find bar's result line may need a line of its own.
+    if (event->type() == QEvent::LayoutRequest && watched == fraFind)
+        ArrangeControls();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -11,6 +11,7 @@
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProgramEnd.h"
+#include "ui/Twips.h"
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
 #include "ui/frmSpecialChar.h"
@@ -2349,6 +2350,7 @@ QTEST_MAIN(tst_frmMain)
 
 void tst_frmMain::findInTheLog_data()
 {
+    QTest::addColumn<int>("language");
     QTest::addColumn<int>("comPort"); // 1: no port
     QTest::addColumn<bool>("hex");
     QTest::addColumn<QString>("text");
@@ -2356,27 +2358,30 @@ void tst_frmMain::findInTheLog_data()
     QTest::addColumn<int>("found");   // the line selected then; -1: not found
     QTest::addColumn<QString>("result");
     // Lines: 0 "alpha", 1 "Beta \x02 \xD2\x16", 2 "alphabet"; line 1 is selected.
-    QTest::newRow("Enter: the next line") << 0 << false << "ALPHA"
+    QTest::newRow("Enter: the next line") << 0 << 0 << false << "ALPHA"
                                           << "Return" << 2 << "";
-    QTest::newRow("Shift+Enter: the previous line") << 0 << false << "alpha"
+    QTest::newRow("Shift+Enter: the previous line") << 0 << 0 << false << "alpha"
                                                     << "Shift+Return" << 0 << "";
-    QTest::newRow("Ctrl+G") << 0 << false << "alpha"
+    QTest::newRow("Ctrl+G") << 0 << 0 << false << "alpha"
                             << "Ctrl+G" << 2 << "";
-    QTest::newRow("Ctrl+Shift+G") << 0 << false << "alpha"
+    QTest::newRow("Ctrl+Shift+G") << 0 << 0 << false << "alpha"
                                   << "Ctrl+Shift+G" << 0 << "";
-    QTest::newRow("Next button") << 0 << false << "alpha"
+    QTest::newRow("Next button") << 0 << 0 << false << "alpha"
                                  << "cmdFindNext" << 2 << "";
-    QTest::newRow("Previous button") << 0 << false << "alpha"
+    QTest::newRow("Previous button") << 0 << 0 << false << "alpha"
                                      << "cmdFindPrevious" << 0 << "";
-    QTest::newRow("not found") << 0 << false << "gamma"
+    QTest::newRow("not found") << 0 << 0 << false << "gamma"
                                << "Return" << -1 << "nicht gefunden";
-    QTest::newRow("the token shown") << 0 << false << "<stx>"
+    QTest::newRow("the token shown") << 0 << 0 << false << "<stx>"
                                      << "Return" << 1 << "";
-    QTest::newRow("hex pairs") << 0 << true << "d2 16"
+    QTest::newRow("hex pairs") << 0 << 0 << true << "d2 16"
                                << "Return" << 1 << "";
-    QTest::newRow("hex wants pairs") << 0 << true << "alpha"
+    QTest::newRow("hex wants pairs") << 0 << 0 << true << "alpha"
                                      << "Return" << -1 << "Hex-Bytes eingeben, z. B. D2 16";
-    QTest::newRow("no port open") << 1 << false << "bet"
+    QTest::newRow("hex wants pairs, English, fault: the field shrank")
+        << 1 << 0 << true << "2 1"
+        << "Return" << -1 << "Enter hex bytes, e.g. D2 16";
+    QTest::newRow("no port open") << 0 << 1 << false << "bet"
                                   << "Return" << 2 << "";
 }
 
@@ -2385,6 +2390,7 @@ void tst_frmMain::findInTheLog_data()
 // lines come in; Esc closes the bar and only the bar.
 void tst_frmMain::findInTheLog()
 {
+    QFETCH(int, language);
     QFETCH(int, comPort);
     QFETCH(bool, hex);
     QFETCH(QString, text);
@@ -2392,10 +2398,11 @@ void tst_frmMain::findInTheLog()
     QFETCH(int, found);
     QFETCH(QString, result);
     Program p(
-        QStringLiteral(
-            "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=1\r\nComPort=%1\r\nHexView=%2\r\n")
+        QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=1\r\nComPort=%1\r\n"
+                       "HexView=%2\r\nLanguage=%3\r\n")
             .arg(comPort)
             .arg(hex ? 1 : 0)
+            .arg(language)
             .toLatin1());
     TrafficLog &log = p.window->engine().log();
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -2421,7 +2428,14 @@ void tst_frmMain::findInTheLog()
         p.button(key)->click();
     else
         QTest::keySequence(field, QKeySequence(key));
-    QCOMPARE(p.child<QLabel>("labFindResult")->text(), result);
+    auto *told = p.child<QLabel>("labFindResult");
+    QCOMPARE(told->text(), result);
+    // At the first start's size the field stays readable and the result whole.
+    QWidget *bar = p.child<QWidget>("fraFind");
+    QTRY_VERIFY(told->width() >= told->sizeHint().width() &&
+                QRect(QPoint(), bar->size()).contains(told->geometry()));
+    QVERIFY(field->width() >= Twips::toPixels(2250, p.window->logicalDpiX()));
+    QVERIFY(list->geometry().bottom() < bar->geometry().top());
     QCOMPARE(log.selectedIndex(), found < 0 ? 1 : found);
     QCOMPARE(bool(list->match()), found >= 0);
     QCOMPARE(p.child<QAction>("mnuViewFollow")->isChecked(), found < 0);
