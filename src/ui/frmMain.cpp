@@ -132,6 +132,9 @@ void frmMain::buildControls()
 
     stbStatus = new QLabel(this);
     stbStatus->setObjectName(QStringLiteral("stbStatus"));
+    // The port's status gives way first when the bar is short of room, then
+    // the line field; its tool tip and name keep all of it.
+    stbStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->setObjectName(QStringLiteral("stbStatusBar"));
     statusBar()->addWidget(stbStatus, 1);
     lblLineInfo = new QLabel(this);

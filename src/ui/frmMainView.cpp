@@ -150,6 +150,7 @@ void frmMain::setStatusText(const QString &text)
     if (text != stbStatus->text())
         statusBar()->clearMessage();
     stbStatus->setText(text);
+    stbStatus->setToolTip(text);
     // The bar itself carries the text, so a screen reader finds it there and
     // is told of each change (a name-changed event).
     if (statusBar()->currentMessage().isEmpty())

@@ -607,6 +607,11 @@ void tst_frmMain::lineInfoTellsTheTimes_data()
     QTest::newRow("the view follows the last line") << 1 << exchange << -2 << u"Δ 837 ms"_qs;
     QTest::newRow("the first line") << 0 << exchange << 0 << QString();
     QTest::newRow("no line selected") << 0 << exchange << -1 << QString();
+    const QStringList slowest{"OUT 2026-12-07T10:00:00.000Z", "IN 2026-12-07T10:01:39.999Z 32767"};
+    QTest::newRow("the widest common text, fault: cut at the first start's size")
+        << 0 << slowest << 1 << u"Δ 99999 ms, Antwort nach 99999 ms (mit 32767 ms Ruhezeit)"_qs;
+    QTest::newRow("the widest common text, English")
+        << 1 << slowest << 1 << u"Δ 99999 ms, reply after 99999 ms (incl. 32767 ms quiet time)"_qs;
     QTest::newRow("a reply with no [OUT] before it")
         << 1 << QStringList{"IN 2026-12-07T10:00:00.000Z 0", "IN 2026-12-07T10:00:02.500Z 0"} << 1
         << u"Δ 2500 ms"_qs;
@@ -643,6 +648,12 @@ void tst_frmMain::lineInfoTellsTheTimes()
     QCOMPARE(field->text(), info);
     QCOMPARE(field->isVisible(), !info.isEmpty());
     QCOMPARE(field->toolTip(), info);
+    // Whole at the first start's size: the port's status gives way, and
+    // keeps all of its text in its tool tip and name.
+    QTRY_VERIFY(field->contentsRect().width() >= field->fontMetrics().horizontalAdvance(info));
+    auto *status = p.child<QLabel>("stbStatus");
+    QCOMPARE(status->toolTip(), status->text());
+    QCOMPARE(UiTestSupport::accessibleName(status), status->text());
     // However long its text, the field asks the window for no room of its own
     // beyond a gap: it never widens it.
     QVERIFY(p.window->statusBar()->minimumSizeHint().width() - narrowest <
