@@ -206,6 +206,7 @@ private Q_SLOTS:
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
+    void settingsDialogClosesBeforeThePortOpens();
     void closingEndsLongRepetitionPause_data();
     void closingEndsLongRepetitionPause();
     void heldFunctionKeySendsOnceFromSlotBox();
@@ -1804,6 +1805,27 @@ void tst_frmMain::settingsDialogReopensPort()
              QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
                             "no Parity and Handshake None."));
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
+}
+
+// The port opens once the dialog has gone, as at the start, so a box about
+// the opening stands over the main window.
+void tst_frmMain::settingsDialogClosesBeforeThePortOpens()
+{
+    Program p;
+    QStringList events;
+    MessageBoxes::setPresenter([&](const MessageBoxes::Message &m) {
+        const bool dialogShown = QApplication::activeModalWidget() != nullptr;
+        events << QStringLiteral("box over %1%2")
+                      .arg(m.parent->objectName(), dialogShown ? " and the dialog" : "");
+    });
+    UiTestSupport::whenModalShows<frmSettings>([&events](frmSettings *dialog) {
+        QObject::connect(dialog, &QDialog::finished, [&events] { events << "dialog closed"; });
+        dialog->findChild<QComboBox *>("cboPcPort")->setCurrentIndex(1); // COM2 fails
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QCOMPARE(events, (QStringList{"dialog closed", "box over frmMain"}));
+    QCOMPARE(p.window->settings().ComPort, quint8(1));
 }
 
 void tst_frmMain::closingEndsLongRepetitionPause_data()
