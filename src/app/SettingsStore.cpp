@@ -8,6 +8,8 @@
 #include "app/WholeFile.h"
 #include "app/modFile.h"
 
+#include <limits>
+
 
 namespace {
 
@@ -30,6 +32,18 @@ private:
     }
     QString m_path;
 };
+
+// The keys of the window's place, in the order they are written. A key of
+// the window added later (a splitter's position, say) is a row here and a
+// field of WindowPlace.
+struct WindowKey {
+    const char *key;
+    qint32 WindowPlace::*field;
+};
+constexpr WindowKey kWindowKeys[] = {{"WindowLeft", &WindowPlace::Left},
+                                     {"WindowTop", &WindowPlace::Top},
+                                     {"WindowWidth", &WindowPlace::Width},
+                                     {"WindowHeight", &WindowPlace::Height}};
 
 // Collects the keys of the settings file in the order they are written.
 class KeyWriter {
@@ -88,6 +102,24 @@ void copyTemplateOnFirstRun(const QString &dataFolder, std::optional<quint8> lan
     }
 }
 
+// A place is known only when each of its keys holds a number; the window
+// system places the window otherwise.
+void readWindowKeys(const KeyReader &r, SettingsRecord &s)
+{
+    WindowPlace place;
+    for (const WindowKey &k : kWindowKeys) {
+        QString text;
+        r.text(k.key, text);
+        const auto number = SettingsNumber::parse(text);
+        if (!number || *number < std::numeric_limits<qint32>::min() ||
+            *number > std::numeric_limits<qint32>::max())
+            return;
+        place.*k.field = qint32(*number);
+    }
+    r.number<quint8>("WindowMaximized", place.Maximized, 0);
+    s.Window = place;
+}
+
 void readKeys(const QString &path, SettingsRecord &s)
 {
     const KeyReader r(path);
@@ -120,6 +152,7 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.text("HexView", hexView);
     s.HexViewKey = !hexView.isEmpty();
     r.number<quint8>("HexView", s.HexView, 0);
+    readWindowKeys(r, s);
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -159,14 +192,30 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
         w.number("HexView", s.HexView);
 }
 
+// Only once the window was moved or resized: users who never do keep their
+// file as it was.
+void collectWindowKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    if (!s.WindowKeys || !s.Window)
+        return;
+    for (const WindowKey &k : kWindowKeys)
+        w.number(k.key, (*s.Window).*k.field);
+    w.number("WindowMaximized", s.Window->Maximized);
+}
+
 // Every key the end writes, in its order; WaitTime from waitTime where given.
-KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime)
+// The window's place is left out where another window's file is compared:
+// that another window was moved is no change worth a question.
+KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime,
+                      bool withWindow = true)
 {
     KeyWriter writer;
     collectKeys(writer, s);
     writer.number("WaitTime", waitTime.value_or(s.WaitTime));
     collectRecordingKeys(writer, s);
     collectViewKeys(writer, s);
+    if (withWindow)
+        collectWindowKeys(writer, s);
     return writer;
 }
 
@@ -206,7 +255,7 @@ ProfileStamps stampProfileFiles(const QString &dataFolder)
 
 bool settingsFileHolds(const SettingsRecord &settings, std::optional<qint16> waitTime)
 {
-    const KeyWriter writer = keysToWrite(settings, waitTime);
+    const KeyWriter writer = keysToWrite(settings, waitTime, false);
     return writer.heldBy(SettingsFilePath(settings.DataFolder));
 }
 

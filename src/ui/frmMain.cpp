@@ -237,6 +237,7 @@ void frmMain::Form_Load()
     m_stamps = stampProfileFiles(m_settings.DataFolder);
     m_history.load(SendHistory::filePath(m_settings.DataFolder));
     setSlotTexts(slots);
+    restorePlace();
     if (m_portForThisRun > 0) {
         m_storedComPort = m_settings.ComPort;
         m_settings.ComPort = quint8(m_portForThisRun - 1);
@@ -285,6 +286,7 @@ void frmMain::Form_Unload()
     rememberRecording();
     m_recorder->finish();
     QList<SaveFailure> failures;
+    rememberPlace();
     // The port given for this run only is not stored.
     if (m_storedComPort)
         m_settings.ComPort = *m_storedComPort;

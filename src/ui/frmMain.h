@@ -102,6 +102,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -134,6 +135,9 @@ private:
     void fitLabels();
     void Form_Unload();
     void saveLastLog(QList<SaveFailure> &failures);
+    void restorePlace();
+    WindowPlace currentPlace() const;
+    void rememberPlace();
     void reportSaveFailures(const QList<SaveFailure> &failures);
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);
@@ -190,6 +194,7 @@ private:
     bool m_portInUse = false;       // the File menu offers to close the port
     int m_portForThisRun = 0;       // --port's COM number; 0: the stored one
     std::optional<quint8> m_storedComPort; // ComPort to save while --port's stands
+    std::optional<WindowPlace> m_placeShown; // where the window stood when first active
     ProfileStamps m_stamps;                // the window's own files as it read or last wrote them
     SendHistory m_history;                 // the texts sent from the send box
     FileChooser m_fileChooser;

@@ -183,6 +183,8 @@ private Q_SLOTS:
     void altLetterOpensAMenuOrNothing();
     void geometry_data();
     void geometry();
+    void windowPlaceKept_data();
+    void windowPlaceKept();
     void portErrorIsReported();
     void receivedControlCharactersKeepRawText();
     void hexViewFromTheViewMenu_data();
@@ -953,6 +955,51 @@ void tst_frmMain::geometry()
     QCOMPARE(p.button("cmdQuit")->geometry().left(), frame.left());
     p.window->resize(design - QSize(200, 200)); // below the minimum
     QTRY_COMPARE(p.window->size(), design);
+}
+
+void tst_frmMain::windowPlaceKept_data()
+{
+    QTest::addColumn<QString>("change"); // what the user did with the window
+    QTest::newRow("not moved: no keys") << "";
+    QTest::newRow("moved and resized") << "move";
+    QTest::newRow("maximized") << "maximize";
+}
+
+// In twips at the end, only once the window was moved or resized; the next
+// start puts the window there again.
+void tst_frmMain::windowPlaceKept()
+{
+    QFETCH(QString, change);
+    QByteArray saved;
+    QRect place;
+    {
+        Program p;
+        if (p.window->logicalDpiY() != 96)
+            QSKIP("the twips expected are for 96 dots per inch");
+        place = QRect(QPoint(40, 8), p.window->size() + QSize(30, 0));
+        if (change == "move")
+            p.window->setGeometry(place);
+        else if (change == "maximize")
+            p.window->showMaximized();
+        if (change != "move")
+            place = p.window->normalGeometry();
+        p.window->close();
+        saved = fileBytes(SystemFolders::DataFolder() + QStringLiteral("Settings.ini"));
+    }
+    QByteArrayList keys;
+    for (const QByteArray &line : saved.split('\n'))
+        if (line.startsWith("Window"))
+            keys << line.trimmed();
+    const QByteArrayList expected{"WindowLeft=" + QByteArray::number(place.left() * 15),
+                                  "WindowTop=" + QByteArray::number(place.top() * 15),
+                                  "WindowWidth=" + QByteArray::number(place.width() * 15),
+                                  "WindowHeight=" + QByteArray::number(place.height() * 15),
+                                  "WindowMaximized=" +
+                                      QByteArray(change == "maximize" ? "1" : "0")};
+    QCOMPARE(keys, change.isEmpty() ? QByteArrayList() : expected);
+    Program next(saved);
+    QCOMPARE(next.window->normalGeometry(), place);
+    QCOMPARE(next.window->isMaximized(), change == "maximize");
 }
 
 void tst_frmMain::portErrorIsReported()

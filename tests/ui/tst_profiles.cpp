@@ -10,6 +10,7 @@
 #include "ports/PortByEntry.h"
 #include "ports/PtyPair.h"
 #include "ui/MessageBoxes.h"
+#include "ui/Twips.h"
 #include "ui/frmMain.h"
 #include "ui/frmSettings.h"
 
@@ -150,10 +151,13 @@ void tst_Profiles::twoWindowsOnOneDataFolder_data()
 {
     QTest::addColumn<bool>("firstChanges"); // the first window changed a setting and a slot
     QTest::addColumn<QString>("end");       // how the second one ends: "yes", "no", "system"
-    QTest::newRow("the other changed both: Yes overwrites") << true << "yes";
-    QTest::newRow("the other changed both: No keeps its files") << true << "no";
-    QTest::newRow("ended by the system: the other's files stay") << true << "system";
-    QTest::newRow("the other saved the same values: no question") << false << "no";
+    QTest::addColumn<bool>("moved");        // both windows were moved
+    QTest::newRow("the other changed both: Yes overwrites") << true << "yes" << false;
+    QTest::newRow("the other changed both: No keeps its files") << true << "no" << false;
+    QTest::newRow("ended by the system: the other's files stay") << true << "system" << false;
+    QTest::newRow("the other saved the same values: no question") << false << "no" << false;
+    QTest::newRow("the other was moved: no question, the last place stays")
+        << false << "no" << true;
 }
 
 // A device and the bus monitor beside it: two windows, the second on COM2 for
@@ -163,9 +167,16 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
 {
     QFETCH(bool, firstChanges);
     QFETCH(QString, end);
+    QFETCH(bool, moved);
     m_answer = end == QLatin1String("yes");
     Window first;
     Window second(2);
+    for (Window *w : {&first, &second}) {
+        w->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+        if (moved)
+            w->window->move(w->window->pos() + QPoint(w == &first ? 10 : 20, 0));
+    }
     QVERIFY(first.port->PortOpen());
     QVERIFY(second.port->PortOpen());
     QVERIFY(second.status().startsWith(QStringLiteral("Schnittstelle COM2 mit 9600 Baud")));
@@ -192,7 +203,11 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     if (!firstChanges) {
         QCOMPARE(m_questions, QStringList());
         QCOMPARE(errorLines, QStringList());
-        QCOMPARE(settingsAfter, firstSettings);
+        const int left = qRound(
+            Twips::fromPixels(second.window->geometry().x(), second.window->logicalDpiX()));
+        const QByteArray key = "\r\nWindowLeft=" + QByteArray::number(left) + "\r\n";
+        QCOMPARE(settingsAfter.contains(key), moved);
+        QCOMPARE(settingsAfter == firstSettings, !moved);
         return;
     }
     const QString settingsFile = dataFolder() + QStringLiteral("Settings.ini");
