@@ -14,8 +14,6 @@ Placement restore(const QRect &stored, QSize least, const QList<QRect> &screens)
     });
     if (fits)
         placed.position = wanted.topLeft();
-    else if (!screens.isEmpty())
-        placed.size = placed.size.boundedTo(screens.first().size()).expandedTo(least);
     return placed;
 }
 

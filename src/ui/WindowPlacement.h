@@ -19,8 +19,7 @@ struct Placement {
 
 // The stored size, at least `least`. Its position is kept where the window
 // lies whole on one of screens (their available areas); else the window
-// system places it, and a size larger than the first screen shrinks to that
-// screen, never below `least`.
+// system places it.
 Placement restore(const QRect &stored, QSize least, const QList<QRect> &screens);
 
 } // namespace WindowPlacement

@@ -19,8 +19,6 @@ void frmMain::restorePlace()
     const WindowPlace &stored = *m_settings.Window;
     const auto pixels = [this](qint32 twips) { return Twips::toPixels(twips, m_dpi); };
     QList<QRect> screens;
-    if (QScreen *primary = QGuiApplication::primaryScreen())
-        screens << primary->availableGeometry();
     for (const QScreen *screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
     const WindowPlacement::Placement placed = WindowPlacement::restore(

@@ -87,8 +87,6 @@ private Q_SLOTS:
     void profileKeepsItsOwnFiles();
     void hexViewKeyOnlyOnceUsed_data();
     void hexViewKeyOnlyOnceUsed();
-    void windowKeysOnlyOnceMoved_data();
-    void windowKeysOnlyOnceMoved();
     void recordLogFileComesBackExactly_data();
     void recordLogFileComesBackExactly();
     void recordLogFileKeysEditedByHand_data();
@@ -702,78 +700,6 @@ void tst_SettingsStore::hexViewKeyOnlyOnceUsed()
         if (line.startsWith("HexView"))
             lines << line.trimmed();
     QCOMPARE(lines, written.isEmpty() ? QByteArrayList() : QByteArrayList{written});
-}
-
-void tst_SettingsStore::windowKeysOnlyOnceMoved_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("loaded");     // left, top, width, height, maximized; empty: none
-    QTest::addColumn<QString>("moved");      // the place at the end; empty: not moved
-    QTest::addColumn<QByteArray>("written"); // the window's lines of the file at the end
-    const QByteArray stored("WindowLeft=-150\r\nWindowTop=+300\r\nWindowWidth=12000\r\n"
-                            "WindowHeight=9000\r\nWindowMaximized=1\r\n");
-    QTest::newRow("never moved: no keys") << QByteArray() << ""
-                                          << "" << QByteArray();
-    QTest::newRow("moved") << QByteArray() << ""
-                           << "15,30,10770,8790,0"
-                           << QByteArray("WindowLeft=15\nWindowTop=30\nWindowWidth=10770\n"
-                                         "WindowHeight=8790\nWindowMaximized=0");
-    QTest::newRow("in the file, not moved: left as they are")
-        << stored << "-150,300,12000,9000,1"
-        << "" << QByteArray(stored).replace("\r", "").trimmed();
-    QTest::newRow("without WindowMaximized: not maximized")
-        << QByteArray("WindowLeft=0\r\nWindowTop=0\r\nWindowWidth=1\r\nWindowHeight=2\r\n")
-        << "0,0,1,2,0"
-        << "" << QByteArray("WindowLeft=0\nWindowTop=0\nWindowWidth=1\nWindowHeight=2");
-    QTest::newRow("a key missing: no place")
-        << QByteArray("WindowLeft=0\r\nWindowTop=0\r\nWindowWidth=10770\r\n") << ""
-        << "" << QByteArray("WindowLeft=0\nWindowTop=0\nWindowWidth=10770");
-    QTest::newRow("no number or beyond 32 bits: no place")
-        << QByteArray("WindowLeft=x\r\nWindowTop=0\r\nWindowWidth=1\r\nWindowHeight=4294967296\r\n")
-        << ""
-        << "1,2,3,4,1"
-        << QByteArray(
-               "WindowLeft=1\nWindowTop=2\nWindowWidth=3\nWindowHeight=4\nWindowMaximized=1");
-}
-
-// As HexView: users who never move the window keep their file as it was;
-// and the place alone never makes another window's file count as changed.
-void tst_SettingsStore::windowKeysOnlyOnceMoved()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, loaded);
-    QFETCH(QString, moved);
-    QFETCH(QByteArray, written);
-    writeBytes(dataFolder() + "Settings.ini", "[SETTINGS]\r\nComPort=0\r\n" + file);
-    SettingsRecord s;
-    CommandTexts slots;
-    fkt_MainLoadSettings(s, slots);
-    const auto text = [](const std::optional<WindowPlace> &w) {
-        return w ? QStringLiteral("%1,%2,%3,%4,%5")
-                       .arg(w->Left)
-                       .arg(w->Top)
-                       .arg(w->Width)
-                       .arg(w->Height)
-                       .arg(w->Maximized)
-                 : QString();
-    };
-    QCOMPARE(text(s.Window), loaded);
-    QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
-    if (!moved.isEmpty()) {
-        const QStringList n = moved.split(u',');
-        s.Window = WindowPlace{n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt(),
-                               quint8(n[4].toInt())};
-        s.WindowKeys = true;
-        QVERIFY(settingsFileHolds(s, 0)); // another window's place is no change
-    }
-    QVERIFY(fkt_MainSaveSettings(s, 0, slots).isEmpty());
-    QFile saved(dataFolder() + "Settings.ini");
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QByteArrayList lines;
-    for (const QByteArray &line : saved.readAll().split('\n'))
-        if (line.startsWith("Window"))
-            lines << line.trimmed();
-    QCOMPARE(lines.join('\n'), written);
 }
 
 void tst_SettingsStore::recordLogFileComesBackExactly_data()

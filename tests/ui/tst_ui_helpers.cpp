@@ -1,6 +1,5 @@
 #include "ui/CommandFileDialog.h"
 #include "ui/MainLayout.h"
-#include "ui/WindowPlacement.h"
 
 #include <QTest>
 
@@ -12,8 +11,6 @@ private Q_SLOTS:
     void defaultExtension_data();
     void defaultExtension();
     void logTakesRoomOfHiddenOptions();
-    void windowPlaceRestored_data();
-    void windowPlaceRestored();
 };
 
 void tst_UiHelpers::fileDialogFilter_data()
@@ -63,40 +60,6 @@ void tst_UiHelpers::logTakesRoomOfHiddenOptions()
     QCOMPARE(larger.cmdQuit.topLeft(), QPoint(7380, 7620));
     QCOMPARE(larger.cmdInsertSpecialChar.left(), 4860);
     QCOMPARE(larger.txtWaitTime.left(), 2940); // the repetition controls keep their left
-}
-
-void tst_UiHelpers::windowPlaceRestored_data()
-{
-    QTest::addColumn<QRect>("stored");
-    QTest::addColumn<QRect>("placed"); // no position (0, 0 as left and top): the system's
-    QTest::addColumn<bool>("positioned");
-    const QSize least(718, 586);
-    QTest::newRow("on the first screen")
-        << QRect(100, 50, 800, 600) << QRect(100, 50, 800, 600) << true;
-    QTest::newRow("on the second screen")
-        << QRect(1300, 20, 900, 700) << QRect(1300, 20, 900, 700) << true;
-    QTest::newRow("smaller than the least size")
-        << QRect(10, 10, 300, 200) << QRect(QPoint(10, 10), least) << true;
-    QTest::newRow("off every screen")
-        << QRect(5000, 5000, 800, 600) << QRect(0, 0, 800, 600) << false;
-    QTest::newRow("across the edge of a screen")
-        << QRect(1200, 100, 800, 600) << QRect(0, 0, 800, 600) << false;
-    QTest::newRow("larger than the first screen, a monitor gone")
-        << QRect(-3000, 0, 2500, 1400) << QRect(0, 0, 1280, 1000) << false;
-    QTest::newRow("off every screen and small")
-        << QRect(-900, -900, 100, 100) << QRect(QPoint(), least) << false;
-}
-
-// Two screens side by side: 1280 x 1000 and 1024 x 768 to its right.
-void tst_UiHelpers::windowPlaceRestored()
-{
-    QFETCH(QRect, stored);
-    QFETCH(QRect, placed);
-    QFETCH(bool, positioned);
-    const WindowPlacement::Placement p = WindowPlacement::restore(
-        stored, QSize(718, 586), {QRect(0, 0, 1280, 1000), QRect(1280, 0, 1024, 768)});
-    QCOMPARE(QRect(p.position.value_or(QPoint()), p.size), placed);
-    QCOMPARE(p.position.has_value(), positioned);
 }
 
 QTEST_APPLESS_MAIN(tst_UiHelpers)
