@@ -2287,6 +2287,13 @@ void tst_frmMain::findInTheLog()
                 QRect(QPoint(), bar->size()).contains(told->geometry()));
     QVERIFY(field->width() >= 150 * p.window->logicalDpiX() / 96);
     QVERIFY(list->geometry().bottom() < bar->geometry().top());
+    QVERIFY(bar->height() < 3 * field->height()); // at most two lines
+    QWidget *prior = p.child<QWidget>("labFind"); // one line, the field taking the room left
+    for (QWidget *w : QWidgetList{field, p.button("cmdFindNext"), p.button("cmdFindPrevious"),
+                                  p.button("cmdFindClose")})
+        QVERIFY(std::exchange(prior, w)->geometry().right() < w->x() &&
+                w->y() < field->geometry().bottom());
+    QCOMPARE(p.button("cmdFindNext")->width(), p.button("cmdFindNext")->sizeHint().width());
     QCOMPARE(log.selectedIndex(), found < 0 ? 1 : found);
     QCOMPARE(bool(list->match()), found >= 0);
     QCOMPARE(p.child<QAction>("mnuViewFollow")->isChecked(), found < 0);
