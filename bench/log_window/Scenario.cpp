@@ -508,12 +508,18 @@ int runIdle(Program &program, double seconds)
     return 0;
 }
 
+void printTarget(const QString &figure, const QString &target);
+QString yesNo(bool yes);
+
+// A full log saved through the File menu, then kept as LastLog.txt by the
+// window's end.
 int runSave(Program &program)
 {
     TrafficLog &log = program.window->engine().log();
-    const QString block = Codec::toText(Feed::bytes(Feed::Pattern::Bytes, 0, 2048 - 21));
+    const QString block = Codec::toText(
+        Feed::bytes(Feed::Pattern::Bytes, 0, 2048 - TrafficLog::kPrefixLength));
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < 32000; ++i)
+    for (int i = 0; i < TrafficLog::kClearAboveIndex + 1; ++i)
         log.AppendTrafficLine(TrafficLog::Direction::Received, block, now);
     runEventsFor(200);
     const QString path = program.data.filePath(QStringLiteral("saved.log"));
@@ -526,11 +532,18 @@ int runSave(Program &program)
                 "resident %ld KiB with the full log\n",
                 log.count(), static_cast<long long>(ms),
                 static_cast<long long>(QFileInfo(path).size()), Probes::residentKiB());
-    return QFileInfo(path).size() > 0 ? 0 : 1;
+    const QString lastLog = program.settings.DataFolder + QStringLiteral("LastLog.txt");
+    clock.restart();
+    program.window->close();
+    const qint64 endMs = clock.elapsed();
+    printTarget(QStringLiteral("the end with a full log: %1 ms, LastLog.txt %2 bytes")
+                    .arg(endMs)
+                    .arg(QFileInfo(lastLog).size()),
+                QStringLiteral("under 2 s: %1").arg(yesNo(endMs < 2000)));
+    return QFileInfo(path).size() > 0 && QFileInfo(lastLog).size() == QFileInfo(path).size() ? 0
+                                                                                             : 1;
 }
 
-void printTarget(const QString &figure, const QString &target);
-QString yesNo(bool yes);
 
 // Milliseconds of one search through the find bar, started by its Next button.
 double timedSearch(Program &program, const QString &text)

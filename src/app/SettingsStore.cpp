@@ -10,6 +10,8 @@
 #include "app/modFile.h"
 #include "text/Checksums.h"
 
+#include <limits>
+
 
 namespace {
 
@@ -32,6 +34,18 @@ private:
     }
     QString m_path;
 };
+
+// The keys of the window's place, in the order they are written. A key of
+// the window added later (a splitter's position, say) is a row here and a
+// field of WindowPlace.
+struct WindowKey {
+    const char *key;
+    qint32 WindowPlace::*field;
+};
+constexpr WindowKey kWindowKeys[] = {{"WindowLeft", &WindowPlace::Left},
+                                     {"WindowTop", &WindowPlace::Top},
+                                     {"WindowWidth", &WindowPlace::Width},
+                                     {"WindowHeight", &WindowPlace::Height}};
 
 // Collects the keys of the settings file in the order they are written.
 class KeyWriter {
@@ -90,6 +104,24 @@ void copyTemplateOnFirstRun(const QString &dataFolder, std::optional<quint8> lan
     }
 }
 
+// A place is known only when each of its keys holds a number; the window
+// system places the window otherwise.
+void readWindowKeys(const KeyReader &r, SettingsRecord &s)
+{
+    WindowPlace place;
+    for (const WindowKey &k : kWindowKeys) {
+        QString text;
+        r.text(k.key, text);
+        const auto number = SettingsNumber::parse(text);
+        if (!number || *number < std::numeric_limits<qint32>::min() ||
+            *number > std::numeric_limits<qint32>::max())
+            return;
+        place.*k.field = qint32(*number);
+    }
+    r.number<quint8>("WindowMaximized", place.Maximized, 0);
+    s.Window = place;
+}
+
 void readKeys(const QString &path, SettingsRecord &s)
 {
     const KeyReader r(path);
@@ -133,6 +165,7 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<quint8>("CheckSum", s.CheckSum, 0);
     if (s.CheckSum > kChecksums.size())
         s.CheckSum = 0; // no algorithm of that number: off
+    readWindowKeys(r, s);
 }
 
 // RTS, DTR and ShowOptions are never written: they belong to whoever edits
@@ -176,14 +209,30 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
         w.number("CheckSum", s.CheckSum);
 }
 
+// Only once the window was moved or resized: users who never do keep their
+// file as it was.
+void collectWindowKeys(KeyWriter &w, const SettingsRecord &s)
+{
+    if (!s.WindowKeys || !s.Window)
+        return;
+    for (const WindowKey &k : kWindowKeys)
+        w.number(k.key, (*s.Window).*k.field);
+    w.number("WindowMaximized", s.Window->Maximized);
+}
+
 // Every key the end writes, in its order; WaitTime from waitTime where given.
-KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime)
+// The window's place is left out where another window's file is compared:
+// that another window was moved is no change worth a question.
+KeyWriter keysToWrite(const SettingsRecord &s, std::optional<qint16> waitTime,
+                      bool withWindow = true)
 {
     KeyWriter writer;
     collectKeys(writer, s);
     writer.number("WaitTime", waitTime.value_or(s.WaitTime));
     collectRecordingKeys(writer, s);
     collectViewKeys(writer, s);
+    if (withWindow)
+        collectWindowKeys(writer, s);
     return writer;
 }
 
@@ -223,7 +272,7 @@ ProfileStamps stampProfileFiles(const QString &dataFolder)
 
 bool settingsFileHolds(const SettingsRecord &settings, std::optional<qint16> waitTime)
 {
-    const KeyWriter writer = keysToWrite(settings, waitTime);
+    const KeyWriter writer = keysToWrite(settings, waitTime, false);
     return writer.heldBy(SettingsFilePath(settings.DataFolder));
 }
 

@@ -32,8 +32,9 @@ ProfileStamps stampProfileFiles(const QString &dataFolder);
 
 // Whether the window's files already hold what the end would write: every
 // key of the settings with the value the end writes (WaitTime from waitTime
-// where given), as a reader reads it back; the eight command lines. Writing
-// such a file would change nothing another window put there.
+// where given), as a reader reads it back, but for the window's place; the
+// eight command lines. Writing such a file would change nothing another
+// window put there but where that window was.
 bool settingsFileHolds(const SettingsRecord &settings, std::optional<qint16> waitTime);
 bool commandFileHolds(const QString &dataFolder, const CommandTexts &slots);
 

@@ -3,6 +3,26 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
+// Where the main window was when a run ended, in twips as the window's other
+// measures, from the keys WindowLeft, WindowTop, WindowWidth, WindowHeight
+// and WindowMaximized of the settings file: the normal (not maximized)
+// geometry, and whether the window was maximized.
+struct WindowPlace {
+    qint32 Left = 0;
+    qint32 Top = 0;
+    qint32 Width = 0;
+    qint32 Height = 0;
+    quint8 Maximized = 0;
+    bool operator==(const WindowPlace &other) const
+    {
+        return Left == other.Left && Top == other.Top && Width == other.Width &&
+               Height == other.Height && Maximized == other.Maximized;
+    }
+    bool operator!=(const WindowPlace &other) const { return !(*this == other); }
+};
+
 // The settings record of the program. Byte flags are tested for the value 1
 // (PrefixOption, ReadjustOption, DeleteSendChars, ShowOptions) or for any
 // value other than 0 (RTS, DTR, Peculiar).
@@ -28,6 +48,7 @@ struct SettingsRecord {
     quint8 HexView = 0;         // 1: the log shows its lines in hex
     quint8 LineEnd = 0;         // 0 off, 1 LF, 2 CR, 3 CR LF: a received block also ends there
     quint8 CheckSum = 0;        // 0 off, 1-7: the checksum every [IN] line is checked with
+    std::optional<WindowPlace> Window; // none: the window system places the window
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -49,6 +70,9 @@ struct SettingsRecord {
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;
+    // The window keys are written only when this is set: the window was
+    // moved or resized in this run.
+    bool WindowKeys = false;
 };
 
 namespace modGlobal {

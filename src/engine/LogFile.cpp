@@ -135,4 +135,9 @@ int save(const TrafficLog &log, const QString &path, const QString &port, const 
     return 0;
 }
 
+QString lastLogPath(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("LastLog.txt");
+}
+
 } // namespace LogFile

@@ -44,4 +44,8 @@ void appendLine(QByteArray &out, const QByteArray &lineBytes);
 // Answers 0, or the errno of the failure; the old file then stays.
 int save(const TrafficLog &log, const QString &path, const QString &port, const QDateTime &now);
 
+// Where the window keeps the log of its last run: LastLog.txt in its data
+// folder (which ends with the path separator).
+QString lastLogPath(const QString &dataFolder);
+
 } // namespace LogFile

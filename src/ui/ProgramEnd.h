@@ -10,10 +10,10 @@ class frmMain;
 
 // Ends the program as Esc does when the system asks it to: on SIGTERM, SIGHUP
 // and SIGINT, and when the desktop session ends. The window is unloaded once
-// (settings and the default command file saved) without any message box, a
-// failed save going to standard error, and every event loop ends, also that
-// of a dialog or box that is open: with 128 + the signal's number after a
-// signal, with 0 at the session's end.
+// (settings, the default command file and the log's LastLog.txt saved)
+// without any message box, a failed save going to standard error, and every
+// event loop ends, also that of a dialog or box that is open: with 128 + the
+// signal's number after a signal, with 0 at the session's end.
 //
 // The signal handler only writes the signal's number into a pipe; the event
 // loop reads it there, so the window is unloaded outside the handler. A signal

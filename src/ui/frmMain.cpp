@@ -4,6 +4,7 @@
 #include "app/SettingsStore.h"
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
+#include "engine/LogFile.h"
 #include "engine/LogRecorder.h"
 #include "engine/NumberText.h"
 #include "engine/TerminalEngine.h"
@@ -132,6 +133,9 @@ void frmMain::buildControls()
 
     stbStatus = new QLabel(this);
     stbStatus->setObjectName(QStringLiteral("stbStatus"));
+    // The port's status gives way first when the bar is short of room, then
+    // the line field; its tool tip and name keep all of it.
+    stbStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->setObjectName(QStringLiteral("stbStatusBar"));
     statusBar()->addWidget(stbStatus, 1);
     lblLineInfo = new QLabel(this);
@@ -234,6 +238,7 @@ void frmMain::Form_Load()
     m_stamps = stampProfileFiles(m_settings.DataFolder);
     m_history.load(SendHistory::filePath(m_settings.DataFolder));
     setSlotTexts(slots);
+    restorePlace();
     if (m_portForThisRun > 0) {
         m_storedComPort = m_settings.ComPort;
         m_settings.ComPort = quint8(m_portForThisRun - 1);
@@ -282,6 +287,7 @@ void frmMain::Form_Unload()
     rememberRecording();
     m_recorder->finish();
     QList<SaveFailure> failures;
+    rememberPlace();
     // The port given for this run only is not stored.
     if (m_storedComPort)
         m_settings.ComPort = *m_storedComPort;
@@ -296,6 +302,7 @@ void frmMain::Form_Unload()
         if (const int error = m_history.save(historyFile))
             failures.append({historyFile, error});
     }
+    saveLastLog(failures);
     try {
         if (m_port.PortOpen())
             m_port.setPortOpen(false);
@@ -303,6 +310,20 @@ void frmMain::Form_Unload()
         // The program ends either way.
     }
     reportSaveFailures(failures);
+}
+
+// A stray Esc must not lose the run's log: it is kept as LastLog.txt, in the
+// form a saved log has, until the next run that logged something ends. An
+// empty log leaves the file of the run before.
+void frmMain::saveLastLog(QList<SaveFailure> &failures)
+{
+    const TrafficLog &log = m_engine->log();
+    if (!m_settingsLoaded || log.count() == 0)
+        return;
+    const QString path = LogFile::lastLogPath(m_settings.DataFolder);
+    if (const int error = LogFile::save(log, path, m_engine->connection().portDescription(),
+                                        QDateTime::currentDateTimeUtc()))
+        failures.append({path, error});
 }
 
 // The old files are still there, but the user must not believe the changes
@@ -382,8 +403,8 @@ void frmMain::ApplyLanguage()
     mnuFile->setTitle(res(1001));
     showPortState();
     mnuFileQuit->setText(res(1002));
-    mnuFileLoadConfig->setText(res(1007));
-    mnuFileSaveConfig->setText(res(1008));
+    mnuFileLoadConfig->setText(res(2250)); // 1007 and 1008 without the mnemonic
+    mnuFileSaveConfig->setText(res(2251));
     mnuFileSaveLog->setText(res(1800));
     mnuFileRecordLog->setText(res(1870));
     mnuLogCopyLine->setText(res(1801));
@@ -455,9 +476,10 @@ void frmMain::ArrangeControls()
     // The find bar takes the bottom of the log's room.
     QRect list = g.lstSendReceive;
     if (fraFind->isVisibleTo(this)) {
-        constexpr int kBarHeight = 345, kGap = 45;
-        put(fraFind, QRect(list.left(), list.bottom() + 1 - kBarHeight, list.width(), kBarHeight));
-        list.setHeight(list.height() - kBarHeight - kGap);
+        constexpr int kGap = 45;
+        const int barHeight = placeFindResult(Twips::toPixels(list.width(), m_dpi));
+        put(fraFind, QRect(list.left(), list.bottom() + 1 - barHeight, list.width(), barHeight));
+        list.setHeight(list.height() - barHeight - kGap);
     }
     put(lstSendReceive, list);
     put(cmdDelete, g.cmdDelete);

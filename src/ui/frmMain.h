@@ -106,7 +106,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
@@ -121,6 +123,7 @@ private:
     void showFindBar();
     void closeFindBar();
     bool inFindBar(const QObject *watched) const;
+    int placeFindResult(int width);
     // Finds the next (previous) line with the find bar's text.
     void findInLog(bool backwards);
     QString findTextRefusal() const;
@@ -138,6 +141,10 @@ private:
     void applyTabOrder();
     void fitLabels();
     void Form_Unload();
+    void saveLastLog(QList<SaveFailure> &failures);
+    void restorePlace();
+    WindowPlace currentPlace() const;
+    void rememberPlace();
     void reportSaveFailures(const QList<SaveFailure> &failures);
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);
@@ -194,6 +201,7 @@ private:
     bool m_portInUse = false;       // the File menu offers to close the port
     int m_portForThisRun = 0;       // --port's COM number; 0: the stored one
     std::optional<quint8> m_storedComPort; // ComPort to save while --port's stands
+    std::optional<WindowPlace> m_placeShown; // where the window stood when first active
     ProfileStamps m_stamps;                // the window's own files as it read or last wrote them
     SendHistory m_history;                 // the texts sent from the send box
     FileChooser m_fileChooser;
@@ -258,9 +266,9 @@ private:
     QMenu *mnuQuestion = nullptr;
     QAction *mnuQuestionProgramInfo = nullptr;
     QLineEdit *m_activeTextBox = nullptr;
-    // Switching the port controls off hands the focus on to the next control
-    // (slot 1); the control the user had left it in gets it back when they
-    // are switched on again, unless the user has moved it meanwhile.
+    // Switching the port controls off hands the focus to the log; the control
+    // the user had left it in gets it back when they are switched on again,
+    // unless the user has moved it meanwhile.
     QPointer<QWidget> m_focusToReturn;
     bool m_switchingPortControls = false;
 };

@@ -10,10 +10,11 @@
 #include "text/StringTable.h"
 #include "text/modFormat.h"
 #include "ui/LogView.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -42,14 +43,21 @@ constexpr int kMostFindCharacters = 32767;
 // The held lines' count is shown at most this often while lines stream in.
 constexpr int kLineInfoIntervalMs = 100;
 
+// In twips: the find field's least width (150 pixels at 96 dots per inch),
+// the gap between the bar's controls, the height of one of its lines.
+constexpr int kFindFieldLeast = 2250;
+constexpr int kFindBarSpacing = 90;
+constexpr int kFindBarLine = 345;
+
 } // namespace
 
 void frmMain::buildFindBar()
 {
     fraFind = new QWidget(m_client);
     fraFind->setObjectName(QStringLiteral("fraFind"));
-    auto *row = new QHBoxLayout(fraFind);
+    auto *row = new QGridLayout(fraFind);
     row->setContentsMargins(0, 0, 0, 0);
+    row->setHorizontalSpacing(Twips::toPixels(kFindBarSpacing, m_dpi));
     labFind = new QLabel(fraFind);
     labFind->setObjectName(QStringLiteral("labFind"));
     txtFind = new QLineEdit(fraFind);
@@ -66,12 +74,16 @@ void frmMain::buildFindBar()
     cmdFindClose->setObjectName(QStringLiteral("cmdFindClose"));
     cmdFindClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     cmdFindClose->setFlat(true);
-    row->addWidget(labFind);
-    row->addWidget(txtFind, 1);
-    row->addWidget(cmdFindNext);
-    row->addWidget(cmdFindPrevious);
-    row->addWidget(labFindResult);
-    row->addWidget(cmdFindClose);
+    // A hint in the result line must not squeeze the field until it cannot
+    // be read: the field keeps its least width, the line goes below it.
+    txtFind->setMinimumWidth(Twips::toPixels(kFindFieldLeast, m_dpi));
+    row->addWidget(labFind, 0, 0);
+    row->addWidget(txtFind, 0, 1);
+    row->addWidget(cmdFindNext, 0, 2);
+    row->addWidget(cmdFindPrevious, 0, 3);
+    row->addWidget(labFindResult, 0, 4);
+    row->addWidget(cmdFindClose, 0, 5);
+    row->setColumnStretch(1, 1);
     fraFind->setVisible(false);
 
     m_lineInfoTimer.setSingleShot(true);
@@ -163,6 +175,31 @@ void frmMain::closeFindBar()
     ArrangeControls();
     if (hadFocus)
         lstSendReceive->setFocus(Qt::OtherFocusReason);
+}
+
+// The find bar's height in twips for a bar width pixels wide. The result
+// line stands beside the buttons while the field keeps its least width
+// there; else it takes a line of its own below the field.
+int frmMain::placeFindResult(int width)
+{
+    auto *grid = static_cast<QGridLayout *>(fraFind->layout());
+    int beside = txtFind->minimumWidth() + 5 * grid->horizontalSpacing();
+    for (const QWidget *w :
+         {static_cast<QWidget *>(labFind), static_cast<QWidget *>(cmdFindNext),
+          static_cast<QWidget *>(cmdFindPrevious), static_cast<QWidget *>(labFindResult),
+          static_cast<QWidget *>(cmdFindClose)})
+        beside += w->sizeHint().width();
+    const bool below = !labFindResult->text().isEmpty() && beside > width;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(grid->indexOf(labFindResult), &row, &column, &rows, &columns);
+    if (below != (row == 1)) { // moved only when it changes, or the bar is laid out forever
+        grid->removeWidget(labFindResult);
+        if (below)
+            grid->addWidget(labFindResult, 1, 1, 1, 4);
+        else
+            grid->addWidget(labFindResult, 0, 4);
+    }
+    return below ? 2 * kFindBarLine : kFindBarLine;
 }
 
 bool frmMain::inFindBar(const QObject *watched) const

@@ -2,7 +2,8 @@
 // or cancel button, so Enter and Esc are built here: Enter presses the
 // focused button, or else the send button; Esc presses Quit from anywhere.
 // F1 to F8 press the slot buttons on key press, but in the slot boxes on key
-// release; a few controls do not dispatch them at all. In the find bar Esc
+// release; a few controls do not dispatch them at all. Alt with a letter
+// opens a menu or does nothing. In the find bar Esc
 // closes the bar, and Enter (Shift+Enter) in its field finds the next
 // (previous) line.
 
@@ -36,6 +37,15 @@ bool isFunctionKey(int qtKey)
 bool isEnter(int qtKey)
 {
     return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter;
+}
+
+// Alt with a letter that opens no menu would type the letter. AltGr's
+// characters come without Alt, or as Ctrl+Alt where AltGr is sent so.
+bool isUnusedMnemonic(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+           !event->text().isEmpty() && event->text().at(0).isPrint();
 }
 
 } // namespace
@@ -112,6 +122,9 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return handleKeyRelease(watched, static_cast<QKeyEvent *>(event));
     if (event->type() == QEvent::FocusIn && watched->isWidgetType())
         focusEntered(static_cast<QWidget *>(watched), static_cast<QFocusEvent *>(event)->reason());
+    // A new text in the find bar's result line may need a line of its own.
+    if (event->type() == QEvent::LayoutRequest && watched == fraFind)
+        ArrangeControls();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -129,6 +142,8 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
         mnuViewFollow->trigger();
         return true;
     }
+    if (isUnusedMnemonic(event))
+        return true;
     if (isEnter(key) && watched == txtFind) {
         findInLog(event->modifiers() & Qt::ShiftModifier);
         return true;

@@ -90,24 +90,27 @@ void frmMain::showLogMenu(const QPoint &viewportPoint)
 
 void frmMain::mnuEditSettings_Click()
 {
+    bool accepted = false;
     if (m_settingsDialog) {
         m_settingsDialog(*this);
     } else {
         const auto portList = m_portListSource ? m_portListSource
                                                : [] { return QStringLiteral("0"); };
-        // Accepting stores the port shown, also one given for this run only.
         frmSettings dialog(
-            m_settings, portList,
-            [this] {
-                m_storedComPort.reset();
-                m_engine->connection().fkt_MainOpenPort();
-            },
-            this);
+            m_settings, portList, [&accepted] { accepted = true; }, this);
         dialog.setQuietTimeText(txtWaitTime->text());
         if (dialog.exec() == QDialog::Accepted)
             txtWaitTime->setText(dialog.quietTimeText());
     }
     ApplyLanguage();
+    // The port opens once the dialog has gone, as at the start: a server
+    // across the network may keep it waiting, and a box about the opening
+    // belongs over the main window. Accepting stores the port shown, also one
+    // given for this run only.
+    if (accepted) {
+        m_storedComPort.reset();
+        m_engine->connection().fkt_MainOpenPort();
+    }
 }
 
 void frmMain::mnuQuestionProgramInfo_Click()

@@ -61,10 +61,15 @@ void frmMain::enablePortControls(bool enabled)
         rememberFocusOfPortControls();
     {
         const QScopedValueRollback switching(m_switchingPortControls, true);
+        // Before the window shows, the send box is the one to get the focus
+        // first: without it, the first control that takes it would be slot 1.
+        if (!enabled && !focusWidget())
+            lstSendReceive->setFocus(Qt::OtherFocusReason);
         txtSend->setEnabled(enabled);
         cmdInsertSpecialChar->setEnabled(enabled);
         for (QPushButton *button : cmdBefehl)
             button->setEnabled(enabled);
+        UpdateSendButton(); // it follows slot 1's button
     }
     if (enabled)
         returnFocusToPortControls();
@@ -106,6 +111,20 @@ void frmMain::returnFocusToPortControls()
     target->setFocus(Qt::OtherFocusReason);
 }
 
+// Qt hands the focus of a control switched off to the next one in the Tab
+// order, slot 1's box with its text selected, so the next key typed would
+// replace a stored command. Whatever the program switches off, the focus goes
+// to the log, where keys change nothing kept.
+bool frmMain::focusNextPrevChild(bool next)
+{
+    const QWidget *focus = focusWidget();
+    if (focus && !focus->isEnabled()) {
+        lstSendReceive->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QMainWindow::focusNextPrevChild(next);
+}
+
 // Only where the user puts the focus counts: not where switching the port
 // controls off moves it, nor where the window's activation shows it while it
 // is still to be returned.
@@ -131,6 +150,7 @@ void frmMain::setStatusText(const QString &text)
     if (text != stbStatus->text())
         statusBar()->clearMessage();
     stbStatus->setText(text);
+    stbStatus->setToolTip(text);
     // The bar itself carries the text, so a screen reader finds it there and
     // is told of each change (a name-changed event).
     if (statusBar()->currentMessage().isEmpty())

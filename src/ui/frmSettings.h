@@ -14,13 +14,14 @@ class QTabWidget;
 struct SettingsRecord;
 
 // The settings dialog: copies the record into its controls on opening and
-// back only on Accept, then has the port reopened with the new parameters.
+// back only on Accept, then tells the window, which reopens the port with
+// the new parameters once the dialog has closed.
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
     // portListSource delivers the port list text of the machine (count, then
-    // number and friendly name per port, split by ETX); openPort reopens the
-    // serial port from the record after Accept has stored it.
+    // number and friendly name per port, split by ETX); openPort is called
+    // once Accept has stored the record.
     frmSettings(SettingsRecord &settings, std::function<QString()> portListSource,
                 std::function<void()> openPort, QWidget *parent = nullptr);
 

@@ -251,8 +251,8 @@ void tst_StringTable::exactTexts_data()
         << u"%% cannot use RTS/CTS and XON/XOFF together"_qs;
     QTest::newRow("1917 waiting field")
         << 1917 << u"Warte auf COM%% (%%)..."_qs << u"Waiting for COM%% (%%)..."_qs;
-    QTest::newRow("1918") << 1918 << u"Schnittstelle öffnen"_qs << u"Open port"_qs;
-    QTest::newRow("1919") << 1919 << u"Schnittstelle schließen"_qs << u"Close port"_qs;
+    QTest::newRow("1918") << 1918 << u"&Schnittstelle öffnen"_qs << u"Open &port"_qs;
+    QTest::newRow("1919") << 1919 << u"&Schnittstelle schließen"_qs << u"Close &port"_qs;
     QTest::newRow("1920 changed by another window")
         << 1920
         << u"Die Datei %% wurde inzwischen von einem anderen Lintrova-Fenster geändert. "

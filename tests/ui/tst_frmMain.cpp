@@ -116,6 +116,7 @@ private Q_SLOTS:
     void doubleClickShowsLine_data();
     void doubleClickShowsLine();
     void captionsFollowLanguage();
+    void everyMenuItemHasItsOwnMnemonic();
     void geometry_data();
     void geometry();
     void portErrorIsReported();
@@ -150,6 +151,8 @@ private Q_SLOTS:
     void textBoxesHaveNoLengthLimit();
     void focusStaysAfterReopening_data();
     void focusStaysAfterReopening();
+    void focusGoesToTheLogWhenControlsGoOff_data();
+    void focusGoesToTheLogWhenControlsGoOff();
     void endForTheSystem_data();
     void endForTheSystem();
     void programEndsBySignal_data();
@@ -390,6 +393,10 @@ void tst_frmMain::saveFailureAtExitIsShown_data()
         << 0 << QStringList{"History.txt"}
         << de + u"Die Datei %1History.txt konnte beim Beenden nicht gespeichert werden. "
                 "Der Name ist der eines Ordners."_qs;
+    QTest::newRow("the last log")
+        << 1 << QStringList{"LastLog.txt"}
+        << en + u"The file %1LastLog.txt could not be saved at exit. The name is that of a "
+                "folder."_qs;
 }
 
 // The old files stay; the user is told before the program ends.
@@ -527,6 +534,11 @@ void tst_frmMain::lineInfoTellsTheTimes_data()
     QTest::newRow("the view follows the last line") << 1 << exchange << -2 << u"Δ 837 ms"_qs;
     QTest::newRow("the first line") << 0 << exchange << 0 << QString();
     QTest::newRow("no line selected") << 0 << exchange << -1 << QString();
+    const QStringList slowest{"OUT 2026-12-07T10:00:00.000Z", "IN 2026-12-07T10:01:39.999Z 32767"};
+    QTest::newRow("the widest common text, fault: cut at the first start's size")
+        << 0 << slowest << 1 << u"Δ 99999 ms, Antwort nach 99999 ms (mit 32767 ms Ruhezeit)"_qs;
+    QTest::newRow("the widest common text, English")
+        << 1 << slowest << 1 << u"Δ 99999 ms, reply after 99999 ms (incl. 32767 ms quiet time)"_qs;
     QTest::newRow("a reply with no [OUT] before it")
         << 1 << QStringList{"IN 2026-12-07T10:00:00.000Z 0", "IN 2026-12-07T10:00:02.500Z 0"} << 1
         << u"Δ 2500 ms"_qs;
@@ -562,6 +574,10 @@ void tst_frmMain::lineInfoTellsTheTimes()
     QCOMPARE(field->text(), info);
     QCOMPARE(field->isVisible(), !info.isEmpty());
     QCOMPARE(field->toolTip(), info);
+    // Whole at the first start's size: the port's status gives way.
+    QTRY_VERIFY(field->contentsRect().width() >= field->fontMetrics().horizontalAdvance(info));
+    auto *status = p.child<QLabel>("stbStatus");
+    QCOMPARE(status->toolTip(), status->text());
     // However long its text, the field asks the window for no room of its own
     // beyond a gap: it never widens it.
     QVERIFY(p.window->statusBar()->minimumSizeHint().width() - narrowest <
@@ -683,23 +699,46 @@ void tst_frmMain::captionsFollowLanguage()
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuFile"), true),
              QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
                           "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
-    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Schnittstelle schließen"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("&Schnittstelle schließen"));
     QCOMPARE(p.child<QAction>("mnuFilePort")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+Shift+O")));
-    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Protokoll speichern..."));
-    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Protokoll mitschreiben..."));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("&Protokoll speichern..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(),
+             QStringLiteral("Protokoll &mitschreiben..."));
     p.window->setSettingsDialog([](frmMain &w) { w.settings().Language = 1; });
     p.window->mnuEditSettings_Click();
     QCOMPARE(p.button("cmdBefehl3")->text(), QStringLiteral("Command 3 [F3]"));
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Send Characters"));
-    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close port"));
-    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save log..."));
-    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("Record log..."));
-    QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy all"));
+    QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close &port"));
+    QCOMPARE(p.child<QAction>("mnuFileSaveLog")->text(), QStringLiteral("Save lo&g..."));
+    QCOMPARE(p.child<QAction>("mnuFileRecordLog")->text(), QStringLiteral("&Record log..."));
+    QCOMPARE(p.child<QAction>("mnuLogCopyAll")->text(), QStringLiteral("Copy &all"));
     QCOMPARE(p.child<QGroupBox>("fraCommands")->title(), QStringLiteral("Command Configuration"));
     QCOMPARE(p.window->windowTitle(), QStringLiteral("Lintrova"));
     QCOMPARE(p.child<QCheckBox>("chkRepeat")->text(),
              QStringLiteral("Zu sendende Zeichen wiederholen...")); // fixed caption
+}
+
+// Every title and item of every menu, submenu and the log's context menu.
+void tst_frmMain::everyMenuItemHasItsOwnMnemonic()
+{
+    QStringList faults;
+    for (const QByteArray language : {"0", "1"}) {
+        Program p("[SETTINGS]\r\nBaudrate=5\r\nLanguage=" + language + "\r\n");
+        QList<QWidget *> menus{p.window->menuBar()};
+        for (QMenu *menu : p.window->findChildren<QMenu *>())
+            menus << menu;
+        for (const QWidget *menu : menus) {
+            QStringList letters{QString()};
+            for (const QAction *item : menu->actions()) {
+                const QString letter = QKeySequence::mnemonic(item->text()).toString();
+                if (!item->isSeparator() && item->text() != u"?" && letters.contains(letter))
+                    faults << menu->objectName() + u':' + item->text();
+                letters << letter;
+            }
+        }
+    }
+    QCOMPARE(faults, QStringList());
 }
 
 void tst_frmMain::geometry_data()
@@ -765,12 +804,12 @@ void tst_frmMain::hexViewFromTheViewMenu_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("items");
-    QTest::newRow("German") << 0 << QStringList{"Datei", "Bearbeiten", "Ansicht", "?"}
-                            << QStringList{"Hexadezimal", "&Prüfsumme prüfen", "", "Suchen...",
-                                           "Neuesten Zeilen folgen"};
-    QTest::newRow("English") << 1 << QStringList{"File", "Edit", "View", "?"}
-                             << QStringList{"Hexadecimal", "&Check checksum", "", "Find...",
-                                            "Follow new lines"};
+    QTest::newRow("German") << 0 << QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "?"}
+                            << QStringList{"&Hexadezimal", "&Prüfsumme prüfen", "", "&Suchen...",
+                                           "&Neuesten Zeilen folgen"};
+    QTest::newRow("English") << 1 << QStringList{"&File", "&Edit", "&View", "?"}
+                             << QStringList{"&Hexadecimal", "&Check checksum", "", "&Find...",
+                                            "Follow &new lines"};
 }
 
 // A received answer read in hex: the view, the line box, copying and what a
@@ -801,7 +840,9 @@ void tst_frmMain::hexViewFromTheViewMenu()
     send->setFocus();
     QTest::keyClick(send, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(hex->isChecked());
-    QCOMPARE(send->text(), QString()); // the key went to the menu, not into the box
+    QTest::keyClick(send, 'q', Qt::AltModifier); // no menu's letter (fault: typed q)
+    QTest::keyClick(send, '{', Qt::ControlModifier | Qt::AltModifier); // AltGr on some systems
+    QCOMPARE(send->text(), QStringLiteral("{")); // the keys went to the menus, not into the box
     QCOMPARE(list->form(), TrafficLog::Form::Hex);
     const QString hexLine = time + QStringLiteral("01 03 04 04 D2 16 2E D5 46");
     QCOMPARE(list->shownLine(0), hexLine);
@@ -967,12 +1008,12 @@ void tst_frmMain::checksumNeedsAnEnabledBox()
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEdit"), true),
              QStringList({"mnuEditSettings", "", "mnuEditChecksumItem"}));
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEditChecksum")),
-             QStringList({"CRC-16/MODBUS (niederwertiges Byte zuerst)",
-                          "CRC-16/CCITT-FALSE (höherwertiges Byte zuerst)",
-                          "CRC-16/XMODEM (höherwertiges Byte zuerst)", "CRC-8 (Polynom 0x07)",
-                          "LRC (Zweierkomplement der Summe)", "SUM-8 (Summe modulo 256)",
-                          "XOR-8 (aller Bytes)"}));
-    QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("Prüfsumme anhängen"));
+             QStringList({"CRC-16/&MODBUS (niederwertiges Byte zuerst)",
+                          "CRC-16/&CCITT-FALSE (höherwertiges Byte zuerst)",
+                          "CRC-16/&XMODEM (höherwertiges Byte zuerst)", "CRC-&8 (Polynom 0x07)",
+                          "&LRC (Zweierkomplement der Summe)", "&SUM-8 (Summe modulo 256)",
+                          "X&OR-8 (aller Bytes)"}));
+    QCOMPARE(p.child<QMenu>("mnuEditChecksum")->title(), QStringLiteral("&Prüfsumme anhängen"));
     QAction *submenu = p.child<QAction>("mnuEditChecksumItem");
     QAction *crc = p.child<QAction>("mnuEditChecksumCrc16Modbus");
     QVERIFY(submenu->isEnabled() && crc->isEnabled());
@@ -1097,7 +1138,7 @@ void tst_frmMain::logContextMenu()
     Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(UiTestSupport::itemsOf(menu),
-             QStringList({"Zeile kopieren", "Alles kopieren", "", "Protokoll speichern..."}));
+             QStringList({"&Zeile kopieren", "&Alles kopieren", "", "&Protokoll speichern..."}));
     p.child<QAction>("mnuLogCopyLine")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), log.line(0)); // raw, with its CR
     p.child<QAction>("mnuLogCopyAll")->trigger();
@@ -1110,14 +1151,14 @@ void tst_frmMain::logContextMenu()
     log.setSelectedIndex(0);
     log.extendSelection(1);
     Q_EMIT list->customContextMenuRequested(QPoint(5, list->viewport()->height() - 2));
-    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeilen kopieren"));
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("&Zeilen kopieren"));
     QVERIFY(p.child<QAction>("mnuLogCopyLine")->isEnabled());
     p.child<QAction>("mnuLogCopyLine")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), LogFile::text(log));
     menu->close();
     log.setSelectedIndex(1);
     Q_EMIT list->customContextMenuRequested(list->rowRect(0).center());
-    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("Zeile kopieren"));
+    QCOMPARE(p.child<QAction>("mnuLogCopyLine")->text(), QStringLiteral("&Zeile kopieren"));
     menu->close();
 }
 
@@ -1457,11 +1498,20 @@ void tst_frmMain::specialCharacterGoesToActiveBox()
     QCOMPARE(p.edit(box == QLatin1String("txtSend") ? "txtBefehl3" : "txtSend")->text(), QString());
 }
 
+// The dialog closes first; the port opens afterwards, as at the start.
 void tst_frmMain::settingsDialogReopensPort()
 {
     START_PROGRAM(p);
     p.edit("txtWaitTime")->setText(QStringLiteral("300ms")); // the dialog keeps what it cannot take
-    p.acceptSettings({{"cboBaudrate", 13}, {"cboLanguageProgram", 1}});
+    speed_t whenClosed = 0;
+    UiTestSupport::whenModalShows<frmSettings>([&](frmSettings *dialog) {
+        QObject::connect(dialog, &QDialog::finished, [&] { whenClosed = p.peer->speed(); });
+        dialog->findChild<QComboBox *>("cboBaudrate")->setCurrentIndex(13);
+        dialog->findChild<QComboBox *>("cboLanguageProgram")->setCurrentIndex(1);
+        dialog->findChild<QPushButton *>("cmdOk")->click();
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QCOMPARE(whenClosed, speed_t(B9600)); // the port opens once the dialog has gone
     QCOMPARE(p.peer->speed(), speed_t(B921600));
     QCOMPARE(p.status(),
              QStringLiteral("Interface COM1 is opened with 921600 baud 8 Data bits, 1 Stop bit, "
@@ -1605,6 +1655,39 @@ void tst_frmMain::focusStaysAfterReopening()
     QCOMPARE(p.edit("txtBefehl1")->text(), QString());
 }
 
+void tst_frmMain::focusGoesToTheLogWhenControlsGoOff_data()
+{
+    QTest::addColumn<QString>("focus"); // where the user left it
+    QTest::addColumn<QString>("how");   // what switches it off
+    QTest::newRow("a lost device, fault: keys replaced slot 1") << "txtSend" << QString("lost");
+    QTest::newRow("a lost device under the send button") << "cmdSend" << QString("lost");
+    QTest::newRow("File > Close port") << "txtSend" << QString("close");
+    QTest::newRow("Enter on the send button empties the box") << "cmdSend" << QString("Return");
+    QTest::newRow("a failed opening at the start") << QString() << QString("ComPort=2");
+}
+
+// Keys typed next change no stored text.
+void tst_frmMain::focusGoesToTheLogWhenControlsGoOff()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, how);
+    Program p("[SETTINGS]\r\nBaudrate=5\r\n" + how.toLatin1() + "\r\n",
+              "[SETTINGS]\r\nParam1=stored\r\n");
+    if (focus == "cmdSend") // on only while there is text to send
+        p.edit("txtSend")->setText(QStringLiteral("AT"));
+    if (!focus.isEmpty())
+        p.window->findChild<QWidget *>(focus)->setFocus(Qt::MouseFocusReason);
+    if (how == "lost")
+        p.peer.closeMaster();
+    else if (how == "close")
+        p.child<QAction>("mnuFilePort")->trigger();
+    else if (how == "Return")
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), p.child<QWidget>("lstSendReceive"));
+    QTest::keyClicks(QApplication::focusWidget(), "xyz");
+    QCOMPARE(p.edit("txtBefehl1")->text(), QStringLiteral("stored"));
+}
+
 void tst_frmMain::endForTheSystem_data()
 {
     QTest::addColumn<QString>("how"); // a signal's name, or "session"
@@ -1613,7 +1696,7 @@ void tst_frmMain::endForTheSystem_data()
     QTest::newRow("SIGTERM") << "SIGTERM" << 128 + SIGTERM << false;
     QTest::newRow("SIGHUP") << "SIGHUP" << 128 + SIGHUP << false;
     QTest::newRow("SIGINT, the save fails") << "SIGINT" << 128 + SIGINT << true;
-    QTest::newRow("the session's end") << "session" << 0 << false;
+    QTest::newRow("the session's end, an empty log") << "session" << 0 << false;
     QTest::newRow("the session's end, the save fails") << "session" << 0 << true;
 }
 
@@ -1629,6 +1712,10 @@ void tst_frmMain::endForTheSystem()
     if (commandFileFails)
         QVERIFY(QDir().mkpath(commandFile));
     p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
+    const QString lastLog = SystemFolders::DataFolder() + QStringLiteral("LastLog.txt");
+    Program::writeFile(lastLog, "the last run\n");
+    Lines logged{p.window->engine().log(), recordingHeader(*p.window)};
+    logged.append(how == "session" ? 0 : 1, QStringLiteral("<A>\u00e4\r"));
     QList<int> exits;
     ProgramEnd end(*p.window, [&exits](int c) { exits << c; });
     StandardErrorCapture errors;
@@ -1651,6 +1738,7 @@ void tst_frmMain::endForTheSystem()
     QCOMPARE(errors.programLines(), commandFileFails ? expectedErrors : QStringList());
     if (!commandFileFails)
         QVERIFY(readFile(commandFile).contains("Param2=edited"));
+    QCOMPARE(fileBytes(lastLog), how == "session" ? "the last run\n" : logged.expected);
 }
 
 void tst_frmMain::programEndsBySignal_data()
@@ -2086,8 +2174,9 @@ void tst_frmMain::findInTheLog_data()
                                      << "Return" << 1 << "";
     QTest::newRow("hex pairs") << 0 << true << "d2 16"
                                << "Return" << 1 << "";
-    QTest::newRow("hex wants pairs") << 0 << true << "alpha"
-                                     << "Return" << -1 << "Hex-Bytes eingeben, z. B. D2 16";
+    QTest::newRow("hex wants pairs, fault: the field shrank")
+        << 0 << true << "2 1"
+        << "Return" << -1 << "Hex-Bytes eingeben, z. B. D2 16";
     QTest::newRow("no port open") << 1 << false << "bet"
                                   << "Return" << 2 << "";
     QTest::newRow("as long as a search takes")
@@ -2142,7 +2231,20 @@ void tst_frmMain::findInTheLog()
         p.button(key)->click();
     else
         QTest::keySequence(field, QKeySequence(key));
-    QCOMPARE(p.child<QLabel>("labFindResult")->text(), result);
+    auto *told = p.child<QLabel>("labFindResult");
+    QCOMPARE(told->text(), result);
+    QWidget *bar = p.child<QWidget>("fraFind");
+    QTRY_VERIFY(told->width() >= told->sizeHint().width() &&
+                QRect(QPoint(), bar->size()).contains(told->geometry()));
+    QVERIFY(field->width() >= 150 * p.window->logicalDpiX() / 96);
+    QVERIFY(list->geometry().bottom() < bar->geometry().top());
+    QVERIFY(bar->height() < 3 * field->height()); // at most two lines
+    QWidget *prior = p.child<QWidget>("labFind"); // one line, the field taking the room left
+    for (QWidget *w : QWidgetList{field, p.button("cmdFindNext"), p.button("cmdFindPrevious"),
+                                  p.button("cmdFindClose")})
+        QVERIFY(std::exchange(prior, w)->geometry().right() < w->x() &&
+                w->y() < field->geometry().bottom());
+    QCOMPARE(p.button("cmdFindNext")->width(), p.button("cmdFindNext")->sizeHint().width());
     QCOMPARE(log.selectedIndex(), found < 0 ? 1 : found);
     QCOMPARE(bool(list->match()), found >= 0);
     QCOMPARE(p.child<QAction>("mnuViewFollow")->isChecked(), found < 0);

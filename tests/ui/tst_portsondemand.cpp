@@ -32,8 +32,8 @@ const QString kNoPort = QStringLiteral("Keine Schnittstelle geöffnet!");
 const QString kCom1Open = QStringLiteral(
     "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, "
     "Keine Parität und Handshake None ist geöffnet.");
-const QString kOpenPort = QStringLiteral("Schnittstelle öffnen");
-const QString kClosePort = QStringLiteral("Schnittstelle schließen");
+const QString kOpenPort = QStringLiteral("&Schnittstelle öffnen");
+const QString kClosePort = QStringLiteral("&Schnittstelle schließen");
 
 } // namespace
 

@@ -60,10 +60,13 @@ void tst_Profiles::twoWindowsOnOneDataFolder_data()
 {
     QTest::addColumn<bool>("firstChanges"); // the first window changed a setting and a slot
     QTest::addColumn<QString>("end");       // how the second one ends: "yes", "no", "system"
-    QTest::newRow("the other changed both: Yes overwrites") << true << "yes";
-    QTest::newRow("the other changed both: No keeps its files") << true << "no";
-    QTest::newRow("ended by the system: the other's files stay") << true << "system";
-    QTest::newRow("the other saved the same values: no question") << false << "no";
+    QTest::addColumn<bool>("moved");        // both windows were moved
+    QTest::newRow("the other changed both: Yes overwrites") << true << "yes" << false;
+    QTest::newRow("the other changed both: No keeps its files") << true << "no" << false;
+    QTest::newRow("ended by the system: the other's files stay") << true << "system" << false;
+    QTest::newRow("the other saved the same values: no question") << false << "no" << false;
+    QTest::newRow("the other was moved: no question, the last place stays")
+        << false << "no" << true;
 }
 
 // A device and the bus monitor beside it: two windows, the second on COM2 for
@@ -73,9 +76,18 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
 {
     QFETCH(bool, firstChanges);
     QFETCH(QString, end);
+    QFETCH(bool, moved);
     m_home->answer = end == QLatin1String("yes");
     Window first(m_setup);
     Window second(Setup(m_setup).portForRun(2));
+    for (Window *w : {&first, &second}) {
+        w->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w->window.get()));
+        if (moved)
+            w->window->move(w->window->pos() + QPoint(w == &first ? 10 : 20, 0));
+    }
+    if (moved)
+        second.window->showMaximized();
     QVERIFY(first.port->PortOpen());
     QVERIFY(second.port->PortOpen());
     QVERIFY(second.status().startsWith(QStringLiteral("Schnittstelle COM2 mit 9600 Baud")));
@@ -99,13 +111,23 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     const QByteArray settingsAfter = m_home->read("Settings.ini");
     const QByteArray commandsAfter = m_home->read("DefaultCommands.icf");
     QCOMPARE(m_home->messages, QStringList());
+    const QString settingsFile = m_home->file("Settings.ini");
     if (!firstChanges) {
         QCOMPARE(m_home->questions, QStringList());
         QCOMPARE(errorLines, QStringList());
-        QCOMPARE(settingsAfter, firstSettings);
+        // Its place alone is no change to ask about; the last window's stays.
+        QCOMPARE(firstSettings.contains("Window"), moved);
+        QCOMPARE(settingsAfter.contains("\r\nWindowMaximized=1\r\n"), moved);
+        QCOMPARE(settingsAfter == firstSettings, !moved);
+        Window third(m_setup); // where the last one was, or the first start's place
+        QCOMPARE(third.window->normalGeometry(), second.window->normalGeometry());
+        QCOMPARE(third.window->isMaximized(), moved);
+        // Not moved, it leaves the place that another window writes meanwhile.
+        writeFile(settingsFile, QByteArray(settingsAfter).replace("Maximized=1", "Maximized=0"));
+        third.window->close();
+        QCOMPARE(m_home->read("Settings.ini").contains("WindowMaximized=0"), moved);
         return;
     }
-    const QString settingsFile = m_home->file("Settings.ini");
     const QString commandFile = m_home->file("DefaultCommands.icf");
     if (end == QLatin1String("system")) {
         QCOMPARE(m_home->questions, QStringList());
@@ -189,7 +211,7 @@ void tst_Profiles::firstStartInTheDesktopsLanguage()
     {
         Window w(m_setup);
         QCOMPARE(w.button("cmdSend")->text(), QStringLiteral("Send Characters"));
-        QCOMPARE(w.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close port"));
+        QCOMPARE(w.child<QAction>("mnuFilePort")->text(), QStringLiteral("Close &port"));
         w.settings.Language = 0; // switched to German in the settings dialog
         w.window->close();
     }
