@@ -546,7 +546,7 @@ constexpr Entry kEntries[] = {
     Entry{12235, u"No block check appended: %% has an odd number of hex digits"},
     Entry{12236, u"No block check appended: %% holds '%%', which is not a hex digit"},
     Entry{12237, u"&Check checksum"},
-    Entry{12238, u"&Off"},
+    Entry{12238, u"O&ff"},
     Entry{12239, u"checksum correct"},
     Entry{12240, u"checksum wrong, expected %%"},
     Entry{12241, u"%% correct"},

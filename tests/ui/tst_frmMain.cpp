@@ -724,7 +724,7 @@ void tst_frmMain::everyMenuItemHasItsOwnMnemonic()
 {
     QStringList faults;
     for (const QByteArray language : {"0", "1"}) {
-        Program p("[SETTINGS]\r\nBaudrate=5\r\nLanguage=" + language + "\r\n");
+        Program p{Setup().language(language.toInt())};
         QList<QWidget *> menus{p.window->menuBar()};
         for (QMenu *menu : p.window->findChildren<QMenu *>())
             menus << menu;
@@ -738,7 +738,7 @@ void tst_frmMain::everyMenuItemHasItsOwnMnemonic()
             }
         }
     }
-    QCOMPARE(faults, QStringList());
+    QCOMPARE(faults.join(u' '), QString());
 }
 
 void tst_frmMain::geometry_data()
@@ -1671,14 +1671,17 @@ void tst_frmMain::focusGoesToTheLogWhenControlsGoOff()
 {
     QFETCH(QString, focus);
     QFETCH(QString, how);
-    Program p("[SETTINGS]\r\nBaudrate=5\r\n" + how.toLatin1() + "\r\n",
-              "[SETTINGS]\r\nParam1=stored\r\n");
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n" + how.toLatin1() + "\r\n")
+                         .files([](const QString &folder) {
+                             writeFile(folder + "DefaultCommands.icf",
+                                       "[SETTINGS]\r\nParam1=stored\r\n");
+                         }));
     if (focus == "cmdSend") // on only while there is text to send
         p.edit("txtSend")->setText(QStringLiteral("AT"));
     if (!focus.isEmpty())
         p.window->findChild<QWidget *>(focus)->setFocus(Qt::MouseFocusReason);
     if (how == "lost")
-        p.peer.closeMaster();
+        p.peer->closeMaster();
     else if (how == "close")
         p.child<QAction>("mnuFilePort")->trigger();
     else if (how == "Return")
@@ -1713,7 +1716,7 @@ void tst_frmMain::endForTheSystem()
         QVERIFY(QDir().mkpath(commandFile));
     p.edit("txtBefehl2")->setText(QStringLiteral("edited"));
     const QString lastLog = SystemFolders::DataFolder() + QStringLiteral("LastLog.txt");
-    Program::writeFile(lastLog, "the last run\n");
+    writeFile(lastLog, "the last run\n");
     Lines logged{p.window->engine().log(), recordingHeader(*p.window)};
     logged.append(how == "session" ? 0 : 1, QStringLiteral("<A>\u00e4\r"));
     QList<int> exits;
@@ -1738,7 +1741,7 @@ void tst_frmMain::endForTheSystem()
     QCOMPARE(errors.programLines(), commandFileFails ? expectedErrors : QStringList());
     if (!commandFileFails)
         QVERIFY(readFile(commandFile).contains("Param2=edited"));
-    QCOMPARE(fileBytes(lastLog), how == "session" ? "the last run\n" : logged.expected);
+    QCOMPARE(readFile(lastLog), how == "session" ? "the last run\n" : logged.expected);
 }
 
 void tst_frmMain::programEndsBySignal_data()
