@@ -393,8 +393,7 @@ void tst_NetworkPorts::bytesBothWays_data()
 void tst_NetworkPorts::bytesBothWays()
 {
     QFETCH(bool, rfc2217);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -449,8 +448,7 @@ void tst_NetworkPorts::settingsOnTheDevice()
     QFETCH(int, baud);
     QFETCH(bool, twoStopBits);
     QFETCH(int, flowFlags);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -472,8 +470,7 @@ void tst_NetworkPorts::settingsOnTheDevice()
 
 void tst_NetworkPorts::settingsChangedWhileOpen()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -677,8 +674,7 @@ void tst_NetworkPorts::secondOpenerIsBusy()
     QFETCH(bool, rfc2217);
     QFETCH(int, language);
     QFETCH(QString, busy);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -698,8 +694,7 @@ void tst_NetworkPorts::secondOpenerIsBusy()
 // unplugged device, and opens again by itself once ser2net is back.
 void tst_NetworkPorts::lostServerAndBack()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     auto server = std::make_unique<Ser2Net>(device.path());
     QVERIFY2(server->start(), qPrintable(server->output()));
@@ -941,8 +936,7 @@ void tst_NetworkPorts::waitShowsAndEnds()
 // opening another port meanwhile need not wait for the try to run out.
 void tst_NetworkPorts::openingGivesWayToTheUser()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     auto server = std::make_unique<Ser2Net>(device.path());
     QVERIFY2(server->start(), qPrintable(server->output()));

@@ -2,7 +2,7 @@
 // serves a Modbus RTU unit on a pseudo-terminal (tools/modbus_rtu_device.py),
 // mapped as COM1 in Ports.ini as a user would. A request typed with hex
 // tokens and the appended CRC goes out; the device's exact answer is the
-// [IN] line in the hex view. Skipped only where pymodbus is not installed.
+// [IN] line in the hex view. Without pymodbus: see RequiredTool.h.
 
 #include "app/SystemFolders.h"
 #include "app/modGlobal.h"
@@ -13,6 +13,7 @@
 #include "ui/LogView.h"
 #include "ui/MessageBoxes.h"
 #include "ui/frmMain.h"
+#include "RequiredTool.h"
 
 #include <QAction>
 #include <QDir>
@@ -149,8 +150,7 @@ private Q_SLOTS:
 void tst_ModbusWindow::readHoldingRegistersInHex()
 {
     const QString python = pythonWithPymodbus();
-    if (python.isEmpty())
-        QSKIP(kMissing);
+    LINTROVA_REQUIRE_TOOL(!python.isEmpty(), kMissing);
     ModbusDevice device(python);
     const QString path = device.path();
     QVERIFY2(path.startsWith(QStringLiteral("/dev/")), qPrintable(device.errors()));
