@@ -28,10 +28,14 @@ void SendHistory::load(const QString &path)
     m_texts.clear();
     m_position = -1;
     m_changed = false;
-    const std::optional<QByteArray> content = WholeFile::read(path, kMaxFileSize);
+    bool whole = true;
+    const std::optional<QByteArray> content = WholeFile::readStart(path, kMaxFileSize, &whole);
+    m_tooLarge = content && !whole;
     if (!content)
         return;
     QByteArrayView rest(*content);
+    if (!whole) // the line cut off is no text
+        rest = rest.first(rest.lastIndexOf('\n') + 1);
     if (rest.startsWith("\xEF\xBB\xBF"))
         rest = rest.sliced(3);
     while (!rest.isEmpty() && m_texts.size() < kMaxTexts) {
@@ -52,6 +56,8 @@ void SendHistory::load(const QString &path)
 
 int SendHistory::save(const QString &path) const
 {
+    if (m_tooLarge)
+        return 0;
     QByteArray bytes;
     for (const QString &text : m_texts)
         bytes += text.toUtf8() + '\n';

@@ -13,8 +13,10 @@
 // A hand-edited file gives what can be read safely: a byte-order mark and
 // the CR of CR LF are dropped; a line that is empty, not valid UTF-8, holds
 // a control character or is longer than kMaxTextLength is left out, as are
-// equal neighbours and every line past the first kMaxTexts; a file larger
-// than kMaxFileSize (or no regular file) gives an empty history.
+// equal neighbours and every line past the first kMaxTexts; no regular file
+// gives an empty history. Of a file larger than kMaxFileSize the lines
+// within its first kMaxFileSize bytes are read, and the file is never
+// replaced: what lies beyond may be the user's.
 class SendHistory {
 public:
     static constexpr int kMaxTexts = 200;
@@ -26,10 +28,13 @@ public:
 
     void load(const QString &path);
     // Replaces the file whole (a temporary beside it, see ReplacingFile).
-    // Answers 0, or the errno of the failure; the old file then stays.
+    // Writes nothing when the file was too large. Answers 0, or the errno of
+    // the failure; the old file then stays.
     int save(const QString &path) const;
     // Whether add() changed the texts since the last load or save.
     bool changed() const { return m_changed; }
+    // Whether the last load found the file larger than kMaxFileSize.
+    bool tooLarge() const { return m_tooLarge; }
 
     // A text sent: becomes the newest unless it is already; the walk starts
     // again from the text being typed. An empty text, one with a control
@@ -50,4 +55,5 @@ private:
     int m_position = -1; // the text shown; -1: the one being typed
     QString m_typing;    // what was typed before the walk began
     mutable bool m_changed = false;
+    bool m_tooLarge = false;
 };

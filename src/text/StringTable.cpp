@@ -249,6 +249,7 @@ constexpr Entry kEntries[] = {
     Entry{2176, u"Antwort nach %% ms (mit %% ms Ruhezeit)"},
     Entry{2177, u"Antwort nach %% ms"},
     Entry{2178, u"Angaben zu den Protokollzeilen"},
+    Entry{2275, u"History.txt ist zu groß und wird nicht verändert"},
     Entry{11000, u"Lintrova"},
     Entry{11001, u"File"},
     Entry{11002, u"Quit"},
@@ -474,6 +475,7 @@ constexpr Entry kEntries[] = {
     Entry{12176, u"reply after %% ms (incl. %% ms quiet time)"},
     Entry{12177, u"reply after %% ms"},
     Entry{12178, u"About the log lines"},
+    Entry{12275, u"History.txt is too large and is left unchanged"},
 };
 
 constexpr bool isSortedById()

@@ -521,9 +521,10 @@ void tst_frmMain::sendBoxHistory_data()
         << (QStringList{"sent"} + walk.first(SendHistory::kMaxTexts - 1) +
             QStringList{walk.at(SendHistory::kMaxTexts - 2)})
         << kept;
-    QTest::newRow("a file past 16 MiB gives an empty history")
-        << QByteArray(SendHistory::kMaxFileSize + 1, 'z') << QStringList{"a"} << "b"
-        << "UUD" << QStringList{"a", "a", "b"} << QByteArray("a\n");
+    const QByteArray large = "eins\n" + QByteArray(SendHistory::kMaxFileSize - 8, 'z') + "\nzwei\n";
+    QTest::newRow("past 16 MiB: whole lines (not \"zw\", cut), and the file stays")
+        << large << QStringList{"a"} << "b"
+        << "UUUD" << QStringList{"a", "eins", "eins", "a"} << large;
 }
 
 // Up and Down in the send box walk through the texts sent from it, kept
@@ -542,6 +543,9 @@ void tst_frmMain::sendBoxHistory()
         if (file != "-")
             Program::writeFile(dataFolder + QStringLiteral("History.txt"), file);
     });
+    const QString large = u"History.txt ist zu groß und wird nicht verändert"_qs; // at the start
+    QCOMPARE(p.window->statusBar()->currentMessage(),
+             file.size() > SendHistory::kMaxFileSize ? large : QString());
     QLineEdit *send = p.edit("txtSend");
     send->setFocus();
     for (const QString &text : sent) {
