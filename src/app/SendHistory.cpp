@@ -26,8 +26,8 @@ QString SendHistory::filePath(const QString &dataFolder)
 void SendHistory::load(const QString &path)
 {
     m_texts.clear();
+    m_added.clear();
     m_position = -1;
-    m_changed = false;
     bool whole = true;
     const std::optional<QByteArray> content = WholeFile::readStart(path, kMaxFileSize, &whole);
     m_tooLarge = content && !whole;
@@ -54,16 +54,27 @@ void SendHistory::load(const QString &path)
     }
 }
 
-int SendHistory::save(const QString &path) const
+int SendHistory::save(const QString &path)
 {
     if (m_tooLarge)
         return 0;
+    SendHistory now; // another window may have saved since the load
+    now.load(path);
+    if (now.m_tooLarge)
+        return 0;
+    QStringList texts = m_added;
+    for (const QString &text : std::as_const(now.m_texts)) {
+        if (texts.size() < kMaxTexts && (texts.isEmpty() || texts.last() != text))
+            texts.append(text);
+    }
     QByteArray bytes;
-    for (const QString &text : m_texts)
+    for (const QString &text : std::as_const(texts))
         bytes += text.toUtf8() + '\n';
     int error = 0;
-    if (WholeFile::replace(path, bytes, &error))
-        m_changed = false;
+    if (WholeFile::replace(path, bytes, &error)) {
+        m_texts = texts;
+        m_added.clear();
+    }
     return error;
 }
 
@@ -75,7 +86,9 @@ void SendHistory::add(const QString &text)
     m_texts.prepend(text);
     if (m_texts.size() > kMaxTexts)
         m_texts.removeLast();
-    m_changed = true;
+    m_added.prepend(text);
+    if (m_added.size() > kMaxTexts)
+        m_added.removeLast();
 }
 
 std::optional<QString> SendHistory::older(const QString &typing)

@@ -164,8 +164,16 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     QFETCH(bool, firstChanges);
     QFETCH(QString, end);
     m_answer = end == QLatin1String("yes");
+    // The history is merged without a question, 200 texts, no equal neighbours.
+    QByteArray history;
+    for (int i = 0; i < 199; ++i)
+        history += "old" + QByteArray::number(i) + '\n';
+    writeFile(dataFolder() + QStringLiteral("History.txt"), history);
+    history = "three\ntwo\none\n" + history.left(history.indexOf("old197"));
     Window first;
     Window second(2);
+    QTest::keyClicks(first.window->findChild<QLineEdit *>("txtSend"), "one\rtwo\r");
+    QTest::keyClicks(second.window->findChild<QLineEdit *>("txtSend"), "two\rthree\r");
     QVERIFY(first.port->PortOpen());
     QVERIFY(second.port->PortOpen());
     QVERIFY(second.status().startsWith(QStringLiteral("Schnittstelle COM2 mit 9600 Baud")));
@@ -189,6 +197,7 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     const QByteArray settingsAfter = readFile(dataFolder() + QStringLiteral("Settings.ini"));
     const QByteArray commandsAfter = readFile(dataFolder() + QStringLiteral("DefaultCommands.icf"));
     QCOMPARE(m_messages, QStringList());
+    QCOMPARE(readFile(dataFolder() + QStringLiteral("History.txt")), history);
     if (!firstChanges) {
         QCOMPARE(m_questions, QStringList());
         QCOMPARE(errorLines, QStringList());
