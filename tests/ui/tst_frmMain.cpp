@@ -521,8 +521,8 @@ void tst_frmMain::sendBoxHistory_data()
         << (QStringList{"sent"} + walk.first(SendHistory::kMaxTexts - 1) +
             QStringList{walk.at(SendHistory::kMaxTexts - 2)})
         << kept;
-    const QByteArray large = "eins\n" + QByteArray(SendHistory::kMaxFileSize - 8, 'z') + "\nzwei\n";
-    QTest::newRow("past 16 MiB: whole lines (not \"zw\", cut), and the file stays")
+    const QByteArray large = "eins\n" + QByteArray(SendHistory::kMaxFileSize - 8, 'z') + "\nzw\n";
+    QTest::newRow("past 16 MiB: the lines within (not \"zw\"), and the file stays")
         << large << QStringList{"a"} << "b"
         << "UUUD" << QStringList{"a", "eins", "eins", "a"} << large;
 }
