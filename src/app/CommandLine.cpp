@@ -131,21 +131,16 @@ QString quoted(const QString &argument)
 {
     constexpr qsizetype kShown = 64;
     QString shown;
-    qsizetype count = 0; // characters shown; a surrogate pair is one
-    for (qsizetype i = 0; i < argument.size(); ++i) {
-        const char16_t c = argument[i].unicode();
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < argument.size() &&
-                          argument[i + 1].isLowSurrogate();
+    qsizetype count = 0; // characters shown
+    for (const char32_t c : argument.toUcs4()) {
         const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
-        const QString piece = control ? escaped(c) : argument.mid(i, pair ? 2 : 1);
-        const qsizetype width = control ? piece.size() : 1;
-        if (count + width > kShown) {
+        const QString piece = control ? escaped(char16_t(c)) : QString::fromUcs4(&c, 1);
+        count += control ? piece.size() : 1;
+        if (count > kShown) {
             shown += u'…';
             break;
         }
         shown += piece;
-        count += width;
-        i += pair;
     }
     return QLatin1Char('\'') + shown + QLatin1Char('\'');
 }

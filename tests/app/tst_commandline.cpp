@@ -127,8 +127,8 @@ void tst_CommandLine::reading_data()
         "option '--profile' given twice");
     // An argument is shown on one line, cut after 64 characters (😀 is one).
     const QString c63(63, u'C');
-    row("control characters as escapes", {"a\nb\x1b\x7f"}, Request::Refuse,
-        "unexpected argument 'a\\nb\\x1b\\x7f'");
+    row("control characters as escapes", {"\a\nb\x0e\x1b\x7f"}, Request::Refuse,
+        "unexpected argument '\\a\\nb\\x0e\\x1b\\x7f'");
     row("64 whole", {"--port", c63 + u"😀"_qs}, Request::Refuse, "invalid port '" + c63 + u"😀'"_qs);
     row("an escape is not cut", {"--port", c63 + "\t"}, Request::Refuse,
         "invalid port '" + c63 + "…'");
