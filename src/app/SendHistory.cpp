@@ -26,7 +26,7 @@ QString SendHistory::filePath(const QString &dataFolder)
 void SendHistory::load(const QString &path)
 {
     m_texts.clear();
-    m_added.clear();
+    m_added = 0;
     m_position = -1;
     bool whole = true;
     const std::optional<QByteArray> content = WholeFile::readStart(path, kMaxFileSize, &whole);
@@ -62,7 +62,7 @@ int SendHistory::save(const QString &path)
     now.load(path);
     if (now.m_tooLarge)
         return 0;
-    QStringList texts = m_added;
+    QStringList texts = m_texts.first(m_added);
     for (const QString &text : std::as_const(now.m_texts)) {
         if (texts.size() < kMaxTexts && (texts.isEmpty() || texts.last() != text))
             texts.append(text);
@@ -73,7 +73,7 @@ int SendHistory::save(const QString &path)
     int error = 0;
     if (WholeFile::replace(path, bytes, &error)) {
         m_texts = texts;
-        m_added.clear();
+        m_added = 0;
     }
     return error;
 }
@@ -86,9 +86,7 @@ void SendHistory::add(const QString &text)
     m_texts.prepend(text);
     if (m_texts.size() > kMaxTexts)
         m_texts.removeLast();
-    m_added.prepend(text);
-    if (m_added.size() > kMaxTexts)
-        m_added.removeLast();
+    m_added = std::min(m_added + 1, m_texts.size());
 }
 
 std::optional<QString> SendHistory::older(const QString &typing)

@@ -38,7 +38,7 @@ public:
     // failure; the old file then stays.
     int save(const QString &path);
     // Whether add() changed the texts since the last load or save.
-    bool changed() const { return !m_added.isEmpty(); }
+    bool changed() const { return m_added > 0; }
     // Whether the last load found the file larger than kMaxFileSize.
     bool tooLarge() const { return m_tooLarge; }
 
@@ -60,6 +60,6 @@ private:
     QStringList m_texts; // newest first
     int m_position = -1; // the text shown; -1: the one being typed
     QString m_typing;    // what was typed before the walk began
-    QStringList m_added; // since the last load or save, newest first
+    qsizetype m_added = 0; // the newest texts that were added since the last load or save
     bool m_tooLarge = false;
 };
