@@ -56,8 +56,6 @@ void SendHistory::load(const QString &path)
 
 int SendHistory::save(const QString &path)
 {
-    if (m_tooLarge)
-        return 0;
     SendHistory now; // another window may have saved since the load
     now.load(path);
     if (now.m_tooLarge)

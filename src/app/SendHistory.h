@@ -34,8 +34,8 @@ public:
     // Replaces the file whole (a temporary beside it, see ReplacingFile)
     // with the texts added since the last load or save, newest first, and
     // then those the file holds now, kMaxTexts at most. Writes nothing when
-    // the file was or is now too large. Answers 0, or the errno of the
-    // failure; the old file then stays.
+    // the file is too large by then. Answers 0, or the errno of the failure;
+    // the old file then stays.
     int save(const QString &path);
     // Whether add() changed the texts since the last load or save.
     bool changed() const { return m_added > 0; }

@@ -125,7 +125,6 @@ void tst_CommandLine::reading_data()
         "option '--port' given twice");
     row("--profile twice, the same", {"--profile=A", "--profile", "A"}, Request::Refuse,
         "option '--profile' given twice");
-    // An argument is shown on one line, cut after 64 characters (😀 is one).
     const QString c63(63, u'C');
     row("control characters as escapes", {"\a\nb\x0e\x1b\x7f"}, Request::Refuse,
         "unexpected argument '\\a\\nb\\x0e\\x1b\\x7f'");

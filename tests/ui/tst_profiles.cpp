@@ -164,8 +164,7 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     QFETCH(bool, firstChanges);
     QFETCH(QString, end);
     m_answer = end == QLatin1String("yes");
-    // The history is merged without a question, 200 texts, no equal neighbours.
-    QByteArray history;
+    QByteArray history; // merged without a question, 200 texts, no equal neighbours
     for (int i = 0; i < 199; ++i)
         history += "old" + QByteArray::number(i) + '\n';
     writeFile(dataFolder() + QStringLiteral("History.txt"), history);
