@@ -521,10 +521,10 @@ void tst_frmMain::sendBoxHistory_data()
         << (QStringList{"sent"} + walk.first(SendHistory::kMaxTexts - 1) +
             QStringList{walk.at(SendHistory::kMaxTexts - 2)})
         << kept;
-    const QByteArray large = "eins\n" + QByteArray(SendHistory::kMaxFileSize - 8, 'z') + "\nzw\n";
+    const QByteArray big = "1\n" + QByteArray(SendHistory::kMaxFileSize - 7, 'z') + "\n2\nzw\n";
     QTest::newRow("past 16 MiB: the lines within (not \"zw\"), and the file stays")
-        << large << QStringList{"a"} << "b"
-        << "UUUD" << QStringList{"a", "eins", "eins", "a"} << large;
+        << big << QStringList{"a"} << "b"
+        << "UUUU" << QStringList{"a", "1", "2", "2"} << big;
 }
 
 // Up and Down in the send box walk through the texts sent from it, kept
