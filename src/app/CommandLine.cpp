@@ -3,6 +3,7 @@
 #include "app/SystemFolders.h"
 
 #include <iterator>
+#include <utility>
 
 #ifndef LINTROVA_VERSION
 #error "the build passes the program's version in"
@@ -92,11 +93,12 @@ QString helpText()
         "\n"
         "Files:\n"
         "  $XDG_DATA_HOME/Kavrel/Lintrova/ (by default ~/.local/share/Kavrel/Lintrova/)\n"
-        "  holds Settings.ini, DefaultCommands.icf and Ports.ini; a profile keeps its\n"
-        "  own Settings.ini and DefaultCommands.icf in profiles/NAME/ there, and\n"
-        "  shares Ports.ini. The first start copies the template Settings.ini from\n"
-        "  beside the program or from the installation's share/lintrova/ folder.\n"
-        "  See lintrova(1).\n");
+        "  holds Settings.ini, DefaultCommands.icf, History.txt (the texts on which\n"
+        "  Send was pressed), LastLog.txt (the log as it was at the last ending) and\n"
+        "  Ports.ini; a profile keeps its own Settings.ini, DefaultCommands.icf,\n"
+        "  History.txt and LastLog.txt in profiles/NAME/ there, and shares Ports.ini.\n"
+        "  The first start copies the template Settings.ini from beside the program\n"
+        "  or from the installation's share/lintrova/ folder. See lintrova(1).\n");
 }
 
 CommandLine::Reading answer(CommandLine::Request request, const QString &output)
@@ -114,9 +116,33 @@ CommandLine::Reading refusal(const QString &what)
                       QStringLiteral("\nTry 'lintrova --help' for more information.\n"));
 }
 
+// The C name of a control character (\n), else its code (\x1b).
+QString escaped(char16_t c)
+{
+    static constexpr char kNamed[] = "abtnvfr"; // 7 to 13
+    if (c >= 7 && c <= 13)
+        return QStringLiteral("\\") + QLatin1Char(kNamed[c - 7]);
+    return QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+}
+
+// An argument as a message shows it: a line of its own whatever it holds, and
+// short enough to read (a path pasted by mistake may be megabytes).
 QString quoted(const QString &argument)
 {
-    return QLatin1Char('\'') + argument + QLatin1Char('\'');
+    constexpr qsizetype kShown = 64;
+    QString shown;
+    qsizetype count = 0; // characters shown
+    for (const char32_t c : argument.toUcs4()) {
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        const QString piece = control ? escaped(char16_t(c)) : QString::fromUcs4(&c, 1);
+        count += control ? piece.size() : 1;
+        if (count > kShown) {
+            shown += u'…';
+            break;
+        }
+        shown += piece;
+    }
+    return QLatin1Char('\'') + shown + QLatin1Char('\'');
 }
 
 // The number of "COMn" (any case), 1 to kHighestComNumber; 0 for anything else.
@@ -143,6 +169,10 @@ Reading read(const QStringList &arguments)
 {
     Reading reading;
     bool optionsEnded = false;
+    // Which of two values was meant cannot be known: a script that repeats
+    // one is told rather than guessed for.
+    bool profileGiven = false;
+    bool portGiven = false;
     for (auto it = arguments.cbegin(); it != arguments.cend(); ++it) {
         const QString &argument = *it;
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
@@ -170,6 +200,10 @@ Reading read(const QStringList &arguments)
                                    QStringLiteral(" needs a value"));
                 value = *++it;
             }
+            bool &given = own == QLatin1String("--profile") ? profileGiven : portGiven;
+            if (std::exchange(given, true))
+                return refusal(QStringLiteral("option ") + quoted(own) +
+                               QStringLiteral(" given twice"));
             if (own == QLatin1String("--profile")) {
                 if (!SystemFolders::IsProfileName(value))
                     return refusal(QStringLiteral("invalid profile name ") + quoted(value) +

@@ -26,7 +26,7 @@ struct Reading {
     // environment need not name a display.
     bool displayNamed = false;
     // Start only: --profile's name (empty without one) and --port's COM
-    // number (0 without one). Given twice, the last one counts.
+    // number (0 without one). Either one given twice is refused.
     QString profile;
     int comNumber = 0;
 };
@@ -41,7 +41,9 @@ constexpr int kRefusedStatus = 2;
 // first --help, --version or refused argument decides, so an argument after
 // --help is not looked at. A Qt option's value is never read as an option.
 // An option of Lintrova's own takes its value as the next argument or after
-// '=' (--port=COM3); a value outside its rules is refused.
+// '=' (--port=COM3); a value outside its rules is refused. A message shows an
+// argument quoted, cut after 64 characters ("…"), a control character by its
+// C escape (\n, \x1b).
 Reading read(const QStringList &arguments);
 
 // The program's version, as --version prints it ("2018.1.0").

@@ -26,12 +26,16 @@ QString SendHistory::filePath(const QString &dataFolder)
 void SendHistory::load(const QString &path)
 {
     m_texts.clear();
+    m_added = 0;
     m_position = -1;
-    m_changed = false;
-    const std::optional<QByteArray> content = WholeFile::read(path, kMaxFileSize);
+    bool whole = true;
+    const std::optional<QByteArray> content = WholeFile::readStart(path, kMaxFileSize, &whole);
+    m_tooLarge = content && !whole;
     if (!content)
         return;
     QByteArrayView rest(*content);
+    if (!whole) // the line cut off is no text
+        rest = rest.first(rest.lastIndexOf('\n') + 1);
     if (rest.startsWith("\xEF\xBB\xBF"))
         rest = rest.sliced(3);
     while (!rest.isEmpty() && m_texts.size() < kMaxTexts) {
@@ -50,14 +54,25 @@ void SendHistory::load(const QString &path)
     }
 }
 
-int SendHistory::save(const QString &path) const
+int SendHistory::save(const QString &path)
 {
+    SendHistory now; // another window may have saved since the load
+    now.load(path);
+    if (now.m_tooLarge)
+        return 0;
+    QStringList texts = m_texts.first(m_added);
+    for (const QString &text : std::as_const(now.m_texts)) {
+        if (texts.size() < kMaxTexts && (texts.isEmpty() || texts.last() != text))
+            texts.append(text);
+    }
     QByteArray bytes;
-    for (const QString &text : m_texts)
+    for (const QString &text : std::as_const(texts))
         bytes += text.toUtf8() + '\n';
     int error = 0;
-    if (WholeFile::replace(path, bytes, &error))
-        m_changed = false;
+    if (WholeFile::replace(path, bytes, &error)) {
+        m_texts = texts;
+        m_added = 0;
+    }
     return error;
 }
 
@@ -69,7 +84,7 @@ void SendHistory::add(const QString &text)
     m_texts.prepend(text);
     if (m_texts.size() > kMaxTexts)
         m_texts.removeLast();
-    m_changed = true;
+    m_added = std::min(m_added + 1, m_texts.size());
 }
 
 std::optional<QString> SendHistory::older(const QString &typing)

@@ -13,6 +13,11 @@ namespace WholeFile {
 // than maxSize.
 std::optional<QByteArray> read(const QString &path, qint64 maxSize);
 
+// The first maxSize bytes at most of the regular file at path, with *whole
+// telling whether that is all of it; nothing as read() gives nothing, except
+// for the size.
+std::optional<QByteArray> readStart(const QString &path, qint64 maxSize, bool *whole);
+
 // Replaces (or creates) the file at path with bytes. The new content goes
 // to a temporary file beside it, which takes the old file's place, with the
 // old file's permissions, only once it is complete; on any failure the old

@@ -265,6 +265,8 @@ void frmMain::Form_Load()
     m_activeTextBox = txtSend;
     updateChecksumItems();
     showHexViewSetting();
+    if (m_history.tooLarge()) // after the port's status, which would clear it
+        showStatusMessage(fkt_ToolsGetResString(2275, m_settings.Language));
     if (!m_unloaded)
         m_engine->startTimers();
 }

@@ -54,8 +54,6 @@ void tst_CommandLine::reading_data()
     row("--port COM3", {"--port", "COM3"}, Request::Start, {}, false, {}, 3);
     row("--port=com12, any case", {"--port=com12"}, Request::Start, {}, false, {}, 12);
     row("--port COM256", {"--port", "COM256"}, Request::Start, {}, false, {}, 256);
-    row("the last --port counts", {"--port", "COM1", "--port", "COM2"}, Request::Start, {}, false,
-        {}, 2);
     row("own and Qt options together",
         {"-platform", "xcb", "--profile", "A", "--port", "COM1", "-reverse"}, Request::Start, {},
         true, "A", 1);
@@ -123,6 +121,16 @@ void tst_CommandLine::reading_data()
     row("a sign", {"--port", "COM+1"}, Request::Refuse, "invalid port 'COM+1'");
     row("own options take two dashes", {"-port", "COM1"}, Request::Refuse,
         "unknown option '-port'");
+    row("--port twice", {"--port", "COM1", "--port", "COM2"}, Request::Refuse,
+        "option '--port' given twice");
+    row("--profile twice, the same", {"--profile=A", "--profile", "A"}, Request::Refuse,
+        "option '--profile' given twice");
+    const QString c63(63, u'C');
+    row("control characters as escapes", {"\a\nb\x0e\x1b\x7f"}, Request::Refuse,
+        "unexpected argument '\\a\\nb\\x0e\\x1b\\x7f'");
+    row("64 whole", {"--port", c63 + u"😀"_qs}, Request::Refuse, "invalid port '" + c63 + u"😀'"_qs);
+    row("an escape is not cut", {"--port", c63 + "\tx"}, Request::Refuse,
+        "invalid port '" + c63 + "…'");
 }
 
 void tst_CommandLine::reading()
@@ -145,6 +153,7 @@ void tst_CommandLine::reading()
         break;
     case Request::Help:
         QVERIFY(reading.output.startsWith("Usage: lintrova"));
+        QVERIFY(reading.output.contains("History.txt") && reading.output.contains("LastLog.txt"));
         break;
     case Request::Version:
         QCOMPARE(reading.output, QString("Lintrova 2018.1.0\n"));

@@ -404,8 +404,7 @@ void tst_NetworkPorts::bytesBothWays_data()
 void tst_NetworkPorts::bytesBothWays()
 {
     QFETCH(bool, rfc2217);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -464,8 +463,7 @@ void tst_NetworkPorts::settingsOnTheDevice()
     QFETCH(int, baud);
     QFETCH(bool, twoStopBits);
     QFETCH(int, flowFlags);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -487,8 +485,7 @@ void tst_NetworkPorts::settingsOnTheDevice()
 
 void tst_NetworkPorts::settingsChangedWhileOpen()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -692,8 +689,7 @@ void tst_NetworkPorts::secondOpenerIsBusy()
     QFETCH(bool, rfc2217);
     QFETCH(int, language);
     QFETCH(QString, busy);
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));
@@ -713,8 +709,7 @@ void tst_NetworkPorts::secondOpenerIsBusy()
 // unplugged device, and opens again by itself once ser2net is back.
 void tst_NetworkPorts::lostServerAndBack()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     auto server = std::make_unique<Ser2Net>(device.path());
     QVERIFY2(server->start(), qPrintable(server->output()));
@@ -956,8 +951,7 @@ void tst_NetworkPorts::waitShowsAndEnds()
 // opening another port meanwhile need not wait for the try to run out.
 void tst_NetworkPorts::openingGivesWayToTheUser()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     auto server = std::make_unique<Ser2Net>(device.path());
     QVERIFY2(server->start(), qPrintable(server->output()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RequiredTool.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,7 +19,7 @@
 // pseudo-terminal whose other end the test plays.
 class Ser2Net {
 public:
-    // Where ser2net is installed; empty when it is not.
+    // Where ser2net is installed; empty when it is not (LINTROVA_REQUIRE_TOOL).
     static QString program()
     {
         const QString inPath = QStandardPaths::findExecutable(QStringLiteral("ser2net"));

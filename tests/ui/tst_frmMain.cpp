@@ -472,9 +472,10 @@ void tst_frmMain::sendBoxHistory_data()
         << (QStringList{"sent"} + walk.first(SendHistory::kMaxTexts - 1) +
             QStringList{walk.at(SendHistory::kMaxTexts - 2)})
         << kept;
-    QTest::newRow("a file past 16 MiB gives an empty history")
-        << QByteArray(SendHistory::kMaxFileSize + 1, 'z') << QStringList{"a"} << "b"
-        << "UUD" << QStringList{"a", "a", "b"} << QByteArray("a\n");
+    const QByteArray big = "1\n" + QByteArray(SendHistory::kMaxFileSize - 7, 'z') + "\n2\nzw\n";
+    QTest::newRow("past 16 MiB: the lines within (not \"zw\"), and the file stays")
+        << big << QStringList{"a"} << "b"
+        << "UUUU" << QStringList{"a", "1", "2", "2"} << big;
 }
 
 // Up and Down in the send box walk through the texts sent from it, kept
@@ -491,6 +492,9 @@ void tst_frmMain::sendBoxHistory()
         if (file != "-")
             QVERIFY(writeFile(folder + QStringLiteral("History.txt"), file));
     }));
+    const QString large = u"History.txt ist zu groß und wird nicht verändert"_qs; // at the start
+    QCOMPARE(p.window->statusBar()->currentMessage(),
+             file.size() > SendHistory::kMaxFileSize ? large : QString());
     QLineEdit *send = p.edit("txtSend");
     send->setFocus();
     for (const QString &text : sent) {

@@ -2,9 +2,10 @@
 // serves a Modbus RTU unit on a pseudo-terminal (tools/modbus_rtu_device.py),
 // mapped as COM1 in Ports.ini as a user would. A request typed with hex
 // tokens and the appended CRC goes out; the device's exact answer is the
-// [IN] line in the hex view. Skipped only where pymodbus is not installed.
+// [IN] line in the hex view. Without pymodbus: see RequiredTool.h.
 
 #include "ui/LogView.h"
+#include "RequiredTool.h"
 
 #include "WindowRig.h"
 
@@ -89,8 +90,7 @@ private Q_SLOTS:
 void tst_ModbusWindow::readHoldingRegistersInHex()
 {
     const QString python = pythonWithPymodbus();
-    if (python.isEmpty())
-        QSKIP(kMissing);
+    LINTROVA_REQUIRE_TOOL(!python.isEmpty(), kMissing);
     ModbusDevice device(python);
     const QString path = device.path();
     QVERIFY2(path.startsWith(QStringLiteral("/dev/")), qPrintable(device.errors()));

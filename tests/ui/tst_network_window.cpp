@@ -21,8 +21,7 @@ private Q_SLOTS:
 // gives the device.
 void tst_NetworkWindow::settingsDialogSetsTheRemotePort()
 {
-    if (Ser2Net::program().isEmpty())
-        QSKIP(Ser2Net::kMissing);
+    LINTROVA_REQUIRE_TOOL(!Ser2Net::program().isEmpty(), Ser2Net::kMissing);
     PtyPair device;
     Ser2Net server(device.path());
     QVERIFY2(server.start(), qPrintable(server.output()));

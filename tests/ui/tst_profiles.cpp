@@ -78,6 +78,11 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     QFETCH(QString, end);
     QFETCH(bool, moved);
     m_home->answer = end == QLatin1String("yes");
+    QByteArray history; // merged without a question, 200 texts, no equal neighbours
+    for (int i = 0; i < 199; ++i)
+        history += "old" + QByteArray::number(i) + '\n';
+    QVERIFY(m_home->write("History.txt", history));
+    history = "three\ntwo\none\n" + history.left(history.indexOf("old197"));
     Window first(m_setup);
     Window second(Setup(m_setup).portForRun(2));
     for (Window *w : {&first, &second}) {
@@ -88,6 +93,8 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     }
     if (moved)
         second.window->showMaximized();
+    QTest::keyClicks(first.edit("txtSend"), "one\rtwo\r");
+    QTest::keyClicks(second.edit("txtSend"), "two\rthree\r");
     QVERIFY(first.port->PortOpen());
     QVERIFY(second.port->PortOpen());
     QVERIFY(second.status().startsWith(QStringLiteral("Schnittstelle COM2 mit 9600 Baud")));
@@ -112,6 +119,7 @@ void tst_Profiles::twoWindowsOnOneDataFolder()
     const QByteArray commandsAfter = m_home->read("DefaultCommands.icf");
     QCOMPARE(m_home->messages, QStringList());
     const QString settingsFile = m_home->file("Settings.ini");
+    QCOMPARE(m_home->read("History.txt"), history);
     if (!firstChanges) {
         QCOMPARE(m_home->questions, QStringList());
         QCOMPARE(errorLines, QStringList());
