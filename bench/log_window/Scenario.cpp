@@ -794,14 +794,7 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
                            .arg(picocom->bytesPerSecond() / 1e6, 0, 'f', 2)
                            .arg(rate / picocom->bytesPerSecond(), 0, 'f', 2);
         printTarget(QStringLiteral("%1 MB/s taken and shown").arg(rate / 1e6, 0, 'f', 2), against);
-        double worst = 0;
-        for (double ms : f.keyMs)
-            worst = std::max(worst, ms);
-        printTarget(QStringLiteral("key press to screen: %1 keys, median %2 ms, max %3 ms")
-                        .arg(f.keyMs.size())
-                        .arg(Probes::percentile(f.keyMs, 50), 0, 'f', 1)
-                        .arg(worst, 0, 'f', 1),
-                    QStringLiteral("every key within 50 ms"));
+        printKeyTarget(f);
         printTarget(
             QStringLiteral("memory: peak resident %1 MB").arg(f.peakKiB / 1024.0, 0, 'f', 1),
             QStringLiteral("below 128 MB"));
