@@ -165,6 +165,10 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<quint8>("CheckSum", s.CheckSum, 0);
     if (s.CheckSum > kChecksums.size())
         s.CheckSum = 0; // no algorithm of that number: off
+    QString plotView;
+    r.text("PlotView", plotView);
+    s.PlotViewKey = !plotView.isEmpty();
+    r.number<quint8>("PlotView", s.PlotView, 0);
     readWindowKeys(r, s);
 }
 
@@ -207,6 +211,8 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
         w.number("LineEnd", s.LineEnd);
     if (s.CheckSumKey)
         w.number("CheckSum", s.CheckSum);
+    if (s.PlotViewKey)
+        w.number("PlotView", s.PlotView);
 }
 
 // Only once the window was moved or resized: users who never do keep their

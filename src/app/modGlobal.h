@@ -49,6 +49,7 @@ struct SettingsRecord {
     quint8 LineEnd = 0;         // 0 off, 1 LF, 2 CR, 3 CR LF: a received block also ends there
     quint8 CheckSum = 0;        // 0 off, 1-7: the checksum every [IN] line is checked with
     std::optional<WindowPlace> Window; // none: the window system places the window
+    quint8 PlotView = 0;        // 1: the plot panel is shown under the log
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -67,6 +68,8 @@ struct SettingsRecord {
     bool LineEndKey = false;
     // CheckSum likewise: it was in the file, or the user chose one.
     bool CheckSumKey = false;
+    // The same for PlotView.
+    bool PlotViewKey = false;
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;
