@@ -158,7 +158,8 @@ bool PlotPanel::readLine(int row)
 {
     if (m_log->direction(row) != TrafficLog::Direction::Received)
         return false;
-    const QByteArrayView content = QByteArrayView(m_log->lineBytes(row)).sliced(TrafficLog::kPrefixLength);
+    const QByteArrayView content =
+        QByteArrayView(m_log->lineBytes(row)).sliced(TrafficLog::kPrefixLength);
     const QList<PlotNumbers::Record> records = PlotNumbers::read(content);
     return !records.isEmpty() && m_series.append(records, m_log->utcMsecs(row));
 }
@@ -179,8 +180,7 @@ void PlotPanel::selectionMoved()
     if (selected >= 0 && (m_held || selected != m_log->count() - 1))
         m_mark = m_log->utcMsecs(selected);
     const qint64 range = rangeMs();
-    if (m_mark && m_heldEnd && range > 0 &&
-        (*m_mark > *m_heldEnd || *m_mark <= *m_heldEnd - range))
+    if (m_mark && m_heldEnd && range > 0 && (*m_mark > *m_heldEnd || *m_mark <= *m_heldEnd - range))
         m_heldEnd = *m_mark + range / 2;
     updateWindow();
 }

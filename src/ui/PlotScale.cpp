@@ -45,9 +45,9 @@ Ticks valueTicks(double low, double high, int most)
 qint64 timeStep(qint64 spanMs, double width, double labelRoom)
 {
     static constexpr std::array<qint64, 27> kSteps = {
-        1,       2,       5,       10,       20,       50,        100,      200,     500,
-        1000,    2000,    5000,    10000,    15000,    30000,     60000,    120000,  300000,
-        600000,  900000,  1800000, 3600000,  7200000,  10800000,  21600000, 43200000, 86400000};
+        1,      2,      5,       10,      20,      50,       100,      200,      500,
+        1000,   2000,   5000,    10000,   15000,   30000,    60000,    120000,   300000,
+        600000, 900000, 1800000, 3600000, 7200000, 10800000, 21600000, 43200000, 86400000};
     const double most = std::max(1.0, width / std::max(1.0, labelRoom));
     for (const qint64 step : kSteps)
         if (double(spanMs) / double(step) <= most)

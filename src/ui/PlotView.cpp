@@ -115,9 +115,12 @@ QString PlotView::description() const
             continue;
         const PlotSeries::Column &c = all.first();
         const int decimals = PlotScale::decimalsFor({c.last, c.min, c.max});
-        auto text = [this, decimals](double v) { return PlotScale::number(v, decimals, m_language); };
-        parts << fkt_FormatInsertParam(fkt_ToolsGetResString(kSeriesWords, m_language),
-                                       {m_series->label(s), text(c.last), text(c.min), text(c.max)});
+        auto text = [this, decimals](double v) {
+            return PlotScale::number(v, decimals, m_language);
+        };
+        parts << fkt_FormatInsertParam(
+            fkt_ToolsGetResString(kSeriesWords, m_language),
+            {m_series->label(s), text(c.last), text(c.min), text(c.max)});
     }
     return parts.isEmpty() ? fkt_ToolsGetResString(kNoNumbers, m_language)
                            : parts.join(QStringLiteral("; "));
@@ -154,8 +157,9 @@ void PlotView::paintEvent(QPaintEvent *)
     }
     const QFontMetrics metrics = fontMetrics();
     const int labelHeight = metrics.height();
-    const QRect area = rect().adjusted(3, 3 + labelHeight / 2, -3 - metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2,
-                                       -5 - labelHeight);
+    const QRect area = rect().adjusted(
+        3, 3 + labelHeight / 2, -3 - metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2,
+        -5 - labelHeight);
     const std::optional<std::pair<double, double>> range = valueRange();
     if (!range) {
         painter.setPen(colours.color(QPalette::Text));
@@ -168,8 +172,8 @@ void PlotView::paintEvent(QPaintEvent *)
     const double pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
     low -= pad;
     high += pad;
-    const PlotScale::Ticks ticks =
-        PlotScale::valueTicks(low, high, std::max(2, area.height() * 2 / (3 * labelHeight)));
+    const PlotScale::Ticks ticks = PlotScale::valueTicks(
+        low, high, std::max(2, area.height() * 2 / (3 * labelHeight)));
     const int decimals = std::max(0, int(-std::floor(std::log10(ticks.step) + 1e-9)));
     QStringList labels;
     int labelWidth = 0;
@@ -184,7 +188,9 @@ void PlotView::paintEvent(QPaintEvent *)
         return plot.top() + int(std::lround((high - v) * (plot.height() - 1) / (high - low)));
     };
     const qint64 span = std::max<qint64>(1, m_to - m_from + 1);
-    auto xOf = [&](qint64 msecs) { return plot.left() + int((msecs - m_from) * plot.width() / span); };
+    auto xOf = [&](qint64 msecs) {
+        return plot.left() + int((msecs - m_from) * plot.width() / span);
+    };
 
     // Grid and labels.
     const QColor grid = colours.color(QPalette::Midlight);
@@ -215,8 +221,9 @@ void PlotView::paintEvent(QPaintEvent *)
     // The series, then the mark over them.
     painter.setClipRect(plot);
     for (int s = 0; m_series && s < m_series->count(); ++s) {
-        const QList<PlotSeries::Column> columns =
-            shown(s) ? m_series->columns(s, m_from, m_to, plot.width()) : QList<PlotSeries::Column>();
+        const QList<PlotSeries::Column> columns = shown(s) ? m_series->columns(s, m_from, m_to,
+                                                                               plot.width())
+                                                           : QList<PlotSeries::Column>();
         if (columns.isEmpty())
             continue;
         QPolygon line;

@@ -105,8 +105,9 @@ void frmMain::applyTabOrder()
         order.append(box);
     for (QPushButton *button : cmdBefehl)
         order.append(button);
-    order << cmdDelete << cmdQuit << lstSendReceive << fraPlot->tabOrder() << txtFind << cmdFindNext << cmdFindPrevious
-          << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig;
+    order << cmdDelete << cmdQuit << lstSendReceive << fraPlot->tabOrder() << txtFind << cmdFindNext
+          << cmdFindPrevious << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime
+          << chkRepeatCommandConfig;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
