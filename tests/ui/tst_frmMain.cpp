@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 
 #include <fcntl.h>
@@ -64,6 +65,17 @@ struct Lines {
         }
     }
 };
+
+// The colours of a widget's pixels, without alpha.
+QSet<QRgb> coloursOf(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y) & 0xFFFFFF);
+    return colours;
+}
 
 // A small file system of its own, for a disk that fills; needs root.
 class SmallDisk {
@@ -175,6 +187,7 @@ private Q_SLOTS:
     void findInTheLog();
     void holdTheView_data();
     void holdTheView();
+    void plotOfReceivedNumbers();
 };
 
 void tst_frmMain::initTestCase()
@@ -873,31 +886,44 @@ void tst_frmMain::hexViewFromTheViewMenu()
 
 void tst_frmMain::hexViewKeptOnceUsed_data()
 {
-    QTest::addColumn<QByteArray>("before"); // the HexView line of Settings.ini
+    QTest::addColumn<QString>("item");      // of the View menu
+    QTest::addColumn<QByteArray>("before"); // the item's line of Settings.ini
     QTest::addColumn<int>("switches");      // times the item is used
-    QTest::addColumn<bool>("shownInHex");   // at start
-    QTest::addColumn<QByteArray>("after");  // the HexView line saved; empty: none
+    QTest::addColumn<bool>("shownInHex");   // ticked at start
+    QTest::addColumn<QByteArray>("after");  // the line saved; empty: none
     QTest::newRow("never used: the file stays as it was")
-        << QByteArray() << 0 << false << QByteArray();
-    QTest::newRow("switched on") << QByteArray() << 1 << false << QByteArray("HexView=1");
-    QTest::newRow("on and off again") << QByteArray() << 2 << false << QByteArray("HexView=0");
+        << "mnuViewHex" << QByteArray() << 0 << false << QByteArray();
+    QTest::newRow("switched on") << "mnuViewHex" << QByteArray() << 1 << false
+                                 << QByteArray("HexView=1");
+    QTest::newRow("on and off again")
+        << "mnuViewHex" << QByteArray() << 2 << false << QByteArray("HexView=0");
     QTest::newRow("on from the last run")
-        << QByteArray("HexView=1\r\n") << 0 << true << QByteArray("HexView=1");
-    QTest::newRow("switched off") << QByteArray("HexView=1\r\n") << 1 << true
+        << "mnuViewHex" << QByteArray("HexView=1\r\n") << 0 << true << QByteArray("HexView=1");
+    QTest::newRow("switched off") << "mnuViewHex" << QByteArray("HexView=1\r\n") << 1 << true
                                   << QByteArray("HexView=0");
+    QTest::newRow("plot never used") << "mnuViewPlot" << QByteArray() << 0 << false << QByteArray();
+    QTest::newRow("plot shown") << "mnuViewPlot" << QByteArray() << 1 << false
+                                << QByteArray("PlotView=1");
+    QTest::newRow("plot shown from the last run, hidden")
+        << "mnuViewPlot" << QByteArray("PlotView=1\r\n") << 1 << true << QByteArray("PlotView=0");
+    QTest::newRow("plot shown from the last run")
+        << "mnuViewPlot" << QByteArray("PlotView=1\r\n") << 0 << true << QByteArray("PlotView=1");
 }
 
 void tst_frmMain::hexViewKeptOnceUsed()
 {
+    QFETCH(QString, item);
     QFETCH(QByteArray, before);
     QFETCH(int, switches);
     QFETCH(bool, shownInHex);
     QFETCH(QByteArray, after);
     START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + before));
-    QAction *hex = p.child<QAction>("mnuViewHex");
+    QAction *hex = p.child<QAction>(item);
     auto *list = p.child<LogView>("lstSendReceive");
     QCOMPARE(hex->isChecked(), shownInHex);
-    QCOMPARE(list->form(), shownInHex ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    const bool hexShown = shownInHex && item == "mnuViewHex";
+    QCOMPARE(list->form(), hexShown ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    QCOMPARE(p.child<QWidget>("fraPlot")->isVisible(), shownInHex && !hexShown);
     for (int i = 0; i < switches; ++i)
         hex->trigger();
     QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
@@ -906,7 +932,7 @@ void tst_frmMain::hexViewKeptOnceUsed()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : ini.readAll().split('\n'))
-        if (line.startsWith("HexView"))
+        if (line.startsWith(QByteArray(item.mid(7).toLatin1() + "View")))
             lines << line.trimmed();
     QCOMPARE(lines, after.isEmpty() ? QByteArrayList() : QByteArrayList{after});
 }
@@ -1895,6 +1921,10 @@ void tst_frmMain::accessibleNames_data()
         {"cmdFindNext", "Weiter", "Next"},
         {"cmdFindPrevious", "Zurück", "Previous"},
         {"cmdFindClose", "Suchleiste schließen", "Close the find bar"},
+        {"picPlot", "Diagramm", "Plot"},
+        {"cboPlotRange", "Zeitraum:", "Time range:"},
+        {"cmdPlotSave", "Diagramm speichern...", "Save plot..."},
+        {"cmdPlotValues", "Werte speichern...", "Save values..."},
         {"stbStatusBar", // fault: an empty name
          "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
          "None ist geöffnet.",
@@ -1917,7 +1947,8 @@ void tst_frmMain::accessibleNames()
     QFETCH(int, language);
     QFETCH(QString, control);
     QFETCH(QString, name);
-    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\n").language(language));
+    START_PROGRAM(
+        p, Setup("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nPlotView=1\r\n").language(language));
     QCOMPARE(UiTestSupport::accessibleName(p.child<QWidget>(control)), name);
 }
 
@@ -1925,11 +1956,13 @@ void tst_frmMain::keyboardReachesEveryControl_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("showOptions");
-    QTest::addColumn<bool>("findBar");
-    QTest::newRow("de") << 0 << 0 << false;
-    QTest::newRow("de, repetition controls") << 0 << 1 << false;
-    QTest::newRow("en, repetition controls") << 1 << 1 << false;
-    QTest::newRow("en, find bar") << 1 << 0 << true;
+    QTest::addColumn<QString>("panel"); // the item of the View menu that shows it
+    QTest::addColumn<int>("controls");  // the panel's
+    QTest::newRow("de") << 0 << 0 << QString() << 0;
+    QTest::newRow("de, repetition controls") << 0 << 1 << QString() << 0;
+    QTest::newRow("en, repetition controls") << 1 << 1 << QString() << 0;
+    QTest::newRow("en, find bar") << 1 << 0 << "mnuViewFind" << 4;
+    QTest::newRow("de, plot with a series") << 0 << 0 << "mnuViewPlot" << 5;
 }
 
 // Every control that takes the focus has a name no other one has, and Tab
@@ -1938,13 +1971,16 @@ void tst_frmMain::keyboardReachesEveryControl()
 {
     QFETCH(int, language);
     QFETCH(int, showOptions);
-    QFETCH(bool, findBar);
+    QFETCH(QString, panel);
+    QFETCH(int, controls);
     START_PROGRAM(p, Setup(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n")
                                .arg(showOptions)
                                .toLatin1())
                          .language(language));
-    if (findBar) {
-        p.child<QAction>("mnuViewFind")->trigger();
+    p.log().AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("t:7"),
+                              QDateTime::currentDateTimeUtc());
+    if (!panel.isEmpty()) {
+        p.child<QAction>(panel)->trigger();
         p.edit("txtSend")->setFocus();
     }
     p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
@@ -1953,7 +1989,7 @@ void tst_frmMain::keyboardReachesEveryControl()
     QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
     QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
     const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
-    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + (findBar ? 4 : 0));
+    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + controls);
     QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
@@ -2355,4 +2391,81 @@ void tst_frmMain::holdTheView()
     // Following again: no count, only the newest line's times.
     QTRY_VERIFY2(info->text().startsWith(QStringLiteral("Δ 0 ms, ")), qPrintable(info->text()));
     QTRY_VERIFY(list->viewport()->rect().contains(list->rowRect(30 + lines - 1)));
+}
+
+// A device printing its values ten times a second, with a quiet time of
+// 20 ms: the plot shows two named series in their colours and tells their
+// values; its files hold them; holding the log holds it, selecting a line
+// marks it, Space in the legend hides a series and "Liste löschen" clears it.
+void tst_frmMain::plotOfReceivedNumbers()
+{
+    START_PROGRAM(p, "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=20\r\n");
+    QTimer device;
+    int written = 0;
+    connect(&device, &QTimer::timeout, [&p, &written] {
+        p.peer->write("temp:21.5,hum:40\n");
+        ++written;
+    });
+    device.start(100);
+    QTRY_VERIFY(p.log().count() >= 3); // read when the plot shows
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_D, Qt::ControlModifier);
+    auto *plot = p.child<QWidget>("picPlot");
+    QVERIFY(plot->isVisible());
+    QTRY_VERIFY(p.log().count() >= 10);
+    device.stop();
+    QTRY_COMPARE(p.log().count(), written);
+    const auto *legend = p.child<QWidget>("fraPlot");
+    QStringList series;
+    for (const QCheckBox *entry : legend->findChildren<QCheckBox *>())
+        series << entry->text();
+    QCOMPARE(series, QStringList({"temp", "hum"}));
+    const QSet<QRgb> colours = coloursOf(plot);
+    QVERIFY(colours.contains(0xE69F00) && colours.contains(0x56B4E9));
+    QTRY_COMPARE(plot->accessibleDescription(),
+                 "temp: zuletzt 21,5, min 21,5, max 21,5; hum: zuletzt 40, min 40, max 40");
+
+    QByteArray csv = "time,temp,hum\r\n";
+    for (int i = 0; i < p.log().count(); ++i)
+        csv += p.log().utcTime(i).toString(Qt::ISODateWithMs).toLatin1() + ",21.5,40\r\n";
+    QStringList offered;
+    QString path = p.file("values.csv");
+    p.window->setLogFileChooser([&](const QString &suggested) {
+        offered << QFileInfo(suggested).suffix();
+        return path;
+    });
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(p.read("values.csv"), csv);
+    path = p.file("plot.png");
+    p.button("cmdPlotSave")->click();
+    QCOMPARE(QImage(path),
+             legend->findChild<QWidget *>("picPlot")->parentWidget()->grab().toImage());
+    path = p.file("missing/values.csv");
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(offered, QStringList({"csv", "png", "csv"}));
+    QCOMPARE(p.messages, QStringList("Werte speichern|Die Werte konnten nicht als " + path +
+                                     " gespeichert werden. Die Datei oder der Ordner existiert "
+                                     "nicht."));
+
+    // Held, it stands still; the selected line is marked.
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_ScrollLock);
+    const QImage held = plot->grab().toImage();
+    const int lines = p.log().count();
+    device.start(100);
+    QTRY_VERIFY(p.log().count() >= lines + 3);
+    QCOMPARE(plot->grab().toImage(), held);
+    p.log().setSelectedIndex(0); // marked at the left instead of the right
+    QVERIFY(plot->grab().toImage() != held);
+    QVERIFY(coloursOf(plot).contains(plot->palette().color(QPalette::Highlight).rgb() & 0xFFFFFF));
+    device.stop();
+
+    auto *first = legend->findChild<QCheckBox *>("chkPlotSeries1");
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Space);
+    QVERIFY(!coloursOf(plot).contains(0xE69F00));
+    QVERIFY(coloursOf(plot).contains(0x56B4E9));
+    p.button("cmdDelete")->click();
+    QVERIFY(legend->findChildren<QCheckBox *>().isEmpty());
+    path = p.file("values.csv");
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(p.read("values.csv"), "time\r\n");
 }
