@@ -126,21 +126,42 @@ QString PlotView::description() const
                            : parts.join(QStringLiteral("; "));
 }
 
-// The lowest and highest value of the shown series in view.
-std::optional<std::pair<double, double>> PlotView::valueRange() const
+// The columns of the shown series at a width, and the lowest and highest
+// value they reach.
+std::optional<std::pair<double, double>> PlotView::columnsAt(int width, Columns &columns) const
 {
     std::optional<std::pair<double, double>> range;
     for (int s = 0; m_series && s < m_series->count(); ++s) {
-        const QList<PlotSeries::Column> all = shown(s) ? m_series->columns(s, m_from, m_to, 1)
-                                                       : QList<PlotSeries::Column>();
-        if (all.isEmpty())
-            continue;
-        if (!range)
-            range.emplace(all.first().min, all.first().max);
-        range->first = std::min(range->first, all.first().min);
-        range->second = std::max(range->second, all.first().max);
+        QList<PlotSeries::Column> &these = columns[std::size_t(s)];
+        these = shown(s) ? m_series->columns(s, m_from, m_to, width) : QList<PlotSeries::Column>();
+        for (const PlotSeries::Column &c : these) {
+            if (!range)
+                range.emplace(c.min, c.max);
+            range->first = std::min(range->first, c.min);
+            range->second = std::max(range->second, c.max);
+        }
     }
     return range;
+}
+
+// The value axis for a range of values: a little room above and below
+// (a flat line lies in the middle), ticks and their labels.
+PlotView::ValueAxis PlotView::valueAxis(std::pair<double, double> range, int height) const
+{
+    ValueAxis axis;
+    auto [low, high] = range;
+    const double pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
+    axis.low = low - pad;
+    axis.high = high + pad;
+    const QFontMetrics metrics = fontMetrics();
+    axis.ticks = PlotScale::valueTicks(axis.low, axis.high,
+                                       std::max(2, height * 2 / (3 * metrics.height())));
+    const int decimals = std::max(0, int(-std::floor(std::log10(axis.ticks.step) + 1e-9)));
+    for (const double v : axis.ticks.values) {
+        axis.labels << PlotScale::number(v == 0 ? 0.0 : v, decimals, m_language);
+        axis.labelWidth = std::max(axis.labelWidth, metrics.horizontalAdvance(axis.labels.last()));
+    }
+    return axis;
 }
 
 void PlotView::paintEvent(QPaintEvent *)
@@ -160,53 +181,58 @@ void PlotView::paintEvent(QPaintEvent *)
     const QRect area = rect().adjusted(
         3, 3 + labelHeight / 2, -3 - metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2,
         -5 - labelHeight);
-    const std::optional<std::pair<double, double>> range = valueRange();
-    if (!range) {
-        painter.setPen(colours.color(QPalette::Text));
-        painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
-                         fkt_ToolsGetResString(kNoNumbers, m_language));
-        return;
+    // The columns are made for the width the last frame's labels left; only
+    // labels of another width make them again.
+    Columns columns;
+    ValueAxis axis;
+    QRect plot;
+    for (int pass = 0; pass < 2; ++pass) {
+        plot = area.adjusted(m_labelWidth + 6, 0, 0, 0);
+        const std::optional<std::pair<double, double>> range = columnsAt(std::max(1, plot.width()),
+                                                                         columns);
+        if (!range) {
+            painter.setPen(colours.color(QPalette::Text));
+            painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
+                             fkt_ToolsGetResString(kNoNumbers, m_language));
+            return;
+        }
+        axis = valueAxis(*range, area.height());
+        if (axis.labelWidth == m_labelWidth)
+            break;
+        m_labelWidth = axis.labelWidth;
     }
-    // A flat line lies in the middle; otherwise a little room above and below.
-    auto [low, high] = *range;
-    const double pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
-    low -= pad;
-    high += pad;
-    const PlotScale::Ticks ticks = PlotScale::valueTicks(
-        low, high, std::max(2, area.height() * 2 / (3 * labelHeight)));
-    const int decimals = std::max(0, int(-std::floor(std::log10(ticks.step) + 1e-9)));
-    QStringList labels;
-    int labelWidth = 0;
-    for (const double v : ticks.values) {
-        labels << PlotScale::number(v == 0 ? 0.0 : v, decimals, m_language);
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(labels.last()));
-    }
-    const QRect plot = area.adjusted(labelWidth + 6, 0, 0, 0);
     if (plot.width() < 2 || plot.height() < 2)
         return;
-    auto yOf = [&](double v) {
-        return plot.top() + int(std::lround((high - v) * (plot.height() - 1) / (high - low)));
-    };
-    const qint64 span = std::max<qint64>(1, m_to - m_from + 1);
-    auto xOf = [&](qint64 msecs) {
-        return plot.left() + int((msecs - m_from) * plot.width() / span);
-    };
+    paintAxes(painter, plot, axis);
+    paintSeries(painter, plot, axis, columns);
+}
 
-    // Grid and labels.
-    const QColor grid = colours.color(QPalette::Midlight);
-    const QColor ink = colours.color(QPalette::Text);
-    for (qsizetype i = 0; i < ticks.values.size(); ++i) {
-        const int y = yOf(ticks.values[i]);
+int PlotView::xOf(const QRect &plot, qint64 msecs) const
+{
+    const qint64 span = std::max<qint64>(1, m_to - m_from + 1);
+    return plot.left() + int((msecs - m_from) * plot.width() / span);
+}
+
+void PlotView::paintAxes(QPainter &painter, const QRect &plot, const ValueAxis &axis)
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int labelHeight = metrics.height();
+    const QColor grid = palette().color(QPalette::Midlight);
+    const QColor ink = palette().color(QPalette::Text);
+    for (qsizetype i = 0; i < axis.ticks.values.size(); ++i) {
+        const int y = axis.yOf(plot, axis.ticks.values[i]);
         painter.setPen(grid);
         painter.drawLine(plot.left() + 1, y, plot.right() - 1, y);
         painter.setPen(ink);
-        painter.drawText(QRect(area.left(), y - labelHeight / 2, labelWidth, labelHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, labels[i]);
+        painter.drawText(QRect(plot.left() - 6 - axis.labelWidth, y - labelHeight / 2,
+                               axis.labelWidth, labelHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, axis.labels[i]);
     }
     const qint64 step = PlotScale::timeStep(
-        span, plot.width(), metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
+        m_to - m_from + 1, plot.width(),
+        metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
     for (qint64 t = (m_from / step + (m_from % step > 0 ? 1 : 0)) * step; t <= m_to; t += step) {
-        const int x = xOf(t);
+        const int x = xOf(plot, t);
         painter.setPen(grid);
         painter.drawLine(x, plot.top() + 1, x, plot.bottom() - 1);
         painter.setPen(ink);
@@ -215,25 +241,27 @@ void PlotView::paintEvent(QPaintEvent *)
         painter.drawText(QRect(x - w / 2, plot.bottom() + 3, w, labelHeight), Qt::AlignCenter,
                          label);
     }
-    painter.setPen(colours.color(QPalette::Mid));
+    painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
+}
 
-    // The series, then the mark over them.
+// One stroke per pixel column of each series, then the mark over them.
+void PlotView::paintSeries(QPainter &painter, const QRect &plot, const ValueAxis &axis,
+                           const Columns &columns)
+{
     painter.setClipRect(plot);
     for (int s = 0; m_series && s < m_series->count(); ++s) {
-        const QList<PlotSeries::Column> columns = shown(s) ? m_series->columns(s, m_from, m_to,
-                                                                               plot.width())
-                                                           : QList<PlotSeries::Column>();
-        if (columns.isEmpty())
+        const QList<PlotSeries::Column> &these = columns[std::size_t(s)];
+        if (these.isEmpty())
             continue;
         QPolygon line;
-        line.reserve(columns.size() * 4);
-        for (const PlotSeries::Column &c : columns) {
+        line.reserve(these.size() * 4);
+        for (const PlotSeries::Column &c : these) {
             const int x = plot.left() + c.x;
-            line << QPoint(x, yOf(c.first));
+            line << QPoint(x, axis.yOf(plot, c.first));
             if (c.min < c.max)
-                line << QPoint(x, yOf(c.min)) << QPoint(x, yOf(c.max));
-            line << QPoint(x, yOf(c.last));
+                line << QPoint(x, axis.yOf(plot, c.min)) << QPoint(x, axis.yOf(plot, c.max));
+            line << QPoint(x, axis.yOf(plot, c.last));
         }
         painter.setPen(pen(s));
         const QRect extent = line.boundingRect();
@@ -243,8 +271,8 @@ void PlotView::paintEvent(QPaintEvent *)
             painter.drawPolyline(line);
     }
     if (m_mark && *m_mark >= m_from && *m_mark <= m_to) {
-        painter.setPen(QPen(colours.color(QPalette::Highlight), 1));
-        const int x = xOf(*m_mark);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+        const int x = xOf(plot, *m_mark);
         painter.drawLine(x, plot.top(), x, plot.bottom());
     }
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "engine/PlotSeries.h"
+#include "ui/PlotScale.h"
+
 #include <QElapsedTimer>
 #include <QPen>
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
+#include <cmath>
 #include <optional>
 #include <utility>
-
-class PlotSeries;
 
 // The plot itself: the shown series as lines over their lines' time (UTC),
 // one y axis fitted to the values in view, a mark at a chosen time. Drawn
@@ -53,7 +56,24 @@ protected:
 private:
     void describe();
     bool shown(int series) const;
-    std::optional<std::pair<double, double>> valueRange() const;
+    using Columns = std::array<QList<PlotSeries::Column>, PlotSeries::kMaxSeries>;
+    struct ValueAxis {
+        double low = 0;
+        double high = 1;
+        PlotScale::Ticks ticks;
+        QStringList labels;
+        int labelWidth = 0;
+        int yOf(const QRect &plot, double v) const
+        {
+            return plot.top() + int(std::lround((high - v) * (plot.height() - 1) / (high - low)));
+        }
+    };
+    std::optional<std::pair<double, double>> columnsAt(int width, Columns &columns) const;
+    ValueAxis valueAxis(std::pair<double, double> range, int height) const;
+    int xOf(const QRect &plot, qint64 msecs) const;
+    void paintAxes(QPainter &painter, const QRect &plot, const ValueAxis &axis);
+    void paintSeries(QPainter &painter, const QRect &plot, const ValueAxis &axis,
+                     const Columns &columns);
 
     const PlotSeries *m_series = nullptr;
     quint32 m_hidden = 0;
@@ -65,4 +85,5 @@ private:
     QElapsedTimer m_sinceFrame;
     QTimer m_descriptionTimer;
     QElapsedTimer m_sinceDescribed;
+    int m_labelWidth = 0; // of the value axis's labels in the last frame
 };
