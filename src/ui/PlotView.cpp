@@ -31,6 +31,23 @@ QString timeLabel(qint64 msecs, qint64 step)
     return time.toString(step < 1000 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
 }
 
+// The series' line one pixel wide, its dashes as long as those of pen():
+// drawn twice, one pixel apart, it looks like pen() but costs a fraction of
+// a wide stroke, which the painter outlines and fills.
+QPen thinPen(int series)
+{
+    QPen thin = PlotView::pen(series);
+    const qreal width = thin.widthF();
+    if (thin.style() != Qt::SolidLine) {
+        QList<qreal> dashes = thin.dashPattern();
+        for (qreal &dash : dashes)
+            dash *= width;
+        thin.setDashPattern(dashes);
+    }
+    thin.setWidth(1);
+    return thin;
+}
+
 } // namespace
 
 PlotView::PlotView(QWidget *parent) : QWidget(parent)
@@ -263,12 +280,14 @@ void PlotView::paintSeries(QPainter &painter, const QRect &plot, const ValueAxis
                 line << QPoint(x, axis.yOf(plot, c.min)) << QPoint(x, axis.yOf(plot, c.max));
             line << QPoint(x, axis.yOf(plot, c.last));
         }
-        painter.setPen(pen(s));
+        painter.setPen(thinPen(s));
         const QRect extent = line.boundingRect();
-        if (extent.width() <= 1 && extent.height() <= 1) // a polyline would draw nothing
-            painter.drawPoint(line.first());
-        else
-            painter.drawPolyline(line);
+        for (const QPoint offset : {QPoint(0, 0), QPoint(1, 1)}) {
+            if (extent.width() <= 1 && extent.height() <= 1) // a polyline would draw nothing
+                painter.drawPoint(line.first() + offset);
+            else
+                painter.drawPolyline(line.translated(offset));
+        }
     }
     if (m_mark && *m_mark >= m_from && *m_mark <= m_to) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
