@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -34,6 +35,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <tuple>
 
 namespace {
 
@@ -188,6 +190,8 @@ private Q_SLOTS:
     void holdTheView_data();
     void holdTheView();
     void plotOfReceivedNumbers();
+    void plotTimeRange_data();
+    void plotTimeRange();
 };
 
 void tst_frmMain::initTestCase()
@@ -2468,4 +2472,34 @@ void tst_frmMain::plotOfReceivedNumbers()
     path = p.file("values.csv");
     p.button("cmdPlotValues")->click();
     QCOMPARE(p.read("values.csv"), "time\r\n");
+}
+
+void tst_frmMain::plotTimeRange_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("range"); // its place in the list
+    QTest::addColumn<QString>("described");
+    QTest::newRow("10 s") << 0 << 0 << "t: zuletzt 3, min 3, max 3";
+    QTest::newRow("1 min, the default") << 1 << -1 << "t: last 3, min 2, max 3";
+    QTest::newRow("10 min") << 1 << 2 << "t: last 3, min 1, max 3";
+    QTest::newRow("All") << 1 << 3 << "t: last 3, min 1, max 3";
+}
+
+// Lines of two minutes ago, of half a minute ago and of now, through the
+// time ranges; the [OUT] line's number is not plotted.
+void tst_frmMain::plotTimeRange()
+{
+    QFETCH(int, language);
+    QFETCH(int, range);
+    QFETCH(QString, described);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nPlotView=1\r\n").language(language));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    using Direction = TrafficLog::Direction;
+    for (const auto &[direction, text, secondsAgo] :
+         {std::tuple(Direction::Received, "t:1", 120), std::tuple(Direction::Received, "t:2", 30),
+          std::tuple(Direction::Sent, "t:100", 5), std::tuple(Direction::Received, "t:3", 0)})
+        p.log().AppendTrafficLine(direction, QString::fromLatin1(text), now.addSecs(-secondsAgo));
+    if (range >= 0)
+        p.child<QComboBox>("cboPlotRange")->setCurrentIndex(range);
+    QTRY_COMPARE(p.child<QWidget>("picPlot")->accessibleDescription(), described);
 }
