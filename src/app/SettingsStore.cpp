@@ -10,6 +10,7 @@
 #include "app/modFile.h"
 #include "text/Checksums.h"
 
+#include <algorithm>
 #include <limits>
 
 
@@ -119,6 +120,8 @@ void readWindowKeys(const KeyReader &r, SettingsRecord &s)
         place.*k.field = qint32(*number);
     }
     r.number<quint8>("WindowMaximized", place.Maximized, 0);
+    r.number<qint32>("PlotHeight", place.PlotHeight, 0);
+    place.PlotHeight = std::max(0, place.PlotHeight);
     s.Window = place;
 }
 
@@ -224,6 +227,8 @@ void collectWindowKeys(KeyWriter &w, const SettingsRecord &s)
     for (const WindowKey &k : kWindowKeys)
         w.number(k.key, (*s.Window).*k.field);
     w.number("WindowMaximized", s.Window->Maximized);
+    if (s.Window->PlotHeight > 0)
+        w.number("PlotHeight", s.Window->PlotHeight);
 }
 
 // Every key the end writes, in its order; WaitTime from waitTime where given.

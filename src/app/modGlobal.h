@@ -8,17 +8,20 @@
 // Where the main window was when a run ended, in twips as the window's other
 // measures, from the keys WindowLeft, WindowTop, WindowWidth, WindowHeight
 // and WindowMaximized of the settings file: the normal (not maximized)
-// geometry, and whether the window was maximized.
+// geometry, and whether the window was maximized. PlotHeight is the plot's
+// share of the log's room (key PlotHeight), 0 before the plot was shown.
 struct WindowPlace {
     qint32 Left = 0;
     qint32 Top = 0;
     qint32 Width = 0;
     qint32 Height = 0;
     quint8 Maximized = 0;
+    qint32 PlotHeight = 0;
     bool operator==(const WindowPlace &other) const
     {
         return Left == other.Left && Top == other.Top && Width == other.Width &&
-               Height == other.Height && Maximized == other.Maximized;
+               Height == other.Height && Maximized == other.Maximized &&
+               PlotHeight == other.PlotHeight;
     }
     bool operator!=(const WindowPlace &other) const { return !(*this == other); }
 };

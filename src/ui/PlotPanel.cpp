@@ -153,10 +153,11 @@ void PlotPanel::rowsAppended(int first, int last)
         updateWindow();
 }
 
-// Only received data lines hold the device's numbers.
+// Only received data lines hold the device's numbers: not [OUT] lines, nor
+// the port's event lines.
 bool PlotPanel::readLine(int row)
 {
-    if (m_log->direction(row) != TrafficLog::Direction::Received)
+    if (m_log->kind(row) != TrafficLog::LineKind::Received)
         return false;
     const QByteArrayView content =
         QByteArrayView(m_log->lineBytes(row)).sliced(TrafficLog::kPrefixLength);

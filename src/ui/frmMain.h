@@ -141,6 +141,7 @@ private:
     void buildPlot();
     void connectPlot();
     void showPlot(bool shown);
+    void placePlot();
     bool inPlot(const QObject *watched) const;
     void savePlot();
     void saveValues();
@@ -235,6 +236,8 @@ private:
     LogView *lstSendReceive = nullptr;
     PlotPanel *fraPlot = nullptr;
     bool m_plotPlaced = false; // the splitter was given the plot's first share
+    int m_plotHeight = 0;      // pixels: the plot's last height shown, or the stored one
+    bool m_plotMoved = false;  // the user moved the splitter
     QPushButton *cmdDelete = nullptr;
     QCheckBox *chkRepeat = nullptr;
     QCheckBox *chkRepeatCommandConfig = nullptr;

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QSplitter>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -50,6 +51,7 @@ void frmMain::connectPlot()
 {
     connect(fraPlot, &PlotPanel::savePlotClicked, this, &frmMain::savePlot);
     connect(fraPlot, &PlotPanel::saveValuesClicked, this, &frmMain::saveValues);
+    connect(splLog, &QSplitter::splitterMoved, this, [this] { m_plotMoved = true; });
 }
 
 void frmMain::mnuViewPlot_Click(bool checked)
@@ -60,19 +62,33 @@ void frmMain::mnuViewPlot_Click(bool checked)
 }
 
 // Shown, the plot reads the lines the log holds and then each new one;
-// hidden, it reads nothing. It takes a third of the log's room at first.
+// hidden, it reads nothing.
 void frmMain::showPlot(bool shown)
 {
     const bool hadFocus = fraPlot->isAncestorOf(QApplication::focusWidget());
+    if (!shown && fraPlot->isVisible())
+        m_plotHeight = fraPlot->height();
     fraPlot->setVisible(shown);
     fraPlot->setActive(shown);
-    if (shown && !m_plotPlaced) {
-        const int height = splLog->height();
-        splLog->setSizes({height - height / 3, height / 3});
-        m_plotPlaced = true;
-    }
+    placePlot();
     if (hadFocus && !shown)
         lstSendReceive->setFocus(Qt::OtherFocusReason);
+}
+
+// The plot takes a third of the log's room at first, or the height it had
+// when the window's place was kept; once the window shows, when that room
+// is the window's own.
+void frmMain::placePlot()
+{
+    if (m_plotPlaced || !fraPlot->isVisibleTo(this) || !isVisible())
+        return;
+    const int room = splLog->height() - splLog->handleWidth();
+    const int least = fraPlot->minimumSizeHint().height();
+    const int plot = m_plotHeight > 0
+                         ? std::clamp(m_plotHeight, least, std::max(least, room - least))
+                         : room / 3;
+    splLog->setSizes({room - plot, plot});
+    m_plotPlaced = true;
 }
 
 bool frmMain::inPlot(const QObject *watched) const
