@@ -79,7 +79,7 @@ void tst_Plot::numbersOfALine_data()
         << QByteArray("a:1 b:2\n1 2 3 4 5 6 7 x:3")
         << "time,a,b,1,2,3,4,5,6 | t,1,2,,,,,, | t,,,1,2,3,4,5,6";
     QTest::newRow("CR or LF within a line")
-        << QByteArray("1 2\r3\n\n4\r\n5") << "time,1,2 | t,1,2 | t,3, | t,4, | t,5,";
+        << QByteArray("\n1 2\r3\n\n4\r\n5") << "time,1,2 | t,1,2 | t,3, | t,4, | t,5,";
     QTest::newRow("records without numbers are no rows")
         << QByteArray("OK\n7\nready") << "time,1 | t,7";
     QTest::newRow("nothing to read") << QByteArray("no numbers here") << "time";

@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -78,6 +79,17 @@ QSet<QRgb> coloursOf(QWidget *widget)
             colours.insert(image.pixel(x, y) & 0xFFFFFF);
     return colours;
 }
+
+// Counts a widget's paint events.
+struct Paints : QObject {
+    explicit Paints(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
 
 // A small file system of its own, for a disk that fills; needs root.
 class SmallDisk {
@@ -192,6 +204,8 @@ private Q_SLOTS:
     void plotOfReceivedNumbers();
     void plotTimeRange_data();
     void plotTimeRange();
+    void plotKeptWithThePlace_data();
+    void plotKeptWithThePlace();
 };
 
 void tst_frmMain::initTestCase()
@@ -2427,6 +2441,10 @@ void tst_frmMain::plotOfReceivedNumbers()
     QVERIFY(colours.contains(0xE69F00) && colours.contains(0x56B4E9));
     QTRY_COMPARE(plot->accessibleDescription(),
                  "temp: zuletzt 21,5, min 21,5, max 21,5; hum: zuletzt 40, min 40, max 40");
+    Paints paints(plot); // a new line is drawn by itself, not only when grabbed
+    p.log().AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("temp:21.5,hum:40"),
+                              QDateTime::currentDateTimeUtc());
+    QTRY_VERIFY(paints.count > 0);
 
     QByteArray csv = "time,temp,hum\r\n";
     for (int i = 0; i < p.log().count(); ++i)
@@ -2480,13 +2498,15 @@ void tst_frmMain::plotTimeRange_data()
     QTest::addColumn<int>("range"); // its place in the list
     QTest::addColumn<QString>("described");
     QTest::newRow("10 s") << 0 << 0 << "t: zuletzt 3, min 3, max 3";
-    QTest::newRow("1 min, the default") << 1 << -1 << "t: last 3, min 2, max 3";
-    QTest::newRow("10 min") << 1 << 2 << "t: last 3, min 1, max 3";
-    QTest::newRow("All") << 1 << 3 << "t: last 3, min 1, max 3";
+    QTest::newRow("1 min, the default") << 1 << -1 << "t: last 3, min 2, max 9";
+    QTest::newRow("10 min") << 1 << 2 << "t: last 3, min 1, max 9";
+    QTest::newRow("All") << 1 << 3 << "t: last 3, min 1, max 9";
 }
 
-// Lines of two minutes ago, of half a minute ago and of now, through the
-// time ranges; the [OUT] line's number is not plotted.
+// Lines of two minutes, half a minute and exactly ten seconds ago and of
+// now, through the time ranges (10 s ends with the line of now and begins
+// just after the one ten seconds before); the [OUT] line's number is not
+// plotted, nor an event line's.
 void tst_frmMain::plotTimeRange()
 {
     QFETCH(int, language);
@@ -2494,12 +2514,60 @@ void tst_frmMain::plotTimeRange()
     QFETCH(QString, described);
     START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nPlotView=1\r\n").language(language));
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    using Direction = TrafficLog::Direction;
-    for (const auto &[direction, text, secondsAgo] :
-         {std::tuple(Direction::Received, "t:1", 120), std::tuple(Direction::Received, "t:2", 30),
-          std::tuple(Direction::Sent, "t:100", 5), std::tuple(Direction::Received, "t:3", 0)})
-        p.log().AppendTrafficLine(direction, QString::fromLatin1(text), now.addSecs(-secondsAgo));
+    using Kind = TrafficLog::LineKind;
+    for (const auto &[kind, text, secondsAgo] :
+         {std::tuple(Kind::Received, "t:1", 120), std::tuple(Kind::Received, "t:2", 30),
+          std::tuple(Kind::Received, "t:9", 10), std::tuple(Kind::Sent, "t:100", 5),
+          std::tuple(Kind::Event, "t:100", 3), std::tuple(Kind::Received, "t:3", 0)}) {
+        const QDateTime time = now.addSecs(-secondsAgo);
+        if (kind == Kind::Event)
+            p.log().appendEvent(QString::fromLatin1(text), time);
+        else
+            p.log().AppendTrafficLine(kind == Kind::Sent ? TrafficLog::Direction::Sent
+                                                         : TrafficLog::Direction::Received,
+                                      QString::fromLatin1(text), time);
+    }
     if (range >= 0)
         p.child<QComboBox>("cboPlotRange")->setCurrentIndex(range);
     QTRY_COMPARE(p.child<QWidget>("picPlot")->accessibleDescription(), described);
+}
+
+void tst_frmMain::plotKeptWithThePlace_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the window's keys in Settings.ini
+    QTest::addColumn<int>("dragTo");        // the plot's height the splitter is dragged to
+    QTest::addColumn<int>("shown");         // the plot's height at the start; 0: a third
+    QTest::addColumn<QByteArray>("after");  // the PlotHeight line saved; empty: no window keys
+    const QByteArray place = "WindowLeft=0\r\nWindowTop=0\r\nWindowWidth=1\r\nWindowHeight=1\r\n";
+    QTest::newRow("shown, nothing moved: no place kept") << QByteArray() << 0 << 0 << QByteArray();
+    QTest::newRow("the splitter moved: kept with the place")
+        << QByteArray() << 120 << 0 << QByteArray("PlotHeight=1800");
+    QTest::newRow("kept from the last run") << place + "PlotHeight=1500\r\n"
+                                            << 0 << 100 << QByteArray("PlotHeight=1500");
+    QTest::newRow("a place without the plot's height: a third") << place << 0 << 0 << QByteArray();
+}
+
+void tst_frmMain::plotKeptWithThePlace()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, dragTo);
+    QFETCH(int, shown);
+    QFETCH(QByteArray, after);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nPlotView=1\r\n" + before));
+    p.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    auto *splitter = p.child<QSplitter>("splLog");
+    const int room = splitter->sizes().at(0) + splitter->sizes().at(1);
+    QCOMPARE(splitter->sizes().at(1), shown > 0 ? shown : room / 3);
+    if (dragTo > 0) {
+        splitter->setSizes({room - dragTo, dragTo});
+        QMetaObject::invokeMethod(splitter, "splitterMoved", Q_ARG(int, room - dragTo),
+                                  Q_ARG(int, 1));
+    }
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    const QByteArray saved = p.read("Settings.ini");
+    QCOMPARE(saved.contains("WindowLeft="), !before.isEmpty() || !after.isEmpty());
+    const qsizetype at = saved.indexOf("PlotHeight=");
+    QCOMPARE(at < 0 ? QByteArray() : saved.mid(at, saved.indexOf('\r', at) - at), after);
 }
