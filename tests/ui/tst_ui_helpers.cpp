@@ -105,6 +105,7 @@ void tst_UiHelpers::plotTimeStep_data()
     QTest::newRow("a minute") << qint64(60000) << 1000.0 << 100.0 << qint64(10000);
     QTest::newRow("ten seconds, narrow") << qint64(10000) << 600.0 << 100.0 << qint64(2000);
     QTest::newRow("half a second") << qint64(500) << 1000.0 << 100.0 << qint64(50);
+    QTest::newRow("a day") << qint64(86400000) << 400.0 << 100.0 << qint64(21600000);
     QTest::newRow("three days") << qint64(259200000) << 400.0 << 100.0 << qint64(86400000);
     QTest::newRow("thirty days: whole days")
         << qint64(2592000000) << 400.0 << 100.0 << qint64(691200000);
