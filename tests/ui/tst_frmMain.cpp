@@ -69,14 +69,14 @@ struct Lines {
     }
 };
 
-// The colours of a widget's pixels, without alpha, in its left part of
-// the given width (in pixels; -1: all).
-QSet<QRgb> coloursOf(QWidget *widget, int width = -1)
+// The colours of a widget's pixels, without alpha, in its columns from
+// `from` up to `to` (-1: the right edge).
+QSet<QRgb> coloursOf(QWidget *widget, int from = 0, int to = -1)
 {
     const QImage image = widget->grab().toImage();
     QSet<QRgb> colours;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < (width < 0 ? image.width() : width); ++x)
+        for (int x = from; x < (to < 0 ? image.width() : to); ++x)
             colours.insert(image.pixel(x, y) & 0xFFFFFF);
     return colours;
 }
@@ -2472,14 +2472,15 @@ void tst_frmMain::plotOfReceivedNumbers()
     // Held, it stands still; the selected line is marked.
     QTest::keyClick(p.edit("txtSend"), Qt::Key_ScrollLock);
     const QImage held = plot->grab().toImage();
+    const QRgb highlight = plot->palette().color(QPalette::Highlight).rgb() & 0xFFFFFF;
+    QVERIFY(coloursOf(plot, plot->width() * 2 / 3).contains(highlight)); // the newest line
     const int lines = p.log().count();
     device.start(100);
     QTRY_VERIFY(p.log().count() >= lines + 3);
     QCOMPARE(plot->grab().toImage(), held);
     p.log().setSelectedIndex(0); // marked at the left instead of the right
     QVERIFY(plot->grab().toImage() != held);
-    QVERIFY(coloursOf(plot, plot->width() / 3)
-                .contains(plot->palette().color(QPalette::Highlight).rgb() & 0xFFFFFF));
+    QVERIFY(coloursOf(plot, 0, plot->width() / 3).contains(highlight));
     device.stop();
 
     auto *first = legend->findChild<QCheckBox *>("chkPlotSeries1");
