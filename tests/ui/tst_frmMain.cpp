@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -2562,6 +2563,7 @@ void tst_frmMain::plotKeptWithThePlace()
     auto *splitter = p.child<QSplitter>("splLog");
     const int room = splitter->sizes().at(0) + splitter->sizes().at(1);
     QCOMPARE(splitter->sizes().at(1), shown > 0 ? shown : room / 3);
+    QVERIFY(!p.child<QWidget>("fraPlot")->findChild<QScrollArea *>()->isVisible()); // no legend yet
     if (dragTo > 0) {
         splitter->setSizes({room - dragTo, dragTo});
         QMetaObject::invokeMethod(splitter, "splitterMoved", Q_ARG(int, room - dragTo),
