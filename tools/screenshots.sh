@@ -40,6 +40,28 @@ shoot() { # language file
   xdotool key Escape
   wait "$pid" || true
 }
+# The plot under the log, fed by the fake device playing a sensor for 20 s.
+shoot_plot() { # language file
+  local data="$work/plot-$1"
+  python3 tools/fake_device.py --numbers >"$work/sensor-$1" &
+  local sensor=$!
+  sleep 0.5
+  mkdir -p "$data/Kavrel/Lintrova"
+  printf '[PORTS]\r\nCOM1=%s\r\n' "$(head -1 "$work/sensor-$1")" >"$data/Kavrel/Lintrova/Ports.ini"
+  printf '[SETTINGS]\r\nComPort=0\r\nBaudrate=5\r\nLanguage=%s\r\nWaitTime=20\r\nPlotView=1\r\n' "$1" \
+    >"$data/Kavrel/Lintrova/Settings.ini"
+  XDG_DATA_HOME="$data" build/lintrova >/dev/null 2>&1 &
+  local pid=$!
+  local window
+  window=$(xdotool search --sync --onlyvisible --name Lintrova | head -1)
+  sleep 20
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/$2"
+  xdotool key Escape
+  wait "$pid" || true
+  kill "$sensor"
+}
 shoot 0 main-window-de.png
 shoot 1 main-window-en.png
+shoot_plot 1 plot-en.png
 echo "screenshots written to $out/"

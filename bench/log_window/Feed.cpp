@@ -1,6 +1,8 @@
 #include "Feed.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -100,6 +102,35 @@ Report run(int master, const Plan &plan)
     return report;
 }
 
+constexpr int kNumbersLineLength = 84;
+
+// The values change slowly, as a sensor's do, and each line's follow from
+// its number alone.
+QByteArray numbersLine(qint64 line)
+{
+    char text[kNumbersLineLength + 1];
+    const double n = double(line);
+    int length = std::snprintf(text, sizeof text, "temp:%+.3f,hum:%.3f,volt:%+.4f",
+                               20 + 5 * std::sin(n / 500), 50 + 10 * std::cos(n / 730),
+                               3.3 + 0.1 * std::sin(n / 37));
+    QByteArray bytes(text, length);
+    bytes.append(kNumbersLineLength - 2 - bytes.size(), ' ');
+    return bytes.append("\r\n");
+}
+
+char numbersByte(qint64 offset)
+{
+    // Bytes are asked for in order: one line is made once.
+    thread_local qint64 madeLine = -1;
+    thread_local QByteArray made;
+    const qint64 line = offset / kNumbersLineLength;
+    if (line != madeLine) {
+        made = numbersLine(line);
+        madeLine = line;
+    }
+    return made[int(offset % kNumbersLineLength)];
+}
+
 } // namespace
 
 char byteAt(Pattern pattern, qint64 offset)
@@ -109,6 +140,8 @@ char byteAt(Pattern pattern, qint64 offset)
         return textByte(offset, 64, true);
     case Pattern::Lines:
         return textByte(offset, kLinesLength, false);
+    case Pattern::Numbers:
+        return numbersByte(offset);
     case Pattern::Bytes:
         break;
     }

@@ -14,6 +14,10 @@ enum class Pattern {
     Text,  // lines of 64 characters ending in CR LF
     Bytes, // 0, 1, ... 255, 0, 1, ...
     Lines, // lines of 80 characters ending in LF, as a device printing lines sends them
+    // Lines of 84 characters with three named values, ending in CR LF
+    // ("temp:+21.503,hum:48.771,volt:+3.2954" and blanks): about 1,100 a
+    // second at 92,160 B/s.
+    Numbers,
 };
 
 // Characters of a line of Pattern::Lines, its LF included.

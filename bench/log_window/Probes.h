@@ -59,6 +59,9 @@ public:
     explicit PaintEnds(QWidget *widget);
     // The end of the first paint that ended at or after ns; -1 when none did.
     qint64 firstAfter(qint64 ns) const;
+    // Paints so far, and the time they took together.
+    qsizetype count() const { return m_ends.size(); }
+    double busyMs() const { return m_busyNs / 1e6; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -66,6 +69,7 @@ protected:
 private:
     QWidget *m_widget;
     QList<qint64> m_ends;
+    qint64 m_busyNs = 0;
 };
 
 } // namespace Probes

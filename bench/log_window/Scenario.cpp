@@ -50,6 +50,7 @@ struct Phase {
     bool record = false; // the log is recorded to a file through the File menu
     bool hex = false;    // the log shown in the hex view
     int lineEnd = 0;     // LineEnd during the phase (1: a block also ends at LF)
+    bool plot = false;   // the plot shown under the log (View > Plot)
 };
 
 // The targets a scenario prints its figures beside.
@@ -60,6 +61,7 @@ enum class Targets {
     Paced,   // 92,160 B/s at quiet time 0: CPU beside the peers
     Lines,   // 92,160 B/s of lines, LineEnd=LF beside quiet-time framing: lines, CPU, keys
     LinesFastest, // lines from a writer that never pauses, LineEnd=LF: rate beside the peers
+    Plot,    // lines of numbers at 92,160 B/s: the plot's CPU, keys to screen
 };
 
 struct Spec {
@@ -95,6 +97,8 @@ struct Figures {
     QList<double> keyMs; // key press to painted send box
     long peakKiB = 0;
     bool recorded = false; // the recording holds every line appended
+    qsizetype plotFrames = 0;
+    double plotPaintMs = 0; // all its frames together
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -198,6 +202,15 @@ std::optional<Spec> specFor(const QString &name)
         spec.wholeFlood = true;
         spec.peers = true;
         spec.targets = Targets::LinesFastest;
+    } else if (name == "plot") {
+        // Shown for 70 s, so that the plot's minute fills with 66,000 points a series.
+        Feed::Plan shown = steady(Feed::Pattern::Numbers);
+        shown.seconds = 70;
+        spec.phases = {
+            {"lines of three numbers for 20 s, plot hidden", steady(Feed::Pattern::Numbers)},
+            {"the same for 70 s, plot shown", shown, 0, false, false, 0, true}};
+        spec.typeKeys = true;
+        spec.targets = Targets::Plot;
     } else if (name == "rfc2217") {
         spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
                        {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
@@ -382,6 +395,10 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
     auto *hexItem = program.window->findChild<QAction *>("mnuViewHex");
     if (hexItem->isChecked() != phase.hex)
         hexItem->trigger();
+    auto *plotItem = program.window->findChild<QAction *>("mnuViewPlot");
+    if (plotItem->isChecked() != phase.plot)
+        plotItem->trigger();
+    Probes::PaintEnds plotPaints(program.window->findChild<QWidget *>("picPlot"));
     Probes::PaintEnds paints(program.logView()->viewport());
     LogChecker checker(log, phase.plan.pattern);
     Probes::TimerLateness lateness;
@@ -389,9 +406,13 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
     std::unique_ptr<QProcess> typist;
     if (spec.probeTimer)
         lateness.start();
+    // With the plot shown, the keys come in the last 16 s, when its minute is full.
+    QTimer typingStart;
+    typingStart.setSingleShot(true);
+    QObject::connect(&typingStart, &QTimer::timeout, [&] { typist = typeKeys(*program.window); });
     if (spec.typeKeys) {
         keys = std::make_unique<Probes::KeyToPaint>(program.window->findChild<QLineEdit *>("txtSend"));
-        typist = typeKeys(*program.window);
+        typingStart.start(phase.plot ? int((phase.plan.seconds - 16) * 1000) : 0);
     }
     const quint64 frames0 = program.logView()->framesDone();
     Feed::Report report;
@@ -466,6 +487,8 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
     figures.frames = program.logView()->framesDone() - frames0;
     if (phase.hex)
         figures.hexShowsEveryByte = hexShowsEveryByte(log);
+    figures.plotFrames = plotPaints.count();
+    figures.plotPaintMs = plotPaints.busyMs();
     std::printf("  program CPU %.2f s over %.1f s = %.2f %% of a core; X server CPU %.2f s; "
                 "%llu frames; %.0f wake-ups a second; peak resident %ld KiB\n",
                 cpu, wall, figures.cpuPercent, server,
@@ -822,6 +845,36 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
         printKeyTarget(lines);
     } else if (targets == Targets::LinesFastest) {
         printLinesFastestTargets(figures[0], peers);
+    } else if (targets == Targets::Plot && figures.size() == 2) {
+        const Figures &hidden = figures[0];
+        const Figures &shown = figures[1];
+        printTarget(QStringLiteral("every byte once and in order: %1 hidden, %2 shown")
+                        .arg(yesNo(hidden.complete), yesNo(shown.complete)),
+                    QStringLiteral("yes"));
+        printTarget(QStringLiteral("%1 [IN] lines a second (%2 records a second)")
+                        .arg(shown.lines / shown.seconds, 0, 'f', 0)
+                        .arg(shown.bytes / 84.0 / shown.seconds, 0, 'f', 0),
+                    QStringLiteral("about 1,100 records a second"));
+        printTarget(QStringLiteral("CPU %1 % of a core hidden, %2 % shown: the plot adds %3 %")
+                        .arg(hidden.cpuPercent, 0, 'f', 2)
+                        .arg(shown.cpuPercent, 0, 'f', 2)
+                        .arg(shown.cpuPercent - hidden.cpuPercent, 0, 'f', 2),
+                    QStringLiteral("at most 5 % of a core"));
+        printTarget(
+            QStringLiteral("plot: %1 frames (%2 a second), %3 ms each")
+                .arg(shown.plotFrames)
+                .arg(shown.plotFrames / shown.seconds, 0, 'f', 1)
+                .arg(shown.plotPaintMs / std::max<qsizetype>(1, shown.plotFrames), 0, 'f', 2),
+            QStringLiteral("a modest rate (at most 10 a second)"));
+        double worst = 0;
+        for (double ms : shown.keyMs)
+            worst = std::max(worst, ms);
+        printTarget(
+            QStringLiteral("key press to screen, plot shown: %1 keys, median %2 ms, max %3 ms")
+                .arg(shown.keyMs.size())
+                .arg(Probes::percentile(shown.keyMs, 50), 0, 'f', 1)
+                .arg(worst, 0, 'f', 1),
+            QStringLiteral("every key within 50 ms"));
     } else if (targets == Targets::Paced) {
         const Figures &f = figures[0];
         printTarget(QStringLiteral("CPU %1 % of a core").arg(f.cpuPercent, 0, 'f', 2),

@@ -32,9 +32,12 @@
 //                 time (100 ms), then the same with LineEnd=LF; keys typed
 //   lines-fastest 80-character lines from a writer that never pauses, 20 s,
 //                 LineEnd=LF; then CuteCom, gtkterm and picocom
-//   The last five print their figures beside the targets they are held to.
+//   plot          lines of three numbers at 92,160 B/s, quiet time 0, keys typed
+//                 meanwhile: 20 s with the plot hidden, then 70 s shown (a full minute
+//                 in view)
+//   The last six print their figures beside the targets they are held to.
 // Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest,
-// paced, lines and lines-fastest runs. Starts a private Xvfb when DISPLAY is not set.
+// paced, lines, lines-fastest and plot runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"

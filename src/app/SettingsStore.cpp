@@ -10,6 +10,7 @@
 #include "app/modFile.h"
 #include "text/Checksums.h"
 
+#include <algorithm>
 #include <limits>
 
 
@@ -119,6 +120,8 @@ void readWindowKeys(const KeyReader &r, SettingsRecord &s)
         place.*k.field = qint32(*number);
     }
     r.number<quint8>("WindowMaximized", place.Maximized, 0);
+    r.number<qint32>("PlotHeight", place.PlotHeight, 0);
+    place.PlotHeight = std::max(0, place.PlotHeight);
     s.Window = place;
 }
 
@@ -165,6 +168,10 @@ void readKeys(const QString &path, SettingsRecord &s)
     r.number<quint8>("CheckSum", s.CheckSum, 0);
     if (s.CheckSum > kChecksums.size())
         s.CheckSum = 0; // no algorithm of that number: off
+    QString plotView;
+    r.text("PlotView", plotView);
+    s.PlotViewKey = !plotView.isEmpty();
+    r.number<quint8>("PlotView", s.PlotView, 0);
     readWindowKeys(r, s);
 }
 
@@ -207,6 +214,8 @@ void collectViewKeys(KeyWriter &w, const SettingsRecord &s)
         w.number("LineEnd", s.LineEnd);
     if (s.CheckSumKey)
         w.number("CheckSum", s.CheckSum);
+    if (s.PlotViewKey)
+        w.number("PlotView", s.PlotView);
 }
 
 // Only once the window was moved or resized: users who never do keep their
@@ -218,6 +227,8 @@ void collectWindowKeys(KeyWriter &w, const SettingsRecord &s)
     for (const WindowKey &k : kWindowKeys)
         w.number(k.key, (*s.Window).*k.field);
     w.number("WindowMaximized", s.Window->Maximized);
+    if (s.Window->PlotHeight > 0)
+        w.number("PlotHeight", s.Window->PlotHeight);
 }
 
 // Every key the end writes, in its order; WaitTime from waitTime where given.

@@ -8,17 +8,20 @@
 // Where the main window was when a run ended, in twips as the window's other
 // measures, from the keys WindowLeft, WindowTop, WindowWidth, WindowHeight
 // and WindowMaximized of the settings file: the normal (not maximized)
-// geometry, and whether the window was maximized.
+// geometry, and whether the window was maximized. PlotHeight is the plot's
+// share of the log's room (key PlotHeight), 0 before the plot was shown.
 struct WindowPlace {
     qint32 Left = 0;
     qint32 Top = 0;
     qint32 Width = 0;
     qint32 Height = 0;
     quint8 Maximized = 0;
+    qint32 PlotHeight = 0;
     bool operator==(const WindowPlace &other) const
     {
         return Left == other.Left && Top == other.Top && Width == other.Width &&
-               Height == other.Height && Maximized == other.Maximized;
+               Height == other.Height && Maximized == other.Maximized &&
+               PlotHeight == other.PlotHeight;
     }
     bool operator!=(const WindowPlace &other) const { return !(*this == other); }
 };
@@ -49,6 +52,7 @@ struct SettingsRecord {
     quint8 LineEnd = 0;         // 0 off, 1 LF, 2 CR, 3 CR LF: a received block also ends there
     quint8 CheckSum = 0;        // 0 off, 1-7: the checksum every [IN] line is checked with
     std::optional<WindowPlace> Window; // none: the window system places the window
+    quint8 PlotView = 0;        // 1: the plot panel is shown under the log
 
     // Run-time values, never stored.
     QString LastErrorText;
@@ -67,6 +71,8 @@ struct SettingsRecord {
     bool LineEndKey = false;
     // CheckSum likewise: it was in the file, or the user chose one.
     bool CheckSumKey = false;
+    // The same for PlotView.
+    bool PlotViewKey = false;
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;

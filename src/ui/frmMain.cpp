@@ -30,7 +30,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 
 #include <cstdio>
@@ -110,6 +112,7 @@ void frmMain::buildControls()
     lstSendReceive->setLog(&m_engine->log());
     lstSendReceive->setContextMenuPolicy(Qt::CustomContextMenu);
     labSendReceiveText->setBuddy(lstSendReceive);
+    buildPlot();
     cmdDelete = named<QPushButton>(m_client, "cmdDelete");
     chkRepeat = named<QCheckBox>(m_client, "chkRepeat");
     chkRepeat->setText(QStringLiteral("Zu sendende Zeichen wiederholen..."));
@@ -267,6 +270,8 @@ void frmMain::Form_Load()
     showHexViewSetting();
     if (m_history.tooLarge()) // after the port's status, which would clear it
         showStatusMessage(fkt_ToolsGetResString(2275, m_settings.Language));
+    mnuViewPlot->setChecked(m_settings.PlotView == 1);
+    showPlot(m_settings.PlotView == 1);
     if (!m_unloaded)
         m_engine->startTimers();
 }
@@ -421,6 +426,9 @@ void frmMain::ApplyLanguage()
     applyFindLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
+    // Qt names a control by its label only beside it; the log lies in the
+    // splitter it shares with the plot.
+    lstSendReceive->setAccessibleName(QString(res(1031)).remove(QRegularExpression("&(?!&)")));
     cmdInsertSpecialChar->setText(res(1032));
     cmdSend->setText(res(1033));
     cmdDelete->setText(res(1034));
@@ -483,7 +491,7 @@ void frmMain::ArrangeControls()
         put(fraFind, QRect(list.left(), list.bottom() + 1 - barHeight, list.width(), barHeight));
         list.setHeight(list.height() - barHeight - kGap);
     }
-    put(lstSendReceive, list);
+    put(splLog, list);
     put(cmdDelete, g.cmdDelete);
     put(txtSend, g.txtSend);
     put(cmdQuit, g.cmdQuit);

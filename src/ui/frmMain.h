@@ -21,6 +21,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
+class PlotPanel;
 class LogRecorder;
 class LogView;
 class SerialPortControl;
@@ -85,6 +87,8 @@ public:
     // View > Check checksum: 0 off, else the algorithm of that number (1-7,
     // in the order of kChecksums) checks every [IN] line.
     void mnuViewCheck_Click(int choice);
+    // Ticked: the plot panel shows under the log.
+    void mnuViewPlot_Click(bool checked);
     void mnuQuestionProgramInfo_Click();
 
     void ApplyLanguage();
@@ -134,6 +138,16 @@ private:
     void updateLineInfo();
     void showHexViewSetting();
     void applyChecksumMarks();
+    void buildPlot();
+    void connectPlot();
+    void showPlot(bool shown);
+    void placePlot();
+    bool inPlot(const QObject *watched) const;
+    void savePlot();
+    void saveValues();
+    // Asks for a file for the plot's picture (or its values) and writes
+    // bytes to it; a failure is told in a box.
+    void savePlotFile(bool picture, const QByteArray &bytes);
     void updateChecksumItems();
     std::optional<QByteArray> checkedBytes(QLineEdit *box, const NotSentNotice::FaultTexts &texts);
     void connectControls();
@@ -218,7 +232,12 @@ private:
     QPushButton *cmdSend = nullptr;
     QPushButton *cmdBlockcheck = nullptr;
     QLabel *labSendReceiveText = nullptr;
+    QSplitter *splLog = nullptr; // the log above, the plot below
     LogView *lstSendReceive = nullptr;
+    PlotPanel *fraPlot = nullptr;
+    bool m_plotPlaced = false; // the splitter was given the plot's first share
+    int m_plotHeight = 0;      // pixels: the plot's last height shown, or the stored one
+    bool m_plotMoved = false;  // the user moved the splitter
     QPushButton *cmdDelete = nullptr;
     QCheckBox *chkRepeat = nullptr;
     QCheckBox *chkRepeatCommandConfig = nullptr;
@@ -259,6 +278,7 @@ private:
     QAction *mnuViewHex = nullptr;
     QMenu *mnuViewCheck = nullptr;
     std::array<QAction *, kChecksums.size() + 1> mnuViewCheckItems{}; // off, then kChecksums
+    QAction *mnuViewPlot = nullptr;
     QAction *mnuViewFind = nullptr;
     QAction *mnuViewFollow = nullptr;
     QAction *mnuViewFindNext = nullptr;

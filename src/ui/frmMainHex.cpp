@@ -11,6 +11,7 @@
 #include "text/StringTable.h"
 #include "text/Tokens.h"
 #include "ui/LogView.h"
+#include "ui/PlotPanel.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -87,6 +88,10 @@ void frmMain::buildViewMenu()
         connect(item, &QAction::triggered, this, [this, i] { mnuViewCheck_Click(int(i)); });
         mnuViewCheckItems[i] = item;
     }
+    mnuViewPlot = namedAction(mnuView, "mnuViewPlot");
+    mnuViewPlot->setCheckable(true);
+    mnuViewPlot->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(mnuViewPlot, &QAction::triggered, this, &frmMain::mnuViewPlot_Click);
 }
 
 void frmMain::applyViewLanguage()
@@ -94,6 +99,8 @@ void frmMain::applyViewLanguage()
     const quint8 lang = m_settings.Language;
     mnuView->setTitle(fkt_ToolsGetResString(2120, lang));
     mnuViewHex->setText(fkt_ToolsGetResString(2121, lang));
+    mnuViewPlot->setText(fkt_ToolsGetResString(2400, lang));
+    fraPlot->applyLanguage(lang);
     mnuEditChecksum->setTitle(fkt_ToolsGetResString(2122, lang));
     mnuViewCheck->setTitle(fkt_ToolsGetResString(kCheckTitle, lang));
     mnuViewCheckItems[0]->setText(fkt_ToolsGetResString(kCheckOff, lang));

@@ -12,6 +12,7 @@
 #include "engine/LogRecorder.h"
 #include "engine/TerminalEngine.h"
 #include "ui/LogView.h"
+#include "ui/PlotPanel.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -56,7 +57,10 @@ void frmMain::connectControls()
         m_history.add(txtSend->text()); // as typed, before the send may empty the box
         m_engine->transmitter().cmdSend_Click();
     });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { m_engine->cmdDelete_Click(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] {
+        m_engine->cmdDelete_Click();
+        fraPlot->clear();
+    });
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdBlockcheck, &QPushButton::clicked, this, &frmMain::cmdBlockcheck_Click);
     connect(cmdInsertSpecialChar, &QPushButton::clicked, this, &frmMain::cmdInsertSpecialChar_Click);
@@ -75,6 +79,7 @@ void frmMain::connectControls()
     connect(mnuFileSaveLog, &QAction::triggered, this, &frmMain::mnuFileSaveLog_Click);
     connect(mnuFileRecordLog, &QAction::triggered, this, &frmMain::mnuFileRecordLog_Click);
     connectFindBar();
+    connectPlot();
     connect(m_recorder.get(), &LogRecorder::failed, this, &frmMain::recordingFailed);
     connect(mnuLogCopyLine, &QAction::triggered, this, [this] {
         if (m_engine->log().selectedCount() > 1)
@@ -100,8 +105,9 @@ void frmMain::applyTabOrder()
         order.append(box);
     for (QPushButton *button : cmdBefehl)
         order.append(button);
-    order << cmdDelete << cmdQuit << lstSendReceive << txtFind << cmdFindNext << cmdFindPrevious
-          << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig;
+    order << cmdDelete << cmdQuit << lstSendReceive << fraPlot->tabOrder() << txtFind << cmdFindNext
+          << cmdFindPrevious << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime
+          << chkRepeatCommandConfig;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -165,7 +171,7 @@ bool frmMain::handleKeyPress(QObject *watched, QKeyEvent *event)
     const bool dispatchesOnPress = watched == txtSend || watched == lstSendReceive ||
                                    watched == cmdSend || watched == cmdDelete ||
                                    watched == cmdInsertSpecialChar || watched == cmdQuit ||
-                                   inFindBar(watched) ||
+                                   inFindBar(watched) || inPlot(watched) ||
                                    std::find(cmdBefehl.begin(), cmdBefehl.end(), watched) !=
                                        cmdBefehl.end();
     if (dispatchesOnPress)

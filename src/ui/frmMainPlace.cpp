@@ -5,6 +5,7 @@
 #include "ui/frmMain.h"
 
 #include "app/modGlobal.h"
+#include "ui/PlotPanel.h"
 #include "ui/Twips.h"
 #include "ui/WindowPlacement.h"
 
@@ -18,6 +19,7 @@ void frmMain::restorePlace()
         return;
     const WindowPlace &stored = *m_settings.Window;
     const auto pixels = [this](qint32 twips) { return Twips::toPixels(twips, m_dpi); };
+    m_plotHeight = pixels(stored.PlotHeight);
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
@@ -38,8 +40,10 @@ WindowPlace frmMain::currentPlace() const
     const auto twips = [this](int pixels) {
         return qint32(qRound(Twips::fromPixels(pixels, m_dpi)));
     };
-    return {twips(normal.left()), twips(normal.top()), twips(normal.width()),
-            twips(normal.height()), quint8(isMaximized() ? 1 : 0)};
+    WindowPlace place{twips(normal.left()), twips(normal.top()), twips(normal.width()),
+                      twips(normal.height()), quint8(isMaximized() ? 1 : 0)};
+    place.PlotHeight = twips(fraPlot->isVisible() ? fraPlot->height() : m_plotHeight);
+    return place;
 }
 
 // Where the window stands once it is first active, the window system having
@@ -56,7 +60,10 @@ void frmMain::rememberPlace()
     if (!m_placeShown)
         return; // never shown
     const WindowPlace now = currentPlace();
-    if (now == *m_placeShown)
+    // The plot's height goes with the place; showing the plot is no move.
+    WindowPlace shown = *m_placeShown;
+    shown.PlotHeight = now.PlotHeight;
+    if (now == shown && !m_plotMoved)
         return;
     m_settings.Window = now;
     m_settings.WindowKeys = true;

@@ -19,6 +19,7 @@
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    placePlot();
     if (!std::exchange(m_openWhenShown, false))
         return;
     // Queued, so the window is drawn before the opening waits for its server

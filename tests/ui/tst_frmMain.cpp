@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -22,7 +23,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 
 #include <fcntl.h>
@@ -33,6 +37,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <tuple>
 
 namespace {
 
@@ -63,6 +68,29 @@ struct Lines {
             LogFile::appendLine(expected, log.lineBytes(log.count() - 1));
         }
     }
+};
+
+// The colours of a widget's pixels, without alpha, in its columns from
+// `from` up to `to` (-1: the right edge).
+QSet<QRgb> coloursOf(QWidget *widget, int from = 0, int to = -1)
+{
+    const QImage image = widget->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = from; x < (to < 0 ? image.width() : to); ++x)
+            colours.insert(image.pixel(x, y) & 0xFFFFFF);
+    return colours;
+}
+
+// Counts a widget's paint events.
+struct Paints : QObject {
+    explicit Paints(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
 };
 
 // A small file system of its own, for a disk that fills; needs root.
@@ -175,6 +203,11 @@ private Q_SLOTS:
     void findInTheLog();
     void holdTheView_data();
     void holdTheView();
+    void plotOfReceivedNumbers();
+    void plotTimeRange_data();
+    void plotTimeRange();
+    void plotKeptWithThePlace_data();
+    void plotKeptWithThePlace();
 };
 
 void tst_frmMain::initTestCase()
@@ -774,7 +807,8 @@ void tst_frmMain::geometry()
         QSKIP("the expected pixels are for 96 dots per inch");
     const QSize design = p.window->size();
     p.window->resize(design + QSize(grow, grow));
-    QTRY_COMPARE(p.child<LogView>("lstSendReceive")->geometry(), list);
+    auto *log = p.child<LogView>("lstSendReceive"); // in the splitter it shares with the plot
+    QTRY_COMPARE(QRect(log->mapTo(p.window->centralWidget(), QPoint()), log->size()), list);
     QCOMPARE(p.button("cmdDelete")->geometry(), deleteButton);
     QCOMPARE(p.child<QGroupBox>("fraCommands")->geometry(), frame);
     QCOMPARE(p.button("cmdQuit")->geometry().left(), frame.left());
@@ -809,11 +843,11 @@ void tst_frmMain::hexViewFromTheViewMenu_data()
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QStringList>("items");
     QTest::newRow("German") << 0 << QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "?"}
-                            << QStringList{"&Hexadezimal", "&Prüfsumme prüfen", "", "&Suchen...",
-                                           "&Neuesten Zeilen folgen"};
+                            << QStringList{"&Hexadezimal", "&Prüfsumme prüfen", "&Diagramm", "",
+                                           "&Suchen...", "&Neuesten Zeilen folgen"};
     QTest::newRow("English") << 1 << QStringList{"&File", "&Edit", "&View", "?"}
-                             << QStringList{"&Hexadecimal", "&Check checksum", "", "&Find...",
-                                            "Follow &new lines"};
+                             << QStringList{"&Hexadecimal", "&Check checksum", "&Plot", "",
+                                            "&Find...", "Follow &new lines"};
 }
 
 // A received answer read in hex: the view, the line box, copying and what a
@@ -872,31 +906,44 @@ void tst_frmMain::hexViewFromTheViewMenu()
 
 void tst_frmMain::hexViewKeptOnceUsed_data()
 {
-    QTest::addColumn<QByteArray>("before"); // the HexView line of Settings.ini
+    QTest::addColumn<QString>("item");      // of the View menu
+    QTest::addColumn<QByteArray>("before"); // the item's line of Settings.ini
     QTest::addColumn<int>("switches");      // times the item is used
-    QTest::addColumn<bool>("shownInHex");   // at start
-    QTest::addColumn<QByteArray>("after");  // the HexView line saved; empty: none
+    QTest::addColumn<bool>("shownInHex");   // ticked at start
+    QTest::addColumn<QByteArray>("after");  // the line saved; empty: none
     QTest::newRow("never used: the file stays as it was")
-        << QByteArray() << 0 << false << QByteArray();
-    QTest::newRow("switched on") << QByteArray() << 1 << false << QByteArray("HexView=1");
-    QTest::newRow("on and off again") << QByteArray() << 2 << false << QByteArray("HexView=0");
+        << "mnuViewHex" << QByteArray() << 0 << false << QByteArray();
+    QTest::newRow("switched on") << "mnuViewHex" << QByteArray() << 1 << false
+                                 << QByteArray("HexView=1");
+    QTest::newRow("on and off again")
+        << "mnuViewHex" << QByteArray() << 2 << false << QByteArray("HexView=0");
     QTest::newRow("on from the last run")
-        << QByteArray("HexView=1\r\n") << 0 << true << QByteArray("HexView=1");
-    QTest::newRow("switched off") << QByteArray("HexView=1\r\n") << 1 << true
+        << "mnuViewHex" << QByteArray("HexView=1\r\n") << 0 << true << QByteArray("HexView=1");
+    QTest::newRow("switched off") << "mnuViewHex" << QByteArray("HexView=1\r\n") << 1 << true
                                   << QByteArray("HexView=0");
+    QTest::newRow("plot never used") << "mnuViewPlot" << QByteArray() << 0 << false << QByteArray();
+    QTest::newRow("plot shown") << "mnuViewPlot" << QByteArray() << 1 << false
+                                << QByteArray("PlotView=1");
+    QTest::newRow("plot shown from the last run, hidden")
+        << "mnuViewPlot" << QByteArray("PlotView=1\r\n") << 1 << true << QByteArray("PlotView=0");
+    QTest::newRow("plot shown from the last run")
+        << "mnuViewPlot" << QByteArray("PlotView=1\r\n") << 0 << true << QByteArray("PlotView=1");
 }
 
 void tst_frmMain::hexViewKeptOnceUsed()
 {
+    QFETCH(QString, item);
     QFETCH(QByteArray, before);
     QFETCH(int, switches);
     QFETCH(bool, shownInHex);
     QFETCH(QByteArray, after);
     START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\n" + before));
-    QAction *hex = p.child<QAction>("mnuViewHex");
+    QAction *hex = p.child<QAction>(item);
     auto *list = p.child<LogView>("lstSendReceive");
     QCOMPARE(hex->isChecked(), shownInHex);
-    QCOMPARE(list->form(), shownInHex ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    const bool hexShown = shownInHex && item == "mnuViewHex";
+    QCOMPARE(list->form(), hexShown ? TrafficLog::Form::Hex : TrafficLog::Form::Text);
+    QCOMPARE(p.child<QWidget>("fraPlot")->isVisible(), shownInHex && !hexShown);
     for (int i = 0; i < switches; ++i)
         hex->trigger();
     QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
@@ -905,7 +952,7 @@ void tst_frmMain::hexViewKeptOnceUsed()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QByteArrayList lines;
     for (const QByteArray &line : ini.readAll().split('\n'))
-        if (line.startsWith("HexView"))
+        if (line.startsWith(QByteArray(item.mid(7).toLatin1() + "View")))
             lines << line.trimmed();
     QCOMPARE(lines, after.isEmpty() ? QByteArrayList() : QByteArrayList{after});
 }
@@ -1894,6 +1941,10 @@ void tst_frmMain::accessibleNames_data()
         {"cmdFindNext", "Weiter", "Next"},
         {"cmdFindPrevious", "Zurück", "Previous"},
         {"cmdFindClose", "Suchleiste schließen", "Close the find bar"},
+        {"picPlot", "Diagramm", "Plot"},
+        {"cboPlotRange", "Zeitraum:", "Time range:"},
+        {"cmdPlotSave", "Diagramm speichern...", "Save plot..."},
+        {"cmdPlotValues", "Werte speichern...", "Save values..."},
         {"stbStatusBar", // fault: an empty name
          "Schnittstelle COM1 mit 9600 Baud 8 Datenbits, 1 Stoppbit, Keine Parität und Handshake "
          "None ist geöffnet.",
@@ -1916,7 +1967,8 @@ void tst_frmMain::accessibleNames()
     QFETCH(int, language);
     QFETCH(QString, control);
     QFETCH(QString, name);
-    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\n").language(language));
+    START_PROGRAM(
+        p, Setup("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=1\r\nPlotView=1\r\n").language(language));
     QCOMPARE(UiTestSupport::accessibleName(p.child<QWidget>(control)), name);
 }
 
@@ -1924,11 +1976,13 @@ void tst_frmMain::keyboardReachesEveryControl_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("showOptions");
-    QTest::addColumn<bool>("findBar");
-    QTest::newRow("de") << 0 << 0 << false;
-    QTest::newRow("de, repetition controls") << 0 << 1 << false;
-    QTest::newRow("en, repetition controls") << 1 << 1 << false;
-    QTest::newRow("en, find bar") << 1 << 0 << true;
+    QTest::addColumn<QString>("panel"); // the item of the View menu that shows it
+    QTest::addColumn<int>("controls");  // the panel's
+    QTest::newRow("de") << 0 << 0 << QString() << 0;
+    QTest::newRow("de, repetition controls") << 0 << 1 << QString() << 0;
+    QTest::newRow("en, repetition controls") << 1 << 1 << QString() << 0;
+    QTest::newRow("en, find bar") << 1 << 0 << "mnuViewFind" << 4;
+    QTest::newRow("de, plot with a series") << 0 << 0 << "mnuViewPlot" << 5;
 }
 
 // Every control that takes the focus has a name no other one has, and Tab
@@ -1937,13 +1991,16 @@ void tst_frmMain::keyboardReachesEveryControl()
 {
     QFETCH(int, language);
     QFETCH(int, showOptions);
-    QFETCH(bool, findBar);
+    QFETCH(QString, panel);
+    QFETCH(int, controls);
     START_PROGRAM(p, Setup(QStringLiteral("[SETTINGS]\r\nBaudrate=5\r\nShowOptions=%1\r\n")
                                .arg(showOptions)
                                .toLatin1())
                          .language(language));
-    if (findBar) {
-        p.child<QAction>("mnuViewFind")->trigger();
+    p.log().AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("t:7"),
+                              QDateTime::currentDateTimeUtc());
+    if (!panel.isEmpty()) {
+        p.child<QAction>(panel)->trigger();
         p.edit("txtSend")->setFocus();
     }
     p.edit("txtSend")->setText(QStringLiteral("x")); // the send button takes the focus too
@@ -1952,7 +2009,7 @@ void tst_frmMain::keyboardReachesEveryControl()
     QCOMPARE(QApplication::focusWidget(), p.edit("txtSend"));
     QCOMPARE(UiTestSupport::namingFaults(p.window.get()), QStringList());
     const QList<QWidget *> reachable = UiTestSupport::focusableControls(p.window.get());
-    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + (findBar ? 4 : 0));
+    QCOMPARE(reachable.size(), (showOptions == 1 ? 26 : 23) + controls);
     QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()), UiTestSupport::namesOf(reachable));
 }
 
@@ -2354,4 +2411,168 @@ void tst_frmMain::holdTheView()
     // Following again: no count, only the newest line's times.
     QTRY_VERIFY2(info->text().startsWith(QStringLiteral("Δ 0 ms, ")), qPrintable(info->text()));
     QTRY_VERIFY(list->viewport()->rect().contains(list->rowRect(30 + lines - 1)));
+}
+
+// A device printing its values ten times a second, with a quiet time of
+// 20 ms: the plot shows two named series in their colours and tells their
+// values; its files hold them; holding the log holds it, selecting a line
+// marks it, Space in the legend hides a series and "Liste löschen" clears it.
+void tst_frmMain::plotOfReceivedNumbers()
+{
+    START_PROGRAM(p, "[SETTINGS]\r\nBaudrate=5\r\nWaitTime=20\r\n");
+    QTimer device;
+    int written = 0;
+    connect(&device, &QTimer::timeout, [&p, &written] {
+        p.peer->write("temp:21.5,hum:40\n");
+        ++written;
+    });
+    device.start(100);
+    QTRY_VERIFY(p.log().count() >= 3); // read when the plot shows
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_D, Qt::ControlModifier);
+    auto *plot = p.child<QWidget>("picPlot");
+    QVERIFY(plot->isVisible());
+    QTRY_VERIFY(p.log().count() >= 10);
+    device.stop();
+    QTRY_COMPARE(p.log().count(), written);
+    const auto *legend = p.child<QWidget>("fraPlot");
+    QStringList series;
+    for (const QCheckBox *entry : legend->findChildren<QCheckBox *>())
+        series << entry->text();
+    QCOMPARE(series, QStringList({"temp", "hum"}));
+    const QSet<QRgb> colours = coloursOf(plot);
+    QVERIFY(colours.contains(0xE69F00) && colours.contains(0x56B4E9));
+    QTRY_COMPARE(plot->accessibleDescription(),
+                 "temp: zuletzt 21,5, min 21,5, max 21,5; hum: zuletzt 40, min 40, max 40");
+    Paints paints(plot); // a new line is drawn by itself, not only when grabbed
+    p.log().AppendTrafficLine(TrafficLog::Direction::Received, QStringLiteral("temp:21.5,hum:40"),
+                              QDateTime::currentDateTimeUtc());
+    QTRY_VERIFY(paints.count > 0);
+
+    QByteArray csv = "time,temp,hum\r\n";
+    for (int i = 0; i < p.log().count(); ++i)
+        csv += p.log().utcTime(i).toString(Qt::ISODateWithMs).toLatin1() + ",21.5,40\r\n";
+    QStringList offered;
+    QString path = p.file("values.csv");
+    p.window->setLogFileChooser([&](const QString &suggested) {
+        offered << QFileInfo(suggested).suffix();
+        return path;
+    });
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(p.read("values.csv"), csv);
+    path = p.file("plot.png");
+    p.button("cmdPlotSave")->click();
+    QCOMPARE(QImage(path),
+             legend->findChild<QWidget *>("picPlot")->parentWidget()->grab().toImage());
+    path = p.file("missing/values.csv");
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(offered, QStringList({"csv", "png", "csv"}));
+    QCOMPARE(p.messages, QStringList("Werte speichern|Die Werte konnten nicht als " + path +
+                                     " gespeichert werden. Die Datei oder der Ordner existiert "
+                                     "nicht."));
+
+    // Held, it stands still; the selected line is marked.
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_ScrollLock);
+    const QImage held = plot->grab().toImage();
+    const QRgb highlight = plot->palette().color(QPalette::Highlight).rgb() & 0xFFFFFF;
+    QVERIFY(coloursOf(plot, plot->width() * 2 / 3).contains(highlight)); // the newest line
+    const int lines = p.log().count();
+    device.start(100);
+    QTRY_VERIFY(p.log().count() >= lines + 3);
+    QCOMPARE(plot->grab().toImage(), held);
+    p.log().setSelectedIndex(0); // marked at the left instead of the right
+    QVERIFY(plot->grab().toImage() != held);
+    QVERIFY(coloursOf(plot, 0, plot->width() / 3).contains(highlight));
+    device.stop();
+
+    auto *first = legend->findChild<QCheckBox *>("chkPlotSeries1");
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Space);
+    QVERIFY(!coloursOf(plot).contains(0xE69F00));
+    QVERIFY(coloursOf(plot).contains(0x56B4E9));
+    p.button("cmdDelete")->click();
+    QVERIFY(legend->findChildren<QCheckBox *>().isEmpty());
+    path = p.file("values.csv");
+    p.button("cmdPlotValues")->click();
+    QCOMPARE(p.read("values.csv"), "time\r\n");
+}
+
+void tst_frmMain::plotTimeRange_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("range"); // its place in the list
+    QTest::addColumn<QString>("described");
+    QTest::newRow("10 s") << 0 << 0 << "t: zuletzt 3, min 3, max 3";
+    QTest::newRow("1 min, the default") << 1 << -1 << "t: last 3, min 2, max 9";
+    QTest::newRow("10 min") << 1 << 2 << "t: last 3, min 1, max 9";
+    QTest::newRow("All") << 1 << 3 << "t: last 3, min 1, max 9";
+}
+
+// Lines of two minutes, half a minute and exactly ten seconds ago and of
+// now, through the time ranges (10 s ends with the line of now and begins
+// just after the one ten seconds before); the [OUT] line's number is not
+// plotted, nor an event line's.
+void tst_frmMain::plotTimeRange()
+{
+    QFETCH(int, language);
+    QFETCH(int, range);
+    QFETCH(QString, described);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nPlotView=1\r\n").language(language));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    using Kind = TrafficLog::LineKind;
+    for (const auto &[kind, text, secondsAgo] :
+         {std::tuple(Kind::Received, "t:1", 120), std::tuple(Kind::Received, "t:2", 30),
+          std::tuple(Kind::Received, "t:9", 10), std::tuple(Kind::Sent, "t:100", 5),
+          std::tuple(Kind::Event, "t:100", 3), std::tuple(Kind::Received, "t:3", 0)}) {
+        const QDateTime time = now.addSecs(-secondsAgo);
+        if (kind == Kind::Event)
+            p.log().appendEvent(QString::fromLatin1(text), time);
+        else
+            p.log().AppendTrafficLine(kind == Kind::Sent ? TrafficLog::Direction::Sent
+                                                         : TrafficLog::Direction::Received,
+                                      QString::fromLatin1(text), time);
+    }
+    if (range >= 0)
+        p.child<QComboBox>("cboPlotRange")->setCurrentIndex(range);
+    QTRY_COMPARE(p.child<QWidget>("picPlot")->accessibleDescription(), described);
+}
+
+void tst_frmMain::plotKeptWithThePlace_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the window's keys in Settings.ini
+    QTest::addColumn<int>("dragTo");        // the plot's height the splitter is dragged to
+    QTest::addColumn<int>("shown");         // the plot's height at the start; 0: a third
+    QTest::addColumn<QByteArray>("after");  // the PlotHeight line saved; empty: no window keys
+    const QByteArray place = "WindowLeft=0\r\nWindowTop=0\r\nWindowWidth=1\r\nWindowHeight=1\r\n";
+    QTest::newRow("shown, nothing moved: no place kept") << QByteArray() << 0 << 0 << QByteArray();
+    QTest::newRow("the splitter moved: kept with the place")
+        << QByteArray() << 120 << 0 << QByteArray("PlotHeight=1800");
+    QTest::newRow("kept from the last run") << place + "PlotHeight=1500\r\n"
+                                            << 0 << 100 << QByteArray("PlotHeight=1500");
+    QTest::newRow("a place without the plot's height: a third") << place << 0 << 0 << QByteArray();
+}
+
+void tst_frmMain::plotKeptWithThePlace()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, dragTo);
+    QFETCH(int, shown);
+    QFETCH(QByteArray, after);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nPlotView=1\r\n" + before));
+    p.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    auto *splitter = p.child<QSplitter>("splLog");
+    const int room = splitter->sizes().at(0) + splitter->sizes().at(1);
+    QCOMPARE(splitter->sizes().at(1), shown > 0 ? shown : room / 3);
+    QVERIFY(!p.child<QWidget>("fraPlot")->findChild<QScrollArea *>()->isVisible()); // no legend yet
+    if (dragTo > 0) {
+        splitter->setSizes({room - dragTo, dragTo});
+        QMetaObject::invokeMethod(splitter, "splitterMoved", Q_ARG(int, room - dragTo),
+                                  Q_ARG(int, 1));
+    }
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_Escape);
+    QTRY_VERIFY(!p.window->isVisible());
+    const QByteArray saved = p.read("Settings.ini");
+    QCOMPARE(saved.contains("WindowLeft="), !before.isEmpty() || !after.isEmpty());
+    const qsizetype at = saved.indexOf("PlotHeight=");
+    QCOMPARE(at < 0 ? QByteArray() : saved.mid(at, saved.indexOf('\r', at) - at), after);
 }
