@@ -196,6 +196,7 @@ void frmMain::buildMenus()
     buildChecksumMenu();
     buildViewMenu();
     buildFindMenu();
+    buildSendFile();
     mnuQuestion = menuBar()->addMenu(QString());
     mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
     mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
@@ -419,6 +420,7 @@ void frmMain::ApplyLanguage()
     mnuQuestionProgramInfo->setText(res(1006));
     applyViewLanguage();
     applyFindLanguage();
+    applySendFileLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     cmdInsertSpecialChar->setText(res(1032));

@@ -101,7 +101,8 @@ void frmMain::applyTabOrder()
     for (QPushButton *button : cmdBefehl)
         order.append(button);
     order << cmdDelete << cmdQuit << lstSendReceive << txtFind << cmdFindNext << cmdFindPrevious
-          << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig;
+          << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime << chkRepeatCommandConfig
+          << cmdFileCancel;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
