@@ -709,7 +709,8 @@ void tst_frmMain::captionsFollowLanguage()
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuFile"), true),
              QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
-                          "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
+                          "mnuFileSaveLog", "mnuFileRecordLog", "mnuFileSendFile", "mnuSpace1",
+                          "mnuFileQuit"}));
     QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("&Schnittstelle schließen"));
     QCOMPARE(p.child<QAction>("mnuFilePort")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+Shift+O")));
