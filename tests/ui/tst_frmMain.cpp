@@ -2385,6 +2385,7 @@ void tst_frmMain::sendFile_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("lineEnd");
     QTest::addColumn<int>("pauseMs");     // -1: the pause dialog is cancelled
+    QTest::addColumn<int>("charDelay");
     QTest::addColumn<QByteArray>("file"); // null: a folder is chosen
     QTest::addColumn<QString>("ending");  // read, cancel, stall, lose
     QTest::addColumn<QString>("told");    // %1 the bytes sent
@@ -2396,21 +2397,23 @@ void tst_frmMain::sendFile_data()
     for (int i = 0; i < 300'000; ++i)
         big += char('A' + i % 26);
     const QByteArray crlf = "ab\r\ncd\r\nef\r\n";
-    QTest::newRow("LF, every byte") << 0 << 1 << 0 << mixed << "read"
+    QTest::newRow("LF, every byte") << 0 << 1 << 0 << 0 << mixed << "read"
                                     << "";
-    QTest::newRow("CR LF, pause") << 1 << 3 << 150 << crlf << "read"
+    QTest::newRow("CR LF, pause") << 1 << 3 << 150 << 0 << crlf << "read"
                                   << "";
-    QTest::newRow("cancelled") << 0 << 0 << 0 << big << "cancel"
+    QTest::newRow("character delay") << 0 << 0 << 0 << 40 << QByteArray("a\nbc") << "read"
+                                     << "";
+    QTest::newRow("cancelled") << 0 << 0 << 0 << 0 << big << "cancel"
                                << "Datei gesendet: %1 von 300000 Bytes";
-    QTest::newRow("nothing taken") << 1 << 2 << 0 << big << "stall"
+    QTest::newRow("nothing taken") << 1 << 2 << 0 << 0 << big << "stall"
                                    << "File sent: %1 of 300000 bytes – The other end took "
                                       "nothing for 0.3 s";
-    QTest::newRow("port lost") << 0 << 0 << 0 << big << "lose"
+    QTest::newRow("port lost") << 0 << 0 << 0 << 0 << big << "lose"
                                << "Datei gesendet: %1 von 300000 Bytes – ";
-    QTest::newRow("pause dialog cancelled") << 0 << 0 << -1 << crlf << "read"
+    QTest::newRow("pause dialog cancelled") << 0 << 0 << -1 << 0 << crlf << "read"
                                             << "";
     QTest::newRow("a folder")
-        << 1 << 0 << 0 << QByteArray() << "read"
+        << 1 << 0 << 0 << 0 << QByteArray() << "read"
         << "Error occured|The file cannot be read (The name is that of a folder.): ";
 }
 
@@ -2421,12 +2424,14 @@ void tst_frmMain::sendFile()
     QFETCH(int, language);
     QFETCH(int, lineEnd);
     QFETCH(int, pauseMs);
+    QFETCH(int, charDelay);
     QFETCH(QByteArray, file);
     QFETCH(QString, ending);
     QFETCH(QString, told);
     START_PROGRAM(p, Setup(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=0\r\n"
-                                      "ShowOptions=1\r\nLineEnd=") +
-                           QByteArray::number(lineEnd) + "\r\n")
+                                      "ShowOptions=1\r\nCharDelay=") +
+                           QByteArray::number(charDelay) +
+                           "\r\nLineEnd=" + QByteArray::number(lineEnd) + "\r\n")
                          .language(language));
     const QString path = p.data.path() + (file.isNull() ? QString() : QStringLiteral("/big.bin"));
     QVERIFY(file.isNull() || writeFile(path, file));
@@ -2445,7 +2450,7 @@ void tst_frmMain::sendFile()
     if (ending == "read" && !file.isNull() && pauseMs >= 0) {
         // The device reads as the window's events run.
         QTRY_VERIFY((got += p.peer->readPending(1)).size() >= file.size());
-        QVERIFY(clock.elapsed() >= 2 * pauseMs);
+        QVERIFY(clock.elapsed() >= 2 * pauseMs + (file.size() - 1) * charDelay);
     } else if (ending != "read") {
         auto *progress = p.child<QWidget>("fraFileProgress");
         QTRY_VERIFY(p.engine().fileSender().sentBytes() > 0);
