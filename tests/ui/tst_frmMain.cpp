@@ -2441,7 +2441,7 @@ void tst_frmMain::sendFile()
         dialog->findChild<QPushButton *>(pauseMs < 0 ? "cmdCancel" : "cmdSend")->click();
     });
     QAction *item = p.child<QAction>("mnuFileSendFile");
-    QCOMPARE(item->text(), language == 0 ? "Datei &senden..." : "&Send file...");
+    QCOMPARE(item->text(), language == 0 ? "&Datei senden..." : "Send &file...");
     p.engine().fileSender().setStallLimit(300);
     QElapsedTimer clock;
     clock.start();
