@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -251,8 +252,7 @@ void FileSender::finish(const QString &reason, bool tell)
     flushLog();
     m_piece = QByteArray();
     m_unlogged = QByteArray();
-    if (m_rtsRaised) {
-        m_rtsRaised = false;
+    if (std::exchange(m_rtsRaised, false)) {
         try {
             m.port.setRTSEnable(false);
         } catch (const PortError &) {

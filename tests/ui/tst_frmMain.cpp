@@ -1842,9 +1842,11 @@ void tst_frmMain::qtDialogsSpeakTheLanguage_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("switchedTo"); // in the settings dialog; -1: not switched
-    QTest::addColumn<QStringList>("texts"); // Cancel, "Look in:", the file dialog's Open
-    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen"};
-    const QStringList english{"Cancel", "Look in:", "&Open"};
+    // Cancel, "Look in:", the file dialog's Open; the title and filter of Send file's
+    QTest::addColumn<QStringList>("texts");
+    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen", "Datei senden",
+                             "Alle Dateien (*)"};
+    const QStringList english{"Cancel", "Look in:", "&Open", "Send file", "All files (*)"};
     QTest::newRow("German, fault: English") << 0 << -1 << german;
     QTest::newRow("English") << 1 << -1 << english;
     QTest::newRow("switched to English") << 0 << 1 << english;
@@ -1886,6 +1888,11 @@ void tst_frmMain::qtDialogsSpeakTheLanguage()
         dialog->reject();
     });
     p.child<QAction>("mnuFileLoadConfig")->trigger();
+    UiTestSupport::whenModalShows<QFileDialog>([&shown](QFileDialog *dialog) {
+        shown << dialog->windowTitle() << dialog->nameFilters();
+        dialog->reject();
+    });
+    p.child<QAction>("mnuFileSendFile")->trigger();
     QCOMPARE(shown, texts);
     QCOMPARE(cutColumns, QStringList());
 }
