@@ -2444,8 +2444,16 @@ void tst_frmMain::sendFile()
     QVERIFY(file.isNull() || writeFile(path, file));
     p.window->setSendFileChooser([path] { return path; });
     UiTestSupport::whenModalShows<SendFileDialog>([pauseMs](SendFileDialog *dialog) {
-        dialog->findChild<QSpinBox *>("txtPause")->setValue(pauseMs);
-        dialog->findChild<QPushButton *>(pauseMs < 0 ? "cmdCancel" : "cmdSend")->click();
+        auto *pause = dialog->findChild<QSpinBox *>("txtPause");
+        auto *cancel = dialog->findChild<QPushButton *>("cmdCancel");
+        cancel->setFocus();
+        QTest::keyClick(dialog, Qt::Key_P, Qt::AltModifier); // the label's letter
+        if (pause->hasFocus())
+            pause->setValue(pauseMs);
+        if (pauseMs < 0)
+            cancel->click();
+        else // Send is the default button
+            QTest::keyClick(pause, Qt::Key_Return);
     });
     QAction *item = p.child<QAction>("mnuFileSendFile");
     QCOMPARE(item->text(), language == 0 ? "&Datei senden..." : "Send &file...");
@@ -2468,8 +2476,8 @@ void tst_frmMain::sendFile()
                          .arg(language == 0 ? "von" : "of", language == 0 ? "Bytes" : "bytes"));
         QVERIFY(progress->isVisible() && !p.button("cmdBefehl1")->isEnabled() &&
                 !item->isEnabled() && !p.child<QCheckBox>("chkRepeat")->isEnabled());
-        if (ending == "cancel")
-            p.button("cmdFileCancel")->click();
+        if (ending == "cancel") // Alt+C: Abbre&chen
+            QTest::keyClick(p.window.get(), Qt::Key_C, Qt::AltModifier);
         if (ending == "lose")
             p.peer->closeMaster();
         QTRY_VERIFY(!p.engine().sendingFile());
