@@ -37,7 +37,10 @@
 #include <cstdio>
 #include <csignal>
 #include <memory>
+#include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +82,7 @@ struct Spec {
     bool compareViews = false;   // text and hex view side by side
     bool wholeFlood = false;     // a flood is followed until the log shows all of it
     bool peers = false;          // the other serial terminals get the same feed
+    bool sendFile = false;       // a file sent to a reading peer, then the stream received
     Targets targets = Targets::None;
 };
 
@@ -211,6 +215,8 @@ std::optional<Spec> specFor(const QString &name)
             {"the same for 70 s, plot shown", shown, 0, false, false, 0, true}};
         spec.typeKeys = true;
         spec.targets = Targets::Plot;
+    } else if (name == "sendfile") {
+        spec.sendFile = true;
     } else if (name == "rfc2217") {
         spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
                        {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
@@ -514,6 +520,167 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
     }
     std::fflush(stdout);
     return figures.complete ? 0 : 1;
+}
+
+// The sendfile scenario: a 10 MB file of the text pattern, sent through
+// File > Send file to a peer that reads at 92,160 B/s as a UART would.
+constexpr qint64 kSendFileBytes = 10 * 1024 * 1024;
+constexpr double kPeerReadsPerSecond = 92160;
+
+struct ReaderReport {
+    qint64 bytes = 0;
+    bool inOrder = true;
+    double seconds = 0;    // from the first byte read to the last
+    double fedPercent = 0; // of the 10 ms ticks that found all that was due
+};
+
+// Forks the reading peer (before the application starts threads): after a
+// byte on `go` it takes what is due every 10 ms at the peer's rate. Time the
+// port leaves it short is not made up, as a UART's idle time is lost.
+Feed::Child startReader(int master)
+{
+    int go[2], done[2];
+    if (::pipe(go) != 0 || ::pipe(done) != 0)
+        return {};
+    Feed::Child child;
+    child.pid = ::fork();
+    if (child.pid == 0) {
+        char byte = 0;
+        if (::read(go[0], &byte, 1) != 1)
+            _exit(1);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        ReaderReport report;
+        constexpr qint64 kTickNs = 10'000'000;
+        qint64 next = Feed::monotonicNs(), firstNs = -1, lastNs = 0, ticks = 0, fed = 0;
+        double due = 0;
+        char buffer[4096];
+        while (report.bytes < kSendFileBytes && (firstNs < 0 || next - lastNs < 30'000'000'000)) {
+            next += kTickNs;
+            const timespec at{time_t(next / 1'000'000'000), long(next % 1'000'000'000)};
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+            due += kPeerReadsPerSecond * kTickNs / 1e9;
+            const qint64 want = std::min<qint64>(qint64(due), kSendFileBytes - report.bytes);
+            qint64 got = 0;
+            while (got < want) {
+                const ssize_t n = ::read(master, buffer,
+                                         size_t(std::min<qint64>(want - got, 4096)));
+                if (n <= 0)
+                    break;
+                for (ssize_t i = 0; i < n; ++i)
+                    report.inOrder &= buffer[i] ==
+                                      Feed::byteAt(Feed::Pattern::Text, report.bytes + i);
+                report.bytes += n;
+                got += n;
+            }
+            due -= want;
+            if (got > 0 && firstNs < 0)
+                firstNs = next;
+            if (got > 0)
+                lastNs = next;
+            if (firstNs >= 0 && report.bytes < kSendFileBytes) {
+                ++ticks;
+                fed += got == want;
+            }
+        }
+        report.seconds = (lastNs - firstNs) / 1e9;
+        report.fedPercent = ticks > 0 ? 100.0 * fed / ticks : 0;
+        _exit(::write(done[1], &report, sizeof report) == sizeof report ? 0 : 1);
+    }
+    ::close(go[0]);
+    ::close(done[1]);
+    child.go = go[1];
+    child.done = done[0];
+    return child;
+}
+
+Feed::Plan sameStream()
+{
+    Feed::Plan plan = steady(Feed::Pattern::Text);
+    plan.seconds = kSendFileBytes / kPeerReadsPerSecond;
+    return plan;
+}
+
+int runSendFile(Program &program, const Feed::Child &reader, const Feed::Child &feed)
+{
+    const QString path = program.data.filePath(QStringLiteral("send.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    for (qint64 at = 0; at < kSendFileBytes; at += 1 << 20)
+        file.write(Feed::bytes(Feed::Pattern::Text, at,
+                               qsizetype(std::min<qint64>(1 << 20, kSendFileBytes - at))));
+    file.close();
+    program.window->setSendFileChooser([path] { return path; });
+    // The pause dialog is answered as a user would: Send, no pause.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&answer] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            answer.stop();
+            dialog->findChild<QPushButton *>(QStringLiteral("cmdSend"))->click();
+        }
+    });
+    answer.start(20);
+    runEventsFor(500);
+    const long residentBefore = Probes::residentKiB();
+    long residentMost = residentBefore;
+    auto *box = program.window->findChild<QLineEdit *>("txtSend");
+    Probes::KeyToPaint keys(box);
+    std::unique_ptr<QProcess> typist = typeKeys(*program.window);
+    const char go = 1;
+    if (::write(reader.go, &go, 1) != 1)
+        return 1;
+    Meter meter;
+    program.window->findChild<QAction *>("mnuFileSendFile")->trigger();
+    TerminalEngine &engine = program.window->engine();
+    while (engine.sendingFile()) {
+        runEventsFor(200);
+        residentMost = std::max(residentMost, Probes::residentKiB());
+        if (typist->state() == QProcess::NotRunning) { // keys typed all the way through
+            box->clear();
+            typist = typeKeys(*program.window);
+        }
+    }
+    const double sendCpu = meter.cpuUsed();
+    const double sendWall = (Feed::monotonicNs() - meter.startNs) / 1e9;
+    typist->waitForFinished(30000);
+    ReaderReport got;
+    pollfd watch{reader.done, POLLIN, 0};
+    if (::poll(&watch, 1, 60000) != 1 || ::read(reader.done, &got, sizeof got) != sizeof got)
+        std::printf("  the reading peer did not report\n");
+    QList<double> keyMs = keys.latencyMs();
+    const double keyWorst = keyMs.isEmpty() ? -1 : *std::max_element(keyMs.begin(), keyMs.end());
+    const qint64 sent = engine.fileSender().sentBytes();
+    const int sentLines = engine.log().count();
+    std::printf(
+        "sendfile: a %lld-byte file through File > Send file to a peer reading at 92,160 B/s\n",
+        static_cast<long long>(kSendFileBytes));
+    std::printf("  handed to the port %lld bytes; the peer read %lld in %.1f s\n",
+                static_cast<long long>(sent), static_cast<long long>(got.bytes), got.seconds);
+    program.window->engine().cmdDelete_Click();
+    program.settings.Peculiar = 1;
+    Spec spec;
+    Figures received;
+    const Phase phase{"receiving the same stream (text feed at 92,160 B/s, quiet time 0)",
+                      sameStream()};
+    const int status = runPhase(program, spec, phase, feed, received);
+    const double sendPercent = 100.0 * sendCpu / sendWall;
+    const bool whole = got.inOrder && got.bytes == kSendFileBytes && sent == kSendFileBytes;
+    std::printf("sendfile targets:\n");
+    std::printf("  every byte once and in order: %s (target: yes)\n", whole ? "yes" : "NO");
+    std::printf("  port kept fed %.1f %% of the time (target: at least 90 %%)\n", got.fedPercent);
+    std::printf(
+        "  CPU sending %.2f %% of a core, receiving %.2f %%: %.2f times (target: at most 2)\n",
+        sendPercent, received.cpuPercent,
+        received.cpuPercent > 0 ? sendPercent / received.cpuPercent : 0);
+    std::printf(
+        "  key press to painted send box while sending: %lld keys, median %.2f ms, max %.2f ms "
+        "(target: at most 50 ms)\n",
+        static_cast<long long>(keyMs.size()), Probes::percentile(keyMs, 50), keyWorst);
+    std::printf("  resident size grew by %ld KiB while sending, the log's %d lines included "
+                "(target: at most 16 MB beyond the log's lines)\n",
+                residentMost - residentBefore, sentLines);
+    std::fflush(stdout);
+    return whole ? status : 1;
 }
 
 int runIdle(Program &program, double seconds)
@@ -917,6 +1084,11 @@ int run(const QString &name, int argc, char *argv[])
     QList<Feed::Child> peers;
     for (const Phase &phase : spec->phases)
         peers.append(Feed::startChild(master, phase.plan));
+    Feed::Child reader, sameFeed;
+    if (spec->sendFile) {
+        reader = startReader(master);
+        sameFeed = Feed::startChild(master, sameStream());
+    }
     QList<Peers::Prepared> others;
     if (spec->peers)
         others = Peers::prepare(spec->phases.first().plan);
@@ -938,6 +1110,8 @@ int run(const QString &name, int argc, char *argv[])
         status = runFind(program);
     else if (spec->accessible)
         status = runAccessible(program);
+    else if (spec->sendFile)
+        status = runSendFile(program, reader, sameFeed);
     // The same device behind ser2net, at the rate the window sets.
     std::unique_ptr<Ser2Net> server;
     if (spec->throughSer2net) {
@@ -981,6 +1155,8 @@ int run(const QString &name, int argc, char *argv[])
     else if (cpus.size() == 2 && cpus[1] > 0)
         std::printf("  CPU of the first to the second: %.2f\n", cpus[0] / cpus[1]);
     program.window->close();
+    if (spec->sendFile)
+        peers << reader << sameFeed;
     for (const Feed::Child &peer : peers) {
         ::kill(peer.pid, SIGTERM);
         ::waitpid(peer.pid, nullptr, 0);

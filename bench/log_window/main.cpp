@@ -26,6 +26,9 @@
 //   fastest       a writer that never pauses, 20 s at quiet time 100 ms,
 //                 keys typed meanwhile; then the same recorded to a file;
 //                 then CuteCom, gtkterm and picocom with the same writer
+//   sendfile      a 10 MB file through File > Send file to a peer reading at
+//                 92,160 B/s, keys typed; then the same stream received: every
+//                 byte, the port kept fed, CPU of the two, keys, memory
 //   paced         92,160 B/s text for 20 s at quiet time 0, then the same
 //                 for CuteCom, gtkterm and picocom: CPU side by side
 //   lines         92,160 B/s of 80-character lines for 30 s framed by the quiet
@@ -35,9 +38,9 @@
 //   plot          lines of three numbers at 92,160 B/s, quiet time 0, keys typed
 //                 meanwhile: 20 s with the plot hidden, then 70 s shown (a full minute
 //                 in view)
-//   The last six print their figures beside the targets they are held to.
+//   The last seven print their figures beside the targets they are held to.
 // Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest,
-// paced, lines, lines-fastest and plot runs. Starts a private Xvfb when DISPLAY is not set.
+// sendfile, paced, lines, lines-fastest and plot runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"

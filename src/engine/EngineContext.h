@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
 
 #include <functional>
 
@@ -35,4 +36,13 @@ struct EngineContext {
     // quiet wait: it looks at the count after every pause anyway, so the
     // port need not wake the program for each arrival meanwhile.
     std::function<void(bool pausing)> quietPause;
+    // Set while a transmission writes: a file going out waits with its next
+    // write, so the transmission's bytes stay together.
+    bool transmitting = false;
+    // Called before a transmission writes, so that the file's bytes sent so
+    // far are logged before the transmission's line.
+    std::function<void()> beforeTransmit;
+    // Called as the port closes at the user's wish (empty reason) or is
+    // lost (its reason): a file going out ends.
+    std::function<void(const QString &reason)> portEnding;
 };

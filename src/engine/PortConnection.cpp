@@ -106,6 +106,9 @@ void PortConnection::fkt_MainOpenPort()
 void PortConnection::openOnce()
 {
     std::optional<PortError> failure;
+    // A file going out ends with the port it went to.
+    if (m.portEnding)
+        m.portEnding(QString());
     {
         const OpeningGuard opening(m_opening);
         m.view.setStatusText(fkt_ToolsGetResString(kNoConnectionText, m.settings.Language));
@@ -185,6 +188,8 @@ void PortConnection::openWithSettings()
 void PortConnection::closePort()
 {
     ++m.userClosings;
+    if (m.portEnding)
+        m.portEnding(QString());
     if (std::exchange(m_connected, false))
         logEvent(kClosedEvent, {QString::number(m_openedWith.comPort + 1)});
     stopAwaiting();
@@ -221,6 +226,8 @@ void PortConnection::portLost()
     fkt_MainEnableControls(false);
     const QString path = m.port.devicePath();
     const QString givenUp = m.port.givenUpReason();
+    if (m.portEnding)
+        m.portEnding(givenUp.isEmpty() ? m.port.goneReason() : givenUp);
     logEvent(kLostEvent, {QString::number(m_openedWith.comPort + 1),
                           givenUp.isEmpty() ? m.port.goneReason() : givenUp});
     // Closing a vanished device has nothing left to fail on.

@@ -10,7 +10,7 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
                                TerminalView &view, UtcClock clock, QObject *parent)
     : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}, 0, false, {}},
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
-      m_repeater(m_context, m_transmitter, m_receiver)
+      m_repeater(m_context, m_transmitter, m_receiver), m_fileSender(m_context)
 {
     for (QTimer *timer : {&m_timTimer, &m_timRepeat}) {
         timer->setInterval(kTimerIntervalMs);
@@ -21,6 +21,8 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     port.setArrivalHandler([this] { onArrival(); });
     m_context.portFailed = [this] { noticeLostDevice(); };
     m_context.quietPause = [this](bool pausing) { quietPause(pausing); };
+    m_context.beforeTransmit = [this] { m_fileSender.flushLog(); };
+    m_context.portEnding = [this](const QString &reason) { m_fileSender.portEnding(reason); };
     m_watchBackstop.setSingleShot(true);
     m_watchBackstop.setInterval(kWatchBackstopMs);
     connect(&m_watchBackstop, &QTimer::timeout, this,
@@ -67,6 +69,7 @@ void TerminalEngine::shutDown()
 {
     stopTimers();
     m_context.closing = true;
+    m_fileSender.shutDown();
     m_connection.stopAwaiting();
     AbandonWaits();
 }

@@ -2,6 +2,7 @@
 
 #include "engine/CommandRepeater.h"
 #include "engine/EngineContext.h"
+#include "engine/FileSender.h"
 #include "engine/PortConnection.h"
 #include "engine/Receiver.h"
 #include "engine/TrafficLog.h"
@@ -42,6 +43,10 @@ public:
     Receiver &receiver() { return m_receiver; }
     PortConnection &connection() { return m_connection; }
     CommandRepeater &repeater() { return m_repeater; }
+    FileSender &fileSender() { return m_fileSender; }
+    // Whether a file is going out: nothing else may hold the line meanwhile
+    // (a BREAK, say).
+    bool sendingFile() const { return m_fileSender.sending(); }
 
     // Starts both timers; they run for the life of the window, whenever there
     // is work for them.
@@ -79,6 +84,7 @@ private:
     Receiver m_receiver;
     PortConnection m_connection;
     CommandRepeater m_repeater;
+    FileSender m_fileSender;
     QTimer m_timTimer;
     QTimer m_timRepeat;
     QTimer m_watchBackstop;

@@ -42,6 +42,11 @@ public:
     virtual void showStatusMessage(const QString &text) = 0;
     // Ends such a message at once: the status text shows again.
     virtual void clearStatusMessage() = 0;
+    // While a file goes out: its name and progress in the status bar in place
+    // of the line field, with a button that cancels the send; Send, the
+    // command slots and the repetition are off meanwhile. An empty text: the
+    // send has ended.
+    virtual void showFileProgress(const QString &text) { (void)text; }
     // Gives the send box the focus with these of its characters selected.
     virtual void selectInSendBox(qsizetype start, qsizetype length) = 0;
 };

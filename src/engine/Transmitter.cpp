@@ -12,6 +12,8 @@
 #include "text/Tokens.h"
 #include "text/modFormat.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 
 constexpr qint32 kNotSent = 2005;
@@ -134,6 +136,9 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
     if (!bytes)
         return Outcome::NotSendable;
     const QString decoded = Codec::toText(*bytes);
+    if (m.beforeTransmit)
+        m.beforeTransmit();
+    const QScopedValueRollback transmitting(m.transmitting, true);
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;

@@ -581,6 +581,7 @@ void NetworkPort::close(bool eventsRun)
 
 void NetworkPort::dropConnection()
 {
+    m_roomHandler = {};
     m_readable.reset();
     m_writable.reset();
     m_stall.stop();
@@ -690,6 +691,47 @@ void NetworkPort::queue(const QByteArray &bytes)
     flushOut();
 }
 
+// Takes what fits beside the data queued, leaving the answers their room;
+// a Telnet escape may double every byte.
+qsizetype NetworkPort::writeSome(QByteArrayView bytes)
+{
+    requireOpen();
+    requireConnection();
+    if (m_state != State::Open || m_suspended)
+        return 0;
+    const qsizetype room = kMostQueued - kAnswerRoom - m_out.size();
+    const qsizetype taken = std::clamp<qsizetype>(m_rfc2217 ? room / 2 : room, 0, bytes.size());
+    if (taken == 0)
+        return 0;
+    const QByteArray piece = bytes.first(taken).toByteArray();
+    queue(m_rfc2217 ? TelnetCodec::escape(piece) : piece);
+    if (m_goneErrno != 0)
+        throwGone();
+    return taken;
+}
+
+bool NetworkPort::awaitRoom(std::function<void()> handler)
+{
+    if (m_fd < 0 || !m_writable)
+        return false;
+    m_roomHandler = std::move(handler);
+    offerRoom();
+    return true;
+}
+
+// The waiting writer hears of room once half the queue is free again, from
+// the event loop (never inside the flush that made it).
+void NetworkPort::offerRoom()
+{
+    if (!m_roomHandler || !m_writable || m_suspended || m_goneErrno != 0 ||
+        m_out.size() > (kMostQueued - kAnswerRoom) / 2)
+        return;
+    QTimer::singleShot(0, m_writable.get(), [this] {
+        if (const auto handler = std::exchange(m_roomHandler, {}))
+            handler();
+    });
+}
+
 // The program's own bytes: data (held while the server suspends it) or
 // commands. While the port opens only a server that has read nothing at all
 // leaves no room for them.
@@ -727,6 +769,7 @@ void NetworkPort::flushOut()
         if (m_stall.isActive())
             m_stall.start(m_stallLimit); // the server takes something after all
         updateWatching();                // room for answers again
+        offerRoom();
     }
 }
 
@@ -884,6 +927,7 @@ void NetworkPort::setSuspended(bool suspended)
     if (suspended == m_suspended)
         return;
     m_suspended = suspended;
+    offerRoom();
     if (m_holdHandler)
         m_holdHandler(suspended ? text(kHolds, {m_name}) : QString());
 }

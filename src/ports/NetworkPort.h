@@ -104,6 +104,8 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
+    qsizetype writeSome(QByteArrayView bytes) override;
+    bool awaitRoom(std::function<void()> handler) override;
     bool deviceGone() const override { return m_state == State::Open && m_goneErrno != 0; }
     QString devicePath() const override { return m_entry; }
     bool sameDeviceBack() override;
@@ -155,6 +157,7 @@ private:
     void send(const QByteArray &bytes, bool data = false);
     void flushOut();
     void waitForRoom(qsizetype size, bool data);
+    void offerRoom();
     qsizetype answerRoom() const;
     qsizetype readRoom() const;
     void stalled();
@@ -203,6 +206,7 @@ private:
     std::chrono::steady_clock::time_point m_connectedAt;
     std::unique_ptr<QSocketNotifier> m_readable;
     std::unique_ptr<QSocketNotifier> m_writable;
+    std::function<void()> m_roomHandler; // writeSome's caller waits for room
     TelnetCodec m_telnet;
     Rfc2217::Answers m_answers;
     // The settings asked for and not yet confirmed (all answered, or refused).

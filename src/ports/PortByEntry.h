@@ -32,6 +32,11 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override { m_current->setOutput(chars); }
+    qsizetype writeSome(QByteArrayView bytes) override { return m_current->writeSome(bytes); }
+    bool awaitRoom(std::function<void()> handler) override
+    {
+        return m_current->awaitRoom(std::move(handler));
+    }
     qint16 InBufferSize() const override { return m_current->InBufferSize(); }
     qint16 InBufferCount() override { return m_current->InBufferCount(); }
     QString Input() override { return m_current->Input(); }

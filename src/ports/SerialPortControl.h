@@ -54,6 +54,16 @@ public:
     virtual void setRTSEnable(bool enable) = 0;
     // Writes the characters to the line, in order, before returning.
     virtual void setOutput(const QString &chars) = 0;
+    // For a long send that must never wait: hands the port as many of the
+    // bytes as it takes at once and returns how many (0 while the line or the
+    // other end holds them). Raises PortError as setOutput does. A port that
+    // cannot tell takes them all, as setOutput does.
+    virtual qsizetype writeSome(QByteArrayView bytes);
+    // Calls the handler once, on the window's thread while events are
+    // processed, when the port can take more; false when the port cannot tell
+    // (the sender then simply tries again). Closing the port drops the wait,
+    // as does a call with an empty handler.
+    virtual bool awaitRoom(std::function<void()> handler) { return (void)handler, false; }
     // The receive buffer's size as written last: InBufferCount never shows
     // more, and a buffer that holds this many characters is full.
     virtual qint16 InBufferSize() const = 0;

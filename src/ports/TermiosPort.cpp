@@ -188,6 +188,45 @@ void TermiosPort::setOutput(const QString &chars)
     writeAll(*bytes);
 }
 
+qsizetype TermiosPort::writeSome(QByteArrayView bytes)
+{
+    requireOpen();
+    requireDevice();
+    for (;;) {
+        const ssize_t n = m_calls->write(m_fd, bytes.data(), size_t(bytes.size()));
+        if (n >= 0)
+            return qsizetype(n);
+        const int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err == EAGAIN || err == EWOULDBLOCK)
+            return 0;
+        if (isHangup(err)) {
+            markGone(err);
+            throwGone();
+        }
+        throw PortError(err,
+                        PortText::withSystemText(language(), kWriteFailed, {devicePath()}, err));
+    }
+}
+
+bool TermiosPort::awaitRoom(std::function<void()> handler)
+{
+    if (m_fd < 0 || m_closing)
+        return false;
+    m_roomHandler = std::move(handler);
+    if (!m_roomWatch) {
+        m_roomWatch = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+        QObject::connect(m_roomWatch.get(), &QSocketNotifier::activated, m_roomWatch.get(), [this] {
+            m_roomWatch->setEnabled(false);
+            if (const auto handler = std::exchange(m_roomHandler, {}))
+                handler();
+        });
+    }
+    m_roomWatch->setEnabled(bool(m_roomHandler));
+    return true;
+}
+
 void TermiosPort::refill()
 {
     requireOpen();
@@ -286,6 +325,10 @@ void TermiosPort::close(DrainWait wait)
     ++m_generation;
     m_closing = true;
     m_notifier.reset();
+    // It may be the notifier whose handler closes the port.
+    if (m_roomWatch)
+        m_roomWatch.release()->deleteLater();
+    m_roomHandler = {};
     for (QSocketNotifier *writeWait : std::as_const(m_writeWaits))
         writeWait->setEnabled(false);
     if (m_goneErrno == 0) {

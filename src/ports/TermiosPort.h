@@ -104,6 +104,8 @@ public:
     void setDTREnable(bool enable) override;
     void setRTSEnable(bool enable) override;
     void setOutput(const QString &chars) override;
+    qsizetype writeSome(QByteArrayView bytes) override;
+    bool awaitRoom(std::function<void()> handler) override;
     bool deviceGone() const override { return m_fd >= 0 && m_goneErrno != 0; }
     QString devicePath() const override;
     QString goneReason() const override;
@@ -180,4 +182,7 @@ private:
     // The write watchers of the waits in progress (they may nest); closing
     // switches them off before the descriptor goes.
     QList<QSocketNotifier *> m_writeWaits;
+    // The wait of writeSome's caller for room in the output.
+    std::unique_ptr<QSocketNotifier> m_roomWatch;
+    std::function<void()> m_roomHandler;
 };

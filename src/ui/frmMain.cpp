@@ -199,6 +199,7 @@ void frmMain::buildMenus()
     buildChecksumMenu();
     buildViewMenu();
     buildFindMenu();
+    buildSendFile();
     mnuQuestion = menuBar()->addMenu(QString());
     mnuQuestion->setObjectName(QStringLiteral("mnuQuestion"));
     mnuQuestionProgramInfo = action(mnuQuestion, "mnuQuestionProgramInfo");
@@ -424,6 +425,7 @@ void frmMain::ApplyLanguage()
     mnuQuestionProgramInfo->setText(res(1006));
     applyViewLanguage();
     applyFindLanguage();
+    applySendFileLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     // Qt names a control by its label only beside it; the log lies in the

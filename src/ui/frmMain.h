@@ -90,6 +90,8 @@ public:
     // Ticked: the plot panel shows under the log.
     void mnuViewPlot_Click(bool checked);
     void mnuQuestionProgramInfo_Click();
+    // Asks for a file and the pause after each line end, and sends it.
+    void mnuFileSendFile_Click();
 
     void ApplyLanguage();
     void ArrangeControls();
@@ -100,6 +102,10 @@ public:
     // Test seams: the file dialog and the three dialogs.
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
     void setLogFileChooser(LogFileChooser chooser) { m_logFileChooser = std::move(chooser); }
+    void setSendFileChooser(std::function<QString()> chooser)
+    {
+        m_sendFileChooser = std::move(chooser);
+    }
     void setSettingsDialog(DialogOpener opener) { m_settingsDialog = std::move(opener); }
     void setProgramInfoDialog(DialogOpener opener) { m_programInfoDialog = std::move(opener); }
     // The port list text the settings dialog offers; without one, no port is found.
@@ -121,6 +127,8 @@ private:
     void buildViewMenu();
     void applyViewLanguage();
     void buildFindBar();
+    void buildSendFile();
+    void applySendFileLanguage();
     void buildFindMenu();
     void connectFindBar();
     void applyFindLanguage();
@@ -202,6 +210,7 @@ private:
     void showStatusMessage(const QString &text) override;
     void clearStatusMessage() override;
     void selectInSendBox(qsizetype start, qsizetype length) override;
+    void showFileProgress(const QString &text) override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;
@@ -221,6 +230,10 @@ private:
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
     QString m_logFolder; // where the log was last saved or recorded
+    std::function<QString()> m_sendFileChooser;
+    QString m_sendFolder;          // where the file last sent lies
+    bool m_fileSending = false;    // a file goes out
+    bool m_portControlsOn = false; // as enablePortControls had it last
     DialogOpener m_settingsDialog;
     DialogOpener m_programInfoDialog;
     std::function<QString()> m_portListSource;
@@ -265,6 +278,10 @@ private:
     QAction *mnuFileSaveConfig = nullptr;
     QAction *mnuFileSaveLog = nullptr;
     QAction *mnuFileRecordLog = nullptr;
+    QAction *mnuFileSendFile = nullptr;
+    QWidget *fraFileProgress = nullptr; // in the line field's place while a file goes out
+    QLabel *lblFileProgress = nullptr;
+    QPushButton *cmdFileCancel = nullptr;
     QMenu *mnuLog = nullptr; // the log's context menu
     QAction *mnuLogCopyLine = nullptr;
     QAction *mnuLogCopyAll = nullptr;

@@ -107,7 +107,7 @@ void frmMain::applyTabOrder()
         order.append(button);
     order << cmdDelete << cmdQuit << lstSendReceive << fraPlot->tabOrder() << txtFind << cmdFindNext
           << cmdFindPrevious << cmdFindClose << chkRepeat << cmdBlockcheck << txtWaitTime
-          << chkRepeatCommandConfig;
+          << chkRepeatCommandConfig << cmdFileCancel;
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -82,5 +82,5 @@ void frmMain::updateLineInfo()
     lblLineInfo->setAccessibleName(res(kFieldName));
     lblLineInfo->setAccessibleDescription(text);
     lblLineInfo->setToolTip(text);
-    lblLineInfo->setVisible(!text.isEmpty());
+    lblLineInfo->setVisible(!text.isEmpty() && !m_fileSending);
 }

@@ -57,6 +57,8 @@ void frmMain::pressSlotButton(int slot)
 
 void frmMain::enablePortControls(bool enabled)
 {
+    m_portControlsOn = enabled;
+    mnuFileSendFile->setEnabled(enabled && !m_fileSending);
     if (!enabled)
         rememberFocusOfPortControls();
     {
@@ -68,7 +70,7 @@ void frmMain::enablePortControls(bool enabled)
         txtSend->setEnabled(enabled);
         cmdInsertSpecialChar->setEnabled(enabled);
         for (QPushButton *button : cmdBefehl)
-            button->setEnabled(enabled);
+            button->setEnabled(enabled && !m_fileSending);
         UpdateSendButton(); // it follows slot 1's button
     }
     if (enabled)

@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <atomic>
@@ -94,6 +96,8 @@ private Q_SLOTS:
     void idleTerminalWakesForABlock();
     void telegramsGoOutWhole_data();
     void telegramsGoOutWhole();
+    void fileOnTheWire_data();
+    void fileOnTheWire();
     void longTransmissionWithRts_data();
     void longTransmissionWithRts();
     void vanishingDeviceKeepsTheLog();
@@ -316,6 +320,49 @@ void tst_EngineOnPty::telegramsGoOutWhole()
     t.engine->transmitter().SendText(QString::fromLatin1(letters(length)));
     QCOMPARE(t.device.read(length), letters(length));
     QCOMPARE(t.calls.calls, writes);
+}
+
+void tst_EngineOnPty::fileOnTheWire_data()
+{
+    QTest::addColumn<int>("rts");
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList pieces{"write 4096", "write 4096", "write 1808"};
+    QTest::newRow("10,000 bytes, RTS around them")
+        << 1 << 0 << 0 << letters(10000) << QStringList{"RTS on"} + pieces + QStringList{"RTS off"};
+    QTest::newRow("no RTS") << 0 << 0 << 0 << letters(10000) << pieces;
+    QTest::newRow("character delay")
+        << 0 << 5 << 0 << QByteArray("a\nc") << QStringList(3, "write 1");
+    QTest::newRow("pause after each LF") << 0 << 0 << 10 << QByteArray("a\nb\n\nc")
+                                         << QStringList{"write 2", "write 2", "write 1", "write 1"};
+}
+
+// A file goes out in writes of at most 4 KiB (one character with a delay, up
+// to an LF with a pause), RTS raised around the whole of it when set.
+void tst_EngineOnPty::fileOnTheWire()
+{
+    QFETCH(int, rts);
+    QFETCH(int, charDelay);
+    QFETCH(int, pauseMs);
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, calls);
+    Terminal t;
+    t.settings.RTS = quint8(rts);
+    t.settings.CharDelay = qint16(charDelay);
+    QVERIFY(t.open());
+    QTemporaryFile source;
+    QVERIFY(source.open() && source.write(file) == file.size() && source.flush());
+    t.calls.calls.clear();
+    QVERIFY(t.engine->fileSender().start(source.fileName(), pauseMs));
+    QByteArray got;
+    QTRY_VERIFY((got += t.device.readPending(1)).size() >= file.size());
+    QTRY_VERIFY(!t.engine->sendingFile());
+    QCOMPARE(got, file);
+    t.calls.calls.removeAll(QStringLiteral("queued"));
+    t.calls.calls.removeAll(QStringLiteral("drain"));
+    QCOMPARE(t.calls.calls, calls);
 }
 
 void tst_EngineOnPty::longTransmissionWithRts_data()

@@ -423,6 +423,12 @@ void tst_NetworkPorts::bytesBothWays()
     QCOMPARE(sends.sizes, QList<ssize_t>{toDevice.size() + (rfc2217 ? 4 : 0)});
     QCOMPARE(device.read(toDevice.size()), toDevice);
     QCOMPARE(device.readPending(100), QByteArray());
+    // A file's write: all it is given while the queue has room, escaped alike.
+    QCOMPARE(port->writeSome(toDevice), toDevice.size());
+    QCOMPARE(device.read(toDevice.size()), toDevice);
+    bool room = false;
+    QVERIFY(port->awaitRoom([&room] { room = true; }));
+    QTRY_VERIFY(room);
 
     // Blocks of 2048 characters, the rest kept for the next.
     QVERIFY(device.write(QByteArray(5000, '\xff')));
@@ -1111,8 +1117,15 @@ void tst_NetworkPorts::suspendedServerKeepsTheText()
     QCOMPARE(t.view.messages, QStringList());
     QVERIFY(t.port->PortOpen());
     QVERIFY(!server.received().contains("hello"));
+    // A file's write waits too: it hears of room once the server resumes.
+    bool room = false;
+    QCOMPARE(t.port->writeSome("file"), 0);
+    QVERIFY(t.port->awaitRoom([&room] { room = true; }));
+    QTest::qWait(50);
+    QVERIFY(!room);
 
     server.resume();
+    QTRY_VERIFY(room);
     t.engine->transmitter().cmdSend_Click();
     QCOMPARE(t.view.send, QString());
     QCOMPARE(t.contents(), QStringList{QStringLiteral("  [OUT]  hello")});

@@ -4,7 +4,10 @@
 #include "engine/LogRecorder.h"
 #include "ui/LogView.h"
 #include "ui/ProgramEnd.h"
+#include "ui/SendFileDialog.h"
 #include "ui/frmSpecialChar.h"
+#include "app/LineEnd.h"
+#include "text/Codec.h"
 
 #include "StandardErrorCapture.h"
 #include "WindowRig.h"
@@ -25,6 +28,8 @@
 #include <QProcess>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -208,6 +213,8 @@ private Q_SLOTS:
     void plotTimeRange();
     void plotKeptWithThePlace_data();
     void plotKeptWithThePlace();
+    void sendFile_data();
+    void sendFile();
 };
 
 void tst_frmMain::initTestCase()
@@ -735,7 +742,8 @@ void tst_frmMain::captionsFollowLanguage()
     QCOMPARE(p.button("cmdSend")->text(), QStringLiteral("Zeichen senden"));
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuFile"), true),
              QStringList({"mnuFilePort", "mnuSpacePort", "mnuFileLoadConfig", "mnuFileSaveConfig",
-                          "mnuFileSaveLog", "mnuFileRecordLog", "mnuSpace1", "mnuFileQuit"}));
+                          "mnuFileSaveLog", "mnuFileRecordLog", "mnuFileSendFile", "mnuSpace1",
+                          "mnuFileQuit"}));
     QCOMPARE(p.child<QAction>("mnuFilePort")->text(), QStringLiteral("&Schnittstelle schließen"));
     QCOMPARE(p.child<QAction>("mnuFilePort")->shortcut(),
              QKeySequence(QStringLiteral("Ctrl+Shift+O")));
@@ -1881,9 +1889,11 @@ void tst_frmMain::qtDialogsSpeakTheLanguage_data()
 {
     QTest::addColumn<int>("language");
     QTest::addColumn<int>("switchedTo"); // in the settings dialog; -1: not switched
-    QTest::addColumn<QStringList>("texts"); // Cancel, "Look in:", the file dialog's Open
-    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen"};
-    const QStringList english{"Cancel", "Look in:", "&Open"};
+    // Cancel, "Look in:", the file dialog's Open; the title and filter of Send file's
+    QTest::addColumn<QStringList>("texts");
+    const QStringList german{"Abbrechen", "Suchen in:", "&Öffnen", "Datei senden",
+                             "Alle Dateien (*)"};
+    const QStringList english{"Cancel", "Look in:", "&Open", "Send file", "All files (*)"};
     QTest::newRow("German, fault: English") << 0 << -1 << german;
     QTest::newRow("English") << 1 << -1 << english;
     QTest::newRow("switched to English") << 0 << 1 << english;
@@ -1925,6 +1935,11 @@ void tst_frmMain::qtDialogsSpeakTheLanguage()
         dialog->reject();
     });
     p.child<QAction>("mnuFileLoadConfig")->trigger();
+    UiTestSupport::whenModalShows<QFileDialog>([&shown](QFileDialog *dialog) {
+        shown << dialog->windowTitle() << dialog->nameFilters();
+        dialog->reject();
+    });
+    p.child<QAction>("mnuFileSendFile")->trigger();
     QCOMPARE(shown, texts);
     QCOMPARE(cutColumns, QStringList());
 }
@@ -2575,4 +2590,140 @@ void tst_frmMain::plotKeptWithThePlace()
     QCOMPARE(saved.contains("WindowLeft="), !before.isEmpty() || !after.isEmpty());
     const qsizetype at = saved.indexOf("PlotHeight=");
     QCOMPARE(at < 0 ? QByteArray() : saved.mid(at, saved.indexOf('\r', at) - at), after);
+}
+
+// The [OUT] lines of a file's bytes as received blocks are split: at 2,048
+// bytes and after each line end.
+QStringList outLines(const QByteArray &bytes, const QByteArray &end)
+{
+    QStringList lines;
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype size = std::min<qsizetype>(2048, bytes.size() - at);
+        const qsizetype found = end.isEmpty() ? -1 : bytes.indexOf(end, at);
+        if (found >= 0)
+            size = std::min(size, found + end.size() - at);
+        lines << QStringLiteral("[OUT]  ") + Codec::toText(bytes.mid(at, size));
+        at += size;
+    }
+    return lines;
+}
+
+void tst_frmMain::sendFile_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("lineEnd");
+    QTest::addColumn<int>("pauseMs");     // -1: the pause dialog is cancelled
+    QTest::addColumn<int>("charDelay");
+    QTest::addColumn<QByteArray>("file"); // null: a folder is chosen
+    QTest::addColumn<QString>("ending");  // read, cancel, stall, lose
+    QTest::addColumn<QString>("told");    // %1 the bytes sent
+    QByteArray mixed = QByteArray(3000, 'x') + '\n';
+    for (int i = 0; i < 1024; ++i)
+        mixed += char(i);
+    mixed += "a\r\nb\r";
+    QByteArray big;
+    for (int i = 0; i < 300'000; ++i)
+        big += char('A' + i % 26);
+    const QByteArray crlf = "ab\r\ncd\r\nef\r\n";
+    QTest::newRow("LF, every byte") << 0 << 1 << 0 << 0 << mixed << "read"
+                                    << "";
+    QTest::newRow("CR LF, pause") << 1 << 3 << 150 << 0 << crlf << "read"
+                                  << "";
+    QTest::newRow("character delay") << 0 << 0 << 0 << 40 << QByteArray("a\nbc") << "read"
+                                     << "";
+    QTest::newRow("cancelled") << 0 << 0 << 0 << 0 << big << "cancel"
+                               << "Datei gesendet: %1 von 300000 Bytes";
+    QTest::newRow("nothing taken") << 1 << 2 << 0 << 0 << big << "stall"
+                                   << "File sent: %1 of 300000 bytes – The other end took "
+                                      "nothing for 0.3 s";
+    QTest::newRow("port lost") << 0 << 0 << 0 << 0 << big << "lose"
+                               << "Datei gesendet: %1 von 300000 Bytes – ";
+    QTest::newRow("pause dialog cancelled") << 0 << 0 << -1 << 0 << crlf << "read"
+                                            << "";
+    QTest::newRow("a folder")
+        << 1 << 0 << 0 << 0 << QByteArray() << "read"
+        << "Error occured|The file cannot be read (The name is that of a folder.): ";
+}
+
+// File > Send file on a pseudo-terminal: what the device gets, the log and
+// what the status bar shows while it runs and after it ended.
+void tst_frmMain::sendFile()
+{
+    QFETCH(int, language);
+    QFETCH(int, lineEnd);
+    QFETCH(int, pauseMs);
+    QFETCH(int, charDelay);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, ending);
+    QFETCH(QString, told);
+    START_PROGRAM(p, Setup(QByteArray("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=0\r\nPeculiar=0\r\n"
+                                      "ShowOptions=1\r\nCharDelay=") +
+                           QByteArray::number(charDelay) +
+                           "\r\nLineEnd=" + QByteArray::number(lineEnd) + "\r\n")
+                         .language(language));
+    const QString path = p.data.path() + (file.isNull() ? QString() : QStringLiteral("/big.bin"));
+    QVERIFY(file.isNull() || writeFile(path, file));
+    p.window->setSendFileChooser([path] { return path; });
+    UiTestSupport::whenModalShows<SendFileDialog>([pauseMs](SendFileDialog *dialog) {
+        auto *pause = dialog->findChild<QSpinBox *>("txtPause");
+        auto *cancel = dialog->findChild<QPushButton *>("cmdCancel");
+        cancel->setFocus();
+        QTest::keyClick(dialog, Qt::Key_P, Qt::AltModifier); // the label's letter
+        if (pause->hasFocus())
+            pause->setValue(pauseMs);
+        if (pauseMs < 0)
+            cancel->click();
+        else // Send is the default button
+            QTest::keyClick(pause, Qt::Key_Return);
+    });
+    QAction *item = p.child<QAction>("mnuFileSendFile");
+    QCOMPARE(item->text(), language == 0 ? "&Datei senden..." : "Send &file...");
+    p.engine().fileSender().setStallLimit(300);
+    QElapsedTimer clock;
+    clock.start();
+    item->trigger();
+    QByteArray got;
+    if (ending == "read" && !file.isNull() && pauseMs >= 0) {
+        // The device reads as the window's events run.
+        QTRY_VERIFY((got += p.peer->readPending(1)).size() >= file.size());
+        QVERIFY(clock.elapsed() >= 2 * pauseMs + (file.size() - 1) * charDelay);
+    } else if (ending != "read") {
+        auto *progress = p.child<QWidget>("fraFileProgress");
+        QTRY_VERIFY(p.engine().fileSender().sentBytes() > 0);
+        QTRY_COMPARE(p.child<QLabel>("lblFileProgress")->text(),
+                     QStringLiteral("big.bin: %1 % (%2 %3 300000 %4)")
+                         .arg(p.engine().fileSender().sentBytes() / 3000)
+                         .arg(p.engine().fileSender().sentBytes())
+                         .arg(language == 0 ? "von" : "of", language == 0 ? "Bytes" : "bytes"));
+        QVERIFY(progress->isVisible() && !p.button("cmdBefehl1")->isEnabled() &&
+                !item->isEnabled() && !p.child<QCheckBox>("chkRepeat")->isEnabled());
+        if (ending == "cancel") // Alt+C: Abbre&chen
+            QTest::keyClick(p.window.get(), Qt::Key_C, Qt::AltModifier);
+        if (ending == "lose")
+            p.peer->closeMaster();
+        QTRY_VERIFY(!p.engine().sendingFile());
+        QVERIFY(!progress->isVisible());
+        if (ending != "lose")
+            got = p.peer->readPending(100);
+    }
+    QTRY_VERIFY(!p.engine().sendingFile());
+    const qint64 sent = p.engine().fileSender().sentBytes();
+    if (ending != "lose")
+        QCOMPARE(got, file.left(sent));
+    QCOMPARE(p.button("cmdBefehl1")->isEnabled(), ending != "lose");
+    QCOMPARE(item->isEnabled(), ending != "lose");
+    QStringList lines = p.logContents();
+    if (!told.isEmpty() && !file.isNull()) {
+        const QString event = QStringLiteral("# ") + told.arg(sent);
+        QVERIFY2(lines.value(outLines(file.left(sent), {}).size()).startsWith(event),
+                 qPrintable(lines.join(u'\n')));
+        QVERIFY(p.window->statusBar()->currentMessage().startsWith(told.arg(sent)) ||
+                ending == "lose");
+        lines = lines.mid(0, lines.indexOf(QRegularExpression("^# .*")));
+    }
+    QCOMPARE(lines,
+             outLines(file.left(sent), lineEndBytes(lineEndKind(quint8(lineEnd))).toByteArray()));
+    QCOMPARE(p.messages.size(), file.isNull() ? 1 : 0);
+    if (file.isNull())
+        QVERIFY2(p.messages.first().startsWith(told), qPrintable(p.messages.first()));
 }
