@@ -35,4 +35,13 @@ struct EngineContext {
     // quiet wait: it looks at the count after every pause anyway, so the
     // port need not wake the program for each arrival meanwhile.
     std::function<void(bool pausing)> quietPause;
+    // Set while SendText puts a text on the line.
+    bool transmitting = false;
+    // Set while a file goes out; BREAK waits for neither.
+    bool fileSending = false;
+    // Set while the line is held in the break state: transmissions wait.
+    bool breakHolding = false;
+    // Called by the port connection whenever the port-dependent controls are
+    // switched: true once a port is open, false once none is.
+    std::function<void(bool open)> portSwitched;
 };

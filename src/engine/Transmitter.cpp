@@ -12,9 +12,12 @@
 #include "text/Tokens.h"
 #include "text/modFormat.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 
 constexpr qint32 kNotSent = 2005;
+constexpr qint16 kBreakPollMs = 5;
 
 // Paces the characters of a transmission. Each pause is counted from where
 // the previous one should have ended, so the small lateness of every wake-up
@@ -134,6 +137,10 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
     if (!bytes)
         return Outcome::NotSendable;
     const QString decoded = Codec::toText(*bytes);
+    // A break in progress holds the line; the text follows once it ends.
+    while (m.breakHolding && !m.closing)
+        WaitMilliseconds(kBreakPollMs);
+    const QScopedValueRollback transmitting(m.transmitting, true);
 
     const bool useRts = m.settings.RTS != 0;
     bool rtsRaised = false;

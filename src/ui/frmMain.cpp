@@ -194,6 +194,7 @@ void frmMain::buildMenus()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEditSettings = action(mnuEdit, "mnuEditSettings");
     buildChecksumMenu();
+    buildLineControls();
     buildViewMenu();
     buildFindMenu();
     mnuQuestion = menuBar()->addMenu(QString());
@@ -419,6 +420,7 @@ void frmMain::ApplyLanguage()
     mnuQuestionProgramInfo->setText(res(1006));
     applyViewLanguage();
     applyFindLanguage();
+    applyLinesLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     cmdInsertSpecialChar->setText(res(1032));

@@ -21,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class LineIndicators;
 class LogRecorder;
 class LogView;
 class SerialPortControl;
@@ -115,6 +116,8 @@ private:
     void buildMenus();
     void buildChecksumMenu();
     void buildViewMenu();
+    void buildLineControls();
+    void applyLinesLanguage();
     void applyViewLanguage();
     void buildFindBar();
     void buildFindMenu();
@@ -188,6 +191,7 @@ private:
     void showStatusMessage(const QString &text) override;
     void clearStatusMessage() override;
     void selectInSendBox(qsizetype start, qsizetype length) override;
+    void showLines(const LineState &state) override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;
@@ -232,6 +236,7 @@ private:
     QLabel *lblLineInfo = nullptr;  // lines held back, the selected line's times
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
+    LineIndicators *fraLines = nullptr; // the DTR and RTS switches, the modem lines
     QTimer m_lineInfoTimer;         // gathers the count of lines streaming in
     QWidget *fraFind = nullptr;     // the find bar below the log
     QLabel *labFind = nullptr;
@@ -255,6 +260,9 @@ private:
     QAction *mnuEditSettings = nullptr;
     QMenu *mnuEditChecksum = nullptr;
     std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
+    QAction *mnuEditBreak = nullptr;
+    QAction *mnuEditDtr = nullptr;
+    QAction *mnuEditRts = nullptr;
     QMenu *mnuView = nullptr;
     QAction *mnuViewHex = nullptr;
     QMenu *mnuViewCheck = nullptr;
