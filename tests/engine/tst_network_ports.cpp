@@ -134,9 +134,10 @@ public:
         ClosesOverDataBits, // takes the rate, then closes at the data bits
         IgnoresParity,      // takes every setting but leaves the parity unanswered
         Suspends,           // takes every setting, then suspends the data it is sent
-        Floods, // takes every setting, then reads nothing and sends requests without end
-        AgreesLate,         // as Agreeable, but only after 3 s
-        Stubborn,           // agrees, but keeps 9600 baud and no flow control whatever it is asked
+        Floods,     // takes every setting, then reads nothing and sends requests without end
+        AgreesLate, // as Agreeable, but only after 3 s
+        Stubborn,   // agrees, but keeps 9600 baud and no flow control whatever it is asked
+        Plain,      // a plain TCP server: takes what comes and says nothing
     };
     explicit ScriptedServer(Manner manner, const QHostAddress &address = QHostAddress::LocalHost)
         : m_manner(manner)
@@ -167,6 +168,12 @@ public:
     {
         for (QTcpSocket *socket : findChildren<QTcpSocket *>())
             socket->disconnectFromHost();
+    }
+    // NOTIFY-MODEMSTATE with the state given to every connection.
+    void notifyModemState(char state)
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->write(QByteArray("\xff\xfa\x2c\x6b", 4) + state + QByteArray("\xff\xf0", 2));
     }
     // FLOWCONTROL-RESUME to every connection.
     void resume()
@@ -213,17 +220,25 @@ private:
         case Manner::AgreesLate:
             QTimer::singleShot(3000, socket, [this, socket] { agree(socket); });
             break;
+        case Manner::Plain:
+            listen(socket);
+            break;
         }
     }
     void agree(QTcpSocket *socket)
     {
         socket->write(QByteArray("\xff\xfd\x2c", 3));
+        listen(socket);
+    }
+    void listen(QTcpSocket *socket)
+    {
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             const QByteArray in = socket->readAll();
             for (qsizetype i = 0; i < in.size(); ++i)
                 m_times.append(m_clock.elapsed());
             m_received += in;
-            answer(socket, in);
+            if (m_manner != Manner::Plain)
+                answer(socket, in);
         });
         if (socket->bytesAvailable() > 0)
             Q_EMIT socket->readyRead();
@@ -366,6 +381,8 @@ private Q_SLOTS:
     void controlLinesByCommands_data();
     void controlLinesByCommands();
     void controlLinesOnALostConnection();
+    void linesOverTheNetwork_data();
+    void linesOverTheNetwork();
     void writeFindsTheConnectionLost();
     void watchAfterAWaitForAnswers();
     void secondOpenerIsBusy_data();
@@ -579,9 +596,9 @@ void tst_NetworkPorts::controlLinesByCommands()
     QCOMPARE(openingError(*port), QString());
     const QByteArray dtrOn("\xff\xfa\x2c\x05\x08\xff\xf0", 7), dtrOff("\xff\xfa\x2c\x05\x09\xff\xf0", 7);
     const QByteArray rtsOn("\xff\xfa\x2c\x05\x0b\xff\xf0", 7), rtsOff("\xff\xfa\x2c\x05\x0c\xff\xf0", 7);
-    // The lines as the program has them, then the notices of line and modem
-    // state changes switched off.
-    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\x00\xff\xf0", 14);
+    // The lines as the program has them, then the notices of line state
+    // changes switched off and those of every modem line change asked for.
+    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\xff\xff\xff\xf0", 15);
     QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff + noNotices)));
     port->setDTREnable(false);
     QTRY_VERIFY(server.received().endsWith(dtrOff));
@@ -626,6 +643,95 @@ void tst_NetworkPorts::controlLinesOnALostConnection()
         }
         QVERIFY2(error == lost, line);
     }
+}
+
+// SET-CONTROL's value as the port sends it.
+QByteArray control(char value)
+{
+    return QByteArray("\xff\xfa\x2c\x05", 4) + value + QByteArray("\xff\xf0", 2);
+}
+
+// The lines as the window shows them, in one line.
+QString shown(const LineState &s)
+{
+    return QStringLiteral("switchable %1, DTR %2, RTS %3%4, inputs %5, break %6")
+        .arg(s.switchable)
+        .arg(s.dtr)
+        .arg(s.rts)
+        .arg(s.rtsOwned ? QStringLiteral(" owned") : QString())
+        .arg(s.inputs ? QString::number(*s.inputs) : QStringLiteral("unknown"))
+        .arg(s.breakAllowed);
+}
+
+void tst_NetworkPorts::linesOverTheNetwork_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QByteArray>("wire"); // what the server got after the opening
+    QTest::addColumn<QStringList>("states");
+    QTest::addColumn<QStringList>("log");
+    // DTR off, RTS on, break on and off, then the text held back by the break.
+    QTest::newRow("RFC 2217")
+        << "rfc2217" << control(9) + control(11) + control(5) + control(6) + "A"
+        << QStringList{"switchable 1, DTR 1, RTS 0, inputs 3, break 1",
+                       "switchable 1, DTR 0, RTS 1, inputs 12, break 1",
+                       "switchable 1, DTR 1, RTS 0, inputs unknown, break 1",
+                       "switchable 1, DTR 1, RTS 0 owned, inputs unknown, break 1"}
+        << QStringList{"# BREAK (250 ms)", "  [OUT]  A"};
+    // Telnet's bytes are data here; nothing is a line.
+    QTest::newRow("plain TCP")
+        << "socket" << QByteArray("A")
+        << QStringList{"switchable 0, DTR 1, RTS 0, inputs unknown, break 0",
+                       "switchable 0, DTR 1, RTS 0, inputs unknown, break 0",
+                       "switchable 0, DTR 1, RTS 0, inputs unknown, break 0",
+                       "switchable 0, DTR 1, RTS 0 owned, inputs unknown, break 0"}
+        << QStringList{"  [OUT]  A"};
+}
+
+// Over RFC 2217 the switches are SET-CONTROL commands, the indicators follow
+// NOTIFY-MODEMSTATE and BREAK is break on and off 250 ms apart, a text sent
+// meanwhile waiting for its end; every opening starts with the lines as the
+// settings say. A plain TCP port has none of them.
+void tst_NetworkPorts::linesOverTheNetwork()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QByteArray, wire);
+    QFETCH(QStringList, states);
+    QFETCH(QStringList, log);
+    const bool rfc2217 = scheme == QLatin1String("rfc2217");
+    ScriptedServer server(rfc2217 ? ScriptedServer::Manner::Agreeable
+                                  : ScriptedServer::Manner::Plain);
+    Terminal t("COM1=" + server.url(qPrintable(scheme)).toLatin1() + "\r\n");
+    QVERIFY(t.open());
+    const QByteArray allChanges("\xff\xfa\x2c\x0b\xff\xff\xff\xf0", 8);
+    QTRY_COMPARE(server.received().endsWith(allChanges), rfc2217);
+    const qsizetype before = server.received().size();
+    server.notifyModemState('\x30'); // DSR and CTS
+    QTRY_COMPARE(shown(t.view.lines), states[0]);
+    server.notifyModemState('\xcf'); // DCD and RI, and a change of each
+    t.engine->switchDtr(false);
+    t.engine->switchRts(true);
+    QTRY_COMPARE(shown(t.view.lines), states[1]);
+    QVERIFY(!t.engine->linePollRunning()); // the server tells of changes
+
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->sendBreak();
+    QCOMPARE(t.engine->breakAllowed(), false);
+    t.view.send = QStringLiteral("A");
+    t.engine->transmitter().cmdSend_Click();
+    QVERIFY2((clock.elapsed() >= 245) == rfc2217, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE(server.received().mid(before), wire);
+    QCOMPARE(t.contents().filter(QRegularExpression("BREAK|OUT")), log);
+
+    t.engine->connection().fkt_MainOpenPort(); // DTR and RTS as the settings say
+    QTRY_COMPARE(shown(t.view.lines), states[2]);
+    if (rfc2217)
+        QTRY_VERIFY(server.received().endsWith(
+            QByteArray(control(8) + control(12) + QByteArray("\xff\xfa\x2c\x0a\x00\xff\xf0", 7) +
+                       allChanges)));
+    t.settings.RTS = 1; // the transmission owns RTS: the switch is off
+    t.engine->switchRts(true);
+    QCOMPARE(shown(t.view.lines), states[3]);
 }
 
 // A write that finds the connection gone says so, and the connection is no
