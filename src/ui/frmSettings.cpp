@@ -428,7 +428,7 @@ std::optional<qint32> frmSettings::typedBaud()
     bool digits = !typed.isEmpty();
     for (const QChar ch : std::as_const(typed))
         digits = digits && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-    const qint64 baud = digits && typed.size() <= 9 ? typed.toLongLong() : 0;
+    const qint64 baud = digits ? typed.toLongLong() : 0; // 0 also when too long for a number
     if (baud >= kLowestBaud && baud <= kHighestBaud)
         return qint32(baud);
     const quint8 lang = m_settings.Language;

@@ -82,18 +82,15 @@ public:
     }
     int modemLines(int fd, int *bits) override
     {
-        if (modemBits < 0)
-            return record(QStringLiteral("modem lines"), DeviceCalls::modemLines(fd, bits));
-        *bits = modemBits;
-        return record(QStringLiteral("modem lines"), 0);
+        const int result = modemBits < 0 ? DeviceCalls::modemLines(fd, bits)
+                                         : (*bits = modemBits, 0);
+        return record(QStringLiteral("modem lines"), result);
     }
     int setBreak(int fd, bool on) override
     {
-        const QString call = on ? QStringLiteral("BREAK on") : QStringLiteral("BREAK off");
-        if (breakErrno == 0)
-            return record(call, DeviceCalls::setBreak(fd, on));
-        errno = breakErrno;
-        return record(call, -1);
+        const int result = breakErrno == 0 ? DeviceCalls::setBreak(fd, on)
+                                           : (errno = breakErrno, -1);
+        return record(on ? QStringLiteral("BREAK on") : QStringLiteral("BREAK off"), result);
     }
     Clock::time_point now() override { return scriptLine ? m_now : DeviceCalls::now(); }
 

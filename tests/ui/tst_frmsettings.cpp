@@ -414,47 +414,21 @@ void tst_frmSettings::fixedListChoiceStored()
 void tst_frmSettings::typedBaudOnAccept_data()
 {
     QTest::addColumn<int>("loaded"); // BaudrateValue in the record
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("typed");  // null: left as shown
-    QTest::addColumn<QString>("stored"); // "Baudrate BaudrateValue [key]", or "refused"
-    QTest::newRow("a rate outside the list") << 0 << "9600 *"
-                                             << "250000"
-                                             << "5 250000 key";
-    QTest::newRow("the lowest") << 0 << "9600 *"
-                                << "50"
-                                << "5 50 key";
-    QTest::newRow("the highest") << 0 << "9600 *"
-                                 << "4000000"
-                                 << "5 4000000 key";
-    QTest::newRow("a leading zero") << 0 << "9600 *"
-                                    << "0250000"
-                                    << "5 250000 key";
-    QTest::newRow("below the lowest") << 0 << "9600 *"
-                                      << "49"
-                                      << "refused";
-    QTest::newRow("above the highest") << 0 << "9600 *"
-                                       << "4000001"
-                                       << "refused";
-    QTest::newRow("a letter") << 0 << "9600 *"
-                              << "25O000"
-                              << "refused";
-    QTest::newRow("a sign") << 0 << "9600 *"
-                            << "+300"
-                            << "refused";
-    QTest::newRow("ten digits") << 0 << "9600 *"
-                                << "1000000000"
-                                << "refused";
-    QTest::newRow("nothing") << 0 << "9600 *"
-                             << ""
-                             << "refused";
-    QTest::newRow("an entry with its mark") << 250000 << "250000"
-                                            << "9600 *"
-                                            << "5 0 key";
-    QTest::newRow("an entry typed") << 0 << "9600 *"
-                                    << " 115200 "
-                                    << "10 0";
-    QTest::newRow("a typed rate kept") << 250000 << "250000" << QString() << "5 250000 key";
-    QTest::newRow("a listed rate selects its entry") << 1200 << "1200" << QString() << "2 0 key";
+    // Shown, typed (none: left as shown), stored ("Baudrate BaudrateValue [key]" or "refused").
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("a rate outside the list")
+        << 0 << QStringList{"9600 *", "250000", "5 250000 key"};
+    QTest::newRow("the lowest") << 0 << QStringList{"9600 *", "50", "5 50 key"};
+    QTest::newRow("the highest") << 0 << QStringList{"9600 *", "4000000", "5 4000000 key"};
+    QTest::newRow("below the lowest") << 0 << QStringList{"9600 *", "49", "refused"};
+    QTest::newRow("above the highest") << 0 << QStringList{"9600 *", "4000001", "refused"};
+    QTest::newRow("a letter") << 0 << QStringList{"9600 *", "25O000", "refused"};
+    QTest::newRow("twenty digits") << 0 << QStringList{"9600 *", QString(20, u'9'), "refused"};
+    QTest::newRow("nothing") << 0 << QStringList{"9600 *", "", "refused"};
+    QTest::newRow("an entry with its mark") << 250000 << QStringList{"250000", "9600 *", "5 0 key"};
+    QTest::newRow("an entry typed") << 0 << QStringList{"9600 *", " 115200 ", "10 0"};
+    QTest::newRow("a typed rate kept") << 250000 << QStringList{"250000", "5 250000 key"};
+    QTest::newRow("a listed rate is its entry") << 1200 << QStringList{"1200", "2 0 key"};
 }
 
 // The baud list takes a typed whole number from 50 to 4,000,000: one in the
@@ -463,31 +437,25 @@ void tst_frmSettings::typedBaudOnAccept_data()
 void tst_frmSettings::typedBaudOnAccept()
 {
     QFETCH(int, loaded);
-    QFETCH(QString, shown);
-    QFETCH(QString, typed);
-    QFETCH(QString, stored);
+    QFETCH(QStringList, steps);
     SettingsRecord record = sampleRecord();
     record.BaudrateValue = loaded;
     record.BaudrateValueKey = loaded != 0;
     Fixture f(record);
     auto *rates = f.get<QComboBox>("cboBaudrate");
-    QCOMPARE(rates->currentText(), shown);
-    if (!typed.isNull())
-        rates->setEditText(typed);
+    QCOMPARE(rates->currentText(), steps.first());
+    if (steps.size() == 3)
+        rates->setEditText(steps[1]);
     f.accept();
     const SettingsRecord &s = f.settings;
-    const QString got = f.opened == 0 ? QStringLiteral("refused")
-                                      : QStringLiteral("%1 %2%3")
-                                            .arg(s.Baudrate)
-                                            .arg(s.BaudrateValue)
-                                            .arg(s.BaudrateValueKey ? " key" : "");
-    QCOMPARE(got, stored);
+    const QString stored = QStringLiteral("%1 %2%3").arg(s.Baudrate).arg(s.BaudrateValue);
+    QCOMPARE(f.opened == 0 ? QStringLiteral("refused")
+                           : stored.arg(s.BaudrateValueKey ? " key" : ""),
+             steps.last());
     QCOMPARE(f.dialog->isVisible(), f.opened == 0);
-    QCOMPARE(f.messages.size(), f.opened == 0 ? 1 : 0);
-    if (f.opened == 0)
-        QCOMPARE(f.messages[0].text, QStringLiteral("Die Baudrate %1 ist keine ganze Zahl von 50 "
-                                                    "bis 4.000.000.")
-                                         .arg(typed));
+    const QString refusal = "Die Baudrate " + steps[1] +
+                            " ist keine ganze Zahl von 50 bis 4.000.000.";
+    QCOMPARE(f.messages.size() == 1 && f.messages[0].text == refusal, f.opened == 0);
 }
 
 void tst_frmSettings::charDelayOnAccept_data()
