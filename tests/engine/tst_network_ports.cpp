@@ -134,10 +134,9 @@ public:
         ClosesOverDataBits, // takes the rate, then closes at the data bits
         IgnoresParity,      // takes every setting but leaves the parity unanswered
         Suspends,           // takes every setting, then suspends the data it is sent
-        Floods,     // takes every setting, then reads nothing and sends requests without end
-        AgreesLate, // as Agreeable, but only after 3 s
-        Stubborn,   // agrees, but keeps 9600 baud and no flow control whatever it is asked
-        Plain,      // a plain TCP server: takes what comes and says nothing
+        Floods, // takes every setting, then reads nothing and sends requests without end
+        AgreesLate,         // as Agreeable, but only after 3 s
+        Stubborn,           // agrees, but keeps 9600 baud and no flow control whatever it is asked
     };
     explicit ScriptedServer(Manner manner, const QHostAddress &address = QHostAddress::LocalHost)
         : m_manner(manner)
