@@ -633,6 +633,9 @@ void tst_TermiosPort::lineIoctls_data()
                                  << QStringList{"modem lines"} << "switchable 15";
     QTest::newRow("a pseudo-terminal has none")
         << QStringList{"lines"} << -1 << 0 << QStringList{"modem lines"} << "none";
+    QTest::newRow("a closed port sends no break")
+        << QStringList{"close", "break on"} << -1 << 0 << QStringList{"queued", "drain", "discard"}
+        << "10001: port is not open";
     QTest::newRow("a closed port reads none")
         << QStringList{"close", "lines"} << TIOCM_CTS << 0
         << QStringList{"queued", "drain", "discard"} << "none";
