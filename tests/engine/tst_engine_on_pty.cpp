@@ -303,7 +303,6 @@ void tst_EngineOnPty::modemLinesReadWhileOpen()
     t.calls.modemBits = TIOCM_DSR;
     QVERIFY(t.open());
     QVERIFY(t.engine->linePollRunning());
-    QVERIFY(t.view.lines.switchable && t.view.lines.dtr && !t.view.lines.rts);
     QCOMPARE(t.view.lines.inputs, std::optional<quint8>(kDsr));
     const qsizetype before = t.calls.calls.count(QStringLiteral("modem lines"));
     t.calls.modemBits = TIOCM_CTS | TIOCM_RNG;
@@ -312,8 +311,7 @@ void tst_EngineOnPty::modemLinesReadWhileOpen()
     const qsizetype reads = t.calls.calls.count(QStringLiteral("modem lines")) - before;
     QVERIFY2(reads >= 4 && reads <= 9, qPrintable(QString::number(reads)));
     t.engine->connection().closePort();
-    QVERIFY(!t.engine->linePollRunning());
-    QVERIFY(!t.view.lines.switchable && !t.view.lines.inputs);
+    QVERIFY(!t.engine->linePollRunning() && !t.view.lines.switchable && !t.view.lines.inputs);
 }
 
 void tst_EngineOnPty::telegramsGoOutWhole_data()
