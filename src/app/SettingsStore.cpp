@@ -130,6 +130,12 @@ void readKeys(const QString &path, SettingsRecord &s)
     const KeyReader r(path);
     r.number<quint8>("ComPort", s.ComPort, 0);
     r.number<quint8>("Baudrate", s.Baudrate, 0);
+    QString baudrateValue;
+    r.text("BaudrateValue", baudrateValue);
+    s.BaudrateValueKey = !baudrateValue.isEmpty();
+    r.number<qint32>("BaudrateValue", s.BaudrateValue, 0);
+    if (s.BaudrateValue < kLowestBaud || s.BaudrateValue > kHighestBaud)
+        s.BaudrateValue = 0; // a rate no port takes: the table's entry holds
     r.number<quint8>("Dataformat", s.Dataformat, 0);
     r.number<quint8>("Handshake", s.Handshake, 0);
     r.number<quint8>("RTS", s.RTS, 0);
@@ -181,6 +187,8 @@ void collectKeys(KeyWriter &w, const SettingsRecord &s)
 {
     w.number("ComPort", s.ComPort);
     w.number("Baudrate", s.Baudrate);
+    if (s.BaudrateValueKey || s.BaudrateValue != 0)
+        w.number("BaudrateValue", s.BaudrateValue);
     w.number("Dataformat", s.Dataformat);
     w.number("Handshake", s.Handshake);
     w.number("Peculiar", s.Peculiar);

@@ -26,12 +26,17 @@ struct WindowPlace {
     bool operator!=(const WindowPlace &other) const { return !(*this == other); }
 };
 
+// The rates a port can be set to (BaudrateValue, a typed rate).
+inline constexpr qint32 kLowestBaud = 50;
+inline constexpr qint32 kHighestBaud = 4000000;
+
 // The settings record of the program. Byte flags are tested for the value 1
 // (PrefixOption, ReadjustOption, DeleteSendChars, ShowOptions) or for any
 // value other than 0 (RTS, DTR, Peculiar).
 struct SettingsRecord {
     quint8 ComPort = 0;        // zero-based: COMn is ComPort + 1
     quint8 Baudrate = 0;       // index into the baud-rate table
+    qint32 BaudrateValue = 0;  // bits per second of a rate outside the table; 0: Baudrate holds
     quint8 Dataformat = 0;     // index into the data-format table
     quint8 Handshake = 0;      // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both
     quint8 RTS = 0;            // raise RTS around each transmission
@@ -73,6 +78,8 @@ struct SettingsRecord {
     bool CheckSumKey = false;
     // The same for PlotView.
     bool PlotViewKey = false;
+    // BaudrateValue likewise: it was in the file, or the user typed a rate.
+    bool BaudrateValueKey = false;
     // RecordLogFileUtf8 was in the file: it is written also when the path
     // does not need it, so that it never contradicts RecordLogFile.
     bool RecordLogFileUtf8Key = false;

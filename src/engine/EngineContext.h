@@ -45,4 +45,12 @@ struct EngineContext {
     // Called as the port closes at the user's wish (empty reason) or is
     // lost (its reason): a file going out ends.
     std::function<void(const QString &reason)> portEnding;
+    // Set while a file goes out; BREAK waits for neither.
+    bool fileSending = false;
+    // Set while the line is held in the break state: transmissions and a
+    // file going out wait.
+    bool breakHolding = false;
+    // Called by the port connection whenever the port-dependent controls are
+    // switched: true once a port is open, false once none is.
+    std::function<void(bool open)> portSwitched;
 };

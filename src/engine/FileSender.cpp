@@ -79,6 +79,7 @@ bool FileSender::start(const QString &path, int pauseMs)
         return false;
     }
     m_fd = fd;
+    m.fileSending = true;
     m_name = QFileInfo(path).fileName();
     m_pauseMs = pauseMs;
     m_closings = m.userClosings;
@@ -118,8 +119,9 @@ void FileSender::feed()
         return;
     if (m.userClosings != m_closings)
         return finish(QString(), true);
-    // The bytes of a transmission under way stay together on the line.
-    if (m.transmitting) {
+    // The bytes of a transmission under way stay together on the line, and
+    // a break holds it.
+    if (m.transmitting || m.breakHolding) {
         m_pace.start(1);
         return;
     }
@@ -245,6 +247,7 @@ void FileSender::finish(const QString &reason, bool tell)
         return;
     ::close(m_fd);
     m_fd = -1;
+    m.fileSending = false;
     m_pace.stop();
     m_stall.stop();
     m_progress.stop();

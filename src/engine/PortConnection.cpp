@@ -168,9 +168,9 @@ void PortConnection::openWithSettings()
     if (m.port.PortOpen())
         m.port.setPortOpen(false);
     m_settingsTaken = true;
-    m_openedWith = {m.settings.ComPort, m.settings.Baudrate, m.settings.Dataformat,
-                    m.settings.Handshake};
-    const QString baud = PortTables::baudText(m.settings.Baudrate);
+    m_openedWith = {m.settings.ComPort, m.settings.Baudrate, m.settings.BaudrateValue,
+                    m.settings.Dataformat, m.settings.Handshake};
+    const QString baud = PortTables::baudText(m.settings.Baudrate, m.settings.BaudrateValue);
     const QString format = PortTables::formatText(m.settings.Dataformat);
     m.port.setCommPort(qint16(m.settings.ComPort + 1));
     m.port.setSettings(baud + format);
@@ -324,7 +324,7 @@ QString PortConnection::connectedStatusText() const
     const quint8 format = o.dataformat < PortTables::kFormatCount ? o.dataformat : 0;
     return fkt_FormatInsertParam(
         fkt_ToolsGetResString(kConnectedTemplate, lang),
-        {QString::number(o.comPort + 1), PortTables::baudText(o.baudrate),
+        {QString::number(o.comPort + 1), PortTables::baudText(o.baudrate, o.baudValue),
          fkt_ToolsGetResString(PortTables::kFirstFormatDescriptionId + format, lang),
          fkt_ToolsGetResString(kHandshakeWord, lang) + u' ' +
              PortTables::handshakeName(o.handshake)});
@@ -347,7 +347,7 @@ QString PortConnection::shortSettings() const
     const OpenedWith &o = m_openedWith;
     const QStringList format = PortTables::formatText(o.dataformat).split(u',');
     const QString shortFormat = format.size() == 4 ? format[2] + format[1] + format[3] : QString();
-    return PortTables::baudText(o.baudrate) + u' ' + shortFormat;
+    return PortTables::baudText(o.baudrate, o.baudValue) + u' ' + shortFormat;
 }
 
 void PortConnection::logOpened()
@@ -380,4 +380,6 @@ void PortConnection::reportOpenFailure(qint32 number, const QString &description
 void PortConnection::fkt_MainEnableControls(bool enabled)
 {
     m.view.enablePortControls(enabled);
+    if (m.portSwitched)
+        m.portSwitched(enabled);
 }

@@ -75,6 +75,7 @@ private:
     struct OpenedWith {
         quint8 comPort = 0;
         quint8 baudrate = 0;
+        qint32 baudValue = 0; // a typed rate, which wins over the table's entry
         quint8 dataformat = 0;
         quint8 handshake = 0;
     };

@@ -8,10 +8,13 @@
 
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
-    : QObject(parent), m_context{settings, port, view, m_log, std::move(clock), false, {}, 0, false, {}},
+    : QObject(parent), m_context{settings, port,  view,  m_log, std::move(clock),
+                                 false,    {},    0,     false, {},
+                                 false,    {},    {},    false, false, {}},
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
-      m_repeater(m_context, m_transmitter, m_receiver), m_fileSender(m_context)
+      m_repeater(m_context, m_transmitter, m_receiver), m_fileSender(m_context), m_lines(m_context)
 {
+    m_context.portSwitched = [this](bool open) { m_lines.portSwitched(open); };
     for (QTimer *timer : {&m_timTimer, &m_timRepeat}) {
         timer->setInterval(kTimerIntervalMs);
         timer->setTimerType(Qt::PreciseTimer);

@@ -3,6 +3,7 @@
 #include "engine/CommandRepeater.h"
 #include "engine/EngineContext.h"
 #include "engine/FileSender.h"
+#include "engine/LineControl.h"
 #include "engine/PortConnection.h"
 #include "engine/Receiver.h"
 #include "engine/TrafficLog.h"
@@ -64,6 +65,13 @@ public:
     // one is ticked, unless a failed tick stopped it for good.
     void repetitionSwitched();
 
+    // Edit > Send break, Edit > DTR and Edit > RTS (see LineControl).
+    void sendBreak() { m_lines.sendBreak(); }
+    bool breakAllowed() const { return m_lines.breakAllowed(); }
+    void switchDtr(bool on) { m_lines.switchDtr(on); }
+    void switchRts(bool on) { m_lines.switchRts(on); }
+    bool linePollRunning() const { return m_lines.polling(); }
+
     void timTimer_Timer();
     void timRepeat_Timer();
     // Empties the log and disables the delete button.
@@ -85,6 +93,7 @@ private:
     PortConnection m_connection;
     CommandRepeater m_repeater;
     FileSender m_fileSender;
+    LineControl m_lines;
     QTimer m_timTimer;
     QTimer m_timRepeat;
     QTimer m_watchBackstop;

@@ -2,6 +2,24 @@
 
 #include <QString>
 
+#include <optional>
+
+// The control lines as the window shows them.
+struct LineState {
+    bool switchable = false; // a port with modem lines is open: DTR and RTS can be switched
+    bool rtsOwned = false;   // the transmission or the handshake owns RTS
+    bool dtr = false;
+    bool rts = false;
+    std::optional<quint8> inputs; // CTS, DSR, DCD, RI as ModemInput bits; unknown when empty
+    bool breakAllowed = false;    // Edit > Send break can be used now
+
+    bool operator==(const LineState &o) const
+    {
+        return switchable == o.switchable && rtsOwned == o.rtsOwned && dtr == o.dtr &&
+               rts == o.rts && inputs == o.inputs && breakAllowed == o.breakAllowed;
+    }
+};
+
 // What the terminal engine needs of the main window. The engine holds no
 // widget; the window implements this, and tests implement it with plain data.
 class TerminalView {
@@ -49,4 +67,7 @@ public:
     virtual void showFileProgress(const QString &text) { (void)text; }
     // Gives the send box the focus with these of its characters selected.
     virtual void selectInSendBox(qsizetype start, qsizetype length) = 0;
+    // The DTR and RTS switches, the modem line indicators and the break
+    // command; called when any of them changes.
+    virtual void showLines(const LineState &state) { (void)state; }
 };

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr qint32 kNotSent = 2005;
+constexpr qint16 kBreakPollMs = 5;
 
 // Paces the characters of a transmission. Each pause is counted from where
 // the previous one should have ended, so the small lateness of every wake-up
@@ -136,6 +137,9 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
     if (!bytes)
         return Outcome::NotSendable;
     const QString decoded = Codec::toText(*bytes);
+    // A break in progress holds the line; the text follows once it ends.
+    while (m.breakHolding && !m.closing)
+        WaitMilliseconds(kBreakPollMs);
     if (m.beforeTransmit)
         m.beforeTransmit();
     const QScopedValueRollback transmitting(m.transmitting, true);

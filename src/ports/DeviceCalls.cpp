@@ -40,6 +40,16 @@ int DeviceCalls::setModemLine(int fd, int line, bool on)
     return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
+int DeviceCalls::modemLines(int fd, int *bits)
+{
+    return ::ioctl(fd, TIOCMGET, bits);
+}
+
+int DeviceCalls::setBreak(int fd, bool on)
+{
+    return ::ioctl(fd, on ? TIOCSBRK : TIOCCBRK);
+}
+
 DeviceCalls::Clock::time_point DeviceCalls::now()
 {
     return Clock::now();

@@ -29,6 +29,10 @@ public:
     virtual int discardInput(int fd);
     // Raises or drops a modem line, TIOCM_DTR or TIOCM_RTS (TIOCMBIS/TIOCMBIC).
     virtual int setModemLine(int fd, int line, bool on);
+    // Reads the modem lines as TIOCM_* bits (TIOCMGET).
+    virtual int modemLines(int fd, int *bits);
+    // Holds the line in the break state or releases it (TIOCSBRK/TIOCCBRK).
+    virtual int setBreak(int fd, bool on);
     virtual Clock::time_point now();
 
     // The real system calls.

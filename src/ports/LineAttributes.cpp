@@ -26,6 +26,7 @@ constexpr qint32 kXonXoffPart = 2047;
 constexpr qint32 kCannotRead = 2048;
 constexpr qint32 kCannotReadBack = 2049;
 constexpr qint32 kRefused = 2050;
+constexpr qint32 kBaudGotPart = 2311;
 constexpr tcflag_t flowInputBits = IXON | IXOFF | IXANY;
 
 std::optional<speed_t> standardSpeed(qint32 baud)
@@ -111,20 +112,23 @@ termios rawAttributes(termios t, const PortSettings &settings, Handshake handsha
     throw PortError(err, PortText::withSystemText(language, id, {}, err));
 }
 
-bool baudTaken(int fd, qint32 wanted)
+// The rate the driver holds, unless it is within 2% of the one wanted.
+std::optional<QString> baudRefusal(int fd, qint32 wanted, quint8 language)
 {
     unsigned int got = 0;
     if (termios2_getBaud(fd, &got) != 0)
-        return false;
-    return std::llabs(qint64(got) - wanted) * 50 <= wanted; // within 2%
+        return PortText::text(language, kBaudPart, {QString::number(wanted)});
+    if (std::llabs(qint64(got) - wanted) * 50 <= wanted)
+        return std::nullopt;
+    return PortText::text(language, kBaudGotPart, {QString::number(wanted), QString::number(got)});
 }
 
 QStringList refusedParts(int fd, const termios &got, const PortSettings &settings,
                          Handshake handshake, quint8 language)
 {
     QStringList refused;
-    if (!baudTaken(fd, settings.baud))
-        refused << PortText::text(language, kBaudPart, {QString::number(settings.baud)});
+    if (const auto baud = baudRefusal(fd, settings.baud, language))
+        refused << *baud;
     if ((got.c_cflag & CSIZE) != dataBitsFlag(settings.dataBits))
         refused << PortText::text(language, kDataBitsPart, {QString::number(settings.dataBits)});
     const tcflag_t wantedParity = parityFlags(settings.parity);

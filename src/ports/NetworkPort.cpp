@@ -245,6 +245,21 @@ void NetworkPort::setRTSEnable(bool enable)
     m_rts = enable;
 }
 
+void NetworkPort::setBreak(bool on)
+{
+    requireOpen();
+    requireConnection();
+    if (m_rfc2217)
+        send(Rfc2217::controlCommand(on ? Rfc2217::kBreakOn : Rfc2217::kBreakOff));
+}
+
+ModemLines NetworkPort::modemLines()
+{
+    if (!m_rfc2217 || !PortOpen() || m_goneErrno != 0)
+        return {};
+    return {true, m_modemInputs};
+}
+
 void NetworkPort::setOutput(const QString &chars)
 {
     requireOpen();
@@ -375,6 +390,7 @@ void NetworkPort::adopt(int fd)
     m_givenUp = false;
     m_telnet = TelnetCodec();
     m_answers = {};
+    m_modemInputs.reset();
     m_lineAsked = false;
     m_askedFlow.reset();
     setSuspended(false);
@@ -419,13 +435,13 @@ void NetworkPort::negotiate(EventWait &wait, unsigned char flowControl)
         throw closedWhileOpening();
     m_lineAsked = false;
     m_askedFlow.reset();
-    // The line and modem states are of no use here; notices of their
-    // changes would only wake the program.
-    const QByteArray none(1, '\0');
+    // The line state is of no use here; notices of its changes would only
+    // wake the program. The modem lines are shown, so every change of them
+    // is asked for.
     send(Rfc2217::controlCommand(m_dtr ? Rfc2217::kDtrOn : Rfc2217::kDtrOff) +
          Rfc2217::controlCommand(m_rts ? Rfc2217::kRtsOn : Rfc2217::kRtsOff) +
-         TelnetCodec::comPortCommand(Rfc2217::kSetLinestateMask, none) +
-         TelnetCodec::comPortCommand(Rfc2217::kSetModemstateMask, none));
+         TelnetCodec::comPortCommand(Rfc2217::kSetLinestateMask, QByteArray(1, '\0')) +
+         TelnetCodec::comPortCommand(Rfc2217::kSetModemstateMask, QByteArray(1, '\xff')));
 }
 
 // A plain TCP server says nothing when all is well; a busy one closes at
@@ -662,6 +678,11 @@ void NetworkPort::take(const char *bytes, qsizetype size)
     if (!decoded.reply.isEmpty())
         queue(decoded.reply);
     for (const QByteArray &subnegotiation : std::as_const(decoded.comPort)) {
+        if (const auto inputs = Rfc2217::modemInputsOf(subnegotiation)) {
+            m_modemInputs = inputs;
+            if (m_modemLineHandler)
+                m_modemLineHandler();
+        }
         switch (Rfc2217::take(subnegotiation, m_answers)) {
         case Rfc2217::Notice::Suspend:
             setSuspended(true);

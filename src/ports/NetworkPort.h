@@ -52,6 +52,11 @@ class QSocketNotifier;
 // Settings and handshake written while open are set on the remote port at
 // once and checked (a refused value leaves the previous one in force).
 //
+// Over RFC 2217 BREAK is SET-CONTROL break on and off, and the modem lines
+// come from the server's NOTIFY-MODEMSTATE (all changes asked for with
+// SET-MODEMSTATE-MASK): unknown until the first notice, and the modem line
+// handler is called at each. A plain TCP port has neither.
+//
 // Received bytes go into an own backlog as the descriptor is read, exactly
 // as for the terminal-device port: the arrival handler, the arrival watch,
 // the backlog cap, InBufferSize and InputLen behave the same. A connection
@@ -120,6 +125,13 @@ public:
     {
         m_holdHandler = std::move(handler);
     }
+    bool canSendBreak() override { return m_rfc2217 && PortOpen() && m_goneErrno == 0; }
+    void setBreak(bool on) override;
+    ModemLines modemLines() override;
+    void setModemLineHandler(std::function<void()> handler) override
+    {
+        m_modemLineHandler = std::move(handler);
+    }
 
     // How long a write may wait for a server that takes nothing before it
     // fails with PortErrors::WriteTimeout.
@@ -184,6 +196,7 @@ private:
     LanguageSource m_language;
     std::function<void(const QString &)> m_waitHandler;
     std::function<void(const QString &)> m_holdHandler;
+    std::function<void()> m_modemLineHandler;
     SocketCalls *m_calls = &SocketCalls::system();
     qint16 m_comPort = 1;
     PortSettings m_settings;
@@ -214,6 +227,7 @@ private:
     bool m_lineAsked = false;
     std::optional<unsigned char> m_askedFlow;
     bool m_suspended = false;       // the server asked to hold the data it is sent
+    std::optional<quint8> m_modemInputs; // as the server's last NOTIFY-MODEMSTATE told
     QByteArray m_out;               // bytes the socket has not taken yet
     qsizetype m_mostQueued = 0;
     QTimer m_stall;                 // runs while no room for answers is left

@@ -124,3 +124,8 @@ void PortByEntry::setHoldHandler(std::function<void(const QString &)> handler)
 {
     m_network.setHoldHandler(std::move(handler));
 }
+
+void PortByEntry::setModemLineHandler(std::function<void()> handler)
+{
+    m_network.setModemLineHandler(std::move(handler));
+}

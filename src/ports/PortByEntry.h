@@ -53,6 +53,11 @@ public:
     bool mayWaitToOpen(qint16 comNumber) override;
     void setWaitHandler(std::function<void(const QString &)> handler) override;
     void setHoldHandler(std::function<void(const QString &)> handler) override;
+    bool canSendBreak() override { return m_current->canSendBreak(); }
+    void setBreak(bool on) override { m_current->setBreak(on); }
+    ModemLines modemLines() override { return m_current->modemLines(); }
+    bool modemLinesPolled() override { return m_current->modemLinesPolled(); }
+    void setModemLineHandler(std::function<void()> handler) override;
 
     // The port in use: the last one opened.
     SerialPortControl &current() { return *m_current; }

@@ -24,6 +24,11 @@ QString baudText(quint8 baudrateIndex)
     return QString::fromLatin1(baudrateIndex < kBaud.size() ? kBaud[baudrateIndex] : "9600");
 }
 
+QString baudText(quint8 baudrateIndex, qint32 baudValue)
+{
+    return baudValue != 0 ? QString::number(baudValue) : baudText(baudrateIndex);
+}
+
 QString formatText(quint8 dataformatIndex)
 {
     return QString::fromLatin1(dataformatIndex < kFormat.size() ? kFormat[dataformatIndex]

@@ -8,6 +8,9 @@ namespace PortTables {
 
 // "300" ... "921600"; "9600" for an index outside the table.
 QString baudText(quint8 baudrateIndex);
+// The rate of a typed value (BaudrateValue) where it is not 0, else the
+// table's entry.
+QString baudText(quint8 baudrateIndex, qint32 baudValue);
 
 // ",N,8,1" ... ",O,8,1"; ",N,8,1" for an index outside the table.
 QString formatText(quint8 dataformatIndex);

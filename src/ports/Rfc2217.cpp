@@ -1,6 +1,7 @@
 #include "ports/Rfc2217.h"
 
 #include "ports/PortTables.h"
+#include "ports/SerialPortControl.h"
 #include "ports/TelnetCodec.h"
 
 #include <cstdlib>
@@ -140,6 +141,21 @@ Notice take(const QByteArray &subnegotiation, Answers &answers)
             answers.flowControl = byte;
     }
     return Notice::None;
+}
+
+std::optional<quint8> modemInputsOf(const QByteArray &subnegotiation)
+{
+    if (subnegotiation.size() != 2 ||
+        static_cast<unsigned char>(subnegotiation.at(0)) != kNotifyModemstate + kAnswer)
+        return std::nullopt;
+    const auto state = static_cast<unsigned char>(subnegotiation.at(1));
+    quint8 inputs = 0;
+    for (const auto &[bit, input] : {std::pair{0x10, kCts}, std::pair{0x20, kDsr},
+                                     std::pair{0x80, kDcd}, std::pair{0x40, kRi}}) {
+        if (state & bit)
+            inputs |= input;
+    }
+    return inputs;
 }
 
 std::optional<Refusal> refusedLine(const PortSettings &wanted, const Answers &answers)

@@ -23,6 +23,7 @@ enum Command : unsigned char {
     kSetParity = 3,
     kSetStopsize = 4,
     kSetControl = 5,
+    kNotifyModemstate = 7,
     kFlowControlSuspend = 8,
     kFlowControlResume = 9,
     kSetLinestateMask = 10,
@@ -35,6 +36,8 @@ enum Control : unsigned char {
     kNoFlowControl = 1,
     kXonXoffFlowControl = 2,
     kHardwareFlowControl = 3,
+    kBreakOn = 5,
+    kBreakOff = 6,
     kDtrOn = 8,
     kDtrOff = 9,
     kRtsOn = 11,
@@ -68,6 +71,10 @@ std::optional<unsigned char> flowControlOf(Handshake handshake);
 // returned.
 enum class Notice { None, Suspend, Resume };
 Notice take(const QByteArray &subnegotiation, Answers &answers);
+
+// The modem lines a NOTIFY-MODEMSTATE tells of, as ModemInput bits
+// (SerialPortControl.h); nothing for any other subnegotiation.
+std::optional<quint8> modemInputsOf(const QByteArray &subnegotiation);
 
 // A setting the server did not take: which (a string-table ID of its name),
 // what was asked and what came back, both as the settings string writes them.

@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 // How many received bytes a port holds for the terminal at most, for the
 // moments the window is busy (a dialog, a save) while a stream goes on; the
@@ -28,6 +29,16 @@ private:
     qint32 m_number;
     QString m_description;
     QByteArray m_what;
+};
+
+// The modem lines a device reports to the program, as bits.
+enum ModemInput : quint8 { kCts = 1, kDsr = 2, kDcd = 4, kRi = 8 };
+
+// What a port knows of its device's modem lines: whether DTR and RTS can be
+// switched, and the state of the inputs (ModemInput bits) when known.
+struct ModemLines {
+    bool switchable = false;
+    std::optional<quint8> inputs;
 };
 
 // The members of the serial port control the terminal works with. Each
@@ -125,4 +136,18 @@ public:
     // hold begins, and with an empty text when it ends (the server resumes,
     // the connection closes). Other ports never call it.
     virtual void setHoldHandler(std::function<void(const QString &text)> handler) { (void)handler; }
+
+    // Whether the open port can hold its line in the break state.
+    virtual bool canSendBreak() { return false; }
+    // Puts the line into the break state (true) or releases it; a port that
+    // cannot raises PortError.
+    virtual void setBreak(bool on) { (void)on; }
+    // The modem lines of the open port; nothing while closed, and nothing for
+    // a device without them (a pseudo-terminal, a plain TCP connection).
+    virtual ModemLines modemLines() { return {}; }
+    // Whether the inputs must be read again and again to follow their
+    // changes (a local device); a port that is told of changes calls the
+    // handler instead, on the window's thread.
+    virtual bool modemLinesPolled() { return false; }
+    virtual void setModemLineHandler(std::function<void()> handler) { (void)handler; }
 };

@@ -178,6 +178,34 @@ void TermiosPort::setRTSEnable(bool enable)
     m_rts = enable;
 }
 
+void TermiosPort::setBreak(bool on)
+{
+    requireOpen();
+    requireDevice();
+    if (m_calls->setBreak(m_fd, on) != 0)
+        lineFailure(errno, QStringLiteral("BREAK"));
+    m_break = on;
+}
+
+ModemLines TermiosPort::modemLines()
+{
+    int bits = 0;
+    if (!deviceAlive() || m_closing)
+        return {};
+    if (m_calls->modemLines(m_fd, &bits) != 0) {
+        if (isHangup(errno))
+            markGone(errno);
+        return {}; // ENOTTY, EINVAL: no modem lines on this device
+    }
+    quint8 inputs = 0;
+    for (const auto &[line, input] : {std::pair{TIOCM_CTS, kCts}, std::pair{TIOCM_DSR, kDsr},
+                                      std::pair{TIOCM_CAR, kDcd}, std::pair{TIOCM_RNG, kRi}}) {
+        if (bits & line)
+            inputs |= input;
+    }
+    return {true, inputs};
+}
+
 void TermiosPort::setOutput(const QString &chars)
 {
     requireOpen();
@@ -341,6 +369,8 @@ void TermiosPort::close(DrainWait wait)
             // below so that closing cannot hang in the driver.
         }
         m_calls->discardOutput(m_fd);
+        if (std::exchange(m_break, false))
+            m_calls->setBreak(m_fd, false);
         ::tcsetattr(m_fd, TCSANOW, &m_saved->attributes);
         unsigned int baud = 0;
         if (m_saved->baudKnown && termios2_getBaud(m_fd, &baud) == 0 && baud != m_saved->baud)
@@ -349,6 +379,7 @@ void TermiosPort::close(DrainWait wait)
     }
     ::close(m_fd); // releases the lock too
     m_fd = -1;
+    m_break = false;
     m_closing = false;
     m_saved.reset();
     m_backlog.clear();
@@ -513,14 +544,16 @@ void TermiosPort::setModemLine(int line, bool on)
     const int err = errno;
     if (err == ENOTTY || err == EINVAL)
         return; // no modem lines on this device (a pseudo-terminal, say)
+    lineFailure(err, line == TIOCM_DTR ? QStringLiteral("DTR") : QStringLiteral("RTS"));
+}
+
+void TermiosPort::lineFailure(int err, const QString &line)
+{
     if (isHangup(err)) {
         markGone(err);
         throwGone();
     }
-    throw PortError(err,
-                    PortText::withSystemText(
-                        language(), kCannotSetLine,
-                        {line == TIOCM_DTR ? QStringLiteral("DTR") : QStringLiteral("RTS")}, err));
+    throw PortError(err, PortText::withSystemText(language(), kCannotSetLine, {line}, err));
 }
 
 void TermiosPort::writeAll(const QByteArray &bytes)

@@ -80,6 +80,10 @@ using PortPathResolver = std::function<PortPath(int comNumber)>;
 // Opening discards what the system received for the device before it
 // (tcflush TCIFLUSH), so the port hears only what arrives once it is open.
 //
+// BREAK and the modem lines go through the device's ioctls; a device
+// without modem lines (a pseudo-terminal) reports none and takes DTR and RTS
+// silently. Closing releases a break still held.
+//
 // Open and closed errors: Output, InBufferCount and Input on a closed port
 // raise PortErrors::NotOpen.
 class TermiosPort : public BackloggedPort {
@@ -111,6 +115,10 @@ public:
     QString goneReason() const override;
     bool sameDeviceBack() override;
     QString awaitablePath() const override;
+    bool canSendBreak() override { return deviceAlive(); }
+    void setBreak(bool on) override;
+    ModemLines modemLines() override;
+    bool modemLinesPolled() override { return deviceAlive(); }
 
     // How long a write may wait for a device that holds the line before it
     // fails with PortErrors::WriteTimeout. Waiting for the output to drain
@@ -145,6 +153,7 @@ private:
     void updateWatching() override;
     void applyLine(const PortSettings &settings, Handshake handshake);
     void setModemLine(int line, bool on);
+    [[noreturn]] void lineFailure(int err, const QString &line);
     void writeAll(const QByteArray &bytes);
     void waitWritable(std::chrono::steady_clock::time_point deadline, bool &stalledAfterReady);
     void drainOutput(DrainWait wait);
@@ -159,6 +168,7 @@ private:
     Handshake m_handshake = Handshake::None;
     bool m_dtr = true;
     bool m_rts = false;
+    bool m_break = false; // the line is held in the break state
     std::chrono::milliseconds m_writeTimeout{10000};
 
     // The device last opened and the number it was opened as; kept after

@@ -197,6 +197,7 @@ void frmMain::buildMenus()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEditSettings = action(mnuEdit, "mnuEditSettings");
     buildChecksumMenu();
+    buildLineControls();
     buildViewMenu();
     buildFindMenu();
     buildSendFile();
@@ -426,6 +427,7 @@ void frmMain::ApplyLanguage()
     applyViewLanguage();
     applyFindLanguage();
     applySendFileLanguage();
+    applyLinesLanguage();
     labSendText->setText(res(1030));
     labSendReceiveText->setText(res(1031));
     // Qt names a control by its label only beside it; the log lies in the

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QSplitter;
 class PlotPanel;
+class LineIndicators;
 class LogRecorder;
 class LogView;
 class SerialPortControl;
@@ -125,6 +126,8 @@ private:
     void buildMenus();
     void buildChecksumMenu();
     void buildViewMenu();
+    void buildLineControls();
+    void applyLinesLanguage();
     void applyViewLanguage();
     void buildFindBar();
     void buildSendFile();
@@ -211,6 +214,7 @@ private:
     void clearStatusMessage() override;
     void selectInSendBox(qsizetype start, qsizetype length) override;
     void showFileProgress(const QString &text) override;
+    void showLines(const LineState &state) override;
 
     SettingsRecord &m_settings;
     SerialPortControl &m_port;
@@ -264,6 +268,7 @@ private:
     QLabel *lblLineInfo = nullptr;  // lines held back, the selected line's times
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
+    LineIndicators *fraLines = nullptr; // the DTR and RTS switches, the modem lines
     QTimer m_lineInfoTimer;         // gathers the count of lines streaming in
     QWidget *fraFind = nullptr;     // the find bar below the log
     QLabel *labFind = nullptr;
@@ -291,6 +296,9 @@ private:
     QAction *mnuEditSettings = nullptr;
     QMenu *mnuEditChecksum = nullptr;
     std::array<QAction *, kChecksums.size()> mnuEditChecksumItems{};
+    QAction *mnuEditBreak = nullptr;
+    QAction *mnuEditDtr = nullptr;
+    QAction *mnuEditRts = nullptr;
     QMenu *mnuView = nullptr;
     QAction *mnuViewHex = nullptr;
     QMenu *mnuViewCheck = nullptr;

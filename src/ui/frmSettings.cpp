@@ -3,6 +3,7 @@
 #include "app/LineEnd.h"
 #include "app/modGlobal.h"
 #include "text/StringTable.h"
+#include "text/modFormat.h"
 #include "ui/CharDelayInput.h"
 #include "ui/MessageBoxes.h"
 #include "ui/NamedComboBox.h"
@@ -123,6 +124,10 @@ QWidget *frmSettings::buildInterfacePage()
                            QStringLiteral("57600"), QStringLiteral("115200"),
                            QStringLiteral("230400"), QStringLiteral("460800"),
                            QStringLiteral("921600")});
+    // A rate outside the list can be typed (250000 for a printer, say).
+    cboBaudrate->setEditable(true);
+    cboBaudrate->setInsertPolicy(QComboBox::NoInsert);
+    cboBaudrate->setCompleter(nullptr); // a typed 250000 is not completed to 2400
     labHandshake = named(new QLabel(QStringLiteral("Handshake"), fraInterface), "labHandshake");
     cboHandshake = named(new NamedComboBox(fraInterface), "cboHandshake");
     labDataformat = named(new QLabel(fraInterface), "labDataformat");
@@ -304,7 +309,7 @@ void frmSettings::LoadSettings()
 {
     const QString portList = m_portListSource ? m_portListSource() : QString();
     PortList::FillPortList(portList, cboPcPort, cboPcPortTemp, m_settings.ComPort);
-    selectIndex(cboBaudrate, m_settings.Baudrate);
+    showBaud();
     selectIndex(cboDataformat, m_settings.Dataformat);
     selectIndex(cboHandshake, m_settings.Handshake);
     selectIndex(cboLanguageProgram, m_settings.Language);
@@ -325,7 +330,6 @@ void frmSettings::StoreSettings()
 {
     if (const auto number = PortList::numberAt(cboPcPortTemp, cboPcPort->currentIndex()))
         m_settings.ComPort = static_cast<quint8>(*number);
-    storeIndex(cboBaudrate, m_settings.Baudrate);
     storeIndex(cboDataformat, m_settings.Dataformat);
     storeIndex(cboHandshake, m_settings.Handshake);
     storeIndex(cboLanguageProgram, m_settings.Language);
@@ -380,10 +384,73 @@ void frmSettings::cmdOk_Click()
                             fkt_ToolsGetResString(1700, m_settings.Language)});
         return;
     }
+    const std::optional<qint32> baud = typedBaud();
+    if (!baud)
+        return;
     StoreSettings();
+    storeBaud(*baud);
     if (m_openPort)
         m_openPort();
     accept();
+}
+
+// The list's entries are the rates; "9600 *" marks the usual one.
+int frmSettings::baudEntry(qint32 baud) const
+{
+    for (int i = 0; i < cboBaudrate->count(); ++i) {
+        if (cboBaudrate->itemText(i).section(u' ', 0, 0) == QString::number(baud))
+            return i;
+    }
+    return -1;
+}
+
+void frmSettings::showBaud()
+{
+    const qint32 value = m_settings.BaudrateValue;
+    const int entry = value != 0 ? baudEntry(value) : -1;
+    if (value == 0 || entry >= 0) {
+        selectIndex(cboBaudrate, value == 0 ? m_settings.Baudrate : quint8(entry));
+        if (cboBaudrate->currentIndex() < 0)
+            cboBaudrate->setEditText(QString());
+    } else {
+        cboBaudrate->setCurrentIndex(-1);
+        cboBaudrate->setEditText(QString::number(value));
+    }
+}
+
+std::optional<qint32> frmSettings::typedBaud()
+{
+    QString typed = cboBaudrate->currentText().trimmed();
+    if (typed.endsWith(QLatin1String(" *")))
+        typed.chop(2);
+    if (typed.isEmpty() && cboBaudrate->currentIndex() < 0)
+        return 0; // a hand-edited index outside the list stays as it was
+    bool digits = !typed.isEmpty();
+    for (const QChar ch : std::as_const(typed))
+        digits = digits && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+    const qint64 baud = digits ? typed.toLongLong() : 0; // 0 also when too long for a number
+    if (baud >= kLowestBaud && baud <= kHighestBaud)
+        return qint32(baud);
+    const quint8 lang = m_settings.Language;
+    MessageBoxes::show(
+        {this, MessageBoxes::Icon::Critical, fkt_ToolsGetResString(2309, lang),
+         fkt_FormatInsertParam(fkt_ToolsGetResString(2308, lang), {cboBaudrate->currentText()})});
+    cboBaudrate->setFocus();
+    return std::nullopt;
+}
+
+// A rate of the list is kept as its index; any other as BaudrateValue, so
+// that older files, which know only the index, keep working.
+void frmSettings::storeBaud(qint32 baud)
+{
+    if (baud == 0)
+        return;
+    const int entry = baudEntry(baud);
+    const bool listed = entry >= 0;
+    if (listed)
+        m_settings.Baudrate = quint8(entry);
+    m_settings.BaudrateValue = listed ? 0 : baud;
+    m_settings.BaudrateValueKey = m_settings.BaudrateValueKey || !listed;
 }
 
 void frmSettings::cmdInsertSpecialCharPrefix_Click()

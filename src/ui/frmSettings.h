@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 #include <functional>
 
 class QCheckBox;
@@ -45,6 +47,12 @@ private:
     void StoreSettings();
     void UpdateAffixControls();
     void cmdOk_Click();
+    // The rate typed or chosen in the baud list; nothing (and a message)
+    // when the text is not a rate a port takes.
+    std::optional<qint32> typedBaud();
+    void showBaud();
+    int baudEntry(qint32 baud) const; // the list's entry of a rate, or -1
+    void storeBaud(qint32 baud);
     void cmdInsertSpecialCharPrefix_Click();
     void cmdInsertSpecialCharReadjust_Click();
 

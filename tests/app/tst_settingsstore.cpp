@@ -24,6 +24,7 @@ QString field(const SettingsRecord &s, const QString &key)
     static const std::map<QString, std::function<QString(const SettingsRecord &)>> fields = {
         {"ComPort", [](auto &r) { return QString::number(r.ComPort); }},
         {"Baudrate", [](auto &r) { return QString::number(r.Baudrate); }},
+        {"BaudrateValue", [](auto &r) { return QString::number(r.BaudrateValue); }},
         {"Dataformat", [](auto &r) { return QString::number(r.Dataformat); }},
         {"Handshake", [](auto &r) { return QString::number(r.Handshake); }},
         {"RTS", [](auto &r) { return QString::number(r.RTS); }},
@@ -51,10 +52,10 @@ const QStringList kAllKeys = {
     "ComPort",     "Baudrate",      "Dataformat",      "Handshake",    "RTS",
     "DTR",         "Peculiar",      "Language",        "PrefixOption", "ReadjustOption",
     "PrefixChars", "ReadjustChars", "DeleteSendChars", "ShowOptions",  "CharDelay",
-    "WaitTime",    "RecordLog",     "RecordLogFile",   "HexView"};
+    "WaitTime",    "RecordLog",     "RecordLogFile",   "HexView",      "BaudrateValue"};
 
 const QStringList kDefaults = {"0", "0", "0", "0", "0", "1", "1", "0", "0", "0",
-                               "",  "",  "1", "0", "0", "0", "0", "",  "0"};
+                               "",  "",  "1", "0", "0", "0", "0", "",  "0", "0"};
 
 } // namespace
 
@@ -293,6 +294,7 @@ void tst_SettingsStore::roundTripOfEveryField()
     s.RecordLogKeys = true; // the log was recorded
     s.HexView = quint8(byteValue);
     s.HexViewKey = true; // the view was switched
+    s.BaudrateValue = byteValue * 1000 + 50; // a rate typed: its key comes into the file
     for (auto &slot : slots)
         slot = text;
     fkt_MainSaveSettings(s, qint16(wordValue), slots);
@@ -334,6 +336,13 @@ void tst_SettingsStore::numericKeys_data()
     QTest::newRow("decimal point in WaitTime") << "WaitTime" << QByteArray("1.5") << "0";
     QTest::newRow("LineEnd CR LF") << "LineEnd" << QByteArray("3") << "3";
     QTest::newRow("LineEnd beyond the kinds counts as off") << "LineEnd" << QByteArray("4") << "0";
+    QTest::newRow("BaudrateValue 250000") << "BaudrateValue" << QByteArray("250000") << "250000";
+    QTest::newRow("BaudrateValue 50") << "BaudrateValue" << QByteArray("50") << "50";
+    QTest::newRow("BaudrateValue 4000000") << "BaudrateValue" << QByteArray("4000000") << "4000000";
+    QTest::newRow("BaudrateValue below 50: the list's entry")
+        << "BaudrateValue" << QByteArray("49") << "0";
+    QTest::newRow("BaudrateValue beyond 4000000: the list's entry")
+        << "BaudrateValue" << QByteArray("4000001") << "0";
     QTest::newRow("CheckSum XOR-8") << "CheckSum" << QByteArray("7") << "7";
     QTest::newRow("CheckSum beyond the algorithms counts as off")
         << "CheckSum" << QByteArray("8") << "0";

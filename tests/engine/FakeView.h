@@ -26,6 +26,7 @@ public:
     QList<int> pressedSlots;
     QStringList statusMessages;                        // shown for a few seconds each
     QList<std::pair<qsizetype, qsizetype>> selections; // start, length in the send box
+    LineState lines;                                   // as shown last
     std::function<void()> onSend;
     std::function<void(int)> onSlot;
 
@@ -62,4 +63,5 @@ public:
     {
         selections.append({start, length});
     }
+    void showLines(const LineState &state) override { lines = state; }
 };

@@ -94,6 +94,7 @@ private Q_SLOTS:
     void blockEndsAtBufferSize_data();
     void blockEndsAtBufferSize();
     void idleTerminalWakesForABlock();
+    void modemLinesReadWhileOpen();
     void telegramsGoOutWhole_data();
     void telegramsGoOutWhole();
     void fileOnTheWire_data();
@@ -295,6 +296,26 @@ void tst_EngineOnPty::idleTerminalWakesForABlock()
              qPrintable(QString::number(t.engine->receivePollDueMs())));
     QTRY_COMPARE(t.contents(), QStringList{QStringLiteral("  [IN]   AB")});
     QTRY_VERIFY(!t.engine->receiveTimerEnabled()); // and back to sleep
+}
+
+// A device with modem lines (scripted: a pseudo-terminal has none) is read
+// every 100 ms while it is open, so an indicator follows a change within
+// 200 ms (here with room for a busy machine); closing it stops the reading.
+void tst_EngineOnPty::modemLinesReadWhileOpen()
+{
+    Terminal t;
+    t.calls.modemBits = TIOCM_DSR;
+    QVERIFY(t.open());
+    QVERIFY(t.engine->linePollRunning());
+    QCOMPARE(t.view.lines.inputs, std::optional<quint8>(kDsr));
+    const qsizetype before = t.calls.calls.count(QStringLiteral("modem lines"));
+    t.calls.modemBits = TIOCM_CTS | TIOCM_RNG;
+    QTRY_COMPARE_WITH_TIMEOUT(t.view.lines.inputs, std::optional<quint8>(kCts | kRi), 300);
+    QTest::qWait(500);
+    const qsizetype reads = t.calls.calls.count(QStringLiteral("modem lines")) - before;
+    QVERIFY2(reads >= 4 && reads <= 9, qPrintable(QString::number(reads)));
+    t.engine->connection().closePort();
+    QVERIFY(!t.engine->linePollRunning() && !t.view.lines.switchable && !t.view.lines.inputs);
 }
 
 void tst_EngineOnPty::telegramsGoOutWhole_data()

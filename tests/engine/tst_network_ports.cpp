@@ -168,6 +168,12 @@ public:
         for (QTcpSocket *socket : findChildren<QTcpSocket *>())
             socket->disconnectFromHost();
     }
+    // NOTIFY-MODEMSTATE with the state given to every connection.
+    void notifyModemState(char state)
+    {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+            socket->write(QByteArray("\xff\xfa\x2c\x6b", 4) + state + QByteArray("\xff\xf0", 2));
+    }
     // FLOWCONTROL-RESUME to every connection.
     void resume()
     {
@@ -366,6 +372,7 @@ private Q_SLOTS:
     void controlLinesByCommands_data();
     void controlLinesByCommands();
     void controlLinesOnALostConnection();
+    void linesOverTheNetwork();
     void writeFindsTheConnectionLost();
     void watchAfterAWaitForAnswers();
     void secondOpenerIsBusy_data();
@@ -585,9 +592,9 @@ void tst_NetworkPorts::controlLinesByCommands()
     QCOMPARE(openingError(*port), QString());
     const QByteArray dtrOn("\xff\xfa\x2c\x05\x08\xff\xf0", 7), dtrOff("\xff\xfa\x2c\x05\x09\xff\xf0", 7);
     const QByteArray rtsOn("\xff\xfa\x2c\x05\x0b\xff\xf0", 7), rtsOff("\xff\xfa\x2c\x05\x0c\xff\xf0", 7);
-    // The lines as the program has them, then the notices of line and modem
-    // state changes switched off.
-    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\x00\xff\xf0", 14);
+    // The lines as the program has them, then the notices of line state
+    // changes switched off and those of every modem line change asked for.
+    const QByteArray noNotices("\xff\xfa\x2c\x0a\x00\xff\xf0\xff\xfa\x2c\x0b\xff\xff\xff\xf0", 15);
     QTRY_VERIFY(server.received().contains(QByteArray(dtrOn + rtsOff + noNotices)));
     port->setDTREnable(false);
     QTRY_VERIFY(server.received().endsWith(dtrOff));
@@ -632,6 +639,68 @@ void tst_NetworkPorts::controlLinesOnALostConnection()
         }
         QVERIFY2(error == lost, line);
     }
+}
+
+// SET-CONTROL's value as the port sends it.
+QByteArray control(char value)
+{
+    return QByteArray("\xff\xfa\x2c\x05", 4) + value + QByteArray("\xff\xf0", 2);
+}
+
+// The lines as the window shows them, in a few words: "lines DTR RTS in=3 break".
+QString shown(const LineState &s)
+{
+    const QString inputs = s.inputs ? QString::number(*s.inputs) : QStringLiteral("?");
+    return QStringList{
+        s.switchable ? "lines" : "none", s.dtr ? "DTR" : "", s.rts ? "RTS" : "",
+        s.rtsOwned ? "owned" : "",       "in=" + inputs,     s.breakAllowed ? "break" : ""}
+        .join(u' ')
+        .simplified();
+}
+
+// Over RFC 2217 the switches are SET-CONTROL commands, the indicators follow
+// NOTIFY-MODEMSTATE and BREAK is break on and off 250 ms apart, a text sent
+// meanwhile waiting for its end; every opening starts with the lines as the
+// settings say. A plain TCP port has none of them.
+void tst_NetworkPorts::linesOverTheNetwork()
+{
+    ScriptedServer server(ScriptedServer::Manner::Agreeable);
+    Terminal t("COM1=" + server.url().toLatin1() + "\r\n");
+    QVERIFY(t.open());
+    const QByteArray allChanges("\xff\xfa\x2c\x0b\xff\xff\xff\xf0", 8);
+    QTRY_VERIFY(server.received().endsWith(allChanges));
+    const qsizetype before = server.received().size();
+    server.notifyModemState('\x30'); // DSR and CTS
+    QTRY_COMPARE(shown(t.view.lines), QStringLiteral("lines DTR in=3 break"));
+    server.notifyModemState('\xcf'); // DCD and RI, and a change of each
+    t.engine->switchDtr(false);
+    t.engine->switchRts(true);
+    QTRY_COMPARE(shown(t.view.lines), QStringLiteral("lines RTS in=12 break"));
+    QVERIFY(!t.engine->linePollRunning()); // the server tells of changes
+
+    QElapsedTimer clock;
+    clock.start();
+    t.engine->sendBreak();
+    t.view.send = QStringLiteral("A");
+    t.engine->transmitter().cmdSend_Click();
+    QVERIFY2(clock.elapsed() >= 245, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE(server.received().mid(before),
+                 control(9) + control(11) + control(5) + control(6) + "A");
+    QCOMPARE(t.contents(), (QStringList{"# BREAK (250 ms)", "  [OUT]  A"}));
+
+    t.engine->connection().fkt_MainOpenPort(); // DTR and RTS as the settings say
+    QTRY_VERIFY(server.received().endsWith(QByteArray(
+        control(8) + control(12) + QByteArray("\xff\xfa\x2c\x0a\x00\xff\xf0", 7) + allChanges)));
+    t.settings.RTS = 1; // the transmission owns RTS: the switch is off
+    t.engine->switchRts(true);
+    QCOMPARE(shown(t.view.lines), QStringLiteral("lines DTR owned in=? break"));
+
+    ScriptedServer plain(ScriptedServer::Manner::Silent);
+    Terminal u("COM1=" + plain.url("socket").toLatin1() + "\r\n");
+    QVERIFY(u.open());
+    u.engine->sendBreak();
+    u.engine->switchDtr(false);
+    QCOMPARE(shown(u.view.lines) + u.contents().join(u'|'), QStringLiteral("none DTR in=?"));
 }
 
 // A write that finds the connection gone says so, and the connection is no

@@ -9,7 +9,8 @@
 #include <sys/ioctl.h>
 
 // The real system calls, each recorded in order ("write 3", "queued 400",
-// "drain", "RTS off", "discard", "discard input", "open"), with a line the
+// "drain", "RTS off", "discard", "discard input", "open", "modem lines",
+// "BREAK on"), with modem lines and break failures scripted, and a line the
 // test can script:
 // characters written stay queued and leave at `charsPerSecond` (0: the
 // device holds the line) on a clock that moves by `step` at every look at
@@ -24,6 +25,10 @@ public:
     // Openings that fail with openErrno before the real one is made.
     int failingOpens = 0;
     int openErrno = EACCES;
+    // What TIOCMGET answers (TIOCM_* bits); -1: the device's own answer.
+    int modemBits = -1;
+    // The errno a break fails with; 0: the device's own answer.
+    int breakErrno = 0;
 
     std::chrono::milliseconds elapsed() const
     {
@@ -74,6 +79,18 @@ public:
         const QString name = line == TIOCM_RTS ? QStringLiteral("RTS") : QStringLiteral("DTR");
         return record(name + (on ? QStringLiteral(" on") : QStringLiteral(" off")),
                       DeviceCalls::setModemLine(fd, line, on));
+    }
+    int modemLines(int fd, int *bits) override
+    {
+        const int result = modemBits < 0 ? DeviceCalls::modemLines(fd, bits)
+                                         : (*bits = modemBits, 0);
+        return record(QStringLiteral("modem lines"), result);
+    }
+    int setBreak(int fd, bool on) override
+    {
+        const int result = breakErrno == 0 ? DeviceCalls::setBreak(fd, on)
+                                           : (errno = breakErrno, -1);
+        return record(on ? QStringLiteral("BREAK on") : QStringLiteral("BREAK off"), result);
     }
     Clock::time_point now() override { return scriptLine ? m_now : DeviceCalls::now(); }
 

@@ -139,6 +139,8 @@ private Q_SLOTS:
     void heldLineKeepsEventsFlowing();
     void closingDuringHeldLineEndsTheWrite();
     void modemLinesAbsentIsSilent();
+    void lineIoctls_data();
+    void lineIoctls();
     void drainFollowsLineTime_data();
     void drainFollowsLineTime();
     void vanishedDeviceKeepsReceivedBytes();
@@ -421,8 +423,8 @@ void tst_TermiosPort::refusedFormatIsReported()
 void tst_TermiosPort::takesEveryRate_data()
 {
     QTest::addColumn<int>("baud");
-    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 56000, 57600, 115200,
-                     230400, 460800, 921600})
+    for (int baud : {50, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 56000, 57600, 115200,
+                     230400, 250000, 460800, 921600, 1000000, 4000000})
         QTest::addRow("%d", baud) << baud;
 }
 
@@ -605,6 +607,77 @@ void tst_TermiosPort::modemLinesAbsentIsSilent()
     QVERIFY(opened.port.PortOpen());
     QCOMPARE(device.calls.mid(4, 3), (QStringList{"DTR on", "RTS on", "write 1"}));
     QCOMPARE(device.calls.last(), QStringLiteral("RTS off"));
+}
+
+void tst_TermiosPort::lineIoctls_data()
+{
+    QTest::addColumn<QStringList>("steps"); // "break on", "break off", "lines", "close"
+    QTest::addColumn<int>("modemBits");     // what TIOCMGET answers; -1: the pty's ENOTTY
+    QTest::addColumn<int>("breakErrno");
+    QTest::addColumn<QStringList>("calls"); // after opening
+    QTest::addColumn<QString>("result");    // the lines read, or the error raised
+    QTest::newRow("break held and released") << QStringList{"break on", "break off"} << -1 << 0
+                                             << QStringList{"BREAK on", "BREAK off"} << "";
+    QTest::newRow("a break still held is released by closing")
+        << QStringList{"break on", "close"} << -1 << 0
+        << QStringList{"BREAK on", "queued", "drain", "discard", "BREAK off"} << "";
+    QTest::newRow("a refused break is named, and not released at closing")
+        << QStringList{"break on", "close"} << -1 << EPERM
+        << QStringList{"BREAK on", "queued", "drain", "discard"}
+        << "1: cannot set the BREAK line (Operation not permitted)";
+    QTest::newRow("inputs of a device with modem lines")
+        << QStringList{"lines"} << (TIOCM_CTS | TIOCM_CAR | TIOCM_DTR | TIOCM_RTS) << 0
+        << QStringList{"modem lines"} << "switchable 5";
+    QTest::newRow("every input") << QStringList{"lines"}
+                                 << (TIOCM_CTS | TIOCM_DSR | TIOCM_CAR | TIOCM_RNG) << 0
+                                 << QStringList{"modem lines"} << "switchable 15";
+    QTest::newRow("a pseudo-terminal has none")
+        << QStringList{"lines"} << -1 << 0 << QStringList{"modem lines"} << "none";
+    QTest::newRow("a closed port sends no break")
+        << QStringList{"close", "break on"} << -1 << 0 << QStringList{"queued", "drain", "discard"}
+        << "10001: port is not open";
+    QTest::newRow("a closed port reads none")
+        << QStringList{"close", "lines"} << TIOCM_CTS << 0
+        << QStringList{"queued", "drain", "discard"} << "none";
+}
+
+// BREAK and the modem lines go through the device's ioctls; a device
+// without modem lines (a pseudo-terminal) reports none.
+void tst_TermiosPort::lineIoctls()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, modemBits);
+    QFETCH(int, breakErrno);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, result);
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    ScriptedDevice device; // outlives the port
+    device.modemBits = modemBits;
+    device.breakErrno = breakErrno;
+    OpenedPort opened(pty);
+    opened.port.setDeviceCalls(device);
+    opened.port.setPortOpen(true);
+    const qsizetype atOpen = device.calls.size();
+    QString got;
+    for (const QString &step : std::as_const(steps)) {
+        try {
+            if (step.startsWith(QLatin1String("break")))
+                opened.port.setBreak(step == QLatin1String("break on"));
+            else if (step == QLatin1String("close"))
+                opened.port.setPortOpen(false);
+            else {
+                const ModemLines lines = opened.port.modemLines();
+                QCOMPARE(opened.port.modemLinesPolled(), opened.port.PortOpen());
+                got = !lines.switchable ? QStringLiteral("none")
+                                        : QStringLiteral("switchable %1").arg(*lines.inputs);
+            }
+        } catch (const PortError &e) {
+            got = QString::number(e.number()) + QStringLiteral(": ") + e.description();
+        }
+    }
+    QCOMPARE(device.calls.mid(atOpen), calls);
+    QCOMPARE(got, result);
 }
 
 void tst_TermiosPort::drainFollowsLineTime_data()

@@ -12,6 +12,7 @@
 #include "StandardErrorCapture.h"
 #include "WindowRig.h"
 #include "app/TestFiles.h"
+#include "ports/termios2_baud.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,6 +33,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <fcntl.h>
@@ -177,6 +179,8 @@ private Q_SLOTS:
     void specialCharacterGoesToActiveBox_data();
     void specialCharacterGoesToActiveBox();
     void settingsDialogReopensPort();
+    void controlLinesAndTypedRate_data();
+    void controlLinesAndTypedRate();
     void closingEndsLongRepetitionPause_data();
     void closingEndsLongRepetitionPause();
     void heldFunctionKeySendsOnceFromSlotBox();
@@ -1065,7 +1069,8 @@ void tst_frmMain::checksumNeedsAnEnabledBox()
 {
     START_PROGRAM(p);
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEdit"), true),
-             QStringList({"mnuEditSettings", "", "mnuEditChecksumItem"}));
+             QStringList({"mnuEditSettings", "", "mnuEditChecksumItem", "", "mnuEditBreak",
+                          "mnuEditDtr", "mnuEditRts"}));
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEditChecksum")),
              QStringList({"CRC-16/&MODBUS (niederwertiges Byte zuerst)",
                           "CRC-16/&CCITT-FALSE (höherwertiges Byte zuerst)",
@@ -1577,6 +1582,60 @@ void tst_frmMain::settingsDialogReopensPort()
                             "no Parity and Handshake None."));
     QCOMPARE(p.button("cmdQuit")->text(), QStringLiteral("Quit"));
     QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("300ms")); // fault: set back from WaitTime
+}
+
+void tst_frmMain::controlLinesAndTypedRate_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("texts"); // DSR's name, the break item, the refused rate's box
+    QTest::newRow("German") << 0
+                            << QStringList{"DSR: unbekannt", "&Break senden",
+                                           "Ungültige Baudrate|Die Baudrate 25O000 ist keine "
+                                           "ganze Zahl von 50 bis 4.000.000."};
+    QTest::newRow("English") << 1
+                             << QStringList{"DSR: unknown", "Send &break",
+                                            "Invalid baud rate|The baud rate 25O000 is not a "
+                                            "whole number from 50 to 4,000,000."};
+}
+
+// A pseudo-terminal has no modem lines: switches and indicators are disabled
+// and named unknown, and no timer reads them; BREAK (Ctrl+B) still holds its
+// line and is logged. A rate typed in the baud list is set on the device and
+// shown; a text that is no rate keeps the dialog open with a message.
+void tst_frmMain::controlLinesAndTypedRate()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\n").language(language));
+    auto *dsr = p.child<QLabel>("lblLineDSR");
+    QCOMPARE(dsr->accessibleName(), texts[0]);
+    QVERIFY(!dsr->isEnabled() && !p.child<QToolButton>("cmdLineDTR")->isEnabled());
+    QVERIFY(!p.child<QAction>("mnuEditDtr")->isEnabled());
+    QVERIFY(!p.engine().linePollRunning());
+    auto *breakItem = p.child<QAction>("mnuEditBreak");
+    QCOMPARE(breakItem->text(), texts[1]);
+    QTest::keyClick(p.edit("txtSend"), Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(p.logContents(), QStringList{"# BREAK (250 ms)"});
+    QVERIFY(!breakItem->isEnabled()); // while it holds
+    QTRY_VERIFY(breakItem->isEnabled());
+
+    bool stayedOpen = false;
+    UiTestSupport::whenModalShows<frmSettings>([&stayedOpen](frmSettings *dialog) {
+        auto *rates = dialog->findChild<QComboBox *>("cboBaudrate");
+        for (const char *typed : {"25O000", "250000"}) {
+            rates->setEditText(QLatin1String(typed));
+            dialog->findChild<QPushButton *>("cmdOk")->click();
+            stayedOpen = stayedOpen || dialog->isVisible();
+        }
+    });
+    p.child<QAction>("mnuEditSettings")->trigger();
+    QVERIFY(stayedOpen);
+    QCOMPARE(p.messages, QStringList{texts[2]});
+    unsigned int baud = 0;
+    QCOMPARE(termios2_getBaud(p.peer->master(), &baud), 0);
+    QCOMPARE(baud, 250000u);
+    QVERIFY2(p.status().contains(QStringLiteral(" 250000 ")), qPrintable(p.status()));
+    QCOMPARE(p.settings.BaudrateValue * 10 + p.settings.Baudrate, 2500005);
 }
 
 void tst_frmMain::closingEndsLongRepetitionPause_data()

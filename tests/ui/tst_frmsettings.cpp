@@ -118,6 +118,8 @@ private Q_SLOTS:
     void comAbove16Refused();
     void com16Accepted();
     void fixedListChoiceStored();
+    void typedBaudOnAccept_data();
+    void typedBaudOnAccept();
     void charDelayOnAccept_data();
     void charDelayOnAccept();
     void leavingWithoutAcceptChangesNothing_data();
@@ -225,9 +227,11 @@ void tst_frmSettings::fixedLists()
     QCOMPARE(itemsOf(f.get<QComboBox>("cboBaudrate")),
              (QStringList{"300", "600", "1200", "2400", "4800", "9600 *", "19200", "38400",
                           "56000", "57600", "115200", "230400", "460800", "921600"}));
+    // Only the baud list also takes a typed value.
     for (const char *name : {"cboPcPort", "cboBaudrate", "cboDataformat", "cboHandshake",
                              "cboLanguageProgram"})
-        QVERIFY2(!f.get<QComboBox>(name)->isEditable(), name);
+        QVERIFY2(f.get<QComboBox>(name)->isEditable() == (name == QLatin1String("cboBaudrate")),
+                 name);
 }
 
 void tst_frmSettings::opensOnFirstPageWithDefaultButton()
@@ -405,6 +409,51 @@ void tst_frmSettings::fixedListChoiceStored()
     list->setCurrentIndex(0);
     f.accept();
     QCOMPARE(f.settings.ComPort, 0);
+}
+
+void tst_frmSettings::typedBaudOnAccept_data()
+{
+    QTest::addColumn<int>("loaded"); // BaudrateValue in the record
+    // Shown, typed (none: left as shown), stored ("Baudrate BaudrateValue [key]" or "refused").
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("a rate outside the list")
+        << 0 << QStringList{"9600 *", "250000", "5 250000 key"};
+    QTest::newRow("the lowest") << 0 << QStringList{"9600 *", "50", "5 50 key"};
+    QTest::newRow("the highest") << 0 << QStringList{"9600 *", "4000000", "5 4000000 key"};
+    QTest::newRow("below the lowest") << 0 << QStringList{"9600 *", "49", "refused"};
+    QTest::newRow("above the highest") << 0 << QStringList{"9600 *", "4000001", "refused"};
+    QTest::newRow("a letter") << 0 << QStringList{"9600 *", "25O000", "refused"};
+    QTest::newRow("an entry with its mark") << 250000 << QStringList{"250000", "9600 *", "5 0 key"};
+    QTest::newRow("an entry typed") << 0 << QStringList{"9600 *", " 115200 ", "10 0"};
+    QTest::newRow("a typed rate kept") << 250000 << QStringList{"250000", "5 250000 key"};
+    QTest::newRow("a listed rate is its entry") << 1200 << QStringList{"1200", "2 0 key"};
+}
+
+// The baud list takes a typed whole number from 50 to 4,000,000: one in the
+// list is its entry, any other is kept as BaudrateValue; anything else
+// keeps the dialog open with a message.
+void tst_frmSettings::typedBaudOnAccept()
+{
+    QFETCH(int, loaded);
+    QFETCH(QStringList, steps);
+    SettingsRecord record = sampleRecord();
+    record.BaudrateValue = loaded;
+    record.BaudrateValueKey = loaded != 0;
+    Fixture f(record);
+    auto *rates = f.get<QComboBox>("cboBaudrate");
+    QCOMPARE(rates->currentText(), steps.first());
+    if (steps.size() == 3)
+        rates->setEditText(steps[1]);
+    f.accept();
+    const SettingsRecord &s = f.settings;
+    const QString stored = QStringLiteral("%1 %2%3").arg(s.Baudrate).arg(s.BaudrateValue);
+    QCOMPARE(f.opened == 0 ? QStringLiteral("refused")
+                           : stored.arg(s.BaudrateValueKey ? " key" : ""),
+             steps.last());
+    QCOMPARE(f.dialog->isVisible(), f.opened == 0);
+    const QString refusal = "Die Baudrate " + steps[1] +
+                            " ist keine ganze Zahl von 50 bis 4.000.000.";
+    QCOMPARE(f.messages.size() == 1 && f.messages[0].text == refusal, f.opened == 0);
 }
 
 void tst_frmSettings::charDelayOnAccept_data()
@@ -606,7 +655,7 @@ void tst_frmSettings::accessibleNames()
     QAccessibleInterface *baud = QAccessible::queryAccessibleInterface(f.get<QComboBox>("cboBaudrate"));
     QCOMPARE(baud->role(), QAccessible::ComboBox);
     QCOMPARE(baud->text(QAccessible::Value), QStringLiteral("9600 *"));
-    QCOMPARE(baud->childCount(), 1); // the popup list
+    QCOMPARE(baud->childCount(), 2); // the popup list and the box a rate is typed in
 }
 
 void tst_frmSettings::keyboardReachesEveryControl_data()
