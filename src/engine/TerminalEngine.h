@@ -6,6 +6,7 @@
 #include "engine/Receiver.h"
 #include "engine/TrafficLog.h"
 #include "engine/Transmitter.h"
+#include "engine/TriggerRunner.h"
 
 #include <QObject>
 #include <QTimer>
@@ -42,6 +43,7 @@ public:
     Receiver &receiver() { return m_receiver; }
     PortConnection &connection() { return m_connection; }
     CommandRepeater &repeater() { return m_repeater; }
+    TriggerRunner &triggers() { return m_triggers; }
 
     // Starts both timers; they run for the life of the window, whenever there
     // is work for them.
@@ -79,6 +81,7 @@ private:
     Receiver m_receiver;
     PortConnection m_connection;
     CommandRepeater m_repeater;
+    TriggerRunner m_triggers;
     QTimer m_timTimer;
     QTimer m_timRepeat;
     QTimer m_watchBackstop;
