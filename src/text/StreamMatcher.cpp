@@ -18,13 +18,13 @@ void StreamMatcher::setPatterns(const QList<QByteArray> &patterns)
             continue;
         int state = 0;
         for (const char c : pattern) {
-            int &next = m_next[std::size_t(state) * kAlphabet + uchar(c)];
-            if (next < 0) {
-                next = int(m_outputs.size());
+            const std::size_t edge = std::size_t(state) * kAlphabet + uchar(c);
+            if (m_next[edge] < 0) {
+                m_next[edge] = int(m_outputs.size());
                 m_outputs.emplace_back();
                 m_next.resize(m_next.size() + kAlphabet, -1);
             }
-            state = next;
+            state = m_next[edge];
         }
         m_outputs[std::size_t(state)].append(p);
     }
