@@ -273,6 +273,7 @@ void frmMain::Form_Load()
     showHexViewSetting();
     if (m_history.tooLarge()) // after the port's status, which would clear it
         showStatusMessage(fkt_ToolsGetResString(2275, m_settings.Language));
+    tellSkippedTriggers();
     if (!m_unloaded)
         m_engine->startTimers();
 }

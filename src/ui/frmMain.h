@@ -155,6 +155,7 @@ private:
     void showPortState();
     void buildTriggerMenu();
     void loadTriggers();
+    void tellSkippedTriggers();
     void showTriggerState();
     void saveTriggersAtEnd(QList<SaveFailure> &failures);
     void setSlotTexts(const std::array<QString, 8> &texts);

@@ -59,6 +59,12 @@ void frmMain::loadTriggers()
     TriggerCheck::skipUnusable(set, m_settings.Language);
     m_engine->triggers().setRules(set);
     m_triggersStamp = FileStamp::of(path);
+}
+
+// Once the port's opening has said what it says.
+void frmMain::tellSkippedTriggers()
+{
+    const TriggerSet &set = m_engine->triggers().rules();
     if (!set.skipped.isEmpty())
         showStatusMessage(TriggerCheck::skippedText(set, m_settings.Language));
 }
