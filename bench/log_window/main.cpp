@@ -32,9 +32,13 @@
 //                 time (100 ms), then the same with LineEnd=LF; keys typed
 //   lines-fastest 80-character lines from a writer that never pauses, 20 s,
 //                 LineEnd=LF; then CuteCom, gtkterm and picocom
-//   The last five print their figures beside the targets they are held to.
+//   triggers      92,160 B/s text for 30 s without trigger rules, then with 16
+//                 (one answers every thousandth line): CPU of the two, and the
+//                 time from a match's last byte written to its reply's first
+//                 byte read
+//   The last six print their figures beside the targets they are held to.
 // Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest,
-// paced, lines and lines-fastest runs. Starts a private Xvfb when DISPLAY is not set.
+// paced, lines, lines-fastest and triggers runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"
