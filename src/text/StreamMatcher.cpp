@@ -68,10 +68,14 @@ void StreamMatcher::feed(QByteArrayView bytes,
     if (m_outputs.size() <= 1)
         return; // no pattern: nothing to look at
     const int *next = m_next.data();
+    const std::vector<QList<int>> &outputs = m_outputs;
     int state = m_state;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         state = next[std::size_t(state) * kAlphabet + uchar(bytes[i])];
-        for (const int pattern : m_outputs[std::size_t(state)])
+        const QList<int> &ending = outputs[std::size_t(state)];
+        if (Q_LIKELY(ending.isEmpty()))
+            continue;
+        for (const int pattern : ending)
             found(pattern, i + 1);
     }
     m_state = state;

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void initTestCase();
     void triggerAnswersTheDevice_data();
     void triggerAnswersTheDevice();
+    void triggerLoopIsStopped();
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
@@ -2417,6 +2418,11 @@ void tst_frmMain::triggerAnswersTheDevice()
     QCOMPARE(p.child<QLabel>("lblLineInfo")->text().section(QStringLiteral(", "), -1), texts[4]);
 
     UiTestSupport::whenModalShows<frmTriggers>([&](frmTriggers *dialog) {
+        const auto closed = qScopeGuard([dialog] { // also when a check fails
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
         QCOMPARE(UiTestSupport::namingFaults(dialog), QStringList());
         dialog->findChild<QPushButton *>("cmdAdd")->click();
         QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()),
@@ -2449,4 +2455,27 @@ void tst_frmMain::triggerAnswersTheDevice()
     p.window->close();
     QCOMPARE(p.read("Triggers.ini"), QByteArray(kept).replace("%1", "0"));
     QCOMPARE(p.messages, QStringList());
+}
+
+// On the loopback every reply comes back as the pattern: the eleventh firing
+// within a second switches the rule off, and the end keeps it off.
+void tst_frmMain::triggerLoopIsStopped()
+{
+    START_PROGRAM(p, Setup().language(1).ports("COM1=loop://\r\n").files([](const QString &folder) {
+        QVERIFY(writeFile(folder + QStringLiteral("Triggers.ini"),
+                          "[Trigger1]\r\nWhen=PING\r\nSend=PING\r\nNote=kept\r\n"));
+    }));
+    QVERIFY(p.child<QLabel>("stbTriggers")->isVisible());
+    p.edit("txtSend")->setText(QStringLiteral("PING"));
+    p.button("cmdSend")->click();
+    QTRY_COMPARE(p.window->statusBar()->currentMessage(),
+                 QStringLiteral("Trigger 1 switched off: more than 10 firings a second"));
+    QTest::qWait(100);
+    QCOMPARE(p.logContents().count(QStringLiteral("[OUT]  PING")), 11);
+    QVERIFY(!p.child<QLabel>("stbTriggers")->isVisible());
+    p.window->close();
+    QCOMPARE(p.read("Triggers.ini"),
+             QByteArray("[Triggers]\r\nActive=1\r\n[Trigger1]\r\nActive=0\r\n"
+                        "When=PING\r\nSend=PING\r\nSlot=0\r\nAfterMs=0\r\n"
+                        "Note=kept\r\n"));
 }
