@@ -2473,7 +2473,13 @@ void tst_frmMain::triggerLoopIsStopped()
     QTest::qWait(100);
     QCOMPARE(p.logContents().count(QStringLiteral("[OUT]  PING")), 11);
     QVERIFY(!p.child<QLabel>("stbTriggers")->isVisible());
+    // Another window changed the file meanwhile: the end asks before it writes.
+    QVERIFY(p.write(QStringLiteral("Triggers.ini"), "[Trigger1]\r\nWhen=other\r\nSend=x\r\n"));
+    p.noteQuestions();
+    p.answer = true;
     p.window->close();
+    QCOMPARE(p.questions.size(), 1);
+    QVERIFY(p.questions[0].startsWith(QStringLiteral("File changed|The file ")));
     QCOMPARE(p.read("Triggers.ini"),
              QByteArray("[Triggers]\r\nActive=1\r\n[Trigger1]\r\nActive=0\r\n"
                         "When=PING\r\nSend=PING\r\nSlot=0\r\nAfterMs=0\r\n"
