@@ -235,8 +235,7 @@ void frmTriggers::cmdOk_Click()
 {
     const QList<int> numbers = m_set.ruleNumbers();
     for (int row = 0; row < m_set.rules.size(); ++row) {
-        TriggerRule &rule = m_set.rules[row];
-        rule.badKey.clear(); // a number read from the file is one again once shown
+        const TriggerRule &rule = m_set.rules[row];
         const QString fault = TriggerCheck::fault(rule, m_language);
         if (fault.isEmpty())
             continue;

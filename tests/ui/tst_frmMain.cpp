@@ -7,6 +7,8 @@
 #include "ui/frmSpecialChar.h"
 #include "ui/frmTriggers.h"
 
+#include <QTableWidget>
+
 #include "StandardErrorCapture.h"
 #include "WindowRig.h"
 #include "app/TestFiles.h"
@@ -2430,6 +2432,13 @@ void tst_frmMain::triggerAnswersTheDevice()
         auto *when = dialog->findChild<QLineEdit *>("txtWhen");
         QTest::keyClicks(when, QStringLiteral("<XYZ>"));
         QTest::keyClicks(dialog->findChild<QLineEdit *>("txtSend"), QStringLiteral("<ACK>"));
+        auto *kind = dialog->findChild<QComboBox *>("cboSend");
+        kind->setCurrentIndex(2);
+        for (const int row : {0, 1}) { // rule 1 sends a text, the new one command line 2
+            dialog->findChild<QTableWidget *>("grdRules")->setCurrentCell(row, 0);
+            QCOMPARE(dialog->findChild<QLineEdit *>("txtSend")->isEnabled(), row == 0);
+        }
+        kind->setCurrentIndex(0);
         UiTestSupport::pressEnterOn(when);
         QCOMPARE(dialog->findChild<QLabel *>("lblFault")->text(), texts[5]);
         QVERIFY(dialog->isVisible() && when->hasFocus());
