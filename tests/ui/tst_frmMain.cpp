@@ -2437,6 +2437,7 @@ void tst_frmMain::triggerAnswersTheDevice()
         for (const int row : {0, 1}) { // rule 1 sends a text, the new one command line 2
             dialog->findChild<QTableWidget *>("grdRules")->setCurrentCell(row, 0);
             QCOMPARE(dialog->findChild<QLineEdit *>("txtSend")->isEnabled(), row == 0);
+            QCOMPARE(when->text(), row == 0 ? QStringLiteral("RING") : QStringLiteral("<XYZ>"));
         }
         kind->setCurrentIndex(0);
         UiTestSupport::pressEnterOn(when);
