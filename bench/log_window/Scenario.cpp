@@ -12,6 +12,8 @@
 #include "ports/PortByEntry.h"
 #include "ports/Ser2Net.h"
 #include "engine/TerminalEngine.h"
+#include "text/StreamMatcher.h"
+#include "text/Tokens.h"
 #include "host/ComPortMap.h"
 #include "host/SerialDeviceSource.h"
 #include "text/Codec.h"
@@ -34,11 +36,15 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <poll.h>
+#include <thread>
+#include <vector>
 #include <cstdio>
 #include <csignal>
+#include <ctime>
 #include <memory>
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <time.h>
 #include <sys/wait.h>
@@ -54,6 +60,7 @@ struct Phase {
     bool hex = false;    // the log shown in the hex view
     int lineEnd = 0;     // LineEnd during the phase (1: a block also ends at LF)
     bool plot = false;   // the plot shown under the log (View > Plot)
+    bool triggers = false; // 16 trigger rules run, one of them answering the feed
 };
 
 // The targets a scenario prints its figures beside.
@@ -65,6 +72,7 @@ enum class Targets {
     Lines,   // 92,160 B/s of lines, LineEnd=LF beside quiet-time framing: lines, CPU, keys
     LinesFastest, // lines from a writer that never pauses, LineEnd=LF: rate beside the peers
     Plot,    // lines of numbers at 92,160 B/s: the plot's CPU, keys to screen
+    Triggers, // 92,160 B/s with and without 16 trigger rules: CPU, match to reply
 };
 
 struct Spec {
@@ -103,6 +111,9 @@ struct Figures {
     bool recorded = false; // the recording holds every line appended
     qsizetype plotFrames = 0;
     double plotPaintMs = 0; // all its frames together
+    QList<double> replyMs; // last byte of a match written to first byte of its reply read
+    double matchingPercent = 0; // the matcher alone on the phase's bytes, % of a core
+    qint64 matches = 0;    // matches the feed held
 };
 
 Feed::Plan steady(Feed::Pattern pattern)
@@ -217,6 +228,12 @@ std::optional<Spec> specFor(const QString &name)
         spec.targets = Targets::Plot;
     } else if (name == "sendfile") {
         spec.sendFile = true;
+    } else if (name == "triggers") {
+        Feed::Plan plan = steady(Feed::Pattern::Text);
+        plan.seconds = 30;
+        spec.phases = {{"92,160 B/s text for 30 s, quiet time 0, no trigger rules", plan},
+                       {"the same with 16 trigger rules", plan, 0, false, false, 0, false, true}};
+        spec.targets = Targets::Triggers;
     } else if (name == "rfc2217") {
         spec.phases = {{"local pseudo-terminal", steady(Feed::Pattern::Text)},
                        {"through ser2net (RFC 2217)", steady(Feed::Pattern::Text)}};
@@ -247,6 +264,7 @@ struct Program {
     SettingsRecord settings;
     std::unique_ptr<PortByEntry> port;
     std::unique_ptr<frmMain> window;
+    int master = -1; // the device's end of the pseudo-terminal
 
     bool open(const QString &slave, int peculiar, int quietMs)
     {
@@ -392,9 +410,83 @@ bool hexShowsEveryByte(const TrafficLog &log)
     return true;
 }
 
+// The text feed's line k (64 bytes, one chunk) begins with k in seven
+// digits and goes on "ick brown": "000ick brown" ends in every thousandth
+// line, 1.44 times a second
+// at 92,160 B/s, below the loop guard's 10. Fifteen more rules never match;
+// their cost is the same, as all patterns are matched in one pass.
+constexpr int kTriggerEvery = 1000;
+
+void setTriggerRules(Program &program, bool on)
+{
+    TriggerSet set;
+    if (on) {
+        for (int i = 1; i <= 15; ++i) {
+            TriggerRule rule;
+            rule.when = QStringLiteral("no such text %1<CR>").arg(i);
+            rule.send = QStringLiteral("<NAK>");
+            set.rules << rule;
+        }
+        TriggerRule answering;
+        answering.when = QStringLiteral("000ick brown");
+        answering.send = QStringLiteral("<ACK>");
+        set.rules << answering;
+    }
+    program.window->engine().triggers().setRules(set);
+}
+
+// Reads the replies from the device's end on a thread of its own, each
+// byte's arrival on the steady clock.
+class ReplyReader {
+public:
+    explicit ReplyReader(int master) : m_master(master)
+    {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pollfd watch{m_master, POLLIN, 0};
+                if (::poll(&watch, 1, 50) <= 0)
+                    continue;
+                char buffer[256];
+                const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+                const qint64 now = Feed::monotonicNs();
+                for (ssize_t i = 0; i < n; ++i)
+                    m_arrivals.push_back(now);
+            }
+        });
+    }
+    // The arrival times, once the thread has ended.
+    std::vector<qint64> stop()
+    {
+        m_stop = true;
+        m_thread.join();
+        return m_arrivals;
+    }
+
+private:
+    int m_master;
+    std::atomic<bool> m_stop{false};
+    std::vector<qint64> m_arrivals;
+    std::thread m_thread;
+};
+
+// Reply i answers line 1000 i, whose chunk the feed wrote at its due time.
+QList<double> replyTimes(const std::vector<qint64> &arrivals, qint64 goNs, const Feed::Plan &plan)
+{
+    QList<double> ms;
+    for (std::size_t i = 0; i < arrivals.size(); ++i) {
+        const double written = goNs + double(i) * kTriggerEvery * 64 * 1e9 / plan.bytesPerSecond;
+        ms << (arrivals[i] - written) / 1e6;
+    }
+    return ms;
+}
+
 int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed::Child &peer,
              Figures &figures)
 {
+    setTriggerRules(program, phase.triggers);
+    std::unique_ptr<ReplyReader> replies;
+    if (phase.triggers)
+        replies = std::make_unique<ReplyReader>(program.master);
     program.setQuietTime(phase.quietMs);
     program.settings.LineEnd = quint8(phase.lineEnd); // as the settings dialog sets it
     TrafficLog &log = program.window->engine().log();
@@ -437,6 +529,7 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
     const char go = 1;
     if (::write(peer.go, &go, 1) != 1)
         return 1;
+    const qint64 goNs = Feed::monotonicNs();
     const qint64 limitNs = meter.startNs + qint64((phase.plan.seconds + 60) * 1e9);
     bool done = false;
     while (!done && Feed::monotonicNs() < limitNs) {
@@ -502,6 +595,46 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
                 wakes / wall, figures.peakKiB);
     if (spec.probeTimer)
         printTimerLateness(lateness);
+    if (replies) {
+        figures.replyMs = replyTimes(replies->stop(), goNs, phase.plan);
+        figures.matches = (report.bytesWritten / 64 + kTriggerEvery - 1) / kTriggerEvery;
+        // The matcher alone on the same bytes, as the port hands them over
+        // (reads of 64): the program's CPU above also holds the load of the
+        // machine's other work.
+        StreamMatcher matcher;
+        QList<QByteArray> patterns;
+        for (const TriggerRule &rule : program.window->engine().triggers().rules().rules)
+            patterns << DecodeToBytes(rule.when).value_or(QByteArray());
+        matcher.setPatterns(patterns);
+        qint64 found = 0;
+        QList<QByteArray> reads;
+        for (qint64 at = 0; at < report.bytesWritten; at += 64)
+            reads << Feed::bytes(phase.plan.pattern, at, 64);
+        const auto threadCpu = [] {
+            timespec t{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+            return double(t.tv_sec) + t.tv_nsec / 1e9;
+        };
+        const double startCpu = threadCpu();
+        for (const QByteArray &read : std::as_const(reads))
+            matcher.feed(read, [&found](int, qsizetype) { ++found; });
+        figures.matchingPercent = 100.0 * (threadCpu() - startCpu) / wall;
+        std::printf("  the matcher alone: %lld matches in %lld bytes, %.3f %% of a core over the "
+                    "phase\n",
+                    static_cast<long long>(found), static_cast<long long>(report.bytesWritten),
+                    figures.matchingPercent);
+        double worst = 0;
+        int worstAt = -1;
+        for (int i = 0; i < figures.replyMs.size(); ++i)
+            if (figures.replyMs[i] > worst)
+                worst = figures.replyMs[worstAt = i];
+        std::printf("  the latest reply answered line %d\n", worstAt * kTriggerEvery);
+        std::printf("  %lld replies to %lld matches; last byte of a match to the first of its "
+                    "reply: median %.2f ms, max %.2f ms\n",
+                    static_cast<long long>(figures.replyMs.size()),
+                    static_cast<long long>(figures.matches),
+                    Probes::percentile(figures.replyMs, 50), worst);
+    }
     if (follower) {
         figures.recorded = stopRecording(program, *follower);
         if (!figures.recorded)
@@ -1010,6 +1143,28 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
                         .arg(lines.cpuPercent / std::max(framed.cpuPercent, 1e-9), 0, 'f', 2),
                     QStringLiteral("at most 1.50x"));
         printKeyTarget(lines);
+    } else if (targets == Targets::Triggers && figures.size() == 2) {
+        const Figures &none = figures[0];
+        const Figures &rules = figures[1];
+        printTarget(QStringLiteral("CPU %1 % of a core with 16 rules, %2 % without: %3 more")
+                        .arg(rules.cpuPercent, 0, 'f', 2)
+                        .arg(none.cpuPercent, 0, 'f', 2)
+                        .arg(rules.cpuPercent - none.cpuPercent, 0, 'f', 2),
+                    QStringLiteral("at most 0.50 more"));
+        printTarget(QStringLiteral("the matcher alone: %1 % of a core")
+                        .arg(rules.matchingPercent, 0, 'f', 3),
+                    QStringLiteral("at most 0.50"));
+        double worst = rules.replyMs.isEmpty() ? -1 : 0;
+        for (double ms : rules.replyMs)
+            worst = std::max(worst, ms);
+        printTarget(QStringLiteral("match to reply (delay 0): %1 of %2 answered, max %3 ms")
+                        .arg(rules.replyMs.size())
+                        .arg(rules.matches)
+                        .arg(worst, 0, 'f', 2),
+                    QStringLiteral("every match, at most 20 ms"));
+        printTarget(QStringLiteral("every byte once and in order with the rules: %1")
+                        .arg(yesNo(rules.complete)),
+                    QStringLiteral("yes"));
     } else if (targets == Targets::LinesFastest) {
         printLinesFastestTargets(figures[0], peers);
     } else if (targets == Targets::Plot && figures.size() == 2) {
@@ -1101,6 +1256,7 @@ int run(const QString &name, int argc, char *argv[])
         return 1;
     }
     ::close(slave);
+    program.master = master;
     int status = 0;
     if (spec->idleSeconds > 0)
         status = runIdle(program, spec->idleSeconds);

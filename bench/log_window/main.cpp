@@ -38,9 +38,13 @@
 //   plot          lines of three numbers at 92,160 B/s, quiet time 0, keys typed
 //                 meanwhile: 20 s with the plot hidden, then 70 s shown (a full minute
 //                 in view)
-//   The last seven print their figures beside the targets they are held to.
+//   triggers      92,160 B/s text for 30 s without trigger rules, then with 16
+//                 (one answers every thousandth line): CPU of the two, and the
+//                 time from a match's last byte written to its reply's first
+//                 byte read
+//   The last eight print their figures beside the targets they are held to.
 // Without arguments every scenario but memory, rfc2217, record, hex, stream, fastest,
-// sendfile, paced, lines, lines-fastest and plot runs. Starts a private Xvfb when DISPLAY is not set.
+// sendfile, paced, lines, lines-fastest, plot and triggers runs. Starts a private Xvfb when DISPLAY is not set.
 
 #include "Display.h"
 #include "Scenario.h"

@@ -15,6 +15,11 @@ using UtcClock = std::function<QDateTime()>;
 // What the parts of the engine share: the settings record, the port, the
 // window, the log and the clock that stamps the log lines.
 struct EngineContext {
+    // The shared parts; every other member starts at its default.
+    EngineContext(SettingsRecord &s, SerialPortControl &p, TerminalView &v, TrafficLog &l, UtcClock c)
+        : settings(s), port(p), view(v), log(l), clock(std::move(c))
+    {
+    }
     SettingsRecord &settings;
     SerialPortControl &port;
     TerminalView &view;
@@ -32,6 +37,12 @@ struct EngineContext {
     // Set while the repetition sends: a text it cannot send is told once,
     // without touching the focus.
     bool repetitionSending = false;
+    // The number of the trigger rule whose reply is being sent, else 0: its
+    // [OUT] line names the rule.
+    int sendingTrigger = 0;
+    // Called as every opening of the port begins: what watches the received
+    // stream starts afresh.
+    std::function<void()> portOpening;
     // Called by the receiver before (true) and after (false) each pause of a
     // quiet wait: it looks at the count after every pause anyway, so the
     // port need not wake the program for each arrival meanwhile.

@@ -118,6 +118,8 @@ void PortConnection::openOnce()
         if (std::exchange(m_connected, false))
             logEvent(kClosedEvent, {QString::number(m_openedWith.comPort + 1)});
         tellPortState();
+        if (m.portOpening)
+            m.portOpening();
         try {
             openWithSettings();
         } catch (const PortError &e) {

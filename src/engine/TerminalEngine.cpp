@@ -8,11 +8,10 @@
 
 TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port,
                                TerminalView &view, UtcClock clock, QObject *parent)
-    : QObject(parent), m_context{settings, port,  view,  m_log, std::move(clock),
-                                 false,    {},    0,     false, {},
-                                 false,    {},    {},    false, false, {}},
+    : QObject(parent), m_context(settings, port, view, m_log, std::move(clock)),
       m_transmitter(m_context), m_receiver(m_context), m_connection(m_context),
-      m_repeater(m_context, m_transmitter, m_receiver), m_fileSender(m_context), m_lines(m_context)
+      m_repeater(m_context, m_transmitter, m_receiver), m_fileSender(m_context), m_lines(m_context),
+      m_triggers(m_context, m_transmitter)
 {
     m_context.portSwitched = [this](bool open) { m_lines.portSwitched(open); };
     for (QTimer *timer : {&m_timTimer, &m_timRepeat}) {
@@ -22,6 +21,8 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
     connect(&m_timTimer, &QTimer::timeout, this, &TerminalEngine::timTimer_Timer);
     connect(&m_timRepeat, &QTimer::timeout, this, &TerminalEngine::timRepeat_Timer);
     port.setArrivalHandler([this] { onArrival(); });
+    port.setReceiveTap([this](QByteArrayView bytes) { m_triggers.received(bytes); });
+    m_context.portOpening = [this] { m_triggers.restart(); };
     m_context.portFailed = [this] { noticeLostDevice(); };
     m_context.quietPause = [this](bool pausing) { quietPause(pausing); };
     m_context.beforeTransmit = [this] { m_fileSender.flushLog(); };
@@ -44,6 +45,7 @@ TerminalEngine::TerminalEngine(SettingsRecord &settings, SerialPortControl &port
 TerminalEngine::~TerminalEngine()
 {
     m_context.port.setArrivalHandler({});
+    m_context.port.setReceiveTap({});
 }
 
 UtcClock TerminalEngine::defaultClock()

@@ -8,6 +8,7 @@
 #include "engine/Receiver.h"
 #include "engine/TrafficLog.h"
 #include "engine/Transmitter.h"
+#include "engine/TriggerRunner.h"
 
 #include <QObject>
 #include <QTimer>
@@ -48,6 +49,7 @@ public:
     // Whether a file is going out: nothing else may hold the line meanwhile
     // (a BREAK, say).
     bool sendingFile() const { return m_fileSender.sending(); }
+    TriggerRunner &triggers() { return m_triggers; }
 
     // Starts both timers; they run for the life of the window, whenever there
     // is work for them.
@@ -94,6 +96,7 @@ private:
     CommandRepeater m_repeater;
     FileSender m_fileSender;
     LineControl m_lines;
+    TriggerRunner m_triggers;
     QTimer m_timTimer;
     QTimer m_timRepeat;
     QTimer m_watchBackstop;

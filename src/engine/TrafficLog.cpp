@@ -107,9 +107,10 @@ QString TrafficLog::formatLine(const QDateTime &utc, Direction direction, const 
 }
 
 void TrafficLog::AppendTrafficLine(Direction direction, const QString &content,
-                                   const QDateTime &utc, TextForm form, const QString &typed)
+                                   const QDateTime &utc, TextForm form, const QString &typed,
+                                   int trigger)
 {
-    append(direction, content, utc, form, typed, -1);
+    append(direction, content, utc, form, typed, -1, trigger);
 }
 
 void TrafficLog::AppendReceivedLine(const QString &content, const QDateTime &utc, TextForm form,
@@ -119,7 +120,7 @@ void TrafficLog::AppendReceivedLine(const QString &content, const QDateTime &utc
 }
 
 void TrafficLog::append(Direction direction, const QString &content, const QDateTime &utc,
-                        TextForm form, const QString &typed, qint16 quietMs)
+                        TextForm form, const QString &typed, qint16 quietMs, int trigger)
 {
     const int row = int(m_lines.size());
     QByteArray bytes = Codec::toBytesReplacing(formatLine(utc, direction, content), '?');
@@ -143,7 +144,8 @@ void TrafficLog::append(Direction direction, const QString &content, const QDate
         m_typed.insert(row, typedBytes);
     insertLine(std::move(bytes), form,
                {utc.toMSecsSinceEpoch(), quietMs,
-                direction == Direction::Sent ? LineKind::Sent : LineKind::Received});
+                direction == Direction::Sent ? LineKind::Sent : LineKind::Received,
+                quint8(trigger)});
 }
 
 void TrafficLog::appendEvent(const QString &text, const QDateTime &utc)

@@ -71,8 +71,10 @@ public:
     // lines are followed (else counts it) and enables the delete button. content holds the line's
     // characters, one per byte, as they went on the line or came from it; form says how the text
     // view shows them, typed is the text as typed for TextForm::Typed.
+    // trigger: the number of the trigger rule that sent the line, 0 for none.
     void AppendTrafficLine(Direction direction, const QString &content, const QDateTime &utc,
-                           TextForm form = TextForm::Raw, const QString &typed = QString());
+                           TextForm form = TextForm::Raw, const QString &typed = QString(),
+                           int trigger = 0);
     // The same for a received block whose stamp was taken after a quiet wait
     // of quietMs milliseconds (negative: the block ended without one).
     void AppendReceivedLine(const QString &content, const QDateTime &utc, TextForm form,
@@ -114,6 +116,8 @@ public:
     // The quiet time waited before a received line was stamped, or -1 (a
     // sent line, a block that filled the buffer).
     qint16 quietMs(int index) const { return m_times.at(std::size_t(index)).quietMs; }
+    // The number of the trigger rule that sent a line; 0 for any other line.
+    int trigger(int index) const { return m_times.at(std::size_t(index)).trigger; }
     // Characters of the longest line since the log was last emptied, in the
     // text view and in a view of that form.
     int longestLineLength() const { return m_longestText; }
@@ -162,9 +166,10 @@ private:
         qint64 utcMsecs = 0;
         qint16 quietMs = -1;
         LineKind kind = LineKind::Received;
+        quint8 trigger = 0;
     };
     void append(Direction direction, const QString &content, const QDateTime &utc, TextForm form,
-                const QString &typed, qint16 quietMs);
+                const QString &typed, qint16 quietMs, int trigger = 0);
     void insertLine(QByteArray bytes, TextForm form, LineTime time);
 
     QList<QByteArray> m_lines;      // prefix and the content's bytes

@@ -192,7 +192,8 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
             // it, so its control characters show as tokens.
             m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded.left(sent), started,
                                     m.settings.Peculiar != 0 ? TrafficLog::TextForm::Tokens
-                                                             : TrafficLog::TextForm::Raw);
+                                                             : TrafficLog::TextForm::Raw,
+                                    QString(), m.sendingTrigger);
         }
         return Outcome::PortFailed;
     }
@@ -200,7 +201,8 @@ Transmitter::Outcome Transmitter::SendText(const QString &text, DecodeFault *fau
     // typed when Peculiar is set.
     const auto form =
         m.settings.Peculiar != 0 ? TrafficLog::TextForm::Typed : TrafficLog::TextForm::Raw;
-    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded, started, form, text);
+    m.log.AppendTrafficLine(TrafficLog::Direction::Sent, decoded, started, form, text,
+                            m.sendingTrigger);
     return Outcome::Sent;
 }
 

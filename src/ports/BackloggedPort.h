@@ -21,6 +21,10 @@ public:
         m_arrivalHandler = std::move(handler);
     }
     void setArrivalWatch(bool on) final;
+    void setReceiveTap(std::function<void(QByteArrayView bytes)> tap) final
+    {
+        m_backlog.setTap(std::move(tap));
+    }
 
 protected:
     // Brings into the backlog what has arrived; raises PortError when the

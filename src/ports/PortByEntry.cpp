@@ -108,6 +108,13 @@ void PortByEntry::setArrivalHandler(std::function<void()> handler)
     m_loop.setArrivalHandler(std::move(handler));
 }
 
+void PortByEntry::setReceiveTap(std::function<void(QByteArrayView bytes)> tap)
+{
+    m_device.setReceiveTap(tap);
+    m_network.setReceiveTap(tap);
+    m_loop.setReceiveTap(std::move(tap));
+}
+
 void PortByEntry::setArrivalWatch(bool on)
 {
     m_device.setArrivalWatch(on);

@@ -43,6 +43,7 @@ public:
     QString inputLine(QByteArrayView lineEnd) override { return m_current->inputLine(lineEnd); }
     bool signalsArrival() const override { return true; }
     void setArrivalHandler(std::function<void()> handler) override;
+    void setReceiveTap(std::function<void(QByteArrayView bytes)> tap) override;
     void setArrivalWatch(bool on) override;
     bool deviceGone() const override { return m_current->deviceGone(); }
     QString devicePath() const override { return m_current->devicePath(); }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // What a port has received and not yet handed out, with the serial control's
 // rules for handing it out: InBufferCount shows at most the buffer's size,
 // Input takes InputLen characters when that is set (else up to the buffer's
@@ -27,7 +29,14 @@ public:
     // takeInput would hand out, removed; empty when there is none.
     QString takeLine(QByteArrayView lineEnd);
 
-    void append(const char *data, qsizetype size) { m_bytes.append(data, size); }
+    // Every append is shown to the tap first (see SerialPortControl::setReceiveTap).
+    void setTap(std::function<void(QByteArrayView bytes)> tap) { m_tap = std::move(tap); }
+    void append(const char *data, qsizetype size)
+    {
+        if (m_tap && size > 0)
+            m_tap(QByteArrayView(data, size));
+        m_bytes.append(data, size);
+    }
     qsizetype size() const { return m_bytes.size(); }
     bool isEmpty() const { return m_bytes.isEmpty(); }
     bool full() const { return m_bytes.size() >= m_cap; }
@@ -42,4 +51,5 @@ private:
     qint16 m_inBufferSize = 1024;
     qint16 m_inputLen = 0;
     qsizetype m_cap = kReceiveBacklogCap;
+    std::function<void(QByteArrayView bytes)> m_tap;
 };

@@ -97,6 +97,11 @@ public:
     // wake the program for every few characters that arrive, and the
     // operating system's buffer holds them until the poll. On by default.
     virtual void setArrivalWatch(bool on) { (void)on; }
+    // Called with every piece of bytes as the port reads it from the line,
+    // before Input or inputLine hands it out: what watches the stream as it
+    // comes (the trigger rules) need not wait for a block to end. Ports
+    // without a backlog of their own never call it.
+    virtual void setReceiveTap(std::function<void(QByteArrayView bytes)> tap) { (void)tap; }
 
     // The device went away while the port was open (a hang-up, a read or
     // write error). The port stays open, with what it received still

@@ -152,6 +152,10 @@ void frmMain::buildControls()
     stbRecording->setObjectName(QStringLiteral("stbRecording"));
     stbRecording->setVisible(false);
     statusBar()->addPermanentWidget(stbRecording);
+    stbTriggers = new QLabel(this);
+    stbTriggers->setObjectName(QStringLiteral("stbTriggers"));
+    stbTriggers->setVisible(false);
+    statusBar()->addPermanentWidget(stbTriggers);
     stbWaiting = new QLabel(this);
     stbWaiting->setObjectName(QStringLiteral("stbWaiting"));
     stbWaiting->setVisible(false);
@@ -196,6 +200,7 @@ void frmMain::buildMenus()
     mnuEdit = menuBar()->addMenu(QString());
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuEditSettings = action(mnuEdit, "mnuEditSettings");
+    buildTriggerMenu();
     buildChecksumMenu();
     buildLineControls();
     buildViewMenu();
@@ -241,6 +246,7 @@ void frmMain::Form_Load()
         return; // the system ended the program while the settings were read
     removeLeftoversOfSaves(m_settings.DataFolder);
     m_stamps = stampProfileFiles(m_settings.DataFolder);
+    loadTriggers();
     m_history.load(SendHistory::filePath(m_settings.DataFolder));
     setSlotTexts(slots);
     restorePlace();
@@ -274,6 +280,7 @@ void frmMain::Form_Load()
         showStatusMessage(fkt_ToolsGetResString(2275, m_settings.Language));
     mnuViewPlot->setChecked(m_settings.PlotView == 1);
     showPlot(m_settings.PlotView == 1);
+    tellSkippedTriggers();
     if (!m_unloaded)
         m_engine->startTimers();
 }
@@ -305,6 +312,8 @@ void frmMain::Form_Unload()
     if (m_settingsLoaded)
         failures = fkt_MainSaveSettings(m_settings, NumberText::startingInt16(txtWaitTime->text()),
                                         slotTexts(), keepOtherWindowsFiles());
+    if (m_settingsLoaded)
+        saveTriggersAtEnd(failures);
     // Only a window that sent something replaces the history.
     if (m_settingsLoaded && m_history.changed()) {
         const QString historyFile = SendHistory::filePath(m_settings.DataFolder);
@@ -422,6 +431,7 @@ void frmMain::ApplyLanguage()
     fraCommands->setTitle(res(1009));
     mnuEdit->setTitle(res(1003));
     mnuEditSettings->setText(res(1004));
+    showTriggerState();
     mnuQuestion->setTitle(res(1005));
     mnuQuestionProgramInfo->setText(res(1006));
     applyViewLanguage();

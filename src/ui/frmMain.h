@@ -78,6 +78,10 @@ public:
     // Ticked: asks for a file and records the log to it; unticked: stops.
     void mnuFileRecordLog_Click(bool checked);
     void mnuEditSettings_Click();
+    // Edit > Triggers...: the rules' dialog; Accept writes Triggers.ini at once.
+    void mnuEditTriggers_Click();
+    // Edit > Triggers active (Ctrl+T): the switch of all rules.
+    void mnuEditTriggersActive_Click(bool checked);
     // File > Open port / Close port: closes the port in use (open,
     // connecting or awaited), otherwise opens the chosen one.
     void mnuFilePort_Click();
@@ -174,6 +178,11 @@ private:
     SaveSelection keepOtherWindowsFiles();
     void restampCommandFile(const QString &path);
     void showPortState();
+    void buildTriggerMenu();
+    void loadTriggers();
+    void tellSkippedTriggers();
+    void showTriggerState();
+    void saveTriggersAtEnd(QList<SaveFailure> &failures);
     void setSlotTexts(const std::array<QString, 8> &texts);
     std::array<QString, 8> slotTexts() const;
     QString chooseCommandFile(bool save);
@@ -230,6 +239,7 @@ private:
     std::optional<quint8> m_storedComPort; // ComPort to save while --port's stands
     std::optional<WindowPlace> m_placeShown; // where the window stood when first active
     ProfileStamps m_stamps;                // the window's own files as it read or last wrote them
+    FileStamp m_triggersStamp;             // Triggers.ini as the window read or last wrote it
     SendHistory m_history;                 // the texts sent from the send box
     FileChooser m_fileChooser;
     LogFileChooser m_logFileChooser;
@@ -269,6 +279,9 @@ private:
     QLabel *stbRecording = nullptr; // shown while the log is recorded
     QLabel *stbWaiting = nullptr;   // shown while a port is awaited
     LineIndicators *fraLines = nullptr; // the DTR and RTS switches, the modem lines
+    QLabel *stbTriggers = nullptr;  // shown while trigger rules run
+    QAction *mnuEditTriggers = nullptr;
+    QAction *mnuEditTriggersActive = nullptr;
     QTimer m_lineInfoTimer;         // gathers the count of lines streaming in
     QWidget *fraFind = nullptr;     // the find bar below the log
     QLabel *labFind = nullptr;

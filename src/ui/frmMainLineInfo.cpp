@@ -23,6 +23,7 @@ constexpr qint32 kReply = 2177;
 constexpr qint32 kFieldName = 2178;
 constexpr qint32 kCheckRight = 2241;
 constexpr qint32 kCheckWrong = 2242;
+constexpr qint32 kByTrigger = 2355;
 
 } // namespace
 
@@ -44,7 +45,8 @@ void frmMain::selectionMoved()
 // the line before the selected one, and for a received line the reply time
 // since the last sent line. A received line is stamped after its quiet wait,
 // so the reply time names the quiet time it includes. Then the check of the
-// checksum the line carries, when one is chosen.
+// checksum the line carries, when one is chosen; for a line a trigger rule
+// sent, the rule.
 void frmMain::updateLineInfo()
 {
     m_lineInfoTimer.stop();
@@ -77,6 +79,9 @@ void frmMain::updateLineInfo()
                       : fkt_FormatInsertParam(res(kCheckWrong), {name, hexBytes(check->expected),
                                                                  hexBytes(check->received)}));
     }
+    const int selected = log.selectedIndex();
+    if (selected >= 0 && selected < log.count() && log.trigger(selected) > 0)
+        parts << fkt_FormatInsertParam(res(kByTrigger), {QString::number(log.trigger(selected))});
     const QString text = parts.join(QStringLiteral(", "));
     lblLineInfo->setText(text);
     lblLineInfo->setAccessibleName(res(kFieldName));

@@ -5,6 +5,7 @@
 #include "ports/DeviceReturnWatch.h"
 #include "engine/LogFile.h"
 #include "engine/TerminalEngine.h"
+#include "engine/TriggerCheck.h"
 #include "host/WaitMilliseconds.h"
 #include "text/Codec.h"
 #include "text/Tokens.h"
@@ -65,6 +66,23 @@ struct Rig {
         return out;
     }
 };
+
+// Rules written "When|Send|Slot|AfterMs", "-" in front for one switched off.
+TriggerSet triggerRules(const QStringList &rules)
+{
+    TriggerSet set;
+    for (QString text : rules) {
+        TriggerRule rule;
+        rule.active = !text.startsWith(u'-');
+        const QStringList f = text.remove(0, rule.active ? 0 : 1).split(u'|');
+        rule.when = f[0];
+        rule.send = f[1];
+        rule.slot = f.value(2).toInt();
+        rule.afterMs = f.value(3).toInt();
+        set.rules << rule;
+    }
+    return set;
+}
 
 QString chars(std::initializer_list<int> codes)
 {
@@ -132,6 +150,13 @@ private Q_SLOTS:
     void repetitionPressesSendButton();
     void slotIgnoresPrefixAndSuffix();
     void repetitionTellsAFailureOnce();
+
+    void triggersFire_data();
+    void triggersFire();
+    void triggerLoopGuard_data();
+    void triggerLoopGuard();
+    void triggerFileKeepsWhatItCannotUse_data();
+    void triggerFileKeepsWhatItCannotUse();
 };
 
 void tst_TerminalEngine::openPortWritesMembersInOrder_data()
@@ -1373,3 +1398,146 @@ void tst_TerminalEngine::slotIgnoresPrefixAndSuffix()
 
 QTEST_GUILESS_MAIN(tst_TerminalEngine)
 #include "tst_terminal_engine.moc"
+
+void tst_TerminalEngine::triggersFire_data()
+{
+    QTest::addColumn<QStringList>("rules");
+    QTest::addColumn<QList<QByteArray>>("reads"); // "open": the port opens again
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QList<int>>("by"); // the rule each [OUT] line names
+    const QByteArray ring = "xRING\r\n";
+    for (int at = 0; at <= ring.size(); ++at)
+        QTest::addRow("split at %d", at) << QStringList{"RING|ATA<CR>"}
+                                         << QList<QByteArray>{ring.left(at), ring.mid(at)}
+                                         << QStringList{"ATA\r"} << QList<int>{1};
+    QTest::newRow("overlapping") << QStringList{"AA|x"} << QList<QByteArray>{"AAA"}
+                                 << QStringList{"x", "x"} << QList<int>{1, 1};
+    QTest::newRow("twice in a block") << QStringList{"OK|y"} << QList<QByteArray>{"OK OK"}
+                                      << QStringList{"y", "y"} << QList<int>{1, 1};
+    QTest::newRow("one byte ends two: firing order")
+        << QStringList{"AB|ab", "B|b"} << QList<QByteArray>{"AB"} << QStringList{"ab", "b"}
+        << QList<int>{1, 2};
+    QTest::newRow("sent as they fall due")
+        << QStringList{"A|late||40", "B|soon"} << QList<QByteArray>{"AB"}
+        << QStringList{"soon", "late"} << QList<int>{2, 1};
+    QTest::newRow("hex telegram")
+        << QStringList{"<0x01 03 00 00 00 02 C4 0B>|<0x01 03 04 00 2A 00 2B BB 46>"}
+        << QList<QByteArray>{QByteArray::fromHex("010300"), QByteArray::fromHex("000002C40B")}
+        << QStringList{chars({1, 3, 4, 0, 0x2A, 0, 0x2B, 0xBB, 0x46})} << QList<int>{1};
+    QTest::newRow("hex NUL and FF split")
+        << QStringList{"<0x00 FF>|<ACK>"} << QList<QByteArray>{QByteArray(1, 0), "\xFF"}
+        << QStringList{chars({6})} << QList<int>{1};
+    QTest::newRow("command slot") << QStringList{"-Q|q", "P|ignored|3"} << QList<QByteArray>{"QP"}
+                                  << QStringList{"slot three"} << QList<int>{2};
+    QTest::newRow("afresh at each opening")
+        << QStringList{"RING|ATA"} << QList<QByteArray>{"RI", "open", "NG", "RING"}
+        << QStringList{"ATA"} << QList<int>{1};
+}
+
+// The replies go out as they fall due, those due together in the order the
+// rules fired, each with its [OUT] line naming its rule.
+void tst_TerminalEngine::triggersFire()
+{
+    QFETCH(QStringList, rules);
+    QFETCH(QList<QByteArray>, reads);
+    QFETCH(QStringList, sent);
+    QFETCH(QList<int>, by);
+    Rig rig;
+    rig.openPort();
+    rig.view.slots[2] = QStringLiteral("slot three");
+    TriggerRunner &triggers = rig.engine->triggers();
+    triggers.setRules(triggerRules(rules));
+    for (const QByteArray &read : std::as_const(reads)) {
+        if (read == "open")
+            rig.openPort();
+        else
+            triggers.received(read);
+    }
+    QTest::qWait(80);
+    QCOMPARE(rig.outputs(), sent);
+    QList<int> named;
+    for (int i = 0; i < rig.engine->log().count(); ++i)
+        if (rig.engine->log().isDataLine(i))
+            named << rig.engine->log().trigger(i);
+    QCOMPARE(named, by);
+}
+
+void tst_TerminalEngine::triggerLoopGuard_data()
+{
+    QTest::addColumn<int>("firings");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("10 in a second") << 10 << 10 << QStringList{};
+    QTest::newRow("11 in a second")
+        << 11 << 0 << QStringList{"Auslöser 2 abgeschaltet: über 10 Auslösungen pro Sekunde"};
+}
+
+// A rule that fires more than ten times a second is switched off, and only
+// it: the other rule goes on.
+void tst_TerminalEngine::triggerLoopGuard()
+{
+    QFETCH(int, firings);
+    QFETCH(int, sent);
+    QFETCH(QStringList, messages);
+    Rig rig;
+    rig.settings.Language = 0;
+    rig.openPort();
+    TriggerRunner &triggers = rig.engine->triggers();
+    triggers.setRules(triggerRules({"Q|q", "P|p"}));
+    for (int i = 0; i < firings; ++i)
+        triggers.received("P");
+    triggers.received("Q");
+    QTest::qWait(60);
+    QCOMPARE(rig.outputs().count("p"), sent);
+    QCOMPARE(rig.outputs().count("q"), 1);
+    QCOMPARE(rig.view.statusMessages, messages);
+    QCOMPARE(triggers.rules().rules[1].active, messages.isEmpty());
+    QCOMPARE(triggers.running(), true);
+}
+
+void tst_TerminalEngine::triggerFileKeepsWhatItCannotUse_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QByteArray>("written");
+    const QByteArray head = "; by hand\r\n[Triggers]\r\nActive=0\r\nColour=red\r\n";
+    const QByteArray good = "[Trigger1]\r\nWhen=RING\r\nNote=modem\r\nSend=ATA<CR>\r\n";
+    const QByteArray goodOut = "[Trigger1]\r\nActive=1\r\nWhen=RING\r\nSend=ATA<CR>\r\nSlot=0\r\n"
+                               "AfterMs=0\r\nNote=modem\r\n";
+    const QByteArray other = "[Other]\r\nX=1\r\n";
+    QTest::newRow("bad token") << head + good + "[Trigger2]\r\nWhen=<XYZ>\r\nSend=a\r\n" + other
+                               << QStringLiteral("Auslöser 2 in Triggers.ini übersprungen: <XYZ> ist "
+                                                 "kein gültiges Steuerzeichen")
+                               << head + goodOut + "[Trigger2]\r\nWhen=<XYZ>\r\nSend=a\r\n" + other;
+    QTest::newRow("renumbered around a bad slot")
+        << head + "[Trigger5]\r\nWhen=OK\r\nSlot=2\r\nAfterMs=250\r\n[Trigger2]\r\nWhen=E\r\n"
+                  "Slot=9\r\n" + good
+        << QStringLiteral("Auslöser 2 in Triggers.ini übersprungen: Slot ist keine gültige Zahl")
+        << head + goodOut + "[Trigger2]\r\nWhen=E\r\nSlot=9\r\n[Trigger3]\r\nActive=1\r\nWhen=OK\r\n"
+                            "Send=\r\nSlot=2\r\nAfterMs=250\r\n";
+    QTest::newRow("empty pattern, open hex, nothing to send")
+        << QByteArray("[Trigger1]\r\nWhen=\r\nSend=a\r\n[Trigger2]\r\nWhen=<0x01\r\nSend=a\r\n"
+                      "[Trigger3]\r\nWhen=a\r\nActive=0\r\n")
+        << QStringLiteral("Auslöser 1 in Triggers.ini übersprungen: „Wenn empfangen“ ist leer; Auslöser 2 in "
+           "Triggers.ini übersprungen: <0x01 ist nicht mit > geschlossen; Auslöser 3 in Triggers.ini "
+           "übersprungen: „Dann senden“ ist leer")
+        << QByteArray("[Triggers]\r\nActive=1\r\n[Trigger1]\r\nWhen=\r\nSend=a\r\n[Trigger2]\r\nWhen=<0x01\r\n"
+           "Send=a\r\n[Trigger3]\r\nWhen=a\r\nActive=0\r\n");
+}
+
+// A rule the program cannot use is skipped and told, its section kept as it
+// stands; what the program does not know stays; the rules it writes take the
+// numbers left.
+void tst_TerminalEngine::triggerFileKeepsWhatItCannotUse()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, skipped);
+    QFETCH(QByteArray, written);
+    TriggerSet set = TriggerFile::parse(file);
+    TriggerCheck::skipUnusable(set, 0);
+    QCOMPARE(TriggerCheck::skippedText(set, 0), skipped);
+    QCOMPARE(TriggerFile::bytes(set), written);
+    TriggerSet again = TriggerFile::parse(written);
+    TriggerCheck::skipUnusable(again, 0);
+    QCOMPARE(TriggerFile::bytes(again), written);
+}

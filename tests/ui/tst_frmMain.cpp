@@ -8,6 +8,9 @@
 #include "ui/frmSpecialChar.h"
 #include "app/LineEnd.h"
 #include "text/Codec.h"
+#include "ui/frmTriggers.h"
+
+#include <QTableWidget>
 
 #include "StandardErrorCapture.h"
 #include "WindowRig.h"
@@ -127,6 +130,9 @@ class tst_frmMain : public QObject {
     QTemporaryDir m_config; // where Qt's file dialog keeps its history
 private Q_SLOTS:
     void initTestCase();
+    void triggerAnswersTheDevice_data();
+    void triggerAnswersTheDevice();
+    void triggerLoopIsStopped();
     void opensThePortAndEnablesControls();
     void enterInSendBoxSendsOnce();
     void enterInSlotBoxSendsTheSendBox();
@@ -1069,8 +1075,8 @@ void tst_frmMain::checksumNeedsAnEnabledBox()
 {
     START_PROGRAM(p);
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEdit"), true),
-             QStringList({"mnuEditSettings", "", "mnuEditChecksumItem", "", "mnuEditBreak",
-                          "mnuEditDtr", "mnuEditRts"}));
+             QStringList({"mnuEditSettings", "mnuEditTriggers", "mnuEditTriggersActive", "",
+                          "mnuEditChecksumItem", "", "mnuEditBreak", "mnuEditDtr", "mnuEditRts"}));
     QCOMPARE(UiTestSupport::itemsOf(p.child<QMenu>("mnuEditChecksum")),
              QStringList({"CRC-16/&MODBUS (niederwertiges Byte zuerst)",
                           "CRC-16/&CCITT-FALSE (höherwertiges Byte zuerst)",
@@ -1766,6 +1772,7 @@ void tst_frmMain::focusStaysAfterReopening()
     QCOMPARE(p.edit("txtWaitTime")->text(), QStringLiteral("32767")); // the quiet time set there
     QVERIFY(p.button("cmdBefehl1")->isEnabled());
     p.window->activateWindow(); // as the desktop does when the dialog has gone
+    p.window->activateWindow(); // offscreen, the end of a dialog does not
     QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
     QCOMPARE(QApplication::focusWidget(), p.child<QWidget>(focus));
     QCOMPARE(p.window->ActiveTextBox(), p.edit(active));
@@ -2785,4 +2792,136 @@ void tst_frmMain::sendFile()
     QCOMPARE(p.messages.size(), file.isNull() ? 1 : 0);
     if (file.isNull())
         QVERIFY2(p.messages.first().startsWith(told), qPrintable(p.messages.first()));
+}
+
+void tst_frmMain::triggerAnswersTheDevice_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>(
+        "texts"); // menu items, skipped, field, line field, Accept's fault
+    QTest::newRow("de") << 0
+                        << QStringList{"Aus&löser...",
+                                       "Auslöser a&ktiv",
+                                       "Auslöser 2 in Triggers.ini übersprungen: Slot ist keine "
+                                       "gültige Zahl",
+                                       "Auslöser aktiv",
+                                       "durch Auslöser 1",
+                                       "Auslöser 3: <XYZ> ist kein gültiges Steuerzeichen"};
+    QTest::newRow("en") << 1
+                        << QStringList{
+                               "T&riggers...",
+                               "Triggers a&ctive",
+                               "Trigger 2 in Triggers.ini skipped: Slot is not a valid number",
+                               "Triggers active",
+                               "by trigger 1",
+                               "Trigger 3: <XYZ> is not a valid control character"};
+}
+
+// The device writes RI, then NG after more than the quiet time, and the rule
+// answers at once; the rule named for its [OUT] line, the dialog and the
+// switch, both kept in Triggers.ini.
+void tst_frmMain::triggerAnswersTheDevice()
+{
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    const QByteArray file =
+        "[Trigger1]\r\nWhen=RING\r\nSend=ATA<CR>\r\n[Trigger2]\r\nWhen=E\r\nSlot=9\r\n";
+    START_PROGRAM(p, Setup("[SETTINGS]\r\nBaudrate=5\r\nWaitTime=30\r\n")
+                         .language(language)
+                         .files([&](const QString &folder) {
+                             QVERIFY(writeFile(folder + QStringLiteral("Triggers.ini"), file));
+                         }));
+    QAction *edit = p.child<QAction>("mnuEditTriggers");
+    QAction *active = p.child<QAction>("mnuEditTriggersActive");
+    QCOMPARE((QStringList{edit->text(), active->text(), p.window->statusBar()->currentMessage()}),
+             texts.mid(0, 3));
+    QLabel *field = p.child<QLabel>("stbTriggers");
+    QVERIFY(field->isVisible() && active->isChecked());
+    QCOMPARE(field->text(), texts[3]);
+    p.peer->write("RI");
+    QTest::qWait(120);
+    p.peer->write("NG\r\n");
+    QByteArray answer; // the window answers while its events run
+    QTRY_COMPARE((answer += p.peer->readPending(1)), QByteArray("ATA\r"));
+    QTRY_COMPARE(p.logContents().size(), 3);
+    const int out = int(p.logContents().indexOf(QStringLiteral("[OUT]  ATA<CR>")));
+    QVERIFY2(out >= 0, qPrintable(p.logContents().join(u'|')));
+    p.log().setSelectedIndex(out);
+    QCOMPARE(p.child<QLabel>("lblLineInfo")->text().section(QStringLiteral(", "), -1), texts[4]);
+
+    UiTestSupport::whenModalShows<frmTriggers>([&](frmTriggers *dialog) {
+        const auto closed = qScopeGuard([dialog] { // also when a check fails
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QCOMPARE(UiTestSupport::namingFaults(dialog), QStringList());
+        dialog->findChild<QPushButton *>("cmdAdd")->click();
+        QCOMPARE(UiTestSupport::namesOf(UiTestSupport::tabCycle()),
+                 UiTestSupport::namesOf(UiTestSupport::focusableControls(dialog)));
+        auto *when = dialog->findChild<QLineEdit *>("txtWhen");
+        QTest::keyClicks(when, QStringLiteral("<XYZ>"));
+        QTest::keyClicks(dialog->findChild<QLineEdit *>("txtSend"), QStringLiteral("<ACK>"));
+        auto *kind = dialog->findChild<QComboBox *>("cboSend");
+        kind->setCurrentIndex(2);
+        for (const int row : {0, 1}) { // rule 1 sends a text, the new one command line 2
+            dialog->findChild<QTableWidget *>("grdRules")->setCurrentCell(row, 0);
+            QCOMPARE(dialog->findChild<QLineEdit *>("txtSend")->isEnabled(), row == 0);
+            QCOMPARE(when->text(), row == 0 ? QStringLiteral("RING") : QStringLiteral("<XYZ>"));
+        }
+        kind->setCurrentIndex(0);
+        UiTestSupport::pressEnterOn(when);
+        QCOMPARE(dialog->findChild<QLabel *>("lblFault")->text(), texts[5]);
+        QVERIFY(dialog->isVisible() && when->hasFocus());
+        when->clear();
+        QTest::keyClicks(when, QStringLiteral("OK"));
+        UiTestSupport::pressEnterOn(dialog->findChild<QPushButton *>("cmdOk"));
+    });
+    edit->trigger();
+    const QByteArray kept =
+        "[Triggers]\r\nActive=%1\r\n[Trigger1]\r\nActive=1\r\nWhen=RING\r\n"
+        "Send=ATA<CR>\r\nSlot=0\r\nAfterMs=0\r\n[Trigger2]\r\nWhen=E\r\nSlot=9\r\n"
+        "[Trigger3]\r\nActive=1\r\nWhen=OK\r\nSend=<ACK>\r\nSlot=0\r\nAfterMs=0\r\n";
+    QCOMPARE(p.read("Triggers.ini"), QByteArray(kept).replace("%1", "1"));
+    p.peer->write("OK");
+    QTRY_COMPARE((answer += p.peer->readPending(1)), QByteArray("ATA\r\x06"));
+    p.window->activateWindow(); // offscreen, the end of a dialog does not
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    QTest::keyClick(p.child<QWidget>("lstSendReceive"), Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(!field->isVisible() && !active->isChecked());
+    p.peer->write("RING");
+    QTest::qWait(100);
+    QCOMPARE(p.peer->readPending(1), QByteArray());
+    p.window->close();
+    QCOMPARE(p.read("Triggers.ini"), QByteArray(kept).replace("%1", "0"));
+    QCOMPARE(p.messages, QStringList());
+}
+
+// On the loopback every reply comes back as the pattern: the eleventh firing
+// within a second switches the rule off, and the end keeps it off.
+void tst_frmMain::triggerLoopIsStopped()
+{
+    START_PROGRAM(p, Setup().language(1).ports("COM1=loop://\r\n").files([](const QString &folder) {
+        QVERIFY(writeFile(folder + QStringLiteral("Triggers.ini"),
+                          "[Trigger1]\r\nWhen=PING\r\nSend=PING\r\nNote=kept\r\n"));
+    }));
+    QVERIFY(p.child<QLabel>("stbTriggers")->isVisible());
+    p.edit("txtSend")->setText(QStringLiteral("PING"));
+    p.button("cmdSend")->click();
+    QTRY_COMPARE(p.window->statusBar()->currentMessage(),
+                 QStringLiteral("Trigger 1 switched off: more than 10 firings a second"));
+    QTest::qWait(100);
+    QCOMPARE(p.logContents().count(QStringLiteral("[OUT]  PING")), 11);
+    QVERIFY(!p.child<QLabel>("stbTriggers")->isVisible());
+    // Another window changed the file meanwhile: the end asks before it writes.
+    QVERIFY(p.write(QStringLiteral("Triggers.ini"), "[Trigger1]\r\nWhen=other\r\nSend=x\r\n"));
+    p.noteQuestions();
+    p.answer = true;
+    p.window->close();
+    QCOMPARE(p.questions.size(), 1);
+    QVERIFY(p.questions[0].startsWith(QStringLiteral("File changed|The file ")));
+    QCOMPARE(p.read("Triggers.ini"),
+             QByteArray("[Triggers]\r\nActive=1\r\n[Trigger1]\r\nActive=0\r\n"
+                        "When=PING\r\nSend=PING\r\nSlot=0\r\nAfterMs=0\r\n"
+                        "Note=kept\r\n"));
 }
