@@ -655,7 +655,7 @@ constexpr Entry kEntries[] = {
     Entry{12337, u"The file cannot be read (%%): %%"},
     Entry{12338, u"Send file"},
     Entry{12339, u"Cancel the file send"},
-    Entry{12350, u"T&riggers..."},
+    Entry{12350, u"&Triggers..."},
     Entry{12351, u"Triggers a&ctive"},
     Entry{12352, u"Triggers active"},
     Entry{12353, u"Trigger %% in Triggers.ini skipped: %%"},

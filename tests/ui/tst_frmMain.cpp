@@ -2809,7 +2809,7 @@ void tst_frmMain::triggerAnswersTheDevice_data()
                                        "Auslöser 3: <XYZ> ist kein gültiges Steuerzeichen"};
     QTest::newRow("en") << 1
                         << QStringList{
-                               "T&riggers...",
+                               "&Triggers...",
                                "Triggers a&ctive",
                                "Trigger 2 in Triggers.ini skipped: Slot is not a valid number",
                                "Triggers active",
