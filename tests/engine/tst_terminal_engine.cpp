@@ -648,8 +648,9 @@ void tst_TerminalEngine::sendTextThatCannotBeDecodedSendsNothing_data()
         << u"Nicht gesendet: <0x01 03 ist nicht mit > geschlossen"_qs << qsizetype(0)
         << qsizetype(8);
     QTest::newRow("hex token left open in the box behind a prefix")
-        << u"A<0x01"_qs << 0 << u"<STX>"_qs << none
-        << u"Nicht gesendet: <0x01 ist nicht mit > geschlossen"_qs << qsizetype(1) << qsizetype(5);
+        << u"A<0x01 03"_qs << 0 << u"<STX>"_qs << u"<CR>"_qs
+        << u"Nicht gesendet: <0x01 03 ist nicht mit > geschlossen"_qs << qsizetype(1)
+        << qsizetype(8);
     QTest::newRow("hex token left open in the prefix")
         << u"Hi"_qs << 1 << u"<0x01"_qs << none
         << u"Not sent: <0x01 in the prefix is not closed with >"_qs << qsizetype(-1)
