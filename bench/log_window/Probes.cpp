@@ -83,6 +83,11 @@ long wakeUps()
     return usage.ru_nvcsw;
 }
 
+double largest(const QList<double> &values)
+{
+    return values.isEmpty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
 double percentile(QList<double> values, double p)
 {
     if (values.isEmpty())

@@ -21,6 +21,8 @@ long wakeUps();
 
 // Percentile p (0-100) of the values; 0 for none.
 double percentile(QList<double> values, double p);
+// The largest of the values, and 0 for none (every figure is at least 0).
+double largest(const QList<double> &values);
 
 // How late a 1 ms timer fires while the program works.
 class TimerLateness : public QObject {

@@ -342,9 +342,7 @@ struct Meter {
 void printTimerLateness(const Probes::TimerLateness &probe)
 {
     const QList<double> &late = probe.latenessMs();
-    double worst = 0;
-    for (double l : late)
-        worst = std::max(worst, l);
+    const double worst = Probes::largest(late);
     std::printf("  1 ms timer: %lld ticks, lateness median %.2f ms, 99th percentile %.2f ms, "
                 "max %.1f ms\n",
                 static_cast<long long>(late.size()), Probes::percentile(late, 50),
@@ -644,9 +642,7 @@ int runPhase(Program &program, const Spec &spec, const Phase &phase, const Feed:
         if (typist)
             typist->waitForFinished(30000);
         figures.keyMs = keys->latencyMs();
-        double worst = 0;
-        for (double l : figures.keyMs)
-            worst = std::max(worst, l);
+        const double worst = Probes::largest(figures.keyMs);
         std::printf("  key to painted send box: %lld keys, median %.2f ms, max %.2f ms\n",
                     static_cast<long long>(figures.keyMs.size()),
                     Probes::percentile(figures.keyMs, 50), worst);
@@ -781,7 +777,7 @@ int runSendFile(Program &program, const Feed::Child &reader, const Feed::Child &
     if (::poll(&watch, 1, 60000) != 1 || ::read(reader.done, &got, sizeof got) != sizeof got)
         std::printf("  the reading peer did not report\n");
     QList<double> keyMs = keys.latencyMs();
-    const double keyWorst = keyMs.isEmpty() ? -1 : *std::max_element(keyMs.begin(), keyMs.end());
+    const double keyWorst = keyMs.isEmpty() ? -1 : Probes::largest(keyMs);
     const qint64 sent = engine.fileSender().sentBytes();
     const int sentLines = engine.log().count();
     std::printf(
@@ -1047,9 +1043,7 @@ void printLineTargets(const Figures &f)
 
 void printKeyTarget(const Figures &f)
 {
-    double worst = 0;
-    for (double ms : f.keyMs)
-        worst = std::max(worst, ms);
+    const double worst = Probes::largest(f.keyMs);
     printTarget(QStringLiteral("key press to screen: %1 keys, median %2 ms, max %3 ms")
                     .arg(f.keyMs.size())
                     .arg(Probes::percentile(f.keyMs, 50), 0, 'f', 1)
@@ -1154,9 +1148,7 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
         printTarget(QStringLiteral("the matcher alone: %1 % of a core")
                         .arg(rules.matchingPercent, 0, 'f', 3),
                     QStringLiteral("at most 0.50"));
-        double worst = rules.replyMs.isEmpty() ? -1 : 0;
-        for (double ms : rules.replyMs)
-            worst = std::max(worst, ms);
+        const double worst = rules.replyMs.isEmpty() ? -1 : Probes::largest(rules.replyMs);
         printTarget(QStringLiteral("match to reply (delay 0): %1 of %2 answered, max %3 ms")
                         .arg(rules.replyMs.size())
                         .arg(rules.matches)
@@ -1188,9 +1180,7 @@ void printTargets(Targets targets, const QList<Figures> &figures, const QList<Pe
                 .arg(shown.plotFrames / shown.seconds, 0, 'f', 1)
                 .arg(shown.plotPaintMs / std::max<qsizetype>(1, shown.plotFrames), 0, 'f', 2),
             QStringLiteral("a modest rate (at most 10 a second)"));
-        double worst = 0;
-        for (double ms : shown.keyMs)
-            worst = std::max(worst, ms);
+        const double worst = Probes::largest(shown.keyMs);
         printTarget(
             QStringLiteral("key press to screen, plot shown: %1 keys, median %2 ms, max %3 ms")
                 .arg(shown.keyMs.size())
